@@ -1,0 +1,42 @@
+# Compiler settings shared by every target.
+#
+# Floating-point contraction is off in every build type: a multiply followed by
+# an add is never fused, so Debug, Release, sanitizer and vectorised builds all
+# produce the same numbers bit for bit.  No -ffast-math anywhere.
+add_compile_options(-Wall -Wextra -Wpedantic -ffp-contract=off)
+if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+  add_compile_options(-fno-math-errno)
+endif()
+
+if(KAVRO_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+if(KAVRO_GUI)
+  find_package(Qt6 6.4 REQUIRED COMPONENTS Widgets PrintSupport)
+endif()
+
+# kavro_library(NAME folder [DEPS ...]): a static library made of every source
+# file of one folder (not its subfolders).
+function(kavro_library name)
+  cmake_parse_arguments(KL "" "" "DEPS" ${ARGN})
+  file(GLOB _src CONFIGURE_DEPENDS
+       ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+  list(FILTER _src INCLUDE REGEX ".*\\.cpp$")
+  if(_src)
+    file(GLOB _src CONFIGURE_DEPENDS
+         ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+    add_library(${name} STATIC ${_src})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} PUBLIC ${KL_DEPS})
+    if("${KL_DEPS}" MATCHES "Qt6::")
+      set_target_properties(${name} PROPERTIES AUTOMOC ON)
+    endif()
+  else()
+    # A folder without sources yet: its headers only.
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} INTERFACE ${KL_DEPS})
+  endif()
+endfunction()

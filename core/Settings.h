@@ -1,0 +1,83 @@
+#pragma once
+// The program-wide settings: loaded once from the settings profile at start-up,
+// handed to everything that needs them, and written back key by key by the dialogs
+// that change them.  Also the program-wide state that is never stored (output
+// switches, the auxiliary display selection, the last chosen model).
+#include "auxiliary/CHKInfo.h"
+#include "core/OutputSwitches.h"
+
+#include <array>
+#include <string>
+#include <vector>
+
+namespace kavro {
+
+class Profile;
+
+inline constexpr const char* kSectionDirectories = "Directories";
+inline constexpr const char* kSectionCommunications = "Communications";
+inline constexpr const char* kSectionMiscellaneous = "Miscellaneous";
+
+class Settings {
+public:
+    // Directories
+    std::string calFiles;     // calibration directory in force (the executable's when the key is empty)
+    int pdFirst = 0;          // look for the background file beside the raw file first
+    // Communications
+    std::string instrumentPort = "COM2:";
+    std::array<std::string, 4> comDevice = {"/dev/ttyUSB0", "/dev/ttyUSB1", "/dev/ttyUSB2", "/dev/ttyUSB3"};
+    int baudRate = 9600;
+    // Miscellaneous
+    double lRefRatio = 2.0;
+    int autoMultiScan = 1;
+    int showMean = 0;
+    int showStdDev = 0;
+    std::string header = "Orvandel (KAVRO)";
+    std::string footer = "Tolvane";
+    int numIterations = 50;
+    int procOpt1 = 0;
+    char startChar = '{';
+    char endChar = '}';
+    int commWait = 5;
+
+    // Never stored.
+    int instrumentNumber = kInstrumentNumber;
+    int lastSelectedModel = 0;
+    OutputSwitchBlock outputs;
+    DisplaySelection display;
+    std::string executableDirectory;
+
+    // Fills every setting from the profile; a missing key, or a number that does
+    // not parse, keeps the default.
+    void load(const Profile& profile, const std::string& executableDir);
+
+    // One setting as loaded, for reports: where its value came from.
+    struct Entry {
+        std::string section;
+        std::string key;
+        std::string value;
+        bool fromProfile;
+    };
+    const std::vector<Entry>& entries() const { return entries_; }
+
+    // The writes of the dialogs.  Each writes the profile and sets what the dialog
+    // sets; false when the profile could not be written (profile.lastError() says why).
+    bool acceptDisplayParameters(Profile& profile, int newShowMean, int newShowStdDev,
+                                 const std::string& headerText, const std::string& footerText);
+    bool acceptLocations(Profile& profile, const std::string& directoryText, int lookBesideRawFile);
+    bool acceptInstrumentPort(Profile& profile, int portIndex);
+    bool acceptInstrumentModel(Profile& profile, int model);
+    bool storeLRefRatio(Profile& profile, double ratio);
+
+    // The model the port and model dialogs preselect: "InstrumentModel" of the
+    // instrument's section, the run's last choice when missing.
+    int storedInstrumentModel(const Profile& profile) const;
+    // Index 0..3 of a port text "COM1:".."COM4:"; -1 for any other text.
+    static int portIndexOf(const std::string& port);
+    static std::string portName(int index);
+
+private:
+    std::vector<Entry> entries_;
+};
+
+}  // namespace kavro

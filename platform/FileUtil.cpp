@@ -1,0 +1,149 @@
+#include "platform/FileUtil.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace kavro {
+
+bool readWholeFile(const std::string& path, std::string& content)
+{
+    content.clear();
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return false;
+    }
+    char buf[65536];
+    for (;;) {
+        ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            ::close(fd);
+            return false;
+        }
+        if (n == 0)
+            break;
+        content.append(buf, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    return true;
+}
+
+std::string errnoText(int error)
+{
+    char buf[256];
+    // GNU strerror_r returns the message pointer.
+    const char* text = strerror_r(error, buf, sizeof buf);
+    return text ? std::string(text) : std::string("error ") + std::to_string(error);
+}
+
+bool replaceFileAtomically(const std::string& path, std::string_view content, std::string* error)
+{
+    auto fail = [&](const std::string& what, int err) {
+        if (error)
+            *error = what + ": " + errnoText(err);
+        return false;
+    };
+    std::string dir = directoryPart(path);
+    if (!dir.empty()) {
+        std::error_code ec;
+        std::filesystem::create_directories(dir, ec);
+    }
+    struct stat st {};
+    bool existed = ::stat(path.c_str(), &st) == 0;
+    if (existed && S_ISDIR(st.st_mode))
+        return fail(path, EISDIR);
+
+    std::string tmpl = path + ".tmp-XXXXXX";
+    int fd = ::mkstemp(tmpl.data());
+    if (fd < 0)
+        return fail(path, errno);
+    if (existed)
+        ::fchmod(fd, st.st_mode & 07777);
+    std::size_t done = 0;
+    while (done < content.size()) {
+        ssize_t n = ::write(fd, content.data() + done, content.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            int err = n < 0 ? errno : EIO;
+            ::close(fd);
+            ::unlink(tmpl.c_str());
+            return fail(path, err);
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    if (::fsync(fd) != 0) {
+        int err = errno;
+        ::close(fd);
+        ::unlink(tmpl.c_str());
+        return fail(path, err);
+    }
+    if (::close(fd) != 0) {
+        int err = errno;
+        ::unlink(tmpl.c_str());
+        return fail(path, err);
+    }
+    if (::rename(tmpl.c_str(), path.c_str()) != 0) {
+        int err = errno;
+        ::unlink(tmpl.c_str());
+        return fail(path, err);
+    }
+    return true;
+}
+
+std::string directoryPart(std::string_view path)
+{
+    std::size_t slash = path.rfind('/');
+    if (slash == std::string_view::npos)
+        return std::string();
+    if (slash == 0)
+        return "/";
+    return std::string(path.substr(0, slash));
+}
+
+std::string fileNamePart(std::string_view path)
+{
+    std::size_t slash = path.rfind('/');
+    return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+}
+
+std::string joinPath(std::string_view dir, std::string_view name)
+{
+    if (dir.empty())
+        return std::string(name);
+    std::string result(dir);
+    if (result.back() != '/')
+        result += '/';
+    result += name;
+    return result;
+}
+
+std::string removeExtension(std::string_view path)
+{
+    std::size_t slash = path.rfind('/');
+    std::size_t dot = path.rfind('.');
+    // Only a full stop inside the file name counts: "/data.1/run" has no extension.
+    if (dot == std::string_view::npos || (slash != std::string_view::npos && dot < slash))
+        return std::string(path);
+    if (path.size() - dot - 1 > 3)
+        return std::string(path);
+    return std::string(path.substr(0, dot));
+}
+
+std::string stemBeforeFirstDot(std::string_view fileName)
+{
+    std::size_t dot = fileName.find('.');
+    return std::string(dot == std::string_view::npos ? fileName : fileName.substr(0, dot));
+}
+
+}  // namespace kavro

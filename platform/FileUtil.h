@@ -1,0 +1,31 @@
+#pragma once
+// Small file and path helpers shared by every layer.
+#include <string>
+#include <string_view>
+
+namespace kavro {
+
+// The whole content of a regular file; false when it cannot be read.
+bool readWholeFile(const std::string& path, std::string& content);
+
+// Replaces path with content atomically: a temporary file beside it is written,
+// flushed to disk and renamed over the old one.  Missing parent folders are made.
+// False (and a reason in *error) when any step fails; the old file is then untouched.
+bool replaceFileAtomically(const std::string& path, std::string_view content, std::string* error);
+
+// Path pieces.  The separator is '/'.
+std::string directoryPart(std::string_view path);   // before the last separator; "" when none
+std::string fileNamePart(std::string_view path);    // after the last separator; the whole text when none
+// dir + separator + name; no second separator when dir already ends with one;
+// just name when dir is empty.
+std::string joinPath(std::string_view dir, std::string_view name);
+// The path without its extension: the last '.' of the file name when at most three
+// characters follow it, otherwise the path unchanged.
+std::string removeExtension(std::string_view path);
+// The file name cut before its first '.' (for proposed names and titles).
+std::string stemBeforeFirstDot(std::string_view fileName);
+
+// strerror() of an errno value, thread-safe.
+std::string errnoText(int error);
+
+}  // namespace kavro

@@ -1,0 +1,37 @@
+#include "platform/System.h"
+
+#include "platform/FileUtil.h"
+
+#include <chrono>
+#include <climits>
+#include <thread>
+#include <unistd.h>
+
+namespace kavro {
+
+std::string executablePath()
+{
+    char buf[PATH_MAX + 1];
+    ssize_t n = ::readlink("/proc/self/exe", buf, PATH_MAX);
+    if (n <= 0)
+        return std::string();
+    return std::string(buf, static_cast<std::size_t>(n));
+}
+
+std::string executableDirectory()
+{
+    return directoryPart(executablePath());
+}
+
+void sleepMilliseconds(int ms)
+{
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+long long wallSeconds()
+{
+    return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+
+}  // namespace kavro

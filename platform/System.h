@@ -1,0 +1,16 @@
+#pragma once
+// The few operating-system services the program needs beyond files.
+#include <string>
+
+namespace kavro {
+
+// Full path of the running executable ("" when it cannot be found).
+std::string executablePath();
+// The folder that holds the running executable, without a trailing separator.
+std::string executableDirectory();
+
+void sleepMilliseconds(int ms);
+// Wall-clock time in whole seconds.
+long long wallSeconds();
+
+}  // namespace kavro

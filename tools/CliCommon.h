@@ -1,0 +1,39 @@
+#pragma once
+// What every kavro-cli command shares: the settings profile, the program's
+// settings, and the rule for failures (one line naming the file and the problem).
+#include "core/Settings.h"
+#include "platform/Profile.h"
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+namespace CLI {
+class App;
+}
+
+namespace kavro::cli {
+
+// Exit statuses of kavro-cli.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitBadInput = 1;  // bad input or a failed write
+inline constexpr int kExitUsage = 2;     // bad usage
+
+// A failure a command reports: "kavro-cli: <what>" on stderr and the status.
+struct Failure : std::runtime_error {
+    Failure(int status, const std::string& what) : std::runtime_error(what), status(status) {}
+    int status;
+};
+
+// The profile and settings of a run: --profile FILE, else the program's own.
+struct Environment {
+    std::unique_ptr<Profile> profile;
+    Settings settings;
+};
+Environment loadEnvironment(const std::string& profileOption);
+
+// Each command adds itself to the application; its callback runs the command and
+// throws Failure on error.
+void addSettingsCommand(CLI::App& app);
+
+}  // namespace kavro::cli

@@ -1,0 +1,25 @@
+// kavro-cli: the KAVRO companion without a screen.
+#include "tools/CliCommon.h"
+
+#include <CLI/CLI.hpp>
+#include <clocale>
+#include <cstdio>
+
+int main(int argc, char** argv)
+{
+    std::setlocale(LC_ALL, "C");
+    CLI::App app{"KAVRO companion on the command line: process recordings, build calibrations, talk to the instrument."};
+    app.name("kavro-cli");
+    app.require_subcommand(1);
+    kavro::cli::addSettingsCommand(app);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        int status = app.exit(e);
+        return status == 0 ? 0 : kavro::cli::kExitUsage;
+    } catch (const kavro::cli::Failure& f) {
+        std::fprintf(stderr, "kavro-cli: %s\n", f.what());
+        return f.status;
+    }
+    return kavro::cli::kExitOk;
+}
