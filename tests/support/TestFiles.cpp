@@ -1,0 +1,64 @@
+#include "tests/support/TestFiles.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace kavro::test {
+
+TempDir::TempDir()
+{
+    std::string tmpl = (std::filesystem::temp_directory_path() / "kavro-test-XXXXXX").string();
+    if (!::mkdtemp(tmpl.data()))
+        throw std::runtime_error("mkdtemp failed");
+    path_ = tmpl;
+}
+
+TempDir::~TempDir()
+{
+    std::error_code ec;
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
+    std::filesystem::remove_all(path_, ec);
+}
+
+std::string TempDir::file(const std::string& name) const
+{
+    return path_ + "/" + name;
+}
+
+void writeFile(const std::string& path, const std::string& content)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << content;
+    if (!out)
+        throw std::runtime_error("cannot write " + path);
+}
+
+std::string readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+bool fileExists(const std::string& path)
+{
+    return std::filesystem::exists(path);
+}
+
+std::string rawRecords(const std::vector<std::vector<std::uint16_t>>& frames)
+{
+    std::string out;
+    for (const auto& f : frames)
+        for (std::size_t i = 0; i < 40; ++i) {
+            std::uint16_t w = i < f.size() ? f[i] : 0;
+            out += static_cast<char>(w >> 8);
+            out += static_cast<char>(w & 0xFF);
+        }
+    return out;
+}
+
+}  // namespace kavro::test
