@@ -117,7 +117,7 @@ void Profile::refresh() const
         }
         if (!line.text.empty() && line.text.back() == '\r') {
             line.text.pop_back();
-            line.ending = "\r" + line.ending;
+            line.ending = line.ending.empty() ? "\r" : "\r\n";
         }
         lines_.push_back(std::move(line));
     }
