@@ -106,19 +106,14 @@ void Profile::refresh() const
     std::size_t start = 0;
     while (start < content.size()) {
         std::size_t nl = content.find('\n', start);
+        std::size_t end = nl == std::string::npos ? content.size() : nl;
+        std::size_t textEnd = end;
+        if (textEnd > start && content[textEnd - 1] == '\r')
+            --textEnd;
         Line line;
-        if (nl == std::string::npos) {
-            line.text = content.substr(start);
-            start = content.size();
-        } else {
-            line.text = content.substr(start, nl - start);
-            line.ending = "\n";
-            start = nl + 1;
-        }
-        if (!line.text.empty() && line.text.back() == '\r') {
-            line.text.pop_back();
-            line.ending = line.ending.empty() ? "\r" : "\r\n";
-        }
+        line.text.assign(content, start, textEnd - start);
+        line.ending.assign(content, textEnd, (nl == std::string::npos ? end : nl + 1) - textEnd);
+        start = nl == std::string::npos ? content.size() : nl + 1;
         lines_.push_back(std::move(line));
     }
 }
