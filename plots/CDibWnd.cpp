@@ -64,7 +64,10 @@ void CDibWnd::Draw(QPainter& painter, std::optional<QRect> rect) const
     if (picture.isNull())
         return;
     // Nearest pixel, as a stretched bitmap shows: no blurring of the ring image.
+    // Lossless: a PDF would otherwise keep the image as JPEG, whose colour
+    // subsampling smears narrow images (a bar meter's columns) into each other.
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter.setRenderHint(QPainter::LosslessImageRendering, true);
     painter.drawImage(rect.value_or(QRect(0, 0, clientWidth(), clientHeight())), picture);
 }
 

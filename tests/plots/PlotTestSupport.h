@@ -3,8 +3,16 @@
 // pixels back.
 #include "plots/CDrawingWnd.h"
 
+#include <QColor>
 #include <QImage>
 #include <QPainter>
+#include <ostream>
+
+// Failed colour checks print as (r,g,b), not as raw bytes.
+inline void PrintTo(const QColor& c, std::ostream* os)
+{
+    *os << "(" << c.red() << "," << c.green() << "," << c.blue() << ")";
+}
 
 namespace kavro::test {
 

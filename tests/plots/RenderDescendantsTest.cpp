@@ -1,6 +1,7 @@
 #include "PlotTestSupport.h"
 #include "core/CFrameResult.h"
 #include "plots/CBarGraphWnd.h"
+#include "plots/CDibBarMeter.h"
 #include "plots/CLinePlotWnd.h"
 #include "plots/CMarkerStrip.h"
 #include "plots/CTextWnd.h"
@@ -53,6 +54,11 @@ public:
         hidden.SetText("Hidden label");
         hidden.hide();
         tip.Create(&bars, 0, 0, QStringLiteral("Popup text"));
+        meter.Create(&root, QRect(480, 300, 42, 102), 2, 100);
+        meter.SetThreshold(0.3, CDibBarMeter::kYellow, 0);
+        meter.SetThreshold(0.6, CDibBarMeter::kGreen, 1);
+        meter.SetValue(0.45, 0);
+        meter.SetValue(0.8, 1);
     }
 
     QWidget root;
@@ -65,6 +71,7 @@ public:
     CTextWnd inner;
     CTextWnd hidden;
     CValueTipWnd tip;
+    CDibBarMeter meter;
 };
 
 QImage renderToImage(Page& page)
@@ -146,6 +153,14 @@ TEST(RenderDescendants, PdfShowsTheSamePictureAndKeepsTheText)
     for (int y = 69; y <= 272; ++y)
         for (int x = 59; x <= 254; ++x)
             ASSERT_EQ(printed.pixelColor(x, y), expected.pixelColor(x, y)) << x << "," << y;
+    // The bar meter's two one-pixel columns keep their own colours, unblurred.
+    const QPoint yellowBar(481 + 10, 301 + 90);
+    const QPoint emptyTop(481 + 10, 301 + 10);
+    const QPoint greenBar(481 + 30, 301 + 50);
+    EXPECT_EQ(expected.pixelColor(yellowBar), QColor(224, 224, 0));
+    EXPECT_EQ(printed.pixelColor(yellowBar), QColor(224, 224, 0));
+    EXPECT_EQ(printed.pixelColor(emptyTop), QColor(Qt::white));
+    EXPECT_EQ(printed.pixelColor(greenBar), QColor(0, 192, 0));
     // Labels stand where they stand in the image (anti-aliasing aside).
     QRect titleArea(0, 40, kPageW, 29);
     QRect inkImage = test::inkBox(expected.copy(titleArea), Qt::white);
