@@ -100,7 +100,7 @@ void CBarGraphWnd::renderInto(QPainter& painter, bool printer)
 {
     const int w = clientWidth();
     const int h = clientHeight();
-    if (frame_ == nullptr || !(yMax_ > 0.0) || nClasses_ <= 0)
+    if (frame_ == nullptr || !(yMax_ > 0.0))
         return;
     const BarColours colours = barColours(printer && isMonochromePrinter(painter));
     const double m = frame_->mean();
