@@ -61,6 +61,7 @@ void CInvPars::reset()
     kernel_.fill(0.0);
     h_.fill(0.0);
     diameters_.fill(0.0);
+    inversion_.set(kernel_.data(), h_.data());
     transmission_ = 0.0;
 }
 
@@ -83,6 +84,7 @@ int CInvPars::load()
     ok = readRequired(joinPath(directory_, files.h), h_.data(), kRings * kClasses) && ok;
     ok = readRequired(joinPath(directory_, files.diameters), diameters_.data(), kClasses) && ok;
     matricesOK_ = ok ? 1 : 0;
+    inversion_.set(kernel_.data(), h_.data());
 
     readRequired(joinPath(directory_, factoryName_), factory_.data(), kFrameValues);
 

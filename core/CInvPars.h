@@ -5,6 +5,7 @@
 // laser reference ratio that the transmission depends on.  Everything is read from
 // text files of numbers when the source opens; nothing is written back.
 #include "core/Constants.h"
+#include "core/Inversion.h"
 
 #include <array>
 #include <string>
@@ -72,6 +73,8 @@ public:
     // Row-major matrices (entry 32 * r + k) for the inversion.
     const double* kernelData() const { return kernel_.data(); }
     const double* hData() const { return h_.data(); }
+    // The two matrices prepared for the fast inversion (made by load).
+    const InversionKernel& inversionKernel() const { return inversion_; }
 
 private:
     template <std::size_t N>
@@ -98,6 +101,7 @@ private:
     std::array<double, kRings * kClasses> kernel_{};
     std::array<double, kRings * kClasses> h_{};
     std::array<double, kClasses> diameters_{};
+    InversionKernel inversion_;
     double transmission_ = 0.0;
     double laserReferenceRatio_;
     int model_;
