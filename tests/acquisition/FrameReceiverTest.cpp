@@ -105,8 +105,9 @@ TEST(FrameReceiver, LineNoiseAroundFramesIsDropped)
     EXPECT_EQ(rx.pending(), "");
 
     // A lone end character before the first start never cuts a frame of its own.
-    link.arrive("}");
+    link.arrive("7 8}");
     EXPECT_EQ(rx.receive(link), Result::NoFrame);
+    EXPECT_EQ(rx.pending(), "");
     link.arrive("{8}");
     ASSERT_EQ(rx.receive(link), Result::Frame);
     EXPECT_EQ(rx.frameText(), "{8}");
