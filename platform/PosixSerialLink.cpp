@@ -83,8 +83,7 @@ int PosixSerialLink::open(int portIndex)
     else
         device_.clear();
     if (device_.empty()) {
-        device_ = "COM" + std::to_string(portIndex + 1) + ":";
-        setError(text::kSerialNoDeviceConfigured);
+        lastError_ = "COM" + std::to_string(portIndex + 1) + ": " + text::kSerialNoDeviceConfigured;
         return 1;
     }
     // Non-blocking: a modem line without carrier must not hold up the open, and
