@@ -1,6 +1,6 @@
 #include "plots/CLinePlotWnd.h"
 
-#include "core/CFrameResult.h"
+#include "core/CDataSource.h"
 #include "platform/NumText.h"
 #include "resources/PlotTexts.h"
 
@@ -22,10 +22,10 @@ void CLinePlotWnd::Create(QWidget* parent, int x, int y, int w, int h)
     createChild(parent, QRect(x, y, w, h));
 }
 
-void CLinePlotWnd::SetSource(const CFrameResult* frame, std::function<double()> beamAttenuation)
+void CLinePlotWnd::SetSource(const CDataSource* source)
 {
-    frame_ = frame;
-    beamAttenuation_ = std::move(beamAttenuation);
+    source_ = source;
+    frame_ = source != nullptr ? &source->frameResult() : nullptr;
     update();
 }
 
@@ -61,10 +61,10 @@ void CLinePlotWnd::renderInto(QPainter& painter, bool printer)
     painter.setPen(QPen(Qt::black, 1));
     painter.drawPolyline(line);
     painter.restore();
-    if (beamAttenuation_) {
+    if (source_ != nullptr) {
         painter.setFont(font());
         painter.setPen(Qt::black);
-        QString text = QString::fromStdString(text::kBeamPrefix + formatFixed(beamAttenuation_(), 3));
+        QString text = QString::fromStdString(text::kBeamPrefix + formatFixed(source_->beamAttenuation(), 3));
         painter.drawText(QPointF(w - 120, 5 + painter.fontMetrics().ascent()), text);
     }
     painter.restore();

@@ -3,10 +3,9 @@
 // the frame's beam attenuation printed in the top-right corner.
 #include "plots/CDrawingWnd.h"
 
-#include <functional>
-
 namespace kavro {
 
+class CDataSource;
 class CFrameResult;
 
 class CLinePlotWnd : public CDrawingWnd {
@@ -16,10 +15,9 @@ public:
 
     // A bordered child with the outer rectangle (x, y, x + w, y + h).
     void Create(QWidget* parent, int x, int y, int w, int h);
-    // The frame drawn and where the beam attenuation of the current frame comes
-    // from (in 1/m); both belong to the data source.  Without a beam reader the
-    // read-out is left out.
-    void SetSource(const CFrameResult* frame, std::function<double()> beamAttenuation);
+    // The source (not owned) whose processed frame is drawn and whose beam
+    // attenuation is printed; null draws nothing.
+    void SetSource(const CDataSource* source);
 
     int pointCount() const { return nPoints_; }
     double yMax() const { return yMax_; }
@@ -31,8 +29,8 @@ public:
     void renderInto(QPainter& painter, bool printer) override;
 
 private:
+    const CDataSource* source_ = nullptr;
     const CFrameResult* frame_ = nullptr;
-    std::function<double()> beamAttenuation_;
     int nPoints_ = 32;
     double yMax_ = 5.0;
     double yMin_ = -5.0;

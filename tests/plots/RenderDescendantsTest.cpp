@@ -1,5 +1,5 @@
 #include "PlotTestSupport.h"
-#include "core/CFrameResult.h"
+#include "FakeSource.h"
 #include "plots/CBarGraphWnd.h"
 #include "plots/CDibBarMeter.h"
 #include "plots/CLinePlotWnd.h"
@@ -40,7 +40,8 @@ public:
         bars.SetYMax(10.0);
         bars.SetMarks(true, true);
         line.Create(&root, 274, 70, 194, 202);
-        line.SetSource(&frame, [] { return 0.1234; });
+        source.beam = 0.1234;
+        line.SetSource(&source);
         title.SetAlignment(CPlacedWnd::BottomCentre);
         title.Create(&root, 157, 68);
         title.SetText("Particle Size Distribution");
@@ -62,7 +63,9 @@ public:
     }
 
     QWidget root;
-    CFrameResult frame;
+    test::SourceEnv env;
+    test::FakeSource source{env};
+    CFrameResult& frame = source.frameResult();
     CBarGraphWnd bars{32};
     CLinePlotWnd line;
     CTextWnd title;
