@@ -25,6 +25,17 @@ std::string withCount(const char* text, int count)
     return line;
 }
 
+// The factory and the output file dialogs: background files are ".asc" text.
+FileDialogRequest asciiFileRequest(const char* title, const char* initialName)
+{
+    FileDialogRequest request;
+    request.title = title;
+    request.initialName = initialName;
+    request.defaultExtension = text::kAscExtension;
+    request.filter = text::kAsciiFilter;
+    return request;
+}
+
 }  // namespace
 
 CScatterAccumulator::CScatterAccumulator(const Settings& settings, Prompter& prompter)
@@ -61,11 +72,7 @@ int CScatterAccumulator::readFactoryFile(const std::string& path)
 
 int CScatterAccumulator::chooseFactoryFile()
 {
-    FileDialogRequest request;
-    request.title = text::kFactoryChooseTitle;
-    request.initialName = text::kFactoryBackgroundName;
-    request.defaultExtension = text::kAscExtension;
-    request.filter = text::kAsciiFilter;
+    FileDialogRequest request = asciiFileRequest(text::kFactoryChooseTitle, text::kFactoryBackgroundName);
     request.mustExist = true;
     auto chosen = prompter_.openFile(request);
     if (!chosen)
@@ -181,11 +188,7 @@ std::string CScatterAccumulator::averagingText() const
 
 int CScatterAccumulator::writeOutput(const std::string& protectedPath)
 {
-    FileDialogRequest request;
-    request.title = text::kBackgroundOutputTitle;
-    request.initialName = text::kBackgroundOutputName;
-    request.defaultExtension = text::kAscExtension;
-    request.filter = text::kAsciiFilter;
+    FileDialogRequest request = asciiFileRequest(text::kBackgroundOutputTitle, text::kBackgroundOutputName);
     request.overwritePrompt = true;
     auto chosen = prompter_.saveFile(request);
     if (!chosen)

@@ -2,11 +2,9 @@
 #include "core/CInvPars.h"
 #include "tests/background/BackgroundFixture.h"
 
-#include <csignal>
 #include <filesystem>
 #include <memory>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
 using namespace kavro;
 using namespace kavro::test;
@@ -103,16 +101,13 @@ TEST(BackgroundOutput, AWriteThatFailsPartwayIsToldAndLeavesTheOldFile)
     addThreeFrames(acc);
     writeFile(env.path("zsc.asc"), "the previous background\n");
 
-    // A file size limit stands in for a full disk: the file fits only in part.
-    std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit old {};
-    ::getrlimit(RLIMIT_FSIZE, &old);
-    struct rlimit limit = old;
-    limit.rlim_cur = 100;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
     env.prompter.choose(env.path("zsc.asc"));
-    int result = acc.writeOutput();
-    ::setrlimit(RLIMIT_FSIZE, &old);
+    int result = 0;
+    {
+        FileSizeLimit limit(100);  // the file fits only in part
+        ASSERT_TRUE(limit.active());
+        result = acc.writeOutput();
+    }
 
     EXPECT_EQ(result, -1);
     ASSERT_EQ(env.prompter.messages().size(), 1u);
