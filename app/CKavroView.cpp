@@ -125,6 +125,15 @@ void CKavroView::refresh()
 
 void CKavroView::onCommand(int id)
 {
+    try {
+        viewCommand(id);
+    } catch (...) {
+        // A source or window that failed has told the user itself; the view goes on.
+    }
+}
+
+void CKavroView::viewCommand(int id)
+{
     switch (id) {
     case cmd::ShowFrameSequence:
         if (navigator_)

@@ -50,7 +50,7 @@ public:
     // After a frame change: the plots and labels show the source's current frame,
     // and the companion windows take it.
     void refresh();
-    // Carries out a command of the view (menu or bar button).
+    // Carries out a command of the view (menu or bar button); exceptions are dropped.
     void onCommand(int id);
     // One page of the view on printer; false when the printer could not start.
     bool printPage(QPrinter& printer);
@@ -60,6 +60,7 @@ protected:
 
 private:
     void buildSizeDistributionView();
+    void viewCommand(int id);
     void frameCommand(int id);
     void goToFrame();
     void print();

@@ -10,6 +10,7 @@
 #include "tests/app/AppTestSupport.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QPushButton>
 #include <QScrollBar>
@@ -195,6 +196,34 @@ TEST_F(NavigationTest, TheInstrumentAnimationStopsWhenNoFrameArrives)
     nav->tick();  // nothing in time
     EXPECT_FALSE(nav->running());
     EXPECT_EQ(instrument->animationBar()->timerText(), "Timer-OFF");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(NavigationTest, TheDocumentAcceleratorsWorkAndCtrlHDoesNothing)
+{
+    openFile();
+    CMainFrame* main = app->mainFrame();
+    QApplication::setActiveWindow(main);
+    QTest::keyClick(main, Qt::Key_N, Qt::ControlModifier);
+    QTest::keyClick(main, Qt::Key_N, Qt::ControlModifier);
+    EXPECT_EQ(frameText(), "Data Frame: 2");
+    QTest::keyClick(main, Qt::Key_L, Qt::ControlModifier);
+    EXPECT_EQ(frameText(), "Data Frame: 4");
+    QTest::keyClick(main, Qt::Key_P, Qt::ControlModifier);
+    EXPECT_EQ(frameText(), "Data Frame: 3");
+    QTest::keyClick(main, Qt::Key_F, Qt::ControlModifier);
+    EXPECT_EQ(frameText(), "Data Frame: 0");
+    QTest::keyClick(main, Qt::Key_H, Qt::ControlModifier);
+    QTest::keyClick(main, Qt::Key_F1);
+    EXPECT_TRUE(hooks->calls.empty());
+    dialogs->frameAnswers = {2};
+    QTest::keyClick(main, Qt::Key_G, Qt::ControlModifier);
+    EXPECT_EQ(frameText(), "Data Frame: 2");
+    QTest::keyClick(main, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_TRUE(view->navigator()->running());
 }
 
 }  // namespace
