@@ -94,12 +94,18 @@ void FrameNavigator::goTo(int frame)
 
 void FrameNavigator::tick()
 {
+    // A tick that arrives while the source is still busy with the last one (it may be
+    // showing a message) is dropped rather than run inside it.
+    if (ticking_)
+        return;
+    ticking_ = true;
     bool more = false;
     try {
         more = source_.nextFrame() != 0;
     } catch (...) {
         // A source that failed has told the user; the animation ends as at the end of data.
     }
+    ticking_ = false;
     if (!more)
         stop();
     if (running_)

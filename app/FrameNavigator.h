@@ -54,6 +54,7 @@ private:
     CAnimationBar* bar_ = nullptr;
     QTimer timer_;
     bool running_ = false;
+    bool ticking_ = false;  // a tick is under way (a message box of the source runs its own event loop)
     int interval_ = kFileInterval;
 };
 

@@ -82,6 +82,8 @@ int MemorySource::previousFrame()
 
 int MemorySource::nextFrame()
 {
+    if (spec_.duringNext)
+        spec_.duringNext();
     if (currentFrame_ + 1 > recordCount_ - 1) {
         currentFrame_ = std::max(recordCount_ - 1, 0);
         return 0;

@@ -45,6 +45,7 @@ struct SourceSpec {
     std::vector<MemoryFrame> frames = numberedFrames(5);
     enum class OpenResult { Ok, UserAbort, Failure } open = OpenResult::Ok;
     int modelFromFile = -1;  // a .psd header's model, given to the owner at open
+    std::function<void()> duringNext;  // runs inside every next-frame step
 };
 
 // Counts kept beyond the source's life.

@@ -227,3 +227,28 @@ TEST_F(NavigationTest, TheDocumentAcceleratorsWorkAndCtrlHDoesNothing)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(NavigationTest, ATickArrivingDuringTheLastOneIsDropped)
+{
+    FrameNavigator* nav = nullptr;
+    int nested = 0;
+    SourceSpec spec;
+    spec.duringNext = [&] {
+        // The source shows a message box: its event loop delivers the next timer tick.
+        if (nav && nested++ == 0)
+            nav->tick();
+    };
+    CKavroFrame* frame = open(kKindPsdFile, spec);
+    ASSERT_NE(frame, nullptr);
+    nav = frame->view()->navigator();
+    nav->toggle();
+    nav->tick();
+    EXPECT_EQ(frame->view()->sizeLayout()->frameLabel()->text(), "Data Frame: 1");
+    EXPECT_EQ(nested, 1);
+    nav->tick();
+    EXPECT_EQ(frame->view()->sizeLayout()->frameLabel()->text(), "Data Frame: 2");
+}
+
+}  // namespace
