@@ -35,5 +35,7 @@ Environment loadEnvironment(const std::string& profileOption);
 // Each command adds itself to the application; its callback runs the command and
 // throws Failure on error.
 void addSettingsCommand(CLI::App& app);
+void addMakecalCommand(CLI::App& app);
+void addSimrawCommand(CLI::App& app);
 
 }  // namespace kavro::cli
