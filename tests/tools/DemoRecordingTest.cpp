@@ -1,0 +1,210 @@
+// The demo recording: words that the program's correction turns back into the
+// forward-modelled rings, and a cast that looks like one.
+#include "tools/DemoRecording.h"
+
+#include "tests/support/TestFiles.h"
+#include "tools/CliCommon.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <sstream>
+
+namespace kavro::demo {
+namespace {
+
+// The program's ring correction, written out here from its definition.
+PerRing correct(const Words& w, const DemoInputs& in, double* tau)
+{
+    const double p0 = in.background[kLaserPowerIndex];
+    const double r0 = in.background[kLaserReferenceIndex];
+    const double p = w[kLaserPowerIndex];
+    const double r = w[kLaserReferenceIndex];
+    *tau = p / ((p0 / r0) * r);
+    PerRing c{};
+    for (int i = 0; i < kRings; ++i)
+        c[i] = ((r0 / r) * w[i] / *tau - in.background[i]) * in.ringArea[i];
+    return c;
+}
+
+class DemoRecordingTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        dir_ = new test::TempDir;
+        writeCalibrationSet(dir_->path());
+    }
+    static void TearDownTestSuite()
+    {
+        delete dir_;
+        dir_ = nullptr;
+    }
+    static test::TempDir* dir_;
+};
+test::TempDir* DemoRecordingTest::dir_ = nullptr;
+
+TEST_F(DemoRecordingTest, CorrectionGivesBackTheForwardModelledRings)
+{
+    for (int model = 0; model < kModels; ++model) {
+        DemoInputs in = loadDemoInputs(dir_->path(), model);
+        RecordingOptions exact;
+        exact.noise = 0.0;
+        int saturated = 0;
+        for (const DemoFrame& f : simulateRecording(in, exact)) {
+            if (!f.laserOn)
+                continue;
+            if (*std::max_element(f.words.begin(), f.words.begin() + kRings) > kSaturation) {
+                ++saturated;
+                continue;
+            }
+            double tau = 0.0;
+            PerRing c = correct(f.words, in, &tau);
+            EXPECT_DOUBLE_EQ(tau, f.transmission);
+            // Half a count of rounding, scaled as the correction scales it.
+            const double r0 = in.background[kLaserReferenceIndex];
+            for (int i = 0; i < kRings; ++i) {
+                double bound = 0.5 * r0 / f.words[kLaserReferenceIndex] / tau * in.ringArea[i] * (1 + 1e-12);
+                ASSERT_LE(std::fabs(c[i] - f.corrected[i]), bound) << "model " << model << " ring " << i;
+            }
+        }
+        EXPECT_EQ(saturated, 1) << "model " << model;
+    }
+}
+
+TEST_F(DemoRecordingTest, NoiseIsSmallAndCentred)
+{
+    DemoInputs in = loadDemoInputs(dir_->path(), 0);
+    std::vector<DemoFrame> frames = simulateRecording(in, RecordingOptions{});
+    double sum = 0.0;
+    double sumSq = 0.0;
+    int n = 0;
+    for (const DemoFrame& f : frames) {
+        if (!f.laserOn || f.segment == "spike")
+            continue;
+        double tau = 0.0;
+        PerRing c = correct(f.words, in, &tau);
+        const double scale = in.background[kLaserReferenceIndex] / f.words[kLaserReferenceIndex] / tau;
+        for (int i = 0; i < kRings; ++i) {
+            // The error back in raw counts.
+            double e = (c[i] - f.corrected[i]) / in.ringArea[i] / scale;
+            EXPECT_LT(std::fabs(e), 6.0 * (0.5 + 0.002 * f.words[i]) + 0.5);
+            sum += e;
+            sumSq += e * e;
+            ++n;
+        }
+    }
+    EXPECT_LT(std::fabs(sum / n), 0.05);
+    double rms = std::sqrt(sumSq / n);
+    EXPECT_GT(rms, 0.5);
+    EXPECT_LT(rms, 3.0);
+}
+
+TEST_F(DemoRecordingTest, SegmentsLaserAndHousekeepingOfTheCast)
+{
+    DemoInputs in = loadDemoInputs(dir_->path(), 1);
+    std::vector<DemoFrame> frames = simulateRecording(in, RecordingOptions{});
+    ASSERT_EQ(frames.size(), 1200u);
+    int dark = 0;
+    for (const DemoFrame& f : frames) {
+        EXPECT_EQ(f.laserOn, f.words[kLaserPowerIndex] > kLaserFloor);
+        if (!f.laserOn) {
+            ++dark;
+            EXPECT_EQ(f.segment, "dark");
+        }
+        if (f.laserOn && f.segment != "spike") {
+            EXPECT_LE(*std::max_element(f.words.begin(), f.words.begin() + kRings), kSaturation);
+        }
+    }
+    EXPECT_EQ(dark, 6);
+    EXPECT_EQ(frames[3].segment, "narrow");
+    EXPECT_EQ(frames[500].segment, "broad");
+    EXPECT_EQ(frames[1000].segment, "bimodal");
+    // Clear near the surface, turbid at the bottom of the cast.
+    EXPECT_NEAR(frames[3].transmission, 0.95, 0.01);
+    EXPECT_NEAR(frames[600].transmission, 0.4, 0.01);
+    EXPECT_NEAR(frames[1196].transmission, 0.9, 0.01);
+    // Pressure peaks mid-cast, the water is colder there, the battery runs down.
+    const int pressure = kLaserPowerIndex + 4;
+    const int temperature = kLaserPowerIndex + 5;
+    const int battery = kLaserPowerIndex + 1;
+    EXPECT_GT(frames[600].words[pressure], 800);
+    EXPECT_LT(frames[10].words[pressure], 40);
+    EXPECT_LT(frames[600].words[temperature], frames[10].words[temperature] - 500);
+    EXPECT_LT(frames[1190].words[battery], frames[10].words[battery] - 50);
+}
+
+TEST_F(DemoRecordingTest, RawAndTruthFiles)
+{
+    DemoInputs in = loadDemoInputs(dir_->path(), 2);
+    RecordingOptions options;
+    options.frames = 50;
+    std::vector<DemoFrame> frames = simulateRecording(in, options);
+    std::string raw = encodeRaw(frames);
+    ASSERT_EQ(raw.size(), 50u * 80u);
+    for (int t : {0, 17, 49})
+        for (int i : {0, 31, 32, 35, 39}) {
+            std::uint16_t w = frames[t].words[i];
+            EXPECT_EQ(static_cast<unsigned char>(raw[80 * t + 2 * i]), w >> 8);
+            EXPECT_EQ(static_cast<unsigned char>(raw[80 * t + 2 * i + 1]), w & 0xFF);
+        }
+    // The same bytes every time.
+    EXPECT_EQ(raw, encodeRaw(simulateRecording(in, options)));
+    std::string truth = truthCsv(frames, in.diameters);
+    EXPECT_EQ(truth, truthCsv(simulateRecording(in, options), in.diameters));
+
+    std::istringstream lines(truth);
+    std::string line;
+    std::getline(lines, line);
+    EXPECT_EQ(line.rfind("frame,segment,laser_on,transmission,v1,", 0), 0u);
+    int rows = 0;
+    while (std::getline(lines, line)) {
+        EXPECT_EQ(std::count(line.begin(), line.end(), ','), 4 + kClasses) << line;
+        ++rows;
+    }
+    EXPECT_EQ(rows, 50);
+    EXPECT_EQ(truthPathFor("/data/demo.raw"), "/data/demo_truth.csv");
+    EXPECT_EQ(truthPathFor("run"), "run_truth.csv");
+}
+
+TEST_F(DemoRecordingTest, ShortRecordingsStillWork)
+{
+    DemoInputs in = loadDemoInputs(dir_->path(), 0);
+    for (int n : {1, 2, 7, 59, 60}) {
+        RecordingOptions options;
+        options.frames = n;
+        std::vector<DemoFrame> frames = simulateRecording(in, options);
+        ASSERT_EQ(static_cast<int>(frames.size()), n);
+        for (const DemoFrame& f : frames)
+            EXPECT_GT(volumeMeanDiameter(in.diameters, f.volume), 0.0);
+    }
+}
+
+TEST_F(DemoRecordingTest, InputsMustBeCompleteAndSound)
+{
+    test::TempDir broken;
+    writeCalibrationSet(broken.path());
+    const std::string kernel = broken.file("M32x32_b.asc");
+    test::writeFile(kernel, "1 2 3\n");
+    try {
+        loadDemoInputs(broken.path(), 1);
+        FAIL() << "no failure";
+    } catch (const cli::Failure& f) {
+        EXPECT_EQ(f.status, cli::kExitBadInput);
+        EXPECT_EQ(std::string(f.what()), kernel + ": holds fewer numbers than the 1024 needed");
+    }
+    std::string rings;
+    for (int i = 0; i < kRings; ++i)
+        rings += "10\n";
+    test::writeFile(broken.file("zsc.asc"), rings + "0 2500 400 1500 0 2000 0 0\n");
+    try {
+        loadDemoInputs(broken.path(), 0);
+        FAIL() << "no failure";
+    } catch (const cli::Failure& f) {
+        EXPECT_NE(std::string(f.what()).find("zsc.asc: background laser power"), std::string::npos) << f.what();
+    }
+    EXPECT_THROW(loadDemoInputs(broken.file("missing"), 0), cli::Failure);
+}
+
+}  // namespace
+}  // namespace kavro::demo
