@@ -3,6 +3,7 @@
 #include "tools/DemoRecording.h"
 
 #include "tests/support/TestFiles.h"
+#include "tests/tools/DemoTestSet.h"
 #include "tools/CliCommon.h"
 
 #include <gtest/gtest.h>
@@ -28,30 +29,12 @@ PerRing correct(const Words& w, const DemoInputs& in, double* tau)
     return c;
 }
 
-class DemoRecordingTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite()
-    {
-        dir_ = new test::TempDir;
-        writeCalibrationSet(dir_->path());
-    }
-    static void TearDownTestSuite()
-    {
-        delete dir_;
-        dir_ = nullptr;
-    }
-    static test::TempDir* dir_;
-};
-test::TempDir* DemoRecordingTest::dir_ = nullptr;
-
-TEST_F(DemoRecordingTest, CorrectionGivesBackTheForwardModelledRings)
+TEST(DemoRecording, CorrectionGivesBackTheForwardModelledRings)
 {
     for (int model = 0; model < kModels; ++model) {
-        DemoInputs in = loadDemoInputs(dir_->path(), model);
-        RecordingOptions exact;
-        exact.noise = 0.0;
+        const auto [in, frames] = test::demoRun(model, 1200, 0.0);
         int saturated = 0;
-        for (const DemoFrame& f : simulateRecording(in, exact)) {
+        for (const DemoFrame& f : frames) {
             if (!f.laserOn)
                 continue;
             if (*std::max_element(f.words.begin(), f.words.begin() + kRings) > kSaturation) {
@@ -72,10 +55,9 @@ TEST_F(DemoRecordingTest, CorrectionGivesBackTheForwardModelledRings)
     }
 }
 
-TEST_F(DemoRecordingTest, NoiseIsSmallAndCentred)
+TEST(DemoRecording, NoiseIsSmallAndCentred)
 {
-    DemoInputs in = loadDemoInputs(dir_->path(), 0);
-    std::vector<DemoFrame> frames = simulateRecording(in, RecordingOptions{});
+    const auto [in, frames] = test::demoRun(0, 1200);
     double sum = 0.0;
     double sumSq = 0.0;
     int n = 0;
@@ -100,10 +82,9 @@ TEST_F(DemoRecordingTest, NoiseIsSmallAndCentred)
     EXPECT_LT(rms, 3.0);
 }
 
-TEST_F(DemoRecordingTest, SegmentsLaserAndHousekeepingOfTheCast)
+TEST(DemoRecording, SegmentsLaserAndHousekeepingOfTheCast)
 {
-    DemoInputs in = loadDemoInputs(dir_->path(), 1);
-    std::vector<DemoFrame> frames = simulateRecording(in, RecordingOptions{});
+    const auto [in, frames] = test::demoRun(1, 1200);
     ASSERT_EQ(frames.size(), 1200u);
     int dark = 0;
     for (const DemoFrame& f : frames) {
@@ -134,9 +115,9 @@ TEST_F(DemoRecordingTest, SegmentsLaserAndHousekeepingOfTheCast)
     EXPECT_LT(frames[1190].words[battery], frames[10].words[battery] - 50);
 }
 
-TEST_F(DemoRecordingTest, RawAndTruthFiles)
+TEST(DemoRecording, RawAndTruthFiles)
 {
-    DemoInputs in = loadDemoInputs(dir_->path(), 2);
+    DemoInputs in = loadDemoInputs(test::demoCalibrationDir(), 2);
     RecordingOptions options;
     options.frames = 50;
     std::vector<DemoFrame> frames = simulateRecording(in, options);
@@ -167,25 +148,22 @@ TEST_F(DemoRecordingTest, RawAndTruthFiles)
     EXPECT_EQ(truthPathFor("run"), "run_truth.csv");
 }
 
-TEST_F(DemoRecordingTest, ShortRecordingsStillWork)
+TEST(DemoRecording, ShortRecordingsStillWork)
 {
-    DemoInputs in = loadDemoInputs(dir_->path(), 0);
     for (int n : {1, 2, 7, 59, 60}) {
-        RecordingOptions options;
-        options.frames = n;
-        std::vector<DemoFrame> frames = simulateRecording(in, options);
+        const auto [in, frames] = test::demoRun(0, n);
         ASSERT_EQ(static_cast<int>(frames.size()), n);
         for (const DemoFrame& f : frames)
             EXPECT_GT(volumeMeanDiameter(in.diameters, f.volume), 0.0);
     }
 }
 
-TEST_F(DemoRecordingTest, InputsMustBeCompleteAndSound)
+TEST(DemoRecording, InputsMustBeCompleteAndSound)
 {
-    test::TempDir broken;
+    kavro::test::TempDir broken;
     writeCalibrationSet(broken.path());
     const std::string kernel = broken.file("M32x32_b.asc");
-    test::writeFile(kernel, "1 2 3\n");
+    kavro::test::writeFile(kernel, "1 2 3\n");
     try {
         loadDemoInputs(broken.path(), 1);
         FAIL() << "no failure";
@@ -196,7 +174,7 @@ TEST_F(DemoRecordingTest, InputsMustBeCompleteAndSound)
     std::string rings;
     for (int i = 0; i < kRings; ++i)
         rings += "10\n";
-    test::writeFile(broken.file("zsc.asc"), rings + "0 2500 400 1500 0 2000 0 0\n");
+    kavro::test::writeFile(broken.file("zsc.asc"), rings + "0 2500 400 1500 0 2000 0 0\n");
     try {
         loadDemoInputs(broken.path(), 0);
         FAIL() << "no failure";

@@ -10,7 +10,7 @@
 #include "tools/DemoRecording.h"
 
 #include "core/Inversion.h"
-#include "tests/support/TestFiles.h"
+#include "tests/tools/DemoTestSet.h"
 
 #include <gtest/gtest.h>
 
@@ -54,13 +54,8 @@ Errors worstErrors(const DemoInputs& in, const std::vector<DemoFrame>& frames, i
 
 TEST(DemoRecovery, MeanDiameterConvergesToTheTruthInEverySegment)
 {
-    test::TempDir dir;
-    writeCalibrationSet(dir.path());
-    RecordingOptions options;
-    options.frames = 300;
     for (int model = 0; model < kModels; ++model) {
-        DemoInputs in = loadDemoInputs(dir.path(), model);
-        std::vector<DemoFrame> frames = simulateRecording(in, options);
+        const auto [in, frames] = test::demoRun(model, 300);
         Errors at50 = worstErrors(in, frames, 50);
         Errors at200 = worstErrors(in, frames, 200);
         Errors at1000 = worstErrors(in, frames, 1000);
@@ -86,13 +81,9 @@ TEST(DemoRecovery, MeanDiameterConvergesToTheTruthInEverySegment)
 TEST(DemoRecovery, NarrowModeFoundInItsClass)
 {
     // The narrow segment's peak class comes back where it was put, already at 50 updates.
-    test::TempDir dir;
-    writeCalibrationSet(dir.path());
-    RecordingOptions options;
-    options.frames = 120;
     for (int model = 0; model < kModels; ++model) {
-        DemoInputs in = loadDemoInputs(dir.path(), model);
-        for (const DemoFrame& f : simulateRecording(in, options)) {
+        const auto [in, frames] = test::demoRun(model, 120);
+        for (const DemoFrame& f : frames) {
             if (f.segment != "narrow")
                 continue;
             double x[kClasses];
