@@ -17,6 +17,6 @@ inline constexpr const char* kTextAfter = "text that is not a number after value
 inline constexpr const char* kNoLaserPower = "background laser power or laser reference is not above 100";
 inline constexpr const char* kBadNumbers = "holds a value that is not positive and finite";
 inline constexpr const char* kBadModel = "--model must be 0, 1 or 2";
-inline constexpr const char* kBadFrames = "--frames must be between 1 and 1000000";
+inline constexpr const char* kBadFrames = "--frames must be between 1 and 100000";
 
 }  // namespace kavro::text

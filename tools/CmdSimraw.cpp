@@ -22,7 +22,7 @@ void runSimraw(const SimrawOptions& o)
 {
     if (o.model < 0 || o.model > 2)
         throw Failure(kExitUsage, text::kBadModel);
-    if (o.frames < 1 || o.frames > 1000000)
+    if (o.frames < 1 || o.frames > 100000)
         throw Failure(kExitUsage, text::kBadFrames);
     demo::DemoInputs in = demo::loadDemoInputs(o.calDir, o.model);
     demo::RecordingOptions options;

@@ -1,7 +1,7 @@
 #pragma once
 // Reproducible noise for the demo recording: splitmix64 and the Box-Muller
 // transform, written out so that the same seed gives the same numbers with any
-// standard library (the std:: distributions are not specified bit for bit).
+// standard library (the std:: distributions may give other numbers elsewhere).
 #include <cstdint>
 
 namespace kavro::demo {

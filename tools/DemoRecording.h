@@ -33,7 +33,7 @@ struct DemoFrame {
     bool laserOn = true;
     double transmission = 0.0;  // P / (rho R) of the words; the water's when the laser is off
     PerClass volume{};          // true volume concentration, ul/l
-    PerRing corrected{};        // d = M x, what the correction should give back
+    PerRing corrected{};        // d = M x of the true volumes; the correction gives it back when the laser is on
     Words words{};
 };
 

@@ -55,6 +55,16 @@ TEST(CliDemo, MakecalAndSimrawWriteTheSameBytesEveryRun)
     EXPECT_NE(test::readFile(a.file("out/a.raw")), raw);
 }
 
+TEST(CliDemo, TheBuildsDemoDataIsWhatTheCommandsMakeNow)
+{
+    const std::string built = std::string(KAVRO_BIN_DIR) + "/../data/demo/";
+    test::TempDir dir;
+    ASSERT_EQ(kavroCli(dir, {"makecal", dir.path()}).status, 0);
+    ASSERT_EQ(kavroCli(dir, {"simraw", "--cal-dir", dir.path(), "--model", "1", "-o", dir.file("demo_b.raw")}).status, 0);
+    for (const char* name : {"M32x32_a.asc", "H32_b.asc", "Gain_c.asc", "zsc.asc", "demo_b.raw", "demo_b_truth.csv"})
+        EXPECT_EQ(test::readFile(built + name), test::readFile(dir.file(name))) << name;
+}
+
 TEST(CliDemo, BadUsageAndBadInput)
 {
     test::TempDir dir;
@@ -64,6 +74,7 @@ TEST(CliDemo, BadUsageAndBadInput)
     EXPECT_EQ(kavroCli(dir, {"simraw"}).status, 2);
     EXPECT_EQ(kavroCli(dir, {"simraw", "--cal-dir", dir.file("cal"), "--model", "3"}).status, 2);
     EXPECT_EQ(kavroCli(dir, {"simraw", "--cal-dir", dir.file("cal"), "--frames", "0"}).status, 2);
+    EXPECT_EQ(kavroCli(dir, {"simraw", "--cal-dir", dir.file("cal"), "--frames", "100001"}).status, 2);
     EXPECT_EQ(kavroCli(dir, {"simraw", "--cal-dir", dir.file("cal"), "--frames", "many"}).status, 2);
 
     CliRun missing = kavroCli(dir, {"simraw", "--cal-dir", dir.file("nowhere")});
