@@ -147,3 +147,27 @@ std::string stemBeforeFirstDot(std::string_view fileName)
 }
 
 }  // namespace kavro
+
+namespace kavro {
+
+std::FILE* openRegularFileForReading(const std::string& path, bool binary)
+{
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return nullptr;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        int err = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+        ::close(fd);
+        errno = err;
+        return nullptr;
+    }
+    // Back to blocking reads: O_NONBLOCK was only there so that a pipe could not hang the open.
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    std::FILE* file = ::fdopen(fd, binary ? "rb" : "r");
+    if (!file)
+        ::close(fd);
+    return file;
+}
+
+}  // namespace kavro

@@ -29,3 +29,10 @@ std::string stemBeforeFirstDot(std::string_view fileName);
 std::string errnoText(int error);
 
 }  // namespace kavro
+
+#include <cstdio>
+namespace kavro {
+// Opens an existing regular file for reading ("r"); null for a missing file, a
+// folder, a device or a pipe (a pipe would block), with errno set.
+std::FILE* openRegularFileForReading(const std::string& path, bool binary = false);
+}  // namespace kavro

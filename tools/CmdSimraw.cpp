@@ -1,5 +1,5 @@
 // kavro-cli simraw: the demo recording and its true distributions.
-#include "resources/ToolTexts.h"
+#include "resources/CliTexts.h"
 #include "tools/CliCommon.h"
 #include "tools/DemoRecording.h"
 #include "tools/NumberFiles.h"

@@ -1,9 +1,10 @@
 #include "tools/DemoCalibration.h"
 
+#include "core/CInvPars.h"
 #include "platform/FileUtil.h"
 #include "platform/NumText.h"
-#include "resources/CalibrationTexts.h"
-#include "resources/ToolTexts.h"
+#include "resources/CoreTexts.h"
+#include "resources/CliTexts.h"
 #include "tools/Airy.h"
 #include "tools/NumberFiles.h"
 
@@ -194,11 +195,10 @@ Frame userBackground()
     return f;
 }
 
-std::string kernelFileName(int model) { return text::kKernelFile[setIndex(model)]; }
-std::string hFileName(int model) { return text::kHFile[setIndex(model)]; }
-std::string diameterFileName(int model) { return text::kDiameterFile[setIndex(model)]; }
-std::string gainFileName(int model) { return text::kGainFile[setIndex(model)]; }
-std::string ringAreaFileName(int model) { return text::kDemoRingAreaFile[setIndex(model)]; }
+std::string ringAreaFileName(int model)
+{
+    return text::kDemoRingAreaPrefix + std::string(1, modelLetter(model)) + ".asc";
+}
 
 std::string matrixText(const Matrix& m)
 {
@@ -231,16 +231,17 @@ void writeCalibrationSet(const std::string& dir)
         PerClass diameters = classDiameters(model);
         PerRing gains = ringGains(model);
         PerRing area = ringAreaNormalisation(model);
-        writeWholeFile(joinPath(dir, kernelFileName(model)), matrixText(kernel));
-        writeWholeFile(joinPath(dir, hFileName(model)), matrixText(columnNormalised(kernel)));
-        writeWholeFile(joinPath(dir, diameterFileName(model)), columnText(diameters.data(), kClasses));
-        writeWholeFile(joinPath(dir, gainFileName(model)), columnText(gains.data(), kRings));
+        ModelFiles names = modelFiles(model);
+        writeWholeFile(joinPath(dir, names.kernel), matrixText(kernel));
+        writeWholeFile(joinPath(dir, names.h), matrixText(columnNormalised(kernel)));
+        writeWholeFile(joinPath(dir, names.diameters), columnText(diameters.data(), kClasses));
+        writeWholeFile(joinPath(dir, names.gain), columnText(gains.data(), kRings));
         writeWholeFile(joinPath(dir, ringAreaFileName(model)), columnText(area.data(), kRings));
     }
     Frame factory = factoryBackground();
     Frame user = userBackground();
-    writeWholeFile(joinPath(dir, text::kFactoryBackgroundFile), columnText(factory.data(), kFrameValues));
-    writeWholeFile(joinPath(dir, text::kBackgroundFile), columnText(user.data(), kFrameValues));
+    writeWholeFile(joinPath(dir, text::kFactoryBackgroundName), columnText(factory.data(), kFrameValues));
+    writeWholeFile(joinPath(dir, text::kBackgroundInitialName), columnText(user.data(), kFrameValues));
 }
 
 }  // namespace kavro::demo

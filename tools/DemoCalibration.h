@@ -59,11 +59,7 @@ PerRing ringGains(int model);
 Frame factoryBackground();
 Frame userBackground();
 
-// The file names of one model's set.
-std::string kernelFileName(int model);
-std::string hFileName(int model);
-std::string diameterFileName(int model);
-std::string gainFileName(int model);
+// The ring-area file of the model's set (the other names are the calibration set's, modelFiles).
 std::string ringAreaFileName(int model);
 
 // Numbers as the calibration files hold them: ten significant digits, a row of 32

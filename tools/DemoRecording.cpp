@@ -1,9 +1,10 @@
 #include "tools/DemoRecording.h"
 
+#include "core/CInvPars.h"
 #include "platform/FileUtil.h"
 #include "platform/NumText.h"
-#include "resources/CalibrationTexts.h"
-#include "resources/ToolTexts.h"
+#include "resources/CoreTexts.h"
+#include "resources/CliTexts.h"
 #include "tools/CliCommon.h"
 #include "tools/DemoCast.h"
 #include "tools/DemoNoise.h"
@@ -64,13 +65,14 @@ DemoInputs loadDemoInputs(const std::string& calDir, int model)
 {
     DemoInputs in;
     in.model = model;
-    std::string path = joinPath(calDir, kernelFileName(model));
+    const ModelFiles names = modelFiles(model);
+    std::string path = joinPath(calDir, names.kernel);
     in.kernel = readNumbers(path, kRings * kClasses);
     checkPositive(path, in.kernel);
-    path = joinPath(calDir, hFileName(model));
+    path = joinPath(calDir, names.h);
     in.h = readNumbers(path, kRings * kClasses);
     checkPositive(path, in.h);
-    path = joinPath(calDir, diameterFileName(model));
+    path = joinPath(calDir, names.diameters);
     std::vector<double> d = readNumbers(path, kClasses);
     checkPositive(path, d);
     in.diameters = toArray<kClasses>(d);
@@ -78,7 +80,7 @@ DemoInputs loadDemoInputs(const std::string& calDir, int model)
     std::vector<double> area = readNumbers(path, kRings);
     checkPositive(path, area);
     in.ringArea = toArray<kRings>(area);
-    path = joinPath(calDir, text::kBackgroundFile);
+    path = joinPath(calDir, text::kBackgroundInitialName);
     in.background = toArray<kFrameValues>(readNumbers(path, kFrameValues));
     if (!(in.background[kLaserPowerIndex] > kLaserFloor) || !(in.background[kLaserReferenceIndex] > kLaserFloor))
         throw cli::Failure(cli::kExitBadInput, path + ": " + text::kNoLaserPower);

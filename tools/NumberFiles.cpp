@@ -1,13 +1,11 @@
 #include "tools/NumberFiles.h"
 
+#include "core/CInvPars.h"
 #include "platform/FileUtil.h"
-#include "platform/NumText.h"
-#include "resources/ToolTexts.h"
+#include "resources/CliTexts.h"
 #include "tools/CliCommon.h"
 
 #include <cerrno>
-#include <cstdio>
-#include <memory>
 
 namespace kavro::demo {
 
@@ -20,21 +18,19 @@ void writeWholeFile(const std::string& path, std::string_view content)
 
 std::vector<double> readNumbers(const std::string& path, int count)
 {
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "r"), &std::fclose);
-    if (!file)
+    std::vector<double> values(static_cast<std::size_t>(count), 0.0);
+    bool complete = false;
+    bool opened = false;
+    errno = 0;
+    int n = readNumberFile(path, values.data(), count, &complete, &opened);
+    if (!opened)
         throw cli::Failure(cli::kExitBadInput, text::kCannotOpen + path + ": " + errnoText(errno));
-    NumberReader reader(file.get());
-    std::vector<double> values;
-    values.reserve(static_cast<std::size_t>(count));
-    while (static_cast<int>(values.size()) < count) {
-        std::optional<double> v = reader.next();
-        if (!v && reader.stoppedAtText())
-            throw cli::Failure(cli::kExitBadInput, path + ": " + text::kTextAfter + std::to_string(values.size()));
-        if (!v)
-            throw cli::Failure(cli::kExitBadInput,
-                               path + ": " + text::kTooFewNumbers + std::to_string(count) + text::kNumbersNeeded);
-        values.push_back(*v);
-    }
+    // The calibration set stops quietly at text; here every number must be there.
+    if (n < count && complete)
+        throw cli::Failure(cli::kExitBadInput, path + ": " + text::kTextAfter + std::to_string(n));
+    if (n < count)
+        throw cli::Failure(cli::kExitBadInput,
+                           path + ": " + text::kTooFewNumbers + std::to_string(count) + text::kNumbersNeeded);
     return values;
 }
 

@@ -1,8 +1,9 @@
 // The demo calibration sets: geometry, kernel physics, normalisations and the files.
 #include "tools/DemoCalibration.h"
 
+#include "core/CInvPars.h"
 #include "platform/FileUtil.h"
-#include "resources/CalibrationTexts.h"
+#include "resources/CoreTexts.h"
 #include "tests/support/TestFiles.h"
 #include "tools/CliCommon.h"
 #include "tools/NumberFiles.h"
@@ -20,10 +21,10 @@ constexpr double kDeg = std::numbers::pi / 180.0;
 
 std::vector<std::string> setFileNames()
 {
-    std::vector<std::string> names = {text::kFactoryBackgroundFile, text::kBackgroundFile};
+    std::vector<std::string> names = {text::kFactoryBackgroundName, text::kBackgroundInitialName};
     for (int m = 0; m < kModels; ++m)
-        for (const std::string& n :
-             {kernelFileName(m), hFileName(m), diameterFileName(m), gainFileName(m), ringAreaFileName(m)})
+        for (const std::string& n : {modelFiles(m).kernel, modelFiles(m).h, modelFiles(m).diameters,
+                                     modelFiles(m).gain, ringAreaFileName(m)})
             names.push_back(n);
     return names;
 }
@@ -51,9 +52,9 @@ TEST(DemoGeometry, RingsAndClassesSpanTheAxesOfTheMainView)
         }
     }
     // Any other model index answers the set "a".
-    EXPECT_EQ(kernelFileName(5), "M32x32_a.asc");
-    EXPECT_EQ(ringAreaFileName(-1), "RingArea_a.asc");
-    EXPECT_EQ(gainFileName(2), "Gain_c.asc");
+    EXPECT_EQ(ringAreaFileName(5), "RingArea_a.asc");
+    EXPECT_EQ(ringAreaFileName(1), "RingArea_b.asc");
+    EXPECT_EQ(ringAreaFileName(2), "RingArea_c.asc");
 }
 
 TEST(DemoKernel, PositiveAndPeakingFurtherOutForSmallerParticles)
@@ -151,20 +152,20 @@ TEST(DemoCalibrationFiles, WrittenTheSameEveryTimeAndReadBackAsComputed)
     }
     for (int m = 0; m < kModels; ++m) {
         Matrix kernel = kernelMatrix(m);
-        std::vector<double> read = readNumbers(first.file(kernelFileName(m)), kRings * kClasses);
+        std::vector<double> read = readNumbers(first.file(modelFiles(m).kernel), kRings * kClasses);
         for (int i = 0; i < kRings * kClasses; ++i)
             EXPECT_NEAR(read[i], kernel[i], 5e-10 * kernel[i]);
         PerClass d = classDiameters(m);
-        std::vector<double> dias = readNumbers(first.file(diameterFileName(m)), kClasses);
+        std::vector<double> dias = readNumbers(first.file(modelFiles(m).diameters), kClasses);
         for (int k = 0; k < kClasses; ++k)
             EXPECT_NEAR(dias[k], d[k], 5e-10 * d[k]);
         // What was read prints back to the very same text.
-        std::vector<double> h = readNumbers(first.file(hFileName(m)), kRings * kClasses);
-        EXPECT_EQ(matrixText(Matrix(h.begin(), h.end())), test::readFile(first.file(hFileName(m))));
+        std::vector<double> h = readNumbers(first.file(modelFiles(m).h), kRings * kClasses);
+        EXPECT_EQ(matrixText(Matrix(h.begin(), h.end())), test::readFile(first.file(modelFiles(m).h)));
         std::vector<double> area = readNumbers(first.file(ringAreaFileName(m)), kRings);
         EXPECT_EQ(columnText(area.data(), kRings), test::readFile(first.file(ringAreaFileName(m))));
     }
-    std::vector<double> zsc = readNumbers(first.file(text::kBackgroundFile), kFrameValues);
+    std::vector<double> zsc = readNumbers(first.file(text::kBackgroundInitialName), kFrameValues);
     Frame user = userBackground();
     for (int i = 0; i < kFrameValues; ++i)
         EXPECT_DOUBLE_EQ(zsc[i], user[i]) << i;

@@ -1,7 +1,12 @@
-// The demo recording: words that the program's correction turns back into the
-// forward-modelled rings, and a cast that looks like one.
+// The demo recording: words that the program's calibration set, loading the demo
+// files, corrects back into the forward-modelled rings; and a cast that looks like one.
 #include "tools/DemoRecording.h"
 
+#include "core/CInvPars.h"
+#include "core/Settings.h"
+#include "platform/FileUtil.h"
+#include "platform/ScriptedPrompter.h"
+#include "resources/CoreTexts.h"
 #include "tests/support/TestFiles.h"
 #include "tests/tools/DemoTestSet.h"
 #include "tools/CliCommon.h"
@@ -15,24 +20,37 @@
 namespace kavro::demo {
 namespace {
 
-// The program's ring correction, written out here from its definition.
-PerRing correct(const Words& w, const DemoInputs& in, double* tau)
-{
-    const double p0 = in.background[kLaserPowerIndex];
-    const double r0 = in.background[kLaserReferenceIndex];
-    const double p = w[kLaserPowerIndex];
-    const double r = w[kLaserReferenceIndex];
-    *tau = p / ((p0 / r0) * r);
-    PerRing c{};
-    for (int i = 0; i < kRings; ++i)
-        c[i] = ((r0 / r) * w[i] / *tau - in.background[i]) * in.ringArea[i];
-    return c;
-}
+// The program's own calibration set, loaded from the demo files, corrects the words.
+class Correction {
+public:
+    explicit Correction(int model) : set_(model, settings_, prompter_)
+    {
+        const std::string& dir = test::demoCalibrationDir();
+        prompter_.choose(joinPath(dir, ringAreaFileName(model)));
+        set_.setCalibrationDirectory(dir);
+        EXPECT_EQ(set_.load(), 1);
+        EXPECT_EQ(set_.loadBackgroundFile(joinPath(dir, text::kBackgroundInitialName)), 1);
+    }
+    PerRing operator()(const Words& w, double* tau) const
+    {
+        double raw[kFrameValues];
+        std::copy(w.begin(), w.end(), raw);
+        PerRing c{};
+        *tau = set_.transmissionAndRings(raw, c.data());
+        return c;
+    }
+
+private:
+    Settings settings_;
+    ScriptedPrompter prompter_;
+    CInvPars set_;
+};
 
 TEST(DemoRecording, CorrectionGivesBackTheForwardModelledRings)
 {
     for (int model = 0; model < kModels; ++model) {
         const auto [in, frames] = test::demoRun(model, 1200, 0.0);
+        const Correction correct(model);
         int saturated = 0;
         for (const DemoFrame& f : frames) {
             if (!f.laserOn)
@@ -42,7 +60,7 @@ TEST(DemoRecording, CorrectionGivesBackTheForwardModelledRings)
                 continue;
             }
             double tau = 0.0;
-            PerRing c = correct(f.words, in, &tau);
+            PerRing c = correct(f.words, &tau);
             EXPECT_DOUBLE_EQ(tau, f.transmission);
             // Half a count of rounding, scaled as the correction scales it.
             const double r0 = in.background[kLaserReferenceIndex];
@@ -58,6 +76,7 @@ TEST(DemoRecording, CorrectionGivesBackTheForwardModelledRings)
 TEST(DemoRecording, NoiseIsSmallAndCentred)
 {
     const auto [in, frames] = test::demoRun(0, 1200);
+    const Correction correct(0);
     double sum = 0.0;
     double sumSq = 0.0;
     int n = 0;
@@ -65,7 +84,7 @@ TEST(DemoRecording, NoiseIsSmallAndCentred)
         if (!f.laserOn || f.segment == "spike")
             continue;
         double tau = 0.0;
-        PerRing c = correct(f.words, in, &tau);
+        PerRing c = correct(f.words, &tau);
         const double scale = in.background[kLaserReferenceIndex] / f.words[kLaserReferenceIndex] / tau;
         for (int i = 0; i < kRings; ++i) {
             // The error back in raw counts.

@@ -1,14 +1,21 @@
 #pragma once
-// Fixed texts of kavro-cli and of the demo data it makes.
+// Fixed texts of kavro-cli's own output (printf formats where they carry values).
 
 namespace kavro::text {
 
-// The ring-area files of the demo set, one per model (the open dialog lists RingArea*.asc).
-inline constexpr const char* kDemoRingAreaFile[3] = {"RingArea_a.asc", "RingArea_b.asc", "RingArea_c.asc"};
+// kavro-cli simulate
+inline constexpr const char* kSimulatorOn = "Instrument simulator on %s\n";
+inline constexpr const char* kSimulatorRecording = "Recording: %s (%zu frames)\n";
+inline constexpr const char* kSimulatorSynthetic = "Recording: none, %zu synthesised frames\n";
+inline constexpr const char* kSimulatorHint = "To use it as %s, set in section [Communications] of %s:\n  %sDevice=%s\n";
+inline constexpr const char* kSimulatorStopHint = "Stop with Ctrl-C.\n";
+inline constexpr const char* kSimulatorSummary = "Frame requests: %ld, replies: %ld, dropped: %ld, other lines: %ld\n";
+
+// kavro-cli makecal and simraw: the demo data
+inline constexpr const char* kDemoRingAreaPrefix = "RingArea_";  // + model letter + ".asc"
 inline constexpr const char* kDemoRecordingFile = "demo.raw";
 inline constexpr const char* kTruthSuffix = "_truth.csv";  // beside the recording: demo.raw -> demo_truth.csv
-
-// Failures of the demo commands: "cannot open <path>: <reason>", "<path>: <problem>".
+// Their failures: "cannot open <path>: <reason>", "<path>: <problem>".
 inline constexpr const char* kCannotOpen = "cannot open ";
 inline constexpr const char* kCannotWrite = "cannot write ";
 inline constexpr const char* kTooFewNumbers = "holds fewer numbers than the ";

@@ -1,0 +1,41 @@
+#include "core/CDataSource.h"
+
+#include "core/Settings.h"
+
+namespace kavro {
+
+CDataSource::CDataSource(SourceContext context, SourceOwner* owner)
+    : context_(context),
+      owner_(owner),
+      frameResult_(std::make_unique<CFrameResult>()),
+      auxCalibration_(&context.profile),
+      laserReferenceRatio_(context.settings.lRefRatio)
+{
+}
+
+CDataSource::~CDataSource() = default;
+
+double CDataSource::value(int kind, int index) const
+{
+    switch (kind) {
+    case kValueRaw:
+        return rawValue(index);
+    case kValueVolume:
+        return frameResult_->volume(index);
+    case kValueAux:
+        return frameResult_->aux(index);
+    case kValueBackground:
+        return backgroundValue(index);
+    case kValueFactoryBackground:
+        return factoryBackgroundValue(index);
+    default:
+        return -1.0;
+    }
+}
+
+void CDataSource::setVolumeConversion(double value)
+{
+    frameResult_->setVolumeConversion(value);
+}
+
+}  // namespace kavro

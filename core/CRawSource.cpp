@@ -1,0 +1,270 @@
+#include "core/CRawSource.h"
+
+#include "core/Settings.h"
+#include "platform/FileUtil.h"
+#include "platform/NumText.h"
+#include "platform/Profile.h"
+#include "platform/Prompter.h"
+#include "resources/CoreTexts.h"
+
+#include <filesystem>
+
+namespace kavro {
+namespace {
+
+bool sameFile(const std::string& a, const std::string& b)
+{
+    if (a.empty() || b.empty())
+        return false;
+    std::error_code ec;
+    if (std::filesystem::equivalent(a, b, ec))
+        return true;
+    return std::filesystem::weakly_canonical(a, ec) == std::filesystem::weakly_canonical(b, ec);
+}
+
+}  // namespace
+
+CRawSource::CRawSource(SourceContext context, SourceOwner* owner)
+    : CDataSource(context, owner),
+      calibration_(std::make_unique<CInvPars>(owner ? owner->instrumentModel() : 0, context.settings,
+                                              context.prompter))
+{
+}
+
+CRawSource::~CRawSource() = default;
+
+double CRawSource::rawValue(int index) const
+{
+    return index >= 0 && index < kFrameValues ? raw_[static_cast<std::size_t>(index)] : -1.0;
+}
+
+double CRawSource::backgroundValue(int index) const
+{
+    return calibrationOK_ ? calibration_->background(index) : 0.0;
+}
+
+double CRawSource::factoryBackgroundValue(int index) const
+{
+    return calibrationOK_ ? calibration_->factoryBackground(index) : 0.0;
+}
+
+double CRawSource::backgroundLaserPower() const
+{
+    return calibrationOK_ ? calibration_->background(kLaserPowerIndex) : 0.0;
+}
+
+double CRawSource::factoryLaserPower() const
+{
+    return calibrationOK_ ? calibration_->factoryBackground(kLaserPowerIndex) : 0.0;
+}
+
+int CRawSource::setBackgroundFromRecord(const double values[kFrameValues])
+{
+    return calibration_ ? calibration_->setBackground(values) : 0;
+}
+
+FrameProcessor CRawSource::processor() const
+{
+    return FrameProcessor(*calibration_, auxCalibration_,
+                          ProcessingOptions{context_.settings.numIterations, context_.settings.procOpt1});
+}
+
+void CRawSource::readVolumeConversionSetting()
+{
+    auto value = scanOneDouble(context_.profile.readString(instrumentSection(instrumentNumber_), "VolConv", ""));
+    if (value)
+        frameResult_->setVolumeConversion(*value);
+}
+
+void CRawSource::copyClassDiameters()
+{
+    for (int k = 0; k < kClasses; ++k)
+        frameResult_->setDiameter(k, calibration_->classDiameter(k));
+}
+
+int CRawSource::selectBackground()
+{
+    FileDialogRequest request;
+    request.title = text::kBackgroundTitle;
+    request.filter = text::kBackgroundFilter;
+    request.initialName = text::kBackgroundInitialName;
+    request.initialDirectory =
+        context_.settings.pdFirst ? directoryPart(sourceName_) : calibration_->calibrationDirectory();
+    request.mustExist = true;
+    auto chosen = context_.prompter.openFile(request);
+    if (!chosen)
+        return 0;
+    backgroundFileName_ = *chosen;
+    return calibration_->loadBackgroundFile(*chosen);
+}
+
+void CRawSource::choosePsdOutput(std::string& path)
+{
+    FileDialogRequest request;
+    request.title = text::kPsdOutputTitle;
+    request.filter = text::kPsdFilter;
+    request.defaultExtension = text::kPsdExtension;
+    request.initialName = stemBeforeFirstDot(fileNamePart(path)) + ".psd";
+    request.initialDirectory = directoryPart(path);
+    request.overwritePrompt = true;
+    auto chosen = context_.prompter.saveFile(request);
+    if (!chosen)
+        throw UserAbort{};
+    path = *chosen;
+}
+
+void CRawSource::createOutput(OutputFile& file, const std::string& path)
+{
+    if (sameFile(path, inputPath_)) {
+        context_.prompter.message(text::kOutputIsInput + path, MessageIcon::Exclamation);
+        throw UserAbort{};
+    }
+    if (!file.create(path)) {
+        context_.prompter.message(std::string(text::kWriteFailed) + path + ": " + file.error(),
+                                  MessageIcon::Exclamation);
+        throw UserAbort{};
+    }
+}
+
+std::string CRawSource::psdHeaderRecord()
+{
+    // The ratio written is the calibration set's; the source's own copy follows it.
+    laserReferenceRatio_ = calibration_->laserReferenceRatio();
+    const int model = owner_ ? owner_->instrumentModel() : calibration_->model();
+    return bytesOf(encodePsdHeader(model, laserReferenceRatio_, backgroundFileName_));
+}
+
+void CRawSource::openPsdOutput(const std::string& path)
+{
+    createOutput(psdOutput_, path);
+    writeOutput(psdOutput_, psdHeaderRecord());
+    writeOutput(psdOutput_, bytesOf(encodeDiameterRecord(*frameResult_)));
+    if (psdOutput_.failed())
+        throw UserAbort{};
+}
+
+void CRawSource::openAscOutput(const std::string& basePath)
+{
+    createOutput(ascOutput_, removeExtension(basePath) + ".asc");
+}
+
+void CRawSource::openLogOutput(const std::string& basePath)
+{
+    createOutput(logOutput_, removeExtension(basePath) + ".log");
+}
+
+void CRawSource::runOpenSequence(bool psdAlways, const std::string& inputPath)
+{
+    inputPath_ = inputPath;
+    instrumentNumber_ = context_.settings.instrumentNumber;
+    readVolumeConversionSetting();
+    calibration_->setCalibrationDirectory(context_.settings.calFiles);
+    calibrationOK_ = calibration_->load();
+    if (!calibrationOK_)
+        throw UserAbort{};
+    copyClassDiameters();
+    calibrationOK_ = selectBackground();
+    if (!calibrationOK_)
+        throw UserAbort{};
+    if (psdAlways || switches_.binarySize) {
+        choosePsdOutput(sourceName_);
+        openPsdOutput(sourceName_);
+    }
+    if (switches_.asciiSize)
+        openAscOutput(sourceName_);
+    if (switches_.asciiRaw)
+        openLogOutput(sourceName_);
+}
+
+void CRawSource::writeOutput(OutputFile& file, std::string_view bytes)
+{
+    if (!file.isOpen() || file.append(bytes))
+        return;
+    if (outputError_.empty()) {
+        outputError_ = std::string(text::kWriteFailed) + file.path() + ": " + file.error();
+        context_.prompter.message(outputError_, MessageIcon::Exclamation);
+    }
+}
+
+void CRawSource::correctFrame(double laserTest)
+{
+    FrameWork work;
+    processor().correct(raw_.data(), laserTest, multiScan_ != 0, work, *frameResult_);
+    laserOK_ = work.laserOK;
+    transmission_ = work.transmission;
+    beamAttenuation_ = work.beamAttenuation;
+    corrected_ = work.corrected;
+    calibration_->setLastTransmission(work.transmission);
+}
+
+void CRawSource::invertFrame()
+{
+    FrameWork work;
+    work.laserOK = laserOK_;
+    work.transmission = transmission_;
+    work.beamAttenuation = beamAttenuation_;
+    work.corrected = corrected_;
+    processor().invert(work, *frameResult_);
+    corrected_ = work.corrected;  // rings 5 and 6 stay replaced
+    record_ = buildOutputRecord(*frameResult_);
+}
+
+void CRawSource::finishFrame()
+{
+    invertFrame();
+    if (switches_.binarySize && psdOutput_.isOpen())
+        writeOutput(psdOutput_, bytesOf(encodeOutputRecord(record_)));
+    if (switches_.asciiSize && ascOutput_.isOpen())
+        writeOutput(ascOutput_, ascLine(record_, switches_.vsfInAscii != 0));
+}
+
+void CRawSource::writeLogLine(const std::uint16_t words[kFrameValues])
+{
+    if (logOutput_.isOpen())
+        writeOutput(logOutput_, logLine(words));
+}
+
+void CRawSource::closeOutputs()
+{
+    psdOutput_.close();
+    ascOutput_.close();
+    logOutput_.close();
+}
+
+void CRawSource::processAndSave(const double values[kFrameValues], const std::string& path, int writePsd,
+                                int writeAsc)
+{
+    for (int i = 0; i < kFrameValues; ++i)
+        raw_[static_cast<std::size_t>(i)] = values[i];
+    correctFrame(raw_[kLaserPowerIndex]);
+    invertFrame();
+    currentFrame_ = 0;
+    if (path.empty())
+        return;
+
+    auto tell = [&](const OutputFile& file) {
+        context_.prompter.message(std::string(text::kWriteFailed) + file.path() + ": " + file.error(),
+                                  MessageIcon::Exclamation);
+    };
+    if (writePsd) {
+        OutputFile file;
+        if (file.create(path)) {
+            file.append(psdHeaderRecord() + bytesOf(encodeDiameterRecord(*frameResult_)) +
+                        bytesOf(encodeOutputRecord(record_)));
+            file.close();
+        }
+        if (file.failed() || !file.error().empty())
+            tell(file);
+    }
+    if (writeAsc) {
+        OutputFile file;
+        if (file.create(removeExtension(path) + ".asc")) {
+            file.append(ascLine(record_, switches_.vsfInAscii != 0));
+            file.close();
+        }
+        if (file.failed() || !file.error().empty())
+            tell(file);
+    }
+}
+
+}  // namespace kavro

@@ -1,0 +1,117 @@
+#pragma once
+// The base of the two sources of raw frames (a raw recording and the instrument):
+// the raw value array, the calibration set, the correction and inversion of each
+// frame, and the result files.
+#include "core/CDataSource.h"
+#include "core/CInvPars.h"
+#include "core/FrameProcessor.h"
+#include "core/OutputFile.h"
+#include "core/OutputRecord.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace kavro {
+
+// One entry per record of a raw recording, made when it opens: its auxiliary words
+// and ring counts, for the auxiliary graph.
+struct FrameSummary {
+    std::uint16_t aux[kAux] = {};
+    std::int32_t zeroRings = 0;
+    std::int32_t saturatedRings = 0;
+};
+
+class CRawSource : public CDataSource {
+public:
+    CRawSource(SourceContext context, SourceOwner* owner);
+    ~CRawSource() override;
+
+    double rawValue(int index) const override;
+    double backgroundValue(int index) const override;
+    double factoryBackgroundValue(int index) const override;
+    double transmission() const override { return transmission_; }
+    double beamAttenuation() const override { return beamAttenuation_; }
+    double laserReferenceRatio() const override { return calibration_->laserReferenceRatio(); }
+
+    int classCount() const { return kClasses; }
+    double classDiameter(int k) const { return frameResult_->diameter(k); }
+    // Laser power of the background and of the factory background; 0 until the calibration loaded.
+    double backgroundLaserPower() const;
+    double factoryLaserPower() const;
+    // An averaged frame becomes the calibration set's background; 0 when it is refused.
+    int setBackgroundFromRecord(const double values[kFrameValues]);
+    // Processes one given frame (an average) and writes it alone to path (.psd) and/or
+    // the .asc beside it.  An empty path writes nothing.
+    void processAndSave(const double values[kFrameValues], const std::string& path, int writePsd, int writeAsc);
+
+    // Steps of the open sequence, each throwing UserAbort to abandon the open.
+    int selectBackground();
+    void choosePsdOutput(std::string& path);
+    void openPsdOutput(const std::string& path);
+    void openAscOutput(const std::string& basePath);
+    void openLogOutput(const std::string& basePath);
+    void readVolumeConversionSetting();
+    void copyClassDiameters();
+    // Does nothing; the sources' own close operations call it last.
+    void baseClose() {}
+
+    CInvPars& calibration() { return *calibration_; }
+    const CInvPars& calibration() const { return *calibration_; }
+    const std::vector<FrameSummary>& frameSummary() const { return frameSummary_; }
+    const std::string& backgroundFileName() const { return backgroundFileName_; }
+    int laserOK() const { return laserOK_; }
+    int calibrationOK() const { return calibrationOK_; }
+    int multiScan() const { return multiScan_; }
+    int firstFrame() const { return firstFrame_; }
+    int lastFrameOfRange() const { return lastFrame_; }
+    const std::array<double, kRings>& correctedRings() const { return corrected_; }
+    const OutputRecord& outputRecord() const { return record_; }
+    // The first failure of a result file in this run ("" when none); it has been told once.
+    const std::string& outputError() const { return outputError_; }
+    // The processing of frames with this source's calibration and settings.
+    FrameProcessor processor() const;
+
+protected:
+    // The common open sequence, run by the sources' open after they opened their input.
+    // inputPath (when not empty) is never overwritten by an output.
+    void runOpenSequence(bool psdAlways, const std::string& inputPath);
+    // Correction of the raw value array (laserTest as in FrameProcessor::correct).
+    void correctFrame(double laserTest);
+    // Inversion and output record of the corrected frame.
+    void invertFrame();
+    // invertFrame, then the .psd record and .asc line when switched on.
+    void finishFrame();
+    // Record 0 of a .psd file for this source (sets the source's ratio copy).
+    std::string psdHeaderRecord();
+    void writeLogLine(const std::uint16_t words[kFrameValues]);
+    void closeOutputs();
+    // Writes the bytes; tells the first failure once.
+    void writeOutput(OutputFile& file, std::string_view bytes);
+
+    OutputFile logOutput_;
+    OutputFile psdOutput_;
+    OutputFile ascOutput_;
+    std::string backgroundFileName_;
+    std::unique_ptr<CInvPars> calibration_;
+    std::vector<FrameSummary> frameSummary_;
+    int laserOK_ = 0;
+    int calibrationOK_ = 0;
+    int firstFrame_ = 0;
+    int lastFrame_ = 0;
+    int multiScan_ = 0;
+    int instrumentNumber_ = 0;
+    std::array<double, kFrameValues> raw_{};
+    std::array<double, kRings> corrected_{};
+    double transmission_ = 1.0;
+    double beamAttenuation_ = 0.0;
+    OutputRecord record_{};
+    std::string outputError_;
+
+private:
+    void createOutput(OutputFile& file, const std::string& path);
+    std::string inputPath_;
+};
+
+}  // namespace kavro

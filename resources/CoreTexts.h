@@ -1,0 +1,43 @@
+#pragma once
+// Fixed texts of the processing core: file dialogs and messages of the calibration
+// set, the background and the result files; names of the inversion's code paths.
+
+namespace kavro::text {
+
+inline constexpr const char* kCouldNotOpenFile = "Could not open the file ";  // followed by the full path
+
+inline constexpr const char* kRingAreaTitle = "Open Ring Area Normalization File";
+inline constexpr const char* kRingAreaFilter = "Ring Area (RingArea*.asc)|RingArea*.asc|All asc|*.asc|All (*.*)|*.*||";
+inline constexpr const char* kRingAreaInitialName = "RingArea*.asc";
+inline constexpr const char* kAscExtension = "asc";
+
+inline constexpr const char* kBackgroundTitle = "Open Background Scatter File";
+inline constexpr const char* kBackgroundFilter = "Bkgrnd Scatter (*.asc)|*.asc|All (*.*)|*.*||";
+inline constexpr const char* kBackgroundInitialName = "zsc.asc";
+inline constexpr const char* kFactoryBackgroundName = "factory_zsc.asc";
+
+inline constexpr const char* kPsdOutputTitle = "Open OUTPUT Particle Size Distribution File";
+inline constexpr const char* kPsdFilter = "Particle Sizes (*.psd)|*.psd|All (*.*)|*.*||";
+inline constexpr const char* kPsdExtension = "psd";
+inline constexpr const char* kPsdOpenTitle = "Open Particle Size Distribution File";
+inline constexpr const char* kEmptyPsdFile = "Empty particle distribution file.";
+inline constexpr const char* kNotKavroPsd =
+    "This file does not appear to be a KAVRO400 Particle Size Distribution file.  Do you wish to continue?";
+inline constexpr const char* kBadHeaderRecord = "Bad file header record.";
+
+// Told once when an output file stops taking data (disk full, file removed).
+inline constexpr const char* kWriteFailed = "Could not write to the file ";  // path, ": ", reason
+
+// An output that would replace the recording being read.
+inline constexpr const char* kOutputIsInput = "The output file would overwrite the input file ";
+
+inline constexpr const char* kInstrumentSourceName = "Instrument";
+
+// Names of the inversion's code paths (benchmarks and diagnostics).
+inline constexpr const char* kPathAuto = "auto";
+inline constexpr const char* kPathBaseline = "baseline";
+inline constexpr const char* kPathAvx2 = "avx2";
+inline constexpr const char* kPathAvx512 = "avx512";
+inline constexpr const char* kPathUnavailable = "This processor cannot run the inversion path ";
+
+}  // namespace kavro::text
