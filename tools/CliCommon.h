@@ -37,6 +37,7 @@ Environment loadEnvironment(const std::string& profileOption);
 void addSettingsCommand(CLI::App& app);
 void addMakecalCommand(CLI::App& app);
 void addSimrawCommand(CLI::App& app);
+void addBackgroundCommand(CLI::App& app);
 void addSimulateCommand(CLI::App& app);
 
 }  // namespace kavro::cli

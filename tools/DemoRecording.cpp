@@ -49,7 +49,7 @@ void checkPositive(const std::string& path, const std::vector<double>& values)
             throw cli::Failure(cli::kExitBadInput, path + ": " + text::kBadNumbers);
 }
 
-void fillHousekeeping(const CastState& c, DemoNoise& noise, double scale, Words& w)
+void fillHousekeeping(const CastState& c, DemoNoise& noise, double scale, RawWords& w)
 {
     w[kLaserPowerIndex + 1] = toWord(c.battery / kBatteryVoltsPerCount + scale * noise.gaussian());
     w[kLaserPowerIndex + 2] = toWord(c.external / kExternalVoltsPerCount + scale * noise.gaussian());

@@ -7,6 +7,7 @@
 //   corrected_i = ((R0 / R) raw_i / tau - background_i) * ringarea_i,  tau = P / (rho R),
 // gives back d = M x of the true distribution, up to the rounding to whole counts
 // and a little detector noise: raw_i = tau (R / R0) (background_i + d_i / ringarea_i).
+#include "core/RawRecord.h"
 #include "tools/DemoCalibration.h"
 
 #include <cstdint>
@@ -26,15 +27,13 @@ struct DemoInputs {
 };
 DemoInputs loadDemoInputs(const std::string& calDir, int model);
 
-using Words = std::array<std::uint16_t, kFrameValues>;
-
 struct DemoFrame {
     std::string segment;
     bool laserOn = true;
     double transmission = 0.0;  // P / (rho R) of the words; the water's when the laser is off
     PerClass volume{};          // true volume concentration, ul/l
     PerRing corrected{};        // d = M x of the true volumes; the correction gives it back when the laser is on
-    Words words{};
+    RawWords words{};
 };
 
 struct RecordingOptions {

@@ -14,6 +14,7 @@ int main(int argc, char** argv)
     kavro::cli::addSettingsCommand(app);
     kavro::cli::addMakecalCommand(app);
     kavro::cli::addSimrawCommand(app);
+    kavro::cli::addBackgroundCommand(app);
     kavro::cli::addSimulateCommand(app);
     try {
         app.parse(argc, argv);
