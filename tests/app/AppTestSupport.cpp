@@ -173,7 +173,9 @@ void RecordingHooks::viewRings(CKavroView&)
         throw std::runtime_error("no rings window");
 }
 
-AppFixture::AppFixture()
+AppFixture::AppFixture() : AppFixture(std::make_unique<MemorySourceFactory>()) {}
+
+AppFixture::AppFixture(std::unique_ptr<SourceFactory> sources)
 {
     AppServices s;
     s.profile = std::make_unique<Profile>(dir.file("kavro.INI"));
@@ -183,9 +185,8 @@ AppFixture::AppFixture()
     auto d = std::make_unique<ScriptedDialogs>();
     dialogs = d.get();
     s.dialogs = std::move(d);
-    auto f = std::make_unique<MemorySourceFactory>();
-    factory = f.get();
-    s.sources = std::move(f);
+    factory = dynamic_cast<MemorySourceFactory*>(sources.get());
+    s.sources = std::move(sources);
     auto h = std::make_unique<RecordingHooks>();
     hooks = h.get();
     s.hooks = std::move(h);
@@ -198,7 +199,8 @@ AppFixture::~AppFixture() = default;
 
 CKavroFrame* AppFixture::open(int kind, SourceSpec spec)
 {
-    factory->next = std::move(spec);
+    if (factory)
+        factory->next = std::move(spec);
     std::size_t before = app->mainFrame()->frames().size();
     int command = kind == kKindInstrument ? cmd::OpenInstrument : kind == kKindRawFile ? cmd::OpenRawFile : cmd::OpenPsdFile;
     app->mainFrame()->onCommand(command);

@@ -137,6 +137,8 @@ public:
 class AppFixture : public ::testing::Test {
 protected:
     AppFixture();
+    // The application with the program's own sources instead of memory ones.
+    explicit AppFixture(std::unique_ptr<SourceFactory> sources);
     ~AppFixture() override;
 
     // Opens a source of the kind as the open command does: the answer to the port
@@ -150,7 +152,7 @@ protected:
     TempDir dir;
     ScriptedPrompter* prompter;
     ScriptedDialogs* dialogs;
-    MemorySourceFactory* factory;
+    MemorySourceFactory* factory = nullptr;  // null with the program's own sources
     RecordingHooks* hooks;
     std::unique_ptr<CKavroApp> app;
 };
