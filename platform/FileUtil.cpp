@@ -38,6 +38,19 @@ bool readWholeFile(const std::string& path, std::string& content)
     return true;
 }
 
+bool sameFile(const std::string& a, const std::string& b)
+{
+    if (a.empty() || b.empty())
+        return false;
+    std::error_code ec, ecA, ecB;
+    if (std::filesystem::equivalent(a, b, ec))
+        return true;
+    // A path whose canonical form cannot be made is compared as it is written.
+    const auto canonicalA = std::filesystem::weakly_canonical(a, ecA);
+    const auto canonicalB = std::filesystem::weakly_canonical(b, ecB);
+    return ecA || ecB ? a == b : canonicalA == canonicalB;
+}
+
 std::string errnoText(int error)
 {
     char buf[256];

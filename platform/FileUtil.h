@@ -25,6 +25,9 @@ std::string removeExtension(std::string_view path);
 // The file name cut before its first '.' (for proposed names and titles).
 std::string stemBeforeFirstDot(std::string_view fileName);
 
+// True when both paths name the same file (or would, once created).
+bool sameFile(const std::string& a, const std::string& b);
+
 // strerror() of an errno value, thread-safe.
 std::string errnoText(int error);
 
