@@ -171,10 +171,10 @@ int CRawFile::framesLeft(int limit) const
 int CRawFile::processRange(int threads, const std::function<bool(int)>& progress)
 {
     const FrameProcessor frameProcessor = processor();
-    const FrameBlockJob job{frameProcessor, multiScan_ != 0, *frameResult_,
-                            [this](const OutputRecord& record, const std::uint16_t* words, FrameOutputs& out) {
-                                formatFrameOutputs(record, words, out);
-                            }};
+    FrameBlockProcessor blocks(FrameBlockJob{frameProcessor, multiScan_ != 0,
+                                             [this](const OutputRecord& record, const std::uint16_t* words,
+                                                    FrameOutputs& out) { formatFrameOutputs(record, words, out); }},
+                               threads, *frameResult_);
     std::vector<unsigned char> bytes;
     int done = 0;
     for (;;) {
@@ -182,19 +182,20 @@ int CRawFile::processRange(int threads, const std::function<bool(int)>& progress
         const int got = wanted > 0 ? input_.readRecords(nextRecord_, wanted, bytes) : 0;
         if (got <= 0)
             break;
-        FrameBlockResult block = processFrameBlock(bytes.data(), got, threads, job);
-        writeFrameOutputs(block.outputs);
+        blocks.process(bytes.data(), got);
+        writeFrameOutputs(blocks.outputs());
 
         // The state the last frame leaves, as reading it alone would have left it.
-        std::copy(std::begin(block.words), std::end(block.words), words_);
-        raw_ = block.raw;
-        laserOK_ = block.work.laserOK;
-        transmission_ = block.work.transmission;
-        beamAttenuation_ = block.work.beamAttenuation;
-        corrected_ = block.work.corrected;
-        calibration_->setLastTransmission(block.work.transmission);
-        *frameResult_ = block.result;
-        record_ = block.record;
+        const FrameShare& last = blocks.last();
+        std::copy(std::begin(last.words), std::end(last.words), words_);
+        raw_ = last.raw;
+        laserOK_ = last.work.laserOK;
+        transmission_ = last.work.transmission;
+        beamAttenuation_ = last.work.beamAttenuation;
+        corrected_ = last.work.corrected;
+        calibration_->setLastTransmission(last.work.transmission);
+        *frameResult_ = last.result;
+        record_ = last.record;
         nextRecord_ += got;
         currentFrame_ += got;
         done += got;

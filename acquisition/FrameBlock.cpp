@@ -7,14 +7,12 @@
 #include <exception>
 #include <limits>
 #include <thread>
-#include <vector>
 
 namespace kavro {
 namespace {
 
 // One thread's share [first, end) of the block.
-void processShare(const unsigned char* records, int first, int end, const FrameBlockJob& job,
-                  FrameBlockResult& share)
+void processShare(const unsigned char* records, int first, int end, const FrameBlockJob& job, FrameShare& share)
 {
     for (int n = first; n < end; ++n) {
         decodeRawRecord(records + static_cast<std::size_t>(n) * kRawRecordBytes, share.words);
@@ -27,25 +25,40 @@ void processShare(const unsigned char* records, int first, int end, const FrameB
     }
 }
 
+void clearKeepingMemory(FrameOutputs& out)
+{
+    out.psd.clear();
+    out.asc.clear();
+    out.log.clear();
+}
+
 }  // namespace
 
-FrameBlockResult processFrameBlock(const unsigned char* records, int count, int threads, const FrameBlockJob& job)
+FrameBlockProcessor::FrameBlockProcessor(FrameBlockJob job, int threads, const CFrameResult& start)
+    : job_(std::move(job)), threads_(std::max(threads, 1))
 {
-    const int shares = std::clamp(threads, 1, std::max(count, 1));
-    std::vector<FrameBlockResult> results(static_cast<std::size_t>(shares));
+    last_.result = start;
+}
+
+void FrameBlockProcessor::process(const unsigned char* records, int count)
+{
+    const int shares = std::clamp(threads_, 1, std::max(count, 1));
+    shares_.resize(static_cast<std::size_t>(shares));
     for (int t = 0; t < shares; ++t) {
-        results[static_cast<std::size_t>(t)].result = job.start;
-        // A frame without statistics leaves the total volume as the frame before set
-        // it; the shares after the first cannot know it yet and start without one.
+        FrameShare& share = shares_[static_cast<std::size_t>(t)];
+        clearKeepingMemory(share.outputs);
+        share.result = last_.result;
+        // A frame without statistics keeps the total volume the frame before it
+        // left; the shares after the first cannot know it yet and start without one.
         if (t > 0)
-            results[static_cast<std::size_t>(t)].result.setTotalVolume(std::numeric_limits<double>::quiet_NaN());
+            share.result.setTotalVolume(std::numeric_limits<double>::quiet_NaN());
     }
     auto bounds = [&](int t) { return static_cast<int>(static_cast<long long>(count) * t / shares); };
 
     std::vector<std::exception_ptr> errors(static_cast<std::size_t>(shares));
     auto run = [&](int t) {
         try {
-            processShare(records, bounds(t), bounds(t + 1), job, results[static_cast<std::size_t>(t)]);
+            processShare(records, bounds(t), bounds(t + 1), job_, shares_[static_cast<std::size_t>(t)]);
         } catch (...) {
             errors[static_cast<std::size_t>(t)] = std::current_exception();
         }
@@ -60,29 +73,22 @@ FrameBlockResult processFrameBlock(const unsigned char* records, int count, int 
         if (error)
             std::rethrow_exception(error);
 
-    FrameBlockResult joined = std::move(results.back());
-    std::size_t psd = 0, asc = 0, log = 0;
-    for (const FrameBlockResult& r : results) {
-        psd += r.outputs.psd.size();
-        asc += r.outputs.asc.size();
-        log += r.outputs.log.size();
+    clearKeepingMemory(joined_);
+    double total = last_.result.totalVolume();
+    for (const FrameShare& share : shares_) {
+        joined_.psd += share.outputs.psd;
+        joined_.asc += share.outputs.asc;
+        joined_.log += share.outputs.log;
+        if (!std::isnan(share.result.totalVolume()))
+            total = share.result.totalVolume();
     }
-    FrameOutputs outputs;
-    outputs.psd.reserve(psd);
-    outputs.asc.reserve(asc);
-    outputs.log.reserve(log);
-    double total = job.start.totalVolume();
-    for (int t = 0; t < shares; ++t) {
-        const FrameBlockResult& r = t + 1 < shares ? results[static_cast<std::size_t>(t)] : joined;
-        outputs.psd += r.outputs.psd;
-        outputs.asc += r.outputs.asc;
-        outputs.log += r.outputs.log;
-        if (!std::isnan(r.result.totalVolume()))
-            total = r.result.totalVolume();
-    }
-    joined.outputs = std::move(outputs);
-    joined.result.setTotalVolume(total);
-    return joined;
+    const FrameShare& end = shares_.back();
+    std::copy(std::begin(end.words), std::end(end.words), last_.words);
+    last_.raw = end.raw;
+    last_.work = end.work;
+    last_.result = end.result;
+    last_.result.setTotalVolume(total);
+    last_.record = end.record;
 }
 
 }  // namespace kavro
