@@ -45,7 +45,7 @@ void CRawFile::open()
 {
     FileDialogRequest request;
     request.title = text::kRawOpenTitle;
-    request.filter = text::kRawFilter;
+    request.filter = text::kRawDataFilter;
     request.mustExist = true;
     auto chosen = context_.prompter.openFile(request);
     if (!chosen)
@@ -70,7 +70,7 @@ int CRawFile::preScan()
         frameSummary_.assign(static_cast<std::size_t>(recordCount_), FrameSummary{});
     markedRecords_ = 0;
     const int read = input_.forEachRecord([this](int n, const std::uint16_t* words) {
-        if (words[kLaserPowerIndex] > kMultiScanWord)
+        if (words[kLaserPowerIndex] > kMultiScanLaserWord)
             ++markedRecords_;
         if (keepFrameSummary_)
             frameSummary_[static_cast<std::size_t>(n)] = summarizeRecord(words);

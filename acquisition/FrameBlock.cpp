@@ -15,7 +15,8 @@ namespace {
 void processShare(const unsigned char* records, int first, int end, const FrameBlockJob& job, FrameShare& share)
 {
     for (int n = first; n < end; ++n) {
-        decodeRawRecord(records + static_cast<std::size_t>(n) * kRawRecordBytes, share.words);
+        const RawWords words = decodeRawRecord(records + static_cast<std::size_t>(n) * kRawRecordBytes);
+        std::copy(words.begin(), words.end(), share.words);
         rawValuesOfWords(share.words, job.multiScan, share.raw.data());
         // The laser test takes the word as stored; the raw values are divided already.
         job.processor.correct(share.raw.data(), share.words[kLaserPowerIndex], false, share.work, share.result);

@@ -14,12 +14,6 @@ constexpr int kScanBlockRecords = 4096;
 
 }  // namespace
 
-void decodeRawRecord(const unsigned char* bytes, std::uint16_t words[kFrameValues])
-{
-    for (int i = 0; i < kFrameValues; ++i)
-        words[i] = static_cast<std::uint16_t>((bytes[2 * i] << 8) | bytes[2 * i + 1]);
-}
-
 void rawValuesOfWords(const std::uint16_t words[kFrameValues], bool multiScan, double raw[kFrameValues])
 {
     for (int i = 0; i < kFrameValues; ++i)
@@ -60,7 +54,8 @@ bool RawRecordFile::readRecord(long long n, std::uint16_t words[kFrameValues]) c
     unsigned char bytes[kRawRecordBytes];
     if (readAt(fd_, bytes, sizeof bytes, n * kRawRecordBytes) != kRawRecordBytes)
         return false;
-    decodeRawRecord(bytes, words);
+    const RawWords decoded = decodeRawRecord(bytes);
+    std::copy(decoded.begin(), decoded.end(), words);
     return true;
 }
 
@@ -77,15 +72,12 @@ int RawRecordFile::readRecords(long long first, int count, std::vector<unsigned 
 int RawRecordFile::forEachRecord(const std::function<void(int, const std::uint16_t*)>& visit) const
 {
     std::vector<unsigned char> bytes;
-    std::uint16_t words[kFrameValues];
     int done = 0;
     while (done < recordCount_) {
         const int wanted = std::min(kScanBlockRecords, recordCount_ - done);
         const int got = readRecords(done, wanted, bytes);
-        for (int i = 0; i < got; ++i) {
-            decodeRawRecord(bytes.data() + static_cast<std::size_t>(i) * kRawRecordBytes, words);
-            visit(done + i, words);
-        }
+        for (int i = 0; i < got; ++i)
+            visit(done + i, decodeRawRecord(bytes.data() + static_cast<std::size_t>(i) * kRawRecordBytes).data());
         done += got;
         if (got < wanted)
             break;

@@ -2,7 +2,7 @@
 // A raw recording as the instrument writes it: a bare sequence of 80-byte records,
 // each 40 unsigned 16-bit words stored big-endian (rings 1..32, then the eight
 // auxiliary channels).  Reads go by record number, many records per system call.
-#include "core/Constants.h"
+#include "core/RawRecord.h"
 
 #include <cstdint>
 #include <functional>
@@ -11,14 +11,10 @@
 
 namespace kavro {
 
-inline constexpr int kRawRecordBytes = 80;
-// Laser power words above this mark a record of summed 16-scan data.
-inline constexpr int kMultiScanWord = 4095;
-// A recording is multi-scan when more than this many of its records are marked.
+// A recording is multi-scan when more than this many of its records have a laser
+// power word above kMultiScanLaserWord.
 inline constexpr int kMultiScanMarkedRecords = 3;
 
-// The 40 words of one record in host order.
-void decodeRawRecord(const unsigned char* bytes, std::uint16_t words[kFrameValues]);
 // The raw values of a record's words: divided by 16 for summed 16-scan data.
 void rawValuesOfWords(const std::uint16_t words[kFrameValues], bool multiScan, double raw[kFrameValues]);
 

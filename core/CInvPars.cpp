@@ -61,6 +61,7 @@ void CInvPars::reset()
     kernel_.fill(0.0);
     h_.fill(0.0);
     diameters_.fill(0.0);
+    inversion_.set(kernel_.data(), h_.data());
     transmission_ = 0.0;
 }
 
@@ -83,6 +84,7 @@ int CInvPars::load()
     ok = readRequired(joinPath(directory_, files.h), h_.data(), kRings * kClasses) && ok;
     ok = readRequired(joinPath(directory_, files.diameters), diameters_.data(), kClasses) && ok;
     matricesOK_ = ok ? 1 : 0;
+    inversion_.set(kernel_.data(), h_.data());
 
     readRequired(joinPath(directory_, factoryName_), factory_.data(), kFrameValues);
 
@@ -104,12 +106,17 @@ int CInvPars::load()
     return matricesOK_ && normalisationOK_ ? 1 : 0;
 }
 
+std::optional<double> backgroundLaserRatio(double laserPower, double laserReference)
+{
+    if (laserReference > kLaserFloor && laserPower > kLaserFloor)
+        return laserPower / laserReference;
+    return std::nullopt;
+}
+
 void CInvPars::updateRatioFrom(const std::array<double, kFrameValues>& bg)
 {
-    const double power = bg[kLaserPowerIndex];
-    const double reference = bg[kLaserReferenceIndex];
-    if (reference > kLaserFloor && power > kLaserFloor)
-        laserReferenceRatio_ = power / reference;
+    if (auto ratio = backgroundLaserRatio(bg[kLaserPowerIndex], bg[kLaserReferenceIndex]))
+        laserReferenceRatio_ = *ratio;
 }
 
 int CInvPars::loadBackgroundFile(const std::string& path)

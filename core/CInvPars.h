@@ -5,8 +5,10 @@
 // laser reference ratio that the transmission depends on.  Everything is read from
 // text files of numbers when the source opens; nothing is written back.
 #include "core/Constants.h"
+#include "core/Inversion.h"
 
 #include <array>
+#include <optional>
 #include <string>
 
 namespace kavro {
@@ -28,6 +30,10 @@ char modelLetter(int model);
 // a token that is not a number does not count as incomplete).  False in *opened
 // when the file could not be opened.
 int readNumberFile(const std::string& path, double* dest, int count, bool* complete, bool* opened);
+
+// The laser reference ratio a background gives: its laser power over its laser
+// reference, when both exceed 100; nothing otherwise.
+std::optional<double> backgroundLaserRatio(double laserPower, double laserReference);
 
 class CInvPars {
 public:
@@ -72,6 +78,8 @@ public:
     // Row-major matrices (entry 32 * r + k) for the inversion.
     const double* kernelData() const { return kernel_.data(); }
     const double* hData() const { return h_.data(); }
+    // The two matrices prepared for the fast inversion (made by load).
+    const InversionKernel& inversionKernel() const { return inversion_; }
 
 private:
     template <std::size_t N>
@@ -98,6 +106,7 @@ private:
     std::array<double, kRings * kClasses> kernel_{};
     std::array<double, kRings * kClasses> h_{};
     std::array<double, kClasses> diameters_{};
+    InversionKernel inversion_;
     double transmission_ = 0.0;
     double laserReferenceRatio_;
     int model_;

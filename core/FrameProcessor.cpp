@@ -2,7 +2,6 @@
 
 #include "auxiliary/CHKInfo.h"
 #include "core/CInvPars.h"
-#include "core/Inversion.h"
 
 #include <cmath>
 
@@ -90,7 +89,7 @@ void FrameProcessor::invert(FrameWork& work, CFrameResult& result) const
     if (options_.procOpt1 != 0)
         replaceRings5And6(work.corrected.data());
     double x[kClasses];
-    invertReference(calibration_.kernelData(), calibration_.hData(), work.corrected.data(), options_.iterations, x);
+    calibration_.inversionKernel().run(work.corrected.data(), options_.iterations, x);
     const double volConv = result.volumeConversion();
     for (int k = 0; k < kClasses; ++k) {
         double v = result.diameter(k) * x[k] / volConv;

@@ -59,13 +59,22 @@ std::string errnoText(int error)
     return text ? std::string(text) : std::string("error ") + std::to_string(error);
 }
 
-bool replaceFileAtomically(const std::string& path, std::string_view content, std::string* error)
+bool replaceFileAtomically(const std::string& givenPath, std::string_view content, std::string* error)
 {
-    auto fail = [&](const std::string& what, int err) {
+    auto failText = [&](const std::string& why) {
         if (error)
-            *error = what + ": " + errnoText(err);
+            *error = givenPath + ": " + why;
         return false;
     };
+    auto fail = [&](int err) { return failText(errnoText(err)); };
+    // A link is followed, so that the file it points to is replaced and the link stays.
+    std::string path = givenPath;
+    std::error_code linkError;
+    if (std::filesystem::is_symlink(path, linkError)) {
+        auto target = std::filesystem::weakly_canonical(path, linkError);
+        if (!linkError)
+            path = target.string();
+    }
     std::string dir = directoryPart(path);
     if (!dir.empty()) {
         std::error_code ec;
@@ -74,12 +83,15 @@ bool replaceFileAtomically(const std::string& path, std::string_view content, st
     struct stat st {};
     bool existed = ::stat(path.c_str(), &st) == 0;
     if (existed && S_ISDIR(st.st_mode))
-        return fail(path, EISDIR);
+        return fail(EISDIR);
+    // Renaming over a device or a pipe would replace the device node itself.
+    if (existed && !S_ISREG(st.st_mode))
+        return failText("not a regular file");
 
     std::string tmpl = path + ".tmp-XXXXXX";
     int fd = ::mkstemp(tmpl.data());
     if (fd < 0)
-        return fail(path, errno);
+        return fail(errno);
     if (existed)
         ::fchmod(fd, st.st_mode & 07777);
     std::size_t done = 0;
@@ -91,7 +103,7 @@ bool replaceFileAtomically(const std::string& path, std::string_view content, st
             int err = n < 0 ? errno : EIO;
             ::close(fd);
             ::unlink(tmpl.c_str());
-            return fail(path, err);
+            return fail(err);
         }
         done += static_cast<std::size_t>(n);
     }
@@ -99,17 +111,17 @@ bool replaceFileAtomically(const std::string& path, std::string_view content, st
         int err = errno;
         ::close(fd);
         ::unlink(tmpl.c_str());
-        return fail(path, err);
+        return fail(err);
     }
     if (::close(fd) != 0) {
         int err = errno;
         ::unlink(tmpl.c_str());
-        return fail(path, err);
+        return fail(err);
     }
     if (::rename(tmpl.c_str(), path.c_str()) != 0) {
         int err = errno;
         ::unlink(tmpl.c_str());
-        return fail(path, err);
+        return fail(err);
     }
     return true;
 }

@@ -29,6 +29,20 @@ bool isNumberChar(char c)
            c == '+' || c == '-' || c == '(' || c == ')' || c == '_';
 }
 
+// Skips leading white space and one sign; answers the index after them.
+std::size_t skipBlanksAndSign(std::string_view text, bool* negative)
+{
+    std::size_t i = 0;
+    while (i < text.size() && isBlank(text[i]))
+        ++i;
+    *negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        *negative = text[i] == '-';
+        ++i;
+    }
+    return i;
+}
+
 }  // namespace
 
 std::string formatG(double value, int precision)
@@ -55,16 +69,10 @@ std::string formatShortest(float value)
 
 std::optional<double> scanDouble(std::string_view text, std::size_t* consumed)
 {
-    std::size_t i = 0;
-    while (i < text.size() && isBlank(text[i]))
-        ++i;
     bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
-        if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-            return std::nullopt;
-    }
+    std::size_t i = skipBlanksAndSign(text, &negative);
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        return std::nullopt;
     double value = 0.0;
     const char* first = text.data() + i;
     const char* last = text.data() + text.size();
@@ -95,14 +103,8 @@ std::optional<double> scanOneDouble(std::string_view text)
 
 std::optional<int> scanLeadingInt(std::string_view text)
 {
-    std::size_t i = 0;
-    while (i < text.size() && isBlank(text[i]))
-        ++i;
     bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
-    }
+    std::size_t i = skipBlanksAndSign(text, &negative);
     if (i >= text.size() || text[i] < '0' || text[i] > '9')
         return std::nullopt;
     long long value = 0;

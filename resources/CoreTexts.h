@@ -1,6 +1,6 @@
 #pragma once
 // Fixed texts of the processing core: file dialogs and messages of the calibration
-// set, the background and the result files.
+// set, the background and the result files; names of the inversion's code paths.
 
 namespace kavro::text {
 
@@ -35,5 +35,12 @@ inline constexpr const char* kOutputRemoved = "the file was deleted while it was
 inline constexpr const char* kOutputIsInput = "The output file would overwrite the input file ";
 
 inline constexpr const char* kInstrumentSourceName = "Instrument";
+
+// Names of the inversion's code paths (benchmarks and diagnostics).
+inline constexpr const char* kPathAuto = "auto";
+inline constexpr const char* kPathBaseline = "baseline";
+inline constexpr const char* kPathAvx2 = "avx2";
+inline constexpr const char* kPathAvx512 = "avx512";
+inline constexpr const char* kPathUnavailable = "This processor cannot run the inversion path ";
 
 }  // namespace kavro::text

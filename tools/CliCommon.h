@@ -42,5 +42,7 @@ void addSettingsCommand(CLI::App& app);
 void addProcessCommand(CLI::App& app);
 void addInfoCommand(CLI::App& app);
 void addExportCommand(CLI::App& app);
+void addBackgroundCommand(CLI::App& app);
+void addSimulateCommand(CLI::App& app);
 
 }  // namespace kavro::cli

@@ -40,7 +40,7 @@ void rawInfo(const std::string& path, const Environment& env)
         saturatedWords += s.saturatedRings;
         zeroFrames += s.zeroRings > 0;
         saturatedFrames += s.saturatedRings > 0;
-        marked += words[kLaserPowerIndex] > kMultiScanWord;
+        marked += words[kLaserPowerIndex] > kMultiScanLaserWord;
     });
 
     std::printf(text::kInfoFile, path.c_str());

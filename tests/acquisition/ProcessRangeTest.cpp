@@ -1,8 +1,5 @@
 #include "tests/acquisition/RawFileFixture.h"
 
-#include <csignal>
-#include <sys/resource.h>
-
 using namespace kavro;
 using namespace kavro::test;
 
@@ -164,15 +161,13 @@ TEST_F(ProcessRangeTest, AFullDiskStopsAtAWholeBlockAndIsTold)
     CRawFile src(context, &owner);
     src.open();
 
-    // A file size limit stands in for a full disk: the second block fits only in part.
-    std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit old {};
-    ::getrlimit(RLIMIT_FSIZE, &old);
-    struct rlimit limit = old;
-    limit.rlim_cur = 3 * 1024 * 1024;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
-    const int done = src.processRange(2);
-    ::setrlimit(RLIMIT_FSIZE, &old);
+    int done = 0;
+    {
+        // A full disk: the second block fits only in part.
+        FileSizeLimit limit(3 * 1024 * 1024);
+        ASSERT_TRUE(limit.active());
+        done = src.processRange(2);
+    }
 
     EXPECT_EQ(done, 8192);  // the failing block is processed, then the run stops
     EXPECT_FALSE(src.outputError().empty());

@@ -1,0 +1,21 @@
+#pragma once
+// Fixed texts of the instrument link: why a serial port could not be opened or
+// stopped working.  Each is shown after the device path and ": ".
+
+namespace kavro::text {
+
+inline constexpr const char* kSerialNoSuchDevice = "no such device (is the instrument's USB adapter plugged in?)";
+inline constexpr const char* kSerialInUse = "in use by another program";
+inline constexpr const char* kSerialPermissionDenied = "permission denied (add your user to the dialout group)";
+inline constexpr const char* kSerialNotATerminal = "not a serial port";
+inline constexpr const char* kSerialCannotOpen = "cannot open: ";          // + the system's reason
+inline constexpr const char* kSerialNoDeviceConfigured = "no device configured for this port";
+inline constexpr const char* kSerialCannotConfigure = "cannot set up the line: ";  // + the system's reason
+inline constexpr const char* kSerialUnsupportedBaud = "unsupported baud rate ";    // + the rate
+inline constexpr const char* kSerialGone =
+    "the device went away (USB adapter unplugged or line hung up)";
+inline constexpr const char* kSerialIoError = "input/output error: ";       // + the system's reason
+inline constexpr const char* kSerialWriteTimeout = "the line takes no data (write timed out)";
+inline constexpr const char* kSerialNotOpen = "port not open";
+
+}  // namespace kavro::text

@@ -1,0 +1,205 @@
+#include "platform/PosixSerialLink.h"
+
+#include "tests/support/TestFiles.h"
+
+#include <cerrno>
+#include <chrono>
+#include <climits>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <thread>
+#include <unistd.h>
+
+namespace kavro {
+namespace {
+
+// The master side of a pseudo-terminal; its slave device plays the serial port.
+class PseudoTerminal {
+public:
+    PseudoTerminal()
+    {
+        master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
+        char name[PATH_MAX] = {};
+        if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0
+            || ::ptsname_r(master_, name, sizeof name) != 0)
+            throw std::runtime_error("no pseudo-terminal");
+        device_ = name;
+    }
+    ~PseudoTerminal() { closeMaster(); }
+    const std::string& device() const { return device_; }
+    void closeMaster()
+    {
+        if (master_ >= 0)
+            ::close(master_);
+        master_ = -1;
+    }
+    void send(const std::string& bytes) { ASSERT_EQ(::write(master_, bytes.data(), bytes.size()), ssize_t(bytes.size())); }
+    // What the link wrote, waiting until count bytes are there (or waitMs passed).
+    std::string receive(std::size_t count, int waitMs = 2000)
+    {
+        std::string got;
+        char buf[256];
+        for (int tries = 0; got.size() < count && tries < waitMs / 10; ++tries) {
+            pollfd p{master_, POLLIN, 0};
+            if (::poll(&p, 1, 10) > 0) {
+                ssize_t n = ::read(master_, buf, sizeof buf);
+                if (n > 0)
+                    got.append(buf, static_cast<std::size_t>(n));
+            }
+        }
+        return got;
+    }
+
+private:
+    int master_ = -1;
+    std::string device_;
+};
+
+std::array<std::string, 4> ports(const std::string& com2)
+{
+    return {"", com2, "", ""};
+}
+
+// What the link has pending, waiting until count bytes came (or 2 s passed).
+std::string readFromLink(PosixSerialLink& link, std::size_t count)
+{
+    std::string got;
+    char buf[256];
+    for (int tries = 0; got.size() < count && tries < 200 && !link.failed(); ++tries) {
+        int n = link.readPending(buf, sizeof buf);
+        if (n > 0)
+            got.append(buf, static_cast<std::size_t>(n));
+        else
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return got;
+}
+
+TEST(PosixSerialLink, MovesBytesBothWaysUnchanged)
+{
+    PseudoTerminal pty;
+    PosixSerialLink link(ports(pty.device()));
+    ASSERT_EQ(link.open(1), 0) << link.lastError();
+    ASSERT_EQ(link.setLineParameters(), 0) << link.lastError();
+    char buf[16];
+    EXPECT_EQ(link.readPending(buf, sizeof buf), 0);
+
+    // Raw line: no CR/LF translation, no signal characters, no echo.
+    link.beforeCommand();
+    link.write("\x03\r\n" "abc\n", 7);
+    EXPECT_EQ(pty.receive(7), "\x03\r\n" "abc\n");
+    pty.send("{1 2}\r\x03\n\x11");
+    EXPECT_EQ(readFromLink(link, 9), "{1 2}\r\x03\n\x11");
+    EXPECT_EQ(pty.receive(1, 200), "");  // nothing echoed
+    EXPECT_FALSE(link.failed());
+
+    EXPECT_EQ(link.closeBegin(), 0);
+    link.closeEnd();
+    EXPECT_FALSE(link.isOpen());
+}
+
+TEST(PosixSerialLink, PortInUseIsRefused)
+{
+    PseudoTerminal pty;
+    PosixSerialLink first(ports(pty.device()));
+    PosixSerialLink second(ports(pty.device()));
+    ASSERT_EQ(first.open(1), 0) << first.lastError();
+    EXPECT_NE(second.open(1), 0);
+    EXPECT_EQ(second.lastError(), pty.device() + ": in use by another program");
+    first.closeEnd();
+    EXPECT_EQ(second.open(1), 0) << second.lastError();
+    second.closeEnd();
+
+    // Another program holding the lock.
+    int other = ::open(pty.device().c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(other, 0);
+    ASSERT_EQ(::flock(other, LOCK_EX), 0);
+    EXPECT_NE(first.open(1), 0);
+    EXPECT_EQ(first.lastError(), pty.device() + ": in use by another program");
+    ::close(other);
+}
+
+TEST(PosixSerialLink, FailedOpensSayWhy)
+{
+    test::TempDir dir;
+    std::string missing = dir.file("ttyUSB9");
+    std::string plain = dir.file("plain");
+    test::writeFile(plain, "x");
+    PosixSerialLink link({missing, plain, "", ""});
+
+    EXPECT_NE(link.open(0), 0);
+    EXPECT_EQ(link.lastError(), missing + ": no such device (is the instrument's USB adapter plugged in?)");
+    EXPECT_NE(link.open(1), 0);
+    EXPECT_EQ(link.lastError(), plain + ": not a serial port");
+    EXPECT_NE(link.open(2), 0);
+    EXPECT_EQ(link.lastError(), "COM3: no device configured for this port");
+    EXPECT_NE(link.setLineParameters(), 0);
+    EXPECT_FALSE(link.isOpen());
+
+    if (::geteuid() != 0) {  // root opens anything
+        std::string locked = dir.file("locked");
+        test::writeFile(locked, "x");
+        ASSERT_EQ(::chmod(locked.c_str(), 0), 0);
+        PosixSerialLink denied({locked, "", "", ""});
+        EXPECT_NE(denied.open(0), 0);
+        EXPECT_EQ(denied.lastError(), locked + ": permission denied (add your user to the dialout group)");
+    }
+}
+
+TEST(PosixSerialLink, UnsupportedBaudRateIsNamed)
+{
+    PseudoTerminal pty;
+    PosixSerialLink link(ports(pty.device()), 12345);
+    ASSERT_EQ(link.open(1), 0);
+    EXPECT_NE(link.setLineParameters(), 0);
+    EXPECT_EQ(link.lastError(), pty.device() + ": unsupported baud rate 12345");
+
+    PosixSerialLink fast(ports(pty.device()), 115200);
+    link.closeEnd();
+    ASSERT_EQ(fast.open(1), 0);
+    EXPECT_EQ(fast.setLineParameters(), 0) << fast.lastError();
+}
+
+TEST(PosixSerialLink, VanishedDeviceMarksTheLinkFailed)
+{
+    PseudoTerminal pty;
+    PosixSerialLink link(ports(pty.device()));
+    ASSERT_EQ(link.open(1), 0);
+    ASSERT_EQ(link.setLineParameters(), 0);
+    pty.send("{1 2");
+    EXPECT_EQ(readFromLink(link, 4), "{1 2");
+
+    pty.closeMaster();
+    char buf[16];
+    EXPECT_EQ(link.readPending(buf, sizeof buf), 0);
+    EXPECT_TRUE(link.failed());
+    EXPECT_EQ(link.lastError(), pty.device() + ": the device went away (USB adapter unplugged or line hung up)");
+    // The device is let go at once, and nothing more is tried.
+    EXPECT_FALSE(link.isOpen());
+    link.write("\r\n", 2);
+    EXPECT_EQ(link.readPending(buf, sizeof buf), 0);
+    EXPECT_TRUE(link.failed());
+    EXPECT_NE(link.closeBegin(), 0);
+
+    // Opening again starts afresh (and fails honestly: the terminal is gone).
+    EXPECT_NE(link.open(1), 0);
+    EXPECT_NE(link.lastError().find(pty.device()), std::string::npos);
+}
+
+TEST(PosixSerialLink, WriteToAStalledLineGivesUp)
+{
+    PseudoTerminal pty;  // the master never reads
+    PosixSerialLink link(ports(pty.device()), 921600);
+    ASSERT_EQ(link.open(1), 0);
+    ASSERT_EQ(link.setLineParameters(), 0);
+    link.setWriteGraceMs(50);
+    std::string lots(40000, 'x');  // more than a pseudo-terminal holds
+    link.write(lots.data(), static_cast<int>(lots.size()));
+    EXPECT_EQ(link.lastError(), pty.device() + ": the line takes no data (write timed out)");
+    EXPECT_FALSE(link.failed());
+}
+
+}  // namespace
+}  // namespace kavro
