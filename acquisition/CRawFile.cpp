@@ -13,6 +13,8 @@ namespace {
 
 // Frames per block of processRange: about 2 MB of .psd records per write.
 constexpr int kBlockFrames = 4096;
+// The frame summary is the only memory that grows with the recording.
+static_assert(sizeof(FrameSummary) == 24);
 
 }  // namespace
 
