@@ -28,11 +28,7 @@ std::string frames(int count, std::uint16_t laser)
     return rawRecords(f);
 }
 
-struct CliFilesTest : ::testing::Test {
-    CalibrationFolder cal;
-    TempDir work;
-    std::string profile = work.file("kavro.INI");
-    void SetUp() override { writeFile(profile, "[Miscellaneous]\nNumIterations=5\n"); }
+struct CliFilesTest : CliFixture {
     CliResult processTo(const std::string& raw, const std::string& psd, const std::string& multiScan)
     {
         return runCli({"process", "-q", "--profile", profile, "--cal-dir", cal.dir.path(), "--multiscan", multiScan,

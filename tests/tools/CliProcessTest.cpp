@@ -32,15 +32,12 @@ std::string recording(int count, std::uint16_t laserFrom = 1500)
     return rawRecords(frames);
 }
 
-struct CliTest : ::testing::Test {
-    CalibrationFolder cal;
-    TempDir work;
-    std::string profile = work.file("kavro.INI");
+struct CliTest : CliFixture {
     std::string raw = work.file("cast.3.raw");
 
     void SetUp() override
     {
-        writeFile(profile, "[Miscellaneous]\nNumIterations=5\n");
+        CliFixture::SetUp();
         writeFile(raw, recording(300));
     }
     // process with the calibration folder and the test's profile.

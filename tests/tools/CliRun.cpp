@@ -8,7 +8,7 @@
 namespace kavro::test {
 namespace {
 
-std::string quoted(const std::string& s)
+std::string shellQuoted(const std::string& s)
 {
     std::string q(1, '\'');
     for (char c : s) {
@@ -30,9 +30,9 @@ std::string cliPath()
 
 std::string cliCommand(const std::vector<std::string>& args)
 {
-    std::string command = quoted(cliPath());
+    std::string command = shellQuoted(cliPath());
     for (const std::string& a : args)
-        command.append(" ").append(quoted(a));
+        command.append(" ").append(shellQuoted(a));
     return command;
 }
 
@@ -41,10 +41,10 @@ CliResult runCli(const std::vector<std::string>& args, const std::string& shellP
     TempDir dir;
     std::string command = shellPrefix;
     command.append(" exec ").append(cliCommand(args));
-    command.append(" >").append(quoted(dir.file("out")));
-    command.append(" 2>").append(quoted(dir.file("err"))).append(" </dev/null");
+    command.append(" >").append(shellQuoted(dir.file("out")));
+    command.append(" 2>").append(shellQuoted(dir.file("err"))).append(" </dev/null");
     std::string shell("sh -c ");
-    shell.append(quoted(command));
+    shell.append(shellQuoted(command));
     const int raw = std::system(shell.c_str());
     CliResult r;
     r.status = raw != -1 && WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;

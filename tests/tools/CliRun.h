@@ -1,5 +1,8 @@
 #pragma once
 // Runs the kavro-cli binary of the build tree as a separate program.
+#include "tests/core/CoreFixture.h"
+
+#include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
@@ -16,5 +19,14 @@ CliResult runCli(const std::vector<std::string>& args, const std::string& shellP
 // The command line of runCli, quoted for sh.
 std::string cliCommand(const std::vector<std::string>& args);
 std::string cliPath();
+
+// A calibration folder, a work folder and a profile of five inversion iterations
+// (quick, and the same for every run).
+struct CliFixture : ::testing::Test {
+    CalibrationFolder cal;
+    TempDir work;
+    std::string profile = work.file("kavro.INI");
+    void SetUp() override { writeFile(profile, "[Miscellaneous]\nNumIterations=5\n"); }
+};
 
 }  // namespace kavro::test
