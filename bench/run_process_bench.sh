@@ -3,14 +3,14 @@
 #
 #   bench/run_process_bench.sh [BUILD_DIR] [FRAMES] [THREADS]
 #
-# Makes a FRAMES-frame recording (default 1,000,000) with bench/make_bench_recording,
-# times the scan of the whole file (kavro-cli info reads every record the way the
+# Makes a FRAMES-frame recording (default 1,000,000), times the scan of the whole file (kavro-cli info reads every record the way the
 # pre-scan does), processes it to .psd with kavro-cli process -j THREADS (default 2)
 # under /usr/bin/time for the wall time and the peak memory (max RSS), runs
 # bench/numpy_process.py on the same file, checks that both wrote the same records,
-# and prints the speed ratio.  The calibration is the demo set when the build has
-# one (BUILD_DIR/data/demo or BUILD_DIR/*/data/demo with M32x32_a.asc), otherwise
-# the synthetic set the generator writes.
+# and prints the speed ratio.  When the build has the demo data (BUILD_DIR/data/demo
+# or BUILD_DIR/*/data/demo), the recording is the demo cast repeated and the
+# calibration the demo set of model 0; otherwise both come from
+# bench/make_bench_recording (a synthetic set).
 set -eu
 BUILD=${1:-build}
 FRAMES=${2:-1000000}
@@ -27,11 +27,17 @@ $PYTHON -c 'import numpy' 2>/dev/null || PYTHON=/usr/bin/python3
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/kavro-procbench-XXXXXX")
 trap 'rm -rf "$WORK"' EXIT
 CAL="$WORK"
-DEMO=$(find "$BUILD" -maxdepth 3 -type f -path '*data/demo/M32x32_a.asc' 2>/dev/null | head -n 1)
-if [ -n "$DEMO" ]; then
+DEMO=$(find "$BUILD" -maxdepth 3 -type f -path '*data/demo/demo.raw' 2>/dev/null | head -n 1)
+if [ -n "$DEMO" ] && [ -f "$(dirname "$DEMO")/M32x32_a.asc" ]; then
     CAL=$(dirname "$DEMO")
-    "$GEN" "$WORK" "$FRAMES" --no-calibration
-    echo "calibration: demo set $CAL"
+    # The demo cast over and over, doubled until long enough, then cut to FRAMES frames.
+    cp "$DEMO" "$WORK/bench.raw"
+    while [ "$(stat -c %s "$WORK/bench.raw")" -lt $((FRAMES * 80)) ]; do
+        cat "$WORK/bench.raw" "$WORK/bench.raw" > "$WORK/twice.raw"
+        mv "$WORK/twice.raw" "$WORK/bench.raw"
+    done
+    truncate -s $((FRAMES * 80)) "$WORK/bench.raw"
+    echo "calibration and recording: the demo set $CAL, its cast repeated"
 else
     "$GEN" "$WORK" "$FRAMES"
     echo "calibration: synthetic (bench/BenchRecording.h)"

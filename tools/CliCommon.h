@@ -42,6 +42,8 @@ void addSettingsCommand(CLI::App& app);
 void addProcessCommand(CLI::App& app);
 void addInfoCommand(CLI::App& app);
 void addExportCommand(CLI::App& app);
+void addMakecalCommand(CLI::App& app);
+void addSimrawCommand(CLI::App& app);
 void addBackgroundCommand(CLI::App& app);
 void addSimulateCommand(CLI::App& app);
 

@@ -15,6 +15,8 @@ int main(int argc, char** argv)
     kavro::cli::addProcessCommand(app);
     kavro::cli::addInfoCommand(app);
     kavro::cli::addExportCommand(app);
+    kavro::cli::addMakecalCommand(app);
+    kavro::cli::addSimrawCommand(app);
     kavro::cli::addBackgroundCommand(app);
     kavro::cli::addSimulateCommand(app);
     try {
