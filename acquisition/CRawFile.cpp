@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <thread>
 
 namespace kavro {
 namespace {
@@ -177,6 +178,14 @@ int CRawFile::processRange(int threads, const std::function<bool(int)>& progress
                                              [this](const OutputRecord& record, const std::uint16_t* words,
                                                     FrameOutputs& out) { formatFrameOutputs(record, words, out); }},
                                threads, *frameResult_);
+    // A block is written while the next one is processed.
+    FrameOutputs writing;
+    std::thread writer;
+    auto awaitWrite = [&] {
+        if (writer.joinable())
+            writer.join();
+        tellOutputFailures();
+    };
     std::vector<unsigned char> bytes;
     int done = 0;
     for (;;) {
@@ -185,31 +194,35 @@ int CRawFile::processRange(int threads, const std::function<bool(int)>& progress
         if (got <= 0)
             break;
         blocks.process(bytes.data(), got);
-        writeFrameOutputs(blocks.outputs());
-
-        // The state the last frame leaves, as reading it alone would have left it.
-        const FrameShare& last = blocks.last();
-        std::copy(std::begin(last.words), std::end(last.words), words_);
-        raw_ = last.raw;
-        laserOK_ = last.work.laserOK;
-        transmission_ = last.work.transmission;
-        beamAttenuation_ = last.work.beamAttenuation;
-        corrected_ = last.work.corrected;
-        calibration_->setLastTransmission(last.work.transmission);
-        *frameResult_ = last.result;
-        record_ = last.record;
+        awaitWrite();
+        if (!outputError_.empty())
+            break;
+        blocks.takeOutputs(writing);
+        writer = std::thread([this, &writing] { appendFrameOutputs(writing); });
+        adoptLastFrame(blocks.last());
         nextRecord_ += got;
         currentFrame_ += got;
         done += got;
-
-        if (!outputError_.empty())
-            break;
         if (progress && !progress(done))
             break;
         if (got < wanted)  // the end of the data came early
             break;
     }
+    awaitWrite();
     return done;
+}
+
+void CRawFile::adoptLastFrame(const FrameShare& last)
+{
+    std::copy(std::begin(last.words), std::end(last.words), words_);
+    raw_ = last.raw;
+    laserOK_ = last.work.laserOK;
+    transmission_ = last.work.transmission;
+    beamAttenuation_ = last.work.beamAttenuation;
+    corrected_ = last.work.corrected;
+    calibration_->setLastTransmission(last.work.transmission);
+    *frameResult_ = last.result;
+    record_ = last.record;
 }
 
 }  // namespace kavro

@@ -11,6 +11,8 @@
 
 namespace kavro {
 
+struct FrameShare;
+
 // The frame summary entry of one record, counted on its words as stored.
 FrameSummary summarizeRecord(const std::uint16_t words[kFrameValues]);
 
@@ -60,6 +62,8 @@ public:
 private:
     int preScan();
     void decideMultiScan();
+    // The state a block's last frame left, as reading that frame alone would have left it.
+    void adoptLastFrame(const FrameShare& last);
     // Frames that read next frame would read from here on, at most limit.
     int framesLeft(int limit) const;
 

@@ -35,8 +35,9 @@ public:
 
     // Processes count records (80 bytes each, as stored).
     void process(const unsigned char* records, int count);
-    // The block's records and lines in frame order.
-    const FrameOutputs& outputs() const { return joined_; }
+    // Hands over the block's records and lines in frame order (swapped with out, so
+    // both keep their memory).
+    void takeOutputs(FrameOutputs& out) { std::swap(joined_, out); }
     // The state the block's last frame left, as reading the frames one by one would
     // have left it (total volume included).
     const FrameShare& last() const { return last_; }

@@ -219,12 +219,25 @@ void CRawSource::formatFrameOutputs(const OutputRecord& record, const std::uint1
 
 void CRawSource::writeFrameOutputs(const FrameOutputs& out)
 {
-    if (!out.psd.empty())
-        writeOutput(psdOutput_, out.psd);
-    if (!out.asc.empty())
-        writeOutput(ascOutput_, out.asc);
-    if (!out.log.empty())
-        writeOutput(logOutput_, out.log);
+    appendFrameOutputs(out);
+    tellOutputFailures();
+}
+
+void CRawSource::appendFrameOutputs(const FrameOutputs& out)
+{
+    if (!out.psd.empty() && psdOutput_.isOpen())
+        psdOutput_.append(out.psd);
+    if (!out.asc.empty() && ascOutput_.isOpen())
+        ascOutput_.append(out.asc);
+    if (!out.log.empty() && logOutput_.isOpen())
+        logOutput_.append(out.log);
+}
+
+void CRawSource::tellOutputFailures()
+{
+    for (const OutputFile* file : {&psdOutput_, &ascOutput_, &logOutput_})
+        if (file->failed())
+            tellOutputFailure(*file);
 }
 
 void CRawSource::writeLogLine(const std::uint16_t words[kFrameValues])

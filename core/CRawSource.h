@@ -98,6 +98,11 @@ protected:
     // given, each only when this source writes that file.  Safe from several threads.
     void formatFrameOutputs(const OutputRecord& record, const std::uint16_t* words, FrameOutputs& out) const;
     void writeFrameOutputs(const FrameOutputs& out);
+    // The two halves of writeFrameOutputs: the writing, which tells nobody (so it may
+    // run on a thread of its own while frames are formatted), and the telling of the
+    // first failure.
+    void appendFrameOutputs(const FrameOutputs& out);
+    void tellOutputFailures();
     // Closes the result files; a failure the system reports only now is told as well.
     void closeOutputs();
     // Writes the bytes; tells the first failure once.
