@@ -110,15 +110,20 @@ def load_calibration(cal_dir, ring_area, background):
 
 
 def compare(a_path, b_path):
-    a = np.fromfile(a_path, dtype="<f4")
-    b = np.fromfile(b_path, dtype="<f4")
+    a = np.memmap(a_path, dtype="<f4", mode="r")
+    b = np.memmap(b_path, dtype="<f4", mode="r")
     if a.size != b.size:
         return "sizes differ: %d and %d bytes" % (a.size * 4, b.size * 4)
-    a, b = a[256:], b[256:]  # the frame records
-    same = np.count_nonzero((a == b) | (np.isnan(a) & np.isnan(b)))
-    scale = np.maximum(np.abs(a), np.abs(b))
-    rel = np.where(scale > 0, np.abs(a - b) / np.where(scale > 0, scale, 1), 0)
-    return "%.4f%% of the values identical, largest relative difference %.3g" % (100.0 * same / a.size, rel.max())
+    same, largest, step = 0, 0.0, 128 * BLOCK
+    for at in range(256, a.size, step):  # the frame records, a block at a time
+        x, y = np.asarray(a[at : at + step]), np.asarray(b[at : at + step])
+        same += np.count_nonzero((x == y) | (np.isnan(x) & np.isnan(y)))
+        scale = np.maximum(np.abs(x), np.abs(y))
+        with np.errstate(invalid="ignore"):
+            rel = np.where(scale > 0, np.abs(x - y) / np.where(scale > 0, scale, 1), 0)
+        largest = max(largest, float(np.nanmax(rel)) if rel.size else 0.0)
+    values = max(a.size - 256, 1)
+    return "%.4f%% of the values identical, largest relative difference %.3g" % (100.0 * same / values, largest)
 
 
 def main():
