@@ -4,11 +4,12 @@ the correction, the inversion (50 multiplicative updates), the statistics, the
 volume scattering function and the .psd records, vectorised over blocks of frames.
 
     numpy_process.py RAWFILE CALDIR OUT.psd [--ring-area F] [--background F]
-                     [--iterations N] [--compare OTHER.psd]
+                     [--iterations N]
+    numpy_process.py --check A.psd B.psd
 
 Model 0 (calibration set "a"), default auxiliary calibration, VolConv 58000,
-LRefRatio 2.0, single-scan data.  Prints frames/s; with --compare, how far the
-records are from another .psd of the same recording.
+LRefRatio 2.0, single-scan data.  Prints frames/s.  --check tells how far the
+frame records of two .psd files of the same recording are apart.
 """
 import argparse
 import os
@@ -127,6 +128,9 @@ def compare(a_path, b_path):
 
 
 def main():
+    if len(sys.argv) == 4 and sys.argv[1] == "--check":
+        print("records of %s against %s: %s" % (sys.argv[2], sys.argv[3], compare(sys.argv[2], sys.argv[3])))
+        return 0
     ap = argparse.ArgumentParser()
     ap.add_argument("rawfile")
     ap.add_argument("caldir")
@@ -134,7 +138,6 @@ def main():
     ap.add_argument("--ring-area")
     ap.add_argument("--background")
     ap.add_argument("--iterations", type=int, default=50)
-    ap.add_argument("--compare")
     args = ap.parse_args()
     ring_area = args.ring_area or os.path.join(args.caldir, "RingArea_a.asc")
     background = args.background or os.path.join(args.caldir, "zsc.asc")
@@ -157,8 +160,7 @@ def main():
                 break
     seconds = time.perf_counter() - start
     print("numpy: %d frames in %.2f s, %.0f frames/s" % (frames, seconds, frames / seconds))
-    if args.compare:
-        print("numpy against %s: %s" % (args.compare, compare(args.output, args.compare)))
+    return 0
 
 
 if __name__ == "__main__":
