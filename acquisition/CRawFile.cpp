@@ -178,9 +178,10 @@ int CRawFile::processRange(int threads, const std::function<bool(int)>& progress
                                              [this](const OutputRecord& record, const std::uint16_t* words,
                                                     FrameOutputs& out) { formatFrameOutputs(record, words, out); }},
                                threads, *frameResult_);
-    // A block is written while the next one is processed.
+    // A block is written while the next one is processed.  (The writer is joined
+    // however the loop ends.)
     FrameOutputs writing;
-    std::thread writer;
+    std::jthread writer;
     auto awaitWrite = [&] {
         if (writer.joinable())
             writer.join();
@@ -198,7 +199,7 @@ int CRawFile::processRange(int threads, const std::function<bool(int)>& progress
         if (!outputError_.empty())
             break;
         blocks.takeOutputs(writing);
-        writer = std::thread([this, &writing] { appendFrameOutputs(writing); });
+        writer = std::jthread([this, &writing] { appendFrameOutputs(writing); });
         adoptLastFrame(blocks.last());
         nextRecord_ += got;
         currentFrame_ += got;

@@ -43,6 +43,9 @@ FrameBlockProcessor::FrameBlockProcessor(FrameBlockJob job, int threads, const C
 
 void FrameBlockProcessor::process(const unsigned char* records, int count)
 {
+    clearKeepingMemory(joined_);
+    if (count <= 0)
+        return;
     const int shares = std::clamp(threads_, 1, std::max(count, 1));
     shares_.resize(static_cast<std::size_t>(shares));
     for (int t = 0; t < shares; ++t) {
@@ -74,7 +77,6 @@ void FrameBlockProcessor::process(const unsigned char* records, int count)
         if (error)
             std::rethrow_exception(error);
 
-    clearKeepingMemory(joined_);
     double total = last_.result.totalVolume();
     for (const FrameShare& share : shares_) {
         joined_.psd += share.outputs.psd;
