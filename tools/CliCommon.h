@@ -46,5 +46,6 @@ void addMakecalCommand(CLI::App& app);
 void addSimrawCommand(CLI::App& app);
 void addBackgroundCommand(CLI::App& app);
 void addSimulateCommand(CLI::App& app);
+void addCompareCommand(CLI::App& app);
 
 }  // namespace kavro::cli

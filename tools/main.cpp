@@ -19,6 +19,7 @@ int main(int argc, char** argv)
     kavro::cli::addSimrawCommand(app);
     kavro::cli::addBackgroundCommand(app);
     kavro::cli::addSimulateCommand(app);
+    kavro::cli::addCompareCommand(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
