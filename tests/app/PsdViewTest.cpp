@@ -13,6 +13,7 @@
 #include "tests/app/AppTestSupport.h"
 
 #include <QAction>
+#include <QCoreApplication>
 
 using namespace kavro;
 using namespace kavro::test;
@@ -114,6 +115,36 @@ TEST_F(PsdViewTest, AFileWithoutFramesIsToldAndNothingOpens)
     app->mainFrame()->action(cmd::OpenPsdFile)->trigger();
     EXPECT_TRUE(app->mainFrame()->frames().isEmpty());
     EXPECT_EQ(prompter->messages().size(), 1u);
+}
+
+}  // namespace
+
+namespace {
+
+// A raw recording opened by the desktop program with the demo calibration: the
+// model dialog, then the source's own file dialogs; the document takes the name
+// of the .psd output it chose.
+TEST_F(PsdViewTest, ARawRecordingOpensWithTheDemoCalibration)
+{
+    const std::string demo = std::string(KAVRO_BIN_DIR) + "/../data/demo/";
+    if (!fileExists(demo + "demo.raw"))
+        GTEST_SKIP() << "the build has no demo data";
+    app->settings().calFiles = demo;
+    dialogs->modelAnswers.push_back(0);
+    const std::string output = dir.file("cast07.psd");
+    prompter->choose(demo + "demo.raw").choose(demo + "RingArea_a.asc").choose(demo + "zsc.asc").choose(output);
+    app->mainFrame()->action(cmd::OpenRawFile)->trigger();
+    ASSERT_EQ(app->mainFrame()->frames().size(), 1);
+    CKavroFrame* frame = app->mainFrame()->activeFrame();
+    EXPECT_EQ(frame->document().title(), "cast07");
+    EXPECT_EQ(frame->view()->sourceKind(), kKindRawFile);
+    EXPECT_EQ(app->profile().readInt("Instrument1", "InstrumentModel", -1), 0);
+    EXPECT_EQ(hooks->calls, std::vector<std::string>{"rawLayout"});
+    EXPECT_EQ(prompter->pendingAnswers(), 0u);
+    EXPECT_TRUE(prompter->messages().empty());
+    frame->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(readFile(output).size(), 1024u);  // the header: frames wait for Process File
 }
 
 }  // namespace
