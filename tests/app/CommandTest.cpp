@@ -166,6 +166,7 @@ TEST_F(CommandTest, ARawFileBuildsItsLayoutThroughTheHookAndPagesInsteadOfMoving
     ASSERT_NE(raw, nullptr);
     EXPECT_EQ(raw->view()->sizeLayout(), nullptr);
     EXPECT_EQ(raw->view()->navigator(), nullptr);
+    EXPECT_EQ(raw->size(), QSize(540, 420));  // the frame's size at creation, until its layout sizes it
     app->mainFrame()->action(cmd::GoToLast)->trigger();
     app->mainFrame()->action(cmd::GoToFirst)->trigger();
     EXPECT_EQ(hooks->calls, (std::vector<std::string>{"rawLayout", "rawPage:32793", "rawPage:32794"}));
