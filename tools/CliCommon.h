@@ -36,5 +36,6 @@ Environment loadEnvironment(const std::string& profileOption);
 // throws Failure on error.
 void addSettingsCommand(CLI::App& app);
 void addSimulateCommand(CLI::App& app);
+void addAcquireCommand(CLI::App& app);
 
 }  // namespace kavro::cli

@@ -13,6 +13,7 @@ int main(int argc, char** argv)
     app.require_subcommand(1);
     kavro::cli::addSettingsCommand(app);
     kavro::cli::addSimulateCommand(app);
+    kavro::cli::addAcquireCommand(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
