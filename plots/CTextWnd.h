@@ -1,0 +1,60 @@
+#pragma once
+// A self-sizing text label: axis labels, legends and numeric read-outs.  With
+// autoSize on, every change of text or font re-sizes the label to its text and
+// places it at its anchor again.
+#include "plots/CPlacedWnd.h"
+
+#include <QColor>
+#include <QFont>
+#include <QString>
+#include <optional>
+#include <string>
+
+namespace kavro {
+
+class CTextWnd : public CPlacedWnd {
+    Q_OBJECT
+public:
+    explicit CTextWnd(QWidget* parent = nullptr);
+
+    void SetText(const QString& text);
+    void SetText(const std::string& text) { SetText(QString::fromStdString(text)); }
+    void SetText(const char* text) { SetText(QString::fromUtf8(text)); }
+    void SetColour(const QColor& colour);
+    // Takes the colour; takes the font too when one is given.
+    void SetFont(const std::optional<QFont>& font, const QColor& colour);
+    // Rotation anticlockwise in degrees, kept in tenths of a degree (truncated).
+    void SetAngle(double degrees);
+    void SetAutoSize(bool on) { autoSize_ = on; }
+    // Width = text width + 4, height = text height + 2, swapped for rotated text.
+    void SizeToText();
+
+    const QString& text() const { return text_; }
+    const QFont& labelFont() const { return font_; }
+    const QColor& colour() const { return colour_; }
+    int angle() const { return angle_; }
+    bool autoSize() const { return autoSize_; }
+
+    // Arial, 12 pixels high, weight 600.
+    static QFont defaultFont();
+
+    void renderInto(QPainter& painter, bool printer) override;
+
+protected:
+    void onCreate() override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    // Asks the user for a font; nothing when cancelled.
+    virtual std::optional<QFont> askFont(const QFont& current);
+
+private:
+    void fitToText();
+
+    QString text_;
+    QFont font_;
+    QColor colour_{Qt::black};
+    bool fontGiven_ = false;  // a font chosen before the window existed is kept
+    bool autoSize_ = true;
+    int angle_ = 0;  // tenths of a degree
+};
+
+}  // namespace kavro
