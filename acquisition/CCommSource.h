@@ -6,6 +6,7 @@
 // every frame to a live collection (background scatter, averaging) while one runs.
 #include "acquisition/FrameReceiver.h"
 #include "core/CRawSource.h"
+#include "core/RawRecord.h"
 #include "platform/SerialLink.h"
 
 #include <array>
@@ -18,9 +19,6 @@ namespace kavro {
 
 class Settings;
 
-// The frame's 40 values as the instrument's 16-bit words.
-using FrameWords = std::array<std::uint16_t, kFrameValues>;
-
 class CCommSource : public CRawSource {
 public:
     // The clock and the sleep of the exchange with the instrument; tests give
@@ -30,7 +28,7 @@ public:
         std::function<void(int ms)> sleepMilliseconds;
     };
     // Receives every frame while a live collection runs.
-    using FrameListener = std::function<void(const FrameWords& words)>;
+    using FrameListener = std::function<void(const RawWords& words)>;
 
     static constexpr int kFrameNumberWrap = 100000;  // after this frame number comes 1
     static constexpr int kReplyMax = FrameReceiver::kBufferSize - 1;
@@ -74,7 +72,7 @@ public:
     std::string_view frameText() const { return receiver_.frameText(); }
     std::string_view pendingText() const { return receiver_.pending(); }
     const std::string& lastReply() const { return reply_; }
-    const FrameWords& frameWords() const { return words_; }
+    const RawWords& frameWords() const { return words_; }
     SerialLink& link() { return *link_; }
 
     // The 16-bit word of a raw value: truncated toward zero, within 0..65535.
@@ -101,7 +99,7 @@ private:
     std::string command_;
     FrameReceiver receiver_;
     std::string reply_;
-    FrameWords words_{};
+    RawWords words_{};
     FrameListener listener_;
     Timing timing_;
     bool linkLost_ = false;

@@ -46,13 +46,22 @@ std::string errnoText(int error)
     return text ? std::string(text) : std::string("error ") + std::to_string(error);
 }
 
-bool replaceFileAtomically(const std::string& path, std::string_view content, std::string* error)
+bool replaceFileAtomically(const std::string& givenPath, std::string_view content, std::string* error)
 {
-    auto fail = [&](const std::string& what, int err) {
+    auto failText = [&](const std::string& why) {
         if (error)
-            *error = what + ": " + errnoText(err);
+            *error = givenPath + ": " + why;
         return false;
     };
+    auto fail = [&](int err) { return failText(errnoText(err)); };
+    // A link is followed, so that the file it points to is replaced and the link stays.
+    std::string path = givenPath;
+    std::error_code linkError;
+    if (std::filesystem::is_symlink(path, linkError)) {
+        auto target = std::filesystem::weakly_canonical(path, linkError);
+        if (!linkError)
+            path = target.string();
+    }
     std::string dir = directoryPart(path);
     if (!dir.empty()) {
         std::error_code ec;
@@ -61,12 +70,15 @@ bool replaceFileAtomically(const std::string& path, std::string_view content, st
     struct stat st {};
     bool existed = ::stat(path.c_str(), &st) == 0;
     if (existed && S_ISDIR(st.st_mode))
-        return fail(path, EISDIR);
+        return fail(EISDIR);
+    // Renaming over a device or a pipe would replace the device node itself.
+    if (existed && !S_ISREG(st.st_mode))
+        return failText("not a regular file");
 
     std::string tmpl = path + ".tmp-XXXXXX";
     int fd = ::mkstemp(tmpl.data());
     if (fd < 0)
-        return fail(path, errno);
+        return fail(errno);
     if (existed)
         ::fchmod(fd, st.st_mode & 07777);
     std::size_t done = 0;
@@ -78,7 +90,7 @@ bool replaceFileAtomically(const std::string& path, std::string_view content, st
             int err = n < 0 ? errno : EIO;
             ::close(fd);
             ::unlink(tmpl.c_str());
-            return fail(path, err);
+            return fail(err);
         }
         done += static_cast<std::size_t>(n);
     }
@@ -86,19 +98,29 @@ bool replaceFileAtomically(const std::string& path, std::string_view content, st
         int err = errno;
         ::close(fd);
         ::unlink(tmpl.c_str());
-        return fail(path, err);
+        return fail(err);
     }
     if (::close(fd) != 0) {
         int err = errno;
         ::unlink(tmpl.c_str());
-        return fail(path, err);
+        return fail(err);
     }
     if (::rename(tmpl.c_str(), path.c_str()) != 0) {
         int err = errno;
         ::unlink(tmpl.c_str());
-        return fail(path, err);
+        return fail(err);
     }
     return true;
+}
+
+bool sameFile(const std::string& a, const std::string& b)
+{
+    if (a.empty() || b.empty())
+        return false;
+    std::error_code ec;
+    if (std::filesystem::equivalent(a, b, ec))
+        return true;
+    return std::filesystem::weakly_canonical(a, ec) == std::filesystem::weakly_canonical(b, ec);
 }
 
 std::string directoryPart(std::string_view path)

@@ -12,6 +12,7 @@ int main(int argc, char** argv)
     app.name("kavro-cli");
     app.require_subcommand(1);
     kavro::cli::addSettingsCommand(app);
+    kavro::cli::addBackgroundCommand(app);
     kavro::cli::addSimulateCommand(app);
     kavro::cli::addAcquireCommand(app);
     try {

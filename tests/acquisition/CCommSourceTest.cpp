@@ -292,7 +292,7 @@ TEST_F(CommTest, ValuesBeyondSixteenBitsAreHeldAtTheLimit)
     EXPECT_EQ(src->rawValue(2), 300.0);
     EXPECT_EQ(src->rawValue(3), 70000.9);
     EXPECT_EQ(src->rawValue(4), 9.0);
-    const FrameWords& w = src->frameWords();
+    const RawWords& w = src->frameWords();
     EXPECT_EQ(w[0], 65535);
     EXPECT_EQ(w[1], 65535);
     EXPECT_EQ(w[3], 65535);
@@ -419,8 +419,8 @@ TEST_F(CommTest, AnUnpluggedDeviceIsToldOnceAndEveryFrameReceivedIsWritten)
 TEST_F(CommTest, ALiveCollectionSeesEveryFrameAsWords)
 {
     open();
-    std::vector<FrameWords> seen;
-    src->setFrameListener([&](const FrameWords& w) { seen.push_back(w); });
+    std::vector<RawWords> seen;
+    src->setFrameListener([&](const RawWords& w) { seen.push_back(w); });
     link->arrive(frameOf(fullFrame(11)) + frameOf(fullFrame(12)));
     ASSERT_EQ(src->readNextFrame(), 1);
     ASSERT_EQ(src->readNextFrame(), 1);

@@ -3,6 +3,7 @@
 // give the very bytes that the same frames give when they are processed from a
 // recording, however the line delays, splits or garbles the replies.
 #include "acquisition/CCommSource.h"
+#include "background/CScatterAccumulator.h"
 #include "platform/PosixSerialLink.h"
 #include "platform/System.h"
 #include "tests/core/CoreFixture.h"
@@ -175,6 +176,25 @@ TEST_F(LiveTest, ATerminalThatHangsUpKeepsEveryFrameWritten)
     src->close();
     EXPECT_EQ(outputsBeside(psd).log, logOf(frames, 3));
     EXPECT_EQ(readFile(psd).size(), 5u * 512u);
+}
+
+TEST_F(LiveTest, ALiveCollectionAveragesTheFramesItWasRunningFor)
+{
+    InstrumentSimulator sim(frames, SimulatorOptions{});
+    auto src = openLive(sim, env.cal.path("collect.psd"));
+    ASSERT_EQ(src->nextFrame(), 1);  // before the collection: not added
+    CScatterAccumulator collection(env.settings, env.prompter);
+    src->setFrameListener([&collection](const RawWords& words) { collection.addFrame(words); });
+    for (int k = 0; k < 3; ++k)
+        ASSERT_EQ(src->nextFrame(), 1);
+    src->clearFrameListener();
+    ASSERT_EQ(src->nextFrame(), 1);  // after it: not added either
+    ASSERT_EQ(collection.average(), 1);
+    EXPECT_EQ(collection.recordCount(), 3);
+    EXPECT_EQ(collection.saturatedRecords(), 1);  // frame 1
+    EXPECT_EQ(collection.zeroRingRecords(), 1);   // frame 2
+    for (int i : {0, 5, 17, kLaserPowerIndex, kLaserReferenceIndex})
+        EXPECT_DOUBLE_EQ(collection.averageValue(i), (frames[1][i] + frames[2][i] + frames[3][i]) / 3.0) << i;
 }
 
 // kavro-cli run as a child process with its output in files.
