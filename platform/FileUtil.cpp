@@ -79,8 +79,14 @@ bool replaceFileAtomically(const std::string& givenPath, std::string_view conten
     int fd = ::mkstemp(tmpl.data());
     if (fd < 0)
         return fail(errno);
-    if (existed)
+    if (existed) {
         ::fchmod(fd, st.st_mode & 07777);
+    } else {
+        // A new file gets the permissions any new file would get, not mkstemp's 0600.
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        ::fchmod(fd, 0666 & ~mask);
+    }
     std::size_t done = 0;
     while (done < content.size()) {
         ssize_t n = ::write(fd, content.data() + done, content.size() - done);
