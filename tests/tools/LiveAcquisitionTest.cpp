@@ -353,7 +353,7 @@ TEST_F(LiveTest, CommandLineStopsOnSigintWithEveryReceivedFrameWritten)
               std::string::npos);
 }
 
-TEST_F(LiveTest, CommandLineTellsAMissingDeviceInOneLine)
+TEST_F(LiveTest, CommandLineTellsAMissingOrBusyDeviceAndAnUnwritableOutputInOneLine)
 {
     const std::string psd = env.cal.path("none.psd");
     Child child(acquireArgs(env, env.cal.path("ttyUSB9"), psd), env.cal.path("out.txt"), env.cal.path("err.txt"));
@@ -363,6 +363,15 @@ TEST_F(LiveTest, CommandLineTellsAMissingDeviceInOneLine)
                   ": no such device (is the instrument's USB adapter plugged in?)\n");
 
     SimulatorThread rig(frames, SimulatorOptions{});
+    {
+        // Another program has the port.
+        PosixSerialLink holder({rig.sim.devicePath(), "", "", ""});
+        ASSERT_EQ(holder.open(0), 0) << holder.lastError();
+        Child busy(acquireArgs(env, rig.sim.devicePath(), psd), env.cal.path("out.txt"), env.cal.path("err.txt"));
+        EXPECT_EQ(busy.wait(), 1);
+        EXPECT_EQ(readFile(env.cal.path("err.txt")), "kavro-cli: Could not open the instrument port COM2: - " +
+                                                         rig.sim.devicePath() + ": in use by another program\n");
+    }
     Child unwritable(acquireArgs(env, rig.sim.devicePath(), env.cal.path("no/such/dir/x.psd")),
                      env.cal.path("out.txt"), env.cal.path("err.txt"));
     EXPECT_EQ(unwritable.wait(), 1);
