@@ -30,8 +30,6 @@ inline constexpr const char* kBadFrames = "--frames must be between 1 and 100000
 inline constexpr const char* kAcquireStart = "Acquiring from %s (%s), model %d. Stop with Ctrl-C.\n";
 inline constexpr const char* kAcquireStatus = "\rFrame %d  transmission %s  mean diameter %s um   ";
 inline constexpr const char* kAcquireSummary = "Frames written: %ld, requests without a frame: %ld\n";
-inline constexpr const char* kAcquireUnanswered = "no file given for the dialog \"";  // + title + "\""
-inline constexpr const char* kAcquireNoRingArea = ": no ring-area file RingArea*.asc (give --ring-area)";
 inline constexpr const char* kAcquireOpenFailed = "the instrument could not be opened";
 
 }  // namespace kavro::text

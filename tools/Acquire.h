@@ -15,7 +15,7 @@ struct AcquireOptions {
     std::string port;                   // "COM1:".."COM4:"; default: InstrumentPort
     std::string device;                 // replaces the port's device
     std::optional<std::string> calDir;  // default: CalFiles
-    std::string ringArea;               // default: RingArea_<letter>.asc, or the folder's only RingArea*.asc
+    std::string ringArea;               // default: found in the calibration folder as for kavro-cli process
     std::string background;             // default: zsc.asc in the calibration folder
     std::string psd;                    // the .psd output; none when empty
     bool asc = false;
@@ -38,9 +38,5 @@ using StopWait = std::function<bool(int ms)>;
 // Runs the acquisition; throws Failure (status 1, one line naming the device or
 // file) when the instrument cannot be opened, goes away, or an output fails.
 AcquireResult acquire(const AcquireOptions& options, Environment& env, const StopWait& stop);
-
-// The ring-area file of the model in a calibration folder: RingArea_<letter>.asc,
-// else the folder's only RingArea*.asc; "" when there is neither.
-std::string ringAreaFileOf(const std::string& calDir, int model);
 
 }  // namespace kavro::cli

@@ -3,20 +3,18 @@
 #include "tools/Acquire.h"
 
 #include "acquisition/CCommSource.h"
-#include "core/CInvPars.h"
 #include "platform/FileUtil.h"
 #include "platform/NumText.h"
-#include "platform/Prompter.h"
 #include "platform/System.h"
 #include "resources/CliTexts.h"
 #include "resources/CoreTexts.h"
+#include "tools/BatchPrompter.h"
+#include "tools/ProcessJob.h"
 #include "tools/StopSignals.h"
 
 #include <CLI/CLI.hpp>
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
-#include <map>
 #include <unistd.h>
 
 namespace kavro::cli {
@@ -24,35 +22,6 @@ namespace kavro::cli {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-// Answers each file dialog with the path given for its title and keeps every
-// message, so that a failed open can be told in one line.
-class AnswerPrompter : public Prompter {
-public:
-    void answer(const std::string& title, const std::string& path) { answers_[title] = path; }
-    std::optional<std::string> openFile(const FileDialogRequest& request) override { return answerFor(request); }
-    std::optional<std::string> saveFile(const FileDialogRequest& request) override { return answerFor(request); }
-    void message(const std::string& text, MessageIcon) override { messages_.push_back(text); }
-    bool askYesNo(const std::string& text) override
-    {
-        messages_.push_back(text);
-        return false;
-    }
-    // The first thing told: the cause; "" when nothing was.
-    std::string firstMessage() const { return messages_.empty() ? std::string() : messages_.front(); }
-
-private:
-    std::optional<std::string> answerFor(const FileDialogRequest& request)
-    {
-        auto it = answers_.find(request.title);
-        if (it != answers_.end())
-            return it->second;
-        messages_.push_back(text::kAcquireUnanswered + request.title + "\"");
-        return std::nullopt;
-    }
-    std::map<std::string, std::string> answers_;
-    std::vector<std::string> messages_;
-};
 
 // A stop asked for while the source waits for the instrument ends the wait.
 struct Interrupted {};
@@ -82,24 +51,6 @@ void showStatus(const CCommSource& src)
 
 }  // namespace
 
-std::string ringAreaFileOf(const std::string& calDir, int model)
-{
-    std::string own = joinPath(calDir, std::string("RingArea_") + modelLetter(model) + ".asc");
-    std::error_code ec;
-    if (std::filesystem::is_regular_file(own, ec))
-        return own;
-    std::string only;
-    int found = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(calDir.empty() ? "." : calDir, ec)) {
-        std::string name = entry.path().filename().string();
-        if (name.rfind("RingArea", 0) == 0 && name.size() >= 12 && name.substr(name.size() - 4) == ".asc") {
-            only = joinPath(calDir, name);
-            ++found;
-        }
-    }
-    return found == 1 ? only : std::string();
-}
-
 AcquireResult acquire(const AcquireOptions& o, Environment& env, const StopWait& stop)
 {
     const int model = o.model.value_or(env.settings.storedInstrumentModel(*env.profile));
@@ -108,10 +59,8 @@ AcquireResult acquire(const AcquireOptions& o, Environment& env, const StopWait&
     applyOptions(o, env, model, port);
     const std::string& calDir = env.settings.calFiles;
 
-    AnswerPrompter prompter;
-    std::string ringArea = o.ringArea.empty() ? ringAreaFileOf(calDir, model) : o.ringArea;
-    if (ringArea.empty())
-        throw Failure(kExitBadInput, calDir + text::kAcquireNoRingArea);
+    BatchPrompter prompter;
+    const std::string ringArea = o.ringArea.empty() ? findRingAreaFile(calDir, model) : o.ringArea;
     prompter.answer(text::kRingAreaTitle, ringArea);
     prompter.answer(text::kBackgroundTitle,
                     o.background.empty() ? joinPath(calDir, text::kBackgroundInitialName) : o.background);
@@ -128,7 +77,7 @@ AcquireResult acquire(const AcquireOptions& o, Environment& env, const StopWait&
     try {
         src.open();
     } catch (const UserAbort&) {
-        std::string why = prompter.firstMessage();
+        std::string why = prompter.problems().empty() ? std::string() : prompter.problems().front();
         throw Failure(kExitBadInput, why.empty() ? std::string(text::kAcquireOpenFailed) : why);
     }
     std::printf(text::kAcquireStart, src.portName().c_str(),
@@ -194,7 +143,7 @@ void addAcquireCommand(CLI::App& app)
         ->check(CLI::IsMember({"COM1:", "COM2:", "COM3:", "COM4:"}));
     cmd->add_option("--device", o.device, "the serial device to use for the port, e.g. /dev/ttyUSB0 or /dev/pts/5");
     cmd->add_option("--cal-dir", o.calDir, "calibration folder (default: CalFiles of the profile)");
-    cmd->add_option("--ring-area", o.ringArea, "ring-area file (default: RingArea_<a|b|c>.asc of the folder)");
+    cmd->add_option("--ring-area", o.ringArea, "ring-area file (default: the only RingArea*.asc of the calibration folder)");
     cmd->add_option("--background", o.background, "background scatter file (default: zsc.asc of the folder)");
     cmd->add_option("-o,--output", o.psd, "the .psd file to write (the .asc and .log go beside it)");
     cmd->add_flag("--asc", o.asc, "write the .asc size file");

@@ -1,13 +1,14 @@
 // The instrument source end to end: frames taken live over a pseudo-terminal from
 // the instrument simulator (in this process, and as the kavro-cli executable) must
-// give the very bytes that the same frames give when they are processed from a
-// recording, however the line delays, splits or garbles the replies.
+// give the very bytes that the same frames give when the raw data file source
+// processes them from a recording, however the line delays, splits or garbles the
+// replies.
 #include "acquisition/CCommSource.h"
+#include "acquisition/CRawFile.h"
 #include "background/CScatterAccumulator.h"
 #include "platform/PosixSerialLink.h"
 #include "platform/System.h"
 #include "tests/core/CoreFixture.h"
-#include "tests/support/ScriptedSerialLink.h"
 #include "tools/InstrumentSimulator.h"
 
 #include <algorithm>
@@ -76,9 +77,9 @@ struct LiveTest : ::testing::Test {
 
     void SetUp() override
     {
-        env.settings.outputs.value[0] = 1;  // .asc
-        env.settings.outputs.value[1] = 1;  // .log
-        env.settings.outputs.value[2] = 1;  // .psd
+        // .asc, .log and .psd of the instrument; .asc and .log of a raw data file (its .psd is always written).
+        for (int slot : {0, 1, 2, 5, 6})
+            env.settings.outputs.value[slot] = 1;
     }
     std::unique_ptr<CCommSource> openSource(std::unique_ptr<SerialLink> link, const std::string& psd)
     {
@@ -87,19 +88,23 @@ struct LiveTest : ::testing::Test {
         src->open();
         return src;
     }
-    // The frames processed as a recording would process them: every reply whole
-    // and clean, at once.
+    // The first count frames written as a raw recording and processed by the raw
+    // data file source.
     Outputs reference(std::size_t count)
     {
-        auto scripted = std::make_unique<test::ScriptedSerialLink>();
-        test::ScriptedSerialLink* link = scripted.get();
+        std::vector<std::vector<std::uint16_t>> words;
+        for (std::size_t k = 0; k < count; ++k)
+            words.emplace_back(frames[k].begin(), frames[k].end());
+        const std::string raw = env.cal.path("reference.raw");
+        test::writeFile(raw, test::rawRecords(words));
         const std::string psd = env.cal.path("reference.psd");
-        auto src = openSource(std::move(scripted), psd);
-        for (std::size_t k = 0; k < count; ++k) {
-            link->arrive(frameReply(frames[k], '{', '}'));
-            EXPECT_EQ(src->nextFrame(), 1);
+        CRawFile src(context, &owner);
+        env.prompter.choose(raw).choose(env.cal.path("RingArea_a.asc")).choose(env.cal.path("zsc.asc")).choose(psd);
+        src.open();
+        EXPECT_EQ(src.multiScan(), 0);
+        while (src.readNextFrame()) {
         }
-        src->close();
+        src.close();
         return outputsBeside(psd);
     }
     // Live from a simulator on a pseudo-terminal, driven between the source's polls.
