@@ -9,6 +9,7 @@
 #include "platform/PosixSerialLink.h"
 #include "platform/System.h"
 #include "tests/core/CoreFixture.h"
+#include "tests/tools/CliRun.h"
 #include "tools/InstrumentSimulator.h"
 
 #include <algorithm>
@@ -202,7 +203,8 @@ TEST_F(LiveTest, ALiveCollectionAveragesTheFramesItWasRunningFor)
         EXPECT_DOUBLE_EQ(collection.averageValue(i), (frames[1][i] + frames[2][i] + frames[3][i]) / 3.0) << i;
 }
 
-// kavro-cli run as a child process with its output in files.
+// kavro-cli run as a child process with its output in files, for the runs that
+// go on beside the test (and may have to be stopped should they hang).
 class Child {
 public:
     Child(const std::vector<std::string>& args, const std::string& out, const std::string& err)
@@ -271,7 +273,7 @@ struct SimulatorThread {
 
 std::vector<std::string> acquireArgs(const test::CoreEnv& env, const std::string& device, const std::string& psd)
 {
-    return {KAVRO_BIN_DIR "/kavro-cli", "acquire", "--profile", env.cal.path("none.INI"), "--cal-dir",
+    return {test::cliPath(), "acquire", "--profile", env.cal.path("none.INI"), "--cal-dir",
             env.cal.dir.path(), "--device", device, "-o", psd, "--asc", "--log", "--interval", "0"};
 }
 
@@ -301,7 +303,7 @@ TEST_F(LiveTest, CommandLineAgainstTheSimulatorExecutable)
     const Outputs want = reference(frames.size());
 
     const std::string simOut = env.cal.path("sim.txt");
-    Child simulator({KAVRO_BIN_DIR "/kavro-cli", "simulate", "--raw", env.cal.path("rec.raw"), "--once", "--split",
+    Child simulator({test::cliPath(), "simulate", "--raw", env.cal.path("rec.raw"), "--once", "--split",
                      "3", "--delay", "20", "--noise", "--profile", env.cal.path("none.INI")},
                     simOut, env.cal.path("simerr.txt"));
     ASSERT_TRUE(simulator.started());
