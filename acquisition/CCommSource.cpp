@@ -19,12 +19,6 @@ constexpr int kReplyRoundMs = 200;
 constexpr int kReplyChunk = 4;
 constexpr char kCtrlC = '\x03';
 
-int portIndexFor(const std::string& name)
-{
-    int index = Settings::portIndexOf(name);
-    return index < 0 ? 1 : index;
-}
-
 std::string reasonOf(const SerialLink& link)
 {
     std::string reason = link.lastError();
@@ -38,7 +32,7 @@ CCommSource::CCommSource(SourceContext context, SourceOwner* owner, std::unique_
     : CRawSource(context, owner),
       link_(std::move(link)),
       portName_(portName.empty() ? Settings::portName(0) : std::move(portName)),
-      portIndex_(portIndexFor(portName_)),
+      portIndex_(portIndexOf(portName_)),
       receiver_(context.settings.startChar, context.settings.endChar),
       timing_{steadySeconds, kavro::sleepMilliseconds}
 {
@@ -133,6 +127,12 @@ void CCommSource::processFrame()
         listener_(words_);
     writeLogLine(words_.data());
     finishFrame();
+}
+
+int CCommSource::portIndexOf(const std::string& portName)
+{
+    int index = Settings::portIndexOf(portName);
+    return index < 0 ? 1 : index;
 }
 
 std::uint16_t CCommSource::wordOf(double value)

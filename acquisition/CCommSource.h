@@ -75,6 +75,8 @@ public:
     const RawWords& frameWords() const { return words_; }
     SerialLink& link() { return *link_; }
 
+    // The port a name picks: 0..3 for "COM1:".."COM4:" exactly, 1 for any other name.
+    static int portIndexOf(const std::string& portName);
     // The 16-bit word of a raw value: truncated toward zero, within 0..65535.
     static std::uint16_t wordOf(double value);
 

@@ -55,7 +55,7 @@ AcquireResult acquire(const AcquireOptions& o, Environment& env, const StopWait&
 {
     const int model = o.model.value_or(env.settings.storedInstrumentModel(*env.profile));
     const std::string portName = o.port.empty() ? env.settings.instrumentPort : o.port;
-    const int port = Settings::portIndexOf(portName) < 0 ? 1 : Settings::portIndexOf(portName);
+    const int port = CCommSource::portIndexOf(portName);
     applyOptions(o, env, model, port);
     const std::string& calDir = env.settings.calFiles;
 
