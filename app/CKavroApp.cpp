@@ -2,6 +2,7 @@
 
 #include "app/CMainFrame.h"
 #include "app/CommandTable.h"
+#include "app/ProgramHooks.h"
 #include "app/QtAppDialogs.h"
 #include "app/ShellLook.h"
 #include "core/Constants.h"
@@ -37,7 +38,7 @@ AppServices CKavroApp::desktopServices()
     s.dialogs = std::make_unique<QtAppDialogs>(*prompter);
     s.prompter = std::move(prompter);
     s.sources = std::make_unique<KavroSourceFactory>();
-    s.hooks = std::make_unique<CommandHooks>();
+    s.hooks = makeProgramHooks();
     s.executableDirectory = executableDirectory();
     return s;
 }
