@@ -28,6 +28,9 @@ public:
     // 0 past the last frame of the range or the end of the data.
     int readNextFrame() override;
     void close() override;
+    // False once closed (Process File closes the source when it is done): every
+    // read answers 0 from then on.
+    bool isOpen() const { return input_.isOpen(); }
     // Back to the first frame of the range; always 1.
     int rewind() override;
     // Frame first + n, clamped to the range's first frame and the file's last record,

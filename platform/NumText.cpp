@@ -122,6 +122,45 @@ std::optional<int> scanLeadingInt(std::string_view text)
     return static_cast<int>(value);
 }
 
+namespace {
+
+bool onlyBlanksFrom(std::string_view text, std::size_t i)
+{
+    while (i < text.size() && isBlank(text[i]))
+        ++i;
+    return i == text.size();
+}
+
+}  // namespace
+
+std::optional<int> scanWholeInt(std::string_view text)
+{
+    bool negative = false;
+    std::size_t i = skipBlanksAndSign(text, &negative);
+    const std::size_t digits = i;
+    long long value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        value = value * 10 + (text[i] - '0');
+        if (value > static_cast<long long>(INT_MAX) + 1)
+            return std::nullopt;
+    }
+    if (i == digits || !onlyBlanksFrom(text, i))
+        return std::nullopt;
+    value = negative ? -value : value;
+    if (value > INT_MAX || value < INT_MIN)
+        return std::nullopt;
+    return static_cast<int>(value);
+}
+
+std::optional<double> scanWholeDouble(std::string_view text)
+{
+    std::size_t used = 0;
+    std::optional<double> value = scanDouble(text, &used);
+    if (!value || !std::isfinite(*value) || !onlyBlanksFrom(text, used))
+        return std::nullopt;
+    return value;
+}
+
 bool NumberReader::fill(std::size_t wanted)
 {
     if (pos_ > 0 && pos_ >= buffer_.size() / 2) {

@@ -29,6 +29,11 @@ std::optional<double> scanOneDouble(std::string_view text);
 // nothing when there are no digits.  Values beyond the int range saturate.
 std::optional<int> scanLeadingInt(std::string_view text);
 
+// A dialog's number box: the whole text, blanks around it allowed, is one integer
+// within the int range, or one finite number.  Nothing otherwise (the box is refused).
+std::optional<int> scanWholeInt(std::string_view text);
+std::optional<double> scanWholeDouble(std::string_view text);
+
 // Reads white-space separated "%lg" numbers from a file one after another, the way
 // repeated fscanf(f, "%lg") calls do: the reading stops at end of file or at the
 // first token that is not a number.  Memory stays small however large the file is.

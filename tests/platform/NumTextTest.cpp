@@ -2,6 +2,7 @@
 #include "platform/NumText.h"
 #include "tests/support/TestFiles.h"
 
+#include <climits>
 #include <clocale>
 #include <cmath>
 #include <cstdio>
@@ -202,4 +203,20 @@ TEST(NumText, ShortestFloatTextReadsBackExactly)
     EXPECT_EQ(formatShortest(0.00123456789f), "0.0012345678");
     for (float v : {3.14159274f, 1e-30f, 123456.789f, 7.0e20f})
         EXPECT_EQ(static_cast<float>(*scanDouble(formatShortest(v))), v);
+}
+
+TEST(NumText, ANumberBoxTakesOnlyAWholeNumber)
+{
+    EXPECT_EQ(scanWholeInt("42"), 42);
+    EXPECT_EQ(scanWholeInt("  -7 "), -7);
+    EXPECT_EQ(scanWholeInt("+2147483647"), 2147483647);
+    EXPECT_EQ(scanWholeInt("-2147483648"), INT_MIN);
+    for (const char* bad : {"", " ", "abc", "12abc", "1.5", "2147483648", "99999999999999999999", "- 3", "+"})
+        EXPECT_FALSE(scanWholeInt(bad).has_value()) << bad;
+
+    EXPECT_EQ(scanWholeDouble("0.5"), 0.5);
+    EXPECT_EQ(scanWholeDouble(" -1e3\t"), -1000.0);
+    EXPECT_EQ(scanWholeDouble("58000"), 58000.0);
+    for (const char* bad : {"", "abc", "1.5x", "2 3", "nan", "inf", "1e999"})
+        EXPECT_FALSE(scanWholeDouble(bad).has_value()) << bad;
 }
