@@ -7,7 +7,6 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
 #include <algorithm>
@@ -74,13 +73,7 @@ CAnimationBar::CAnimationBar(int dialogId, QWidget* parent)
 
 QPushButton* CAnimationBar::addButton(int id, const char* text, int commandId)
 {
-    auto* b = new QPushButton(QString::fromUtf8(text), this);
-    b->setAutoDefault(false);
-    b->setFocusPolicy(Qt::NoFocus);
-    // Buttons as narrow as their texts, so the whole bar fits under the view.
-    b->setMinimumWidth(b->fontMetrics().horizontalAdvance(b->text()) + 12);
-    b->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    b->setStyleSheet("QPushButton { padding: 3px 4px; }");
+    QPushButton* b = makeBarButton(this, text);
     connect(b, &QPushButton::clicked, this, [this, commandId] { emit command(commandId); });
     static_cast<QHBoxLayout*>(layout())->addWidget(b);
     buttons_[id] = b;
@@ -182,12 +175,7 @@ void CAnimationBar::onScrollAction(int action)
 void CAnimationBar::paintEvent(QPaintEvent* event)
 {
     QWidget::paintEvent(event);
-    QPainter painter(this);
-    // The border along the top edge that separates the bar from the view.
-    painter.setPen(QColor(128, 128, 128));
-    painter.drawLine(0, 0, width() - 1, 0);
-    painter.setPen(Qt::white);
-    painter.drawLine(0, 1, width() - 1, 1);
+    drawBarTopBorder(*this);
 }
 
 }  // namespace kavro

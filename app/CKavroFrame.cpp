@@ -4,6 +4,7 @@
 #include "app/CKavroDoc.h"
 #include "app/CKavroView.h"
 
+#include <QCloseEvent>
 #include <QLayout>
 #include <QVBoxLayout>
 
@@ -40,6 +41,15 @@ void CKavroFrame::initialUpdate()
 {
     setWindowTitle(QString::fromStdString(document_->title()));
     view_->initialUpdate();
+}
+
+void CKavroFrame::closeEvent(QCloseEvent* event)
+{
+    if (view_ && view_->busy()) {
+        event->ignore();
+        return;
+    }
+    QMdiSubWindow::closeEvent(event);
 }
 
 void CKavroFrame::dockBar(QWidget* bar)

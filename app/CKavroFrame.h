@@ -42,6 +42,10 @@ public:
     // client and the bars fit below it.
     void fitViewClient(QSize client);
 
+protected:
+    // A busy view keeps its frame open.
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     CKavroApp& app_;
     std::unique_ptr<CKavroDoc> document_;

@@ -125,6 +125,8 @@ void CKavroView::refresh()
 
 void CKavroView::onCommand(int id)
 {
+    if (busy_)
+        return;
     try {
         viewCommand(id);
     } catch (...) {

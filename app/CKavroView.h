@@ -51,7 +51,12 @@ public:
     // and the companion windows take it.
     void refresh();
     // Carries out a command of the view (menu or bar button); exceptions are dropped.
+    // Nothing while the view is busy.
     void onCommand(int id);
+    // A long run of the view's own (Process File) that hands the event loop a turn
+    // now and then: meanwhile no command reaches the program and no window closes.
+    bool busy() const { return busy_; }
+    void setBusy(bool busy) { busy_ = busy; }
     // One page of the view on printer; false when the printer could not start.
     bool printPage(QPrinter& printer);
 
@@ -75,6 +80,7 @@ private:
     QSize extent_{100, 100};
     std::unique_ptr<SizeDistributionLayout> sizeLayout_;
     FrameNavigator* navigator_ = nullptr;
+    bool busy_ = false;
 };
 
 }  // namespace kavro

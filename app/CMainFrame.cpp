@@ -184,10 +184,18 @@ void CMainFrame::updateCommandStates()
         actions_[c.id]->setEnabled(kavro::isEnabled(c.rule, kind));
 }
 
+bool CMainFrame::anyViewBusy() const
+{
+    for (CKavroFrame* f : frames())
+        if (f->view() && f->view()->busy())
+            return true;
+    return false;
+}
+
 void CMainFrame::onCommand(int id)
 {
     const Command* c = findCommand(id);
-    if (!c)
+    if (!c || anyViewBusy())
         return;
     try {
         switch (c->handler) {
@@ -267,6 +275,10 @@ void CMainFrame::arrangeIcons()
 
 void CMainFrame::closeEvent(QCloseEvent* event)
 {
+    if (anyViewBusy()) {
+        event->ignore();
+        return;
+    }
     // Nothing asks to be saved: every child closes with its source.
     mdiArea_->closeAllSubWindows();
     event->accept();

@@ -39,8 +39,12 @@ public:
     int menuNumber() const { return menuNumber_; }
     // Source kind of the active view, -1 without one.
     int activeKind() const;
-    // Carries a command out, by whoever handles it; exceptions are dropped.
+    // Carries a command out, by whoever handles it; exceptions are dropped.  Nothing
+    // while a view is busy.
     void onCommand(int id);
+    // A view is busy with a long run of its own (see CKavroView::busy).
+    bool anyViewBusy() const;
+    CKavroApp& app() const { return app_; }
     // Enables every command by its rule on the active child.
     void updateCommandStates();
 

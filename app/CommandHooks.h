@@ -35,6 +35,10 @@ public:
     // First/Prev/Next/Last, which page through the file instead of moving the source.
     virtual void buildRawFileLayout(CKavroView& view) { (void)view; }
     virtual void rawFilePage(CKavroView& view, int commandId) { (void)view, (void)commandId; }
+    // The auxiliary graph of a raw-data-file view has reported the frame under its
+    // cursor (a click, a page, Ctrl+H, new calibration constants): an open rings
+    // window moves the source there and redraws.  Only while the source is open.
+    virtual void graphFrameReported(CKavroView& view, int frame) { (void)view, (void)frame; }
 
     // After the view has shown a new frame: the companion windows take it.
     virtual void frameChanged(CKavroView& view) { (void)view; }

@@ -29,9 +29,7 @@ void GoToFrameDialog::accept()
     bool ok = false;
     int value = edit_->text().toInt(&ok);
     if (!ok) {
-        prompter_.message(text::kEnterInteger, MessageIcon::Exclamation);
-        edit_->setFocus();
-        edit_->selectAll();
+        refuseBox(prompter_, text::kEnterInteger, edit_);
         return;
     }
     frame_ = value;

@@ -1,5 +1,7 @@
 #include "app/ProgramHooks.h"
 
+#include "app/RawViewHooks.h"
+
 namespace kavro {
 
 void ProgramHooks::buildBackgroundScatterFile(CMainFrame& frame, CKavroView* active)
@@ -67,6 +69,11 @@ void ProgramHooks::rawFilePage(CKavroView& view, int commandId)
     each([&](CommandHooks& h) { h.rawFilePage(view, commandId); });
 }
 
+void ProgramHooks::graphFrameReported(CKavroView& view, int frame)
+{
+    each([&](CommandHooks& h) { h.graphFrameReported(view, frame); });
+}
+
 void ProgramHooks::frameChanged(CKavroView& view)
 {
     each([&](CommandHooks& h) { h.frameChanged(view); });
@@ -82,6 +89,7 @@ std::unique_ptr<CommandHooks> makeProgramHooks()
     auto hooks = std::make_unique<ProgramHooks>();
     // One line per group of windows:
     // hooks->add(std::make_unique<...Hooks>());
+    hooks->add(std::make_unique<RawViewHooks>());
     return hooks;
 }
 

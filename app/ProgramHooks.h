@@ -26,6 +26,7 @@ public:
     void sizeDistributionDisplay(CKavroView& view) override;
     void buildRawFileLayout(CKavroView& view) override;
     void rawFilePage(CKavroView& view, int commandId) override;
+    void graphFrameReported(CKavroView& view, int frame) override;
     void frameChanged(CKavroView& view) override;
     void bufferText(CKavroView& view, const std::string& text) override;
 

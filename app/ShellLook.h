@@ -5,9 +5,13 @@
 
 class QDialog;
 class QLayout;
+class QLineEdit;
+class QPushButton;
 class QWidget;
 
 namespace kavro {
+
+class Prompter;
 
 inline QColor lightGrey()
 {
@@ -16,6 +20,14 @@ inline QColor lightGrey()
 
 // The widget's background becomes light grey with black text.
 void paintLightGrey(QWidget* widget);
+// The border along a dialog bar's top edge that separates it from the view above;
+// called from the bar's paint event.
+void drawBarTopBorder(QWidget& bar);
+// A button of a dialog bar: as narrow as its text, never the default, never focused.
+QPushButton* makeBarButton(QWidget* bar, const char* text);
+// A number box whose text is refused: the message (an exclamation) and the box
+// focused with its text selected, for the user to correct.
+void refuseBox(Prompter& prompter, const char* message, QLineEdit* box);
 // Lays the dialog out as content above an OK and a Cancel button.
 void addOkCancel(QDialog& dialog, QLayout* content);
 

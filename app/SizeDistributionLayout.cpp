@@ -1,5 +1,6 @@
 #include "app/SizeDistributionLayout.h"
 
+#include "app/ViewLabels.h"
 #include "core/CDataSource.h"
 #include "core/Settings.h"
 #include "platform/NumText.h"
@@ -14,20 +15,12 @@ namespace kavro {
 
 namespace {
 
-// Anchor codes of the labels.
-constexpr int kLeftCentre = 0;
-constexpr int kRightCentre = 1;
-constexpr int kTopCentre = 2;
-constexpr int kBottomCentre = 3;
-constexpr int kTopLeft = 4;
-constexpr int kTopRight = 5;
+using namespace anchor;
 
 constexpr int kBold = 700;
-constexpr int kMedium = 500;
 
 const QColor kHeaderColour(255, 0, 0);
 const QColor kFooterColour(0, 0, 128);
-const QColor kMakerColour(0, 128, 0);
 
 }  // namespace
 
@@ -62,24 +55,9 @@ QFont SizeDistributionLayout::cellFont(const QStringList& families, int weight, 
     return font;
 }
 
-CTextWnd* SizeDistributionLayout::addLabel(int x, int y, int anchor, const char* text)
+CTextWnd* SizeDistributionLayout::addLabel(int x, int y, int anchorCode, const std::string& text)
 {
-    auto* label = new CTextWnd(canvas_);
-    label->SetAlignment(anchor);
-    label->Create(canvas_, x, y);
-    label->SetText(text);
-    return label;
-}
-
-CTextWnd* SizeDistributionLayout::addLabel(int x, int y, int anchor, const std::string& text, const QFont& font,
-                                           const QColor& colour)
-{
-    auto* label = new CTextWnd(canvas_);
-    label->SetAlignment(anchor);
-    label->Create(canvas_, x, y);
-    label->SetFont(font, colour);
-    label->SetText(text);
-    return label;
+    return addViewLabel(canvas_, x, y, anchorCode, text);
 }
 
 void SizeDistributionLayout::build()
@@ -93,38 +71,40 @@ void SizeDistributionLayout::build()
     linePlot_->Create(canvas_, 274, 70, 194, 202);
     linePlot_->SetSource(&source_);
 
-    header_ = addLabel(266, 10, kTopCentre, settings_.header, cellFont(arialFamilies(), kBold, 19), kHeaderColour);
-    footer_ = addLabel(266, 344, kTopCentre, settings_.footer, cellFont(timesFamilies(), kBold, 21), kFooterColour);
-    addLabel(5, 364, kTopLeft, text::kMakerLabel, cellFont(arialFamilies(), kMedium, 11), kMakerColour);
+    header_ = addViewLabel(canvas_, 266, 10, TopCentre, settings_.header, cellFont(arialFamilies(), kBold, 19),
+                           kHeaderColour);
+    footer_ = addViewLabel(canvas_, 266, 344, TopCentre, settings_.footer, cellFont(timesFamilies(), kBold, 21),
+                           kFooterColour);
+    addMakerLabel(canvas_, 5, 364);
 
-    frameLabel_ = addLabel(266, 308, kTopCentre, text::kFrameLabel);
-    meanLabel_ = addLabel(5, 308, kLeftCentre, text::kMeanLabel);
-    stdDevLabel_ = addLabel(5, 324, kLeftCentre, text::kStdDevLabel);
-    totalLabel_ = addLabel(5, 340, kLeftCentre, text::kTotalVolLabel);
+    frameLabel_ = addLabel(266, 308, TopCentre, text::kFrameLabel);
+    meanLabel_ = addLabel(5, 308, LeftCentre, text::kMeanLabel);
+    stdDevLabel_ = addLabel(5, 324, LeftCentre, text::kStdDevLabel);
+    totalLabel_ = addLabel(5, 340, LeftCentre, text::kTotalVolLabel);
 
-    addLabel(157, 68, kBottomCentre, text::kSizeGraphTitle);
-    addLabel(371, 68, kBottomCentre, text::kVsfGraphTitle);
-    maxOrdinateLabel_ = addLabel(59, 70, kRightCentre, formatG(maxOrdinate_).c_str());
-    addLabel(59, 171, kRightCentre, text::kOrdinateUnit);
-    addLabel(59, 272, kRightCentre, text::kOrdinateZero);
-    addLabel(470, 70, kLeftCentre, text::kVsfTop);
-    addLabel(470, 272, kLeftCentre, text::kVsfBottom);
-    addLabel(470, 171, kLeftCentre, text::kVsfTitle);
+    addLabel(157, 68, BottomCentre, text::kSizeGraphTitle);
+    addLabel(371, 68, BottomCentre, text::kVsfGraphTitle);
+    maxOrdinateLabel_ = addLabel(59, 70, RightCentre, formatG(maxOrdinate_));
+    addLabel(59, 171, RightCentre, text::kOrdinateUnit);
+    addLabel(59, 272, RightCentre, text::kOrdinateZero);
+    addLabel(470, 70, LeftCentre, text::kVsfTop);
+    addLabel(470, 272, LeftCentre, text::kVsfBottom);
+    addLabel(470, 171, LeftCentre, text::kVsfTitle);
     addAxisLabels();
-    addLabel(157, 290, kTopCentre, text::kSizeUnit);
-    addLabel(371, 290, kTopCentre, text::kAngleUnit);
+    addLabel(157, 290, TopCentre, text::kSizeUnit);
+    addLabel(371, 290, TopCentre, text::kAngleUnit);
 }
 
 void SizeDistributionLayout::addAxisLabels()
 {
     const char* const* size = text::kSizeAxis[model_];
     const char* const* angle = text::kAngleAxis[model_];
-    addLabel(60, 272, kTopLeft, size[0]);
-    addLabel(157, 272, kTopCentre, size[1]);
-    addLabel(254, 272, kTopRight, size[2]);
-    addLabel(274, 272, kTopLeft, angle[0]);
-    addLabel(371, 272, kTopCentre, angle[1]);
-    addLabel(468, 272, kTopRight, angle[2]);
+    addLabel(60, 272, TopLeft, size[0]);
+    addLabel(157, 272, TopCentre, size[1]);
+    addLabel(254, 272, TopRight, size[2]);
+    addLabel(274, 272, TopLeft, angle[0]);
+    addLabel(371, 272, TopCentre, angle[1]);
+    addLabel(468, 272, TopRight, angle[2]);
 }
 
 std::string SizeDistributionLayout::statisticText(const char* label, double value)

@@ -59,8 +59,7 @@ public:
     static QStringList timesFamilies();
 
 private:
-    CTextWnd* addLabel(int x, int y, int anchor, const char* text);
-    CTextWnd* addLabel(int x, int y, int anchor, const std::string& text, const QFont& font, const QColor& colour);
+    CTextWnd* addLabel(int x, int y, int anchorCode, const std::string& text);
     void addAxisLabels();
 
     QWidget* canvas_;

@@ -110,11 +110,73 @@ inline constexpr const char* kAngleAxis[3][3] = {
 
 // A number box that does not hold a number.
 inline constexpr const char* kEnterInteger = "Please enter an integer.";
+inline constexpr const char* kEnterNumber = "Please enter a number.";
 
 // A printer (or PDF file) that would not take the page.
 inline constexpr const char* kPrintFailed = "The page could not be printed.";
 
 // A dialog's choice that could not be stored: followed by the profile's path, ": " and the reason.
 inline constexpr const char* kSettingsNotWritten = "The settings could not be written to ";
+
+// Raw-data-file view.
+inline constexpr const char* kRawViewTitle = "Orvandel (KAVRO)";
+inline constexpr const char* kRingsTop = "32";
+inline constexpr const char* kRingsBottom = "1";
+inline constexpr const char* kRingsTitle = "Rings";
+inline constexpr const char* kImageCaption = "Data File";
+inline constexpr const char* kScaleTop = "4095";
+inline constexpr const char* kScaleBottom = "0";
+inline constexpr const char* kScaleTitle = "Scale";
+inline constexpr const char* kGraphTop = "4095";
+inline constexpr const char* kGraphBottom = "0";
+inline constexpr const char* kGraphCaption = "Auxiliary Parameters";
+inline constexpr const char* kBlankFrameLabel = " ";
+
+// Frame-select bar (dialog 114).
+inline constexpr const char* kSelectFrameLabel = "Frame";
+inline constexpr const char* kSelectFirstButton = "Select First";
+inline constexpr const char* kSelectLastButton = "Select Last";
+inline constexpr const char* kProcessFileButton = "Process File";
+inline constexpr const char* kProcessingButton = "Processing";
+inline constexpr const char* kFinishedButton = "Finished";
+// Two blanks at the end.
+inline constexpr const char* kFirstExceedsLast = "Invalid value:\nFirst frame number exceeds last frame number.  ";
+
+// Display Parameters (dialog 112).
+inline constexpr const char* kDisplayParametersTitle = "Display Parameters";
+inline constexpr const char* kHeaderTextLabel = "Header Text:";
+inline constexpr const char* kFooterTextLabel = "Footer Text:";
+inline constexpr const char* kMaxOrdinateLabel = "Maximum ordinate value:";
+inline constexpr const char* kIntervalLabel = "Animation frame interval:";
+inline constexpr const char* kMillisec = "millisec";
+inline constexpr const char* kShowMeanBox = "Show mean on plot";
+inline constexpr const char* kShowStdDevBox = "Show +/- one standard deviation on plot";
+
+// Output Options (dialog 113); the boxes in the order of the switches 0..8.
+inline constexpr const char* kOutputOptionsTitle = "Output Options";
+inline constexpr const char* kRealtimeGroup = "Realtime Instrument Data";
+inline constexpr const char* kRawFileGroup = "Raw Data File";
+inline constexpr const char* kOutputBox[9] = {
+    "Build an ASCII particle size file. ( .asc)",
+    "Build an ASCII raw data file. ( .log)",
+    "Build a binary particle size file. ( .psd)",
+    "Build a binary raw data file. ( .raw)",
+    "Include Volume Scattering Function in ASCII file.",
+    "Build an ASCII particle size file. ( .asc)",
+    "Build an ASCII raw data file. ( .log)",
+    "Build a binary particle size file. ( .psd)",
+    "Include Volume Scattering Function in ASCII file.",
+};
+// Two blanks after the first full stop.
+inline constexpr const char* kOutputNote =
+    "Selections do NOT apply to data sources already open.  Selections apply only to subsequent openings.";
+
+// Locations (dialog 117).
+inline constexpr const char* kLocationsTitle = "Location of Calibration / Inversion Information Files";
+inline constexpr const char* kLocationsText = "Look for calibration / inversion files in the specified directory.";
+inline constexpr const char* kLocationsFiles = "( Inversion matrices,  Ring Area,  Gain )";
+inline constexpr const char* kDirectoryLabel = "Directory:";
+inline constexpr const char* kBackgroundGroup = "Background Scatter File";
+inline constexpr const char* kLookBesideRawFile = "Look first in location of raw data file.";
 
 }  // namespace kavro::text

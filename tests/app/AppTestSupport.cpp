@@ -3,6 +3,7 @@
 #include "app/CKavroFrame.h"
 #include "app/CMainFrame.h"
 #include "app/CommandTable.h"
+#include "app/ProgramHooks.h"
 #include "core/Constants.h"
 
 #include <algorithm>
@@ -175,7 +176,9 @@ void RecordingHooks::viewRings(CKavroView&)
 
 AppFixture::AppFixture() : AppFixture(std::make_unique<MemorySourceFactory>()) {}
 
-AppFixture::AppFixture(std::unique_ptr<SourceFactory> sources)
+AppFixture::AppFixture(std::unique_ptr<SourceFactory> sources) : AppFixture(std::move(sources), nullptr) {}
+
+AppFixture::AppFixture(std::unique_ptr<SourceFactory> sources, std::unique_ptr<CommandHooks> part)
 {
     AppServices s;
     s.profile = std::make_unique<Profile>(dir.file("kavro.INI"));
@@ -189,7 +192,14 @@ AppFixture::AppFixture(std::unique_ptr<SourceFactory> sources)
     s.sources = std::move(sources);
     auto h = std::make_unique<RecordingHooks>();
     hooks = h.get();
-    s.hooks = std::move(h);
+    if (part) {
+        auto all = std::make_unique<ProgramHooks>();
+        all->add(std::move(h));
+        all->add(std::move(part));
+        s.hooks = std::move(all);
+    } else {
+        s.hooks = std::move(h);
+    }
     s.executableDirectory = dir.path();
     app = std::make_unique<CKavroApp>(std::move(s));
     app->initInstance();

@@ -127,6 +127,7 @@ public:
     void sizeDistributionDisplay(CKavroView&) override { calls.push_back("sizeDisplay"); }
     void buildRawFileLayout(CKavroView&) override { calls.push_back("rawLayout"); }
     void rawFilePage(CKavroView&, int id) override { calls.push_back("rawPage:" + std::to_string(id)); }
+    void graphFrameReported(CKavroView&, int frame) override { calls.push_back("graphFrame:" + std::to_string(frame)); }
     void frameChanged(CKavroView&) override { ++framesChanged; }
     std::vector<std::string> calls;
     int framesChanged = 0;
@@ -139,6 +140,8 @@ protected:
     AppFixture();
     // The application with the program's own sources instead of memory ones.
     explicit AppFixture(std::unique_ptr<SourceFactory> sources);
+    // With a part of the program's own hooks beside the recording ones.
+    AppFixture(std::unique_ptr<SourceFactory> sources, std::unique_ptr<CommandHooks> part);
     ~AppFixture() override;
 
     // Opens a source of the kind as the open command does: the answer to the port

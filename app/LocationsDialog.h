@@ -1,0 +1,30 @@
+#pragma once
+// Locations (dialog 117): the folder the calibration and inversion files are read
+// from, and whether the background scatter file is looked for beside the raw data
+// file first.
+#include <QDialog>
+#include <string>
+
+class QCheckBox;
+class QLineEdit;
+
+namespace kavro {
+
+class LocationsDialog : public QDialog {
+    Q_OBJECT
+public:
+    static constexpr int kDialogId = 117;
+
+    LocationsDialog(const std::string& directory, int lookBesideRawFile, QWidget* parent = nullptr);
+
+    QLineEdit* directoryEdit() const { return directory_; }
+    QCheckBox* lookBesideRawFileBox() const { return lookBesideRawFile_; }
+    std::string directory() const;
+    int lookBesideRawFile() const;
+
+private:
+    QLineEdit* directory_;
+    QCheckBox* lookBesideRawFile_;
+};
+
+}  // namespace kavro

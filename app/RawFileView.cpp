@@ -1,0 +1,205 @@
+#include "app/RawFileView.h"
+
+#include "acquisition/CRawFile.h"
+#include "app/CFrameSelectBar.h"
+#include "app/CKavroApp.h"
+#include "app/CKavroFrame.h"
+#include "app/CKavroView.h"
+#include "app/CommandTable.h"
+#include "app/RawFileLayout.h"
+#include "app/RawViewHooks.h"
+#include "app/SizeDistributionLayout.h"
+#include "auxiliary/ui/CAuxParamDlg.h"
+#include "plots/CTextWnd.h"
+#include "resources/AppTexts.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <algorithm>
+#include <thread>
+
+namespace kavro {
+namespace {
+
+// The progress of Process File: it holds the program (application-modal) while
+// the range runs, and neither Escape nor its close button ends it.
+class ProcessProgress : public QProgressDialog {
+public:
+    ProcessProgress(int frames, QWidget* parent) : QProgressDialog(parent)
+    {
+        setWindowTitle(QString::fromUtf8(text::kProcessFileButton));
+        setLabelText(QString::fromUtf8(text::kProcessingButton));
+        setCancelButton(nullptr);
+        setWindowModality(Qt::ApplicationModal);
+        setRange(0, std::max(frames, 1));
+        setMinimumDuration(0);
+        setAutoClose(false);
+        setAutoReset(false);
+        setValue(0);
+    }
+    void reject() override {}
+
+protected:
+    void closeEvent(QCloseEvent* event) override { event->ignore(); }
+};
+
+int processingThreads()
+{
+    return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+}
+
+}  // namespace
+
+RawFileView::RawFileView(CKavroView& view, CRawFile& source)
+    : QObject(&view), view_(view), source_(source), bar_(new CFrameSelectBar(view.app().prompter()))
+{
+    setObjectName("RawFileView");
+    view_.frame().dockBar(bar_);
+    layout_ = std::make_unique<RawFileLayout>(view_.canvas(), source_, view_.app().settings().display, *this);
+    layout_->build();
+    view_.frame().fitViewClient(QSize(RawFileLayout::kClientWidth, RawFileLayout::kClientHeight));
+
+    connect(bar_, &CFrameSelectBar::command, &view_, [this](int id) { view_.onCommand(id); });
+    connect(bar_, &CFrameSelectBar::selectFirstClicked, this, [this] {
+        if (!processing_)
+            graph()->SelectFirst();
+    });
+    connect(bar_, &CFrameSelectBar::selectLastClicked, this, [this] {
+        if (!processing_)
+            graph()->SelectLast();
+    });
+    connect(bar_, &CFrameSelectBar::processClicked, this, [this] { processFile(); });
+}
+
+RawFileView::~RawFileView() = default;
+
+RawFileView* RawFileView::of(const CKavroView& view)
+{
+    return view.findChild<RawFileView*>(QString(), Qt::FindDirectChildrenOnly);
+}
+
+bool RawFileView::sourceOpen() const
+{
+    return source_.isOpen();
+}
+
+CHKGraphWnd* RawFileView::graph() const
+{
+    return layout_->graph();
+}
+
+void RawFileView::page(int commandId)
+{
+    if (processing_)
+        return;
+    CHKGraphWnd* g = graph();
+    if (commandId == cmd::GoToFirst)
+        g->FirstPage();
+    else if (commandId == cmd::GoToPrev)
+        g->PreviousPage();
+    else if (commandId == cmd::GoToNext)
+        g->NextPage();
+    else if (commandId == cmd::GoToLast)
+        g->LastPage();
+}
+
+void RawFileView::selectionChanged()
+{
+    layout_->buildLegend();
+    graph()->update();
+    view_.canvas()->update();
+}
+
+void RawFileView::setCursorFrame(int frame)
+{
+    bar_->setCurrentFrame(frame);
+}
+
+void RawFileView::setSelection(int first, int last)
+{
+    bar_->setSelection(first, last);
+}
+
+void RawFileView::selectFirst(int frame)
+{
+    bar_->selectFirst(frame);
+}
+
+void RawFileView::selectLast(int frame)
+{
+    bar_->selectLast(frame);
+}
+
+void RawFileView::pageShown(int first, int last)
+{
+    layout_->showPage(first, last);
+}
+
+void RawFileView::frameReported(int frame, const FrameSummary& record)
+{
+    if (CAuxParamDlg* aux = auxWindowOf(view_))
+        aux->ShowRecord(record, frame);
+    // Once Process File has closed the source nothing may move it.
+    if (sourceOpen() && !processing_)
+        view_.app().hooks().graphFrameReported(view_, frame);
+}
+
+void RawFileView::processFile()
+{
+    if (!processPending_ || processing_)
+        return;
+    std::optional<std::pair<int, int>> range = bar_->rangeForProcessing();
+    if (!range)
+        return;  // told by the bar; the file can still be processed
+    processPending_ = false;
+    processing_ = true;
+    view_.setBusy(true);
+    QPushButton* button = bar_->button(CFrameSelectBar::kProcessButton);
+    button->setText(QString::fromUtf8(text::kProcessingButton));
+    button->setEnabled(false);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+
+    const auto [first, last] = *range;
+    source_.setFrameRange(first, last);
+    source_.rewind();
+    const long long available = std::min<long long>(last, source_.recordCount() - 1L) - first + 1;
+    ProcessProgress progress(static_cast<int>(std::clamp<long long>(available, 0, INT_MAX)), view_.window());
+    try {
+        source_.processRange(processingThreads(), [&](int done) { return processBlock(done, progress); });
+    } catch (...) {
+        // A failure has been told by the source; what was written stays and the files are closed.
+    }
+    progress.hide();
+    finishProcessing();
+}
+
+bool RawFileView::processBlock(int framesDone, QProgressDialog& progress)
+{
+    CTextWnd* label = layout_->frameLabel();
+    label->SetText(SizeDistributionLayout::frameText(source_.frameNumber()));
+    label->repaint();
+    progress.setValue(std::min(framesDone, progress.maximum()));
+    // The program stays drawn and its progress shown; the modal progress keeps
+    // every command away until the range is done.
+    QCoreApplication::processEvents();
+    if (observer_)
+        observer_(framesDone);
+    return true;
+}
+
+void RawFileView::finishProcessing()
+{
+    bar_->button(CFrameSelectBar::kProcessButton)->setText(QString::fromUtf8(text::kFinishedButton));
+    CTextWnd* label = layout_->frameLabel();
+    label->SetText(text::kBlankFrameLabel);
+    label->repaint();
+    // Closing completes the result files.
+    source_.close();
+    processing_ = false;
+    view_.setBusy(false);
+    QApplication::restoreOverrideCursor();
+}
+
+}  // namespace kavro

@@ -1,0 +1,167 @@
+#include "app/RawViewHooks.h"
+
+#include "acquisition/CRawFile.h"
+#include "app/CAnimationBar.h"
+#include "app/CKavroApp.h"
+#include "app/CKavroFrame.h"
+#include "app/CKavroView.h"
+#include "app/CMainFrame.h"
+#include "app/DisplayParametersDialog.h"
+#include "app/FrameNavigator.h"
+#include "app/LocationsDialog.h"
+#include "app/OutputOptionsDialog.h"
+#include "app/RawFileView.h"
+#include "app/SizeDistributionLayout.h"
+#include "auxiliary/ui/CAuxDisplayDlg.h"
+#include "auxiliary/ui/CAuxParamDlg.h"
+#include "auxiliary/ui/CCalibConstDlg.h"
+#include "core/CDataSource.h"
+#include "core/Constants.h"
+#include "plots/CBarGraphWnd.h"
+#include "plots/CTextWnd.h"
+
+#include <QDialog>
+#include <algorithm>
+
+namespace kavro {
+
+int execDialog(QDialog& dialog)
+{
+    return dialog.exec();
+}
+
+CAuxParamDlg* auxWindowOf(const QWidget& view)
+{
+    // A window closed with Cancel is hidden until its deletion comes round.
+    for (CAuxParamDlg* w : view.findChildren<CAuxParamDlg*>(QString(), Qt::FindDirectChildrenOnly))
+        if (!w->isHidden())
+            return w;
+    return nullptr;
+}
+
+int RawViewHooks::displayInterval(int entered, int sourceKind)
+{
+    const int minimum =
+        sourceKind == kKindInstrument ? FrameNavigator::kInstrumentMinimum : FrameNavigator::kFileMinimum;
+    return std::max(entered, minimum);
+}
+
+void RawViewHooks::buildRawFileLayout(CKavroView& view)
+{
+    auto* source = dynamic_cast<CRawFile*>(view.source());
+    if (source && !RawFileView::of(view))
+        new RawFileView(view, *source);
+}
+
+void RawViewHooks::rawFilePage(CKavroView& view, int commandId)
+{
+    if (RawFileView* raw = RawFileView::of(view))
+        raw->page(commandId);
+}
+
+void RawViewHooks::frameChanged(CKavroView& view)
+{
+    if (CAuxParamDlg* aux = auxWindowOf(view))
+        aux->Refresh();
+}
+
+void RawViewHooks::showAuxiliaryParameterFrame(CKavroView& view)
+{
+    if (!view.source())
+        return;
+    CAuxParamDlg* aux = auxWindowOf(view);
+    if (!aux) {
+        aux = new CAuxParamDlg(*view.source(), &view);
+        // Beside the view rather than over it.
+        const QPoint corner = view.mapToGlobal(QPoint(view.width(), 0));
+        aux->move(corner);
+    }
+    aux->show();
+    aux->raise();
+    if (RawFileView* raw = RawFileView::of(view))
+        raw->graph()->ReportFrame();
+}
+
+void RawViewHooks::auxiliaryParameterDisplay(CKavroView& view)
+{
+    RawFileView* raw = RawFileView::of(view);
+    if (!raw)
+        return;
+    CAuxDisplayDlg dialog(view.app().settings().display, view.window());
+    if (run_(dialog) == QDialog::Accepted)
+        raw->selectionChanged();
+}
+
+void RawViewHooks::editCalibrationParameters(CMainFrame& frame, CKavroView* active)
+{
+    CKavroApp& app = frame.app();
+    CCalibConstDlg dialog(app.profile(), app.prompter(), &frame);
+    if (run_(dialog) != QDialog::Accepted)
+        return;
+    app.reportProfileWrite(dialog.written());
+    if (!active || !active->source())
+        return;
+    CDataSource& source = *active->source();
+    source.auxCalibration().Reload(app.profile());
+    if (CAuxParamDlg* aux = auxWindowOf(*active)) {
+        aux->RefreshCalibration();
+        if (RawFileView* raw = RawFileView::of(*active))
+            raw->graph()->ReportFrame();
+    }
+    source.setVolumeConversion(dialog.volConv());
+}
+
+void RawViewHooks::sizeDistributionDisplay(CKavroView& view)
+{
+    SizeDistributionLayout* layout = view.sizeLayout();
+    FrameNavigator* navigator = view.navigator();
+    if (!layout || !navigator)
+        return;
+    CKavroApp& app = view.app();
+    const bool wasRunning = navigator->running();
+    navigator->stop();
+
+    DisplayParametersDialog::Values initial;
+    initial.header = layout->header()->text().toStdString();
+    initial.footer = layout->footer()->text().toStdString();
+    initial.maxOrdinate = layout->maxOrdinate();
+    initial.interval = navigator->interval();
+    initial.showMean = app.settings().showMean;
+    initial.showStdDev = app.settings().showStdDev;
+    DisplayParametersDialog dialog(initial, app.prompter(), view.window());
+    if (run_(dialog) == QDialog::Accepted) {
+        const DisplayParametersDialog::Values& v = dialog.values();
+        app.reportProfileWrite(
+            app.settings().acceptDisplayParameters(app.profile(), v.showMean, v.showStdDev, v.header, v.footer));
+        layout->setMaxOrdinate(v.maxOrdinate);
+        layout->header()->SetText(v.header);
+        layout->footer()->SetText(v.footer);
+        const int interval = displayInterval(v.interval, view.sourceKind());
+        navigator->setInterval(interval);
+        if (CAnimationBar* bar = view.frame().animationBar())
+            bar->setPosition(interval);
+        layout->redrawPlots();
+        layout->maxOrdinateLabel()->update();
+    }
+    if (wasRunning)
+        navigator->toggle();
+}
+
+void RawViewHooks::outputOptions(CMainFrame& frame)
+{
+    CKavroApp& app = frame.app();
+    OutputOptionsDialog dialog(app.settings().outputs, &frame);
+    if (run_(dialog) == QDialog::Accepted)
+        app.settings().outputs = dialog.switches();
+}
+
+void RawViewHooks::locations(CMainFrame& frame)
+{
+    CKavroApp& app = frame.app();
+    LocationsDialog dialog(app.settings().calFiles, app.settings().pdFirst, &frame);
+    if (run_(dialog) == QDialog::Accepted)
+        app.reportProfileWrite(
+            app.settings().acceptLocations(app.profile(), dialog.directory(), dialog.lookBesideRawFile()));
+}
+
+}  // namespace kavro

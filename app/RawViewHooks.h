@@ -1,0 +1,45 @@
+#pragma once
+// The program's hooks for browsing a raw data file (its layout, paging and
+// Process File), the auxiliary parameters window and its two dialogs, and the
+// option dialogs of the Options menu.
+#include "app/CommandHooks.h"
+
+#include <functional>
+
+class QDialog;
+class QWidget;
+
+namespace kavro {
+
+class CAuxParamDlg;
+
+// Runs a modal dialog and answers its result; the program's runs it with exec().
+using DialogRunner = std::function<int(QDialog&)>;
+int execDialog(QDialog& dialog);
+
+// The open auxiliary parameters window of a view, or null.
+CAuxParamDlg* auxWindowOf(const QWidget& view);
+
+class RawViewHooks : public CommandHooks {
+public:
+    explicit RawViewHooks(DialogRunner run = execDialog) : run_(std::move(run)) {}
+
+    void editCalibrationParameters(CMainFrame& frame, CKavroView* active) override;
+    void outputOptions(CMainFrame& frame) override;
+    void locations(CMainFrame& frame) override;
+    void showAuxiliaryParameterFrame(CKavroView& view) override;
+    void auxiliaryParameterDisplay(CKavroView& view) override;
+    void sizeDistributionDisplay(CKavroView& view) override;
+    void buildRawFileLayout(CKavroView& view) override;
+    void rawFilePage(CKavroView& view, int commandId) override;
+    void frameChanged(CKavroView& view) override;
+
+    // The interval the Display Parameters dialog gives a view: at least 100 ms for
+    // a file, 1000 ms for the instrument.
+    static int displayInterval(int entered, int sourceKind);
+
+private:
+    DialogRunner run_;
+};
+
+}  // namespace kavro

@@ -1,0 +1,172 @@
+// Process File on a raw-data-file view: the range from the bar's boxes, the same
+// bytes as kavro-cli process, once per view, nothing else while it runs, and a
+// view that still browses (without reading the file) once the source is closed.
+#include "acquisition/CRawFile.h"
+#include "app/CFrameSelectBar.h"
+#include "app/CKavroFrame.h"
+#include "app/CKavroView.h"
+#include "app/CMainFrame.h"
+#include "app/CommandTable.h"
+#include "app/RawFileLayout.h"
+#include "app/RawFileView.h"
+#include "app/RawViewHooks.h"
+#include "auxiliary/ui/CAuxParamDlg.h"
+#include "plots/CTextWnd.h"
+#include "tests/app/RawViewFixture.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <algorithm>
+#include <cstdlib>
+
+using namespace kavro;
+using namespace kavro::test;
+
+namespace {
+
+class ProcessFileTest : public RawViewFixture {
+protected:
+    QPushButton* processButton(CKavroFrame* frame) { return rawView(frame)->bar()->button(CFrameSelectBar::kProcessButton); }
+    void setRange(CKavroFrame* frame, const QString& first, const QString& last)
+    {
+        rawView(frame)->bar()->edit(CFrameSelectBar::kFirstEdit)->setText(first);
+        rawView(frame)->bar()->edit(CFrameSelectBar::kLastEdit)->setText(last);
+    }
+    // kavro-cli process on the same recording, calibration and profile.
+    int cliProcess(const std::string& psd, int first, int last)
+    {
+        const std::string command = std::string(KAVRO_BIN_DIR) + "/kavro-cli process -q --model 0 --profile " +
+                                    dir.file("kavro.INI") + " --cal-dir " + cal.dir.path() + " --ring-area " +
+                                    cal.path("RingArea_a.asc") + " --background " + cal.path("zsc.asc") +
+                                    " --first " + std::to_string(first) + " --last " + std::to_string(last) +
+                                    " -o " + psd + " " + recording;
+        return std::system(command.c_str());
+    }
+};
+
+TEST_F(ProcessFileTest, WritesTheSameBytesAsKavroCliProcess)
+{
+    const std::string psd = dir.file("gui.psd");
+    CKavroFrame* frame = openRecording(450, psd);
+    ASSERT_NE(frame, nullptr);
+    RawFileView* raw = rawView(frame);
+    setRange(frame, "10", "300");
+    std::vector<bool> busy;
+    raw->setProcessObserver([&](int) {
+        busy.push_back(frame->view()->busy());
+        EXPECT_EQ(processButton(frame)->text(), "Processing");
+        EXPECT_FALSE(processButton(frame)->isEnabled());
+        EXPECT_EQ(raw->layout().frameLabel()->text(), "Data Frame: 301");
+    });
+    QTest::mouseClick(processButton(frame), Qt::LeftButton);
+
+    EXPECT_EQ(busy, std::vector<bool>{true});
+    EXPECT_EQ(processButton(frame)->text(), "Finished");
+    EXPECT_FALSE(processButton(frame)->isEnabled());
+    EXPECT_EQ(raw->layout().frameLabel()->text(), " ");
+    EXPECT_FALSE(raw->sourceOpen());
+    EXPECT_FALSE(frame->view()->busy());
+    EXPECT_TRUE(prompter->messages().empty());
+
+    ASSERT_EQ(cliProcess(dir.file("cli.psd"), 10, 300), 0);
+    const std::string gui = readFile(psd);
+    EXPECT_EQ(gui.size(), 1024u + 291u * 512u);
+    EXPECT_TRUE(gui == readFile(dir.file("cli.psd")));
+
+    // Once per view: a second click writes nothing more.
+    processButton(frame)->setEnabled(true);
+    QTest::mouseClick(processButton(frame), Qt::LeftButton);
+    EXPECT_EQ(readFile(psd).size(), gui.size());
+    EXPECT_EQ(processButton(frame)->text(), "Finished");
+}
+
+TEST_F(ProcessFileTest, OneFrameWhenFirstAndLastAreTheSame)
+{
+    const std::string psd = dir.file("one.psd");
+    CKavroFrame* frame = openRecording(20, psd);
+    ASSERT_NE(frame, nullptr);
+    setRange(frame, "7", "7");
+    QTest::mouseClick(processButton(frame), Qt::LeftButton);
+    EXPECT_EQ(readFile(psd).size(), 1024u + 512u);
+    ASSERT_EQ(cliProcess(dir.file("cli.psd"), 7, 7), 0);
+    EXPECT_TRUE(readFile(psd) == readFile(dir.file("cli.psd")));
+}
+
+TEST_F(ProcessFileTest, ARangeThatIsNoRangeIsToldAndTheFileCanStillBeProcessed)
+{
+    CKavroFrame* frame = openRecording(50);
+    ASSERT_NE(frame, nullptr);
+    setRange(frame, "abc", "40");
+    QTest::mouseClick(processButton(frame), Qt::LeftButton);
+    setRange(frame, "30", "20");
+    QTest::mouseClick(processButton(frame), Qt::LeftButton);
+    EXPECT_EQ(prompter->messages(),
+              (std::vector<std::string>{"Please enter an integer.",
+                                        "Invalid value:\nFirst frame number exceeds last frame number.  "}));
+    EXPECT_TRUE(rawView(frame)->processPending());
+    EXPECT_TRUE(rawView(frame)->sourceOpen());
+    EXPECT_EQ(processButton(frame)->text(), "Process File");
+    setRange(frame, "20", "30");
+    QTest::mouseClick(processButton(frame), Qt::LeftButton);
+    EXPECT_FALSE(rawView(frame)->processPending());
+    EXPECT_EQ(readFile(cal.path("cast.psd")).size(), 1024u + 11u * 512u);
+}
+
+TEST_F(ProcessFileTest, NothingElseRunsWhileTheRangeIsProcessed)
+{
+    CKavroFrame* frame = openRecording(450);
+    ASSERT_NE(frame, nullptr);
+    RawFileView* raw = rawView(frame);
+    const int callsBefore = static_cast<int>(hooks->calls.size());
+    raw->setProcessObserver([&](int) {
+        command(cmd::GoToNext);
+        frame->view()->onCommand(cmd::GoToLast);
+        command(cmd::Output);
+        command(cmd::OpenPsdFile);
+        frame->close();
+        app->mainFrame()->close();
+        QTest::mouseClick(raw->bar()->button(CFrameSelectBar::kSelectFirstButton), Qt::LeftButton);
+    });
+    raw->processFile();
+    EXPECT_EQ(raw->graph()->first(), 0);
+    EXPECT_EQ(raw->bar()->first(), 0);
+    EXPECT_EQ(static_cast<int>(hooks->calls.size()), callsBefore);
+    EXPECT_EQ(dialogsShown, 0);
+    EXPECT_EQ(app->mainFrame()->frames().size(), 1);
+    EXPECT_TRUE(app->mainFrame()->isVisible());
+    EXPECT_EQ(readFile(cal.path("cast.psd")).size(), 1024u + 450u * 512u);
+}
+
+TEST_F(ProcessFileTest, AfterProcessingTheViewBrowsesWithoutReadingTheClosedFile)
+{
+    CKavroFrame* frame = openRecording(450);
+    ASSERT_NE(frame, nullptr);
+    RawFileView* raw = rawView(frame);
+    setRange(frame, "0", "99");
+    raw->processFile();
+    CRawFile* source = rawSource(frame);
+    ASSERT_FALSE(source->isOpen());
+    const int frameAfter = source->currentFrame();
+    const std::size_t callsAfter = hooks->calls.size();
+
+    command(cmd::GoToNext);
+    EXPECT_EQ(raw->graph()->first(), 400);
+    command(cmd::AuxParameterFrame);
+    CAuxParamDlg* aux = auxWindowOf(*frame->view());
+    ASSERT_NE(aux, nullptr);
+    EXPECT_EQ(aux->frameText(), "449");
+    QTest::mouseClick(raw->graph(), Qt::LeftButton, {}, QPoint(11, 40));
+    EXPECT_EQ(aux->frameText(), "410");
+    command(cmd::ViewRings);
+    // The rings window's hook hears of no frame to move the closed source to.
+    for (std::size_t i = callsAfter; i < hooks->calls.size(); ++i)
+        EXPECT_EQ(hooks->calls[i].rfind("graphFrame", 0), std::string::npos) << hooks->calls[i];
+    EXPECT_EQ(source->currentFrame(), frameAfter);
+    EXPECT_EQ(source->peekRawFrame(3), 0);
+    EXPECT_EQ(source->goToFrame(3), 0);
+    EXPECT_EQ(source->readNextFrame(), 0);
+    EXPECT_EQ(readFile(cal.path("cast.psd")).size(), 1024u + 100u * 512u);
+}
+
+}  // namespace

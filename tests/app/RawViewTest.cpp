@@ -1,0 +1,293 @@
+// Browsing a raw recording in the desktop program: the layout, the ring image, the
+// graph's pages and cursor, the frame-select bar, the auxiliary parameters window,
+// the display selection and new calibration constants.
+#include "acquisition/CRawFile.h"
+#include "app/CFrameSelectBar.h"
+#include "app/CKavroFrame.h"
+#include "app/CKavroView.h"
+#include "app/CMainFrame.h"
+#include "app/CommandTable.h"
+#include "app/RawFileLayout.h"
+#include "app/RawFileView.h"
+#include "app/RawViewHooks.h"
+#include "auxiliary/ui/CAuxDisplayDlg.h"
+#include "auxiliary/ui/CAuxParamDlg.h"
+#include "auxiliary/ui/CCalibConstDlg.h"
+#include "plots/CDibWnd.h"
+#include "plots/CMarkerStrip.h"
+#include "plots/CTextWnd.h"
+#include "platform/Profile.h"
+#include "tests/app/RawViewFixture.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <map>
+
+using namespace kavro;
+using namespace kavro::test;
+
+namespace {
+
+using RawViewTest = RawViewFixture;
+
+std::map<QString, CTextWnd*> labelsOf(CKavroView* view)
+{
+    std::map<QString, CTextWnd*> out;
+    for (CTextWnd* w : view->canvas()->findChildren<CTextWnd*>())
+        out.emplace(w->text(), w);
+    return out;
+}
+
+QString field(CFrameSelectBar* bar, int id)
+{
+    return bar->edit(id)->text();
+}
+
+TEST_F(RawViewTest, TheLayoutOfARecording)
+{
+    CKavroFrame* frame = openRecording(450);
+    ASSERT_NE(frame, nullptr);
+    CKavroView* view = frame->view();
+    RawFileView* raw = rawView(frame);
+    ASSERT_NE(raw, nullptr);
+    EXPECT_EQ(view->viewport()->size(), QSize(600, 432));
+    EXPECT_EQ(frame->animationBar(), nullptr);
+
+    struct Row {
+        const char* text;
+        int x, y, alignment, angle;
+    };
+    auto labels = labelsOf(view);
+    for (Row r : {Row{"Orvandel (KAVRO)", 250, 10, 2, 0}, Row{"32", 45, 30, 1, 0}, Row{"1", 45, 126, 1, 0},
+                  Row{"Data File", 250, 136, 2, 0}, Row{"Rings", 30, 78, 1, 900}, Row{"Scale", 510, 78, 0, 900},
+                  Row{"Auxiliary Parameters", 250, 352, 2, 0}, Row{" ", 250, 372, 2, 0},
+                  Row{"Tolvane", 5, 376, 4, 0}, Row{"399", 450, 347, 2, 0}, Row{"Laser Power", 460, 162, 4, 0},
+                  Row{"Battery Voltage", 460, 182, 4, 0}, Row{"Pressure", 460, 202, 4, 0}}) {
+        ASSERT_TRUE(labels.count(r.text)) << r.text;
+        CTextWnd* w = labels[r.text];
+        EXPECT_EQ(w->anchor(), QPoint(r.x, r.y)) << r.text;
+        EXPECT_EQ(w->alignment(), r.alignment) << r.text;
+        EXPECT_EQ(w->angle(), r.angle) << r.text;
+    }
+    EXPECT_EQ(labels["Battery Voltage"]->colour(), QColor(255, 0, 0));
+    EXPECT_EQ(labels["Pressure"]->colour(), QColor(128, 128, 128));
+    EXPECT_EQ(raw->layout().legend().size(), 3u);
+
+    EXPECT_EQ(raw->layout().ringImage()->geometry(), QRect(50, 30, 400, 97));
+    EXPECT_EQ(raw->layout().colourScale()->geometry(), QRect(470, 30, 20, 97));
+    EXPECT_EQ(raw->graph()->geometry(), QRect(50, 162, 402, 182));
+    EXPECT_EQ(raw->layout().markers()->markerCount(), 2);
+
+    CFrameSelectBar* bar = raw->bar();
+    EXPECT_TRUE(bar->edit(CFrameSelectBar::kCurrentEdit)->isReadOnly());
+    EXPECT_EQ(field(bar, CFrameSelectBar::kCurrentEdit), "200");
+    EXPECT_EQ(field(bar, CFrameSelectBar::kFirstEdit), "0");
+    EXPECT_EQ(field(bar, CFrameSelectBar::kLastEdit), "449");
+    EXPECT_EQ(bar->button(CFrameSelectBar::kProcessButton)->text(), "Process File");
+}
+
+TEST_F(RawViewTest, TheRingImageShowsEveryColumnsFrameRingOneAtTheBottom)
+{
+    // 1025 frames: 1024 columns, column i shows frame i * 1025 / 1024.  Ring 2 is off
+    // the scale (index 0), ring 3 at its top (255).
+    CKavroFrame* frame = openRecording(1025, "", [](int i) {
+        std::vector<std::uint16_t> w = browsingFrame(i);
+        w[0] = static_cast<std::uint16_t>(16 * (i % 256));
+        w[1] = 4096;
+        w[2] = 4095;
+        return w;
+    });
+    ASSERT_NE(frame, nullptr);
+    const CDibImage& image = rawView(frame)->layout().ringImage()->image();
+    EXPECT_EQ(image.width(), 1024);
+    EXPECT_EQ(image.height(), 32);
+    EXPECT_FALSE(image.topDown());
+    EXPECT_EQ(image.pixel(1023, 0), 1023 % 256);  // frame 1023, not 1024
+    EXPECT_EQ(image.pixel(512, 0), 512 % 256);    // 512.5 -> frame 512
+    EXPECT_EQ(image.pixel(600, 1), 0);
+    EXPECT_EQ(image.pixel(600, 2), 255);
+    // As shown: ring 1 is the bottom row, ring 32 the top.
+    const QImage shown = image.toImage();
+    EXPECT_EQ(shown.pixelIndex(1023, 31), 1023 % 256);
+    EXPECT_EQ(shown.pixelIndex(600, 29), 255);
+    // The colour scale: index 255 at the top beside "4095".
+    const CDibImage& scale = rawView(frame)->layout().colourScale()->image();
+    EXPECT_EQ(scale.toImage().pixelIndex(0, 0), 255);
+    EXPECT_EQ(scale.toImage().pixelIndex(0, 96), 1);
+    EXPECT_EQ(rawSource(frame)->currentFrame(), 0);
+}
+
+TEST_F(RawViewTest, FramesCommandsPageThroughTheGraph)
+{
+    CKavroFrame* frame = openRecording(450);
+    ASSERT_NE(frame, nullptr);
+    RawFileView* raw = rawView(frame);
+    CFrameSelectBar* bar = raw->bar();
+    auto pageLabels = [&] {
+        return raw->layout().pageLabel(0)->text() + "-" + raw->layout().pageLabel(1)->text();
+    };
+    command(cmd::GoToNext);
+    EXPECT_EQ(raw->graph()->first(), 400);
+    EXPECT_EQ(pageLabels(), "400-799");
+    EXPECT_EQ(field(bar, CFrameSelectBar::kCurrentEdit), "449");
+    // Markers at 400 / 450 x 400 and, for frame 799, the strip's last pixel.
+    EXPECT_EQ(RawFileLayout::markerPosition(400, 450, 400, false), 355);
+    EXPECT_EQ(RawFileLayout::markerPosition(799, 450, 400, true), 399);
+    command(cmd::GoToNext);
+    EXPECT_EQ(raw->graph()->first(), 400);
+    // The bar's own buttons do the same.
+    QTest::mouseClick(bar->button(CFrameSelectBar::kLastButton), Qt::LeftButton);
+    EXPECT_EQ(raw->graph()->first(), 50);
+    EXPECT_EQ(pageLabels(), "50-449");
+    command(cmd::GoToPrev);
+    EXPECT_EQ(raw->graph()->first(), 0);
+    command(cmd::GoToLast);
+    command(cmd::GoToFirst);
+    EXPECT_EQ(raw->graph()->first(), 0);
+    // Paging never moves the source.
+    EXPECT_EQ(rawSource(frame)->currentFrame(), 0);
+    // Every page reports its cursor frame (kept at 49 since the short page) to the rings window's hook.
+    EXPECT_EQ(hooks->calls.back(), "graphFrame:49");
+}
+
+TEST_F(RawViewTest, SelectFirstAndLastKeepTheRangeInOrder)
+{
+    CKavroFrame* frame = openRecording(450);
+    ASSERT_NE(frame, nullptr);
+    RawFileView* raw = rawView(frame);
+    CFrameSelectBar* bar = raw->bar();
+    raw->graph()->SetCursor(5);
+    QTest::mouseClick(bar->button(CFrameSelectBar::kSelectLastButton), Qt::LeftButton);
+    EXPECT_EQ(field(bar, CFrameSelectBar::kLastEdit), "5");
+    raw->graph()->SetCursor(6);
+    QTest::mouseClick(bar->button(CFrameSelectBar::kSelectFirstButton), Qt::LeftButton);
+    EXPECT_EQ(prompter->messages(),
+              std::vector<std::string>{"Invalid value:\nFirst frame number exceeds last frame number.  "});
+    EXPECT_EQ(field(bar, CFrameSelectBar::kFirstEdit), "0");
+    EXPECT_EQ(field(bar, CFrameSelectBar::kLastEdit), "5");
+    raw->graph()->SetCursor(3);
+    QTest::mouseClick(bar->button(CFrameSelectBar::kSelectFirstButton), Qt::LeftButton);
+    EXPECT_EQ(field(bar, CFrameSelectBar::kFirstEdit), "3");
+    // A last frame typed into its box counts as well.
+    bar->edit(CFrameSelectBar::kLastEdit)->setText("2");
+    QTest::mouseClick(bar->button(CFrameSelectBar::kSelectFirstButton), Qt::LeftButton);
+    EXPECT_EQ(prompter->messages().size(), 2u);
+    EXPECT_EQ(field(bar, CFrameSelectBar::kFirstEdit), "3");
+}
+
+TEST_F(RawViewTest, TheAuxiliaryWindowShowsTheCursorFramesRecord)
+{
+    CKavroFrame* frame = openRecording(450);
+    ASSERT_NE(frame, nullptr);
+    command(cmd::AuxParameterFrame);
+    CAuxParamDlg* aux = auxWindowOf(*frame->view());
+    ASSERT_NE(aux, nullptr);
+    EXPECT_TRUE(aux->isVisible());
+    // Frame 200: laser power 2200 counts, battery 2000, pressure 300.
+    EXPECT_EQ(aux->frameText(), "200");
+    EXPECT_EQ(aux->valueText(0), "2.639");  // 2200 x 0.0012 is 2.6399999999999997: cut, not rounded
+    EXPECT_EQ(aux->valueText(1), "10");
+    EXPECT_EQ(aux->valueText(4), "16");  // 16.08 m
+    EXPECT_EQ(aux->transmissionText(), "1.1");
+    EXPECT_EQ(aux->warningText(0), "Warning: Water too clear.");
+    // A click in the graph shows that frame.
+    QTest::mouseClick(rawView(frame)->graph(), Qt::LeftButton, {}, QPoint(11, 40));
+    EXPECT_EQ(aux->frameText(), "10");
+    EXPECT_EQ(aux->valueText(0), "2.412");
+    // Ctrl+H again keeps the one window.
+    command(cmd::AuxParameterFrame);
+    EXPECT_EQ(frame->view()->findChildren<CAuxParamDlg*>().size(), 1);
+    aux->close();
+    EXPECT_EQ(auxWindowOf(*frame->view()), nullptr);
+}
+
+TEST_F(RawViewTest, TheDisplaySelectionRebuildsTheLegend)
+{
+    CKavroFrame* frame = openRecording(50);
+    ASSERT_NE(frame, nullptr);
+    RawFileView* raw = rawView(frame);
+    dialogScript.push_back([](QDialog& d) {
+        auto& dialog = dynamic_cast<CAuxDisplayDlg&>(d);
+        EXPECT_EQ(dialog.windowTitle(), "Auxiliary Parameters");
+        EXPECT_TRUE(dialog.box(4)->isChecked());
+        for (int k = 0; k < 8; ++k)
+            dialog.box(k)->setChecked(k == 3 || k == 7);
+        dialog.accept();
+    });
+    command(cmd::AuxParameterDisplay);
+    ASSERT_EQ(raw->layout().legend().size(), 2u);
+    EXPECT_EQ(raw->layout().legend()[0]->text(), "Laser Reference");
+    EXPECT_EQ(raw->layout().legend()[0]->anchor(), QPoint(460, 162));
+    EXPECT_EQ(raw->layout().legend()[1]->text(), "Aux 3");
+    EXPECT_EQ(raw->layout().legend()[1]->colour(), QColor(0, 0, 128));
+    EXPECT_EQ(app->settings().display.IsShown(0), 0);
+    // Cancel leaves everything; nothing checked leaves no legend.
+    dialogScript.push_back([](QDialog& d) { d.reject(); });
+    command(cmd::AuxParameterDisplay);
+    EXPECT_EQ(raw->layout().legend().size(), 2u);
+    dialogScript.push_back([](QDialog& d) {
+        auto& dialog = dynamic_cast<CAuxDisplayDlg&>(d);
+        for (int k = 0; k < 8; ++k)
+            dialog.box(k)->setChecked(false);
+        dialog.accept();
+    });
+    command(cmd::AuxParameterDisplay);
+    EXPECT_TRUE(raw->layout().legend().empty());
+    EXPECT_EQ(labelsOf(frame->view()).count("Aux 3"), 0u);
+}
+
+TEST_F(RawViewTest, NewCalibrationConstantsReachTheOpenView)
+{
+    CKavroFrame* frame = openRecording(450);
+    ASSERT_NE(frame, nullptr);
+    command(cmd::AuxParameterFrame);
+    CAuxParamDlg* aux = auxWindowOf(*frame->view());
+    ASSERT_NE(aux, nullptr);
+    dialogScript.push_back([](QDialog& d) {
+        auto& dialog = dynamic_cast<CCalibConstDlg&>(d);
+        EXPECT_EQ(dialog.windowTitle(), "Calibration Constants");
+        EXPECT_EQ(dialog.multiplierEdit(2)->text(), "0.001220703125");
+        EXPECT_EQ(dialog.volConvEdit()->text(), "58000");
+        dialog.multiplierEdit(0)->setText("0.002");
+        dialog.labelEdit(0)->setText("Laser");
+        dialog.volConvEdit()->setText("abc");
+        dialog.accept();  // refused: the dialog stays open
+        EXPECT_EQ(dialog.result(), QDialog::Rejected);
+        dialog.volConvEdit()->setText("60000");
+        dialog.accept();
+    });
+    command(cmd::EditCalibration);
+    EXPECT_EQ(prompter->messages(), std::vector<std::string>{"Please enter a number."});
+    EXPECT_EQ(app->profile().readString("Instrument1", "HK0Scale", ""), "0.002");
+    EXPECT_EQ(app->profile().readString("Instrument1", "HK2Scale", ""), "0.0012207");
+    EXPECT_EQ(app->profile().readString("Instrument1", "VolConv", ""), "60000");
+    // Frame 200's record again, with the new constants.
+    EXPECT_EQ(aux->labelText(0), "Laser");
+    EXPECT_EQ(aux->valueText(0), "4.4");
+    EXPECT_EQ(aux->frameText(), "200");
+    EXPECT_EQ(frame->view()->source()->auxCalibration().Channel(0)->multiplier, 0.002);
+    EXPECT_EQ(frame->view()->source()->frameResult().volumeConversion(), 60000.0);
+}
+
+TEST_F(RawViewTest, CalibrationConstantsWithoutAViewOnlyWriteTheProfile)
+{
+    dialogScript.push_back([](QDialog& d) {
+        auto& dialog = dynamic_cast<CCalibConstDlg&>(d);
+        dialog.unitsEdit(7)->setText("bar");
+        dialog.accept();
+    });
+    command(cmd::EditCalibration);
+    EXPECT_EQ(app->profile().readString("Instrument1", "HK7Units", ""), "bar");
+    dialogScript.push_back([](QDialog& d) {
+        auto& dialog = dynamic_cast<CCalibConstDlg&>(d);
+        dialog.unitsEdit(7)->setText("psi");
+        dialog.reject();
+    });
+    command(cmd::EditCalibration);
+    EXPECT_EQ(app->profile().readString("Instrument1", "HK7Units", ""), "bar");
+    EXPECT_EQ(dialogsShown, 2);
+}
+
+}  // namespace
