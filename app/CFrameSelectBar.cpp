@@ -6,36 +6,44 @@
 #include "platform/Prompter.h"
 #include "resources/AppTexts.h"
 
-#include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 namespace kavro {
 
 CFrameSelectBar::CFrameSelectBar(Prompter& prompter, QWidget* parent) : QWidget(parent), prompter_(prompter)
 {
     paintLightGrey(this);
-    auto* grid = new QGridLayout(this);
-    grid->setContentsMargins(6, 5, 6, 4);
-    grid->setHorizontalSpacing(4);
-    grid->setVerticalSpacing(3);
-
-    // The page buttons around the cursor's frame, the range and Process File below.
-    grid->addWidget(addButton(kFirstButton, text::kFirstButton), 0, 0);
-    grid->addWidget(addButton(kPrevButton, text::kPrevButton), 0, 1);
-    auto* frameLabel = new QLabel(QString::fromUtf8(text::kSelectFrameLabel), this);
-    frameLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    grid->addWidget(frameLabel, 0, 2);
-    grid->addWidget(addEdit(kCurrentEdit), 0, 3);
-    grid->addWidget(addButton(kNextButton, text::kNextButton), 0, 4);
-    grid->addWidget(addButton(kLastButton, text::kLastButton), 0, 5);
-    grid->addWidget(addButton(kSelectFirstButton, text::kSelectFirstButton), 1, 0, 1, 2);
-    grid->addWidget(addEdit(kFirstEdit), 1, 2, 1, 2);
-    grid->addWidget(addButton(kSelectLastButton, text::kSelectLastButton), 1, 4);
-    grid->addWidget(addEdit(kLastEdit), 1, 5);
-    grid->addWidget(addButton(kProcessButton, text::kProcessFileButton), 1, 6);
-    grid->setColumnStretch(7, 1);
+    // The page buttons around the cursor's frame; the range and Process File below.
+    auto* pages = new QHBoxLayout;
+    pages->addWidget(addButton(kFirstButton, text::kFirstButton));
+    pages->addWidget(addButton(kPrevButton, text::kPrevButton));
+    pages->addSpacing(6);
+    pages->addWidget(new QLabel(QString::fromUtf8(text::kSelectFrameLabel), this));
+    pages->addWidget(addEdit(kCurrentEdit));
+    pages->addSpacing(6);
+    pages->addWidget(addButton(kNextButton, text::kNextButton));
+    pages->addWidget(addButton(kLastButton, text::kLastButton));
+    pages->addStretch(1);
+    auto* range = new QHBoxLayout;
+    range->addWidget(addButton(kSelectFirstButton, text::kSelectFirstButton));
+    range->addWidget(addEdit(kFirstEdit));
+    range->addSpacing(6);
+    range->addWidget(addButton(kSelectLastButton, text::kSelectLastButton));
+    range->addWidget(addEdit(kLastEdit));
+    range->addSpacing(6);
+    range->addWidget(addButton(kProcessButton, text::kProcessFileButton));
+    range->addStretch(1);
+    auto* rows = new QVBoxLayout(this);
+    rows->setContentsMargins(6, 5, 6, 4);
+    rows->setSpacing(3);
+    for (QHBoxLayout* row : {pages, range}) {
+        row->setSpacing(4);
+        rows->addLayout(row);
+    }
     edits_.at(kCurrentEdit)->setReadOnly(true);
 
     const std::pair<int, int> pageCommands[] = {{kFirstButton, cmd::GoToFirst},
@@ -98,27 +106,25 @@ int CFrameSelectBar::boxValue(int id, int stored) const
     return scanWholeInt(edits_.at(id)->text().toStdString()).value_or(stored);
 }
 
-bool CFrameSelectBar::selectFirst(int frame)
+bool CFrameSelectBar::trySelection(int first, int last)
 {
-    // The other end as the box shows it: a number typed there counts.
-    const int last = boxValue(kLastEdit, last_);
-    if (last < frame) {
+    if (first > last) {
         prompter_.message(text::kFirstExceedsLast);
         return false;
     }
-    setSelection(frame, last);
+    setSelection(first, last);
     return true;
+}
+
+// The other end as its box shows it: a number typed there counts.
+bool CFrameSelectBar::selectFirst(int frame)
+{
+    return trySelection(frame, boxValue(kLastEdit, last_));
 }
 
 bool CFrameSelectBar::selectLast(int frame)
 {
-    const int first = boxValue(kFirstEdit, first_);
-    if (frame < first) {
-        prompter_.message(text::kFirstExceedsLast);
-        return false;
-    }
-    setSelection(first, frame);
-    return true;
+    return trySelection(boxValue(kFirstEdit, first_), frame);
 }
 
 std::optional<std::pair<int, int>> CFrameSelectBar::rangeForProcessing()
@@ -135,11 +141,8 @@ std::optional<std::pair<int, int>> CFrameSelectBar::rangeForProcessing()
         ends[i] = *v;
     }
     // A range typed the wrong way round would process nothing and close the file.
-    if (ends[0] > ends[1]) {
-        prompter_.message(text::kFirstExceedsLast);
+    if (!trySelection(ends[0], ends[1]))
         return std::nullopt;
-    }
-    setSelection(ends[0], ends[1]);
     return std::make_pair(ends[0], ends[1]);
 }
 

@@ -62,6 +62,8 @@ protected:
 private:
     QPushButton* addButton(int id, const char* text);
     QLineEdit* addEdit(int id);
+    // Both ends when first <= last; else the message, and both stay.
+    bool trySelection(int first, int last);
     // What a box holds now: typed text when it is an integer, else the value last set.
     int boxValue(int id, int stored) const;
 

@@ -10,6 +10,8 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <random>
 #include <stdexcept>
 #include <string>
@@ -130,5 +132,21 @@ inline void writeBenchRecording(const std::string& path, long long frames, unsig
     if (std::fclose(f) != 0)
         throw std::runtime_error("cannot write " + path);
 }
+
+// A temporary folder with the calibration and bench.raw of frames frames, for the
+// whole run of a benchmark program; removed at its end.
+struct BenchFolder {
+    std::string dir;
+    explicit BenchFolder(long long frames = 1000000)
+    {
+        std::string tmpl = (std::filesystem::temp_directory_path() / "kavro-bench-XXXXXX").string();
+        dir = ::mkdtemp(tmpl.data());
+        writeBenchCalibration(dir);
+        writeBenchRecording(dir + "/bench.raw", frames);
+    }
+    ~BenchFolder() { std::filesystem::remove_all(dir); }
+    BenchFolder(const BenchFolder&) = delete;
+    BenchFolder& operator=(const BenchFolder&) = delete;
+};
 
 }  // namespace kavro::bench

@@ -7,29 +7,15 @@
 #include "platform/ScriptedPrompter.h"
 
 #include <benchmark/benchmark.h>
-#include <cstdlib>
-#include <filesystem>
 
 namespace {
 
 using namespace kavro;
 
 // One folder with the calibration and the recording for the whole run.
-struct BenchFolder {
-    std::string dir;
-    BenchFolder()
-    {
-        std::string tmpl = (std::filesystem::temp_directory_path() / "kavro-bench-XXXXXX").string();
-        dir = ::mkdtemp(tmpl.data());
-        bench::writeBenchCalibration(dir);
-        bench::writeBenchRecording(dir + "/bench.raw", 1000000);
-    }
-    ~BenchFolder() { std::filesystem::remove_all(dir); }
-};
-
-BenchFolder& folder()
+bench::BenchFolder& folder()
 {
-    static BenchFolder f;
+    static bench::BenchFolder f;
     return f;
 }
 

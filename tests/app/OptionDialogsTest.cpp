@@ -11,6 +11,7 @@
 #include "app/OutputOptionsDialog.h"
 #include "app/RawViewHooks.h"
 #include "app/SizeDistributionLayout.h"
+#include "auxiliary/ui/CAuxParamDlg.h"
 #include "plots/CBarGraphWnd.h"
 #include "plots/CTextWnd.h"
 #include "platform/Profile.h"
@@ -120,6 +121,20 @@ TEST_F(OptionDialogsTest, CancelRestartsTheAnimationAndChangesNothing)
     EXPECT_EQ(nav->interval(), 1000);
     EXPECT_EQ(frame->view()->sizeLayout()->header()->text(), "Cast 7");
     nav->stop();
+}
+
+TEST_F(OptionDialogsTest, TheAuxiliaryWindowFollowsTheViewsFrames)
+{
+    CKavroFrame* frame = openPsd(numberedFrames(5));
+    ASSERT_NE(frame, nullptr);
+    CAuxParamDlg* aux = showAuxWindow(frame);
+    ASSERT_NE(aux, nullptr);
+    EXPECT_EQ(aux->frameText(), "0");
+    command(cmd::GoToNext);
+    command(cmd::GoToNext);
+    EXPECT_EQ(aux->frameText(), "2");
+    command(cmd::GoToLast);
+    EXPECT_EQ(aux->frameText(), "4");
 }
 
 TEST_F(OptionDialogsTest, OutputOptionsEnablingRulesAndSwitchThree)

@@ -152,8 +152,7 @@ TEST_F(ProcessFileTest, AfterProcessingTheViewBrowsesWithoutReadingTheClosedFile
 
     command(cmd::GoToNext);
     EXPECT_EQ(raw->graph()->first(), 400);
-    command(cmd::AuxParameterFrame);
-    CAuxParamDlg* aux = auxWindowOf(*frame->view());
+    CAuxParamDlg* aux = showAuxWindow(frame);
     ASSERT_NE(aux, nullptr);
     EXPECT_EQ(aux->frameText(), "449");
     QTest::mouseClick(raw->graph(), Qt::LeftButton, {}, QPoint(11, 40));

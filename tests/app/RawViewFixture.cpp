@@ -77,4 +77,10 @@ void RawViewFixture::command(int id)
     app->mainFrame()->action(id)->trigger();
 }
 
+CAuxParamDlg* RawViewFixture::showAuxWindow(CKavroFrame* frame)
+{
+    command(cmd::AuxParameterFrame);
+    return auxWindowOf(*frame->view());
+}
+
 }  // namespace kavro::test

@@ -10,6 +10,7 @@
 #include <functional>
 
 namespace kavro {
+class CAuxParamDlg;
 class CRawFile;
 class RawFileView;
 }
@@ -32,6 +33,8 @@ protected:
     RawFileView* rawView(CKavroFrame* frame) const;
     CRawFile* rawSource(CKavroFrame* frame) const;
     void command(int id);
+    // Show Auxiliary Parameter Frame, and the window it shows (null when none).
+    CAuxParamDlg* showAuxWindow(CKavroFrame* frame);
 
     // The next modal dialog's answer: it may fill the dialog's boxes and accept or
     // reject it; the answer to the hook is the dialog's result.

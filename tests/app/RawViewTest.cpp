@@ -14,12 +14,15 @@
 #include "auxiliary/ui/CAuxParamDlg.h"
 #include "auxiliary/ui/CCalibConstDlg.h"
 #include "plots/CDibWnd.h"
+#include "plots/CDrawingWnd.h"
 #include "plots/CMarkerStrip.h"
 #include "plots/CTextWnd.h"
 #include "platform/Profile.h"
 #include "tests/app/RawViewFixture.h"
 
 #include <QCheckBox>
+#include <QImage>
+#include <QPainter>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -152,6 +155,25 @@ TEST_F(RawViewTest, FramesCommandsPageThroughTheGraph)
     EXPECT_EQ(hooks->calls.back(), "graphFrame:49");
 }
 
+TEST_F(RawViewTest, APrintedViewHasTheGraphFramedAndNoCursor)
+{
+    CKavroFrame* frame = openRecording(450);
+    ASSERT_NE(frame, nullptr);
+    QImage page(600, 432, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    {
+        QPainter painter(&page);
+        renderDescendants(frame->view()->canvas(), painter, true);
+    }
+    // The graph's client starts at (51, 163); its frame is the pixel around it.
+    EXPECT_EQ(page.pixelColor(50, 250), QColor(Qt::black));
+    EXPECT_EQ(page.pixelColor(451, 250), QColor(Qt::black));
+    EXPECT_EQ(page.pixelColor(51 + 200, 170), QColor(Qt::white));
+    // The ring image and its colour scale are on the page.
+    EXPECT_NE(page.pixelColor(250, 80), QColor(Qt::white));
+    EXPECT_EQ(page.pixelColor(480, 31), QColor(255, 0, 255));  // the first row inside its border
+}
+
 TEST_F(RawViewTest, SelectFirstAndLastKeepTheRangeInOrder)
 {
     CKavroFrame* frame = openRecording(450);
@@ -181,8 +203,7 @@ TEST_F(RawViewTest, TheAuxiliaryWindowShowsTheCursorFramesRecord)
 {
     CKavroFrame* frame = openRecording(450);
     ASSERT_NE(frame, nullptr);
-    command(cmd::AuxParameterFrame);
-    CAuxParamDlg* aux = auxWindowOf(*frame->view());
+    CAuxParamDlg* aux = showAuxWindow(frame);
     ASSERT_NE(aux, nullptr);
     EXPECT_TRUE(aux->isVisible());
     // Frame 200: laser power 2200 counts, battery 2000, pressure 300.
@@ -201,6 +222,24 @@ TEST_F(RawViewTest, TheAuxiliaryWindowShowsTheCursorFramesRecord)
     EXPECT_EQ(frame->view()->findChildren<CAuxParamDlg*>().size(), 1);
     aux->close();
     EXPECT_EQ(auxWindowOf(*frame->view()), nullptr);
+}
+
+TEST_F(RawViewTest, AnEmptyRecordingShowsAnEmptyViewThatStillWorks)
+{
+    CKavroFrame* frame = openRecording(0);
+    ASSERT_NE(frame, nullptr);
+    RawFileView* raw = rawView(frame);
+    EXPECT_EQ(raw->layout().ringImage()->image().width(), 0);
+    command(cmd::GoToNext);
+    command(cmd::GoToLast);
+    command(cmd::AuxParameterFrame);
+    QTest::mouseClick(raw->graph(), Qt::LeftButton, {}, QPoint(50, 40));
+    ASSERT_NE(auxWindowOf(*frame->view()), nullptr);
+    EXPECT_EQ(field(raw->bar(), CFrameSelectBar::kLastEdit), "-1");
+    raw->bar()->edit(CFrameSelectBar::kLastEdit)->setText("0");
+    raw->processFile();
+    EXPECT_EQ(raw->bar()->button(CFrameSelectBar::kProcessButton)->text(), "Finished");
+    EXPECT_EQ(readFile(cal.path("cast.psd")).size(), 1024u);
 }
 
 TEST_F(RawViewTest, TheDisplaySelectionRebuildsTheLegend)
@@ -242,8 +281,7 @@ TEST_F(RawViewTest, NewCalibrationConstantsReachTheOpenView)
 {
     CKavroFrame* frame = openRecording(450);
     ASSERT_NE(frame, nullptr);
-    command(cmd::AuxParameterFrame);
-    CAuxParamDlg* aux = auxWindowOf(*frame->view());
+    CAuxParamDlg* aux = showAuxWindow(frame);
     ASSERT_NE(aux, nullptr);
     dialogScript.push_back([](QDialog& d) {
         auto& dialog = dynamic_cast<CCalibConstDlg&>(d);
