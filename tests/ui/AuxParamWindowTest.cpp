@@ -116,6 +116,12 @@ TEST_F(AuxWindowTest, CancelClosesAndDeletesTheWindow)
     w->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(w.isNull());
+    // Escape as well.
+    w = new CAuxParamDlg(source, &view);
+    w->show();
+    QTest::keyClick(w, Qt::Key_Escape);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(w.isNull());
 }
 
 }  // namespace
