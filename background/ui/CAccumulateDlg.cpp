@@ -45,6 +45,7 @@ void CAccumulateDlg::buildControls()
     statusBox_->setReadOnly(true);
     statusBox_->setFixedHeight(4 * statusBox_->fontMetrics().lineSpacing());
     outputEdit_->setMinimumWidth(260);
+    browseButton_->setFixedWidth(32);
     // The .psd box is hidden, so the .psd output stays chosen.
     psdCheck_->setChecked(true);
     psdCheck_->hide();

@@ -19,10 +19,10 @@ namespace kavro {
 
 namespace {
 
-constexpr int kWidth = 620;
+constexpr int kWidth = 650;
 constexpr int kHeight = 330;
 constexpr int kReadOutX = 412;
-constexpr QRect kGaugeRect(556, 40, 22, 200);
+constexpr QRect kGaugeRect(592, 40, 22, 200);
 
 QString numberText(double value)
 {

@@ -83,7 +83,8 @@ protected:
     }
 
     // The instrument, live from the simulator on COM3:; null when it did not open.
-    CKavroView* openInstrument()
+    // With a .psd output path the instrument records to it (and to the .asc beside it).
+    CKavroView* openInstrument(const std::string& recording = {})
     {
         std::string error;
         if (!sim.start(&error)) {
@@ -97,6 +98,10 @@ protected:
         settings.commWait = 0;
         dialogs->portAnswers.push_back(InstrumentChoice{2, 0});
         prompter->choose(kDemo + "RingArea_a.asc").choose(kDemo + "zsc.asc");
+        if (!recording.empty()) {
+            settings.outputs.value[0] = settings.outputs.value[2] = 1;
+            prompter->choose(recording);
+        }
         app->mainFrame()->action(cmd::OpenInstrument)->trigger();
         if (app->mainFrame()->frames().size() != 1)
             return nullptr;
@@ -286,6 +291,31 @@ TEST_F(BackgroundWindowsTest, NoFramesToAverageEndsAtBeginAndOneCollectionRunsAt
     EXPECT_EQ(view->findChild<CAccumulateDlg*>(), nullptr);
     EXPECT_TRUE(rings->collectButton()->isEnabled());
     EXPECT_FALSE(view->navigator()->running());
+}
+
+TEST_F(BackgroundWindowsTest, TheAverageNeverReplacesAFileTheInstrumentIsRecordingTo)
+{
+    SKIP_WITHOUT_DEMO();
+    const std::string recording = dir.file("live.psd");
+    CKavroView* view = openInstrument(recording);
+    ASSERT_NE(view, nullptr);
+    view->navigator()->next();
+    const std::string recorded = readFile(recording);
+    CAccumulateDlg* avg = openAveraging(*view);
+    ASSERT_NE(avg, nullptr);
+    avg->outputEdit()->setText(QString::fromStdString(recording));
+    avg->collectButton()->click();
+    avg->outputEdit()->setText(QString::fromStdString(dir.file("live.dat")));
+    avg->ascCheck()->setChecked(true);
+    avg->collectButton()->click();
+    EXPECT_EQ(prompter->messages(),
+              (std::vector<std::string>{
+                  "The averaged frame cannot go to a file that this instrument window is recording to: " + recording,
+                  "The averaged frame cannot go to a file that this instrument window is recording to: " +
+                      dir.file("live.asc")}));
+    EXPECT_FALSE(avg->collecting());
+    EXPECT_FALSE(view->navigator()->running());
+    EXPECT_EQ(readFile(recording), recorded);
 }
 
 TEST_F(BackgroundWindowsTest, TheScaleDialogSetsThePlotsTopAndTheGaugeFollowsTheFrame)
