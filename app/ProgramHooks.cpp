@@ -1,6 +1,7 @@
 #include "app/ProgramHooks.h"
 
 #include "app/BackgroundHooks.h"
+#include "app/CommunicationHooks.h"
 
 namespace kavro {
 
@@ -84,6 +85,7 @@ std::unique_ptr<CommandHooks> makeProgramHooks()
     auto hooks = std::make_unique<ProgramHooks>();
     // One line per group of windows:
     // hooks->add(std::make_unique<...Hooks>());
+    hooks->add(std::make_unique<CommunicationHooks>());
     hooks->add(std::make_unique<BackgroundHooks>());
     return hooks;
 }

@@ -175,7 +175,7 @@ void RecordingHooks::viewRings(CKavroView&)
 
 AppFixture::AppFixture() : AppFixture(std::make_unique<MemorySourceFactory>()) {}
 
-AppFixture::AppFixture(std::unique_ptr<SourceFactory> sources, std::unique_ptr<CommandHooks> otherHooks)
+AppFixture::AppFixture(std::unique_ptr<SourceFactory> sources, std::unique_ptr<CommandHooks> programHooks)
 {
     AppServices s;
     s.profile = std::make_unique<Profile>(dir.file("kavro.INI"));
@@ -187,8 +187,8 @@ AppFixture::AppFixture(std::unique_ptr<SourceFactory> sources, std::unique_ptr<C
     s.dialogs = std::move(d);
     factory = dynamic_cast<MemorySourceFactory*>(sources.get());
     s.sources = std::move(sources);
-    if (otherHooks) {
-        s.hooks = std::move(otherHooks);
+    if (programHooks) {
+        s.hooks = std::move(programHooks);
     } else {
         auto h = std::make_unique<RecordingHooks>();
         hooks = h.get();

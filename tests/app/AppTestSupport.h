@@ -137,9 +137,9 @@ public:
 class AppFixture : public ::testing::Test {
 protected:
     AppFixture();
-    // The application with the program's own sources instead of memory ones, and
-    // with other command hooks than the recording ones (hooks is null then).
-    explicit AppFixture(std::unique_ptr<SourceFactory> sources, std::unique_ptr<CommandHooks> otherHooks = nullptr);
+    // The application with other sources than memory ones (the program's own), and
+    // with the program's own windows when hooks are given (hooks is null then).
+    explicit AppFixture(std::unique_ptr<SourceFactory> sources, std::unique_ptr<CommandHooks> programHooks = nullptr);
     ~AppFixture() override;
 
     // Opens a source of the kind as the open command does: the answer to the port
