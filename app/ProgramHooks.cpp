@@ -1,5 +1,7 @@
 #include "app/ProgramHooks.h"
 
+#include "app/BackgroundHooks.h"
+#include "app/CommunicationHooks.h"
 #include "app/RawViewHooks.h"
 
 namespace kavro {
@@ -89,6 +91,8 @@ std::unique_ptr<CommandHooks> makeProgramHooks()
     auto hooks = std::make_unique<ProgramHooks>();
     // One line per group of windows:
     // hooks->add(std::make_unique<...Hooks>());
+    hooks->add(std::make_unique<CommunicationHooks>());
+    hooks->add(std::make_unique<BackgroundHooks>());
     hooks->add(std::make_unique<RawViewHooks>());
     return hooks;
 }

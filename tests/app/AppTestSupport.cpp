@@ -176,9 +176,7 @@ void RecordingHooks::viewRings(CKavroView&)
 
 AppFixture::AppFixture() : AppFixture(std::make_unique<MemorySourceFactory>()) {}
 
-AppFixture::AppFixture(std::unique_ptr<SourceFactory> sources) : AppFixture(std::move(sources), nullptr) {}
-
-AppFixture::AppFixture(std::unique_ptr<SourceFactory> sources, std::unique_ptr<CommandHooks> part)
+AppFixture::AppFixture(std::unique_ptr<SourceFactory> sources, std::unique_ptr<CommandHooks> programHooks)
 {
     AppServices s;
     s.profile = std::make_unique<Profile>(dir.file("kavro.INI"));
@@ -192,10 +190,11 @@ AppFixture::AppFixture(std::unique_ptr<SourceFactory> sources, std::unique_ptr<C
     s.sources = std::move(sources);
     auto h = std::make_unique<RecordingHooks>();
     hooks = h.get();
-    if (part) {
+    if (programHooks) {
+        // The program's windows at work, every call recorded beside them.
         auto all = std::make_unique<ProgramHooks>();
         all->add(std::move(h));
-        all->add(std::move(part));
+        all->add(std::move(programHooks));
         s.hooks = std::move(all);
     } else {
         s.hooks = std::move(h);

@@ -138,10 +138,10 @@ public:
 class AppFixture : public ::testing::Test {
 protected:
     AppFixture();
-    // The application with the program's own sources instead of memory ones.
-    explicit AppFixture(std::unique_ptr<SourceFactory> sources);
-    // With a part of the program's own hooks beside the recording ones.
-    AppFixture(std::unique_ptr<SourceFactory> sources, std::unique_ptr<CommandHooks> part);
+    // The application with other sources than memory ones (the program's own), and
+    // with (some of) the program's own windows when hooks are given; hooks records
+    // every call beside them all the same.
+    explicit AppFixture(std::unique_ptr<SourceFactory> sources, std::unique_ptr<CommandHooks> programHooks = nullptr);
     ~AppFixture() override;
 
     // Opens a source of the kind as the open command does: the answer to the port
@@ -156,7 +156,7 @@ protected:
     ScriptedPrompter* prompter;
     ScriptedDialogs* dialogs;
     MemorySourceFactory* factory = nullptr;  // null with the program's own sources
-    RecordingHooks* hooks;
+    RecordingHooks* hooks = nullptr;
     std::unique_ptr<CKavroApp> app;
 };
 
