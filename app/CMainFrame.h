@@ -45,7 +45,6 @@ public:
     void onCommand(int id);
     // A view is busy with a long run of its own (see CKavroView::busy).
     bool anyViewBusy() const;
-    CKavroApp& app() const { return app_; }
     // Enables every command by its rule on the active child.
     void updateCommandStates();
 

@@ -109,10 +109,10 @@ void RawFileLayout::buildLabels()
     addViewLabel(canvas_, 45, 30, RightCentre, text::kRingsTop);
     addViewLabel(canvas_, 45, 126, RightCentre, text::kRingsBottom);
     addViewLabel(canvas_, 250, 136, TopCentre, text::kImageCaption);
-    addRotatedLabel(canvas_, 30, 78, RightCentre, text::kRingsTitle);
-    addViewLabel(canvas_, 495, 30, LeftCentre, text::kScaleTop);
-    addViewLabel(canvas_, 495, 126, LeftCentre, text::kScaleBottom);
-    addRotatedLabel(canvas_, 510, 78, LeftCentre, text::kScaleTitle);
+    addRotatedLabel(canvas_, 30, 78, RightCentre, text::kRingAxisTitle);
+    addViewLabel(canvas_, 495, 30, LeftCentre, text::kColourScaleTop);
+    addViewLabel(canvas_, 495, 126, LeftCentre, text::kColourScaleBottom);
+    addRotatedLabel(canvas_, 510, 78, LeftCentre, text::kColourScaleTitle);
     addViewLabel(canvas_, 46, 162, RightCentre, text::kGraphTop);
     addViewLabel(canvas_, 46, 340, RightCentre, text::kGraphBottom);
     firstPageLabel_ = addViewLabel(canvas_, 50, 347, TopCentre, "0");
