@@ -4,6 +4,7 @@
 #include "app/CKavroApp.h"
 #include "app/CKavroView.h"
 #include "app/CMainFrame.h"
+#include "auxiliary/ui/CHKGraphWnd.h"
 #include "background/BackgroundBuild.h"
 #include "background/ui/CAccumulateDlg.h"
 #include "background/ui/CBackgroundInfoDlg.h"
@@ -22,11 +23,18 @@ void BackgroundHooks::buildBackgroundScatterFile(CMainFrame& frame, CKavroView* 
 
 std::optional<int> BackgroundHooks::auxiliaryCursorFrame(CKavroView& view)
 {
-    // The auxiliary graph (CHKGraphWnd) of the raw-data-file layout is not part of
-    // the program yet.  Once it is, this answers its cursor frame:
-    //     if (auto* graph = view.findChild<CHKGraphWnd*>()) return graph->cursorFrame();
-    (void)view;
-    return std::nullopt;
+    const CHKGraphWnd* graph = view.findChild<CHKGraphWnd*>();
+    if (!graph || graph->count() == 0)
+        return std::nullopt;
+    return graph->cursorFrame();
+}
+
+void BackgroundHooks::graphFrameReported(CKavroView& view, int frame)
+{
+    // An open Rings window of a raw data file follows the graph's cursor.
+    BackgroundViewHost* host = BackgroundViewHost::find(view);
+    if (host && host->rings() && host->rings()->isVisible())
+        host->rings()->showRawFrame(frame);
 }
 
 void BackgroundHooks::viewRings(CKavroView& view)

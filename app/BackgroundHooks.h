@@ -19,6 +19,7 @@ public:
     void viewRings(CKavroView& view) override;
     void accumulateAndAverage(CKavroView& view) override;
     void frameChanged(CKavroView& view) override;
+    void graphFrameReported(CKavroView& view, int frame) override;
 
     // The frame under the auxiliary graph's cursor of a raw-data-file view; none
     // while the view has no such graph.

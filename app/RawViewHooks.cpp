@@ -25,11 +25,6 @@
 
 namespace kavro {
 
-int execDialog(QDialog& dialog)
-{
-    return dialog.exec();
-}
-
 CAuxParamDlg* auxWindowOf(const QWidget& view)
 {
     // A window closed with Cancel is hidden until its deletion comes round.

@@ -3,26 +3,21 @@
 // Process File), the auxiliary parameters window and its two dialogs, and the
 // option dialogs of the Options menu.
 #include "app/CommandHooks.h"
+#include "background/ui/BackgroundHost.h"  // DialogRunner, runModal
 
-#include <functional>
-
-class QDialog;
 class QWidget;
 
 namespace kavro {
 
 class CAuxParamDlg;
 
-// Runs a modal dialog and answers its result; the program's runs it with exec().
-using DialogRunner = std::function<int(QDialog&)>;
-int execDialog(QDialog& dialog);
-
 // The open auxiliary parameters window of a view, or null.
 CAuxParamDlg* auxWindowOf(const QWidget& view);
 
 class RawViewHooks : public CommandHooks {
 public:
-    explicit RawViewHooks(DialogRunner run = execDialog) : run_(std::move(run)) {}
+    // run shows the modal dialogs; the program runs them, the tests answer them.
+    explicit RawViewHooks(DialogRunner run = runModal) : run_(std::move(run)) {}
 
     void editCalibrationParameters(CMainFrame& frame, CKavroView* active) override;
     void outputOptions(CMainFrame& frame) override;

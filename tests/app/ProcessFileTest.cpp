@@ -11,6 +11,7 @@
 #include "app/RawFileView.h"
 #include "app/RawViewHooks.h"
 #include "auxiliary/ui/CAuxParamDlg.h"
+#include "background/ui/CRingsWnd.h"
 #include "plots/CTextWnd.h"
 #include "tests/app/RawViewFixture.h"
 
@@ -166,6 +167,31 @@ TEST_F(ProcessFileTest, AfterProcessingTheViewBrowsesWithoutReadingTheClosedFile
     EXPECT_EQ(source->goToFrame(3), 0);
     EXPECT_EQ(source->readNextFrame(), 0);
     EXPECT_EQ(readFile(cal.path("cast.psd")).size(), 1024u + 100u * 512u);
+}
+
+TEST_F(ProcessFileTest, TheRingsWindowFollowsTheCursorUntilTheFileIsClosed)
+{
+    CKavroFrame* frame = openRecording(450);
+    ASSERT_NE(frame, nullptr);
+    RawFileView* raw = rawView(frame);
+    command(cmd::ViewRings);
+    CRingsWnd* rings = frame->view()->findChild<CRingsWnd*>();
+    ASSERT_NE(rings, nullptr);
+    // Ring 1 of frame i holds 16 i mod 4096: the Rings window shows the cursor's frame 200.
+    EXPECT_EQ(rings->frameValue(0), 3200.0);
+    QTest::mouseClick(raw->graph(), Qt::LeftButton, {}, QPoint(11, 40));
+    EXPECT_EQ(rings->frameValue(0), 160.0);
+    command(cmd::GoToNext);
+    EXPECT_EQ(rings->frameValue(0), (16.0 * 410 - 4096));
+    // Showing frames does not process them: nothing is written before Process File.
+    EXPECT_EQ(readFile(cal.path("cast.psd")).size(), 1024u);
+
+    setRange(frame, "0", "9");
+    raw->processFile();
+    QTest::mouseClick(raw->graph(), Qt::LeftButton, {}, QPoint(31, 40));
+    command(cmd::ViewRings);
+    EXPECT_EQ(rings->frameValue(0), (16.0 * 410 - 4096));
+    EXPECT_EQ(readFile(cal.path("cast.psd")).size(), 1024u + 10u * 512u);
 }
 
 }  // namespace

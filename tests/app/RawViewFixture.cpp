@@ -1,10 +1,12 @@
 #include "tests/app/RawViewFixture.h"
 
 #include "acquisition/CRawFile.h"
+#include "app/BackgroundHooks.h"
 #include "app/CKavroFrame.h"
 #include "app/CKavroView.h"
 #include "app/CMainFrame.h"
 #include "app/CommandTable.h"
+#include "app/ProgramHooks.h"
 #include "app/RawFileView.h"
 #include "app/RawViewHooks.h"
 
@@ -26,8 +28,21 @@ std::vector<std::uint16_t> browsingFrame(int i)
     return w;
 }
 
+namespace {
+
+// The raw view's and the background windows' hooks, their dialogs shown by run.
+std::unique_ptr<CommandHooks> rawViewAndRings(const DialogRunner& run)
+{
+    auto hooks = std::make_unique<ProgramHooks>();
+    hooks->add(std::make_unique<RawViewHooks>(run));
+    hooks->add(std::make_unique<BackgroundHooks>(run));
+    return hooks;
+}
+
+}  // namespace
+
 RawViewFixture::RawViewFixture(std::unique_ptr<SourceFactory> sources)
-    : AppFixture(std::move(sources), std::make_unique<RawViewHooks>([this](QDialog& dialog) {
+    : AppFixture(std::move(sources), rawViewAndRings([this](QDialog& dialog) {
           ++dialogsShown;
           if (dialogScript.empty())
               throw std::logic_error("unexpected dialog " + dialog.windowTitle().toStdString());

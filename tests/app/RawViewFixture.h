@@ -1,6 +1,6 @@
 #pragma once
-// The application with the program's own sources and the raw-view and option
-// hooks, a calibration folder to open raw recordings with, and the modal dialogs
+// The application with the program's own sources, the raw-view and option hooks
+// and those of the Rings window, a calibration folder to open raw recordings with, and the modal dialogs
 // of those hooks answered by a script.
 #include "tests/app/AppTestSupport.h"
 #include "tests/core/CoreFixture.h"
