@@ -1,5 +1,7 @@
 #include "tools/BatchPrompter.h"
 
+#include <filesystem>
+
 #include "platform/FileUtil.h"
 #include "resources/CliProcessTexts.h"
 
@@ -15,7 +17,13 @@ std::optional<std::string> BatchPrompter::answerFor(const FileDialogRequest& req
         problems_.push_back(text::kCliUnansweredDialog + request.title + "\"");
         return std::nullopt;
     }
-    return it->second;
+    // A file dialog answers with a full path; so does this one, so that the .psd header
+    // names the background file exactly as the desktop program would.
+    if (it->second.empty())
+        return it->second;
+    std::error_code ec;
+    std::filesystem::path full = std::filesystem::absolute(it->second, ec).lexically_normal();
+    return ec ? it->second : full.string();
 }
 
 std::optional<std::string> BatchPrompter::openFile(const FileDialogRequest& request)

@@ -230,3 +230,15 @@ TEST_F(CliTest, KilledMidRunLeavesWholeRecordsOfEveryFrameBefore)
     EXPECT_TRUE(reference.compare(0, std::min(partial.size(), reference.size()), partial, 0,
                                   std::min(partial.size(), reference.size())) == 0);
 }
+
+TEST_F(CliTest, RelativePathsAreStoredInFullAsTheFileDialogsGiveThem)
+{
+    // Run from the calibration folder's parent with relative paths only.
+    const std::string parent = std::filesystem::path(cal.dir.path()).parent_path().string();
+    const std::string folder = std::filesystem::path(cal.dir.path()).filename().string();
+    CliResult r = runCli({"process", "-q", "--profile", profile, "--cal-dir", folder, "-o", work.file("rel.psd"), raw},
+                         "cd '" + parent + "';");
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::string header = readFile(work.file("rel.psd")).substr(0, 512);
+    EXPECT_EQ(std::string(header.data() + 24), cal.path("zsc.asc"));
+}
