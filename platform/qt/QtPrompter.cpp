@@ -106,6 +106,8 @@ std::optional<std::string> QtPrompter::runFileDialog(const FileDialogRequest& re
 {
     QFileDialog dialog(parent_);
     configureFileDialog(dialog, request, save);
+    // Wide enough for the size, type and date columns of a folder's list.
+    dialog.resize(dialog.sizeHint().expandedTo(QSize(880, 540)));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().front().toStdString();
