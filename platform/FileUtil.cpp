@@ -46,13 +46,36 @@ std::string errnoText(int error)
     return text ? std::string(text) : std::string("error ") + std::to_string(error);
 }
 
-bool replaceFileAtomically(const std::string& path, std::string_view content, std::string* error)
+namespace {
+
+// The file a path names when its last part is a symbolic link (followed link by
+// link, as the system would); the path itself otherwise.
+std::string followLinks(const std::string& path)
+{
+    std::filesystem::path current = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        std::error_code ec;
+        if (!std::filesystem::is_symlink(current, ec))
+            break;
+        std::filesystem::path target = std::filesystem::read_symlink(current, ec);
+        if (ec)
+            break;
+        current = target.is_absolute() ? target : current.parent_path() / target;
+    }
+    return current.string();
+}
+
+}  // namespace
+
+bool replaceFileAtomically(const std::string& linkOrPath, std::string_view content, std::string* error)
 {
     auto fail = [&](const std::string& what, int err) {
         if (error)
             *error = what + ": " + errnoText(err);
         return false;
     };
+    // Through a link the linked file is replaced and the link stays as it is.
+    const std::string path = followLinks(linkOrPath);
     std::string dir = directoryPart(path);
     if (!dir.empty()) {
         std::error_code ec;
@@ -61,12 +84,12 @@ bool replaceFileAtomically(const std::string& path, std::string_view content, st
     struct stat st {};
     bool existed = ::stat(path.c_str(), &st) == 0;
     if (existed && S_ISDIR(st.st_mode))
-        return fail(path, EISDIR);
+        return fail(linkOrPath, EISDIR);
 
     std::string tmpl = path + ".tmp-XXXXXX";
     int fd = ::mkstemp(tmpl.data());
     if (fd < 0)
-        return fail(path, errno);
+        return fail(linkOrPath, errno);
     if (existed)
         ::fchmod(fd, st.st_mode & 07777);
     std::size_t done = 0;
@@ -78,7 +101,7 @@ bool replaceFileAtomically(const std::string& path, std::string_view content, st
             int err = n < 0 ? errno : EIO;
             ::close(fd);
             ::unlink(tmpl.c_str());
-            return fail(path, err);
+            return fail(linkOrPath, err);
         }
         done += static_cast<std::size_t>(n);
     }
@@ -86,17 +109,17 @@ bool replaceFileAtomically(const std::string& path, std::string_view content, st
         int err = errno;
         ::close(fd);
         ::unlink(tmpl.c_str());
-        return fail(path, err);
+        return fail(linkOrPath, err);
     }
     if (::close(fd) != 0) {
         int err = errno;
         ::unlink(tmpl.c_str());
-        return fail(path, err);
+        return fail(linkOrPath, err);
     }
     if (::rename(tmpl.c_str(), path.c_str()) != 0) {
         int err = errno;
         ::unlink(tmpl.c_str());
-        return fail(path, err);
+        return fail(linkOrPath, err);
     }
     return true;
 }

@@ -10,6 +10,7 @@ bool readWholeFile(const std::string& path, std::string& content);
 
 // Replaces path with content atomically: a temporary file beside it is written,
 // flushed to disk and renamed over the old one.  Missing parent folders are made.
+// When path is a symbolic link, the file it points to is replaced and the link kept.
 // False (and a reason in *error) when any step fails; the old file is then untouched.
 bool replaceFileAtomically(const std::string& path, std::string_view content, std::string* error);
 
