@@ -106,12 +106,17 @@ int CInvPars::load()
     return matricesOK_ && normalisationOK_ ? 1 : 0;
 }
 
+std::optional<double> backgroundLaserRatio(double laserPower, double laserReference)
+{
+    if (laserReference > kLaserFloor && laserPower > kLaserFloor)
+        return laserPower / laserReference;
+    return std::nullopt;
+}
+
 void CInvPars::updateRatioFrom(const std::array<double, kFrameValues>& bg)
 {
-    const double power = bg[kLaserPowerIndex];
-    const double reference = bg[kLaserReferenceIndex];
-    if (reference > kLaserFloor && power > kLaserFloor)
-        laserReferenceRatio_ = power / reference;
+    if (auto ratio = backgroundLaserRatio(bg[kLaserPowerIndex], bg[kLaserReferenceIndex]))
+        laserReferenceRatio_ = *ratio;
 }
 
 int CInvPars::loadBackgroundFile(const std::string& path)

@@ -8,6 +8,7 @@
 #include "core/Inversion.h"
 
 #include <array>
+#include <optional>
 #include <string>
 
 namespace kavro {
@@ -29,6 +30,10 @@ char modelLetter(int model);
 // a token that is not a number does not count as incomplete).  False in *opened
 // when the file could not be opened.
 int readNumberFile(const std::string& path, double* dest, int count, bool* complete, bool* opened);
+
+// The laser reference ratio a background gives: its laser power over its laser
+// reference, when both exceed 100; nothing otherwise.
+std::optional<double> backgroundLaserRatio(double laserPower, double laserReference);
 
 class CInvPars {
 public:

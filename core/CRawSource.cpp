@@ -7,22 +7,7 @@
 #include "platform/Prompter.h"
 #include "resources/CoreTexts.h"
 
-#include <filesystem>
-
 namespace kavro {
-namespace {
-
-bool sameFile(const std::string& a, const std::string& b)
-{
-    if (a.empty() || b.empty())
-        return false;
-    std::error_code ec;
-    if (std::filesystem::equivalent(a, b, ec))
-        return true;
-    return std::filesystem::weakly_canonical(a, ec) == std::filesystem::weakly_canonical(b, ec);
-}
-
-}  // namespace
 
 CRawSource::CRawSource(SourceContext context, SourceOwner* owner)
     : CDataSource(context, owner),

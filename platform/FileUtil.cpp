@@ -48,8 +48,9 @@ std::string errnoText(int error)
 
 namespace {
 
-// The file a path names when its last part is a symbolic link (followed link by
-// link, as the system would); the path itself otherwise.
+// The file a path names when its last part is a symbolic link, followed link by
+// link as the system would, also to a file that does not exist yet (where
+// weakly_canonical would stop at the link itself); the path itself otherwise.
 std::string followLinks(const std::string& path)
 {
     std::filesystem::path current = path;
@@ -67,15 +68,16 @@ std::string followLinks(const std::string& path)
 
 }  // namespace
 
-bool replaceFileAtomically(const std::string& linkOrPath, std::string_view content, std::string* error)
+bool replaceFileAtomically(const std::string& givenPath, std::string_view content, std::string* error)
 {
-    auto fail = [&](const std::string& what, int err) {
+    auto failText = [&](const std::string& why) {
         if (error)
-            *error = what + ": " + errnoText(err);
+            *error = givenPath + ": " + why;
         return false;
     };
-    // Through a link the linked file is replaced and the link stays as it is.
-    const std::string path = followLinks(linkOrPath);
+    auto fail = [&](int err) { return failText(errnoText(err)); };
+    // A link is followed, so that the file it points to is replaced and the link stays.
+    const std::string path = followLinks(givenPath);
     std::string dir = directoryPart(path);
     if (!dir.empty()) {
         std::error_code ec;
@@ -84,14 +86,23 @@ bool replaceFileAtomically(const std::string& linkOrPath, std::string_view conte
     struct stat st {};
     bool existed = ::stat(path.c_str(), &st) == 0;
     if (existed && S_ISDIR(st.st_mode))
-        return fail(linkOrPath, EISDIR);
+        return fail(EISDIR);
+    // Renaming over a device or a pipe would replace the device node itself.
+    if (existed && !S_ISREG(st.st_mode))
+        return failText("not a regular file");
 
     std::string tmpl = path + ".tmp-XXXXXX";
     int fd = ::mkstemp(tmpl.data());
     if (fd < 0)
-        return fail(linkOrPath, errno);
-    if (existed)
+        return fail(errno);
+    if (existed) {
         ::fchmod(fd, st.st_mode & 07777);
+    } else {
+        // A new file gets the permissions any new file would get, not mkstemp's 0600.
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        ::fchmod(fd, 0666 & ~mask);
+    }
     std::size_t done = 0;
     while (done < content.size()) {
         ssize_t n = ::write(fd, content.data() + done, content.size() - done);
@@ -101,7 +112,7 @@ bool replaceFileAtomically(const std::string& linkOrPath, std::string_view conte
             int err = n < 0 ? errno : EIO;
             ::close(fd);
             ::unlink(tmpl.c_str());
-            return fail(linkOrPath, err);
+            return fail(err);
         }
         done += static_cast<std::size_t>(n);
     }
@@ -109,19 +120,29 @@ bool replaceFileAtomically(const std::string& linkOrPath, std::string_view conte
         int err = errno;
         ::close(fd);
         ::unlink(tmpl.c_str());
-        return fail(linkOrPath, err);
+        return fail(err);
     }
     if (::close(fd) != 0) {
         int err = errno;
         ::unlink(tmpl.c_str());
-        return fail(linkOrPath, err);
+        return fail(err);
     }
     if (::rename(tmpl.c_str(), path.c_str()) != 0) {
         int err = errno;
         ::unlink(tmpl.c_str());
-        return fail(linkOrPath, err);
+        return fail(err);
     }
     return true;
+}
+
+bool sameFile(const std::string& a, const std::string& b)
+{
+    if (a.empty() || b.empty())
+        return false;
+    std::error_code ec;
+    if (std::filesystem::equivalent(a, b, ec))
+        return true;
+    return std::filesystem::weakly_canonical(a, ec) == std::filesystem::weakly_canonical(b, ec);
 }
 
 std::string directoryPart(std::string_view path)

@@ -10,9 +10,14 @@ bool readWholeFile(const std::string& path, std::string& content);
 
 // Replaces path with content atomically: a temporary file beside it is written,
 // flushed to disk and renamed over the old one.  Missing parent folders are made.
-// When path is a symbolic link, the file it points to is replaced and the link kept.
+// A link is followed (the file it names is replaced, the link stays); a folder,
+// device or pipe is refused.
 // False (and a reason in *error) when any step fails; the old file is then untouched.
 bool replaceFileAtomically(const std::string& path, std::string_view content, std::string* error);
+
+// True when both paths name the same file (the same file reached through links,
+// or the same path once "." and ".." are resolved).  False when either is empty.
+bool sameFile(const std::string& a, const std::string& b);
 
 // Path pieces.  The separator is '/'.
 std::string directoryPart(std::string_view path);   // before the last separator; "" when none

@@ -35,6 +35,9 @@ Environment loadEnvironment(const std::string& profileOption);
 // Each command adds itself to the application; its callback runs the command and
 // throws Failure on error.
 void addSettingsCommand(CLI::App& app);
+void addMakecalCommand(CLI::App& app);
+void addSimrawCommand(CLI::App& app);
+void addBackgroundCommand(CLI::App& app);
 void addSimulateCommand(CLI::App& app);
 
 }  // namespace kavro::cli

@@ -16,7 +16,7 @@ namespace kavro {
 
 namespace {
 
-constexpr std::size_t kRecordBytes = 80;
+constexpr std::size_t kRecordBytes = kRawRecordBytes;
 constexpr std::size_t kMaxLineLength = 4096;  // a longer line without LF is noise
 
 bool makeRaw(int fd)
@@ -43,15 +43,8 @@ bool loadRecording(const std::string& path, std::vector<RawWords>& frames, std::
     }
     frames.clear();
     frames.reserve(bytes.size() / kRecordBytes);
-    for (std::size_t at = 0; at + kRecordBytes <= bytes.size(); at += kRecordBytes) {
-        RawWords words;
-        for (std::size_t i = 0; i < words.size(); ++i) {
-            auto hi = static_cast<unsigned char>(bytes[at + 2 * i]);
-            auto lo = static_cast<unsigned char>(bytes[at + 2 * i + 1]);
-            words[i] = static_cast<std::uint16_t>(hi << 8 | lo);
-        }
-        frames.push_back(words);
-    }
+    for (std::size_t at = 0; at + kRecordBytes <= bytes.size(); at += kRecordBytes)
+        frames.push_back(decodeRawRecord(reinterpret_cast<const unsigned char*>(bytes.data() + at)));
     return true;
 }
 

@@ -7,6 +7,8 @@
 //
 // Poll driven: step() waits for requests and writes what is due, so a test can
 // drive it on its own thread (run()) or between its own reads.
+#include "core/RawRecord.h"
+
 #include <array>
 #include <atomic>
 #include <chrono>
@@ -17,8 +19,6 @@
 #include <vector>
 
 namespace kavro {
-
-using RawWords = std::array<std::uint16_t, 40>;
 
 struct SimulatorOptions {
     int replyDelayMs = 0;   // from the request to the first byte of the reply

@@ -16,6 +16,9 @@ int main(int argc, char** argv)
     app.name("kavro-cli");
     app.require_subcommand(1);
     kavro::cli::addSettingsCommand(app);
+    kavro::cli::addMakecalCommand(app);
+    kavro::cli::addSimrawCommand(app);
+    kavro::cli::addBackgroundCommand(app);
     kavro::cli::addSimulateCommand(app);
     try {
         app.parse(argc, argv);

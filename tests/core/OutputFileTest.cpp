@@ -1,9 +1,7 @@
 #include "core/OutputFile.h"
 #include "tests/support/TestFiles.h"
 
-#include <csignal>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
 using namespace kavro;
 using kavro::test::readFile;
@@ -25,23 +23,19 @@ TEST(OutputFile, AppendsWholeRecords)
 TEST(OutputFile, AFullFileKeepsOnlyWholeRecordsAndStops)
 {
     TempDir dir;
-    // A file size limit stands in for a full disk: the second record fits only in part.
-    std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit old {};
-    ::getrlimit(RLIMIT_FSIZE, &old);
-    struct rlimit limit = old;
-    limit.rlim_cur = 1000;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
-
     OutputFile f;
-    ASSERT_TRUE(f.create(dir.file("a.psd")));
-    EXPECT_TRUE(f.append(std::string(512, 'a')));
-    EXPECT_FALSE(f.append(std::string(512, 'b')));
-    EXPECT_TRUE(f.failed());
-    EXPECT_FALSE(f.error().empty());
-    EXPECT_FALSE(f.append(std::string(8, 'c')));  // stopped for good
-    f.close();
-    ::setrlimit(RLIMIT_FSIZE, &old);
+    {
+        // The second record fits only in part.
+        kavro::test::FileSizeLimit limit(1000);
+        ASSERT_TRUE(limit.active());
+        ASSERT_TRUE(f.create(dir.file("a.psd")));
+        EXPECT_TRUE(f.append(std::string(512, 'a')));
+        EXPECT_FALSE(f.append(std::string(512, 'b')));
+        EXPECT_TRUE(f.failed());
+        EXPECT_FALSE(f.error().empty());
+        EXPECT_FALSE(f.append(std::string(8, 'c')));  // stopped for good
+        f.close();
+    }
     EXPECT_EQ(readFile(dir.file("a.psd")), std::string(512, 'a'));
 }
 

@@ -4,11 +4,9 @@
 #include "tests/support/ChildProcess.h"
 #include "tests/support/TestFiles.h"
 
-#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -66,11 +64,9 @@ TEST(ProfileFaults, AFileSizeLimitRefusesTheWriteAndKeepsTheOldProfile)
     TempDir dir;
     writeFile(dir.file("kavro.INI"), kOriginal);
     ChildResult r = runInChild([&] {
-        std::signal(SIGXFSZ, SIG_IGN);
-        struct rlimit limit {};
-        ::getrlimit(RLIMIT_FSIZE, &limit);
-        limit.rlim_cur = 4096;
-        ::setrlimit(RLIMIT_FSIZE, &limit);
+        FileSizeLimit limit(4096);
+        if (!limit.active())
+            return 90;
         return refusedWriteKeepsTheOldProfile(dir.path(), "File too large");
     });
     EXPECT_EQ(r.exitCode, 0) << r.output;

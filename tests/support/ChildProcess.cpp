@@ -1,5 +1,7 @@
 #include "tests/support/ChildProcess.h"
 
+#include "tests/support/TestFiles.h"
+
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -7,9 +9,9 @@
 #include <cstring>
 #include <fcntl.h>
 #include <grp.h>
+#include <optional>
 #include <sched.h>
 #include <sys/mount.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -82,12 +84,10 @@ ChildResult runProgram(const std::vector<std::string>& argv, const std::vector<s
     return forkAndRun([&]() -> int {
         for (const std::string& entry : environment)
             ::putenv(const_cast<char*>(entry.c_str()));
-        if (limitFileSize > 0) {
-            struct rlimit limit {};
-            ::getrlimit(RLIMIT_FSIZE, &limit);
-            limit.rlim_cur = static_cast<rlim_t>(limitFileSize);
-            ::setrlimit(RLIMIT_FSIZE, &limit);
-        }
+        // Kept until the program replaces this process.
+        std::optional<FileSizeLimit> limit;
+        if (limitFileSize > 0)
+            limit.emplace(static_cast<unsigned long>(limitFileSize));
         // The program starts with the default reaction to every signal, as from a shell.
         std::signal(SIGXFSZ, SIG_DFL);
         std::signal(SIGPIPE, SIG_DFL);

@@ -1,10 +1,12 @@
 #include "tests/support/TestFiles.h"
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <sys/resource.h>
 
 namespace kavro::test {
 
@@ -47,6 +49,26 @@ std::string readFile(const std::string& path)
 bool fileExists(const std::string& path)
 {
     return std::filesystem::exists(path);
+}
+
+FileSizeLimit::FileSizeLimit(unsigned long bytes)
+{
+    std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit limit {};
+    if (::getrlimit(RLIMIT_FSIZE, &limit) != 0)
+        return;
+    oldCurrent_ = limit.rlim_cur;
+    limit.rlim_cur = bytes;
+    active_ = ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
+}
+
+FileSizeLimit::~FileSizeLimit()
+{
+    struct rlimit limit {};
+    if (active_ && ::getrlimit(RLIMIT_FSIZE, &limit) == 0) {
+        limit.rlim_cur = oldCurrent_;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
 }
 
 std::string rawRecords(const std::vector<std::vector<std::uint16_t>>& frames)

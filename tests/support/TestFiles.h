@@ -25,6 +25,21 @@ void writeFile(const std::string& path, const std::string& content);
 std::string readFile(const std::string& path);
 bool fileExists(const std::string& path);
 
+// A file size limit for the life of the object, standing in for a full disk: a
+// write past it fails with "File too large" instead of ending the test program.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(unsigned long bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+    bool active() const { return active_; }
+
+private:
+    unsigned long oldCurrent_ = 0;
+    bool active_ = false;
+};
+
 // Big-endian 80-byte raw records from 40-word frames.
 std::string rawRecords(const std::vector<std::vector<std::uint16_t>>& frames);
 

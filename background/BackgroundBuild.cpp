@@ -1,0 +1,53 @@
+#include "background/BackgroundBuild.h"
+
+#include "core/Settings.h"
+#include "platform/Profile.h"
+#include "platform/Prompter.h"
+#include "resources/BackgroundTexts.h"
+#include "resources/CoreTexts.h"
+
+#include <memory>
+
+namespace kavro {
+
+BuildResult buildBackgroundFromRawFile(Settings& settings, Profile& profile, Prompter& prompter,
+                                       const VerdictStep& verdict, const std::string& factoryPath)
+{
+    std::unique_ptr<CScatterAccumulator> accumulator;
+    try {
+        accumulator = factoryPath.empty() ? std::make_unique<CScatterAccumulator>(settings, prompter)
+                                          : std::make_unique<CScatterAccumulator>(settings, prompter, factoryPath);
+    } catch (const UserAbort&) {
+        return BuildResult::Abandoned;
+    }
+    FileDialogRequest request;
+    request.title = text::kRawBackgroundTitle;
+    request.filter = text::kRawDataFilter;
+    request.mustExist = true;
+    auto raw = prompter.openFile(request);
+    if (!raw)
+        return BuildResult::Abandoned;
+
+    accumulator->addRawFile(*raw);
+    if (!accumulator->average())
+        return BuildResult::NoRecords;
+    if (!verdict(*accumulator))
+        return BuildResult::Rejected;
+    return acceptBackground(*accumulator, settings, profile, prompter, *raw) ? BuildResult::Accepted
+                                                                             : BuildResult::AcceptedWithFailure;
+}
+
+bool acceptBackground(CScatterAccumulator& accumulator, Settings& settings, Profile& profile, Prompter& prompter,
+                      const std::string& protectedPath)
+{
+    // A cancelled save dialog is the user's choice, not a failure.
+    bool ok = accumulator.writeOutput(protectedPath) >= 0;
+    if (accumulator.updateLaserReferenceRatio(settings, profile) == CScatterAccumulator::RatioUpdate::StoreFailed) {
+        // The profile's reason already starts with its path.
+        prompter.message(std::string(text::kWriteFailed) + profile.lastError(), MessageIcon::Exclamation);
+        ok = false;
+    }
+    return ok;
+}
+
+}  // namespace kavro

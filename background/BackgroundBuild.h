@@ -1,0 +1,37 @@
+#pragma once
+// File > Build Background Scatter File, without its windows: the desktop program
+// passes the verdict window as a callback, kavro-cli passes one that prints the
+// verdict.  Both therefore build, judge and write the file the same way.
+#include "background/CScatterAccumulator.h"
+
+#include <functional>
+#include <string>
+
+namespace kavro {
+
+class Profile;
+class Prompter;
+class Settings;
+
+// Shows the verdict of an averaged build; true for Accept.
+using VerdictStep = std::function<bool(CScatterAccumulator&)>;
+
+enum class BuildResult {
+    Abandoned,     // the factory file could not be read, or the raw-file dialog was cancelled
+    NoRecords,     // nothing averaged (told)
+    Rejected,      // the verdict step answered Cancel
+    Accepted,      // written and, when the averages allow, the ratio stored
+    AcceptedWithFailure,  // accepted, but the file or the profile could not be written (told)
+};
+
+// Where the factory background comes from: the calibration folder unless a path is given.
+BuildResult buildBackgroundFromRawFile(Settings& settings, Profile& profile, Prompter& prompter,
+                                       const VerdictStep& verdict, const std::string& factoryPath = {});
+
+// The Accept step of every build: write the file (never over protectedPath), then
+// update the laser-reference ratio whether or not the file was written.  False
+// when something could not be written (the user has been told).
+bool acceptBackground(CScatterAccumulator& accumulator, Settings& settings, Profile& profile, Prompter& prompter,
+                      const std::string& protectedPath = {});
+
+}  // namespace kavro

@@ -1,0 +1,98 @@
+// kavro-cli makecal and simraw as a user runs them: files, bytes and exit statuses.
+#include "tests/support/TestFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <sys/wait.h>
+
+namespace kavro {
+namespace {
+
+struct CliRun {
+    int status;
+    std::string err;
+};
+
+// Runs kavro-cli with the arguments (each quoted) and collects its stderr.
+CliRun kavroCli(const test::TempDir& scratch, const std::vector<std::string>& args)
+{
+    std::string command = std::string("'") + KAVRO_BIN_DIR + "/kavro-cli'";
+    for (const std::string& a : args)
+        command += " '" + a + "'";
+    const std::string errFile = scratch.file("stderr.txt");
+    command += " >/dev/null 2>'" + errFile + "'";
+    int raw = std::system(command.c_str());
+    CliRun r{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, test::readFile(errFile)};
+    return r;
+}
+
+TEST(CliDemo, MakecalAndSimrawWriteTheSameBytesEveryRun)
+{
+    test::TempDir a;
+    test::TempDir b;
+    ASSERT_EQ(kavroCli(a, {"makecal", a.file("cal")}).status, 0);
+    ASSERT_EQ(kavroCli(b, {"makecal", b.file("cal")}).status, 0);
+    for (const char* name : {"M32x32_b.asc", "H32_c.asc", "Dias32_a.asc", "Gain_b.asc", "RingArea_c.asc", "zsc.asc",
+                             "factory_zsc.asc"})
+        EXPECT_EQ(test::readFile(a.file("cal/") + name), test::readFile(b.file("cal/") + name)) << name;
+
+    CliRun r = kavroCli(a, {"simraw", "--cal-dir", a.file("cal")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(test::readFile(a.file("cal/demo.raw")).size(), 1200u * 80u);
+    EXPECT_TRUE(test::fileExists(a.file("cal/demo_truth.csv")));
+
+    ASSERT_EQ(kavroCli(a, {"simraw", "--cal-dir", a.file("cal"), "--model", "2", "--frames", "30", "-o",
+                           a.file("out/c.raw")}).status, 0);
+    ASSERT_EQ(kavroCli(b, {"simraw", "--cal-dir", b.file("cal"), "--model", "2", "--frames", "30", "-o",
+                           b.file("out/c.raw")}).status, 0);
+    std::string raw = test::readFile(a.file("out/c.raw"));
+    EXPECT_EQ(raw.size(), 30u * 80u);
+    EXPECT_EQ(raw, test::readFile(b.file("out/c.raw")));
+    EXPECT_EQ(test::readFile(a.file("out/c_truth.csv")), test::readFile(b.file("out/c_truth.csv")));
+    // Another model gives another recording.
+    ASSERT_EQ(kavroCli(a, {"simraw", "--cal-dir", a.file("cal"), "--frames", "30", "-o", a.file("out/a.raw")}).status, 0);
+    EXPECT_NE(test::readFile(a.file("out/a.raw")), raw);
+}
+
+TEST(CliDemo, TheBuildsDemoDataIsWhatTheCommandsMakeNow)
+{
+    const std::string built = std::string(KAVRO_BIN_DIR) + "/../data/demo/";
+    test::TempDir dir;
+    ASSERT_EQ(kavroCli(dir, {"makecal", dir.path()}).status, 0);
+    ASSERT_EQ(kavroCli(dir, {"simraw", "--cal-dir", dir.path(), "--model", "1", "-o", dir.file("demo_b.raw")}).status, 0);
+    for (const char* name : {"M32x32_a.asc", "H32_b.asc", "Gain_c.asc", "zsc.asc", "demo_b.raw", "demo_b_truth.csv"})
+        EXPECT_EQ(test::readFile(built + name), test::readFile(dir.file(name))) << name;
+}
+
+TEST(CliDemo, BadUsageAndBadInput)
+{
+    test::TempDir dir;
+    ASSERT_EQ(kavroCli(dir, {"makecal", dir.file("cal")}).status, 0);
+
+    EXPECT_EQ(kavroCli(dir, {"makecal"}).status, 2);
+    EXPECT_EQ(kavroCli(dir, {"simraw"}).status, 2);
+    EXPECT_EQ(kavroCli(dir, {"simraw", "--cal-dir", dir.file("cal"), "--model", "3"}).status, 2);
+    EXPECT_EQ(kavroCli(dir, {"simraw", "--cal-dir", dir.file("cal"), "--frames", "0"}).status, 2);
+    EXPECT_EQ(kavroCli(dir, {"simraw", "--cal-dir", dir.file("cal"), "--frames", "100001"}).status, 2);
+    EXPECT_EQ(kavroCli(dir, {"simraw", "--cal-dir", dir.file("cal"), "--frames", "many"}).status, 2);
+
+    CliRun missing = kavroCli(dir, {"simraw", "--cal-dir", dir.file("nowhere")});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.err, "kavro-cli: cannot open " + dir.file("nowhere/M32x32_a.asc") +
+                               ": No such file or directory\n");
+
+    test::writeFile(dir.file("cal/Dias32_b.asc"), "1 2 3 oops 5\n");
+    CliRun text = kavroCli(dir, {"simraw", "--cal-dir", dir.file("cal"), "--model", "1"});
+    EXPECT_EQ(text.status, 1);
+    EXPECT_EQ(text.err, "kavro-cli: " + dir.file("cal/Dias32_b.asc") + ": text that is not a number after value 3\n");
+
+    test::writeFile(dir.file("blocker"), "a file, not a folder");
+    CliRun unwritable = kavroCli(dir, {"simraw", "--cal-dir", dir.file("cal"), "-o", dir.file("blocker/x.raw")});
+    EXPECT_EQ(unwritable.status, 1);
+    EXPECT_NE(unwritable.err.find("cannot write " + dir.file("blocker/x.raw")), std::string::npos) << unwritable.err;
+    EXPECT_EQ(kavroCli(dir, {"makecal", dir.file("blocker/cal")}).status, 1);
+}
+
+}  // namespace
+}  // namespace kavro
