@@ -165,16 +165,21 @@ void CRawSource::writeOutput(OutputFile& file, std::string_view bytes)
 {
     if (!file.isOpen() || file.append(bytes))
         return;
+    tellOutputFailure(file);
+}
+
+void CRawSource::tellOutputFailure(const OutputFile& file)
+{
     if (outputError_.empty()) {
         outputError_ = std::string(text::kWriteFailed) + file.path() + ": " + file.error();
         context_.prompter.message(outputError_, MessageIcon::Exclamation);
     }
 }
 
-void CRawSource::correctFrame(double laserTest)
+void CRawSource::correctFrame(double laserTest, bool rawDivided)
 {
     FrameWork work;
-    processor().correct(raw_.data(), laserTest, multiScan_ != 0, work, *frameResult_);
+    processor().correct(raw_.data(), laserTest, multiScan_ != 0 && !rawDivided, work, *frameResult_);
     laserOK_ = work.laserOK;
     transmission_ = work.transmission;
     beamAttenuation_ = work.beamAttenuation;
@@ -197,10 +202,42 @@ void CRawSource::invertFrame()
 void CRawSource::finishFrame()
 {
     invertFrame();
+    FrameOutputs out;
+    formatFrameOutputs(record_, nullptr, out);
+    writeFrameOutputs(out);
+}
+
+void CRawSource::formatFrameOutputs(const OutputRecord& record, const std::uint16_t* words, FrameOutputs& out) const
+{
     if (switches_.binarySize && psdOutput_.isOpen())
-        writeOutput(psdOutput_, bytesOf(encodeOutputRecord(record_)));
+        out.psd += bytesOf(encodeOutputRecord(record));
     if (switches_.asciiSize && ascOutput_.isOpen())
-        writeOutput(ascOutput_, ascLine(record_, switches_.vsfInAscii != 0));
+        out.asc += ascLine(record, switches_.vsfInAscii != 0);
+    if (words && logOutput_.isOpen())
+        out.log += logLine(words);
+}
+
+void CRawSource::writeFrameOutputs(const FrameOutputs& out)
+{
+    appendFrameOutputs(out);
+    tellOutputFailures();
+}
+
+void CRawSource::appendFrameOutputs(const FrameOutputs& out)
+{
+    if (!out.psd.empty() && psdOutput_.isOpen())
+        psdOutput_.append(out.psd);
+    if (!out.asc.empty() && ascOutput_.isOpen())
+        ascOutput_.append(out.asc);
+    if (!out.log.empty() && logOutput_.isOpen())
+        logOutput_.append(out.log);
+}
+
+void CRawSource::tellOutputFailures()
+{
+    for (const OutputFile* file : {&psdOutput_, &ascOutput_, &logOutput_})
+        if (file->failed())
+            tellOutputFailure(*file);
 }
 
 void CRawSource::writeLogLine(const std::uint16_t words[kFrameValues])
@@ -211,9 +248,13 @@ void CRawSource::writeLogLine(const std::uint16_t words[kFrameValues])
 
 void CRawSource::closeOutputs()
 {
-    psdOutput_.close();
-    ascOutput_.close();
-    logOutput_.close();
+    for (OutputFile* file : {&psdOutput_, &ascOutput_, &logOutput_}) {
+        const bool wasOpen = file->isOpen();
+        const bool failedBefore = file->failed();
+        file->close();
+        if (wasOpen && !failedBefore && file->failed())
+            tellOutputFailure(*file);
+    }
 }
 
 void CRawSource::processAndSave(const double values[kFrameValues], const std::string& path, int writePsd,

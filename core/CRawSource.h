@@ -23,6 +23,12 @@ struct FrameSummary {
     std::int32_t saturatedRings = 0;
 };
 
+// What one frame or a block of frames adds to each result file, so that a block
+// goes to every file in one write.
+struct FrameOutputs {
+    std::string psd, asc, log;
+};
+
 class CRawSource : public CDataSource {
 public:
     CRawSource(SourceContext context, SourceOwner* owner);
@@ -78,7 +84,9 @@ protected:
     // inputPath (when not empty) is never overwritten by an output.
     void runOpenSequence(bool psdAlways, const std::string& inputPath);
     // Correction of the raw value array (laserTest as in FrameProcessor::correct).
-    void correctFrame(double laserTest);
+    // rawDivided: the raw values of a multi-scan recording are divided already, so
+    // the auxiliary values take them as they are.
+    void correctFrame(double laserTest, bool rawDivided = false);
     // Inversion and output record of the corrected frame.
     void invertFrame();
     // invertFrame, then the .psd record and .asc line when switched on.
@@ -86,9 +94,20 @@ protected:
     // Record 0 of a .psd file for this source (sets the source's ratio copy).
     std::string psdHeaderRecord();
     void writeLogLine(const std::uint16_t words[kFrameValues]);
+    // Appends the frame's .psd record and .asc line, and its .log line when words is
+    // given, each only when this source writes that file.  Safe from several threads.
+    void formatFrameOutputs(const OutputRecord& record, const std::uint16_t* words, FrameOutputs& out) const;
+    void writeFrameOutputs(const FrameOutputs& out);
+    // The two halves of writeFrameOutputs: the writing, which tells nobody (so it may
+    // run on a thread of its own while frames are formatted), and the telling of the
+    // first failure.
+    void appendFrameOutputs(const FrameOutputs& out);
+    void tellOutputFailures();
+    // Closes the result files; a failure the system reports only now is told as well.
     void closeOutputs();
     // Writes the bytes; tells the first failure once.
     void writeOutput(OutputFile& file, std::string_view bytes);
+    void tellOutputFailure(const OutputFile& file);
 
     OutputFile logOutput_;
     OutputFile psdOutput_;

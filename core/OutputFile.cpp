@@ -1,6 +1,7 @@
 #include "core/OutputFile.h"
 
 #include "platform/FileUtil.h"
+#include "resources/CoreTexts.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -57,6 +58,13 @@ bool OutputFile::append(std::string_view bytes)
         done += static_cast<std::size_t>(n);
     }
     size_ += static_cast<long long>(bytes.size());
+    // Writing on into a file that someone deleted succeeds and loses everything.
+    struct stat st {};
+    if (::fstat(fd_, &st) == 0 && st.st_nlink == 0) {
+        error_ = text::kOutputRemoved;
+        failed_ = true;
+        return false;
+    }
     return true;
 }
 

@@ -19,7 +19,8 @@ public:
     // Writes the bytes and hands them to the system at once, so a crash or kill
     // afterwards never loses them.  A write that fails (disk full, file gone) is
     // undone to the last whole record, the file stops taking data, and false is
-    // answered; later appends answer false as well.
+    // answered; later appends answer false as well.  A file deleted while it is
+    // written counts as failed too.
     bool append(std::string_view bytes);
     void close();
 

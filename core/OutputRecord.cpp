@@ -140,6 +140,20 @@ PsdRecordBytes encodeDiameterRecord(const CFrameResult& result)
     return bytes;
 }
 
+PsdHeader decodePsdHeader(const unsigned char* record)
+{
+    PsdHeader h;
+    h.magicOK = std::memcmp(record, kPsdMagic, 8) == 0;
+    h.headerRecords = getInt32(record + 8);
+    h.model = getInt32(record + 12);
+    h.laserReferenceRatio = getFloat64(record + 16);
+    const char* path = reinterpret_cast<const char*>(record + kPsdPathOffset);
+    const std::size_t field = kPsdRecordBytes - kPsdPathOffset;
+    const void* nul = std::memchr(path, 0, field);
+    h.backgroundPath.assign(path, nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - path) : field);
+    return h;
+}
+
 std::string ascLine(const OutputRecord& record, bool withVsf)
 {
     std::string line;

@@ -43,6 +43,16 @@ PsdRecordBytes encodePsdHeader(int model, double laserReferenceRatio, const std:
 // Record 1: the 32 class diameters as float32.
 PsdRecordBytes encodeDiameterRecord(const CFrameResult& result);
 
+// The fields of a .psd file's record 0, as stored (nothing checked but the magic).
+struct PsdHeader {
+    bool magicOK = false;
+    std::int32_t headerRecords = 0;
+    std::int32_t model = 0;
+    double laserReferenceRatio = 0.0;
+    std::string backgroundPath;  // up to the first NUL of the field, or the whole field
+};
+PsdHeader decodePsdHeader(const unsigned char* record);
+
 // One .asc line: 32 volumes, 8 aux values, transmission, c, then with withVsf the
 // 32 VSF values; each "%g" followed by a blank, then "\n".
 std::string ascLine(const OutputRecord& record, bool withVsf);

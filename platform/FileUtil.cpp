@@ -38,6 +38,19 @@ bool readWholeFile(const std::string& path, std::string& content)
     return true;
 }
 
+bool sameFile(const std::string& a, const std::string& b)
+{
+    if (a.empty() || b.empty())
+        return false;
+    std::error_code ec, ecA, ecB;
+    if (std::filesystem::equivalent(a, b, ec))
+        return true;
+    // A path whose canonical form cannot be made is compared as it is written.
+    const auto canonicalA = std::filesystem::weakly_canonical(a, ecA);
+    const auto canonicalB = std::filesystem::weakly_canonical(b, ecB);
+    return ecA || ecB ? a == b : canonicalA == canonicalB;
+}
+
 std::string errnoText(int error)
 {
     char buf[256];
@@ -135,16 +148,6 @@ bool replaceFileAtomically(const std::string& givenPath, std::string_view conten
     return true;
 }
 
-bool sameFile(const std::string& a, const std::string& b)
-{
-    if (a.empty() || b.empty())
-        return false;
-    std::error_code ec;
-    if (std::filesystem::equivalent(a, b, ec))
-        return true;
-    return std::filesystem::weakly_canonical(a, ec) == std::filesystem::weakly_canonical(b, ec);
-}
-
 std::string directoryPart(std::string_view path)
 {
     std::size_t slash = path.rfind('/');
@@ -194,24 +197,61 @@ std::string stemBeforeFirstDot(std::string_view fileName)
 
 namespace kavro {
 
-std::FILE* openRegularFileForReading(const std::string& path, bool binary)
+int openRegularFileDescriptor(const std::string& path)
 {
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
-        return nullptr;
+        return -1;
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         int err = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
         ::close(fd);
         errno = err;
-        return nullptr;
+        return -1;
     }
     // Back to blocking reads: O_NONBLOCK was only there so that a pipe could not hang the open.
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
+
+std::FILE* openRegularFileForReading(const std::string& path, bool binary)
+{
+    int fd = openRegularFileDescriptor(path);
+    if (fd < 0)
+        return nullptr;
     std::FILE* file = ::fdopen(fd, binary ? "rb" : "r");
     if (!file)
         ::close(fd);
     return file;
+}
+
+long long readAt(int fd, void* buffer, std::size_t size, long long offset)
+{
+    if (offset < 0) {
+        errno = EINVAL;
+        return -1;
+    }
+    auto* out = static_cast<unsigned char*>(buffer);
+    std::size_t done = 0;
+    while (done < size) {
+        ssize_t n = ::pread(fd, out + done, size - done, static_cast<off_t>(offset + static_cast<long long>(done)));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return -1;
+        if (n == 0)
+            break;
+        done += static_cast<std::size_t>(n);
+    }
+    return static_cast<long long>(done);
+}
+
+long long fileLength(int fd)
+{
+    struct stat st {};
+    if (::fstat(fd, &st) != 0)
+        return -1;
+    return static_cast<long long>(st.st_size);
 }
 
 }  // namespace kavro

@@ -41,4 +41,11 @@ namespace kavro {
 // Opens an existing regular file for reading ("r"); null for a missing file, a
 // folder, a device or a pipe (a pipe would block), with errno set.
 std::FILE* openRegularFileForReading(const std::string& path, bool binary = false);
+// The same as a file descriptor (read only, close-on-exec); -1 with errno set.
+int openRegularFileDescriptor(const std::string& path);
+// Reads up to size bytes at offset, going on after short reads until the end of the
+// file; the bytes read, or -1 on a read error (errno set) or a negative offset.
+long long readAt(int fd, void* buffer, std::size_t size, long long offset);
+// The length of an open file; -1 when it cannot be told.
+long long fileLength(int fd);
 }  // namespace kavro

@@ -60,6 +60,13 @@ std::string formatFixed(double value, int decimals)
     return toChars(value, std::chars_format::fixed, decimals);
 }
 
+std::string formatShortest(float value)
+{
+    char buf[64];
+    auto result = std::to_chars(buf, buf + sizeof buf, value);
+    return result.ec == std::errc() ? std::string(buf, result.ptr) : std::string();
+}
+
 std::optional<double> scanDouble(std::string_view text, std::size_t* consumed)
 {
     bool negative = false;

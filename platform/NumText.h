@@ -12,6 +12,8 @@ namespace kavro {
 std::string formatG(double value, int precision = 6);  // "%g", "%.3lg", "%.15g"
 std::string formatE(double value);                     // "%e"
 std::string formatFixed(double value, int decimals);   // "%.2lf", "%.3lf"
+// The shortest text that reads back as exactly this float32 value.
+std::string formatShortest(float value);
 
 // "%lg" applied at the start of text: leading white space is skipped, then the
 // longest prefix that forms a number is converted.  Returns the value and sets

@@ -2,11 +2,11 @@
 // Fixed texts of the background scatter builder, its verdict and kavro-cli background.
 // A "%d" in a text is replaced by a count.
 
+#include "resources/RawFileTexts.h"  // the raw data filter and the multi-scan question
+
 namespace kavro::text {
 
 inline constexpr const char* kFactoryUnreadable = "Could not open the factory zero scatter file";
-inline constexpr const char* kMultiScanQuestion =
-    "This appears to be a Multi-Scan data source.  Process as summed 16 scan data?";
 inline constexpr const char* kNoBackgroundRecords = "Unable to build background scattering file. No records read.";
 
 // The verdict; every line ends with "\r\n".
@@ -24,7 +24,6 @@ inline constexpr const char* kBackgroundOutputName = "zsc.asc";
 inline constexpr const char* kAsciiFilter = "ASCII (*.asc)|*.asc|All (*.*)|*.* ||";
 inline constexpr const char* kFactoryChooseTitle = "Open FACTORY background scattering File";
 inline constexpr const char* kRawBackgroundTitle = "Open Raw Background Data File";
-inline constexpr const char* kRawDataFilter = "Kavro Data (*.raw;*.bin;*.dat)|*.raw;*.bin;*.dat|All (*.*)|*.*||";
 
 // kavro-cli background
 inline constexpr const char* kCliMultiScanUndecided =

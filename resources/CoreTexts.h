@@ -28,6 +28,9 @@ inline constexpr const char* kBadHeaderRecord = "Bad file header record.";
 // Told once when an output file stops taking data (disk full, file removed).
 inline constexpr const char* kWriteFailed = "Could not write to the file ";  // path, ": ", reason
 
+// Why writing stopped when the output file was deleted while being written.
+inline constexpr const char* kOutputRemoved = "the file was deleted while it was being written";
+
 // An output that would replace the recording being read.
 inline constexpr const char* kOutputIsInput = "The output file would overwrite the input file ";
 

@@ -19,7 +19,8 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitBadInput = 1;  // bad input or a failed write
 inline constexpr int kExitUsage = 2;     // bad usage
 
-// A failure a command reports: "kavro-cli: <what>" on stderr and the status.
+// A failure a command reports: "kavro-cli: <what>" on stderr and the status
+// (nothing more when what is empty: the command has told its problems already).
 struct Failure : std::runtime_error {
     Failure(int status, const std::string& what) : std::runtime_error(what), status(status) {}
     int status;
@@ -32,12 +33,19 @@ struct Environment {
 };
 Environment loadEnvironment(const std::string& profileOption);
 
+// Throws Failure ("<path>: <reason>") unless path is a regular file that can be read.
+void requireReadableFile(const std::string& path);
+
 // Each command adds itself to the application; its callback runs the command and
 // throws Failure on error.
 void addSettingsCommand(CLI::App& app);
+void addProcessCommand(CLI::App& app);
+void addInfoCommand(CLI::App& app);
+void addExportCommand(CLI::App& app);
 void addMakecalCommand(CLI::App& app);
 void addSimrawCommand(CLI::App& app);
 void addBackgroundCommand(CLI::App& app);
 void addSimulateCommand(CLI::App& app);
+void addCompareCommand(CLI::App& app);
 
 }  // namespace kavro::cli

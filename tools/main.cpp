@@ -16,17 +16,24 @@ int main(int argc, char** argv)
     app.name("kavro-cli");
     app.require_subcommand(1);
     kavro::cli::addSettingsCommand(app);
+    kavro::cli::addProcessCommand(app);
+    kavro::cli::addInfoCommand(app);
+    kavro::cli::addExportCommand(app);
     kavro::cli::addMakecalCommand(app);
     kavro::cli::addSimrawCommand(app);
     kavro::cli::addBackgroundCommand(app);
     kavro::cli::addSimulateCommand(app);
+    kavro::cli::addCompareCommand(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
-        int status = app.exit(e);
-        return status == 0 ? 0 : kavro::cli::kExitUsage;
+        if (e.get_exit_code() == 0)
+            return app.exit(e);  // --help
+        std::fprintf(stderr, "kavro-cli: %s\n", e.what());
+        return kavro::cli::kExitUsage;
     } catch (const kavro::cli::Failure& f) {
-        std::fprintf(stderr, "kavro-cli: %s\n", f.what());
+        if (*f.what())
+            std::fprintf(stderr, "kavro-cli: %s\n", f.what());
         return f.status;
     }
     return kavro::cli::kExitOk;

@@ -48,3 +48,15 @@ TEST(OutputFile, CreateFailsWithAReason)
     EXPECT_FALSE(f.append("x"));
     EXPECT_FALSE(f.create(dir.path()));  // a folder
 }
+
+TEST(OutputFile, AFileDeletedWhileWrittenIsAFailure)
+{
+    TempDir dir;
+    OutputFile f;
+    ASSERT_TRUE(f.create(dir.file("a.psd")));
+    EXPECT_TRUE(f.append(std::string(512, 'a')));
+    std::remove(dir.file("a.psd").c_str());
+    EXPECT_FALSE(f.append(std::string(512, 'b')));
+    EXPECT_TRUE(f.failed());
+    EXPECT_NE(f.error().find("deleted"), std::string::npos);
+}

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace kavro;
 
@@ -170,4 +171,35 @@ TEST(FileUtil, OnlyRegularFilesAreOpenedForReading)
     std::FILE* f = openRegularFileForReading(dir.file("f"));
     ASSERT_NE(f, nullptr);
     std::fclose(f);
+}
+
+TEST(FileUtil, ReadsAtOffsetsAndTellsSameFiles)
+{
+    kavro::test::TempDir dir;
+    kavro::test::writeFile(dir.file("f"), "0123456789");
+    int fd = openRegularFileDescriptor(dir.file("f"));
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(fileLength(fd), 10);
+    char buf[8] = {};
+    EXPECT_EQ(readAt(fd, buf, 4, 3), 4);
+    EXPECT_EQ(std::string(buf, 4), "3456");
+    EXPECT_EQ(readAt(fd, buf, 8, 7), 3);  // the end of the file comes first
+    EXPECT_EQ(readAt(fd, buf, 8, 10), 0);
+    EXPECT_EQ(readAt(fd, buf, 8, -80), -1);
+    ::close(fd);
+    EXPECT_LT(openRegularFileDescriptor(dir.path()), 0);
+
+    EXPECT_TRUE(sameFile(dir.file("f"), dir.path() + "/./f"));
+    EXPECT_TRUE(sameFile(dir.file("new.psd"), dir.path() + "/../" + fileNamePart(dir.path()) + "/new.psd"));
+    EXPECT_FALSE(sameFile(dir.file("f"), dir.file("g")));
+    EXPECT_FALSE(sameFile("", ""));
+}
+
+TEST(NumText, ShortestFloatTextReadsBackExactly)
+{
+    EXPECT_EQ(formatShortest(0.1f), "0.1");
+    EXPECT_EQ(formatShortest(-1.0f), "-1");
+    EXPECT_EQ(formatShortest(0.00123456789f), "0.0012345678");
+    for (float v : {3.14159274f, 1e-30f, 123456.789f, 7.0e20f})
+        EXPECT_EQ(static_cast<float>(*scanDouble(formatShortest(v))), v);
 }

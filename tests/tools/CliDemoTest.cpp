@@ -1,30 +1,16 @@
 // kavro-cli makecal and simraw as a user runs them: files, bytes and exit statuses.
-#include "tests/support/TestFiles.h"
+#include "tests/tools/CliRun.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <sys/wait.h>
 
 namespace kavro {
 namespace {
 
-struct CliRun {
-    int status;
-    std::string err;
-};
-
-// Runs kavro-cli with the arguments (each quoted) and collects its stderr.
-CliRun kavroCli(const test::TempDir& scratch, const std::vector<std::string>& args)
+// kavro-cli as a user runs it, with scratch as its working folder.
+test::CliResult kavroCli(const test::TempDir& scratch, const std::vector<std::string>& args)
 {
-    std::string command = std::string("'") + KAVRO_BIN_DIR + "/kavro-cli'";
-    for (const std::string& a : args)
-        command += " '" + a + "'";
-    const std::string errFile = scratch.file("stderr.txt");
-    command += " >/dev/null 2>'" + errFile + "'";
-    int raw = std::system(command.c_str());
-    CliRun r{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, test::readFile(errFile)};
-    return r;
+    return test::runCli(args, "cd '" + scratch.path() + "';");
 }
 
 TEST(CliDemo, MakecalAndSimrawWriteTheSameBytesEveryRun)
@@ -37,7 +23,7 @@ TEST(CliDemo, MakecalAndSimrawWriteTheSameBytesEveryRun)
                              "factory_zsc.asc"})
         EXPECT_EQ(test::readFile(a.file("cal/") + name), test::readFile(b.file("cal/") + name)) << name;
 
-    CliRun r = kavroCli(a, {"simraw", "--cal-dir", a.file("cal")});
+    test::CliResult r = kavroCli(a, {"simraw", "--cal-dir", a.file("cal")});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(test::readFile(a.file("cal/demo.raw")).size(), 1200u * 80u);
     EXPECT_TRUE(test::fileExists(a.file("cal/demo_truth.csv")));
@@ -77,21 +63,39 @@ TEST(CliDemo, BadUsageAndBadInput)
     EXPECT_EQ(kavroCli(dir, {"simraw", "--cal-dir", dir.file("cal"), "--frames", "100001"}).status, 2);
     EXPECT_EQ(kavroCli(dir, {"simraw", "--cal-dir", dir.file("cal"), "--frames", "many"}).status, 2);
 
-    CliRun missing = kavroCli(dir, {"simraw", "--cal-dir", dir.file("nowhere")});
+    test::CliResult missing = kavroCli(dir, {"simraw", "--cal-dir", dir.file("nowhere")});
     EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(missing.err, "kavro-cli: cannot open " + dir.file("nowhere/M32x32_a.asc") +
                                ": No such file or directory\n");
 
     test::writeFile(dir.file("cal/Dias32_b.asc"), "1 2 3 oops 5\n");
-    CliRun text = kavroCli(dir, {"simraw", "--cal-dir", dir.file("cal"), "--model", "1"});
+    test::CliResult text = kavroCli(dir, {"simraw", "--cal-dir", dir.file("cal"), "--model", "1"});
     EXPECT_EQ(text.status, 1);
     EXPECT_EQ(text.err, "kavro-cli: " + dir.file("cal/Dias32_b.asc") + ": text that is not a number after value 3\n");
 
     test::writeFile(dir.file("blocker"), "a file, not a folder");
-    CliRun unwritable = kavroCli(dir, {"simraw", "--cal-dir", dir.file("cal"), "-o", dir.file("blocker/x.raw")});
+    test::CliResult unwritable = kavroCli(dir, {"simraw", "--cal-dir", dir.file("cal"), "-o", dir.file("blocker/x.raw")});
     EXPECT_EQ(unwritable.status, 1);
     EXPECT_NE(unwritable.err.find("cannot write " + dir.file("blocker/x.raw")), std::string::npos) << unwritable.err;
     EXPECT_EQ(kavroCli(dir, {"makecal", dir.file("blocker/cal")}).status, 1);
+}
+
+TEST(CliDemo, CompareSetsTheInversionAgainstTheTruthSegmentBySegment)
+{
+    const std::string demo = std::string(KAVRO_BIN_DIR) + "/../data/demo/";
+    test::TempDir dir;
+    ASSERT_EQ(kavroCli(dir, {"process", "-q", "--cal-dir", demo, "--model", "0", "-o", dir.file("d.psd"),
+                             demo + "demo.raw"}).status, 0);
+    test::CliResult r = kavroCli(dir, {"compare", demo + "demo_truth.csv", dir.file("d.psd")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    for (const char* segment : {"narrow", "broad", "bimodal", "(no light)"})
+        EXPECT_NE(r.out.find(segment), std::string::npos) << segment;
+
+    test::writeFile(dir.file("bad.csv"), "frame,segment\n0,narrow\n");
+    test::CliResult bad = kavroCli(dir, {"compare", dir.file("bad.csv"), dir.file("d.psd")});
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_EQ(bad.err, "kavro-cli: " + dir.file("bad.csv") + ": no column \"laser_on\"\n");
+    EXPECT_EQ(kavroCli(dir, {"compare", dir.file("bad.csv")}).status, 2);
 }
 
 }  // namespace

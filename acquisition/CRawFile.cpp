@@ -1,0 +1,229 @@
+#include "acquisition/CRawFile.h"
+
+#include "acquisition/FrameBlock.h"
+#include "core/Settings.h"
+#include "platform/Prompter.h"
+#include "resources/RawFileTexts.h"
+
+#include <algorithm>
+#include <climits>
+#include <thread>
+
+namespace kavro {
+namespace {
+
+// Frames per block of processRange: about 2 MB of .psd records per write.
+constexpr int kBlockFrames = 4096;
+// The frame summary is the only memory that grows with the recording.
+static_assert(sizeof(FrameSummary) == 24);
+
+}  // namespace
+
+FrameSummary summarizeRecord(const std::uint16_t words[kFrameValues])
+{
+    FrameSummary entry;
+    for (int i = 0; i < kAux; ++i)
+        entry.aux[i] = words[kRings + i];
+    for (int i = 0; i < kRings; ++i) {
+        if (words[i] == 0)
+            ++entry.zeroRings;
+        else if (words[i] > kSaturation)
+            ++entry.saturatedRings;
+    }
+    return entry;
+}
+
+CRawFile::CRawFile(SourceContext context, SourceOwner* owner) : CRawSource(context, owner)
+{
+    sourceKind_ = kKindRawFile;
+    switches_ = context.settings.outputs.rawFileSet();
+}
+
+CRawFile::~CRawFile()
+{
+    close();
+}
+
+void CRawFile::open()
+{
+    FileDialogRequest request;
+    request.title = text::kRawOpenTitle;
+    request.filter = text::kRawDataFilter;
+    request.mustExist = true;
+    auto chosen = context_.prompter.openFile(request);
+    if (!chosen)
+        throw UserAbort{};
+    sourceName_ = *chosen;
+    const std::string inputPath = sourceName_;
+    if (!input_.open(inputPath))
+        throw UserAbort{};
+    recordCount_ = input_.recordCount();
+    firstFrame_ = 0;
+    lastFrame_ = recordCount_ - 1;
+    currentFrame_ = 0;
+    nextRecord_ = 0;
+    runOpenSequence(true, inputPath);
+    preScan();
+}
+
+int CRawFile::preScan()
+{
+    frameSummary_.clear();
+    if (keepFrameSummary_)
+        frameSummary_.assign(static_cast<std::size_t>(recordCount_), FrameSummary{});
+    markedRecords_ = 0;
+    const int read = input_.forEachRecord([this](int n, const std::uint16_t* words) {
+        if (words[kLaserPowerIndex] > kMultiScanLaserWord)
+            ++markedRecords_;
+        if (keepFrameSummary_)
+            frameSummary_[static_cast<std::size_t>(n)] = summarizeRecord(words);
+    });
+    decideMultiScan();
+    if (multiScan_)
+        for (FrameSummary& entry : frameSummary_)
+            for (std::uint16_t& word : entry.aux)
+                word = static_cast<std::uint16_t>(word / 16);
+    currentFrame_ = 0;
+    nextRecord_ = 0;
+    return read;
+}
+
+void CRawFile::decideMultiScan()
+{
+    if (multiScanOverride_) {
+        multiScan_ = *multiScanOverride_ ? 1 : 0;
+        return;
+    }
+    if (markedRecords_ <= kMultiScanMarkedRecords)
+        return;
+    if (context_.settings.autoMultiScan != 0 || context_.prompter.askYesNo(text::kMultiScanQuestion))
+        multiScan_ = 1;
+}
+
+int CRawFile::readNextFrame()
+{
+    if (currentFrame_ > lastFrame_ || currentFrame_ == INT_MAX)
+        return 0;
+    if (!input_.readRecord(nextRecord_, words_))
+        return 0;
+    ++nextRecord_;
+    writeLogLine(words_);
+    rawValuesOfWords(words_, multiScan_ != 0, raw_.data());
+    // The laser test takes the word as stored, undivided even for multi-scan data.
+    correctFrame(words_[kLaserPowerIndex], true);
+    finishFrame();
+    ++currentFrame_;
+    return 1;
+}
+
+void CRawFile::close()
+{
+    closeOutputs();
+    input_.close();
+    baseClose();
+}
+
+int CRawFile::rewind()
+{
+    currentFrame_ = firstFrame_;
+    nextRecord_ = firstFrame_;
+    return 1;
+}
+
+int CRawFile::goToFrame(int n)
+{
+    long long target = static_cast<long long>(firstFrame_) + n;
+    if (target < firstFrame_)
+        target = firstFrame_;
+    if (target > recordCount_ - 1)
+        target = recordCount_ - 1;
+    currentFrame_ = static_cast<int>(target);
+    nextRecord_ = target;
+    return readNextFrame();
+}
+
+void CRawFile::setFrameRange(int first, int last)
+{
+    firstFrame_ = first;
+    lastFrame_ = last;
+}
+
+int CRawFile::peekRawFrame(int n)
+{
+    nextRecord_ = n;
+    if (n > lastFrame_)
+        return 0;
+    if (!input_.readRecord(n, words_))
+        return 0;
+    nextRecord_ = static_cast<long long>(n) + 1;
+    for (int i = 0; i < kFrameValues; ++i)
+        raw_[static_cast<std::size_t>(i)] = words_[i];
+    return 1;
+}
+
+int CRawFile::framesLeft(int limit) const
+{
+    if (currentFrame_ > lastFrame_ || nextRecord_ < 0 || nextRecord_ >= recordCount_)
+        return 0;
+    long long left = static_cast<long long>(lastFrame_) - currentFrame_ + 1;
+    left = std::min(left, static_cast<long long>(recordCount_) - nextRecord_);
+    left = std::min(left, static_cast<long long>(INT_MAX) - currentFrame_);
+    return static_cast<int>(std::min<long long>(left, limit));
+}
+
+int CRawFile::processRange(int threads, const std::function<bool(int)>& progress)
+{
+    const FrameProcessor frameProcessor = processor();
+    FrameBlockProcessor blocks(FrameBlockJob{frameProcessor, multiScan_ != 0,
+                                             [this](const OutputRecord& record, const std::uint16_t* words,
+                                                    FrameOutputs& out) { formatFrameOutputs(record, words, out); }},
+                               threads, *frameResult_);
+    // A block is written while the next one is processed.  (The writer is joined
+    // however the loop ends.)
+    FrameOutputs writing;
+    std::jthread writer;
+    auto awaitWrite = [&] {
+        if (writer.joinable())
+            writer.join();
+        tellOutputFailures();
+    };
+    std::vector<unsigned char> bytes;
+    int done = 0;
+    for (;;) {
+        const int wanted = framesLeft(kBlockFrames);
+        const int got = wanted > 0 ? input_.readRecords(nextRecord_, wanted, bytes) : 0;
+        if (got <= 0)
+            break;
+        blocks.process(bytes.data(), got);
+        awaitWrite();
+        if (!outputError_.empty())
+            break;
+        blocks.takeOutputs(writing);
+        writer = std::jthread([this, &writing] { appendFrameOutputs(writing); });
+        adoptLastFrame(blocks.last());
+        nextRecord_ += got;
+        currentFrame_ += got;
+        done += got;
+        if (progress && !progress(done))
+            break;
+        if (got < wanted)  // the end of the data came early
+            break;
+    }
+    awaitWrite();
+    return done;
+}
+
+void CRawFile::adoptLastFrame(const FrameShare& last)
+{
+    std::copy(std::begin(last.words), std::end(last.words), words_);
+    raw_ = last.raw;
+    laserOK_ = last.work.laserOK;
+    transmission_ = last.work.transmission;
+    beamAttenuation_ = last.work.beamAttenuation;
+    corrected_ = last.work.corrected;
+    calibration_->setLastTransmission(last.work.transmission);
+    *frameResult_ = last.result;
+    record_ = last.record;
+}
+
+}  // namespace kavro

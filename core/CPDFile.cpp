@@ -1,0 +1,172 @@
+#include "core/CPDFile.h"
+
+#include "core/Settings.h"
+#include "platform/FileUtil.h"
+#include "platform/Prompter.h"
+#include "resources/CoreTexts.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <unistd.h>
+
+namespace kavro {
+
+CPDFile::CPDFile(SourceContext context, SourceOwner* owner) : CDataSource(context, owner)
+{
+    sourceKind_ = kKindPsdFile;
+}
+
+CPDFile::~CPDFile()
+{
+    close();
+}
+
+void CPDFile::open()
+{
+    FileDialogRequest request;
+    request.title = text::kPsdOpenTitle;
+    request.filter = text::kPsdFilter;
+    request.mustExist = true;
+    auto chosen = context_.prompter.openFile(request);
+    if (!chosen)
+        throw UserAbort{};
+    sourceName_ = *chosen;
+    close();
+    fd_ = openRegularFileDescriptor(sourceName_);
+    if (fd_ < 0)
+        throw UserAbort{};
+    // A file beyond a terabyte still counts its records in an int.
+    const long long records = std::max(0LL, fileLength(fd_)) / kPsdRecordBytes;
+    recordCount_ = static_cast<int>(std::min<long long>(records, INT_MAX));
+    if (recordCount_ <= 1) {
+        context_.prompter.message(text::kEmptyPsdFile);
+        throw UserAbort{};
+    }
+    if (!checkHeader())
+        throw UserAbort{};
+}
+
+bool CPDFile::checkHeader()
+{
+    if (!readRecord(0))
+        return false;
+    header_ = decodePsdHeader(buffer_.data());
+    if (!header_.magicOK) {
+        if (!context_.prompter.askYesNo(text::kNotKavroPsd))
+            return false;
+        // Every record, record 0 included, is a frame record.
+        headerRecords_ = 0;
+        currentFrame_ = 0;
+        laserReferenceRatio_ = context_.settings.lRefRatio;
+        position_ = 0;
+        return true;
+    }
+    // A header that claims more header records than the file holds is as bad as none.
+    if (header_.headerRecords < 1 || header_.headerRecords > recordCount_) {
+        context_.prompter.message(text::kBadHeaderRecord);
+        return false;
+    }
+    headerRecords_ = header_.headerRecords;
+    currentFrame_ = headerRecords_;
+    // Only a model the program knows goes to the document: it picks labels by it.
+    if (header_.model >= 0 && header_.model <= 2 && owner_)
+        owner_->setInstrumentModel(header_.model);
+    if (header_.laserReferenceRatio > 0.0 && std::isfinite(header_.laserReferenceRatio))
+        laserReferenceRatio_ = header_.laserReferenceRatio;
+    if (headerRecords_ >= 2) {
+        if (!readRecord(1))
+            return false;
+        for (int k = 0; k < kClasses; ++k)
+            frameResult_->setDiameter(k, getFloat32(buffer_.data() + 4 * k));
+    }
+    // The first read returns the first data record, however many header records there are.
+    position_ = static_cast<long long>(kPsdRecordBytes) * headerRecords_;
+    return true;
+}
+
+bool CPDFile::readRecord(long long n)
+{
+    if (fd_ < 0)
+        return false;
+    PsdRecordBytes bytes;
+    const long long offset = n * kPsdRecordBytes;
+    if (readAt(fd_, bytes.data(), bytes.size(), offset) != kPsdRecordBytes)
+        return false;
+    buffer_ = bytes;
+    position_ = offset + kPsdRecordBytes;
+    return true;
+}
+
+int CPDFile::readNextFrame()
+{
+    // A short record leaves the frame result at the previous frame.
+    if (position_ % kPsdRecordBytes != 0 || !readRecord(position_ / kPsdRecordBytes))
+        return 0;
+    decodeIntoResult(decodeOutputRecordBytes(buffer_.data()), *frameResult_);
+    return 1;
+}
+
+void CPDFile::close()
+{
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+}
+
+int CPDFile::lastNavigableRecord() const
+{
+    return std::max(recordCount_ - 1, headerRecords_);
+}
+
+int CPDFile::readFrameAt(int n)
+{
+    position_ = static_cast<long long>(kPsdRecordBytes) * n;
+    return readNextFrame();
+}
+
+int CPDFile::previousFrame()
+{
+    currentFrame_ = std::max(currentFrame_ - 1, headerRecords_);
+    return readFrameAt(currentFrame_);
+}
+
+int CPDFile::nextFrame()
+{
+    if (currentFrame_ >= lastNavigableRecord()) {
+        currentFrame_ = lastNavigableRecord();
+        return 0;
+    }
+    ++currentFrame_;
+    return readFrameAt(currentFrame_);
+}
+
+int CPDFile::rewind()
+{
+    currentFrame_ = headerRecords_;
+    return readFrameAt(currentFrame_);
+}
+
+int CPDFile::lastFrame()
+{
+    currentFrame_ = lastNavigableRecord();
+    return readFrameAt(currentFrame_);
+}
+
+int CPDFile::goToFrame(int n)
+{
+    long long target = static_cast<long long>(n) + headerRecords_;
+    target = std::clamp<long long>(target, headerRecords_, lastNavigableRecord());
+    currentFrame_ = static_cast<int>(target);
+    return readFrameAt(currentFrame_);
+}
+
+double CPDFile::rawValue(int index) const
+{
+    if (index < kRings || index >= kFrameValues)
+        return -1.0;
+    return getFloat32(buffer_.data() + 4 * (kRecAux + index - kRings));
+}
+
+}  // namespace kavro

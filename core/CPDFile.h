@@ -1,0 +1,52 @@
+#pragma once
+// A particle size distribution file (.psd) written earlier, replayed record by
+// record: each data record is decoded into the frame result.  The current frame is
+// a record index that counts the header records.
+#include "core/CDataSource.h"
+#include "core/OutputRecord.h"
+
+namespace kavro {
+
+class CPDFile : public CDataSource {
+public:
+    CPDFile(SourceContext context, SourceOwner* owner);
+    ~CPDFile() override;
+
+    // File dialog, open, header check; throws UserAbort when cancelled or refused.
+    void open() override;
+    // Decodes the record at the file position; 0 when a whole record is not there.
+    // The current frame does not move.
+    int readNextFrame() override;
+    void close() override;
+    int previousFrame() override;
+    int nextFrame() override;
+    int rewind() override;
+    int lastFrame() override;
+    int goToFrame(int n) override;
+    // The stored aux value for 32..39; -1.0 for every other index.
+    double rawValue(int index) const override;
+    double transmission() const override { return frameResult_->transmission(); }
+    double beamAttenuation() const override { return frameResult_->beamAttenuation(); }
+    int frameNumber() const override { return currentFrame_ - headerRecords_; }
+
+    int headerRecordCount() const { return headerRecords_; }
+    // Record 0 as read at open (for a file read without header: its first record).
+    const PsdHeader& header() const { return header_; }
+
+private:
+    bool checkHeader();
+    // Reads record n into the record buffer; false when it is not whole.
+    bool readRecord(long long n);
+    // Seeks to record n and reads it.
+    int readFrameAt(int n);
+    // The last record navigation may stand on: the file's last, but never a header record.
+    int lastNavigableRecord() const;
+
+    int fd_ = -1;
+    long long position_ = 0;  // byte offset of the next read
+    PsdRecordBytes buffer_{};
+    int headerRecords_ = 0;
+    PsdHeader header_;
+};
+
+}  // namespace kavro

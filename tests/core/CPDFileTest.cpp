@@ -1,0 +1,283 @@
+#include "core/CPDFile.h"
+#include "tests/core/CoreFixture.h"
+
+#include <climits>
+#include <filesystem>
+#include <gtest/gtest.h>
+
+using namespace kavro;
+using namespace kavro::test;
+
+namespace {
+
+// Record 0 of a .psd file, built byte by byte.
+std::string header(const char* magic, std::int32_t headerRecords, std::int32_t model, double ratio,
+                   const std::string& background = "/cal/zsc.asc")
+{
+    std::string r(512, '\0');
+    r.replace(0, 8, magic, 8);
+    auto* p = reinterpret_cast<unsigned char*>(r.data());
+    putInt32(p + 8, headerRecords);
+    putInt32(p + 12, model);
+    putFloat64(p + 16, ratio);
+    r.replace(24, background.size(), background);
+    return r;
+}
+
+std::string diameterRecord()
+{
+    std::string r(512, '\0');
+    for (int k = 0; k < 32; ++k)
+        putFloat32(reinterpret_cast<unsigned char*>(r.data()) + 4 * k, 2.0f * (k + 1));
+    return r;
+}
+
+// A frame record marked with its record number n: volume 0 = n, aux 0 = 10 n,
+// mean = n + 0.5, zero-ring count 2.9, transmission 0.25.
+std::string frameRecord(int n)
+{
+    std::string r(512, '\0');
+    auto* p = reinterpret_cast<unsigned char*>(r.data());
+    putFloat32(p + 4 * 0, static_cast<float>(n));
+    putFloat32(p + 4 * 64, 10.0f * n);
+    putFloat32(p + 4 * 71, 7.0f);
+    putFloat32(p + 4 * 104, n + 0.5f);
+    putFloat32(p + 4 * 106, 0.25f);
+    putFloat32(p + 4 * 108, 2.9f);
+    putFloat32(p + 4 * 109, 1.0f);
+    return r;
+}
+
+// A standard file: header, diameters, then records 2 .. records-1.
+std::string psdFile(int records, std::int32_t headerRecords = 2, std::int32_t model = 2, double ratio = 1.75)
+{
+    std::string f = header("KAVRO400", headerRecords, model, ratio) + diameterRecord();
+    for (int n = 2; n < records; ++n)
+        f += frameRecord(n);
+    return f;
+}
+
+struct PsdTest : ::testing::Test {
+    CoreEnv env;
+    FixedModelOwner owner{0};
+    SourceContext context{env.settings, env.profile, env.prompter};
+    CPDFile src{context, &owner};
+    std::string path = env.cal.path("run.psd");
+
+    void openWith(const std::string& content)
+    {
+        writeFile(path, content);
+        env.prompter.choose(path);
+        src.open();
+    }
+    // The record the frame result holds, by its mark.
+    int recordShown() const { return static_cast<int>(src.frameResult().volume(0)); }
+};
+
+}  // namespace
+
+TEST_F(PsdTest, OpensDecodesAndTakesTheHeader)
+{
+    openWith(psdFile(5));
+    const auto& call = env.prompter.calls().at(0);
+    EXPECT_EQ(call.kind, ScriptedPrompter::Kind::Open);
+    EXPECT_EQ(call.request.title, "Open Particle Size Distribution File");
+    EXPECT_EQ(call.request.filter, "Particle Sizes (*.psd)|*.psd|All (*.*)|*.*||");
+    EXPECT_TRUE(call.request.mustExist);
+
+    EXPECT_EQ(src.sourceKind(), 2);
+    EXPECT_EQ(src.sourceName(), path);
+    EXPECT_EQ(src.recordCount(), 5);
+    EXPECT_EQ(src.currentFrame(), 2);
+    EXPECT_EQ(src.frameNumber(), 0);
+    EXPECT_EQ(owner.instrumentModel(), 2);
+    EXPECT_EQ(src.laserReferenceRatio(), 1.75);
+    EXPECT_EQ(src.frameResult().diameter(31), 64.0);
+    EXPECT_EQ(src.header().backgroundPath, "/cal/zsc.asc");
+    EXPECT_EQ(src.binarySizeSwitch() + src.asciiSizeSwitch() + src.asciiRawSwitch() + src.rawBinarySwitch() +
+                  src.vsfInAsciiSwitch(),
+              0);
+
+    ASSERT_EQ(src.readNextFrame(), 1);
+    EXPECT_EQ(recordShown(), 2);
+    EXPECT_EQ(src.currentFrame(), 2);  // reading does not move the current frame
+    EXPECT_EQ(src.frameResult().aux(0), 20.0);
+    EXPECT_EQ(src.frameResult().mean(), 2.5);
+    EXPECT_EQ(src.frameResult().zeroRings(), 2);  // 2.9 truncated
+    EXPECT_EQ(src.transmission(), 0.25);
+    EXPECT_EQ(src.rawValue(32), 20.0);
+    EXPECT_EQ(src.rawValue(39), 7.0);
+    EXPECT_EQ(src.rawValue(0), -1.0);
+    EXPECT_EQ(src.rawValue(31), -1.0);
+    EXPECT_EQ(src.rawValue(40), -1.0);
+    EXPECT_EQ(src.value(1, 32), 20.0);
+    EXPECT_EQ(src.value(4, 0), -1.0);
+    // Sequential reading goes on through the file.
+    ASSERT_EQ(src.readNextFrame(), 1);
+    EXPECT_EQ(recordShown(), 3);
+}
+
+TEST_F(PsdTest, HeaderOnlyAndTrailingBytes)
+{
+    openWith(psdFile(2));  // 1024 bytes
+    EXPECT_EQ(src.readNextFrame(), 0);
+    EXPECT_EQ(src.nextFrame(), 0);
+    EXPECT_EQ(src.frameNumber(), 0);  // never a negative frame number
+    EXPECT_EQ(src.lastFrame(), 0);
+    EXPECT_EQ(src.goToFrame(3), 0);
+    EXPECT_EQ(src.frameNumber(), 0);
+
+    CPDFile other(context, &owner);
+    writeFile(path, psdFile(2) + std::string(511, '\x7f'));  // 1535 bytes
+    env.prompter.choose(path);
+    other.open();
+    EXPECT_EQ(other.recordCount(), 2);
+    EXPECT_EQ(other.readNextFrame(), 0);
+}
+
+TEST_F(PsdTest, OneHeaderRecordSkipsTheDiameters)
+{
+    std::string f = header("KAVRO400", 1, 0, 2.0);
+    for (int n = 1; n < 4; ++n)
+        f += frameRecord(n);
+    openWith(f);
+    EXPECT_EQ(src.currentFrame(), 1);
+    ASSERT_EQ(src.readNextFrame(), 1);
+    EXPECT_EQ(recordShown(), 1);
+    EXPECT_EQ(src.frameNumber(), 0);
+    EXPECT_EQ(src.frameResult().diameter(0), 0.0);
+}
+
+TEST_F(PsdTest, WrongMagicAsksAndYesReadsEveryRecord)
+{
+    std::string f = psdFile(4);
+    f[3] = 'X';
+    writeFile(path, f);
+    env.prompter.choose(path).answer(false);
+    EXPECT_THROW(src.open(), UserAbort);
+    EXPECT_EQ(env.prompter.calls().back().text,
+              "This file does not appear to be a KAVRO400 Particle Size Distribution file.  Do you wish to continue?");
+
+    env.settings.lRefRatio = 3.5;
+    CPDFile bare(context, &owner);
+    env.prompter.choose(path).answer(true);
+    bare.open();
+    EXPECT_EQ(bare.currentFrame(), 0);
+    EXPECT_EQ(bare.frameNumber(), 0);
+    EXPECT_EQ(bare.laserReferenceRatio(), 3.5);
+    EXPECT_EQ(owner.instrumentModel(), 0);  // no header, no model
+    EXPECT_EQ(bare.frameResult().diameter(0), 0.0);
+    ASSERT_EQ(bare.readNextFrame(), 1);  // record 0 is frame 0
+    EXPECT_EQ(bare.frameResult().volume(0), getFloat32(reinterpret_cast<const unsigned char*>(f.data())));
+    ASSERT_EQ(bare.goToFrame(3), 1);
+    EXPECT_EQ(bare.frameResult().volume(0), 3.0);
+    EXPECT_EQ(bare.frameNumber(), 3);
+}
+
+TEST_F(PsdTest, ShortFilesAndBadHeadersAreRefusedWithTheirMessages)
+{
+    struct Case {
+        std::string content;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"", "Empty particle distribution file."},
+        {std::string(1023, 'K'), "Empty particle distribution file."},
+        {header("KAVRO400", 0, 0, 2.0) + diameterRecord(), "Bad file header record."},
+        {header("KAVRO400", -7, 0, 2.0) + diameterRecord(), "Bad file header record."},
+        {header("KAVRO400", INT_MAX, 0, 2.0) + diameterRecord(), "Bad file header record."},
+        {header("KAVRO400", INT_MIN, 0, 2.0) + diameterRecord() + frameRecord(2), "Bad file header record."},
+        // More header records than the file holds.
+        {header("KAVRO400", 4, 0, 2.0) + diameterRecord() + frameRecord(2), "Bad file header record."},
+    };
+    for (const Case& c : cases) {
+        ScriptedPrompter prompter;
+        SourceContext ctx{env.settings, env.profile, prompter};
+        CPDFile f(ctx, &owner);
+        writeFile(path, c.content);
+        prompter.choose(path);
+        EXPECT_THROW(f.open(), UserAbort) << c.content.size();
+        ASSERT_EQ(prompter.messages().size(), 1u);
+        EXPECT_EQ(prompter.messages()[0], c.message);
+    }
+
+    // Cancelled dialog and a folder: abandoned without a word.
+    env.prompter.cancel();
+    EXPECT_THROW(src.open(), UserAbort);
+    env.prompter.choose(env.cal.dir.path());
+    EXPECT_THROW(src.open(), UserAbort);
+    EXPECT_TRUE(env.prompter.messages().empty());
+}
+
+TEST_F(PsdTest, NavigationClampsAtBothEnds)
+{
+    openWith(psdFile(12));  // data records 2..11
+    ASSERT_EQ(src.lastFrame(), 1);
+    EXPECT_EQ(recordShown(), 11);
+    EXPECT_EQ(src.nextFrame(), 0);  // at the last record: stays, reads nothing
+    EXPECT_EQ(src.currentFrame(), 11);
+    EXPECT_EQ(recordShown(), 11);
+
+    ASSERT_EQ(src.rewind(), 1);
+    EXPECT_EQ(recordShown(), 2);
+    ASSERT_EQ(src.previousFrame(), 1);  // at the first data record: the same one again
+    EXPECT_EQ(src.currentFrame(), 2);
+    EXPECT_EQ(recordShown(), 2);
+    ASSERT_EQ(src.nextFrame(), 1);
+    EXPECT_EQ(recordShown(), 3);
+    EXPECT_EQ(src.frameNumber(), 1);
+
+    ASSERT_EQ(src.goToFrame(-5), 1);
+    EXPECT_EQ(recordShown(), 2);
+    EXPECT_EQ(src.frameNumber(), 0);
+    ASSERT_EQ(src.goToFrame(10000), 1);
+    EXPECT_EQ(recordShown(), 11);
+    ASSERT_EQ(src.goToFrame(INT_MAX), 1);
+    EXPECT_EQ(src.currentFrame(), 11);
+    ASSERT_EQ(src.goToFrame(INT_MIN), 1);
+    EXPECT_EQ(src.currentFrame(), 2);
+    ASSERT_EQ(src.goToFrame(4), 1);
+    EXPECT_EQ(recordShown(), 6);
+}
+
+TEST_F(PsdTest, ManyHeaderRecordsStartBehindThem)
+{
+    std::string f = header("KAVRO400", 4, 1, 2.0) + diameterRecord() + frameRecord(2) + frameRecord(3);
+    for (int n = 4; n < 7; ++n)
+        f += frameRecord(n);
+    openWith(f);
+    ASSERT_EQ(src.readNextFrame(), 1);
+    EXPECT_EQ(recordShown(), 4);
+    ASSERT_EQ(src.previousFrame(), 1);
+    EXPECT_EQ(recordShown(), 4);
+    EXPECT_EQ(src.frameNumber(), 0);
+}
+
+TEST_F(PsdTest, UnknownModelAndUselessRatioAreNotTaken)
+{
+    // The source keeps the setting's ratio of the moment it was built.
+    env.settings.lRefRatio = 2.5;
+    CPDFile unknown(context, &owner);
+    writeFile(path, psdFile(3, 2, 7, -1.0));
+    env.prompter.choose(path);
+    unknown.open();
+    EXPECT_EQ(owner.instrumentModel(), 0);
+    EXPECT_EQ(unknown.laserReferenceRatio(), 2.5);
+
+    CPDFile negative(context, &owner);
+    writeFile(path, psdFile(3, 2, -1, 0.0));
+    env.prompter.choose(path);
+    negative.open();
+    EXPECT_EQ(owner.instrumentModel(), 0);
+    EXPECT_EQ(negative.laserReferenceRatio(), 2.5);
+}
+
+TEST_F(PsdTest, ARecordCutShortKeepsThePreviousFrame)
+{
+    openWith(psdFile(4));
+    ASSERT_EQ(src.readNextFrame(), 1);
+    std::filesystem::resize_file(path, 3 * 512 + 100);  // the file shrinks under the reader
+    EXPECT_EQ(src.lastFrame(), 0);
+    EXPECT_EQ(recordShown(), 2);
+    EXPECT_EQ(src.rawValue(32), 20.0);
+}

@@ -1,0 +1,232 @@
+#include "core/OutputRecord.h"
+#include "tests/core/CoreFixture.h"
+#include "tests/tools/CliRun.h"
+
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <thread>
+
+using namespace kavro;
+using namespace kavro::test;
+
+extern char** environ;
+
+namespace {
+
+// count frames with rings that change from frame to frame and now and then no laser light.
+std::string recording(int count, std::uint16_t laserFrom = 1500)
+{
+    std::vector<std::vector<std::uint16_t>> frames;
+    for (int n = 0; n < count; ++n) {
+        std::vector<std::uint16_t> f(40);
+        for (int i = 0; i < 40; ++i)
+            f[static_cast<std::size_t>(i)] = static_cast<std::uint16_t>((n * 37 + i * 101) % 4000);
+        f[32] = static_cast<std::uint16_t>(n % 11 == 0 ? 60 : laserFrom + (n * 13) % 2500);
+        f[35] = 2000;
+        frames.push_back(f);
+    }
+    return rawRecords(frames);
+}
+
+struct CliTest : CliFixture {
+    std::string raw = work.file("cast.3.raw");
+
+    void SetUp() override
+    {
+        CliFixture::SetUp();
+        writeFile(raw, recording(300));
+    }
+    // process with the calibration folder and the test's profile.
+    std::vector<std::string> process(std::vector<std::string> more)
+    {
+        std::vector<std::string> args{"process", "--profile", profile, "--cal-dir", cal.dir.path()};
+        args.insert(args.end(), more.begin(), more.end());
+        return args;
+    }
+};
+
+}  // namespace
+
+TEST_F(CliTest, ProcessesBesideTheRecordingWithTheSameBytesForAnyThreadCount)
+{
+    CliResult one = runCli(process({"-j", "1", "--asc", "--vsf", "--log", raw}));
+    ASSERT_EQ(one.status, 0) << one.err;
+    EXPECT_EQ(one.err, "");  // no progress bar when stderr is not a terminal
+    EXPECT_NE(one.out.find("300 frames"), std::string::npos);
+    const std::string psd = readFile(work.file("cast.psd"));
+    const std::string asc = readFile(work.file("cast.asc"));
+    const std::string log = readFile(work.file("cast.log"));
+    ASSERT_EQ(psd.size(), 302u * 512u);
+    EXPECT_EQ(psd.substr(0, 8), "KAVRO400");
+    EXPECT_EQ(std::count(asc.begin(), asc.end(), '\n'), 300);
+    EXPECT_EQ(std::count(asc.begin(), asc.begin() + static_cast<long>(asc.find('\n')), ' '), 74);
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 300);
+
+    std::filesystem::create_directory(work.file("two"));
+    CliResult two = runCli(process({"-j", "2", "-q", "--asc", "--vsf", "--log", "--output-dir", work.file("two"), raw}));
+    ASSERT_EQ(two.status, 0) << two.err;
+    EXPECT_EQ(two.out, "");
+    EXPECT_TRUE(readFile(work.file("two/cast.psd")) == psd);
+    EXPECT_TRUE(readFile(work.file("two/cast.asc")) == asc);
+    EXPECT_TRUE(readFile(work.file("two/cast.log")) == log);
+}
+
+TEST_F(CliTest, FrameRangeAndModel)
+{
+    CliResult r = runCli(process({"-q", "--first", "10", "--last", "19", "--model", "1", "--ring-area",
+                                  cal.path("RingArea_a.asc"), "-o", work.file("part.psd"), raw}));
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string psd = readFile(work.file("part.psd"));
+    ASSERT_EQ(psd.size(), 12u * 512u);
+    EXPECT_EQ(getInt32(reinterpret_cast<const unsigned char*>(psd.data()) + 12), 1);
+
+    // A last frame beyond the data ends with the data; a first one beyond it is refused.
+    r = runCli(process({"-q", "--first", "290", "--last", "5000", "-o", work.file("end.psd"), raw}));
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(readFile(work.file("end.psd")).size(), 12u * 512u);
+    r = runCli(process({"-q", "--first", "300", "-o", work.file("none.psd"), raw}));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "kavro-cli: " + raw + ": the first frame 300 is beyond the last frame 299 of the file\n");
+}
+
+TEST_F(CliTest, BadUsageEndsWithStatusTwoAndOneLine)
+{
+    const std::string other = work.file("cast.4.raw");
+    writeFile(other, recording(5));
+    const std::vector<std::vector<std::string>> cases = {
+        {"process"},
+        {"process", "--model", "5", raw},
+        {"process", "-j", "0", raw},
+        {"process", "--multiscan", "maybe", raw},
+        {"process", "--first", "9", "--last", "3", raw},
+        {"process", "--bogus", raw},
+        {"process", "-o", work.file("x.psd"), raw, other},
+        {"process", "-o", work.file("x.psd"), "--output-dir", work.path(), raw},
+        {"process", "-o", raw, raw},
+        {"process", raw, other},  // both would write cast.psd
+        {"export", work.file("x.psd")},
+    };
+    for (const auto& args : cases) {
+        CliResult r = runCli(args);
+        std::string joined;
+        for (const auto& a : args)
+            joined += a + " ";
+        EXPECT_EQ(r.status, 2) << joined << r.err;
+        EXPECT_EQ(r.err.rfind("kavro-cli: ", 0), 0u) << joined << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << joined << r.err;
+    }
+    EXPECT_EQ(readFile(raw), recording(300));
+    EXPECT_FALSE(fileExists(work.file("cast.psd")));
+}
+
+TEST_F(CliTest, MissingAndUnusableInputsNameTheFile)
+{
+    struct Case {
+        std::vector<std::string> args;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {process({work.file("nope.raw")}), "kavro-cli: " + work.file("nope.raw") + ": No such file or directory\n"},
+        {process({"--background", work.file("no-zsc.asc"), raw}),
+         "kavro-cli: " + raw + ": " + work.file("no-zsc.asc") + ": No such file or directory\n"},
+        {process({"--ring-area", work.file("no-ring.asc"), raw}),
+         "kavro-cli: " + raw + ": " + work.file("no-ring.asc") + ": No such file or directory\n"},
+        // The output folder is a file: nothing can be created in it.
+        {process({"-o", raw + "/out.psd", raw}),
+         "kavro-cli: " + raw + ": Could not write to the file " + raw + "/out.psd: Not a directory\n"},
+    };
+    for (const Case& c : cases) {
+        CliResult r = runCli(c.args);
+        EXPECT_EQ(r.status, 1) << r.err;
+        EXPECT_EQ(r.err, c.expected);
+    }
+
+    // A missing kernel file is the calibration set's own message.
+    std::filesystem::remove(cal.path("M32x32_a.asc"));
+    CliResult r = runCli(process({raw}));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "kavro-cli: " + raw + ": Could not open the file " + cal.path("M32x32_a.asc") + "\n");
+}
+
+TEST_F(CliTest, RingAreaFileIsFoundOrTheCandidatesAreNamed)
+{
+    cal.write("RingArea_b.asc", numbers(filled(32, 1.0)));
+    // Several, one of them the model's own: taken.
+    CliResult r = runCli(process({"-q", "--model", "1", raw}));
+    EXPECT_EQ(r.status, 0) << r.err;
+
+    std::filesystem::remove(cal.path("RingArea_a.asc"));
+    std::filesystem::remove(cal.path("RingArea_b.asc"));
+    cal.write("RingArea_x.asc", "1");
+    cal.write("RingArea_y.asc", "1");
+    r = runCli(process({raw}));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "kavro-cli: " + cal.dir.path() +
+                         ": several ring-area files here (RingArea_x.asc, RingArea_y.asc); name one with --ring-area\n");
+    std::filesystem::remove(cal.path("RingArea_x.asc"));
+    std::filesystem::remove(cal.path("RingArea_y.asc"));
+    r = runCli(process({raw}));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "kavro-cli: " + cal.dir.path() + ": no RingArea*.asc file here; name one with --ring-area\n");
+}
+
+TEST_F(CliTest, SeveralRecordingsGoOnPastAFailure)
+{
+    const std::string second = work.file("dive.raw");
+    writeFile(second, recording(7));
+    std::filesystem::create_directory(work.file("out"));
+    CliResult r = runCli(process({"-q", "--output-dir", work.file("out"), work.file("gone.raw"), second}));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "kavro-cli: " + work.file("gone.raw") + ": No such file or directory\n");
+    EXPECT_EQ(readFile(work.file("out/dive.psd")).size(), 9u * 512u);
+}
+
+TEST_F(CliTest, AFullDiskIsNeverSilent)
+{
+    writeFile(raw, recording(20000));
+    // 2000 blocks of 512 bytes: the header and the first 4096-frame block fit, the second does not.
+    CliResult r = runCli(process({"-q", "-j", "2", raw}), "trap '' XFSZ; ulimit -f 6000;");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("Could not write to the file " + work.file("cast.psd") + ": File too large"),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1);
+    EXPECT_EQ(readFile(work.file("cast.psd")).size() % 512, 0u);
+}
+
+TEST_F(CliTest, KilledMidRunLeavesWholeRecordsOfEveryFrameBefore)
+{
+    writeFile(raw, recording(300000));
+    const std::string psd = work.file("killed.psd");
+    std::vector<std::string> args = process({"-q", "-j", "2", "-o", psd, raw});
+    args.insert(args.begin(), cliPath());
+    std::vector<char*> argv;
+    for (std::string& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    ASSERT_EQ(::posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ), 0);
+    // Wait for the first block of records, then kill.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (std::chrono::steady_clock::now() < deadline &&
+           (!fileExists(psd) || std::filesystem::file_size(psd) < 1024u + 4096u * 512u))
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ::kill(pid, SIGKILL);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the run ended before it could be killed";
+
+    const std::string partial = readFile(psd);
+    EXPECT_EQ(partial.size() % 512, 0u);
+    EXPECT_GE(partial.size(), 1024u + 4096u * 512u);
+    CliResult whole = runCli(process({"-q", "-j", "1", "--last", "29999", "-o", work.file("whole.psd"), raw}));
+    ASSERT_EQ(whole.status, 0) << whole.err;
+    const std::string reference = readFile(work.file("whole.psd"));
+    ASSERT_LE(partial.size(), std::filesystem::file_size(raw) / 80 * 512 + 1024);
+    EXPECT_TRUE(reference.compare(0, std::min(partial.size(), reference.size()), partial, 0,
+                                  std::min(partial.size(), reference.size())) == 0);
+}

@@ -1,0 +1,133 @@
+// kavro-cli info: what a raw recording or a .psd file holds.
+#include "acquisition/CRawFile.h"
+#include "core/CInvPars.h"
+#include "platform/FileUtil.h"
+#include "platform/NumText.h"
+#include "resources/CliProcessTexts.h"
+#include "resources/CoreTexts.h"
+#include "tools/PsdInput.h"
+
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <unistd.h>
+
+namespace kavro::cli {
+namespace {
+
+struct ChannelRange {
+    unsigned min = 65535, max = 0;
+};
+
+void rawInfo(const std::string& path, const Environment& env)
+{
+    RawRecordFile file;
+    if (!file.open(path))
+        throw Failure(kExitBadInput, path + ": " + errnoText(errno));
+    ChannelRange range[kAux];
+    long long zeroWords = 0, saturatedWords = 0;
+    int zeroFrames = 0, saturatedFrames = 0, marked = 0;
+    const int frames = file.forEachRecord([&](int, const std::uint16_t* words) {
+        const FrameSummary s = summarizeRecord(words);
+        for (int i = 0; i < kAux; ++i) {
+            range[i].min = std::min<unsigned>(range[i].min, s.aux[i]);
+            range[i].max = std::max<unsigned>(range[i].max, s.aux[i]);
+        }
+        zeroWords += s.zeroRings;
+        saturatedWords += s.saturatedRings;
+        zeroFrames += s.zeroRings > 0;
+        saturatedFrames += s.saturatedRings > 0;
+        marked += words[kLaserPowerIndex] > kMultiScanLaserWord;
+    });
+
+    std::printf(text::kInfoFile, path.c_str());
+    std::printf("%s", text::kInfoRawKind);
+    std::printf(text::kInfoFrames, frames);
+    if (file.trailingBytes() > 0)
+        std::printf(text::kInfoTrailing, file.trailingBytes());
+    std::printf(text::kInfoMarked, marked);
+    const bool multiScan = marked > kMultiScanMarkedRecords && env.settings.autoMultiScan != 0;
+    if (marked <= kMultiScanMarkedRecords)
+        std::printf("%s", text::kInfoSingleScan);
+    else if (multiScan)
+        std::printf(text::kInfoMultiScan, env.settings.autoMultiScan);
+    else
+        std::printf("%s", text::kInfoMultiScanAsked);
+
+    if (frames > 0) {
+        const CHKInfo channels(env.profile.get());
+        std::printf(text::kInfoChannelsHead, multiScan ? text::kInfoDivided : "");
+        for (int i = 0; i < kAux; ++i) {
+            const HKChannel* c = channels.Channel(i);
+            const double divisor = multiScan ? kScanDivisor : 1.0;
+            const double a = c->engineering(range[i].min / divisor), b = c->engineering(range[i].max / divisor);
+            std::printf(text::kInfoChannel, i + 1, c->label.c_str(), range[i].min, range[i].max, std::min(a, b),
+                        std::max(a, b), c->units.c_str());
+        }
+    }
+    std::printf(text::kInfoZeroRings, zeroWords, zeroFrames);
+    std::printf(text::kInfoSaturatedRings, saturatedWords, saturatedFrames);
+}
+
+void psdInfo(const std::string& path, Environment& env)
+{
+    PsdInput input(path, env);
+    CPDFile& file = input.file();
+    const PsdHeader& h = file.header();
+    std::printf(text::kInfoFile, path.c_str());
+    std::printf("%s", text::kInfoPsdKind);
+    std::printf(text::kInfoHeaderRecords, h.headerRecords);
+    std::printf(text::kInfoModel, h.model, modelLetter(h.model));
+    std::printf(text::kInfoRatio, formatG(h.laserReferenceRatio).c_str());
+    std::printf(text::kInfoBackground, h.backgroundPath.c_str());
+    std::printf(text::kInfoRecords, file.recordCount() - file.headerRecordCount());
+    const long long trailing = std::filesystem::file_size(path) % kPsdRecordBytes;
+    if (trailing > 0)
+        std::printf(text::kInfoTrailing, trailing);
+    std::printf("%s", text::kInfoDiameters);
+    for (int k = 0; k < kClasses; ++k)
+        std::printf(" %s", formatG(file.frameResult().diameter(k)).c_str());
+    std::printf("\n");
+}
+
+// A .psd by its name or its magic; anything else is taken as a raw recording.
+bool looksLikePsd(const std::string& path)
+{
+    std::string ext = path.size() >= 4 ? path.substr(path.size() - 4) : "";
+    for (char& ch : ext)
+        ch = static_cast<char>(ch >= 'A' && ch <= 'Z' ? ch - 'A' + 'a' : ch);
+    if (ext == ".psd")
+        return true;
+    int fd = openRegularFileDescriptor(path);
+    if (fd < 0)
+        return false;
+    char magic[8] = {};
+    const bool psd = readAt(fd, magic, sizeof magic, 0) == 8 && std::memcmp(magic, kPsdMagic, 8) == 0;
+    ::close(fd);
+    return psd;
+}
+
+}  // namespace
+
+void addInfoCommand(CLI::App& app)
+{
+    auto file = std::make_shared<std::string>();
+    auto profile = std::make_shared<std::string>();
+    auto* cmd = app.add_subcommand("info", "Describe a raw recording or a .psd file");
+    cmd->add_option("FILE", *file, "a raw recording or a .psd file")->required();
+    cmd->add_option("--profile", *profile, "the settings profile to read (default: the program's own)");
+    cmd->callback([file, profile] {
+        Environment env = loadEnvironment(*profile);
+        if (looksLikePsd(*file))
+            psdInfo(*file, env);
+        else
+            rawInfo(*file, env);
+        if (std::fflush(stdout) != 0)
+            throw Failure(kExitBadInput, std::string("stdout: ") + text::kCliWriteFailed + errnoText(errno));
+    });
+}
+
+}  // namespace kavro::cli

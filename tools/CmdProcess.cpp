@@ -1,0 +1,107 @@
+// kavro-cli process: raw recordings to .psd (and .asc, .log) without a screen.
+#include "platform/FileUtil.h"
+#include "resources/CliProcessTexts.h"
+#include "tools/ProcessJob.h"
+
+#include <CLI/CLI.hpp>
+#include <cstdio>
+#include <set>
+#include <thread>
+
+namespace kavro::cli {
+namespace {
+
+struct ProcessCommand {
+    std::vector<std::string> rawFiles;
+    std::string profile, output, outputDir;
+    std::optional<int> model;
+    std::optional<std::string> calDir;
+    ProcessOptions options;
+};
+
+// The output of every recording; usage problems end the command before any work.
+std::vector<std::string> outputsOf(const ProcessCommand& c)
+{
+    if (!c.output.empty() && !c.outputDir.empty())
+        throw Failure(kExitUsage, text::kCliOutputAndDir);
+    if (!c.output.empty() && c.rawFiles.size() > 1)
+        throw Failure(kExitUsage, text::kCliOutputWithSeveral);
+    std::vector<std::string> outputs;
+    std::set<std::string> seen;
+    for (const std::string& raw : c.rawFiles) {
+        outputs.push_back(c.output.empty() ? defaultOutput(raw, c.outputDir) : c.output);
+        for (const std::string& other : seen)
+            if (sameFile(other, outputs.back()))
+                throw Failure(kExitUsage, text::kCliSameOutput + outputs.back());
+        if (sameFile(raw, outputs.back()))
+            throw Failure(kExitUsage, raw + ": " + text::kCliOutputIsInput);
+        seen.insert(outputs.back());
+    }
+    return outputs;
+}
+
+void run(ProcessCommand& c)
+{
+    if (c.options.first && c.options.last && *c.options.last < *c.options.first)
+        throw Failure(kExitUsage, text::kCliLastBeforeFirst);
+    const std::vector<std::string> outputs = outputsOf(c);
+    Environment env = loadEnvironment(c.profile);
+    ProcessOptions options = c.options;
+    options.model = c.model.value_or(env.settings.storedInstrumentModel(*env.profile));
+    options.calDir = c.calDir.value_or(env.settings.calFiles);
+    if (options.ringArea.empty())
+        options.ringArea = findRingAreaFile(options.calDir, options.model);
+
+    // Every recording is tried; each failure is told on its own line.
+    int status = kExitOk;
+    for (std::size_t i = 0; i < c.rawFiles.size(); ++i) {
+        try {
+            const ProcessResult r = processRecording(c.rawFiles[i], outputs[i], options, env);
+            if (!options.quiet)
+                std::printf(text::kCliProcessed, c.rawFiles[i].c_str(), r.frames, outputs[i].c_str(),
+                            r.multiScan ? text::kCliMultiScanNote : "");
+        } catch (const Failure& f) {
+            std::fprintf(stderr, "kavro-cli: %s\n", f.what());
+            status = std::max(status, f.status);
+        }
+    }
+    std::fflush(stdout);
+    if (status != kExitOk)
+        throw Failure(status, "");
+}
+
+}  // namespace
+
+void addProcessCommand(CLI::App& app)
+{
+    auto c = std::make_shared<ProcessCommand>();
+    c->options.threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    auto* cmd = app.add_subcommand("process", "Process raw recordings into .psd files (and .asc, .log)");
+    cmd->add_option("RAWFILE", c->rawFiles, "raw recordings (.raw, .bin, .dat)")->required();
+    cmd->add_option("--model", c->model, "instrument model 0, 1 or 2 (default: InstrumentModel of the profile)")
+        ->check(CLI::Range(0, 2));
+    cmd->add_option("--cal-dir", c->calDir, "calibration folder (default: CalFiles of the profile)");
+    cmd->add_option("--ring-area", c->options.ringArea,
+                    "ring-area file (default: the only RingArea*.asc of the calibration folder)");
+    cmd->add_option("--background", c->options.background,
+                    "background scatter file (default: zsc.asc beside the recording when PDFirst is set, "
+                    "else in the calibration folder)");
+    cmd->add_option("-o,--output", c->output, "the .psd to write (default: <recording's name>.psd beside it)");
+    cmd->add_option("--output-dir", c->outputDir, "folder for the outputs of several recordings");
+    cmd->add_flag("--asc", c->options.asc, "also write the .asc size file");
+    cmd->add_flag("--vsf", c->options.vsf, "write the .asc with the volume scattering function");
+    cmd->add_flag("--log", c->options.log, "also write the .log of the raw words");
+    cmd->add_option("--first", c->options.first, "first frame (default: 0)")->check(CLI::NonNegativeNumber);
+    cmd->add_option("--last", c->options.last, "last frame (default: the file's last)")
+        ->check(CLI::NonNegativeNumber);
+    cmd->add_option("--multiscan", c->options.multiScan,
+                    "auto follows AutoMultiScan (where the program would ask: no); yes or no decide")
+        ->check(CLI::IsMember({"auto", "yes", "no"}));
+    cmd->add_option("--profile", c->profile, "the settings profile to read (default: the program's own)");
+    cmd->add_option("-j", c->options.threads, "worker threads (default: the number of cores)")
+        ->check(CLI::Range(1, 1024));
+    cmd->add_flag("-q", c->options.quiet, "no progress output");
+    cmd->callback([c] { run(*c); });
+}
+
+}  // namespace kavro::cli

@@ -1,0 +1,140 @@
+#include "tools/ProcessJob.h"
+
+#include "acquisition/CRawFile.h"
+#include "core/CInvPars.h"
+#include "platform/FileUtil.h"
+#include "resources/CliProcessTexts.h"
+#include "resources/CoreTexts.h"
+#include "resources/RawFileTexts.h"
+#include "tools/BatchPrompter.h"
+#include "tools/ProgressBar.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <vector>
+
+namespace kavro::cli {
+namespace {
+
+std::string lowerCase(std::string s)
+{
+    for (char& c : s)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return s;
+}
+
+Failure badInput(const std::string& file, const std::string& problem)
+{
+    return Failure(kExitBadInput, file + ": " + problem);
+}
+
+// Why an open ended without a message of its own.
+std::string silentOpenProblem(const CRawFile& source, const std::string& calDir, const std::string& background)
+{
+    if (!source.calibration().matricesOK())
+        return text::kCliShortCalibration + calDir;
+    return text::kCliNoLaserInBackground + background;
+}
+
+}  // namespace
+
+std::string findRingAreaFile(const std::string& calDir, int model)
+{
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(calDir.empty() ? "." : calDir, ec)) {
+        const std::string name = entry.path().filename().string();
+        const std::string lower = lowerCase(name);
+        if (lower.rfind("ringarea", 0) == 0 && lower.size() >= 12 && lower.ends_with(".asc") &&
+            entry.is_regular_file(ec))
+            names.push_back(name);
+    }
+    if (ec && names.empty())
+        throw badInput(calDir, errnoText(ec.value()));
+    std::sort(names.begin(), names.end());
+    if (names.size() == 1)
+        return joinPath(calDir, names[0]);
+    if (names.empty())
+        throw badInput(calDir, text::kCliNoRingArea);
+    const std::string own = std::string("ringarea_") + modelLetter(model) + ".asc";
+    auto isOwn = [&](const std::string& n) { return lowerCase(n) == own; };
+    if (std::count_if(names.begin(), names.end(), isOwn) == 1)
+        return joinPath(calDir, *std::find_if(names.begin(), names.end(), isOwn));
+    std::string list;
+    for (const std::string& n : names)
+        list += (list.empty() ? "" : ", ") + n;
+    throw badInput(calDir, text::kCliSeveralRingAreas + list + text::kCliSeveralRingAreasEnd);
+}
+
+std::string defaultBackground(const std::string& rawFile, const std::string& calDir, int pdFirst)
+{
+    return joinPath(pdFirst ? directoryPart(rawFile) : calDir, text::kBackgroundInitialName);
+}
+
+std::string defaultOutput(const std::string& rawFile, const std::string& outputDir)
+{
+    return joinPath(outputDir.empty() ? directoryPart(rawFile) : outputDir,
+                    stemBeforeFirstDot(fileNamePart(rawFile)) + ".psd");
+}
+
+ProcessResult processRecording(const std::string& rawFile, const std::string& psd, const ProcessOptions& options,
+                               const Environment& env)
+{
+    // The recording first, so that its own problem is told in its own words.
+    RawRecordFile probe;
+    if (!probe.open(rawFile))
+        throw badInput(rawFile, errnoText(errno));
+    const int records = probe.recordCount();
+    probe.close();
+    const int first = options.first.value_or(0);
+    const int last = std::min(options.last.value_or(records - 1), records - 1);
+    if (records > 0 && first > records - 1) {
+        char problem[200];
+        std::snprintf(problem, sizeof problem, text::kCliFirstBeyondEnd, first, records - 1);
+        throw badInput(rawFile, problem);
+    }
+
+    Settings settings = env.settings;
+    settings.calFiles = options.calDir;
+    settings.outputs.value[5] = options.asc || options.vsf ? 1 : 0;
+    settings.outputs.value[6] = options.log ? 1 : 0;
+    settings.outputs.value[8] = options.vsf ? 1 : 0;
+    const std::string background =
+        options.background.empty() ? defaultBackground(rawFile, options.calDir, settings.pdFirst) : options.background;
+
+    BatchPrompter prompter;
+    prompter.answer(text::kRawOpenTitle, rawFile);
+    prompter.answer(text::kRingAreaTitle, options.ringArea);
+    prompter.answer(text::kBackgroundTitle, background);
+    prompter.answer(text::kPsdOutputTitle, psd);
+    FixedModelOwner owner(options.model);
+    CRawFile source(SourceContext{settings, *env.profile, prompter}, &owner);
+    source.setKeepFrameSummary(false);
+    if (options.multiScan != "auto")
+        source.setMultiScanOverride(options.multiScan == "yes");
+    try {
+        source.open();
+    } catch (const UserAbort&) {
+        throw badInput(rawFile, prompter.problems().empty() ? silentOpenProblem(source, options.calDir, background)
+                                                            : prompter.problems().front());
+    }
+
+    source.setFrameRange(first, last);
+    source.rewind();
+    const int total = std::max(0, last - first + 1);
+    ProgressBar bar(fileNamePart(rawFile), total, !options.quiet);
+    const int frames = source.processRange(options.threads, [&](int done) {
+        bar.update(done);
+        return true;
+    });
+    bar.finish(frames);
+    source.close();
+    if (!source.outputError().empty())
+        throw badInput(rawFile, source.outputError());
+    return ProcessResult{frames, source.multiScan() != 0};
+}
+
+}  // namespace kavro::cli

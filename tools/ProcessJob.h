@@ -1,0 +1,43 @@
+#pragma once
+// kavro-cli process: one raw recording through the same CRawFile as the desktop
+// program's Process File, with the dialogs answered from the options.
+#include "tools/CliCommon.h"
+
+#include <optional>
+#include <string>
+
+namespace kavro::cli {
+
+struct ProcessOptions {
+    int model = 0;
+    std::string calDir;
+    std::string ringArea;    // the ring-area file (found in the calibration folder when not named)
+    std::string background;  // "" = zsc.asc beside the recording (PDFirst) or in the calibration folder
+    bool asc = false;
+    bool vsf = false;
+    bool log = false;
+    std::optional<int> first, last;
+    std::string multiScan = "auto";  // auto, yes, no
+    int threads = 1;
+    bool quiet = false;
+};
+
+// The one RingArea*.asc of the folder; of several, the model's own RingArea_<letter>.asc.
+// Throws Failure naming the candidates when there are none or several.
+std::string findRingAreaFile(const std::string& calDir, int model);
+// zsc.asc beside the recording when PDFirst is set, else in the calibration folder.
+std::string defaultBackground(const std::string& rawFile, const std::string& calDir, int pdFirst);
+// The recording's name cut before its first '.', + ".psd", in outputDir or beside the recording.
+std::string defaultOutput(const std::string& rawFile, const std::string& outputDir);
+
+struct ProcessResult {
+    int frames = 0;
+    bool multiScan = false;
+};
+
+// Processes one recording into psd (and the .asc/.log beside it); throws Failure
+// ("<raw file>: <problem>") when the open or a write fails.
+ProcessResult processRecording(const std::string& rawFile, const std::string& psd, const ProcessOptions& options,
+                               const Environment& env);
+
+}  // namespace kavro::cli

@@ -1,0 +1,21 @@
+#include "tools/PsdInput.h"
+
+#include "resources/CliProcessTexts.h"
+#include "resources/CoreTexts.h"
+
+namespace kavro::cli {
+
+PsdInput::PsdInput(const std::string& path, Environment& env)
+    : owner_(-1), file_(SourceContext{env.settings, *env.profile, prompter_}, &owner_)
+{
+    requireReadableFile(path);
+    prompter_.answer(text::kPsdOpenTitle, path);
+    try {
+        file_.open();
+    } catch (const UserAbort&) {
+        throw Failure(kExitBadInput,
+                      path + ": " + (prompter_.problems().empty() ? text::kCliNotPsd : prompter_.problems().front()));
+    }
+}
+
+}  // namespace kavro::cli
