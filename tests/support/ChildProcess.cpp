@@ -1,22 +1,16 @@
 #include "tests/support/ChildProcess.h"
 
-#include "tests/support/TestFiles.h"
-
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <grp.h>
-#include <optional>
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace kavro::test {
 namespace {
@@ -76,29 +70,6 @@ ChildResult forkAndRun(const std::function<int()>& body)
 ChildResult runInChild(const std::function<int()>& body)
 {
     return forkAndRun(body);
-}
-
-ChildResult runProgram(const std::vector<std::string>& argv, const std::vector<std::string>& environment,
-                       long limitFileSize)
-{
-    return forkAndRun([&]() -> int {
-        for (const std::string& entry : environment)
-            ::putenv(const_cast<char*>(entry.c_str()));
-        // Kept until the program replaces this process.
-        std::optional<FileSizeLimit> limit;
-        if (limitFileSize > 0)
-            limit.emplace(static_cast<unsigned long>(limitFileSize));
-        // The program starts with the default reaction to every signal, as from a shell.
-        std::signal(SIGXFSZ, SIG_DFL);
-        std::signal(SIGPIPE, SIG_DFL);
-        std::vector<char*> args;
-        for (const std::string& a : argv)
-            args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        ::execve(args[0], args.data(), environ);
-        std::fprintf(stderr, "cannot run %s: %s\n", args[0], std::strerror(errno));
-        return 127;
-    });
 }
 
 bool canMountPrivateTmpfs()

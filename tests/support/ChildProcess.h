@@ -4,7 +4,6 @@
 // program itself stays as it was whatever happens there.
 #include <functional>
 #include <string>
-#include <vector>
 
 namespace kavro::test {
 
@@ -18,12 +17,6 @@ struct ChildResult {
 // body must not use the test framework's assertions: it prints what went wrong
 // and returns non-zero.
 ChildResult runInChild(const std::function<int()>& body);
-
-// Runs a program (argv[0] a path) with its output captured; extra environment
-// entries "NAME=value" are added to the test's own.  limitFileSize > 0 sets
-// RLIMIT_FSIZE to that many bytes for the program.
-ChildResult runProgram(const std::vector<std::string>& argv, const std::vector<std::string>& environment = {},
-                       long limitFileSize = 0);
 
 // Whether this process may mount a file system in a namespace of its own (root,
 // and a system that allows it).  The full-disk tests are skipped otherwise.
