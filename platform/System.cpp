@@ -34,4 +34,10 @@ long long wallSeconds()
         .count();
 }
 
+long long steadySeconds()
+{
+    return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
 }  // namespace kavro

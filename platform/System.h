@@ -12,5 +12,8 @@ std::string executableDirectory();
 void sleepMilliseconds(int ms);
 // Wall-clock time in whole seconds.
 long long wallSeconds();
+// Whole seconds of a clock that only moves forward (not the time of day): for
+// waits, which a change of the system clock must not stretch or cut short.
+long long steadySeconds();
 
 }  // namespace kavro

@@ -18,4 +18,13 @@ inline constexpr const char* kSerialIoError = "input/output error: ";       // +
 inline constexpr const char* kSerialWriteTimeout = "the line takes no data (write timed out)";
 inline constexpr const char* kSerialNotOpen = "port not open";
 
+
+// The instrument source.  Each is followed by the port name, " - " and the link's
+// reason (which names the device).
+inline constexpr const char* kInstrumentPortFailed = "Could not open the instrument port ";
+inline constexpr const char* kInstrumentLost = "Lost the instrument on ";
+inline constexpr const char* kInstrumentLostEnd =
+    ". Every frame received before has been written; open the instrument again to go on.";
+inline constexpr const char* kSerialNoReason = "no reason given";
+
 }  // namespace kavro::text

@@ -26,4 +26,10 @@ inline constexpr const char* kBadNumbers = "holds a value that is not positive a
 inline constexpr const char* kBadModel = "--model must be 0, 1 or 2";
 inline constexpr const char* kBadFrames = "--frames must be between 1 and 100000";
 
+// kavro-cli acquire
+inline constexpr const char* kAcquireStart = "Acquiring from %s (%s), model %d. Stop with Ctrl-C.\n";
+inline constexpr const char* kAcquireStatus = "\rFrame %d  transmission %s  mean diameter %s um   ";
+inline constexpr const char* kAcquireSummary = "Frames written: %ld, requests without a frame: %ld\n";
+inline constexpr const char* kAcquireOpenFailed = "the instrument could not be opened";
+
 }  // namespace kavro::text

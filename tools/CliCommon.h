@@ -47,5 +47,6 @@ void addSimrawCommand(CLI::App& app);
 void addBackgroundCommand(CLI::App& app);
 void addSimulateCommand(CLI::App& app);
 void addCompareCommand(CLI::App& app);
+void addAcquireCommand(CLI::App& app);
 
 }  // namespace kavro::cli

@@ -2,13 +2,13 @@
 // source without an instrument.
 #include "tools/CliCommon.h"
 #include "tools/InstrumentSimulator.h"
+#include "tools/StopSignals.h"
 
 #include "platform/FileUtil.h"
 #include "platform/System.h"
 #include "resources/CliTexts.h"
 
 #include <CLI/CLI.hpp>
-#include <csignal>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
@@ -32,28 +32,6 @@ std::string demoRecording()
     std::error_code ec;
     return std::filesystem::is_regular_file(path, ec) ? path : std::string();
 }
-
-// Blocks SIGINT and SIGTERM for the run; they are picked up between two steps.
-class StopSignals {
-public:
-    StopSignals()
-    {
-        sigemptyset(&set_);
-        sigaddset(&set_, SIGINT);
-        sigaddset(&set_, SIGTERM);
-        pthread_sigmask(SIG_BLOCK, &set_, &previous_);
-    }
-    ~StopSignals() { pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
-    bool arrived() const
-    {
-        timespec now{0, 0};
-        return sigtimedwait(&set_, nullptr, &now) > 0;
-    }
-
-private:
-    sigset_t set_;
-    sigset_t previous_;
-};
 
 void runSimulator(SimulateArgs& args)
 {

@@ -1,0 +1,230 @@
+#include "acquisition/CCommSource.h"
+
+#include "core/Settings.h"
+#include "platform/PosixSerialLink.h"
+#include "platform/Prompter.h"
+#include "platform/System.h"
+#include "resources/AcquisitionTexts.h"
+#include "resources/CoreTexts.h"
+
+#include <algorithm>
+
+namespace kavro {
+
+namespace {
+
+constexpr int kPollSleepMs = 50;
+constexpr int kReplyRounds = 3;
+constexpr int kReplyRoundMs = 200;
+constexpr int kReplyChunk = 4;
+constexpr char kCtrlC = '\x03';
+
+std::string reasonOf(const SerialLink& link)
+{
+    std::string reason = link.lastError();
+    return reason.empty() ? std::string(text::kSerialNoReason) : reason;
+}
+
+}  // namespace
+
+CCommSource::CCommSource(SourceContext context, SourceOwner* owner, std::unique_ptr<SerialLink> link,
+                         std::string portName)
+    : CRawSource(context, owner),
+      link_(std::move(link)),
+      portName_(portName.empty() ? Settings::portName(0) : std::move(portName)),
+      portIndex_(portIndexOf(portName_)),
+      receiver_(context.settings.startChar, context.settings.endChar),
+      timing_{steadySeconds, kavro::sleepMilliseconds}
+{
+    sourceName_ = text::kInstrumentSourceName;
+    sourceKind_ = kKindInstrument;
+    switches_ = context.settings.outputs.instrumentSet();
+    reply_.reserve(kReplyMax);
+}
+
+CCommSource::~CCommSource()
+{
+    close();
+}
+
+void CCommSource::open()
+{
+    linkLost_ = false;
+    linkError_.clear();
+    // The original program gave up here without a word; the person at the
+    // instrument needs to know which device failed and why.
+    auto portFailed = [this] {
+        linkError_ = text::kInstrumentPortFailed + portName_ + " - " + reasonOf(*link_);
+        closePort();
+        context_.prompter.message(linkError_, MessageIcon::Exclamation);
+        throw UserAbort{};
+    };
+    if (link_->open(portIndex_) != 0)
+        portFailed();
+    portOpen_ = 1;
+    if (link_->setLineParameters() != 0)
+        portFailed();
+    if (!initString_.empty()) {
+        std::string init = initString_ + (appendCrLf_ ? "\r\n" : "");
+        link_->write(init.data(), static_cast<int>(init.size()));
+    }
+    try {
+        runOpenSequence(false, std::string());
+    } catch (const UserAbort&) {
+        // Let the device go at once, so that the next attempt can have it.
+        closePort();
+        throw;
+    }
+}
+
+int CCommSource::readNextFrame()
+{
+    if (link_->failed()) {
+        // Nothing more comes and nothing more is asked for; a frame already
+        // received is still taken.
+        if (receiver_.receive(*link_) != FrameReceiver::Result::Frame) {
+            tellLinkLost();
+            return 0;
+        }
+    } else {
+        if (portOpen_)
+            sendLine(pollCommand_);
+        if (!receiveFrame())
+            return 0;
+    }
+    processFrame();
+    return 1;
+}
+
+bool CCommSource::receiveFrame()
+{
+    const long long start = timing_.seconds();
+    for (;;) {
+        switch (receiver_.receive(*link_)) {
+        case FrameReceiver::Result::Frame:
+            return true;
+        case FrameReceiver::Result::LinkFailed:
+            tellLinkLost();
+            return false;
+        case FrameReceiver::Result::NoFrame:
+            break;
+        }
+        if (timing_.seconds() - start > context_.settings.commWait)
+            return false;
+        timing_.sleepMilliseconds(kPollSleepMs);
+    }
+}
+
+void CCommSource::processFrame()
+{
+    showText(receiver_.frameText());
+    receiver_.parseFrameText(std::span<double, kFrameValues>(raw_));
+    // A live source is never multi-scan: the laser test takes raw value 32 as it is.
+    correctFrame(raw_[kLaserPowerIndex]);
+    for (std::size_t i = 0; i < words_.size(); ++i)
+        words_[i] = wordOf(raw_[i]);
+    if (listener_)
+        listener_(words_);
+    writeLogLine(words_.data());
+    finishFrame();
+}
+
+int CCommSource::portIndexOf(const std::string& portName)
+{
+    int index = Settings::portIndexOf(portName);
+    return index < 0 ? 1 : index;
+}
+
+std::uint16_t CCommSource::wordOf(double value)
+{
+    // The instrument sends unsigned 16-bit values; a damaged number beyond them
+    // (99999, 1e300) is held at the limit rather than converted out of range.
+    if (!(value > 0.0))
+        return 0;
+    if (value >= 65535.0)
+        return 65535;
+    return static_cast<std::uint16_t>(value);
+}
+
+int CCommSource::nextFrame()
+{
+    currentFrame_ = currentFrame_ >= kFrameNumberWrap ? 1 : currentFrame_ + 1;
+    return readNextFrame();
+}
+
+void CCommSource::close()
+{
+    closePort();
+    closeOutputs();
+    baseClose();
+}
+
+void CCommSource::closePort()
+{
+    if (!portOpen_)
+        return;
+    if (link_->closeBegin() == 0)
+        link_->closeEnd();
+    portOpen_ = 0;
+}
+
+void CCommSource::sendLine(const std::string& text)
+{
+    std::string line = text + (appendCrLf_ ? "\r\n" : "");
+    if (line.empty())
+        return;
+    link_->beforeCommand();
+    link_->write(line.data(), static_cast<int>(line.size()));
+}
+
+void CCommSource::sendCommandAndShowReply()
+{
+    reply_.clear();
+    if (portOpen_ && !link_->failed()) {
+        sendLine(command_);
+        char chunk[kReplyChunk];
+        for (int round = 0; round < kReplyRounds; ++round) {
+            timing_.sleepMilliseconds(kReplyRoundMs);
+            while (static_cast<int>(reply_.size()) < kReplyMax) {
+                int room = kReplyMax - static_cast<int>(reply_.size());
+                int n = link_->readPending(chunk, std::min(kReplyChunk, room));
+                if (n <= 0)
+                    break;
+                reply_.append(chunk, static_cast<std::size_t>(std::min(n, room)));
+            }
+        }
+        if (link_->failed())
+            tellLinkLost();
+    }
+    showText(reply_);
+}
+
+void CCommSource::sendCtrlC()
+{
+    std::string kept = command_;
+    command_.assign(1, kCtrlC);
+    sendCommandAndShowReply();
+    command_ = std::move(kept);
+}
+
+void CCommSource::tellLinkLost()
+{
+    if (linkLost_)
+        return;
+    linkLost_ = true;
+    linkError_ = text::kInstrumentLost + portName_ + " - " + reasonOf(*link_) + text::kInstrumentLostEnd;
+    context_.prompter.message(linkError_, MessageIcon::Exclamation);
+}
+
+void CCommSource::showText(std::string_view text)
+{
+    if (owner_)
+        owner_->showBufferText(std::string(text));
+}
+
+std::unique_ptr<SerialLink> makeInstrumentLink(const Settings& settings)
+{
+    return std::make_unique<PosixSerialLink>(settings.comDevice, settings.baudRate);
+}
+
+}  // namespace kavro

@@ -1,0 +1,114 @@
+#pragma once
+// The instrument live on a serial port: each frame is asked for with a request
+// line, cut from the characters that come back, parsed into the raw value array
+// and processed like a frame of a recording.  The same object talks to the
+// instrument for the communication windows (a typed command, Ctrl-C) and hands
+// every frame to a live collection (background scatter, averaging) while one runs.
+#include "acquisition/FrameReceiver.h"
+#include "core/CRawSource.h"
+#include "core/RawRecord.h"
+#include "platform/SerialLink.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace kavro {
+
+class Settings;
+
+class CCommSource : public CRawSource {
+public:
+    // The clock and the sleep of the exchange with the instrument; tests give
+    // their own so that a wait of seconds takes no time.
+    struct Timing {
+        std::function<long long()> seconds;         // whole seconds of a steady clock
+        std::function<void(int ms)> sleepMilliseconds;
+    };
+    // Receives every frame while a live collection runs.
+    using FrameListener = std::function<void(const RawWords& words)>;
+
+    static constexpr int kFrameNumberWrap = 100000;  // after this frame number comes 1
+    static constexpr int kReplyMax = FrameReceiver::kBufferSize - 1;
+
+    // portName "COM1:".."COM4:" picks port 0..3 (exactly, case and colon included);
+    // any other name picks port 1, an empty one is taken as "COM1:".
+    CCommSource(SourceContext context, SourceOwner* owner, std::unique_ptr<SerialLink> link,
+                std::string portName = "COM1:");
+    ~CCommSource() override;
+
+    // Opens and sets up the port (a failure is told with the device and the reason),
+    // then the common open sequence.  Throws UserAbort when it fails or is cancelled.
+    void open() override;
+    // One request and its reply: 1 when a frame came and was processed and written,
+    // 0 when none came within CommWait seconds or the link is gone.
+    int readNextFrame() override;
+    void close() override;
+    // The frame number moves on (after 100000 comes 1), then a frame is read.
+    int nextFrame() override;
+
+    // The Send Command window's text.
+    const std::string& command() const { return command_; }
+    void setCommand(std::string command) { command_ = std::move(command); }
+    // Sends the command (and CR LF), collects the reply for about 600 ms and shows
+    // it in the receive-buffer window.  The reply never enters the frame buffer.
+    void sendCommandAndShowReply();
+    // The same with the single character Ctrl-C (0x03); the command stays as it was.
+    void sendCtrlC();
+
+    void setFrameListener(FrameListener listener) { listener_ = std::move(listener); }
+    void clearFrameListener() { listener_ = nullptr; }
+    void setTiming(Timing timing) { timing_ = std::move(timing); }
+
+    const std::string& portName() const { return portName_; }
+    int portIndex() const { return portIndex_; }
+    int portOpen() const { return portOpen_; }
+    // True once the device has gone away; no further requests are sent.
+    bool linkLost() const { return linkLost_; }
+    // What was told when the port failed to open or the device went away ("" when none).
+    const std::string& linkError() const { return linkError_; }
+    std::string_view frameText() const { return receiver_.frameText(); }
+    std::string_view pendingText() const { return receiver_.pending(); }
+    const std::string& lastReply() const { return reply_; }
+    const RawWords& frameWords() const { return words_; }
+    SerialLink& link() { return *link_; }
+
+    // The port a name picks: 0..3 for "COM1:".."COM4:" exactly, 1 for any other name.
+    static int portIndexOf(const std::string& portName);
+    // The 16-bit word of a raw value: truncated toward zero, within 0..65535.
+    static std::uint16_t wordOf(double value);
+
+private:
+    // Writes text (and CR LF) to the instrument as a command.
+    void sendLine(const std::string& text);
+    // Waits for a frame: true when one was cut from the buffer.
+    bool receiveFrame();
+    void processFrame();
+    void tellLinkLost();
+    void closePort();
+    void showText(std::string_view text);
+
+    std::unique_ptr<SerialLink> link_;
+    std::string portName_;
+    int portIndex_;
+    int portOpen_ = 0;
+    // The settings of the exchange; nothing changes them.
+    std::string initString_;
+    std::string pollCommand_;
+    bool appendCrLf_ = true;
+    std::string command_;
+    FrameReceiver receiver_;
+    std::string reply_;
+    RawWords words_{};
+    FrameListener listener_;
+    Timing timing_;
+    bool linkLost_ = false;
+    std::string linkError_;
+};
+
+// The termios link of the port names: the devices and speed of the settings.
+std::unique_ptr<SerialLink> makeInstrumentLink(const Settings& settings);
+
+}  // namespace kavro

@@ -1,0 +1,457 @@
+#include "acquisition/CCommSource.h"
+#include "tests/core/CoreFixture.h"
+#include "tests/support/ScriptedSerialLink.h"
+
+#include <cmath>
+#include <filesystem>
+#include <functional>
+#include <gtest/gtest.h>
+
+using namespace kavro;
+using namespace kavro::test;
+
+namespace {
+
+// The document as the source sees it, keeping what goes to the receive-buffer window.
+class BufferOwner : public FixedModelOwner {
+public:
+    void showBufferText(const std::string& text) override { texts.push_back(text); }
+    std::vector<std::string> texts;
+};
+
+// Time that passes only when the source sleeps; onSleep(n) runs at the n-th sleep.
+struct FakeClock {
+    long long ms = 0;
+    int sleeps = 0;
+    std::function<void(int)> onSleep;
+    CCommSource::Timing timing()
+    {
+        return {[this] { return ms / 1000; },
+                [this](int d) {
+                    ms += d;
+                    ++sleeps;
+                    if (onSleep)
+                        onSleep(sleeps);
+                }};
+    }
+};
+
+std::string frameOf(const std::vector<int>& values)
+{
+    std::string s = "{";
+    for (int v : values)
+        s += std::to_string(v) + " ";
+    return s + "}";
+}
+
+// 40 values as a frame of the instrument: rings, laser power and reference in range.
+std::vector<int> fullFrame(int ring)
+{
+    std::vector<int> v(40, ring);
+    v[32] = 4000;
+    v[35] = 2000;
+    return v;
+}
+
+// Runs in another folder for its lifetime (outputs named after "Instrument" go to the current one).
+struct InFolder {
+    explicit InFolder(const std::string& dir) : before(std::filesystem::current_path())
+    {
+        std::filesystem::current_path(dir);
+    }
+    ~InFolder() { std::filesystem::current_path(before); }
+    std::filesystem::path before;
+};
+
+struct CommTest : ::testing::Test {
+    CoreEnv env;
+    BufferOwner owner;
+    SourceContext context{env.settings, env.profile, env.prompter};
+    ScriptedSerialLink* link = nullptr;
+    FakeClock clock;
+    std::unique_ptr<CCommSource> src;
+
+    CCommSource& make(const std::string& port = "COM2:")
+    {
+        auto scripted = std::make_unique<ScriptedSerialLink>();
+        link = scripted.get();
+        src = std::make_unique<CCommSource>(context, &owner, std::move(scripted), port);
+        src->setTiming(clock.timing());
+        return *src;
+    }
+    // The answers of the open sequence: ring area and background (and the .psd when asked).
+    CCommSource& open(const std::string& psd = "")
+    {
+        make();
+        env.prompter.choose(env.cal.path("RingArea_a.asc")).choose(env.cal.path("zsc.asc"));
+        if (!psd.empty())
+            env.prompter.choose(psd);
+        src->open();
+        return *src;
+    }
+    // .log, .psd and .asc switched on for the sources built from now on.
+    void allOutputs()
+    {
+        env.settings.outputs.value[0] = 1;
+        env.settings.outputs.value[1] = 1;
+        env.settings.outputs.value[2] = 1;
+    }
+};
+
+}  // namespace
+
+TEST_F(CommTest, PortNamesAreComparedExactly)
+{
+    const std::pair<const char*, int> cases[] = {{"COM1:", 0}, {"COM2:", 1}, {"COM3:", 2}, {"COM4:", 3},
+                                                 {"COM5:", 1}, {"com1:", 1}, {"COM1", 1},  {" COM3:", 1}};
+    for (const auto& [name, index] : cases)
+        EXPECT_EQ(make(name).portIndex(), index) << name;
+    EXPECT_EQ(make("").portName(), "COM1:");
+    EXPECT_EQ(src->portIndex(), 0);
+
+    // The port the link is asked to open.
+    make("COM4:");
+    env.prompter.choose(env.cal.path("RingArea_a.asc")).choose(env.cal.path("zsc.asc"));
+    src->open();
+    EXPECT_EQ(link->openedPort, 3);
+    EXPECT_EQ(src->portOpen(), 1);
+}
+
+TEST_F(CommTest, ABuiltSourceIsTheInstrumentWithItsOwnSwitches)
+{
+    CCommSource& s = make();
+    EXPECT_EQ(s.sourceName(), "Instrument");
+    EXPECT_EQ(s.sourceKind(), 0);
+    EXPECT_EQ(s.rawBinarySwitch(), 1);
+    EXPECT_EQ(s.asciiRawSwitch() + s.binarySizeSwitch() + s.asciiSizeSwitch() + s.vsfInAsciiSwitch(), 0);
+    EXPECT_EQ(s.command(), "");
+    // Live frames cannot be stepped back or jumped to.
+    EXPECT_EQ(s.previousFrame(), 0);
+    EXPECT_EQ(s.rewind(), 0);
+    EXPECT_EQ(s.goToFrame(5), 0);
+
+    env.settings.outputs.value[4] = 1;  // VSF of the instrument group
+    env.settings.outputs.value[8] = 0;
+    EXPECT_EQ(make().vsfInAsciiSwitch(), 1);
+}
+
+TEST_F(CommTest, OpenAsksOnlyForWhatIsSwitchedOnAndSendsNothing)
+{
+    open();
+    ASSERT_EQ(env.prompter.calls().size(), 2u);  // ring area, background: no .psd output
+    EXPECT_EQ(link->written, "");
+    EXPECT_EQ(src->calibrationOK(), 1);
+    EXPECT_EQ(src->sourceName(), "Instrument");
+
+    allOutputs();
+    const std::string psd = env.cal.path("live.psd");
+    open(psd);
+    const auto& save = env.prompter.calls().back();
+    ASSERT_EQ(save.kind, ScriptedPrompter::Kind::Save);
+    EXPECT_EQ(save.request.initialName, "Instrument.psd");
+    EXPECT_EQ(src->sourceName(), psd);
+    EXPECT_TRUE(fileExists(env.cal.path("live.asc")));
+    EXPECT_TRUE(fileExists(env.cal.path("live.log")));
+}
+
+TEST_F(CommTest, AnAscWithoutPsdGoesToInstrumentAscInTheCurrentFolder)
+{
+    env.settings.outputs.value[0] = 1;
+    TempDir here;
+    {
+        InFolder in(here.path());
+        open();
+        link->arrive(frameOf(fullFrame(50)));
+        EXPECT_EQ(src->readNextFrame(), 1);
+        src->close();
+    }
+    std::string asc = readFile(here.file("Instrument.asc"));
+    EXPECT_EQ(std::count(asc.begin(), asc.end(), '\n'), 1);
+}
+
+TEST_F(CommTest, APortThatFailsIsToldWithItsDevice)
+{
+    make("COM2:");
+    link->openResult = 1;
+    link->breakLink("/dev/ttyUSB1: no such device");
+    EXPECT_THROW(src->open(), UserAbort);
+    ASSERT_EQ(env.prompter.calls().size(), 1u);  // the message, no dialog
+    EXPECT_EQ(env.prompter.messages()[0], "Could not open the instrument port COM2: - /dev/ttyUSB1: no such device");
+    EXPECT_EQ(src->portOpen(), 0);
+    EXPECT_EQ(link->closeEndCalls, 0);
+
+    // The line cannot be set up: the port opened is let go again.
+    make("COM3:");
+    link->lineResult = 1;
+    EXPECT_THROW(src->open(), UserAbort);
+    EXPECT_EQ(env.prompter.messages().back(), "Could not open the instrument port COM3: - no reason given");
+    EXPECT_EQ(link->closeEndCalls, 1);
+    EXPECT_EQ(src->portOpen(), 0);
+}
+
+TEST_F(CommTest, ACancelledOpenLetsThePortGo)
+{
+    make();
+    env.prompter.choose(env.cal.path("RingArea_a.asc")).cancel();
+    EXPECT_THROW(src->open(), UserAbort);
+    EXPECT_TRUE(env.prompter.messages().empty());
+    EXPECT_EQ(link->closeEndCalls, 1);
+    EXPECT_EQ(src->portOpen(), 0);
+}
+
+TEST_F(CommTest, AFrameInPiecesAcrossPollsKeepsWhatFollows)
+{
+    open();
+    link->arrive("xx{1 2 3");
+    clock.onSleep = [this](int n) {
+        if (n == 1)
+            link->arrive(" 4}{5");
+    };
+    ASSERT_EQ(src->readNextFrame(), 1);
+    EXPECT_EQ(src->frameText(), "{1 2 3 4}");
+    EXPECT_EQ(src->pendingText(), "{5");
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(src->rawValue(i), i + 1.0);
+    EXPECT_EQ(link->written, "\r\n");  // the empty poll command and CR LF
+    EXPECT_EQ(link->beforeCommandCalls, 1);
+    EXPECT_EQ(owner.texts, std::vector<std::string>{"{1 2 3 4}"});
+    EXPECT_EQ(clock.sleeps, 1);
+}
+
+TEST_F(CommTest, WithoutAnEndCharacterTheWaitEndsAfterCommWait)
+{
+    open();
+    link->arrive("{1 2 3");
+    EXPECT_EQ(src->readNextFrame(), 0);
+    // Whole seconds: the wait ends once more than 5 have passed.
+    EXPECT_EQ(clock.ms, 6000);
+    EXPECT_EQ(clock.sleeps, 120);
+    EXPECT_EQ(src->pendingText(), "{1 2 3");
+    EXPECT_TRUE(owner.texts.empty());
+
+    env.settings.commWait = 1;
+    clock.ms = 0;
+    clock.sleeps = 0;
+    EXPECT_EQ(src->readNextFrame(), 0);
+    EXPECT_EQ(clock.sleeps, 40);
+    // The next exchange continues from what arrived.
+    link->arrive(" 4}");
+    EXPECT_EQ(src->readNextFrame(), 1);
+    EXPECT_EQ(src->frameText(), "{1 2 3 4}");
+    EXPECT_EQ(link->written, "\r\n\r\n\r\n");
+}
+
+TEST_F(CommTest, NumbersAreReadFromDigitsOnly)
+{
+    open();
+    link->arrive(frameOf(fullFrame(7)));
+    ASSERT_EQ(src->readNextFrame(), 1);
+
+    // A short frame sets only its own values.
+    link->arrive("{100 200}");
+    ASSERT_EQ(src->readNextFrame(), 1);
+    EXPECT_EQ(src->rawValue(0), 100.0);
+    EXPECT_EQ(src->rawValue(1), 200.0);
+    EXPECT_EQ(src->rawValue(2), 7.0);
+    EXPECT_EQ(src->rawValue(32), 4000.0);
+
+    // 12.5 is read whole, then its digits after the point again; a sign is never seen.
+    link->arrive("{12.5 -3}");
+    ASSERT_EQ(src->readNextFrame(), 1);
+    EXPECT_EQ(src->rawValue(0), 12.5);
+    EXPECT_EQ(src->rawValue(1), 5.0);
+    EXPECT_EQ(src->rawValue(2), 3.0);
+    EXPECT_EQ(src->frameWords()[0], 12);
+
+    // Noise around and before a frame: stray end characters, control bytes.
+    link->arrive("}}\x01\xff{junk{ 9,x8;7 }\r\n");
+    ASSERT_EQ(src->readNextFrame(), 1);
+    EXPECT_EQ(src->frameText(), "{ 9,x8;7 }");
+    EXPECT_EQ(src->rawValue(0), 9.0);
+    EXPECT_EQ(src->rawValue(1), 8.0);
+    EXPECT_EQ(src->rawValue(2), 7.0);
+}
+
+TEST_F(CommTest, ValuesBeyondSixteenBitsAreHeldAtTheLimit)
+{
+    env.settings.outputs.value[1] = 1;  // .log
+    TempDir here;
+    {
+        InFolder in(here.path());
+        open();
+        // After "1e300" the cursor skips only the digits "1": 300 is the next value.
+        std::string text = "{99999 1e300 70000.9";
+        for (int i = 0; i < 35; ++i)
+            text += " 10";
+        link->arrive(text + "}");
+        EXPECT_EQ(src->readNextFrame(), 1);
+        src->close();
+    }
+    EXPECT_EQ(src->rawValue(0), 99999.0);
+    EXPECT_EQ(src->rawValue(1), 1e300);
+    EXPECT_EQ(src->rawValue(2), 300.0);
+    EXPECT_EQ(src->rawValue(3), 70000.9);
+    EXPECT_EQ(src->rawValue(4), 9.0);
+    const RawWords& w = src->frameWords();
+    EXPECT_EQ(w[0], 65535);
+    EXPECT_EQ(w[1], 65535);
+    EXPECT_EQ(w[3], 65535);
+    EXPECT_EQ(readFile(here.file("Instrument.log")).substr(0, 30), "65535 65535 300 65535 9 10 10 ");
+    EXPECT_EQ(CCommSource::wordOf(65534.99), 65534);
+    EXPECT_EQ(CCommSource::wordOf(65535.0), 65535);
+    EXPECT_EQ(CCommSource::wordOf(0.99), 0);
+    EXPECT_EQ(CCommSource::wordOf(-1.0), 0);
+    EXPECT_EQ(CCommSource::wordOf(HUGE_VAL), 65535);
+    EXPECT_EQ(CCommSource::wordOf(std::nan("")), 0);
+}
+
+TEST_F(CommTest, FrameNumbersWrapAfterOneHundredThousand)
+{
+    open();
+    env.settings.commWait = -1;  // no waiting: the frames here never come
+    EXPECT_EQ(src->nextFrame(), 0);
+    EXPECT_EQ(src->frameNumber(), 1);
+    for (int i = 1; i < 100000; ++i)
+        src->nextFrame();
+    EXPECT_EQ(src->frameNumber(), 100000);
+    src->nextFrame();
+    EXPECT_EQ(src->frameNumber(), 1);
+    EXPECT_EQ(clock.sleeps, 0);
+}
+
+TEST_F(CommTest, CtrlCAndCommandsAreSentWithCrLfAndTheirReplyKeptApart)
+{
+    open();
+    link->arrive("{5");
+    EXPECT_EQ(src->readNextFrame(), 0);  // "{5" waits in the frame buffer
+    link->written.clear();
+    clock.sleeps = 0;
+
+    link->arrive("STOPPED\r\n");
+    src->sendCtrlC();
+    EXPECT_EQ(link->written, std::string("\x03\r\n"));
+    EXPECT_EQ(src->command(), "");
+    EXPECT_EQ(src->lastReply(), "STOPPED\r\n");
+    EXPECT_EQ(owner.texts.back(), "STOPPED\r\n");
+    EXPECT_EQ(clock.sleeps, 3);
+    EXPECT_EQ(src->pendingText(), "{5");
+
+    // A reply coming in bits over the three rounds is collected four bytes at a time.
+    link->written.clear();
+    src->setCommand("RUN 5");
+    link->arrive("RUN 5\r\n");
+    clock.onSleep = [this](int n) {
+        if (n == 5)
+            link->arrive("OK\r\n");
+    };
+    int readsBefore = link->readCalls;
+    src->sendCommandAndShowReply();
+    EXPECT_EQ(link->written, "RUN 5\r\n");
+    EXPECT_EQ(src->lastReply(), "RUN 5\r\nOK\r\n");
+    EXPECT_EQ(src->command(), "RUN 5");
+    // Round 1 "RUN ", "5\r\n", nothing; round 2 "OK\r\n", nothing; round 3 nothing.
+    EXPECT_EQ(link->readCalls - readsBefore, 3 + 2 + 1);
+    clock.onSleep = nullptr;
+
+    // Ctrl-C keeps the command; an empty command still sends CR LF.
+    src->sendCtrlC();
+    EXPECT_EQ(src->command(), "RUN 5");
+    link->written.clear();
+    src->setCommand("");
+    src->sendCommandAndShowReply();
+    EXPECT_EQ(link->written, "\r\n");
+    EXPECT_EQ(link->beforeCommandCalls, 5);  // one request and four commands
+}
+
+TEST_F(CommTest, AReplyIsCutAt4095Characters)
+{
+    open();
+    link->arrive(std::string(5000, 'r'));
+    src->sendCommandAndShowReply();
+    EXPECT_EQ(src->lastReply().size(), 4095u);
+    EXPECT_EQ(link->notYetRead().size(), 905u);
+
+    // Without an open port nothing is sent, and the empty reply is still shown.
+    make();
+    owner.texts.clear();
+    src->sendCtrlC();
+    EXPECT_EQ(link->written, "");
+    EXPECT_EQ(owner.texts, std::vector<std::string>{""});
+}
+
+TEST_F(CommTest, AnUnpluggedDeviceIsToldOnceAndEveryFrameReceivedIsWritten)
+{
+    allOutputs();
+    const std::string psd = env.cal.path("live.psd");
+    open(psd);
+    link->arrive(frameOf(fullFrame(20)) + frameOf(fullFrame(30)) + "{1 2");
+    ASSERT_EQ(src->readNextFrame(), 1);
+    link->breakLink("/dev/ttyUSB1: the device went away");
+    // The second frame arrived before the device went: it is still taken.
+    ASSERT_EQ(src->readNextFrame(), 1);
+    EXPECT_EQ(src->rawValue(0), 30.0);
+    EXPECT_FALSE(src->linkLost());
+
+    const std::size_t written = link->written.size();
+    clock.sleeps = 0;
+    EXPECT_EQ(src->readNextFrame(), 0);
+    EXPECT_EQ(src->readNextFrame(), 0);
+    EXPECT_EQ(src->nextFrame(), 0);
+    EXPECT_TRUE(src->linkLost());
+    EXPECT_EQ(clock.sleeps, 0);                  // no waiting on a line that is gone
+    EXPECT_EQ(link->written.size(), written);    // and no more requests
+    ASSERT_EQ(env.prompter.messages().size(), 1u);
+    EXPECT_EQ(env.prompter.messages()[0],
+              "Lost the instrument on COM2: - /dev/ttyUSB1: the device went away. Every frame received before "
+              "has been written; open the instrument again to go on.");
+    src->sendCommandAndShowReply();
+    EXPECT_EQ(link->written.size(), written);
+
+    src->close();
+    EXPECT_EQ(readFile(psd).size(), 4u * 512u);
+    std::string log = readFile(env.cal.path("live.log"));
+    EXPECT_EQ(log.substr(0, 3), "20 ");
+    EXPECT_NE(log.find("\n30 "), std::string::npos);
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 2);
+    EXPECT_EQ(env.prompter.messages().size(), 1u);
+}
+
+TEST_F(CommTest, ALiveCollectionSeesEveryFrameAsWords)
+{
+    open();
+    std::vector<RawWords> seen;
+    src->setFrameListener([&](const RawWords& w) { seen.push_back(w); });
+    link->arrive(frameOf(fullFrame(11)) + frameOf(fullFrame(12)));
+    ASSERT_EQ(src->readNextFrame(), 1);
+    ASSERT_EQ(src->readNextFrame(), 1);
+    src->clearFrameListener();
+    link->arrive(frameOf(fullFrame(13)));
+    ASSERT_EQ(src->readNextFrame(), 1);
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[0][0], 11);
+    EXPECT_EQ(seen[1][31], 12);
+    EXPECT_EQ(seen[1][32], 4000);
+}
+
+TEST_F(CommTest, CloseLetsThePortGoOnceAndKeepsTheFiles)
+{
+    allOutputs();
+    open(env.cal.path("c.psd"));
+    link->arrive(frameOf(fullFrame(40)));
+    ASSERT_EQ(src->readNextFrame(), 1);
+    EXPECT_GT(src->frameResult().transmission(), 0.0);
+    src->close();
+    src->close();
+    EXPECT_EQ(link->closeEndCalls, 1);
+    EXPECT_EQ(src->portOpen(), 0);
+    EXPECT_EQ(readFile(env.cal.path("c.psd")).size(), 3u * 512u);
+    src.reset();
+    EXPECT_EQ(readFile(env.cal.path("c.asc")).empty(), false);
+
+    // A link that refuses the first closing step is not closed a second time.
+    env.settings.outputs = OutputSwitchBlock{};
+    open();
+    link->closeBeginResult = 1;
+    src->close();
+    EXPECT_EQ(link->closeEndCalls, 0);
+}
