@@ -1,9 +1,14 @@
 #include "fuzz/FuzzSupport.h"
 
+#include "core/CInvPars.h"
+#include "platform/NumText.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <sys/stat.h>
 #include <system_error>
+#include <vector>
 
 namespace kavro::fuzz {
 namespace {
@@ -27,6 +32,14 @@ struct Scratch {
     }
 };
 
+std::string numberLines(const std::vector<double>& values)
+{
+    std::string s;
+    for (double v : values)
+        s += formatG(v, 17) + "\n";
+    return s;
+}
+
 }  // namespace
 
 const std::string& scratchDir()
@@ -47,6 +60,36 @@ void writeBytes(const std::string& path, std::string_view bytes)
         std::fprintf(stderr, "kavro fuzz: cannot write %s\n", path.c_str());
         std::abort();
     }
+}
+
+long long fileSize(const std::string& path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 ? static_cast<long long>(st.st_size) : -1;
+}
+
+void writeSoundCalibration()
+{
+    static bool written = false;
+    if (written)
+        return;
+    std::vector<double> kernel(1024), dias(32), ones(32, 1.0), bg(40, 12.0);
+    for (int r = 0; r < 32; ++r)
+        for (int k = 0; k < 32; ++k)
+            kernel[static_cast<std::size_t>(32 * r + k)] = r == k ? 1.0 : 0.02;
+    for (int k = 0; k < 32; ++k)
+        dias[static_cast<std::size_t>(k)] = 2.0 + 3.0 * k;
+    bg[32] = 4000.0;
+    bg[35] = 2000.0;
+    const ModelFiles files = modelFiles(0);
+    writeBytes(scratchFile(files.kernel), numberLines(kernel));
+    writeBytes(scratchFile(files.h), numberLines(kernel));
+    writeBytes(scratchFile(files.diameters), numberLines(dias));
+    writeBytes(scratchFile(files.gain), numberLines(ones));
+    writeBytes(scratchFile("RingArea_a.asc"), numberLines(ones));
+    writeBytes(scratchFile("factory_zsc.asc"), numberLines(bg));
+    writeBytes(scratchFile("zsc.asc"), numberLines(bg));
+    written = true;
 }
 
 void require(bool condition, const char* what)

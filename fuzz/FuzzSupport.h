@@ -15,6 +15,13 @@ std::string scratchFile(std::string_view name);
 // code under test, is broken then).
 void writeBytes(const std::string& path, std::string_view bytes);
 
+// The size of a file in bytes; -1 when it is not there.
+long long fileSize(const std::string& path);
+
+// A sound calibration set of model 0 in the scratch folder (every file, ring area
+// "RingArea_a.asc", background "zsc.asc"), written on the first call.
+void writeSoundCalibration();
+
 // A property that must hold for every input: on failure the message is printed
 // and the process aborts, so that libFuzzer keeps the input as a finding.
 void require(bool condition, const char* what);

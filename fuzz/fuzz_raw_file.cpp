@@ -5,7 +5,6 @@
 #include "acquisition/CRawFile.h"
 #include "core/Settings.h"
 #include "fuzz/FuzzSupport.h"
-#include "platform/NumText.h"
 #include "platform/Profile.h"
 #include "platform/ScriptedPrompter.h"
 
@@ -14,50 +13,10 @@
 #include <algorithm>
 #include <cstdint>
 #include <string>
-#include <sys/stat.h>
 
 using namespace kavro;
 
 namespace {
-
-std::string numberLines(std::vector<double> values)
-{
-    std::string s;
-    for (double v : values)
-        s += formatG(v, 17) + "\n";
-    return s;
-}
-
-// A sound calibration set of model 0 in the scratch folder, written once.
-void writeCalibration()
-{
-    static bool written = false;
-    if (written)
-        return;
-    std::vector<double> kernel(1024), dias(32), ones(32, 1.0), bg(40, 12.0);
-    for (int r = 0; r < 32; ++r)
-        for (int k = 0; k < 32; ++k)
-            kernel[static_cast<std::size_t>(32 * r + k)] = r == k ? 1.0 : 0.02;
-    for (int k = 0; k < 32; ++k)
-        dias[static_cast<std::size_t>(k)] = 2.0 + 3.0 * k;
-    bg[32] = 4000.0;
-    bg[35] = 2000.0;
-    const ModelFiles files = modelFiles(0);
-    fuzz::writeBytes(fuzz::scratchFile(files.kernel), numberLines(kernel));
-    fuzz::writeBytes(fuzz::scratchFile(files.h), numberLines(kernel));
-    fuzz::writeBytes(fuzz::scratchFile(files.diameters), numberLines(dias));
-    fuzz::writeBytes(fuzz::scratchFile(files.gain), numberLines(ones));
-    fuzz::writeBytes(fuzz::scratchFile("RingArea_a.asc"), numberLines(ones));
-    fuzz::writeBytes(fuzz::scratchFile("factory_zsc.asc"), numberLines(bg));
-    fuzz::writeBytes(fuzz::scratchFile("zsc.asc"), numberLines(bg));
-    written = true;
-}
-
-long long sizeOf(const std::string& path)
-{
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 ? static_cast<long long>(st.st_size) : -1;
-}
 
 long long linesOf(const std::string& path)
 {
@@ -81,7 +40,7 @@ std::uint16_t wordOf(const std::string& file, long long record, int i)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    writeCalibration();
+    fuzz::writeSoundCalibration();
     FuzzedDataProvider input(data, size);
     Settings settings;
     settings.calFiles = fuzz::scratchDir();
@@ -139,7 +98,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         default: frames += source.processRange(1 + (step.a & 1)); break;
         }
         fuzz::require(source.outputError().empty(), "the result files take every record");
-        fuzz::require(sizeOf(psdPath) == (2 + frames) * kPsdRecordBytes, "one .psd record a frame processed");
+        fuzz::require(fuzz::fileSize(psdPath) == (2 + frames) * kPsdRecordBytes,
+                      "one .psd record a frame processed");
         if (settings.outputs.value[5])
             fuzz::require(linesOf(fuzz::scratchFile("cast.asc")) == frames, "one .asc line a frame processed");
         if (settings.outputs.value[6])
