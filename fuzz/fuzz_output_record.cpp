@@ -1,7 +1,7 @@
 // The .psd records: arbitrary bytes decoded as 512-byte output records into a frame
 // result, encoded again (the same bytes must come back), and written as .asc lines
 // (74 numbers each, every one readable again); the rest of the input as the
-// background path of a header record.
+// background path of a header record, which must read back as written.
 #include "core/CFrameResult.h"
 #include "core/OutputRecord.h"
 #include "fuzz/FuzzSupport.h"
@@ -62,5 +62,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t storedLength = ::strnlen(stored, kPsdPathMax + 1);
     fuzz::require(storedLength <= static_cast<std::size_t>(kPsdPathMax), "the path fits its field");
     fuzz::require(path.compare(0, storedLength, stored, storedLength) == 0, "the stored path is the path's beginning");
+
+    // The header reads back as written; and any 512 bytes decode as a header.
+    const PsdHeader read = decodePsdHeader(header.data());
+    fuzz::require(read.magicOK && read.headerRecords == kPsdHeaderRecords && read.model == static_cast<int>(size % 3) &&
+                      read.laserReferenceRatio == 2.0 && read.backgroundPath == std::string(stored, storedLength),
+                  "a header reads back as written");
+    if (size >= static_cast<std::size_t>(kPsdRecordBytes)) {
+        const PsdHeader any = decodePsdHeader(data);
+        fuzz::require(any.backgroundPath.size() <= static_cast<std::size_t>(kPsdRecordBytes - kPsdPathOffset),
+                      "a header's path stays within its field");
+    }
     return 0;
 }
