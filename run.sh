@@ -36,3 +36,17 @@ echo "Mean diameter of each synthetic segment against the distribution it was ma
 "$bin/kavro-cli" compare "$demo/demo_truth.csv" "$out/demo.psd"
 echo
 echo "Outputs: $out/demo.psd, $out/demo.asc, $out/demo.log"
+
+# The desktop program, on the same demo profile.
+gui="$bin/kavro"
+if [[ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]]; then
+  echo
+  echo "== Opening the desktop program (File > Open Particle Distribution File: $out/demo.psd)"
+  exec "$gui"
+else
+  echo
+  echo "No display here, so the desktop program was not started. On a desktop, run:"
+  echo "  KAVRO_PROFILE=$KAVRO_PROFILE $gui"
+  echo "and open $out/demo.psd (File > Open Particle Distribution File) or"
+  echo "$demo/demo.raw (File > Open Raw Data File)."
+fi

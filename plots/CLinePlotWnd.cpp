@@ -4,6 +4,7 @@
 #include "platform/NumText.h"
 #include "resources/PlotTexts.h"
 
+#include <QFontInfo>
 #include <QPainter>
 #include <QPolygon>
 #include <cmath>
@@ -62,7 +63,12 @@ void CLinePlotWnd::renderInto(QPainter& painter, bool printer)
     painter.drawPolyline(line);
     painter.restore();
     if (source_ != nullptr) {
-        painter.setFont(font());
+        // The window's font at its screen size in pixels: a page drawn at the
+        // screen's scale shows it at the same size (a point size would be scaled
+        // by the printer's resolution on top).
+        QFont f = font();
+        f.setPixelSize(QFontInfo(f).pixelSize());
+        painter.setFont(f);
         painter.setPen(Qt::black);
         QString text = QString::fromStdString(text::kBeamPrefix + formatFixed(source_->beamAttenuation(), 3));
         painter.drawText(QPointF(w - 120, 5 + painter.fontMetrics().ascent()), text);

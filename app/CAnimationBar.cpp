@@ -1,0 +1,193 @@
+#include "app/CAnimationBar.h"
+
+#include "app/CommandTable.h"
+#include "app/ShellLook.h"
+#include "resources/AppTexts.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QScrollBar>
+#include <algorithm>
+
+namespace kavro {
+
+namespace {
+
+constexpr int kScrollRangeLow = 100;
+constexpr int kScrollRangeHigh = 5000;
+constexpr int kLineStep = 10;
+constexpr int kPageStep = 200;
+constexpr int kShortestInterval = 100;
+
+QLabel* label(const char* text, QWidget* parent, Qt::Alignment alignment = Qt::AlignCenter)
+{
+    auto* l = new QLabel(QString::fromUtf8(text), parent);
+    l->setAlignment(alignment);
+    return l;
+}
+
+}  // namespace
+
+CAnimationBar::CAnimationBar(int dialogId, QWidget* parent)
+    : QWidget(parent), dialogId_(dialogId), scrollBar_(new QScrollBar(Qt::Horizontal, this))
+{
+    paintLightGrey(this);
+
+    scrollBar_->setRange(kScrollRangeLow, kScrollRangeHigh);
+    scrollBar_->setSingleStep(kLineStep);
+    scrollBar_->setPageStep(kPageStep);
+    scrollBar_->setValue(position_);
+    scrollBar_->setMinimumWidth(130);
+    connect(scrollBar_, &QAbstractSlider::actionTriggered, this, &CAnimationBar::onScrollAction);
+
+    // The scroll bar with its scale under it: "0.0" at the left end, "5.0" at the right.
+    auto* interval = new QGridLayout;
+    interval->setHorizontalSpacing(0);
+    interval->setVerticalSpacing(0);
+    interval->addWidget(scrollBar_, 0, 0, 1, 3);
+    interval->addWidget(label(text::kIntervalLow, this, Qt::AlignLeft | Qt::AlignTop), 1, 0);
+    interval->addWidget(label(text::kIntervalTitle, this, Qt::AlignHCenter | Qt::AlignTop), 1, 1);
+    interval->addWidget(label(text::kIntervalHigh, this, Qt::AlignRight | Qt::AlignTop), 1, 2);
+
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(6, 5, 6, 4);
+    row->setSpacing(4);
+    row->addLayout(interval);
+    row->addSpacing(6);
+    addButton(kTimerButton, text::kTimerOff, cmd::ShowFrameSequence);
+    addButton(kDisplayButton, text::kDisplayButton, cmd::SizeDistributionDisplay);
+    if (dialogId_ == kInstrumentBar) {
+        addButton(kNextButton, text::kNextButton, cmd::GoToNext);
+        addButton(kAccumulateButton, text::kAccumulateButton, cmd::AccumulateAverage);
+    } else {
+        addButton(kFirstButton, text::kFirstButton, cmd::GoToFirst);
+        addButton(kPrevButton, text::kPrevButton, cmd::GoToPrev);
+        addButton(kNextButton, text::kNextButton, cmd::GoToNext);
+        addButton(kLastButton, text::kLastButton, cmd::GoToLast);
+    }
+    row->addStretch(1);
+    setFixedHeight(sizeHint().height());
+}
+
+QPushButton* CAnimationBar::addButton(int id, const char* text, int commandId)
+{
+    auto* b = new QPushButton(QString::fromUtf8(text), this);
+    b->setAutoDefault(false);
+    b->setFocusPolicy(Qt::NoFocus);
+    // Buttons as narrow as their texts, so the whole bar fits under the view.
+    b->setMinimumWidth(b->fontMetrics().horizontalAdvance(b->text()) + 12);
+    b->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    b->setStyleSheet("QPushButton { padding: 3px 4px; }");
+    connect(b, &QPushButton::clicked, this, [this, commandId] { emit command(commandId); });
+    static_cast<QHBoxLayout*>(layout())->addWidget(b);
+    buttons_[id] = b;
+    return b;
+}
+
+QPushButton* CAnimationBar::button(int id) const
+{
+    auto it = buttons_.find(id);
+    return it == buttons_.end() ? nullptr : it->second;
+}
+
+void CAnimationBar::setPosition(int position)
+{
+    position_ = position;
+    scrollBar_->setSliderPosition(position);
+}
+
+void CAnimationBar::setTimerText(const QString& text)
+{
+    buttons_.at(kTimerButton)->setText(text);
+}
+
+QString CAnimationBar::timerText() const
+{
+    return buttons_.at(kTimerButton)->text();
+}
+
+int CAnimationBar::scrolledPosition(Scroll code, int position, int thumb, int minimum, int maximum)
+{
+    int p = position;
+    switch (code) {
+    case Scroll::LineLeft:
+        p -= kLineStep;
+        break;
+    case Scroll::LineRight:
+        p += kLineStep;
+        break;
+    case Scroll::PageLeft:
+        p -= kPageStep;
+        break;
+    case Scroll::PageRight:
+        p += kPageStep;
+        break;
+    case Scroll::ThumbPosition:
+    case Scroll::ThumbTrack:
+        p = thumb;
+        break;
+    case Scroll::Left:
+        p = minimum;
+        break;
+    case Scroll::Right:
+        p = maximum;
+        break;
+    case Scroll::Other:
+        break;
+    }
+    return std::clamp(p, minimum, std::max(minimum, maximum));
+}
+
+void CAnimationBar::scroll(Scroll code, int thumb)
+{
+    setPosition(scrolledPosition(code, position_, thumb, minimum_, maximum_));
+    emit intervalChosen(std::max(kShortestInterval, position_));
+}
+
+void CAnimationBar::onScrollAction(int action)
+{
+    Scroll code = Scroll::Other;
+    switch (action) {
+    case QAbstractSlider::SliderSingleStepSub:
+        code = Scroll::LineLeft;
+        break;
+    case QAbstractSlider::SliderSingleStepAdd:
+        code = Scroll::LineRight;
+        break;
+    case QAbstractSlider::SliderPageStepSub:
+        code = Scroll::PageLeft;
+        break;
+    case QAbstractSlider::SliderPageStepAdd:
+        code = Scroll::PageRight;
+        break;
+    case QAbstractSlider::SliderToMinimum:
+        code = Scroll::Left;
+        break;
+    case QAbstractSlider::SliderToMaximum:
+        code = Scroll::Right;
+        break;
+    case QAbstractSlider::SliderMove:
+        code = Scroll::ThumbTrack;
+        break;
+    default:
+        break;
+    }
+    // The slider has already moved by its own steps; the bar's rules replace that.
+    scroll(code, scrollBar_->sliderPosition());
+}
+
+void CAnimationBar::paintEvent(QPaintEvent* event)
+{
+    QWidget::paintEvent(event);
+    QPainter painter(this);
+    // The border along the top edge that separates the bar from the view.
+    painter.setPen(QColor(128, 128, 128));
+    painter.drawLine(0, 0, width() - 1, 0);
+    painter.setPen(Qt::white);
+    painter.drawLine(0, 1, width() - 1, 1);
+}
+
+}  // namespace kavro

@@ -1,0 +1,122 @@
+#include "app/CKavroApp.h"
+
+#include "app/CMainFrame.h"
+#include "app/CommandTable.h"
+#include "app/ProgramHooks.h"
+#include "app/QtAppDialogs.h"
+#include "app/ShellLook.h"
+#include "core/Constants.h"
+#include "platform/System.h"
+#include "platform/qt/QtPrompter.h"
+#include "resources/AppTexts.h"
+
+#include <QApplication>
+#include <QPalette>
+#include <QPrinter>
+
+namespace kavro {
+
+CKavroApp::CKavroApp(AppServices services) : services_(std::move(services))
+{
+    if (!services_.hooks)
+        services_.hooks = std::make_unique<CommandHooks>();
+    if (!services_.sources)
+        services_.sources = std::make_unique<KavroSourceFactory>();
+}
+
+CKavroApp::~CKavroApp()
+{
+    // The views close their sources while the settings and the prompter still exist.
+    mainFrame_.reset();
+}
+
+AppServices CKavroApp::desktopServices()
+{
+    AppServices s;
+    s.profile = std::make_unique<Profile>(profileLocation(kProgramName));
+    auto prompter = std::make_unique<QtPrompter>();
+    s.dialogs = std::make_unique<QtAppDialogs>(*prompter);
+    s.prompter = std::move(prompter);
+    s.sources = std::make_unique<KavroSourceFactory>();
+    s.hooks = makeProgramHooks();
+    s.executableDirectory = executableDirectory();
+    return s;
+}
+
+void CKavroApp::applyDialogColours(QApplication& app)
+{
+    QPalette palette = QApplication::palette();
+    const QColor grey = lightGrey();
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        palette.setColor(group, QPalette::Window, grey);
+        if (group != QPalette::Disabled) {
+            palette.setColor(group, QPalette::WindowText, Qt::black);
+            palette.setColor(group, QPalette::ButtonText, Qt::black);
+        }
+    }
+    app.setPalette(palette, "QDialog");
+}
+
+bool CKavroApp::initInstance()
+{
+    if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance()))
+        applyDialogColours(*app);
+    mainFrame_ = std::make_unique<CMainFrame>(*this);
+    if (auto* qtPrompter = dynamic_cast<QtPrompter*>(services_.prompter.get()))
+        qtPrompter->setParent(mainFrame_.get());
+    if (auto* qtDialogs = dynamic_cast<QtAppDialogs*>(services_.dialogs.get()))
+        qtDialogs->setParent(mainFrame_.get());
+    mainFrame_->show();
+    settings_.load(profile(), services_.executableDirectory);
+    return true;
+}
+
+void CKavroApp::openSource(int kind)
+{
+    pendingSourceKind_ = kind;
+    try {
+        mainFrame_->newDocument();
+    } catch (...) {
+        // Whatever went wrong has been told by the step that failed, or was a cancel.
+    }
+}
+
+void CKavroApp::onCommand(int id)
+{
+    switch (id) {
+    case cmd::OpenInstrument:
+        openSource(kKindInstrument);
+        break;
+    case cmd::OpenRawFile:
+        openSource(kKindRawFile);
+        break;
+    case cmd::OpenPsdFile:
+        openSource(kKindPsdFile);
+        break;
+    case cmd::PrintSetup:
+        dialogs().askPageSetup(printer());
+        break;
+    case cmd::About:
+        dialogs().showAbout();
+        break;
+    default:
+        break;  // help: there is none
+    }
+}
+
+QPrinter& CKavroApp::printer()
+{
+    if (!printer_)
+        printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return *printer_;
+}
+
+void CKavroApp::reportProfileWrite(bool written)
+{
+    if (written)
+        return;
+    prompter().message(std::string(text::kSettingsNotWritten) + profile().path() + ": " + profile().lastError(),
+                       MessageIcon::Exclamation);
+}
+
+}  // namespace kavro

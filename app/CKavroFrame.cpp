@@ -1,0 +1,76 @@
+#include "app/CKavroFrame.h"
+
+#include "app/CAnimationBar.h"
+#include "app/CKavroDoc.h"
+#include "app/CKavroView.h"
+
+#include <QLayout>
+#include <QVBoxLayout>
+
+namespace kavro {
+
+CKavroFrame::CKavroFrame(CKavroApp& app, std::unique_ptr<CKavroDoc> document)
+    : app_(app), document_(std::move(document)), body_(new QWidget), bodyLayout_(new QVBoxLayout(body_))
+{
+    bodyLayout_->setContentsMargins(0, 0, 0, 0);
+    bodyLayout_->setSpacing(0);
+    setWidget(body_);
+    resize(kInitialWidth, kInitialHeight);
+}
+
+CKavroFrame::~CKavroFrame()
+{
+    // The view closes the source on its way out, so it goes before the document.
+    delete body_;
+    view_ = nullptr;
+}
+
+bool CKavroFrame::createView()
+{
+    view_ = new CKavroView(app_, *document_, *this);
+    bodyLayout_->addWidget(view_, 1);
+    if (view_->create())
+        return true;
+    delete view_;
+    view_ = nullptr;
+    return false;
+}
+
+void CKavroFrame::initialUpdate()
+{
+    setWindowTitle(QString::fromStdString(document_->title()));
+    view_->initialUpdate();
+}
+
+void CKavroFrame::dockBar(QWidget* bar)
+{
+    bodyLayout_->addWidget(bar, 0);
+}
+
+void CKavroFrame::setAnimationBar(CAnimationBar* bar)
+{
+    animationBar_ = bar;
+    dockBar(bar);
+}
+
+int CKavroFrame::barsHeight() const
+{
+    int h = 0;
+    for (int i = 0; i < bodyLayout_->count(); ++i) {
+        QWidget* w = bodyLayout_->itemAt(i)->widget();
+        if (w && w != view_)
+            h += w->sizeHint().height();
+    }
+    return h;
+}
+
+void CKavroFrame::fitViewClient(QSize client)
+{
+    // The frame's border and title bar are what it adds around its widget.
+    if (layout())
+        layout()->activate();
+    QSize decoration = size() - contentsRect().size();
+    resize(client.width() + decoration.width(), client.height() + barsHeight() + decoration.height());
+}
+
+}  // namespace kavro

@@ -1,0 +1,54 @@
+#pragma once
+// A child frame: one document, its view, and the dialog bars docked along its
+// bottom edge.  It owns the document; the view and the bars are its widgets.
+#include <QMdiSubWindow>
+#include <memory>
+
+class QVBoxLayout;
+
+namespace kavro {
+
+class CAnimationBar;
+class CKavroApp;
+class CKavroDoc;
+class CKavroView;
+
+class CKavroFrame : public QMdiSubWindow {
+    Q_OBJECT
+public:
+    static constexpr int kInitialWidth = 540;
+    static constexpr int kInitialHeight = 420;
+
+    CKavroFrame(CKavroApp& app, std::unique_ptr<CKavroDoc> document);
+    ~CKavroFrame() override;
+
+    // Makes the view, which has the document build and open its source; false when
+    // that was cancelled or failed.
+    bool createView();
+    // The view's initial update, then the caption.
+    void initialUpdate();
+
+    CKavroDoc& document() { return *document_; }
+    const CKavroDoc& document() const { return *document_; }
+    CKavroView* view() const { return view_; }
+    CAnimationBar* animationBar() const { return animationBar_; }
+
+    // Docks a bar along the bottom, below any bar docked before.
+    void dockBar(QWidget* bar);
+    void setAnimationBar(CAnimationBar* bar);
+    // Height of the docked bars together.
+    int barsHeight() const;
+    // Resizes the frame, keeping its position, so that the view's client area is
+    // client and the bars fit below it.
+    void fitViewClient(QSize client);
+
+private:
+    CKavroApp& app_;
+    std::unique_ptr<CKavroDoc> document_;
+    QWidget* body_;
+    QVBoxLayout* bodyLayout_;
+    CKavroView* view_ = nullptr;
+    CAnimationBar* animationBar_ = nullptr;
+};
+
+}  // namespace kavro

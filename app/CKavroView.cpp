@@ -1,0 +1,242 @@
+#include "app/CKavroView.h"
+
+#include "app/CAnimationBar.h"
+#include "app/CKavroApp.h"
+#include "app/CKavroDoc.h"
+#include "app/CKavroFrame.h"
+#include "app/CommandTable.h"
+#include "app/FrameNavigator.h"
+#include "app/ShellLook.h"
+#include "app/SizeDistributionLayout.h"
+#include "app/ViewPrinter.h"
+#include "core/CDataSource.h"
+#include "core/Constants.h"
+#include "resources/AppTexts.h"
+
+#include <QResizeEvent>
+#include <algorithm>
+
+namespace kavro {
+
+CKavroView::CKavroView(CKavroApp& app, CKavroDoc& document, CKavroFrame& frame)
+    : app_(app), document_(document), frame_(frame), canvas_(new QWidget)
+{
+    setFrameShape(QFrame::NoFrame);
+    setWidgetResizable(false);
+    setWidget(canvas_);
+    document_.setView(this);
+}
+
+CKavroView::~CKavroView()
+{
+    document_.setView(nullptr);
+    if (navigator_)
+        navigator_->stop();
+    if (source_) {
+        try {
+            source_->close();
+        } catch (...) {
+            // Closing tells its own failures; the window goes regardless.
+        }
+    }
+}
+
+bool CKavroView::create()
+{
+    try {
+        source_ = &document_.createDataSource(app_.pendingSourceKind());
+        return true;
+    } catch (...) {
+        // A cancel, or a failure the source has told already: nothing opens.
+        return false;
+    }
+}
+
+int CKavroView::sourceKind() const
+{
+    return source_ ? source_->sourceKind() : kKindNone;
+}
+
+int CKavroView::instrumentModel() const
+{
+    return document_.instrumentModel();
+}
+
+void CKavroView::setExtent(QSize extent)
+{
+    extent_ = extent;
+    resizeEvent(nullptr);
+}
+
+void CKavroView::resizeEvent(QResizeEvent* event)
+{
+    if (event)
+        QScrollArea::resizeEvent(event);
+    // Scroll bars appear only when the window is smaller than the extent, and
+    // everything beyond the extent stays visible in a larger one.
+    QSize client = viewport()->size();
+    canvas_->resize(std::max(extent_.width(), client.width()), std::max(extent_.height(), client.height()));
+}
+
+void CKavroView::initialUpdate()
+{
+    paintLightGrey(viewport());
+    paintLightGrey(canvas_);
+    if (sourceKind() == kKindRawFile) {
+        setExtent(QSize(100, 100));
+        app_.hooks().buildRawFileLayout(*this);
+        return;
+    }
+    setExtent(QSize(CKavroDoc::kDocumentWidth, CKavroDoc::kDocumentHeight));
+    buildSizeDistributionView();
+}
+
+void CKavroView::buildSizeDistributionView()
+{
+    const int kind = sourceKind();
+    sizeLayout_ = std::make_unique<SizeDistributionLayout>(canvas_, *source_, app_.settings(), instrumentModel());
+    sizeLayout_->build();
+    auto* bar = new CAnimationBar(kind == kKindInstrument ? CAnimationBar::kInstrumentBar : CAnimationBar::kFileBar);
+    frame_.setAnimationBar(bar);
+    frame_.fitViewClient(QSize(SizeDistributionLayout::kClientWidth, SizeDistributionLayout::kClientHeight));
+
+    source_->rewind();
+    sizeLayout_->showFrameTexts();
+
+    navigator_ = new FrameNavigator(*source_, [this] { refresh(); }, this);
+    navigator_->setBar(bar);
+    navigator_->setUp(kind);
+    connect(bar, &CAnimationBar::command, this, [this](int id) { onCommand(id); });
+    connect(bar, &CAnimationBar::intervalChosen, navigator_, &FrameNavigator::setInterval);
+}
+
+void CKavroView::refresh()
+{
+    if (sizeLayout_) {
+        sizeLayout_->redrawPlots();
+        sizeLayout_->showFrameTexts();
+    }
+    try {
+        app_.hooks().frameChanged(*this);
+    } catch (...) {
+        // A companion window that cannot show the frame does not stop the view.
+    }
+}
+
+void CKavroView::onCommand(int id)
+{
+    try {
+        viewCommand(id);
+    } catch (...) {
+        // A source or window that failed has told the user itself; the view goes on.
+    }
+}
+
+void CKavroView::viewCommand(int id)
+{
+    switch (id) {
+    case cmd::ShowFrameSequence:
+        if (navigator_)
+            navigator_->toggle();
+        break;
+    case cmd::GoToFirst:
+    case cmd::GoToPrev:
+    case cmd::GoToNext:
+    case cmd::GoToLast:
+        frameCommand(id);
+        break;
+    case cmd::GoToFrame:
+        goToFrame();
+        break;
+    case cmd::Print:
+        print();
+        break;
+    case cmd::PrintPreview:
+        printPreview();
+        break;
+    default:
+        companionCommand(id);
+        break;
+    }
+}
+
+void CKavroView::frameCommand(int id)
+{
+    if (sourceKind() == kKindRawFile) {
+        app_.hooks().rawFilePage(*this, id);
+        return;
+    }
+    if (!navigator_)
+        return;
+    if (id == cmd::GoToFirst)
+        navigator_->first();
+    else if (id == cmd::GoToPrev)
+        navigator_->previous();
+    else if (id == cmd::GoToNext)
+        navigator_->next();
+    else
+        navigator_->last();
+}
+
+void CKavroView::goToFrame()
+{
+    if (sourceKind() != kKindPsdFile || !navigator_)
+        return;
+    if (std::optional<int> frame = app_.dialogs().askFrameNumber())
+        navigator_->goTo(*frame);
+}
+
+bool CKavroView::printPage(QPrinter& printer)
+{
+    return ViewPrinter::printPage(canvas_, printer);
+}
+
+void CKavroView::print()
+{
+    QPrinter& printer = app_.printer();
+    if (!app_.dialogs().askPrint(printer))
+        return;
+    if (!printPage(printer))
+        app_.prompter().message(text::kPrintFailed, MessageIcon::Exclamation);
+}
+
+void CKavroView::printPreview()
+{
+    app_.dialogs().showPrintPreview(app_.printer(), [this](QPrinter& p) { printPage(p); });
+}
+
+void CKavroView::companionCommand(int id)
+{
+    CommandHooks& hooks = app_.hooks();
+    try {
+        switch (id) {
+        case cmd::AccumulateAverage:
+            hooks.accumulateAndAverage(*this);
+            break;
+        case cmd::AuxParameterFrame:
+            hooks.showAuxiliaryParameterFrame(*this);
+            break;
+        case cmd::ViewRings:
+            hooks.viewRings(*this);
+            break;
+        case cmd::SizeDistributionDisplay:
+            hooks.sizeDistributionDisplay(*this);
+            break;
+        case cmd::AuxParameterDisplay:
+            hooks.auxiliaryParameterDisplay(*this);
+            break;
+        case cmd::ShowBuffer:
+            hooks.showBuffer(*this);
+            break;
+        case cmd::SendCommand:
+            hooks.sendCommand(*this);
+            break;
+        default:
+            break;
+        }
+    } catch (...) {
+        // A companion window that could not be made leaves the command without effect.
+    }
+}
+
+}  // namespace kavro

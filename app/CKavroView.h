@@ -1,0 +1,80 @@
+#pragma once
+// A document's view: a scrolling area whose content holds the child windows at
+// their pixel positions.  The view itself only connects things: the layout of the
+// display (SizeDistributionLayout, or the raw-data-file layout behind the command
+// hooks), the frame navigation and animation (FrameNavigator) and the printing
+// (ViewPrinter).
+#include <QScrollArea>
+#include <QSize>
+#include <memory>
+
+class QPrinter;
+
+namespace kavro {
+
+class CDataSource;
+class CKavroApp;
+class CKavroDoc;
+class CKavroFrame;
+class FrameNavigator;
+class SizeDistributionLayout;
+
+class CKavroView : public QScrollArea {
+    Q_OBJECT
+public:
+    CKavroView(CKavroApp& app, CKavroDoc& document, CKavroFrame& frame);
+    // Stops the animation and closes the source (its port and output files).
+    ~CKavroView() override;
+
+    // Has the document create and open the source of the application's pending
+    // kind; false (the open is abandoned) when that was cancelled or failed.
+    bool create();
+    // Builds the display for the source kind, shows the first frame and sets up the animation.
+    void initialUpdate();
+
+    CDataSource* source() const { return source_; }
+    int sourceKind() const;
+    // The document's instrument model.
+    int instrumentModel() const;
+    CKavroApp& app() const { return app_; }
+    CKavroDoc& document() const { return document_; }
+    CKavroFrame& frame() const { return frame_; }
+    // The widget the child windows stand on.
+    QWidget* canvas() const { return canvas_; }
+    // The scroll extent: 400 x 360 for the instrument and .psd layouts.
+    QSize extent() const { return extent_; }
+    void setExtent(QSize extent);
+    SizeDistributionLayout* sizeLayout() const { return sizeLayout_.get(); }
+    FrameNavigator* navigator() const { return navigator_; }
+
+    // After a frame change: the plots and labels show the source's current frame,
+    // and the companion windows take it.
+    void refresh();
+    // Carries out a command of the view (menu or bar button); exceptions are dropped.
+    void onCommand(int id);
+    // One page of the view on printer; false when the printer could not start.
+    bool printPage(QPrinter& printer);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void buildSizeDistributionView();
+    void viewCommand(int id);
+    void frameCommand(int id);
+    void goToFrame();
+    void print();
+    void printPreview();
+    void companionCommand(int id);
+
+    CKavroApp& app_;
+    CKavroDoc& document_;
+    CKavroFrame& frame_;
+    CDataSource* source_ = nullptr;
+    QWidget* canvas_;
+    QSize extent_{100, 100};
+    std::unique_ptr<SizeDistributionLayout> sizeLayout_;
+    FrameNavigator* navigator_ = nullptr;
+};
+
+}  // namespace kavro

@@ -1,0 +1,67 @@
+#pragma once
+// The main frame "KAVRO": the MDI area with one child frame per open source, the
+// menu bar (menu 2 while no document is open, menu 3 with one), the commands the
+// main frame handles itself, and the caption with the active document's title.
+#include <QList>
+#include <QMainWindow>
+#include <map>
+
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+
+namespace kavro {
+
+class CKavroApp;
+class CKavroFrame;
+class CKavroView;
+
+class CMainFrame : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit CMainFrame(CKavroApp& app);
+    ~CMainFrame() override;
+
+    // A new document of the application's pending source kind with its child frame
+    // and view; null when the source was cancelled or failed (nothing is left).
+    CKavroFrame* newDocument();
+
+    QMdiArea* mdiArea() const { return mdiArea_; }
+    QList<CKavroFrame*> frames() const;
+    // The active child frame, also while the program itself is not the active one.
+    CKavroFrame* activeFrame() const;
+    CKavroView* activeView() const;
+    void activate(CKavroFrame* frame);
+
+    // The action of a command of the table (null for an unknown id).
+    QAction* action(int id) const;
+    // 2 while no document is open, 3 with one.
+    int menuNumber() const { return menuNumber_; }
+    // Source kind of the active view, -1 without one.
+    int activeKind() const;
+    // Carries a command out, by whoever handles it; exceptions are dropped.
+    void onCommand(int id);
+    // Enables every command by its rule on the active child.
+    void updateCommandStates();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void createActions();
+    void createMenus();
+    void showMenu(int number);
+    void childChanged();
+    void updateCaption();
+    void mainFrameCommand(int id);
+    void frameworkCommand(int id);
+    void arrangeIcons();
+
+    CKavroApp& app_;
+    QMdiArea* mdiArea_;
+    std::map<int, QAction*> actions_;
+    std::map<int, QList<QMenu*>> menus_;  // menu number -> its top-level menus
+    int menuNumber_ = 0;
+};
+
+}  // namespace kavro

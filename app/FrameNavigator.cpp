@@ -1,0 +1,115 @@
+#include "app/FrameNavigator.h"
+
+#include "app/CAnimationBar.h"
+#include "core/CDataSource.h"
+#include "core/Constants.h"
+#include "resources/AppTexts.h"
+
+namespace kavro {
+
+FrameNavigator::FrameNavigator(CDataSource& source, std::function<void()> refresh, QObject* parent)
+    : QObject(parent), source_(source), refresh_(std::move(refresh))
+{
+    connect(&timer_, &QTimer::timeout, this, &FrameNavigator::tick);
+}
+
+void FrameNavigator::setBar(CAnimationBar* bar)
+{
+    bar_ = bar;
+    showTimerState();
+}
+
+void FrameNavigator::setUp(int kind)
+{
+    const bool instrument = kind == kKindInstrument;
+    interval_ = instrument ? kInstrumentInterval : kFileInterval;
+    if (bar_) {
+        bar_->setMinimum(instrument ? kInstrumentMinimum : kFileMinimum);
+        bar_->setPosition(interval_);
+    }
+}
+
+void FrameNavigator::toggle()
+{
+    if (running_) {
+        timer_.stop();
+        running_ = false;
+    } else {
+        timer_.start(interval_);
+        running_ = timer_.isActive();
+    }
+    showTimerState();
+}
+
+void FrameNavigator::stop()
+{
+    if (running_)
+        toggle();
+}
+
+void FrameNavigator::setInterval(int milliseconds)
+{
+    interval_ = milliseconds;
+    if (running_) {
+        toggle();
+        toggle();
+    }
+}
+
+void FrameNavigator::showTimerState()
+{
+    if (bar_)
+        bar_->setTimerText(running_ ? text::kTimerOn : text::kTimerOff);
+}
+
+void FrameNavigator::first()
+{
+    source_.rewind();
+    refresh_();
+}
+
+void FrameNavigator::previous()
+{
+    source_.previousFrame();
+    refresh_();
+}
+
+void FrameNavigator::next()
+{
+    source_.nextFrame();
+    refresh_();
+}
+
+void FrameNavigator::last()
+{
+    source_.lastFrame();
+    refresh_();
+}
+
+void FrameNavigator::goTo(int frame)
+{
+    source_.goToFrame(frame);
+    refresh_();
+}
+
+void FrameNavigator::tick()
+{
+    // A tick that arrives while the source is still busy with the last one (it may be
+    // showing a message) is dropped rather than run inside it.
+    if (ticking_)
+        return;
+    ticking_ = true;
+    bool more = false;
+    try {
+        more = source_.nextFrame() != 0;
+    } catch (...) {
+        // A source that failed has told the user; the animation ends as at the end of data.
+    }
+    ticking_ = false;
+    if (!more)
+        stop();
+    if (running_)
+        refresh_();
+}
+
+}  // namespace kavro

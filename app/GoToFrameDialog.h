@@ -1,0 +1,32 @@
+#pragma once
+// Go To Frame (dialog 125): the number of the frame to show.
+#include <QDialog>
+
+class QLineEdit;
+
+namespace kavro {
+
+class Prompter;
+
+class GoToFrameDialog : public QDialog {
+    Q_OBJECT
+public:
+    static constexpr int kFrameEdit = 208;
+
+    // prompter tells the user when the box does not hold a number.
+    explicit GoToFrameDialog(Prompter& prompter, QWidget* parent = nullptr);
+
+    QLineEdit* frameEdit() const { return edit_; }
+    // The number entered (valid after OK).
+    int frame() const { return frame_; }
+
+    // Takes the number; a box without one is told and the dialog stays open.
+    void accept() override;
+
+private:
+    Prompter& prompter_;
+    QLineEdit* edit_;
+    int frame_ = 0;
+};
+
+}  // namespace kavro

@@ -1,0 +1,120 @@
+#pragma once
+// Fixed texts of the desktop program: captions, menus, dialog bars, the main
+// view's labels and the small dialogs of the application shell.
+
+namespace kavro::text {
+
+// Captions.
+inline constexpr const char* kMainFrameTitle = "KAVRO";
+inline constexpr const char* kCaptionSeparator = " - ";
+
+// Top-level menus: the program's own grouping of the command table.
+inline constexpr const char* kMenuFile = "&File";
+inline constexpr const char* kMenuFrames = "F&rames";
+inline constexpr const char* kMenuInstrument = "&Instrument";
+inline constexpr const char* kMenuBackground = "&Background";
+inline constexpr const char* kMenuOptions = "&Options";
+inline constexpr const char* kMenuWindow = "&Window";
+inline constexpr const char* kMenuHelp = "&Help";
+
+// Commands.
+inline constexpr const char* kCmdOpenInstrument = "Open &Instrument";
+inline constexpr const char* kCmdOpenRawFile = "Open Ra&w Data File";
+inline constexpr const char* kCmdOpenPsdFile = "Open Particle &Distribution File";
+inline constexpr const char* kCmdBuildBackgroundMain = "&Build Background Scatter File";
+inline constexpr const char* kCmdBuildBackgroundDoc = "Build &Background Scatter File";
+inline constexpr const char* kCmdLocations = "&Locations...";
+inline constexpr const char* kCmdPrint = "&Print...";
+inline constexpr const char* kCmdPrintPreview = "Print Pre&view";
+inline constexpr const char* kCmdPrintSetup = "P&rint Setup...";
+inline constexpr const char* kCmdExit = "E&xit";
+inline constexpr const char* kCmdShowFrameSequence = "&Show Frame Sequence\tCtrl+A";
+inline constexpr const char* kCmdGoToFirst = "Go To &First\tCtrl+F";
+inline constexpr const char* kCmdGoToPrev = "Go To &Prev\tCtrl+P";
+inline constexpr const char* kCmdGoToNext = "Go To &Next\tCtrl+N";
+inline constexpr const char* kCmdGoToLast = "Go To &Last\tCtrl+L";
+inline constexpr const char* kCmdGoToFrame = "&Go To Frame ...\tCtrl+G";
+inline constexpr const char* kCmdAccumulate = "&Accumulate and Average Frames";
+inline constexpr const char* kCmdAuxFrame = "Show Au&xiliary Parameter Frame\tCtrl+H";
+inline constexpr const char* kCmdViewRings = "View &Rings";
+inline constexpr const char* kCmdCalibrationMain = "Edit Calibration Parameters";
+inline constexpr const char* kCmdCalibrationDoc = "Edit &Calibration Parameters";
+inline constexpr const char* kCmdSizeDisplay = "&Size Distribution Display";
+inline constexpr const char* kCmdAuxDisplay = "&Auxiliary Parameter Display";
+inline constexpr const char* kCmdOutput = "&Output";
+inline constexpr const char* kCmdCascade = "&Cascade";
+inline constexpr const char* kCmdTile = "&Tile";
+inline constexpr const char* kCmdArrangeIcons = "&Arrange Icons";
+inline constexpr const char* kCmdShowBuffer = "Show &Buffer";
+inline constexpr const char* kCmdSendCommand = "&Send Command";
+inline constexpr const char* kCmdAbout = "&About KAVRO...";
+
+// About box.
+inline constexpr const char* kAboutTitle = "About KAVRO";
+inline constexpr const char* kAboutText =
+    "KAVRO companion, version 1.0\n"
+    "Laser-diffraction particle sizes from the KAVRO submersible particle sizer.";
+
+// Instrument models, in the order of the model lists.
+inline constexpr const char* kModelNames[3] = {
+    "KAVRO 400-A (5 - 500 micron)",
+    "KAVRO 400-B (1 - 250 micron)",
+    "KAVRO 400-C (2.5 - 500 micron)",
+};
+
+// Instrument Port and Instrument Model dialogs.
+inline constexpr const char* kInstrumentPortTitle = "Instrument Port";
+inline constexpr const char* kInstrumentModelTitle = "Instrument Model";
+inline constexpr const char* kSerialPortLabel = "Serial Port:";
+inline constexpr const char* kInstrumentModelLabel = "Instrument Model:";
+
+// Go To Frame dialog (the title ends in a blank).
+inline constexpr const char* kGoToTitle = "Go To ";
+inline constexpr const char* kGoToFrameLabel = "Frame:";
+
+// Animation bar.
+inline constexpr const char* kIntervalLow = "0.0";
+inline constexpr const char* kIntervalHigh = "5.0";
+inline constexpr const char* kIntervalTitle = "Interval (Sec)";
+inline constexpr const char* kTimerOff = "Timer-OFF";
+inline constexpr const char* kTimerOn = "Timer-ON";
+inline constexpr const char* kDisplayButton = "Display";
+inline constexpr const char* kFirstButton = "| > First";
+inline constexpr const char* kPrevButton = "< Prev";
+inline constexpr const char* kNextButton = "Next  >";
+inline constexpr const char* kLastButton = "Last < |";
+inline constexpr const char* kAccumulateButton = "Accumulate and Average";
+
+// Labels of the size-distribution view.
+inline constexpr const char* kMakerLabel = "Tolvane";
+inline constexpr const char* kFrameLabel = "Frame:";
+// "Data Frame: %d"; each statistic is its label, a blank and the value as "%.2lf".
+inline constexpr const char* kDataFramePrefix = "Data Frame: ";
+inline constexpr const char* kMeanLabel = "Mean:";
+inline constexpr const char* kStdDevLabel = "Std Dev:";
+inline constexpr const char* kTotalVolLabel = "Total Vol Conc:";
+inline constexpr const char* kSizeGraphTitle = "Particle Size Distribution";
+inline constexpr const char* kVsfGraphTitle = "Volume Scattering Function";
+inline constexpr const char* kOrdinateUnit = "ul / l";
+inline constexpr const char* kOrdinateZero = "0";
+inline constexpr const char* kVsfTop = " +5";
+inline constexpr const char* kVsfBottom = "  -5";
+inline constexpr const char* kVsfTitle = "  log10";
+inline constexpr const char* kSizeUnit = "microns";
+inline constexpr const char* kAngleUnit = "degrees";
+
+// Axis labels by instrument model: left, middle, right.
+inline constexpr const char* kSizeAxis[3][3] = {{"5", "50", "500"}, {"1", "17", "250"}, {"2.5", "35", "500"}};
+inline constexpr const char* kAngleAxis[3][3] = {
+    {"0.049", "0.487", "4.87"}, {"0.097", "1.38", "19.5"}, {"0.049", "0.689", "9.74"}};
+
+// A number box that does not hold a number.
+inline constexpr const char* kEnterInteger = "Please enter an integer.";
+
+// A printer (or PDF file) that would not take the page.
+inline constexpr const char* kPrintFailed = "The page could not be printed.";
+
+// A dialog's choice that could not be stored: followed by the profile's path, ": " and the reason.
+inline constexpr const char* kSettingsNotWritten = "The settings could not be written to ";
+
+}  // namespace kavro::text

@@ -1,0 +1,9 @@
+#pragma once
+// Fixed texts of the platform layer's dialogs and message boxes.
+
+namespace kavro::text {
+
+// Title of every message box and question: the program's name.
+inline constexpr const char* kMessageBoxTitle = "KAVRO";
+
+}  // namespace kavro::text

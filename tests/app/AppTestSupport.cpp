@@ -1,0 +1,237 @@
+#include "tests/app/AppTestSupport.h"
+
+#include "app/CKavroFrame.h"
+#include "app/CMainFrame.h"
+#include "app/CommandTable.h"
+#include "core/Constants.h"
+
+#include <algorithm>
+
+namespace kavro::test {
+
+MemoryFrame numberedFrame(int i)
+{
+    return MemoryFrame{10.0 + i, 1.0 + i / 10.0, 0.5 + i, -1.0 + i / 10.0};
+}
+
+std::vector<MemoryFrame> numberedFrames(int count)
+{
+    std::vector<MemoryFrame> frames;
+    for (int i = 0; i < count; ++i)
+        frames.push_back(numberedFrame(i));
+    return frames;
+}
+
+MemorySource::MemorySource(SourceContext context, SourceOwner* owner, SourceSpec spec,
+                           std::shared_ptr<SourceLog> log)
+    : CDataSource(context, owner), spec_(std::move(spec)), log_(std::move(log))
+{
+    sourceKind_ = spec_.kind;
+    recordCount_ = static_cast<int>(spec_.frames.size());
+    for (int k = 0; k < kClasses; ++k)
+        frameResult_->setDiameter(k, 1.0 + k);
+}
+
+MemorySource::~MemorySource()
+{
+    ++log_->destroyed;
+}
+
+void MemorySource::open()
+{
+    ++log_->opened;
+    if (spec_.open == SourceSpec::OpenResult::UserAbort)
+        throw UserAbort{};
+    if (spec_.open == SourceSpec::OpenResult::Failure)
+        throw std::runtime_error("the file went away");
+    sourceName_ = spec_.name;
+    if (spec_.modelFromFile >= 0)
+        owner_->setInstrumentModel(spec_.modelFromFile);
+}
+
+int MemorySource::readNextFrame()
+{
+    return readAt(currentFrame_);
+}
+
+int MemorySource::readAt(int index)
+{
+    if (index < 0 || index >= recordCount_)
+        return 0;
+    const MemoryFrame& f = spec_.frames[static_cast<std::size_t>(index)];
+    for (int k = 0; k < kClasses; ++k)
+        frameResult_->setVolume(k, f.volume);
+    for (int i = 0; i < kRings; ++i)
+        frameResult_->setVsf(i, f.vsf);
+    frameResult_->setMean(f.mean);
+    frameResult_->setStdDev(f.stdDev);
+    frameResult_->setBeamAttenuation(0.25 * index);
+    return 1;
+}
+
+void MemorySource::close()
+{
+    ++log_->closed;
+}
+
+int MemorySource::previousFrame()
+{
+    currentFrame_ = std::max(currentFrame_ - 1, 0);
+    return readNextFrame();
+}
+
+int MemorySource::nextFrame()
+{
+    if (spec_.duringNext)
+        spec_.duringNext();
+    if (currentFrame_ + 1 > recordCount_ - 1) {
+        currentFrame_ = std::max(recordCount_ - 1, 0);
+        return 0;
+    }
+    ++currentFrame_;
+    return readNextFrame();
+}
+
+int MemorySource::rewind()
+{
+    currentFrame_ = 0;
+    return readNextFrame();
+}
+
+int MemorySource::lastFrame()
+{
+    currentFrame_ = std::max(recordCount_ - 1, 0);
+    return readNextFrame();
+}
+
+int MemorySource::goToFrame(int n)
+{
+    currentFrame_ = std::clamp(n, 0, std::max(recordCount_ - 1, 0));
+    return readNextFrame();
+}
+
+std::unique_ptr<CDataSource> MemorySourceFactory::create(int kind, SourceContext context, SourceOwner* owner)
+{
+    kindsAsked.push_back(kind);
+    if (noSource)
+        return nullptr;
+    SourceSpec spec = next;
+    spec.kind = kind;
+    lastLog = std::make_shared<SourceLog>();
+    return std::make_unique<MemorySource>(context, owner, spec, lastLog);
+}
+
+std::optional<InstrumentChoice> ScriptedDialogs::askInstrumentPort(int port, int model)
+{
+    portAsked.emplace_back(port, model);
+    if (portAnswers.empty())
+        throw std::logic_error("unexpected Instrument Port dialog");
+    auto answer = portAnswers.front();
+    portAnswers.pop_front();
+    return answer;
+}
+
+std::optional<int> ScriptedDialogs::askInstrumentModel(int model)
+{
+    modelAsked.push_back(model);
+    if (modelAnswers.empty())
+        throw std::logic_error("unexpected Instrument Model dialog");
+    auto answer = modelAnswers.front();
+    modelAnswers.pop_front();
+    return answer;
+}
+
+std::optional<int> ScriptedDialogs::askFrameNumber()
+{
+    if (frameAnswers.empty())
+        throw std::logic_error("unexpected Go To dialog");
+    auto answer = frameAnswers.front();
+    frameAnswers.pop_front();
+    return answer;
+}
+
+bool ScriptedDialogs::askPrint(QPrinter&)
+{
+    return printAccepted;
+}
+
+void ScriptedDialogs::showPrintPreview(QPrinter& printer, const std::function<void(QPrinter&)>& render)
+{
+    ++previewsShown;
+    render(printer);
+}
+
+void ScriptedDialogs::askPageSetup(QPrinter&)
+{
+    ++pageSetups;
+}
+
+void RecordingHooks::viewRings(CKavroView&)
+{
+    calls.push_back("viewRings");
+    if (ringsThrow)
+        throw std::runtime_error("no rings window");
+}
+
+AppFixture::AppFixture() : AppFixture(std::make_unique<MemorySourceFactory>()) {}
+
+AppFixture::AppFixture(std::unique_ptr<SourceFactory> sources)
+{
+    AppServices s;
+    s.profile = std::make_unique<Profile>(dir.file("kavro.INI"));
+    auto p = std::make_unique<ScriptedPrompter>();
+    prompter = p.get();
+    s.prompter = std::move(p);
+    auto d = std::make_unique<ScriptedDialogs>();
+    dialogs = d.get();
+    s.dialogs = std::move(d);
+    factory = dynamic_cast<MemorySourceFactory*>(sources.get());
+    s.sources = std::move(sources);
+    auto h = std::make_unique<RecordingHooks>();
+    hooks = h.get();
+    s.hooks = std::move(h);
+    s.executableDirectory = dir.path();
+    app = std::make_unique<CKavroApp>(std::move(s));
+    app->initInstance();
+}
+
+AppFixture::~AppFixture() = default;
+
+CKavroFrame* AppFixture::open(int kind, SourceSpec spec)
+{
+    if (factory)
+        factory->next = std::move(spec);
+    std::size_t before = app->mainFrame()->frames().size();
+    int command = kind == kKindInstrument ? cmd::OpenInstrument : kind == kKindRawFile ? cmd::OpenRawFile : cmd::OpenPsdFile;
+    app->mainFrame()->onCommand(command);
+    if (static_cast<std::size_t>(app->mainFrame()->frames().size()) == before)
+        return nullptr;
+    return app->mainFrame()->activeFrame();
+}
+
+CKavroFrame* AppFixture::openPsd(std::vector<MemoryFrame> frames, std::string name)
+{
+    SourceSpec spec;
+    spec.frames = std::move(frames);
+    spec.name = std::move(name);
+    return open(kKindPsdFile, spec);
+}
+
+CKavroFrame* AppFixture::openInstrument(std::vector<MemoryFrame> frames)
+{
+    dialogs->portAnswers.push_back(InstrumentChoice{1, 0});
+    SourceSpec spec;
+    spec.frames = std::move(frames);
+    spec.name = "Instrument";
+    return open(kKindInstrument, spec);
+}
+
+CKavroFrame* AppFixture::openRaw()
+{
+    dialogs->modelAnswers.push_back(0);
+    SourceSpec spec;
+    spec.name = "/data/run.psd";
+    return open(kKindRawFile, spec);
+}
+
+}  // namespace kavro::test

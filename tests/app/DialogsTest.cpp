@@ -1,0 +1,138 @@
+// The shell's small dialogs and the file dialogs of the desktop Prompter.
+#include "app/GoToFrameDialog.h"
+#include "app/InstrumentDialog.h"
+#include "platform/ScriptedPrompter.h"
+#include "platform/qt/QtPrompter.h"
+
+#include <QComboBox>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QTest>
+#include <QValidator>
+#include <gtest/gtest.h>
+
+using namespace kavro;
+
+namespace {
+
+QStringList items(QComboBox* box)
+{
+    QStringList out;
+    for (int i = 0; i < box->count(); ++i)
+        out << box->itemText(i);
+    return out;
+}
+
+TEST(InstrumentDialogs, PortDialogListsPortsAndModelsWithThePreselection)
+{
+    InstrumentDialog dialog(InstrumentDialog::kPortDialog, 2, 1);
+    EXPECT_EQ(dialog.windowTitle(), "Instrument Port");
+    ASSERT_NE(dialog.portBox(), nullptr);
+    EXPECT_EQ(items(dialog.portBox()), (QStringList{"COM1:", "COM2:", "COM3:", "COM4:"}));
+    EXPECT_EQ(items(dialog.modelBox()), (QStringList{"KAVRO 400-A (5 - 500 micron)", "KAVRO 400-B (1 - 250 micron)",
+                                                     "KAVRO 400-C (2.5 - 500 micron)"}));
+    EXPECT_EQ(dialog.port(), 2);
+    EXPECT_EQ(dialog.model(), 1);
+    dialog.modelBox()->setCurrentIndex(2);
+    EXPECT_EQ(dialog.model(), 2);
+}
+
+TEST(InstrumentDialogs, ModelDialogHasNoPortList)
+{
+    InstrumentDialog dialog(InstrumentDialog::kModelDialog, 0, 2);
+    EXPECT_EQ(dialog.windowTitle(), "Instrument Model");
+    EXPECT_EQ(dialog.portBox(), nullptr);
+    EXPECT_EQ(dialog.port(), -1);
+    EXPECT_EQ(dialog.model(), 2);
+}
+
+TEST(GoToDialog, TakesDigitsOnlyStartingAtZero)
+{
+    ScriptedPrompter prompter;
+    GoToFrameDialog dialog(prompter);
+    EXPECT_EQ(dialog.windowTitle(), "Go To ");
+    QLineEdit* edit = dialog.frameEdit();
+    EXPECT_EQ(edit->text(), "0");
+    EXPECT_EQ(edit->selectedText(), "0");
+    edit->selectAll();
+    QTest::keyClicks(edit, "1-2a3");
+    EXPECT_EQ(edit->text(), "123");
+    dialog.accept();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.frame(), 123);
+    EXPECT_TRUE(prompter.calls().empty());
+}
+
+TEST(GoToDialog, AnEmptyOrTooLargeNumberIsRefusedAndTheDialogStaysOpen)
+{
+    for (const char* entry : {"", "99999999999"}) {
+        ScriptedPrompter prompter;
+        GoToFrameDialog dialog(prompter);
+        dialog.frameEdit()->setText(entry);
+        dialog.accept();
+        EXPECT_NE(dialog.result(), QDialog::Accepted) << entry;
+        EXPECT_EQ(prompter.messages(), std::vector<std::string>{"Please enter an integer."}) << entry;
+    }
+}
+
+TEST(QtPrompterFilters, BarSeparatedPairsBecomeQtFilters)
+{
+    EXPECT_EQ(qtNameFilters("Particle Sizes (*.psd)|*.psd|All (*.*)|*.*||"),
+              (QStringList{"Particle Sizes (*.psd)", "All (*)"}));
+    EXPECT_EQ(qtNameFilters("Ring Area (RingArea*.asc)|RingArea*.asc|All asc|*.asc|All (*.*)|*.*||"),
+              (QStringList{"Ring Area (RingArea*.asc)", "All asc (*.asc)", "All (*)"}));
+    EXPECT_EQ(qtNameFilters("Raw Data (*.raw;*.bin;*.dat)|*.raw;*.bin;*.dat||"),
+              (QStringList{"Raw Data (*.raw *.bin *.dat)"}));
+    // The patterns after the bar are the ones that count.
+    EXPECT_EQ(qtNameFilters("Data (old)|*.x||"), (QStringList{"Data (old) (*.x)"}));
+    EXPECT_TRUE(qtNameFilters("").isEmpty());
+}
+
+TEST(QtPrompterFilters, APatternAsInitialNameShowsOnlyMatchingFiles)
+{
+    FileDialogRequest request;
+    request.title = "Open Ring Area Normalization File";
+    request.filter = "All asc|*.asc|Ring Area (RingArea*.asc)|RingArea*.asc|All (*.*)|*.*||";
+    request.initialName = "RingArea*.asc";
+    request.initialDirectory = "/tmp";
+    request.defaultExtension = "asc";
+    request.mustExist = true;
+    QFileDialog dialog;
+    configureFileDialog(dialog, request, false);
+    EXPECT_EQ(dialog.windowTitle(), "Open Ring Area Normalization File");
+    EXPECT_EQ(dialog.selectedNameFilter(), "Ring Area (RingArea*.asc)");
+    EXPECT_EQ(dialog.fileMode(), QFileDialog::ExistingFile);
+    EXPECT_EQ(dialog.acceptMode(), QFileDialog::AcceptOpen);
+    EXPECT_EQ(dialog.directory().absolutePath(), "/tmp");
+    EXPECT_EQ(dialog.defaultSuffix(), "asc");
+
+    // A pattern the list does not hold becomes a filter of its own, shown first.
+    request.filter = "Bkgrnd Scatter (*.asc)|*.asc|All (*.*)|*.*||";
+    request.initialName = "zsc*.asc";
+    QFileDialog other;
+    configureFileDialog(other, request, false);
+    EXPECT_EQ(other.nameFilters().front(), "zsc*.asc (zsc*.asc)");
+    EXPECT_EQ(other.selectedNameFilter(), "zsc*.asc (zsc*.asc)");
+}
+
+TEST(QtPrompterFilters, SaveDialogsAskBeforeOverwritingOnlyWhenTold)
+{
+    FileDialogRequest request;
+    request.title = "Open OUTPUT Particle Size Distribution File";
+    request.filter = "Particle Sizes (*.psd)|*.psd|All (*.*)|*.*||";
+    request.initialName = "cast.psd";
+    request.overwritePrompt = true;
+    QFileDialog save;
+    configureFileDialog(save, request, true);
+    EXPECT_EQ(save.acceptMode(), QFileDialog::AcceptSave);
+    EXPECT_FALSE(save.testOption(QFileDialog::DontConfirmOverwrite));
+    EXPECT_EQ(save.selectedNameFilter(), "Particle Sizes (*.psd)");
+    request.overwritePrompt = false;
+    QFileDialog quiet;
+    configureFileDialog(quiet, request, true);
+    EXPECT_TRUE(quiet.testOption(QFileDialog::DontConfirmOverwrite));
+    EXPECT_FALSE(isNamePattern("cast.psd"));
+    EXPECT_TRUE(isNamePattern("cast?.psd"));
+}
+
+}  // namespace

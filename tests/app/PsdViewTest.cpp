@@ -1,0 +1,150 @@
+// A real .psd file opened by the desktop program: the file dialog, the first frame
+// with its statistics, the model from the header, and navigation through the file.
+#include "app/CAnimationBar.h"
+#include "app/CKavroDoc.h"
+#include "app/CKavroFrame.h"
+#include "app/CKavroView.h"
+#include "app/CMainFrame.h"
+#include "app/CommandTable.h"
+#include "app/FrameNavigator.h"
+#include "app/SizeDistributionLayout.h"
+#include "core/OutputRecord.h"
+#include "plots/CTextWnd.h"
+#include "tests/app/AppTestSupport.h"
+
+#include <QAction>
+#include <QCoreApplication>
+
+using namespace kavro;
+using namespace kavro::test;
+
+namespace {
+
+// Frame i: every class holds 0.25 * (i + 1), mean 20 + i, std 3.256 + i.
+CFrameResult psdFrame(int i)
+{
+    CFrameResult r;
+    for (int k = 0; k < kClasses; ++k) {
+        r.setVolume(k, 0.25 * (i + 1));
+        r.setDiameter(k, 2.0 + k);
+    }
+    for (int ring = 0; ring < kRings; ++ring)
+        r.setVsf(ring, 1.5 - 0.1 * ring);
+    r.setMean(20.0 + i);
+    r.setStdDev(3.256 + i);
+    r.setTransmission(0.9);
+    r.setBeamAttenuation(0.5 + i);
+    return r;
+}
+
+std::string psdFile(int model, int frames)
+{
+    std::string bytes = bytesOf(encodePsdHeader(model, 2.0, "/cal/zsc.asc"));
+    bytes += bytesOf(encodeDiameterRecord(psdFrame(0)));
+    for (int i = 0; i < frames; ++i)
+        bytes += bytesOf(encodeOutputRecord(buildOutputRecord(psdFrame(i))));
+    return bytes;
+}
+
+class PsdViewTest : public AppFixture {
+protected:
+    PsdViewTest() : AppFixture(std::make_unique<KavroSourceFactory>()) {}
+    CKavroFrame* openFile(const std::string& name, const std::string& bytes)
+    {
+        std::string path = dir.file(name);
+        writeFile(path, bytes);
+        prompter->choose(path);
+        app->mainFrame()->action(cmd::OpenPsdFile)->trigger();
+        return app->mainFrame()->frames().isEmpty() ? nullptr : app->mainFrame()->activeFrame();
+    }
+    static QString text(CTextWnd* w) { return w->text(); }
+};
+
+TEST_F(PsdViewTest, OpensWithTheFirstFrameAndItsStatistics)
+{
+    CKavroFrame* frame = openFile("cast.2.psd", psdFile(1, 3));
+    ASSERT_NE(frame, nullptr);
+    ASSERT_EQ(prompter->calls().size(), 1u);
+    EXPECT_EQ(prompter->calls()[0].request.title, "Open Particle Size Distribution File");
+    EXPECT_TRUE(prompter->calls()[0].request.mustExist);
+    EXPECT_EQ(frame->document().title(), "cast");
+    EXPECT_EQ(frame->document().instrumentModel(), 1);
+    SizeDistributionLayout* layout = frame->view()->sizeLayout();
+    EXPECT_EQ(text(layout->frameLabel()), "Data Frame: 0");
+    EXPECT_EQ(text(layout->meanLabel()), "Mean: 20.00");
+    EXPECT_EQ(text(layout->stdDevLabel()), "Std Dev: 3.26");
+    EXPECT_EQ(text(layout->totalLabel()), "Total Vol Conc: 8.00");
+    // Model 1's axis labels.
+    int found = 0;
+    for (CTextWnd* w : frame->view()->canvas()->findChildren<CTextWnd*>())
+        found += w->text() == "17" || w->text() == "250" || w->text() == "1.38" || w->text() == "19.5";
+    EXPECT_EQ(found, 4);
+}
+
+TEST_F(PsdViewTest, NavigatesTheFileAndTheAnimationEndsAtItsLastRecord)
+{
+    CKavroFrame* frame = openFile("run.psd", psdFile(0, 4));
+    ASSERT_NE(frame, nullptr);
+    SizeDistributionLayout* layout = frame->view()->sizeLayout();
+    app->mainFrame()->action(cmd::GoToLast)->trigger();
+    EXPECT_EQ(text(layout->frameLabel()), "Data Frame: 3");
+    EXPECT_EQ(text(layout->meanLabel()), "Mean: 23.00");
+    app->mainFrame()->action(cmd::GoToPrev)->trigger();
+    EXPECT_EQ(text(layout->frameLabel()), "Data Frame: 2");
+    dialogs->frameAnswers = {1, 10000};
+    app->mainFrame()->action(cmd::GoToFrame)->trigger();
+    EXPECT_EQ(text(layout->frameLabel()), "Data Frame: 1");
+    app->mainFrame()->action(cmd::GoToFrame)->trigger();
+    EXPECT_EQ(text(layout->frameLabel()), "Data Frame: 3");
+
+    app->mainFrame()->action(cmd::GoToFirst)->trigger();
+    FrameNavigator* nav = frame->view()->navigator();
+    nav->toggle();
+    for (int i = 0; i < 10 && nav->running(); ++i)
+        nav->tick();
+    EXPECT_FALSE(nav->running());
+    EXPECT_EQ(frame->animationBar()->timerText(), "Timer-OFF");
+    EXPECT_EQ(text(layout->frameLabel()), "Data Frame: 3");
+}
+
+TEST_F(PsdViewTest, AFileWithoutFramesIsToldAndNothingOpens)
+{
+    EXPECT_EQ(openFile("empty.psd", std::string(512, '\0')), nullptr);
+    EXPECT_EQ(prompter->messages(), std::vector<std::string>{"Empty particle distribution file."});
+    prompter->cancel();
+    app->mainFrame()->action(cmd::OpenPsdFile)->trigger();
+    EXPECT_TRUE(app->mainFrame()->frames().isEmpty());
+    EXPECT_EQ(prompter->messages().size(), 1u);
+}
+
+}  // namespace
+
+namespace {
+
+// A raw recording opened by the desktop program with the demo calibration: the
+// model dialog, then the source's own file dialogs; the document takes the name
+// of the .psd output it chose.
+TEST_F(PsdViewTest, ARawRecordingOpensWithTheDemoCalibration)
+{
+    const std::string demo = std::string(KAVRO_BIN_DIR) + "/../data/demo/";
+    if (!fileExists(demo + "demo.raw"))
+        GTEST_SKIP() << "the build has no demo data";
+    app->settings().calFiles = demo;
+    dialogs->modelAnswers.push_back(0);
+    const std::string output = dir.file("cast07.psd");
+    prompter->choose(demo + "demo.raw").choose(demo + "RingArea_a.asc").choose(demo + "zsc.asc").choose(output);
+    app->mainFrame()->action(cmd::OpenRawFile)->trigger();
+    ASSERT_EQ(app->mainFrame()->frames().size(), 1);
+    CKavroFrame* frame = app->mainFrame()->activeFrame();
+    EXPECT_EQ(frame->document().title(), "cast07");
+    EXPECT_EQ(frame->view()->sourceKind(), kKindRawFile);
+    EXPECT_EQ(app->profile().readInt("Instrument1", "InstrumentModel", -1), 0);
+    EXPECT_EQ(hooks->calls, std::vector<std::string>{"rawLayout"});
+    EXPECT_EQ(prompter->pendingAnswers(), 0u);
+    EXPECT_TRUE(prompter->messages().empty());
+    frame->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(readFile(output).size(), 1024u);  // the header: frames wait for Process File
+}
+
+}  // namespace
