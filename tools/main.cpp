@@ -1,17 +1,15 @@
 // kavro-cli: the KAVRO companion without a screen.
+#include "platform/System.h"
 #include "tools/CliCommon.h"
 
 #include <CLI/CLI.hpp>
 #include <clocale>
-#include <csignal>
 #include <cstdio>
 
 int main(int argc, char** argv)
 {
     std::setlocale(LC_ALL, "C");
-    // Past a file size limit (ulimit -f) a write then fails with "File too large" and
-    // is reported like a full disk, instead of the signal ending the program unheard.
-    std::signal(SIGXFSZ, SIG_IGN);
+    kavro::writeFailsPastFileSizeLimit();
     CLI::App app{"KAVRO companion on the command line: process recordings, build calibrations, talk to the instrument."};
     app.name("kavro-cli");
     app.require_subcommand(1);
