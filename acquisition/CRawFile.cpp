@@ -161,6 +161,15 @@ int CRawFile::peekRawFrame(int n)
     return 1;
 }
 
+int CRawFile::frameValues(int n, double values[kFrameValues]) const
+{
+    std::uint16_t words[kFrameValues];
+    if (n < 0 || !input_.isOpen() || !input_.readRecord(n, words))
+        return 0;
+    rawValuesOfWords(words, multiScan_ != 0, values);
+    return 1;
+}
+
 int CRawFile::framesLeft(int limit) const
 {
     if (currentFrame_ > lastFrame_ || nextRecord_ < 0 || nextRecord_ >= recordCount_)

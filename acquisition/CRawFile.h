@@ -39,6 +39,10 @@ public:
     // Loads record n into the raw value array as stored, without processing; the
     // file position is left behind record n and the current frame does not move.
     int peekRawFrame(int n);
+    // The raw values read next frame would take from record n (divided for summed
+    // 16-scan data), read without moving the source or writing anything.  0 when
+    // the record cannot be read, or the file has been closed.
+    int frameValues(int n, double values[kFrameValues]) const;
 
     // The frames from the current one to the end of the range (or of the data)
     // through the same processing as read next frame, threads at a time, in blocks:

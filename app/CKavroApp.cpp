@@ -49,10 +49,10 @@ void CKavroApp::applyDialogColours(QApplication& app)
     const QColor grey = lightGrey();
     for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
         palette.setColor(group, QPalette::Window, grey);
-        if (group != QPalette::Disabled) {
-            palette.setColor(group, QPalette::WindowText, Qt::black);
-            palette.setColor(group, QPalette::ButtonText, Qt::black);
-        }
+        // Disabled texts in a darker grey than the style's, which vanishes on light grey.
+        const QColor text = group == QPalette::Disabled ? QColor(128, 128, 128) : QColor(Qt::black);
+        palette.setColor(group, QPalette::WindowText, text);
+        palette.setColor(group, QPalette::ButtonText, text);
     }
     app.setPalette(palette, "QDialog");
 }

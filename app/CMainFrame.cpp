@@ -9,6 +9,8 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
@@ -33,7 +35,11 @@ CMainFrame::CMainFrame(CKavroApp& app) : app_(app), mdiArea_(new QMdiArea(this))
 {
     setWindowTitle(text::kMainFrameTitle);
     setCentralWidget(mdiArea_);
-    resize(900, 700);
+    // Room for two document windows side by side where the screen allows it.
+    QSize size(1240, 900);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        size = size.boundedTo(screen->availableGeometry().size() * 0.92);
+    resize(size.expandedTo(QSize(640, 480)));
     createActions();
     createMenus();
     showMenu(2);

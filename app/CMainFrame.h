@@ -26,6 +26,7 @@ public:
     // and view; null when the source was cancelled or failed (nothing is left).
     CKavroFrame* newDocument();
 
+    CKavroApp& app() const { return app_; }
     QMdiArea* mdiArea() const { return mdiArea_; }
     QList<CKavroFrame*> frames() const;
     // The active child frame, also while the program itself is not the active one.

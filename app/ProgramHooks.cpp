@@ -1,5 +1,8 @@
 #include "app/ProgramHooks.h"
 
+#include "app/BackgroundHooks.h"
+#include "app/CommunicationHooks.h"
+
 namespace kavro {
 
 void ProgramHooks::buildBackgroundScatterFile(CMainFrame& frame, CKavroView* active)
@@ -82,6 +85,8 @@ std::unique_ptr<CommandHooks> makeProgramHooks()
     auto hooks = std::make_unique<ProgramHooks>();
     // One line per group of windows:
     // hooks->add(std::make_unique<...Hooks>());
+    hooks->add(std::make_unique<CommunicationHooks>());
+    hooks->add(std::make_unique<BackgroundHooks>());
     return hooks;
 }
 

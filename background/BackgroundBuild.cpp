@@ -1,5 +1,6 @@
 #include "background/BackgroundBuild.h"
 
+#include "core/CRawSource.h"
 #include "core/Settings.h"
 #include "platform/Profile.h"
 #include "platform/Prompter.h"
@@ -48,6 +49,31 @@ bool acceptBackground(CScatterAccumulator& accumulator, Settings& settings, Prof
         ok = false;
     }
     return ok;
+}
+
+BuildResult finishLiveBackground(CScatterAccumulator& accumulator, CRawSource* instrument, Settings& settings,
+                                 Profile& profile, Prompter& prompter, const VerdictStep& verdict)
+{
+    accumulator.decideMultiScan();
+    if (!accumulator.average())
+        return BuildResult::NoRecords;
+    if (!verdict(accumulator))
+        return BuildResult::Rejected;
+    bool ok = acceptBackground(accumulator, settings, profile, prompter);
+    // The averages become the background of the frames that follow, written or not.
+    if (instrument)
+        instrument->setBackgroundFromRecord(accumulator.averages().data());
+    return ok ? BuildResult::Accepted : BuildResult::AcceptedWithFailure;
+}
+
+std::string finishAveraging(CScatterAccumulator& accumulator, CRawSource& source, const std::string& path,
+                            int writePsd, int writeAsc)
+{
+    accumulator.decideMultiScan();
+    const int averaged = accumulator.average();
+    if (averaged)
+        source.processAndSave(accumulator.averages().data(), path, writePsd, writeAsc);
+    return accumulator.averagingText();
 }
 
 }  // namespace kavro

@@ -9,6 +9,7 @@
 
 namespace kavro {
 
+class CRawSource;
 class Profile;
 class Prompter;
 class Settings;
@@ -33,5 +34,18 @@ BuildResult buildBackgroundFromRawFile(Settings& settings, Profile& profile, Pro
 // when something could not be written (the user has been told).
 bool acceptBackground(CScatterAccumulator& accumulator, Settings& settings, Profile& profile, Prompter& prompter,
                       const std::string& protectedPath = {});
+
+// FINISH of a live background collection: the multi-scan decision, the average and
+// the verdict; on Accept the file is written, the instrument (when given) takes the
+// averages as its background, and the laser-reference ratio is updated.
+BuildResult finishLiveBackground(CScatterAccumulator& accumulator, CRawSource* instrument, Settings& settings,
+                                 Profile& profile, Prompter& prompter, const VerdictStep& verdict);
+
+// The end of an accumulate-and-average collection: the averaged frame is processed
+// once by source and written to path (.psd) and/or the .asc beside it.  Nothing is
+// processed when no frame came (the message has been shown).  Answers the averaging
+// text for the window's status box.
+std::string finishAveraging(CScatterAccumulator& accumulator, CRawSource& source, const std::string& path,
+                            int writePsd, int writeAsc);
 
 }  // namespace kavro

@@ -48,6 +48,14 @@ int CRawSource::setBackgroundFromRecord(const double values[kFrameValues])
     return calibration_ ? calibration_->setBackground(values) : 0;
 }
 
+bool CRawSource::writesTo(const std::string& path) const
+{
+    for (const OutputFile* file : {&psdOutput_, &ascOutput_, &logOutput_})
+        if (file->isOpen() && sameFile(file->path(), path))
+            return true;
+    return false;
+}
+
 FrameProcessor CRawSource::processor() const
 {
     return FrameProcessor(*calibration_, auxCalibration_,

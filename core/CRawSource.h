@@ -51,6 +51,9 @@ public:
     // Processes one given frame (an average) and writes it alone to path (.psd) and/or
     // the .asc beside it.  An empty path writes nothing.
     void processAndSave(const double values[kFrameValues], const std::string& path, int writePsd, int writeAsc);
+    // True when path is one of the result files this source has open (a file that
+    // must not be replaced while the source writes it).
+    bool writesTo(const std::string& path) const;
 
     // Steps of the open sequence, each throwing UserAbort to abandon the open.
     int selectBackground();

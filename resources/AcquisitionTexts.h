@@ -1,6 +1,7 @@
 #pragma once
 // Fixed texts of the instrument link: why a serial port could not be opened or
-// stopped working.  Each is shown after the device path and ": ".
+// stopped working (each is shown after the device path and ": "), and the texts of
+// the windows that talk to the instrument directly.
 
 namespace kavro::text {
 
@@ -26,5 +27,16 @@ inline constexpr const char* kInstrumentLost = "Lost the instrument on ";
 inline constexpr const char* kInstrumentLostEnd =
     ". Every frame received before has been written; open the instrument again to go on.";
 inline constexpr const char* kSerialNoReason = "no reason given";
+
+// The receive-buffer window (the title begins with a blank).
+inline constexpr const char* kShowBufferTitle = " Receive Communications Buffer";
+inline constexpr const char* kNumChars = "Num chars:";
+inline constexpr const char* kCancel = "Cancel";
+
+// The Send Command dialog.
+inline constexpr const char* kSendCommandTitle = "Send Command";
+inline constexpr const char* kCommandLabel = "Command";
+inline constexpr const char* kSendCommandButton = "Send Command";
+inline constexpr const char* kSendCtrlCButton = "Send Ctrl-C";
 
 }  // namespace kavro::text

@@ -110,6 +110,7 @@ inline constexpr const char* kAngleAxis[3][3] = {
 
 // A number box that does not hold a number.
 inline constexpr const char* kEnterInteger = "Please enter an integer.";
+inline constexpr const char* kEnterNumber = "Please enter a number.";
 
 // A printer (or PDF file) that would not take the page.
 inline constexpr const char* kPrintFailed = "The page could not be printed.";

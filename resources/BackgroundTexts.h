@@ -25,6 +25,47 @@ inline constexpr const char* kAsciiFilter = "ASCII (*.asc)|*.asc|All (*.*)|*.* |
 inline constexpr const char* kFactoryChooseTitle = "Open FACTORY background scattering File";
 inline constexpr const char* kRawBackgroundTitle = "Open Raw Background Data File";
 
+// The Rings window.
+inline constexpr const char* kRingsTitle = "Rings";
+inline constexpr const char* kRingsLegend = "Rings";
+inline constexpr const char* kBackgroundLegend = "Background Scattering";
+inline constexpr const char* kScaleBottom = "0";
+inline constexpr const char* kScaleButton = "+/-";
+inline constexpr const char* kLaserPowerLabel = "Laser Power";
+inline constexpr const char* kFactoryLaserPowerLabel = "Factory Laser Power";
+inline constexpr const char* kFramesLabel = "Frames";
+inline constexpr const char* kTransmissionCaption = "Transmission (%)";
+inline constexpr const char* kGaugeLow = "0";
+inline constexpr const char* kGaugeHigh = "100";
+inline constexpr const char* kBeginBackground = "BEGIN Background Scatter File";
+inline constexpr const char* kFinishBackground = "FINISH Background Scatter File";
+inline constexpr const char* kCancelButton = "Cancel";
+
+// Maximum Scale Setting (dialog 130).
+inline constexpr const char* kMaxScaleTitle = "Maximum Scale Setting";
+inline constexpr const char* kMaxScaleLabel = "Maximum Scale Value";
+
+// Background Scatter Information.
+inline constexpr const char* kInfoTitle = "Background Scatter Information";
+inline constexpr const char* kFactoryButton = "Factory Background Scatter File";
+inline constexpr const char* kFactoryLegend = "Factory Background Scattering";
+inline constexpr const char* kAcceptButton = "Accept";
+
+// Accumulate & Average Data Frames ("Paticles" is the window's own spelling).
+inline constexpr const char* kAveragingTitle = "Accumulate & Average Data Frames";
+inline constexpr const char* kFrameCountLabel = "Frame count:";
+inline constexpr const char* kFramesToAverageLabel = "Number of frames to average:";
+inline constexpr const char* kOutputFileLabel = "Output file:";
+inline constexpr const char* kBrowseButton = "...";
+inline constexpr const char* kWriteAscCheck = "ASCII Particle Size File ( .asc )";
+inline constexpr const char* kWritePsdCheck = "Paticles Size Distribution file ( .psd )";
+inline constexpr const char* kBeginAveraging = "BEGIN Collect Data Frames";
+inline constexpr const char* kFinishAveraging = "FINISH Collect Data Frames";
+inline constexpr const char* kAveragingOutputFilter = "Particle Sizes (*.psd)|*.psd|All (*.*)|*.* ||";
+// An averaging output that is one of the files the instrument is being recorded to.
+inline constexpr const char* kAveragingOutputInUse =
+    "The averaged frame cannot go to a file that this instrument window is recording to: ";
+
 // kavro-cli background
 inline constexpr const char* kCliMultiScanUndecided =
     "holds summed 16-scan records and AutoMultiScan is 0: say --multiscan yes or --multiscan no";

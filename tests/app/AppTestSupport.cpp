@@ -175,7 +175,7 @@ void RecordingHooks::viewRings(CKavroView&)
 
 AppFixture::AppFixture() : AppFixture(std::make_unique<MemorySourceFactory>()) {}
 
-AppFixture::AppFixture(std::unique_ptr<SourceFactory> sources)
+AppFixture::AppFixture(std::unique_ptr<SourceFactory> sources, std::unique_ptr<CommandHooks> programHooks)
 {
     AppServices s;
     s.profile = std::make_unique<Profile>(dir.file("kavro.INI"));
@@ -187,9 +187,13 @@ AppFixture::AppFixture(std::unique_ptr<SourceFactory> sources)
     s.dialogs = std::move(d);
     factory = dynamic_cast<MemorySourceFactory*>(sources.get());
     s.sources = std::move(sources);
-    auto h = std::make_unique<RecordingHooks>();
-    hooks = h.get();
-    s.hooks = std::move(h);
+    if (programHooks) {
+        s.hooks = std::move(programHooks);
+    } else {
+        auto h = std::make_unique<RecordingHooks>();
+        hooks = h.get();
+        s.hooks = std::move(h);
+    }
     s.executableDirectory = dir.path();
     app = std::make_unique<CKavroApp>(std::move(s));
     app->initInstance();

@@ -137,8 +137,9 @@ public:
 class AppFixture : public ::testing::Test {
 protected:
     AppFixture();
-    // The application with the program's own sources instead of memory ones.
-    explicit AppFixture(std::unique_ptr<SourceFactory> sources);
+    // The application with other sources than memory ones (the program's own), and
+    // with the program's own windows when hooks are given (hooks is null then).
+    explicit AppFixture(std::unique_ptr<SourceFactory> sources, std::unique_ptr<CommandHooks> programHooks = nullptr);
     ~AppFixture() override;
 
     // Opens a source of the kind as the open command does: the answer to the port
@@ -153,7 +154,7 @@ protected:
     ScriptedPrompter* prompter;
     ScriptedDialogs* dialogs;
     MemorySourceFactory* factory = nullptr;  // null with the program's own sources
-    RecordingHooks* hooks;
+    RecordingHooks* hooks = nullptr;
     std::unique_ptr<CKavroApp> app;
 };
 

@@ -1,6 +1,9 @@
 // The instrument opened by the desktop program, live from the instrument simulator
 // on a pseudo-terminal: the port dialog, the source's own file dialogs, frames on
-// Next and on the animation's ticks, and the port let go with the window.
+// Next and on the animation's ticks into the receive-buffer window and the output
+// files, the port let go with the window, a device that is missing, busy or
+// unplugged while the animation runs.
+#include "acquisition/ui/CShowBufferWnd.h"
 #include "app/CAnimationBar.h"
 #include "app/CKavroDoc.h"
 #include "app/CKavroFrame.h"
@@ -8,15 +11,22 @@
 #include "app/CMainFrame.h"
 #include "app/CommandTable.h"
 #include "app/FrameNavigator.h"
+#include "app/ProgramHooks.h"
 #include "app/SizeDistributionLayout.h"
+#include "platform/PosixSerialLink.h"
 #include "plots/CTextWnd.h"
 #include "tests/app/AppTestSupport.h"
+#include "tests/core/CoreFixture.h"
 #include "tools/InstrumentSimulator.h"
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QPushButton>
+#include <QTest>
+#include <algorithm>
 #include <atomic>
+#include <functional>
 #include <thread>
 
 using namespace kavro;
@@ -26,30 +36,82 @@ namespace {
 
 class InstrumentViewTest : public AppFixture {
 protected:
-    InstrumentViewTest() : AppFixture(std::make_unique<KavroSourceFactory>()) {}
-    ~InstrumentViewTest() override
+    InstrumentViewTest() : AppFixture(std::make_unique<KavroSourceFactory>(), makeProgramHooks()) {}
+    ~InstrumentViewTest() override { stopSimulator(); }
+    // The simulator answering on its own thread.
+    bool startSimulator(SimulatorOptions options)
+    {
+        sim = std::make_unique<InstrumentSimulator>(syntheticRecording(3), options);
+        std::string error;
+        if (!sim->start(&error)) {
+            ADD_FAILURE() << error;
+            return false;
+        }
+        thread = std::thread([this] { sim->run(stop); });
+        return true;
+    }
+    void stopSimulator()
     {
         stop = true;
         if (thread.joinable())
             thread.join();
     }
-    bool startSimulator()
-    {
-        std::string error;
-        if (!sim.start(&error)) {
-            ADD_FAILURE() << error;
-            return false;
-        }
-        thread = std::thread([this] { sim.run(stop); });
-        return true;
-    }
-    SimulatorOptions options()
+    // One pass through the recording: then the instrument falls silent.
+    static SimulatorOptions once()
     {
         SimulatorOptions o;
         o.loop = false;
         return o;
     }
-    InstrumentSimulator sim{syntheticRecording(3), options()};
+    // Opens the instrument on the simulator as port COM3: with the test calibration and
+    // every output of the instrument on: .psd (at psd), .asc and .log beside it.
+    CKavroFrame* openOnSimulator(const std::string& psd)
+    {
+        Settings& settings = app->settings();
+        settings.calFiles = cal.dir.path();
+        settings.comDevice[2] = sim->devicePath();
+        settings.commWait = 0;  // an unanswered request is given up within a second
+        for (int slot : {0, 1, 2})
+            settings.outputs.value[slot] = 1;
+        dialogs->portAnswers.push_back(InstrumentChoice{2, 0});
+        prompter->choose(cal.path("RingArea_a.asc")).choose(cal.path("zsc.asc")).choose(psd);
+        app->mainFrame()->action(cmd::OpenInstrument)->trigger();
+        return app->mainFrame()->activeFrame();
+    }
+    // Lets the program run (its timer ticks) until done() or the time is up.
+    static bool runUntil(const std::function<bool()>& done, int limitMs = 15000)
+    {
+        QElapsedTimer clock;
+        clock.start();
+        while (!done() && clock.elapsed() < limitMs)
+            QTest::qWait(10);
+        return done();
+    }
+    // The frame text of a recorded frame, as the receive-buffer window shows it.
+    std::string sentText(std::size_t k) const
+    {
+        std::string text = frameReply(sim->recording()[k], '{', '}');
+        return text.substr(0, text.size() - 2);  // without CR LF
+    }
+    // The .log lines of the first count frames sent (the recording over and over).
+    std::string logOf(std::size_t count) const
+    {
+        std::string text;
+        for (std::size_t k = 0; k < count; ++k) {
+            for (std::uint16_t w : sim->recording()[k % sim->recording().size()])
+                text += std::to_string(w) + " ";
+            text += "\n";
+        }
+        return text;
+    }
+    void closeWindow(CKavroFrame* frame)
+    {
+        frame->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    CalibrationFolder cal;
+    std::unique_ptr<InstrumentSimulator> sim;
     std::atomic<bool> stop{false};
     std::thread thread;
 };
@@ -59,10 +121,10 @@ TEST_F(InstrumentViewTest, FramesArriveOnNextAndOnTicksUntilTheInstrumentFallsSi
     const std::string demo = std::string(KAVRO_BIN_DIR) + "/../data/demo/";
     if (!fileExists(demo + "RingArea_a.asc"))
         GTEST_SKIP() << "the build has no demo data";
-    ASSERT_TRUE(startSimulator());
+    ASSERT_TRUE(startSimulator(once()));
     Settings& settings = app->settings();
     settings.calFiles = demo;
-    settings.comDevice[2] = sim.devicePath();
+    settings.comDevice[2] = sim->devicePath();
     settings.commWait = 0;  // an unanswered request is given up within a second
     dialogs->portAnswers.push_back(InstrumentChoice{2, 0});
     prompter->choose(demo + "RingArea_a.asc").choose(demo + "zsc.asc");
@@ -90,12 +152,105 @@ TEST_F(InstrumentViewTest, FramesArriveOnNextAndOnTicksUntilTheInstrumentFallsSi
     nav->tick();  // the recording has ended: no frame comes
     EXPECT_FALSE(nav->running());
     EXPECT_EQ(frame->animationBar()->timerText(), "Timer-OFF");
-    EXPECT_EQ(sim.counters().replies, 3);
+    EXPECT_EQ(sim->counters().replies, 3);
 
     frame->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(app->mainFrame()->frames().isEmpty());
     EXPECT_TRUE(prompter->messages().empty());
+}
+
+TEST_F(InstrumentViewTest, TheAnimationTakesEveryFrameShowsItInTheBufferWindowAndWritesIt)
+{
+    ASSERT_TRUE(startSimulator(once()));
+    const std::string psd = cal.path("live.psd");
+    CKavroFrame* frame = openOnSimulator(psd);
+    ASSERT_NE(frame, nullptr) << (prompter->messages().empty() ? "" : prompter->messages()[0]);
+    EXPECT_EQ(frame->document().title(), "live");
+    app->mainFrame()->action(cmd::ShowBuffer)->trigger();
+    CShowBufferWnd* window = CShowBufferWnd::of(*frame->view());
+    ASSERT_NE(window, nullptr);
+
+    FrameNavigator* nav = frame->view()->navigator();
+    EXPECT_EQ(nav->interval(), 1000);
+    nav->setInterval(20);  // the test need not wait a second a frame
+    frame->animationBar()->button(CAnimationBar::kTimerButton)->click();
+    EXPECT_EQ(frame->animationBar()->timerText(), "Timer-ON");
+    // Three frames, then a request without an answer ends the animation.
+    EXPECT_TRUE(runUntil([nav] { return !nav->running(); }));
+    EXPECT_EQ(frame->animationBar()->timerText(), "Timer-OFF");
+    EXPECT_EQ(frame->view()->sizeLayout()->frameLabel()->text(), "Data Frame: 3");
+    EXPECT_EQ(window->count(), 3);
+    EXPECT_EQ(window->text(), sentText(2));
+    EXPECT_EQ(window->length(), static_cast<int>(sentText(2).size()));
+    EXPECT_EQ(sim->counters().replies, 3);
+    EXPECT_TRUE(prompter->messages().empty());
+
+    closeWindow(frame);
+    EXPECT_EQ(readFile(psd).size(), (3u + 2u) * 512u);
+    EXPECT_EQ(readFile(cal.path("live.log")), logOf(3));
+    const std::string asc = readFile(cal.path("live.asc"));
+    EXPECT_EQ(std::count(asc.begin(), asc.end(), '\n'), 3);
+}
+
+TEST_F(InstrumentViewTest, AnUnpluggedInstrumentStopsTheAnimationWithOneMessage)
+{
+    ASSERT_TRUE(startSimulator(SimulatorOptions{}));
+    const std::string psd = cal.path("unplugged.psd");
+    CKavroFrame* frame = openOnSimulator(psd);
+    ASSERT_NE(frame, nullptr);
+    app->mainFrame()->action(cmd::ShowBuffer)->trigger();
+    CShowBufferWnd* window = CShowBufferWnd::of(*frame->view());
+    ASSERT_NE(window, nullptr);
+    FrameNavigator* nav = frame->view()->navigator();
+    nav->setInterval(20);
+    nav->toggle();
+    ASSERT_TRUE(runUntil([window] { return window->count() >= 2; }));
+
+    // Between two ticks the line goes: the next tick finds it gone.
+    stopSimulator();
+    sim->hangUp();
+    EXPECT_TRUE(runUntil([nav] { return !nav->running(); }));
+    ASSERT_EQ(prompter->messages().size(), 1u);
+    EXPECT_NE(prompter->messages()[0].find("Lost the instrument on COM3: - " + sim->devicePath()), std::string::npos)
+        << prompter->messages()[0];
+    const int received = window->count();
+
+    // Started again, the animation ends at its first tick, at once and without a word.
+    QElapsedTimer clock;
+    clock.start();
+    frame->animationBar()->button(CAnimationBar::kTimerButton)->click();
+    EXPECT_TRUE(runUntil([nav] { return !nav->running(); }, 2000));
+    frame->animationBar()->button(CAnimationBar::kNextButton)->click();
+    EXPECT_LT(clock.elapsed(), 900);  // no wait for an answer
+    EXPECT_EQ(prompter->messages().size(), 1u);
+    EXPECT_EQ(window->count(), received);
+
+    // Every frame received is in the files.
+    closeWindow(frame);
+    EXPECT_EQ(readFile(cal.path("unplugged.log")), logOf(static_cast<std::size_t>(received)));
+    EXPECT_EQ(readFile(psd).size(), (static_cast<std::size_t>(received) + 2u) * 512u);
+}
+
+TEST_F(InstrumentViewTest, AMissingOrBusyDeviceIsToldAndNothingOpens)
+{
+    ASSERT_TRUE(startSimulator(once()));
+    Settings& settings = app->settings();
+    settings.comDevice[1] = dir.file("ttyGone");
+    settings.comDevice[2] = sim->devicePath();
+    PosixSerialLink other({"", "", sim->devicePath(), ""});  // another program has the port
+    ASSERT_EQ(other.open(2), 0) << other.lastError();
+    for (int port : {1, 2}) {
+        dialogs->portAnswers.push_back(InstrumentChoice{port, 0});
+        app->mainFrame()->action(cmd::OpenInstrument)->trigger();
+    }
+    EXPECT_TRUE(app->mainFrame()->frames().isEmpty());
+    ASSERT_EQ(prompter->messages().size(), 2u);
+    EXPECT_EQ(prompter->messages()[0], "Could not open the instrument port COM2: - " + dir.file("ttyGone")
+                                           + ": no such device (is the instrument's USB adapter plugged in?)");
+    EXPECT_EQ(prompter->messages()[1],
+              "Could not open the instrument port COM3: - " + sim->devicePath() + ": in use by another program");
+    EXPECT_EQ(prompter->pendingAnswers(), 0u);
 }
 
 }  // namespace

@@ -1,0 +1,107 @@
+#include "app/BackgroundViewHost.h"
+
+#include "app/CKavroApp.h"
+#include "app/CKavroView.h"
+#include "app/FrameNavigator.h"
+#include "background/ui/CAccumulateDlg.h"
+#include "background/ui/CRingsWnd.h"
+
+namespace kavro {
+
+BackgroundViewHost::BackgroundViewHost(CKavroView& view, DialogRunner runner)
+    : QObject(&view), view_(view), runner_(std::move(runner))
+{
+}
+
+BackgroundViewHost& BackgroundViewHost::of(CKavroView& view, const DialogRunner& runner)
+{
+    if (BackgroundViewHost* host = find(view))
+        return *host;
+    return *new BackgroundViewHost(view, runner);
+}
+
+BackgroundViewHost* BackgroundViewHost::find(CKavroView& view)
+{
+    return view.findChild<BackgroundViewHost*>(QString(), Qt::FindDirectChildrenOnly);
+}
+
+Settings& BackgroundViewHost::settings()
+{
+    return view_.app().settings();
+}
+
+Profile& BackgroundViewHost::profile()
+{
+    return view_.app().profile();
+}
+
+Prompter& BackgroundViewHost::prompter()
+{
+    return view_.app().prompter();
+}
+
+CDataSource& BackgroundViewHost::source()
+{
+    return *view_.source();
+}
+
+CRingsWnd& BackgroundViewHost::showRings()
+{
+    if (!rings_)
+        rings_ = new CRingsWnd(*this, &view_);
+    rings_->show();
+    rings_->raise();
+    rings_->redraw();
+    return *rings_;
+}
+
+CAccumulateDlg& BackgroundViewHost::showAveraging()
+{
+    if (!averaging_) {
+        stopAnimation();
+        averagingFlag_ = false;
+        averaging_ = new CAccumulateDlg(*this, &view_);
+    }
+    averaging_->show();
+    averaging_->raise();
+    return *averaging_;
+}
+
+void BackgroundViewHost::frameChanged()
+{
+    if (rings_)
+        rings_->newFrame();
+    if (averagingCollects())
+        averaging_->updateCount();
+}
+
+void BackgroundViewHost::stopAnimation()
+{
+    if (FrameNavigator* navigator = view_.navigator())
+        navigator->stop();
+}
+
+void BackgroundViewHost::startAnimation(int intervalMs)
+{
+    FrameNavigator* navigator = view_.navigator();
+    if (!navigator)
+        return;
+    navigator->stop();
+    navigator->setInterval(intervalMs);
+    navigator->toggle();
+}
+
+void BackgroundViewHost::refreshView()
+{
+    view_.refresh();
+}
+
+void BackgroundViewHost::collectionChanged()
+{
+    if (rings_)
+        rings_->redraw();
+    if (averaging_)
+        averaging_->showCollectionState();
+}
+
+}  // namespace kavro

@@ -1,0 +1,32 @@
+#include "app/CommunicationHooks.h"
+
+#include "acquisition/CCommSource.h"
+#include "acquisition/ui/CSendCommandDlg.h"
+#include "acquisition/ui/CShowBufferWnd.h"
+#include "app/CKavroView.h"
+#include "core/Constants.h"
+
+namespace kavro {
+
+void CommunicationHooks::showBuffer(CKavroView& view)
+{
+    if (view.sourceKind() == kKindInstrument)
+        CShowBufferWnd::openFor(view);
+}
+
+void CommunicationHooks::sendCommand(CKavroView& view)
+{
+    auto* source = dynamic_cast<CCommSource*>(view.source());
+    if (!source)
+        return;
+    CSendCommandDlg dialog(*source, &view);
+    dialog.exec();
+}
+
+void CommunicationHooks::bufferText(CKavroView& view, const std::string& text)
+{
+    if (CShowBufferWnd* window = CShowBufferWnd::of(view))
+        window->showText(text);
+}
+
+}  // namespace kavro

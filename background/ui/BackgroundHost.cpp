@@ -1,0 +1,12 @@
+#include "background/ui/BackgroundHost.h"
+
+#include <QDialog>
+
+namespace kavro {
+
+int runModal(QDialog& dialog)
+{
+    return dialog.exec();
+}
+
+}  // namespace kavro

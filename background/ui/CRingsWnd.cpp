@@ -1,0 +1,179 @@
+#include "background/ui/CRingsWnd.h"
+
+#include "acquisition/CCommSource.h"
+#include "acquisition/CRawFile.h"
+#include "background/LiveCollection.h"
+#include "background/ui/CBackgroundInfoDlg.h"
+#include "background/ui/CTransmissionGauge.h"
+#include "background/ui/RingPlotPanel.h"
+#include "platform/NumText.h"
+#include "platform/Prompter.h"
+#include "plots/CTextWnd.h"
+#include "resources/BackgroundTexts.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace kavro {
+
+namespace {
+
+constexpr int kWidth = 650;
+constexpr int kHeight = 330;
+constexpr int kReadOutX = 412;
+constexpr QRect kGaugeRect(592, 40, 22, 200);
+
+QString numberText(double value)
+{
+    return QString::fromStdString(formatG(value));
+}
+
+}  // namespace
+
+CRingsWnd::CRingsWnd(BackgroundHost& host, QWidget* parent)
+    : QDialog(parent), host_(host),
+      plot_(new RingPlotPanel(text::kRingsLegend, text::kBackgroundLegend, kInitialMaximum, host.prompter(),
+                              [&host](QDialog& d) { return host.runDialog(d); }, this)),
+      collectButton_(new QPushButton(text::kBeginBackground, this)),
+      cancelButton_(new QPushButton(text::kCancelButton, this)),
+      laserPower_(host.source().value(kValueAux, 0))
+{
+    setWindowTitle(text::kRingsTitle);
+    setAttribute(Qt::WA_DeleteOnClose);
+    setFixedSize(kWidth, kHeight);
+    plot_->move(10, 10);
+    buildReadOuts();
+    buildGauge();
+    collectButton_->setGeometry(10, kHeight - 42, 280, 30);
+    cancelButton_->setGeometry(kWidth - 110, kHeight - 42, 100, 30);
+    collectButton_->setAutoDefault(false);
+    cancelButton_->setAutoDefault(false);
+    connect(collectButton_, &QPushButton::clicked, this, &CRingsWnd::beginOrFinish);
+    connect(cancelButton_, &QPushButton::clicked, this, &QDialog::reject);
+    redraw();
+}
+
+void CRingsWnd::buildReadOuts()
+{
+    auto readOut = [this](int y, const char* label) {
+        auto* caption = new QLabel(label, this);
+        caption->move(kReadOutX, y);
+        auto* edit = new QLineEdit(this);
+        edit->setReadOnly(true);
+        edit->setGeometry(kReadOutX, y + 18, 110, 24);
+        return edit;
+    };
+    laserPowerEdit_ = readOut(30, text::kLaserPowerLabel);
+    factoryEdit_ = readOut(90, text::kFactoryLaserPowerLabel);
+    framesEdit_ = readOut(150, text::kFramesLabel);
+}
+
+void CRingsWnd::buildGauge()
+{
+    gauge_ = new CTransmissionGauge(this);
+    gauge_->Create(this, kGaugeRect);
+    auto label = [this](int x, int y, int anchor) {
+        auto* l = new CTextWnd(this);
+        l->SetAlignment(anchor);
+        l->Create(this, x, y);
+        return l;
+    };
+    CTextWnd* caption = label(kGaugeRect.left() - 6, kGaugeRect.center().y(), CPlacedWnd::RightCentre);
+    caption->SetAngle(90);
+    caption->SetText(text::kTransmissionCaption);
+    const int right = kGaugeRect.right() + 5;
+    label(right, kGaugeRect.bottom(), CPlacedWnd::LeftCentre)->SetText(text::kGaugeLow);
+    // "100" stands at the 100 % mark, 0.8 of the way up.
+    label(right, kGaugeRect.top() + gauge_->markRow(1.0), CPlacedWnd::LeftCentre)->SetText(text::kGaugeHigh);
+}
+
+double CRingsWnd::frameValue(int index) const
+{
+    if (rawFrame_ && index >= 0 && index < kFrameValues)
+        return (*rawFrame_)[static_cast<std::size_t>(index)];
+    return host_.source().rawValue(index);
+}
+
+void CRingsWnd::newFrame()
+{
+    rawFrame_.reset();
+    laserPower_ = frameValue(kLaserPowerIndex);
+    redraw();
+}
+
+bool CRingsWnd::showRawFrame(int frame)
+{
+    auto* file = dynamic_cast<CRawFile*>(&host_.source());
+    std::array<double, kFrameValues> values{};
+    if (!file || !file->frameValues(frame, values.data()))
+        return false;
+    rawFrame_ = values;
+    laserPower_ = values[kLaserPowerIndex];
+    redraw();
+    return true;
+}
+
+void CRingsWnd::redraw()
+{
+    CDataSource& source = host_.source();
+    CRingBarGraphWnd::Rings rings{}, background{};
+    for (int i = 0; i < kRings; ++i) {
+        rings[static_cast<std::size_t>(i)] = frameValue(i);
+        background[static_cast<std::size_t>(i)] = source.value(kValueBackground, i);
+    }
+    plot_->setSeries(rings, background);
+    laserPowerEdit_->setText(numberText(laserPower_ > 0.0 ? laserPower_ : 0.0));
+    factoryEdit_->setText(numberText(source.value(kValueFactoryBackground, kLaserPowerIndex)));
+    framesEdit_->setText(QString::number(host_.collection().recordCount()));
+    gauge_->SetValue(CTransmissionGauge::valueOf(frameValue(kLaserPowerIndex), frameValue(kLaserReferenceIndex),
+                                                 source.laserReferenceRatio()),
+                     0);
+    showCollectionState();
+}
+
+void CRingsWnd::showCollectionState()
+{
+    const LiveCollection::Purpose purpose = host_.collection().purpose();
+    const bool collecting = purpose == LiveCollection::Purpose::Background;
+    collectButton_->setText(collecting ? text::kFinishBackground : text::kBeginBackground);
+    // A raw data file has no live frames, and the averaging window may be collecting.
+    collectButton_->setEnabled(host_.source().sourceKind() == kKindInstrument &&
+                               (collecting || purpose == LiveCollection::Purpose::None));
+}
+
+void CRingsWnd::beginOrFinish()
+{
+    if (host_.collection().purpose() == LiveCollection::Purpose::Background)
+        finish();
+    else
+        begin();
+}
+
+void CRingsWnd::begin()
+{
+    try {
+        host_.collection().begin(LiveCollection::Purpose::Background, dynamic_cast<CCommSource*>(&host_.source()),
+                                 host_.settings(), host_.prompter());
+    } catch (const UserAbort&) {
+        // The factory file could not be read (told); nothing runs.
+    }
+    host_.collectionChanged();
+}
+
+void CRingsWnd::finish()
+{
+    std::unique_ptr<CScatterAccumulator> accumulator = host_.collection().end();
+    host_.stopAnimation();
+    host_.collectionChanged();
+    if (accumulator) {
+        auto* instrument = dynamic_cast<CCommSource*>(&host_.source());
+        finishLiveBackground(*accumulator, instrument, host_.settings(), host_.profile(), host_.prompter(),
+                             verdictWindow(host_.prompter(), [this](QDialog& d) { return host_.runDialog(d); }, this));
+    }
+    // The accumulator goes here, whatever the verdict.
+    accumulator.reset();
+    redraw();
+}
+
+}  // namespace kavro

@@ -1,0 +1,222 @@
+// Show Buffer and Send Command of an instrument view, with the program's own hooks
+// and an instrument source on a scripted line: one receive-buffer window per view
+// that counts every text the instrument sends, and the typed command, the empty
+// command and Ctrl-C as bytes on the line.
+#include "acquisition/CCommSource.h"
+#include "acquisition/ui/CSendCommandDlg.h"
+#include "acquisition/ui/CShowBufferWnd.h"
+#include "app/CAnimationBar.h"
+#include "app/CKavroFrame.h"
+#include "app/CKavroView.h"
+#include "app/CMainFrame.h"
+#include "app/CommandTable.h"
+#include "app/ProgramHooks.h"
+#include "tests/app/AppTestSupport.h"
+#include "tests/core/CoreFixture.h"
+#include "tests/support/ScriptedSerialLink.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+using namespace kavro;
+using namespace kavro::test;
+
+namespace {
+
+// Instrument sources on a scripted line whose sleeps take no time.
+class ScriptedInstrumentFactory : public SourceFactory {
+public:
+    std::unique_ptr<CDataSource> create(int kind, SourceContext context, SourceOwner* owner) override
+    {
+        if (kind != kKindInstrument)
+            return nullptr;
+        auto scripted = std::make_unique<ScriptedSerialLink>();
+        link = scripted.get();
+        auto made = std::make_unique<CCommSource>(context, owner, std::move(scripted), context.settings.instrumentPort);
+        made->setTiming({[this] { return ms / 1000; }, [this](int d) { ms += d; }});
+        source = made.get();
+        return made;
+    }
+    ScriptedSerialLink* link = nullptr;
+    CCommSource* source = nullptr;
+    long long ms = 0;
+};
+
+// A frame whose text grows with n: "{n n ... n}" with forty values.
+std::string frameText(int n)
+{
+    std::string text = "{";
+    for (int i = 0; i < 40; ++i) {
+        if (i > 0)
+            text += ' ';
+        text += std::to_string(n);
+    }
+    return text + "}";
+}
+
+class CommunicationsTest : public AppFixture {
+protected:
+    CommunicationsTest()
+        : AppFixture(std::make_unique<ScriptedInstrumentFactory>(), makeProgramHooks()),
+          instruments(dynamic_cast<ScriptedInstrumentFactory*>(&app->sources()))
+    {
+        app->settings().calFiles = cal.dir.path();
+        dialogs->portAnswers.push_back(InstrumentChoice{1, 0});
+        prompter->choose(cal.path("RingArea_a.asc")).choose(cal.path("zsc.asc"));
+        app->mainFrame()->onCommand(cmd::OpenInstrument);
+        frame = app->mainFrame()->activeFrame();
+    }
+    CKavroView& view() { return *frame->view(); }
+    ScriptedSerialLink& link() { return *instruments->link; }
+    void command(int id) { app->mainFrame()->action(id)->trigger(); }
+    // The instrument sends text, and Next fetches the frame in it.
+    void nextFrameFrom(const std::string& text)
+    {
+        link().arrive(text);
+        frame->animationBar()->button(CAnimationBar::kNextButton)->click();
+    }
+    int bufferWindows() { return static_cast<int>(view().findChildren<CShowBufferWnd*>().size()); }
+
+    // Runs script on the Send Command dialog once the command has opened it, then
+    // makes sure it closes, so that a failed check never leaves the test waiting.
+    void sendCommandDialog(const std::function<void(CSendCommandDlg&)>& script)
+    {
+        bool ran = false;
+        QTimer::singleShot(0, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            auto* dialog = qobject_cast<CSendCommandDlg*>(modal);
+            if (dialog) {
+                ran = true;
+                script(*dialog);
+            }
+            if (modal && modal->isVisible())
+                modal->close();
+        });
+        command(cmd::SendCommand);
+        EXPECT_TRUE(ran) << "Send Command did not open its dialog";
+    }
+
+    ScriptedInstrumentFactory* instruments;
+    CalibrationFolder cal;
+    CKavroFrame* frame = nullptr;
+};
+
+TEST_F(CommunicationsTest, ShowBufferOpensOnceAndCountsEveryFrameText)
+{
+    ASSERT_NE(frame, nullptr);
+    nextFrameFrom(frameText(1));  // before the window: shown nowhere
+    command(cmd::ShowBuffer);
+    command(cmd::ShowBuffer);
+    ASSERT_EQ(bufferWindows(), 1);
+    CShowBufferWnd* window = CShowBufferWnd::of(view());
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->windowTitle(), " Receive Communications Buffer");
+    EXPECT_EQ(window->count(), 0);
+    EXPECT_EQ(window->lengthBox()->text(), "0");
+
+    nextFrameFrom(frameText(22));
+    nextFrameFrom(frameText(7));
+    // Noise before the third frame, and the start of the next one after it.
+    nextFrameFrom("x#" + frameText(333) + "{5");
+    const std::string third = frameText(333);
+    EXPECT_EQ(window->count(), 3);
+    EXPECT_EQ(window->countBox()->text(), "3");
+    EXPECT_EQ(window->length(), static_cast<int>(third.size()));
+    EXPECT_EQ(window->lengthBox()->text(), QString::number(third.size()));
+    EXPECT_EQ(window->text(), third);
+    EXPECT_EQ(window->textBox()->toPlainText().toStdString(), third);
+    EXPECT_EQ(instruments->source->pendingText(), "{5");
+
+    // Cancel: the view has no window at once, and the window goes.
+    QPointer<CShowBufferWnd> gone = window;
+    window->cancelButton()->click();
+    EXPECT_EQ(CShowBufferWnd::of(view()), nullptr);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(gone.isNull());
+    nextFrameFrom(frameText(4));  // nobody to show it to
+
+    command(cmd::ShowBuffer);  // a new window counts from 0
+    ASSERT_EQ(bufferWindows(), 1);
+    nextFrameFrom(frameText(8));
+    EXPECT_EQ(CShowBufferWnd::of(view())->count(), 1);
+    EXPECT_TRUE(prompter->messages().empty());
+}
+
+TEST_F(CommunicationsTest, TheBufferWindowGoesWithItsView)
+{
+    ASSERT_NE(frame, nullptr);
+    command(cmd::ShowBuffer);
+    QPointer<CShowBufferWnd> window = CShowBufferWnd::of(view());
+    ASSERT_FALSE(window.isNull());
+    frame->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(window.isNull());
+    EXPECT_TRUE(app->mainFrame()->frames().isEmpty());
+}
+
+TEST_F(CommunicationsTest, SendCommandSendsTheBoxAndShowsTheReply)
+{
+    ASSERT_NE(frame, nullptr);
+    command(cmd::ShowBuffer);
+    CShowBufferWnd* window = CShowBufferWnd::of(view());
+    ASSERT_NE(window, nullptr);
+    link().written.clear();
+
+    sendCommandDialog([&](CSendCommandDlg& dialog) {
+        EXPECT_EQ(dialog.windowTitle(), "Send Command");
+        EXPECT_EQ(dialog.commandEdit()->text(), "");
+        EXPECT_EQ(dialog.focusWidget(), dialog.commandEdit());
+
+        // An empty box still sends the line end, and the reply is shown.
+        link().arrive("\r\nOK\r\n");
+        dialog.sendButton()->click();
+        EXPECT_EQ(link().written, "\r\n");
+        EXPECT_EQ(window->text(), "\r\nOK\r\n");
+        EXPECT_EQ(window->length(), 6);
+        EXPECT_EQ(window->textBox()->toPlainText(), "\nOK\n");
+
+        QTest::keyClicks(dialog.commandEdit(), "VER");
+        link().arrive("VER\r\nOK\r\n");
+        QTest::keyClick(dialog.commandEdit(), Qt::Key_Return);  // the same as Send Command
+        EXPECT_EQ(link().written, "\r\nVER\r\n");
+        EXPECT_EQ(instruments->source->command(), "VER");
+        EXPECT_EQ(window->text(), "VER\r\nOK\r\n");
+        EXPECT_EQ(window->count(), 2);
+        EXPECT_EQ(dialog.focusWidget(), dialog.commandEdit());
+        EXPECT_EQ(dialog.commandEdit()->selectedText(), "VER");
+        EXPECT_TRUE(dialog.isVisible());
+
+        link().arrive("STOPPED\r\n");
+        dialog.ctrlCButton()->click();
+        EXPECT_EQ(link().written, std::string("\r\nVER\r\n\x03\r\n"));
+        EXPECT_EQ(instruments->source->command(), "VER");
+        EXPECT_EQ(dialog.commandEdit()->text(), "VER");
+        EXPECT_EQ(dialog.commandEdit()->selectedText(), "VER");
+        EXPECT_EQ(window->text(), "STOPPED\r\n");
+        EXPECT_EQ(window->count(), 3);
+
+        dialog.cancelButton()->click();
+        EXPECT_FALSE(dialog.isVisible());
+    });
+    EXPECT_EQ(link().beforeCommandCalls, 3);
+
+    // Built afresh, with the command sent last.
+    sendCommandDialog([&](CSendCommandDlg& dialog) {
+        EXPECT_EQ(dialog.commandEdit()->text(), "VER");
+        EXPECT_EQ(dialog.commandEdit()->selectedText(), "VER");
+        dialog.ctrlCButton()->click();
+    });
+    EXPECT_EQ(instruments->source->command(), "VER");
+    EXPECT_EQ(link().written, std::string("\r\nVER\r\n\x03\r\n\x03\r\n"));
+    EXPECT_TRUE(prompter->messages().empty());
+}
+
+}  // namespace
