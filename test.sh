@@ -1,5 +1,11 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test.  Exit status non-zero on any failure.
+#
+# Three builds: build/release (the program and every test), build/asan (the tests
+# that need no screen, with AddressSanitizer and UndefinedBehaviorSanitizer) and
+# build/fuzz (the libFuzzer programs, clang).  The last two run as tests of the
+# first (asan.* and fuzz.*, see cmake/Hardening.cmake), so the one CTest run at the
+# end covers everything and its summary is the last thing printed.
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/packages.sh
@@ -11,8 +17,24 @@ if ! locale -a 2>/dev/null | grep -qi '^de_DE.utf-\?8$'; then
   localedef -i de_DE -f UTF-8 de_DE.UTF-8 2>/dev/null || true
 fi
 
+jobs=$(nproc)
 build=build/release
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKAVRO_TESTS=ON >/dev/null
-cmake --build "$build"
+asan=build/asan
+fuzz=build/fuzz
+
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKAVRO_TESTS=ON \
+  -DKAVRO_ASAN_DIR="$PWD/$asan" -DKAVRO_FUZZ_DIR="$PWD/$fuzz" >/dev/null
+cmake --build "$build" --parallel "$jobs"
+
+echo "== Sanitizer build of the tests without a screen ($asan)"
+cmake -S . -B "$asan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKAVRO_SANITIZE=ON \
+  -DKAVRO_GUI=OFF -DKAVRO_BENCH=OFF -DKAVRO_TESTS=ON >/dev/null
+cmake --build "$asan" --parallel "$jobs"
+
+echo "== Fuzz programs ($fuzz)"
+cmake -S . -B "$fuzz" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DKAVRO_FUZZ=ON -DKAVRO_GUI=OFF -DKAVRO_BENCH=OFF -DKAVRO_TESTS=OFF >/dev/null
+cmake --build "$fuzz" --parallel "$jobs" --target fuzzers
+
 cd "$build"
-ctest --output-on-failure -j "$(nproc)" --timeout 600
+ctest --output-on-failure -j "$jobs" --timeout 600

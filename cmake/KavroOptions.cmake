@@ -13,6 +13,17 @@ if(KAVRO_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
+if(KAVRO_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+    message(FATAL_ERROR "KAVRO_FUZZ needs clang: configure with -DCMAKE_CXX_COMPILER=clang++")
+  endif()
+  # Every library the fuzz programs link is built with the fuzzer's coverage
+  # instrumentation and the same sanitizers; fuzz/ adds the fuzzer's main itself.
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer
+                      -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
 if(KAVRO_GUI)
   find_package(Qt6 6.4 REQUIRED COMPONENTS Widgets PrintSupport)
 endif()

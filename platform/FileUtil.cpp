@@ -59,6 +59,28 @@ std::string errnoText(int error)
     return text ? std::string(text) : std::string("error ") + std::to_string(error);
 }
 
+namespace {
+
+// The file a path names when its last part is a symbolic link, followed link by
+// link as the system would, also to a file that does not exist yet (where
+// weakly_canonical would stop at the link itself); the path itself otherwise.
+std::string followLinks(const std::string& path)
+{
+    std::filesystem::path current = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        std::error_code ec;
+        if (!std::filesystem::is_symlink(current, ec))
+            break;
+        std::filesystem::path target = std::filesystem::read_symlink(current, ec);
+        if (ec)
+            break;
+        current = target.is_absolute() ? target : current.parent_path() / target;
+    }
+    return current.string();
+}
+
+}  // namespace
+
 bool replaceFileAtomically(const std::string& givenPath, std::string_view content, std::string* error)
 {
     auto failText = [&](const std::string& why) {
@@ -68,13 +90,7 @@ bool replaceFileAtomically(const std::string& givenPath, std::string_view conten
     };
     auto fail = [&](int err) { return failText(errnoText(err)); };
     // A link is followed, so that the file it points to is replaced and the link stays.
-    std::string path = givenPath;
-    std::error_code linkError;
-    if (std::filesystem::is_symlink(path, linkError)) {
-        auto target = std::filesystem::weakly_canonical(path, linkError);
-        if (!linkError)
-            path = target.string();
-    }
+    const std::string path = followLinks(givenPath);
     std::string dir = directoryPart(path);
     if (!dir.empty()) {
         std::error_code ec;

@@ -108,7 +108,10 @@ void Profile::refresh() const
         std::size_t nl = content.find('\n', start);
         std::size_t end = nl == std::string::npos ? content.size() : nl;
         std::size_t textEnd = end;
-        if (textEnd > start && content[textEnd - 1] == '\r')
+        // Only a carriage return before a line feed belongs to the line end: a lone
+        // one at the end of the file is text, so that a line written after it
+        // still gets a line end of its own.
+        if (nl != std::string::npos && textEnd > start && content[textEnd - 1] == '\r')
             --textEnd;
         Line line;
         line.text.assign(content, start, textEnd - start);

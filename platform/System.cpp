@@ -3,6 +3,7 @@
 #include "platform/FileUtil.h"
 
 #include <chrono>
+#include <csignal>
 #include <climits>
 #include <thread>
 #include <unistd.h>
@@ -26,6 +27,11 @@ std::string executableDirectory()
 void sleepMilliseconds(int ms)
 {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+void writeFailsPastFileSizeLimit()
+{
+    std::signal(SIGXFSZ, SIG_IGN);
 }
 
 long long wallSeconds()

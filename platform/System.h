@@ -10,6 +10,11 @@ std::string executablePath();
 std::string executableDirectory();
 
 void sleepMilliseconds(int ms);
+
+// For the programs' main(): past a file size limit (ulimit -f) a write then fails
+// with "File too large" and is reported like a full disk, instead of the signal
+// ending the program without a word.
+void writeFailsPastFileSizeLimit();
 // Wall-clock time in whole seconds.
 long long wallSeconds();
 // Whole seconds of a clock that only moves forward (not the time of day): for

@@ -1,4 +1,5 @@
 // kavro-cli: the KAVRO companion without a screen.
+#include "platform/System.h"
 #include "tools/CliCommon.h"
 
 #include <CLI/CLI.hpp>
@@ -8,6 +9,7 @@
 int main(int argc, char** argv)
 {
     std::setlocale(LC_ALL, "C");
+    kavro::writeFailsPastFileSizeLimit();
     CLI::App app{"KAVRO companion on the command line: process recordings, build calibrations, talk to the instrument."};
     app.name("kavro-cli");
     app.require_subcommand(1);

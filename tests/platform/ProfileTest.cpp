@@ -144,6 +144,20 @@ TEST(Profile, AFailedWriteIsReportedAndTheOldFileIsUntouched)
     }
 }
 
+TEST(Profile, ALoneCarriageReturnAtTheEndIsNoLineEnd)
+{
+    // A file cut after the carriage return of its last CR LF: a key added after
+    // that line gets a line of its own instead of being glued to the line before.
+    TempDir dir;
+    writeFile(dir.file("p.INI"), "[S]\r\na=1\r\nb=2\r");
+    Profile p(dir.file("p.INI"));
+    EXPECT_EQ(p.readString("S", "b", ""), "2");
+    ASSERT_TRUE(p.writeString("S", "c", "3"));
+    EXPECT_EQ(readFile(dir.file("p.INI")), "[S]\r\na=1\r\nb=2\r\r\nc=3\r\n");
+    EXPECT_EQ(p.readString("S", "b", ""), "2");
+    EXPECT_EQ(p.readString("S", "c", ""), "3");
+}
+
 TEST(Profile, JunkLongLinesAndNulBytesDoNotCrash)
 {
     TempDir dir;

@@ -171,6 +171,33 @@ TEST(InstrumentSimulator, RunsOnItsOwnThreadAndHangsUp)
     EXPECT_EQ(rig.link->lastError().rfind(rig.sim.devicePath() + ": ", 0), 0u);
 }
 
+TEST(InstrumentSimulator, HangingUpInTheMiddleOfAReplyGivesNoFrame)
+{
+    // The line goes dead after the first piece of a reply: what came is no frame,
+    // the frame before stays as it was, and the receiver says the link failed.
+    SimulatorOptions options;
+    options.pieces = 3;
+    options.pieceGapMs = 200;
+    Rig rig(options);
+    ASSERT_EQ(rig.exchange(), Result::Frame);
+    const std::string before(rig.rx.frameText());
+
+    rig.link->beforeCommand();
+    rig.link->write("\r\n", 2);
+    Result r = Result::NoFrame;
+    for (int i = 0; i < 200 && rig.rx.pending().empty() && r == Result::NoFrame; ++i) {
+        rig.sim.step(5);
+        r = rig.rx.receive(*rig.link);
+    }
+    ASSERT_EQ(r, Result::NoFrame);
+    ASSERT_FALSE(rig.rx.pending().empty()) << "the first piece never came";
+    rig.sim.hangUp();
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(rig.rx.receive(*rig.link), Result::LinkFailed);
+    EXPECT_EQ(rig.rx.frameText(), before);
+    EXPECT_TRUE(rig.link->failed());
+}
+
 TEST(InstrumentSimulator, RecordingsAreReadBigEndian)
 {
     test::TempDir dir;

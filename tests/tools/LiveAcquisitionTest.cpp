@@ -360,6 +360,83 @@ TEST_F(LiveTest, CommandLineStopsOnSigintWithEveryReceivedFrameWritten)
               std::string::npos);
 }
 
+// The text up to and including its last line end.
+std::string wholeLines(const std::string& text)
+{
+    const std::size_t end = text.rfind('\n');
+    return end == std::string::npos ? std::string() : text.substr(0, end + 1);
+}
+
+long lineCount(const std::string& text)
+{
+    return static_cast<long>(std::count(text.begin(), text.end(), '\n'));
+}
+
+// Starts kavro-cli acquire against the simulator and waits until it has written
+// at least four frames.
+struct RunningAcquire {
+    RunningAcquire(LiveTest& t, const std::string& psd)
+        : rig(t.frames, SimulatorOptions{}), log(psd.substr(0, psd.size() - 4) + ".log"),
+          child(withInterval(acquireArgs(t.env, rig.sim.devicePath(), psd)), t.env.cal.path("out.txt"),
+                t.env.cal.path("err.txt"))
+    {
+        for (int i = 0; i < 1000 && lineCount(readFile(log)) < 4; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    static std::vector<std::string> withInterval(std::vector<std::string> args)
+    {
+        args.back() = "0.02";
+        return args;
+    }
+    SimulatorThread rig;
+    std::string log;
+    Child child;
+};
+
+TEST_F(LiveTest, CommandLineKilledMidRunLeavesWholeRecordsOfTheFramesBefore)
+{
+    frames = recording(100);
+    const std::string psd = env.cal.path("killed.psd");
+    RunningAcquire run(*this, psd);
+    ASSERT_TRUE(run.rig.started && run.child.started());
+    run.child.signal(SIGKILL);
+    ASSERT_EQ(run.child.wait(), 128 + SIGKILL);
+
+    // Each frame goes to the three files one after the other, so a kill between
+    // them leaves one file a frame ahead; a kill inside a write may cut the last
+    // line short.  Everything else is whole and in order.
+    const Outputs got = outputsBeside(psd);
+    ASSERT_EQ(got.psd.size() % 512, 0u);
+    const long records = static_cast<long>(got.psd.size() / 512) - 2;
+    const long logLines = lineCount(got.log), ascLines = lineCount(got.asc);
+    EXPECT_GE(logLines, 4);
+    EXPECT_LE(std::max({records, logLines, ascLines}) - std::min({records, logLines, ascLines}), 1);
+    const Outputs want = reference(static_cast<std::size_t>(std::max({records, logLines, ascLines})));
+    EXPECT_TRUE(want.psd.compare(0, got.psd.size(), got.psd) == 0) << "the .psd is not the frames' records";
+    EXPECT_EQ(wholeLines(got.log), want.log.substr(0, wholeLines(got.log).size()));
+    EXPECT_EQ(wholeLines(got.asc), want.asc.substr(0, wholeLines(got.asc).size()));
+}
+
+TEST_F(LiveTest, CommandLineOnALineThatHangsUpEndsWithTheReasonAndEveryFrameWritten)
+{
+    frames = recording(100);
+    const std::string psd = env.cal.path("hungup.psd");
+    RunningAcquire run(*this, psd);
+    ASSERT_TRUE(run.rig.started && run.child.started());
+    run.rig.stop = true;
+    run.rig.runner.join();
+    run.rig.sim.hangUp();
+    ASSERT_EQ(run.child.wait(), 1);
+    EXPECT_NE(readFile(env.cal.path("err.txt")).find(run.rig.sim.devicePath() + ": the device went away"),
+              std::string::npos)
+        << readFile(env.cal.path("err.txt"));
+
+    const Outputs got = outputsBeside(psd);
+    const long written = lineCount(got.log);
+    EXPECT_GE(written, 4);
+    expectSameOutputs(got, reference(static_cast<std::size_t>(written)), static_cast<std::size_t>(written));
+}
+
 TEST_F(LiveTest, CommandLineTellsAMissingOrBusyDeviceAndAnUnwritableOutputInOneLine)
 {
     const std::string psd = env.cal.path("none.psd");
