@@ -119,8 +119,15 @@ void FrameProcessor::statistics(CFrameResult& result)
         const double d = result.diameter(k) - mean;
         variance += d * d * result.volume(k) / s0;
     }
+    const double stdDev = std::sqrt(variance);
+    // Diameters that are not numbers (a damaged calibration file) give no statistics.
+    if (!std::isfinite(mean) || !std::isfinite(stdDev) || !std::isfinite(s0)) {
+        result.setMean(-1.0);
+        result.setStdDev(-1.0);
+        return;
+    }
     result.setMean(mean);
-    result.setStdDev(std::sqrt(variance));
+    result.setStdDev(stdDev);
     result.setTotalVolume(s0);
 }
 

@@ -174,6 +174,12 @@ TEST(Inversion, StatisticsAndFloors)
     FrameProcessor::statistics(r);
     EXPECT_EQ(r.mean(), 20.0);
     EXPECT_EQ(r.stdDev(), 10.0);
+
+    // A diameter that is not a number never reaches the outputs.
+    r.setDiameter(5, std::nan(""));
+    FrameProcessor::statistics(r);
+    EXPECT_EQ(r.mean(), -1.0);
+    EXPECT_EQ(r.stdDev(), -1.0);
 }
 
 TEST(Inversion, RingsFiveAndSixReplacement)
