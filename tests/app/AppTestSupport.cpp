@@ -23,12 +23,12 @@ std::vector<MemoryFrame> numberedFrames(int count)
     return frames;
 }
 
-MemorySource::MemorySource(SourceContext context, SourceOwner* owner, SourceSpec spec,
+MemorySource::MemorySource(SourceContext context, SourceOwner* owner, SourceSetup setup,
                            std::shared_ptr<SourceLog> log)
-    : CDataSource(context, owner), spec_(std::move(spec)), log_(std::move(log))
+    : CDataSource(context, owner), setup_(std::move(setup)), log_(std::move(log))
 {
-    sourceKind_ = spec_.kind;
-    recordCount_ = static_cast<int>(spec_.frames.size());
+    sourceKind_ = setup_.kind;
+    recordCount_ = static_cast<int>(setup_.frames.size());
     for (int k = 0; k < kClasses; ++k)
         frameResult_->setDiameter(k, 1.0 + k);
 }
@@ -41,13 +41,13 @@ MemorySource::~MemorySource()
 void MemorySource::open()
 {
     ++log_->opened;
-    if (spec_.open == SourceSpec::OpenResult::UserAbort)
+    if (setup_.open == SourceSetup::OpenResult::UserAbort)
         throw UserAbort{};
-    if (spec_.open == SourceSpec::OpenResult::Failure)
+    if (setup_.open == SourceSetup::OpenResult::Failure)
         throw std::runtime_error("the file went away");
-    sourceName_ = spec_.name;
-    if (spec_.modelFromFile >= 0)
-        owner_->setInstrumentModel(spec_.modelFromFile);
+    sourceName_ = setup_.name;
+    if (setup_.modelFromFile >= 0)
+        owner_->setInstrumentModel(setup_.modelFromFile);
 }
 
 int MemorySource::readNextFrame()
@@ -59,7 +59,7 @@ int MemorySource::readAt(int index)
 {
     if (index < 0 || index >= recordCount_)
         return 0;
-    const MemoryFrame& f = spec_.frames[static_cast<std::size_t>(index)];
+    const MemoryFrame& f = setup_.frames[static_cast<std::size_t>(index)];
     for (int k = 0; k < kClasses; ++k)
         frameResult_->setVolume(k, f.volume);
     for (int i = 0; i < kRings; ++i)
@@ -83,8 +83,8 @@ int MemorySource::previousFrame()
 
 int MemorySource::nextFrame()
 {
-    if (spec_.duringNext)
-        spec_.duringNext();
+    if (setup_.duringNext)
+        setup_.duringNext();
     if (currentFrame_ + 1 > recordCount_ - 1) {
         currentFrame_ = std::max(recordCount_ - 1, 0);
         return 0;
@@ -116,10 +116,10 @@ std::unique_ptr<CDataSource> MemorySourceFactory::create(int kind, SourceContext
     kindsAsked.push_back(kind);
     if (noSource)
         return nullptr;
-    SourceSpec spec = next;
-    spec.kind = kind;
+    SourceSetup setup = next;
+    setup.kind = kind;
     lastLog = std::make_shared<SourceLog>();
-    return std::make_unique<MemorySource>(context, owner, spec, lastLog);
+    return std::make_unique<MemorySource>(context, owner, setup, lastLog);
 }
 
 std::optional<InstrumentChoice> ScriptedDialogs::askInstrumentPort(int port, int model)
@@ -206,10 +206,10 @@ AppFixture::AppFixture(std::unique_ptr<SourceFactory> sources, std::unique_ptr<C
 
 AppFixture::~AppFixture() = default;
 
-CKavroFrame* AppFixture::open(int kind, SourceSpec spec)
+CKavroFrame* AppFixture::open(int kind, SourceSetup setup)
 {
     if (factory)
-        factory->next = std::move(spec);
+        factory->next = std::move(setup);
     std::size_t before = app->mainFrame()->frames().size();
     int command = kind == kKindInstrument ? cmd::OpenInstrument : kind == kKindRawFile ? cmd::OpenRawFile : cmd::OpenPsdFile;
     app->mainFrame()->onCommand(command);
@@ -220,27 +220,27 @@ CKavroFrame* AppFixture::open(int kind, SourceSpec spec)
 
 CKavroFrame* AppFixture::openPsd(std::vector<MemoryFrame> frames, std::string name)
 {
-    SourceSpec spec;
-    spec.frames = std::move(frames);
-    spec.name = std::move(name);
-    return open(kKindPsdFile, spec);
+    SourceSetup setup;
+    setup.frames = std::move(frames);
+    setup.name = std::move(name);
+    return open(kKindPsdFile, setup);
 }
 
 CKavroFrame* AppFixture::openInstrument(std::vector<MemoryFrame> frames)
 {
     dialogs->portAnswers.push_back(InstrumentChoice{1, 0});
-    SourceSpec spec;
-    spec.frames = std::move(frames);
-    spec.name = "Instrument";
-    return open(kKindInstrument, spec);
+    SourceSetup setup;
+    setup.frames = std::move(frames);
+    setup.name = "Instrument";
+    return open(kKindInstrument, setup);
 }
 
 CKavroFrame* AppFixture::openRaw()
 {
     dialogs->modelAnswers.push_back(0);
-    SourceSpec spec;
-    spec.name = "/data/run.psd";
-    return open(kKindRawFile, spec);
+    SourceSetup setup;
+    setup.name = "/data/run.psd";
+    return open(kKindRawFile, setup);
 }
 
 }  // namespace kavro::test

@@ -39,7 +39,7 @@ MemoryFrame numberedFrame(int i);
 std::vector<MemoryFrame> numberedFrames(int count);
 
 // How the next source the factory makes behaves.
-struct SourceSpec {
+struct SourceSetup {
     int kind = kKindPsdFile;
     std::string name = "/data/cast07.psd";
     std::vector<MemoryFrame> frames = numberedFrames(5);
@@ -59,7 +59,7 @@ struct SourceLog {
 // last frame stays there and answers 0 (for the instrument: no frame in time).
 class MemorySource : public CDataSource {
 public:
-    MemorySource(SourceContext context, SourceOwner* owner, SourceSpec spec, std::shared_ptr<SourceLog> log);
+    MemorySource(SourceContext context, SourceOwner* owner, SourceSetup setup, std::shared_ptr<SourceLog> log);
     ~MemorySource() override;
 
     void open() override;
@@ -75,14 +75,14 @@ public:
 
 private:
     int readAt(int index);
-    SourceSpec spec_;
+    SourceSetup setup_;
     std::shared_ptr<SourceLog> log_;
 };
 
 class MemorySourceFactory : public SourceFactory {
 public:
     std::unique_ptr<CDataSource> create(int kind, SourceContext context, SourceOwner* owner) override;
-    SourceSpec next;                         // the next source made
+    SourceSetup next;                         // the next source made
     std::vector<int> kindsAsked;             // every kind asked for
     std::shared_ptr<SourceLog> lastLog;      // the log of the last source made
     bool noSource = false;                   // answer no source at all
@@ -146,7 +146,7 @@ protected:
 
     // Opens a source of the kind as the open command does: the answer to the port
     // or model dialog must be queued first.  The new child frame, or null.
-    CKavroFrame* open(int kind, SourceSpec spec);
+    CKavroFrame* open(int kind, SourceSetup setup);
     // The .psd and raw data file opens with the dialogs answered.
     CKavroFrame* openPsd(std::vector<MemoryFrame> frames = numberedFrames(5), std::string name = "/data/cast07.psd");
     CKavroFrame* openInstrument(std::vector<MemoryFrame> frames = numberedFrames(3));

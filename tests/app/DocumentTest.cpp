@@ -67,9 +67,9 @@ TEST_F(DocumentTest, OpeningAPsdFileTitlesDocumentFrameAndMainFrame)
 
 TEST_F(DocumentTest, ThePsdHeadersModelBecomesTheDocumentsModel)
 {
-    SourceSpec spec;
-    spec.modelFromFile = 2;
-    CKavroFrame* frame = open(kKindPsdFile, spec);
+    SourceSetup setup;
+    setup.modelFromFile = 2;
+    CKavroFrame* frame = open(kKindPsdFile, setup);
     ASSERT_NE(frame, nullptr);
     EXPECT_EQ(frame->document().instrumentModel(), 2);
     EXPECT_EQ(frame->view()->instrumentModel(), 2);
@@ -78,7 +78,7 @@ TEST_F(DocumentTest, ThePsdHeadersModelBecomesTheDocumentsModel)
 TEST_F(DocumentTest, CancelInTheModelDialogOpensNothingAndWritesNothing)
 {
     dialogs->modelAnswers.push_back(std::nullopt);
-    EXPECT_EQ(open(kKindRawFile, SourceSpec{}), nullptr);
+    EXPECT_EQ(open(kKindRawFile, SourceSetup{}), nullptr);
     EXPECT_TRUE(factory->kindsAsked.empty());  // no source was even built
     EXPECT_TRUE(app->mainFrame()->frames().isEmpty());
     EXPECT_EQ(app->mainFrame()->menuNumber(), 2);
@@ -89,7 +89,7 @@ TEST_F(DocumentTest, CancelInTheModelDialogOpensNothingAndWritesNothing)
 TEST_F(DocumentTest, CancelInThePortDialogOpensNothing)
 {
     dialogs->portAnswers.push_back(std::nullopt);
-    EXPECT_EQ(open(kKindInstrument, SourceSpec{}), nullptr);
+    EXPECT_EQ(open(kKindInstrument, SourceSetup{}), nullptr);
     EXPECT_TRUE(factory->kindsAsked.empty());
     EXPECT_EQ(app->settings().instrumentPort, "COM2:");
     EXPECT_FALSE(fileExists(dir.file("kavro.INI")));
@@ -98,9 +98,9 @@ TEST_F(DocumentTest, CancelInThePortDialogOpensNothing)
 TEST_F(DocumentTest, ThePortDialogStoresPortAndModelAndTheDocumentTakesTheModel)
 {
     dialogs->portAnswers.push_back(InstrumentChoice{3, 2});
-    SourceSpec spec;
-    spec.name = "Instrument";
-    CKavroFrame* frame = open(kKindInstrument, spec);
+    SourceSetup setup;
+    setup.name = "Instrument";
+    CKavroFrame* frame = open(kKindInstrument, setup);
     ASSERT_NE(frame, nullptr);
     EXPECT_EQ(frame->document().instrumentModel(), 2);
     EXPECT_EQ(frame->document().title(), "Instrument");
@@ -115,9 +115,9 @@ TEST_F(DocumentTest, TheDialogsPreselectTheStoredPortAndModel)
     app->profile().writeString("Instrument1", "InstrumentModel", "1");
     app->settings().instrumentPort = "COM7:";
     dialogs->portAnswers.push_back(std::nullopt);
-    open(kKindInstrument, SourceSpec{});
+    open(kKindInstrument, SourceSetup{});
     dialogs->modelAnswers.push_back(std::nullopt);
-    open(kKindRawFile, SourceSpec{});
+    open(kKindRawFile, SourceSetup{});
     ASSERT_EQ(dialogs->portAsked.size(), 1u);
     EXPECT_EQ(dialogs->portAsked[0], std::make_pair(1, 1));  // an unknown port preselects "COM2:"
     ASSERT_EQ(dialogs->modelAsked.size(), 1u);
@@ -126,22 +126,22 @@ TEST_F(DocumentTest, TheDialogsPreselectTheStoredPortAndModel)
     // A model outside the lists preselects the first entry.
     app->profile().writeString("Instrument1", "InstrumentModel", "7");
     dialogs->modelAnswers.push_back(std::nullopt);
-    open(kKindRawFile, SourceSpec{});
+    open(kKindRawFile, SourceSetup{});
     EXPECT_EQ(dialogs->modelAsked.back(), 0);
 }
 
 TEST_F(DocumentTest, ASourceThatAbortsOrFailsIsDiscardedSilently)
 {
-    for (auto result : {SourceSpec::OpenResult::UserAbort, SourceSpec::OpenResult::Failure}) {
-        SourceSpec spec;
-        spec.open = result;
-        EXPECT_EQ(open(kKindPsdFile, spec), nullptr);
+    for (auto result : {SourceSetup::OpenResult::UserAbort, SourceSetup::OpenResult::Failure}) {
+        SourceSetup setup;
+        setup.open = result;
+        EXPECT_EQ(open(kKindPsdFile, setup), nullptr);
         EXPECT_EQ(factory->lastLog->opened, 1);
         EXPECT_EQ(factory->lastLog->destroyed, 1);
         EXPECT_EQ(factory->lastLog->closed, 0);
     }
     factory->noSource = true;
-    EXPECT_EQ(open(kKindPsdFile, SourceSpec{}), nullptr);
+    EXPECT_EQ(open(kKindPsdFile, SourceSetup{}), nullptr);
     EXPECT_TRUE(app->mainFrame()->frames().isEmpty());
     EXPECT_TRUE(prompter->calls().empty());
     EXPECT_EQ(app->mainFrame()->windowTitle(), "KAVRO");

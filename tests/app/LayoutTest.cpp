@@ -23,9 +23,9 @@ class LayoutTest : public AppFixture {
 protected:
     CKavroView* openModel(int model)
     {
-        SourceSpec spec;
-        spec.modelFromFile = model;
-        CKavroFrame* frame = open(kKindPsdFile, spec);
+        SourceSetup setup;
+        setup.modelFromFile = model;
+        CKavroFrame* frame = open(kKindPsdFile, setup);
         return frame ? frame->view() : nullptr;
     }
 };

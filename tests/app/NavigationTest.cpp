@@ -234,13 +234,13 @@ TEST_F(NavigationTest, ATickArrivingDuringTheLastOneIsDropped)
 {
     FrameNavigator* nav = nullptr;
     int nested = 0;
-    SourceSpec spec;
-    spec.duringNext = [&] {
+    SourceSetup setup;
+    setup.duringNext = [&] {
         // The source shows a message box: its event loop delivers the next timer tick.
         if (nav && nested++ == 0)
             nav->tick();
     };
-    CKavroFrame* frame = open(kKindPsdFile, spec);
+    CKavroFrame* frame = open(kKindPsdFile, setup);
     ASSERT_NE(frame, nullptr);
     nav = frame->view()->navigator();
     nav->toggle();
