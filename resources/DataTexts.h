@@ -10,4 +10,89 @@ inline constexpr const char* kTimesCannotRead = "cannot read the time stamps";
 inline constexpr const char* kTimesBadHeader = "the first line is not \"frame,utc\"";
 inline constexpr const char* kTimesBadLine = "line %lld: not \"frame,YYYY-MM-DDTHH:MM:SS.mmmZ\"";
 
+// A quantity of the exports: its NetCDF variable, its CSV column, its CF attributes.
+struct DataField {
+    const char* variable;
+    const char* column;
+    const char* longName;
+    const char* units;  // UDUNITS text; "" = none
+};
+inline constexpr DataField kFieldFrame = {"frame", "frame", "frame number in the .psd file (0 = first data record)", ""};
+inline constexpr DataField kFieldTime = {"time", "utc", "time of the frame (UTC)", "seconds since 1970-01-01 00:00:00"};
+inline constexpr DataField kFieldDiameter = {"size_class", "", "class diameter", "um"};
+inline constexpr DataField kFieldAngle = {"vsf_angle", "", "scattering angle at the centre of the ring", "degree"};
+inline constexpr DataField kFieldVolume = {"volume_concentration", "volume_conc_ul_per_l_%sum",
+                                           "volume concentration of particles in the size class", "uL L-1"};
+inline constexpr DataField kFieldTotal = {"total_volume_concentration", "total_volume_conc_ul_per_l",
+                                          "total volume concentration of particles", "uL L-1"};
+inline constexpr DataField kFieldMean = {"mean_diameter", "mean_diameter_um", "volume-weighted mean diameter", "um"};
+inline constexpr DataField kFieldStdDev = {"diameter_std", "diameter_std_um",
+                                           "volume-weighted standard deviation of the diameter", "um"};
+inline constexpr DataField kFieldD10 = {"d10", "d10_um", "diameter below which 10 % of the particle volume lies", "um"};
+inline constexpr DataField kFieldD50 = {"d50", "d50_um", "median diameter of the particle volume", "um"};
+inline constexpr DataField kFieldD90 = {"d90", "d90_um", "diameter below which 90 % of the particle volume lies", "um"};
+inline constexpr DataField kFieldModeDiameter = {"mode_diameter", "mode_diameter_um",
+                                                 "diameter of the class holding the most volume", "um"};
+inline constexpr DataField kFieldModeClass = {"mode_class", "mode_class",
+                                              "size class holding the most volume (1 = smallest)", "1"};
+inline constexpr DataField kFieldSlope = {"junge_slope", "junge_slope",
+                                          "Junge slope xi of the number distribution n(D) ~ D^-xi", "1"};
+inline constexpr DataField kFieldTransmission = {"transmission", "transmission", "optical transmission", "1"};
+inline constexpr DataField kFieldBeamC = {"beam_attenuation", "beam_attenuation_per_m", "beam attenuation coefficient",
+                                          "m-1"};
+inline constexpr DataField kFieldVsf = {"vsf", "",
+                                        "log10 of the volume scattering function at the ring's angle", "1"};
+inline constexpr DataField kFieldZeroRings = {"zero_rings", "zero_rings", "number of rings reading 0", "1"};
+inline constexpr DataField kFieldSaturatedRings = {"saturated_rings", "saturated_rings",
+                                                   "number of rings above 4093 counts (saturated)", "1"};
+inline constexpr DataField kFieldFlag = {"quality_flag", "quality_flag", "quality flags of the frame", ""};
+// Meanings of the quality flag bits 1, 2, 4, ... 64.
+inline constexpr const char* kFlagMeanings[7] = {
+    "laser_off_or_too_weak", "water_too_clear", "water_too_turbid", "saturated_rings",
+    "zero_rings",            "background_missing", "no_particles"};
+inline constexpr const char* kAuxFallbackName = "aux%d";  // a channel without a label (1-based)
+inline constexpr const char* kCsvClassColumnByNumber = "volume_conc_ul_per_l_class%d";
+
+// Global attributes.
+inline constexpr const char* kNcTitle = "KAVRO particle size distributions: ";  // + file name
+inline constexpr const char* kNcSettingsNote =
+    "processing settings of the profile in force at export; the .psd file does not record those used to process it";
+inline constexpr const char* kNcNotFound = "(not found)";
+inline constexpr const char* kNcNoBackground = "(none)";
+inline constexpr const char* kNcAuxComment = "auxiliary channel %d, calibrated: value = counts * %g + %g";
+
+// Export problems, each after "<file>: ".
+inline constexpr const char* kExportTimesProblem = "time stamps: ";  // + the reader's reason
+inline constexpr const char* kExportNetcdfFailed = "NetCDF write failed: ";  // + reason
+inline constexpr const char* kExportCannotCreate = "cannot create the output: ";  // + reason
+
+// The source attribute: the writing program and its version.
+inline constexpr const char* kSourceCli = "kavro-cli (KAVRO companion 1.0)";
+inline constexpr const char* kSourceDesktop = "kavro (KAVRO companion 1.0)";
+inline constexpr const char* kCliCommandName = "kavro-cli";
+
+// kavro-cli export, process --update and summary.
+inline constexpr const char* kCliExportFormat = "--csv or --netcdf is required";
+inline constexpr const char* kCliExported = "%s -> %s\n";              // input, output
+inline constexpr const char* kCliUpToDate = "%s: %s is up to date, skipped\n";  // input, output
+inline constexpr const char* kCliSeveralNeedFolder = "with several files, -o names a folder";
+inline constexpr const char* kCliDecimalCommaIsCsv = "--decimal-comma goes with --csv";
+inline constexpr const char* kCliUpdateNeedsFile = "--update needs output files: name -o, or export several files";
+inline constexpr const char* kSummaryHeader =
+    "file,frames,frames_with_distribution,frames_unflagged,laser_off_or_too_weak,water_too_clear,water_too_turbid,"
+    "saturated_rings,zero_rings,background_missing,no_particles,median_d50_um,mean_total_volume_conc_ul_per_l,"
+    "min_mean_diameter_um,max_mean_diameter_um,instrument_model,calibration_set,background_file\n";
+inline constexpr const char* kSummaryNoCasts = "no .psd files in ";  // + folder
+
+// kavro-cli info of a .psd: the whole-file summary.
+inline constexpr const char* kInfoCastHead = "Frames by quality flag:\n";
+inline constexpr const char* kInfoCastFlag = "  %-24s %lld\n";
+inline constexpr const char* kInfoCastUnflagged = "  %-24s %lld\n";
+inline constexpr const char* kInfoUnflaggedName = "(no flag)";
+inline constexpr const char* kInfoCastDistribution = "Frames with a size distribution: %lld\n";
+inline constexpr const char* kInfoCastMedianD50 = "Median of D50 (um): %s\n";
+inline constexpr const char* kInfoCastMeanRange = "Mean diameter (um): %s to %s\n";
+inline constexpr const char* kInfoCastTotal = "Mean total volume concentration (uL/L): %s\n";
+inline constexpr const char* kInfoNone = "none";
+
 }  // namespace kavro::text

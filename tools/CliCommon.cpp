@@ -4,6 +4,7 @@
 #include "platform/System.h"
 
 #include <cerrno>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace kavro::cli {
@@ -22,6 +23,23 @@ void requireReadableFile(const std::string& path)
     if (fd < 0)
         throw Failure(kExitBadInput, path + ": " + errnoText(errno));
     ::close(fd);
+}
+
+bool upToDate(const std::string& output, const std::vector<std::string>& inputs)
+{
+    struct stat out {};
+    if (::stat(output.c_str(), &out) != 0)
+        return false;
+    for (const std::string& input : inputs) {
+        struct stat in {};
+        if (::stat(input.c_str(), &in) != 0)
+            continue;
+        // Nanosecond times where the file system keeps them; an equal time counts as older.
+        if (in.st_mtim.tv_sec > out.st_mtim.tv_sec ||
+            (in.st_mtim.tv_sec == out.st_mtim.tv_sec && in.st_mtim.tv_nsec >= out.st_mtim.tv_nsec))
+            return false;
+    }
+    return true;
 }
 
 }  // namespace kavro::cli

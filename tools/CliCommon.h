@@ -7,6 +7,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace CLI {
 class App;
@@ -36,6 +37,9 @@ Environment loadEnvironment(const std::string& profileOption);
 // Throws Failure ("<path>: <reason>") unless path is a regular file that can be read.
 void requireReadableFile(const std::string& path);
 
+// --update: true when output exists and was modified after every input that exists.
+bool upToDate(const std::string& output, const std::vector<std::string>& inputs);
+
 // Each command adds itself to the application; its callback runs the command and
 // throws Failure on error.
 void addSettingsCommand(CLI::App& app);
@@ -47,6 +51,7 @@ void addSimrawCommand(CLI::App& app);
 void addBackgroundCommand(CLI::App& app);
 void addSimulateCommand(CLI::App& app);
 void addCompareCommand(CLI::App& app);
+void addSummaryCommand(CLI::App& app);
 void addAcquireCommand(CLI::App& app);
 
 }  // namespace kavro::cli

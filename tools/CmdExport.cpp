@@ -1,131 +1,149 @@
-// kavro-cli export FILE.psd --csv: the frames of a .psd file as a table.
-#include "auxiliary/CHKInfo.h"
-#include "core/OutputFile.h"
+// kavro-cli export: the frames of .psd files as CF-NetCDF or as a CSV table.
+#include "core/CastExport.h"
+#include "core/CastReader.h"
+#include "core/FrameTimes.h"
 #include "platform/FileUtil.h"
-#include "platform/NumText.h"
 #include "resources/CliProcessTexts.h"
-#include "tools/PsdInput.h"
+#include "resources/DataTexts.h"
+#include "tools/CliCommon.h"
 
 #include <CLI/CLI.hpp>
 #include <cerrno>
 #include <cstdio>
+#include <filesystem>
 
 namespace kavro::cli {
 namespace {
 
-// Text written in pieces of about a megabyte, to a file or to stdout; a failed
-// write ends the command.
-class CsvSink {
-public:
-    explicit CsvSink(const std::string& path) : path_(path)
-    {
-        if (!path_.empty() && !file_.create(path_))
-            throw Failure(kExitBadInput, path_ + ": " + file_.error());
-    }
-    void add(const std::string& text)
-    {
-        buffer_ += text;
-        if (buffer_.size() >= (1u << 20))
-            flush();
-    }
-    void flush()
-    {
-        if (path_.empty()) {
-            if (std::fwrite(buffer_.data(), 1, buffer_.size(), stdout) != buffer_.size() || std::fflush(stdout) != 0)
-                throw Failure(kExitBadInput, std::string("stdout: ") + text::kCliWriteFailed + errnoText(errno));
-        } else if (!file_.append(buffer_)) {
-            throw Failure(kExitBadInput, path_ + ": " + text::kCliWriteFailed + file_.error());
-        }
-        buffer_.clear();
-    }
-    void close()
-    {
-        flush();
-        file_.close();
-        if (file_.failed())
-            throw Failure(kExitBadInput, path_ + ": " + text::kCliWriteFailed + file_.error());
-    }
-
-private:
-    std::string path_;
-    OutputFile file_;
-    std::string buffer_;
+struct ExportCommand {
+    std::vector<std::string> files;
+    std::string output, profile, calDir;
+    bool csv = false, netcdf = false, decimalComma = false, update = false, quiet = false;
 };
 
-std::string csvField(const std::string& s)
+std::string commandLine(const ExportCommand& c)
 {
-    if (s.find_first_of(",\"\n\r") == std::string::npos)
-        return s;
-    std::string quoted = "\"";
-    for (char c : s)
-        quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return quoted + "\"";
+    std::string line = std::string(text::kCliCommandName) + " export " + (c.netcdf ? "--netcdf" : "--csv");
+    if (c.decimalComma)
+        line += " --decimal-comma";
+    if (c.update)
+        line += " --update";
+    if (!c.calDir.empty())
+        line += " --cal-dir " + c.calDir;
+    if (!c.output.empty())
+        line += " -o " + c.output;
+    for (const std::string& f : c.files)
+        line += " " + f;
+    return line;
 }
 
-std::string headerRow(const CFrameResult& result, const CHKInfo& channels)
+// The output of each file; "" = stdout (one CSV without -o).
+std::vector<std::string> outputsOf(const ExportCommand& c)
 {
-    std::string row;
-    char name[64];
-    for (int k = 0; k < kClasses; ++k) {
-        const double d = result.diameter(k);
-        if (d > 0.0)
-            std::snprintf(name, sizeof name, text::kCsvClassColumn, formatG(d).c_str());
-        else
-            std::snprintf(name, sizeof name, text::kCsvClassNumberColumn, k + 1);
-        row += csvField(name) + ",";
+    const std::string ext = c.netcdf ? ".nc" : ".csv";
+    std::error_code ec;
+    const bool folder = !c.output.empty() && (c.files.size() > 1 || std::filesystem::is_directory(c.output, ec));
+    if (c.files.size() > 1 && !c.output.empty()) {
+        std::filesystem::create_directories(c.output, ec);
+        if (!std::filesystem::is_directory(c.output, ec))
+            throw Failure(kExitUsage, c.output + ": " + text::kCliSeveralNeedFolder);
     }
-    for (int i = 0; i < kAux; ++i)
-        row += csvField(channels.Channel(i)->label) + ",";
-    return row + text::kCsvTailColumns + "\n";
+    std::vector<std::string> outputs;
+    for (const std::string& f : c.files) {
+        std::string out;
+        if (folder)
+            out = joinPath(c.output, fileNamePart(removeExtension(f)) + ext);
+        else if (!c.output.empty())
+            out = c.output;
+        else if (c.netcdf || c.files.size() > 1)
+            out = removeExtension(f) + ext;
+        if (!out.empty() && sameFile(f, out))
+            throw Failure(kExitUsage, out + ": " + text::kCliOutputIsInput);
+        for (const std::string& other : outputs)
+            if (!out.empty() && sameFile(other, out))
+                throw Failure(kExitUsage, text::kCliSameOutput + out);
+        outputs.push_back(out);
+    }
+    if (c.update && outputs.size() == 1 && outputs[0].empty())
+        throw Failure(kExitUsage, text::kCliUpdateNeedsFile);
+    return outputs;
 }
 
-// Every value came from a float32 of the file and is written so that it reads back exactly.
-std::string frameRow(const CFrameResult& r)
+// CSV text to stdout; a failed write ends the command.
+void writeStdout(const std::string& text)
 {
-    std::string row;
-    auto put = [&](double v) {
-        if (!row.empty())
-            row += ',';
-        row += formatShortest(static_cast<float>(v));
-    };
-    for (int k = 0; k < kClasses; ++k)
-        put(r.volume(k));
-    for (int i = 0; i < kAux; ++i)
-        put(r.aux(i));
-    for (double v : {r.mean(), r.stdDev(), r.transmission(), r.beamAttenuation()})
-        put(v);
-    return row + "\n";
+    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size())
+        throw Failure(kExitBadInput, std::string("stdout: ") + text::kCliWriteFailed + errnoText(errno));
 }
 
-void exportCsv(const std::string& path, const std::string& output, const std::string& profile)
+void run(const ExportCommand& c)
 {
-    if (!output.empty() && sameFile(path, output))
-        throw Failure(kExitUsage, output + ": " + text::kCliOutputIsInput);
-    Environment env = loadEnvironment(profile);
-    PsdInput input(path, env);
-    CPDFile& file = input.file();
-    CsvSink sink(output);
-    sink.add(headerRow(file.frameResult(), CHKInfo(env.profile.get())));
-    for (int ok = file.rewind(); ok; ok = file.nextFrame())
-        sink.add(frameRow(file.frameResult()));
-    sink.close();
+    if (c.decimalComma && !c.csv)
+        throw Failure(kExitUsage, text::kCliDecimalCommaIsCsv);
+    const std::vector<std::string> outputs = outputsOf(c);
+    Environment env = loadEnvironment(c.profile);
+    if (!c.calDir.empty())
+        env.settings.calFiles = c.calDir;
+    const ExportContext context =
+        exportContext(env.settings, *env.profile, text::kSourceCli, commandLine(c));
+    int status = kExitOk;
+    for (std::size_t i = 0; i < c.files.size(); ++i) {
+        const std::string& in = c.files[i];
+        const std::string& out = outputs[i];
+        try {
+            if (c.update && upToDate(out, {in, frameTimesPathFor(in)})) {
+                if (!c.quiet)
+                    std::printf(text::kCliUpToDate, in.c_str(), out.c_str());
+                continue;
+            }
+            if (out.empty()) {
+                writeCsv(in, context, c.decimalComma, writeStdout);
+                if (std::fflush(stdout) != 0)
+                    throw Failure(kExitBadInput, std::string("stdout: ") + text::kCliWriteFailed + errnoText(errno));
+                continue;
+            }
+            if (c.netcdf)
+                writeNetcdf(in, out, context);
+            else
+                writeCsvFile(in, out, context, c.decimalComma);
+            if (!c.quiet)
+                std::printf(text::kCliExported, in.c_str(), out.c_str());
+        } catch (const CastError& e) {
+            std::fprintf(stderr, "kavro-cli: %s\n", e.what());
+            status = kExitBadInput;
+        } catch (const Failure& f) {
+            std::fprintf(stderr, "kavro-cli: %s\n", f.what());
+            status = std::max(status, f.status);
+        }
+    }
+    std::fflush(stdout);
+    if (status != kExitOk)
+        throw Failure(status, "");
 }
 
 }  // namespace
 
 void addExportCommand(CLI::App& app)
 {
-    struct Options {
-        std::string file, output, profile;
-        bool csv = false;
-    };
-    auto o = std::make_shared<Options>();
-    auto* cmd = app.add_subcommand("export", "Write the frames of a .psd file as a table");
-    cmd->add_option("FILE", o->file, "the .psd file")->required();
-    cmd->add_flag("--csv", o->csv, "comma-separated values")->required();
-    cmd->add_option("-o,--output", o->output, "the file to write (default: stdout)");
-    cmd->add_option("--profile", o->profile, "the settings profile to read (default: the program's own)");
-    cmd->callback([o] { exportCsv(o->file, o->output, o->profile); });
+    auto c = std::make_shared<ExportCommand>();
+    auto* cmd = app.add_subcommand("export", "Write the frames of .psd files as CF-NetCDF or as a CSV table");
+    cmd->add_option("FILE", c->files, "the .psd files")->required();
+    auto* csv = cmd->add_flag("--csv", c->csv, "a CSV table (one file without -o: to stdout)");
+    auto* nc = cmd->add_flag("--netcdf", c->netcdf, "CF-1.10 NetCDF-4 (default output: <name>.nc beside the .psd)");
+    csv->excludes(nc);
+    nc->excludes(csv);
+    cmd->add_option("-o,--output", c->output, "the file to write; a folder for several files");
+    cmd->add_flag("--decimal-comma", c->decimalComma, "';' between fields, ',' as the decimal mark (with --csv)");
+    cmd->add_flag("--update", c->update, "skip files whose output is newer than the .psd and its time stamps");
+    cmd->add_option("--cal-dir", c->calDir,
+                    "calibration folder the provenance names and hashes (default: CalFiles of the profile)");
+    cmd->add_option("--profile", c->profile, "the settings profile to read (default: the program's own)");
+    cmd->add_flag("-q", c->quiet, "no report lines");
+    cmd->callback([c] {
+        if (!c->csv && !c->netcdf)
+            throw Failure(kExitUsage, text::kCliExportFormat);
+        run(*c);
+    });
 }
 
 }  // namespace kavro::cli

@@ -1,15 +1,18 @@
 // kavro-cli info: what a raw recording or a .psd file holds.
 #include "acquisition/CRawFile.h"
 #include "core/CInvPars.h"
+#include "core/CastReader.h"
 #include "platform/FileUtil.h"
 #include "platform/NumText.h"
 #include "resources/CliProcessTexts.h"
 #include "resources/CoreTexts.h"
+#include "resources/DataTexts.h"
 #include "tools/PsdInput.h"
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -72,6 +75,30 @@ void rawInfo(const std::string& path, const Environment& env)
     std::printf(text::kInfoSaturatedRings, saturatedWords, saturatedFrames);
 }
 
+std::string valueOrNone(double v)
+{
+    return std::isfinite(v) ? formatG(v, 4) : text::kInfoNone;
+}
+
+// The derived statistics and quality flags of the whole cast.
+void castSummary(const std::string& path)
+{
+    CastSummary s;
+    try {
+        s = summariseCast(CastReader(path));
+    } catch (const CastError& e) {
+        throw Failure(kExitBadInput, e.what());
+    }
+    std::printf(text::kInfoCastDistribution, s.withDistribution);
+    std::printf(text::kInfoCastMedianD50, valueOrNone(s.medianD50).c_str());
+    std::printf(text::kInfoCastMeanRange, valueOrNone(s.minMean).c_str(), valueOrNone(s.maxMean).c_str());
+    std::printf(text::kInfoCastTotal, valueOrNone(s.meanTotalVolume).c_str());
+    std::printf("%s", text::kInfoCastHead);
+    for (int b = 0; b < kQualityFlagCount; ++b)
+        std::printf(text::kInfoCastFlag, text::kFlagMeanings[b], s.byFlag[static_cast<std::size_t>(b)]);
+    std::printf(text::kInfoCastUnflagged, text::kInfoUnflaggedName, s.unflagged);
+}
+
 void psdInfo(const std::string& path, Environment& env)
 {
     PsdInput input(path, env);
@@ -91,6 +118,7 @@ void psdInfo(const std::string& path, Environment& env)
     for (int k = 0; k < kClasses; ++k)
         std::printf(" %s", formatG(file.frameResult().diameter(k)).c_str());
     std::printf("\n");
+    castSummary(path);
 }
 
 // A .psd by its name or its magic; anything else is taken as a raw recording.

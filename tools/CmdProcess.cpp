@@ -1,6 +1,7 @@
 // kavro-cli process: raw recordings to .psd (and .asc, .log) without a screen.
 #include "platform/FileUtil.h"
 #include "resources/CliProcessTexts.h"
+#include "resources/DataTexts.h"
 #include "tools/ProcessJob.h"
 
 #include <CLI/CLI.hpp>
@@ -17,6 +18,7 @@ struct ProcessCommand {
     std::optional<int> model;
     std::optional<std::string> calDir;
     ProcessOptions options;
+    bool update = false;
 };
 
 // The output of every recording; usage problems end the command before any work.
@@ -56,6 +58,14 @@ void run(ProcessCommand& c)
     int status = kExitOk;
     for (std::size_t i = 0; i < c.rawFiles.size(); ++i) {
         try {
+            const std::string background = options.background.empty()
+                                               ? defaultBackground(c.rawFiles[i], options.calDir, env.settings.pdFirst)
+                                               : options.background;
+            if (c.update && upToDate(outputs[i], {c.rawFiles[i], background})) {
+                if (!options.quiet)
+                    std::printf(text::kCliUpToDate, c.rawFiles[i].c_str(), outputs[i].c_str());
+                continue;
+            }
             const ProcessResult r = processRecording(c.rawFiles[i], outputs[i], options, env);
             if (!options.quiet)
                 std::printf(text::kCliProcessed, c.rawFiles[i].c_str(), r.frames, outputs[i].c_str(),
@@ -101,6 +111,7 @@ void addProcessCommand(CLI::App& app)
     cmd->add_option("-j", c->options.threads, "worker threads (default: the number of cores)")
         ->check(CLI::Range(1, 1024));
     cmd->add_flag("-q", c->options.quiet, "no progress output");
+    cmd->add_flag("--update", c->update, "skip recordings whose .psd is newer than the recording and its background");
     cmd->callback([c] { run(*c); });
 }
 

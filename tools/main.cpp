@@ -22,6 +22,7 @@ int main(int argc, char** argv)
     kavro::cli::addBackgroundCommand(app);
     kavro::cli::addSimulateCommand(app);
     kavro::cli::addCompareCommand(app);
+    kavro::cli::addSummaryCommand(app);
     kavro::cli::addAcquireCommand(app);
     try {
         app.parse(argc, argv);

@@ -1,4 +1,5 @@
 #include "platform/FileUtil.h"
+#include "platform/Sha256.h"
 #include "tests/support/TestFiles.h"
 
 #include <filesystem>
@@ -44,4 +45,19 @@ TEST(FileUtil, SameFileThroughLinksAndDots)
     EXPECT_FALSE(sameFile(dir.file("a.raw"), dir.file("b.raw")));
     EXPECT_TRUE(sameFile(dir.file("new.asc"), dir.path() + "/x/../new.asc"));  // not there yet
     EXPECT_FALSE(sameFile("", dir.file("a.raw")));
+}
+
+TEST(Sha256, KnownDigestsOfBytesAndFiles)
+{
+    EXPECT_EQ(kavro::sha256Hex(""), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+    EXPECT_EQ(kavro::sha256Hex("abc"), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+    // 56 bytes: the length no longer fits the first block.
+    const std::string two = "abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq";
+    EXPECT_EQ(kavro::sha256Hex(two), "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1");
+    kavro::test::TempDir dir;
+    kavro::test::writeFile(dir.file("a"), std::string(1000000, 'a'));
+    EXPECT_EQ(kavro::sha256OfFile(dir.file("a")).value_or(""),
+              "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0");
+    EXPECT_FALSE(kavro::sha256OfFile(dir.file("missing")));
+    EXPECT_FALSE(kavro::sha256OfFile(dir.path()));
 }

@@ -1,0 +1,594 @@
+#include "core/CastExport.h"
+
+#include "auxiliary/CHKInfo.h"
+#include "core/CInvPars.h"
+#include "core/CastReader.h"
+#include "core/FrameTimes.h"
+#include "core/NetcdfFile.h"
+#include "core/OutputFile.h"
+#include "core/Settings.h"
+#include "platform/FileUtil.h"
+#include "platform/NumText.h"
+#include "platform/Sha256.h"
+#include "resources/AppTexts.h"
+#include "resources/CoreTexts.h"
+#include "resources/DataTexts.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <limits>
+#include <set>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace kavro {
+namespace {
+
+// Frames per block read, analysed and written (also the NetCDF chunk length).
+constexpr std::size_t kBlock = 4096;
+constexpr int kDeflateLevel = 1;
+constexpr float kFillFloat = std::numeric_limits<float>::quiet_NaN();
+constexpr double kFillDouble = std::numeric_limits<double>::quiet_NaN();
+
+double nowUtc()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_REALTIME, &ts);
+    return static_cast<double>(ts.tv_sec) + ts.tv_nsec * 1e-9;
+}
+
+// The time stamps beside the .psd, when there are any.
+FrameTimes timesFor(const std::string& psd)
+{
+    FrameTimes times;
+    const std::string path = frameTimesPathFor(psd);
+    std::error_code ec;
+    if (!std::filesystem::exists(path, ec))
+        return times;
+    std::string error;
+    if (!readFrameTimes(path, times, error))
+        throw CastError(path + ": " + text::kExportTimesProblem + error);
+    return times;
+}
+
+// Lowercase letters, digits and '_' from a channel label; "" when nothing is left.
+std::string variableNameOf(const std::string& label)
+{
+    std::string name;
+    for (char c : label) {
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+        const bool ok = (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+        if (ok)
+            name += c;
+        else if (!name.empty() && name.back() != '_')
+            name += '_';
+    }
+    while (!name.empty() && name.back() == '_')
+        name.pop_back();
+    if (!name.empty() && name[0] >= '0' && name[0] <= '9')
+        name = "ch_" + name;
+    return name;
+}
+
+// The calibration's unit texts in UDUNITS spelling; others as they are.
+std::string udunitsOf(const std::string& units)
+{
+    static const std::pair<const char*, const char*> known[] = {
+        {"mwatts", "mW"}, {"volts", "V"}, {"meters", "m"}, {"deg C", "degC"}, {"", "1"}};
+    for (const auto& [calibration, cf] : known)
+        if (units == calibration)
+            return cf;
+    return units;
+}
+
+// One name per channel: from its label, aux<N> when the label gives none or repeats another.
+std::array<std::string, kAux> channelNames(const ExportContext& context, const std::set<std::string>& taken)
+{
+    std::array<std::string, kAux> names;
+    std::set<std::string> used = taken;
+    for (int i = 0; i < kAux; ++i) {
+        std::string name = variableNameOf(context.channels[static_cast<std::size_t>(i)].label);
+        char fallback[32];
+        std::snprintf(fallback, sizeof fallback, text::kAuxFallbackName, i + 1);
+        if (name.empty() || used.count(name))
+            name = fallback;
+        used.insert(name);
+        names[static_cast<std::size_t>(i)] = name;
+    }
+    return names;
+}
+
+// The first frame whose scattering function is not all 0: a file written without it holds none.
+bool holdsScatteringFunction(const CastReader& cast)
+{
+    std::vector<OutputRecord> records;
+    for (long long first = 0; cast.read(first, kBlock, records) > 0; first += static_cast<long long>(records.size()))
+        for (const OutputRecord& r : records)
+            for (int i = 0; i < kRings; ++i)
+                if (r[static_cast<std::size_t>(kRecVsf + i)] != 0.0f)
+                    return true;
+    return false;
+}
+
+// "sha256  path" lines (the format sha256sum -c checks) of the files a cast was processed with.
+std::string calibrationDigests(const std::string& dir, int model)
+{
+    std::vector<std::string> names;
+    const ModelFiles files = modelFiles(model);
+    for (const std::string& name : {files.kernel, files.h, files.diameters, files.gain})
+        names.push_back(name);
+    names.push_back(text::kFactoryBackgroundName);
+    std::error_code ec;
+    std::vector<std::string> ringAreas;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.empty() ? "." : dir, ec)) {
+        const std::string name = entry.path().filename().string();
+        if (name.rfind("RingArea", 0) == 0)
+            ringAreas.push_back(name);
+    }
+    std::sort(ringAreas.begin(), ringAreas.end());
+    // Of several, the model's own is the one the processing takes.
+    const std::string own = std::string("RingArea_") + modelLetter(model) + ".asc";
+    if (ringAreas.size() > 1 && std::find(ringAreas.begin(), ringAreas.end(), own) != ringAreas.end())
+        ringAreas = {own};
+    names.insert(names.end(), ringAreas.begin(), ringAreas.end());
+    std::string lines;
+    for (const std::string& name : names) {
+        const std::string path = joinPath(dir, name);
+        lines += sha256OfFile(path).value_or(text::kNcNotFound) + "  " + path + "\n";
+    }
+    return lines;
+}
+
+class NetcdfCast {
+public:
+    NetcdfCast(const CastReader& cast, const FrameTimes& times, const ExportContext& context)
+        : cast_(cast), times_(times), context_(context)
+    {
+    }
+    void write(const std::string& path);
+
+private:
+    int floatVariable(const text::DataField& field, const std::vector<int>& dims);
+    void attributes(int var, const text::DataField& field);
+    void defineAll();
+    void globalAttributes();
+    void writeCoordinates();
+    void writeBlock(std::size_t start, const std::vector<FrameRow>& rows);
+
+    const CastReader& cast_;
+    const FrameTimes& times_;
+    const ExportContext& context_;
+    NetcdfFile nc_;
+    bool withVsf_ = false;
+    int frameDim_ = -1, classDim_ = -1, angleDim_ = -1, boundsDim_ = -1;
+    int frame_ = -1, time_ = -1, diameter_ = -1, bounds_ = -1, angle_ = -1, angleBounds_ = -1;
+    int volume_ = -1, total_ = -1, mean_ = -1, sd_ = -1, d10_ = -1, d50_ = -1, d90_ = -1, modeD_ = -1, modeK_ = -1;
+    int slope_ = -1, transmission_ = -1, beamC_ = -1, vsf_ = -1, zero_ = -1, saturated_ = -1, flag_ = -1;
+    std::array<int, kAux> aux_{};
+};
+
+void NetcdfCast::attributes(int var, const text::DataField& field)
+{
+    nc_.text(var, "long_name", field.longName);
+    if (*field.units)
+        nc_.text(var, "units", field.units);
+}
+
+int NetcdfCast::floatVariable(const text::DataField& field, const std::vector<int>& dims)
+{
+    const int var = nc_.defineVariable(field.variable, NetcdfFile::Float, dims);
+    std::vector<std::size_t> chunks{kBlock};
+    if (dims.size() == 2)
+        chunks.push_back(kClasses);
+    nc_.compress(var, chunks, kDeflateLevel);
+    nc_.floats(var, "_FillValue", {kFillFloat});
+    attributes(var, field);
+    return var;
+}
+
+void NetcdfCast::defineAll()
+{
+    frameDim_ = nc_.defineDimension("frame", 0);
+    classDim_ = nc_.defineDimension("size_class", kClasses);
+    boundsDim_ = nc_.defineDimension("bounds", 2);
+    frame_ = nc_.defineVariable(text::kFieldFrame.variable, NetcdfFile::Int, {frameDim_});
+    nc_.compress(frame_, {kBlock}, kDeflateLevel);
+    attributes(frame_, text::kFieldFrame);
+    if (!times_.empty()) {
+        time_ = nc_.defineVariable(text::kFieldTime.variable, NetcdfFile::Double, {frameDim_});
+        nc_.compress(time_, {kBlock}, kDeflateLevel);
+        nc_.doubles(time_, "_FillValue", {kFillDouble});
+        attributes(time_, text::kFieldTime);
+        nc_.text(time_, "standard_name", "time");
+        nc_.text(time_, "calendar", "standard");
+        nc_.text(time_, "axis", "T");
+    }
+    diameter_ = nc_.defineVariable(text::kFieldDiameter.variable, NetcdfFile::Float, {classDim_});
+    attributes(diameter_, text::kFieldDiameter);
+    nc_.text(diameter_, "bounds", "size_class_bounds");
+    bounds_ = nc_.defineVariable("size_class_bounds", NetcdfFile::Float, {classDim_, boundsDim_});
+    nc_.text(bounds_, "units", "um");
+    if (withVsf_) {
+        angleDim_ = nc_.defineDimension("vsf_angle", kRings);
+        angle_ = nc_.defineVariable(text::kFieldAngle.variable, NetcdfFile::Float, {angleDim_});
+        attributes(angle_, text::kFieldAngle);
+        nc_.text(angle_, "bounds", "vsf_angle_bounds");
+        angleBounds_ = nc_.defineVariable("vsf_angle_bounds", NetcdfFile::Float, {angleDim_, boundsDim_});
+        nc_.text(angleBounds_, "units", "degree");
+    }
+    const std::string coordinates = times_.empty() ? "" : "time";
+    volume_ = floatVariable(text::kFieldVolume, {frameDim_, classDim_});
+    total_ = floatVariable(text::kFieldTotal, {frameDim_});
+    mean_ = floatVariable(text::kFieldMean, {frameDim_});
+    sd_ = floatVariable(text::kFieldStdDev, {frameDim_});
+    d10_ = floatVariable(text::kFieldD10, {frameDim_});
+    d50_ = floatVariable(text::kFieldD50, {frameDim_});
+    d90_ = floatVariable(text::kFieldD90, {frameDim_});
+    modeD_ = floatVariable(text::kFieldModeDiameter, {frameDim_});
+    modeK_ = nc_.defineVariable(text::kFieldModeClass.variable, NetcdfFile::Short, {frameDim_});
+    nc_.compress(modeK_, {kBlock}, kDeflateLevel);
+    nc_.shorts(modeK_, "_FillValue", {-1});
+    nc_.shorts(modeK_, "valid_range", {1, kClasses});
+    attributes(modeK_, text::kFieldModeClass);
+    slope_ = floatVariable(text::kFieldSlope, {frameDim_});
+    transmission_ = floatVariable(text::kFieldTransmission, {frameDim_});
+    beamC_ = floatVariable(text::kFieldBeamC, {frameDim_});
+    if (withVsf_) {
+        vsf_ = nc_.defineVariable(text::kFieldVsf.variable, NetcdfFile::Float, {frameDim_, angleDim_});
+        nc_.compress(vsf_, {kBlock, kRings}, kDeflateLevel);
+        nc_.floats(vsf_, "_FillValue", {kFillFloat});
+        attributes(vsf_, text::kFieldVsf);
+    }
+    std::set<std::string> taken = {"frame", "time", "size_class", "size_class_bounds", "vsf_angle",
+                                   "vsf_angle_bounds", "volume_concentration", "total_volume_concentration",
+                                   "mean_diameter", "diameter_std", "d10", "d50", "d90", "mode_diameter",
+                                   "mode_class", "junge_slope", "transmission", "beam_attenuation", "vsf",
+                                   "zero_rings", "saturated_rings", "quality_flag"};
+    const auto names = channelNames(context_, taken);
+    for (int i = 0; i < kAux; ++i) {
+        const auto& channel = context_.channels[static_cast<std::size_t>(i)];
+        const int var = nc_.defineVariable(names[static_cast<std::size_t>(i)], NetcdfFile::Float, {frameDim_});
+        nc_.compress(var, {kBlock}, kDeflateLevel);
+        nc_.floats(var, "_FillValue", {kFillFloat});
+        char fallback[32];
+        std::snprintf(fallback, sizeof fallback, text::kAuxFallbackName, i + 1);
+        nc_.text(var, "long_name", channel.label.empty() ? fallback : channel.label);
+        nc_.text(var, "units", udunitsOf(channel.units));
+        char comment[160];
+        std::snprintf(comment, sizeof comment, text::kNcAuxComment, i + 1, channel.multiplier, channel.offset);
+        nc_.text(var, "comment", comment);
+        aux_[static_cast<std::size_t>(i)] = var;
+    }
+    zero_ = nc_.defineVariable(text::kFieldZeroRings.variable, NetcdfFile::Short, {frameDim_});
+    nc_.compress(zero_, {kBlock}, kDeflateLevel);
+    attributes(zero_, text::kFieldZeroRings);
+    saturated_ = nc_.defineVariable(text::kFieldSaturatedRings.variable, NetcdfFile::Short, {frameDim_});
+    nc_.compress(saturated_, {kBlock}, kDeflateLevel);
+    attributes(saturated_, text::kFieldSaturatedRings);
+    flag_ = nc_.defineVariable(text::kFieldFlag.variable, NetcdfFile::UByte, {frameDim_});
+    nc_.compress(flag_, {kBlock}, kDeflateLevel);
+    attributes(flag_, text::kFieldFlag);
+    std::vector<unsigned char> masks;
+    std::string meanings;
+    for (int b = 0; b < kQualityFlagCount; ++b) {
+        masks.push_back(static_cast<unsigned char>(kQualityFlagBits[b]));
+        meanings += std::string(b ? " " : "") + text::kFlagMeanings[b];
+    }
+    nc_.ubytes(flag_, "flag_masks", masks);
+    nc_.text(flag_, "flag_meanings", meanings);
+    if (!coordinates.empty())
+        for (int var : {volume_, total_, mean_, sd_, d10_, d50_, d90_, modeD_, modeK_, slope_, transmission_, beamC_,
+                        zero_, saturated_, flag_})
+            nc_.text(var, "coordinates", coordinates);
+    globalAttributes();
+}
+
+void NetcdfCast::globalAttributes()
+{
+    const std::string created = formatUtcTimestamp(nowUtc());
+    const PsdHeader& h = cast_.header();
+    const ModelRange range = modelRange(h.model);
+    nc_.text(-1, "Conventions", "CF-1.10");
+    nc_.text(-1, "title", text::kNcTitle + fileNamePart(cast_.path()));
+    nc_.text(-1, "source", context_.program);
+    nc_.text(-1, "history", created + " " + context_.commandLine);
+    nc_.text(-1, "date_created", created);
+    nc_.text(-1, "source_file", cast_.path());
+    nc_.text(-1, "instrument", text::kModelNames[h.model == 1 || h.model == 2 ? h.model : 0]);
+    nc_.ints(-1, "instrument_model", {h.model});
+    nc_.doubles(-1, "size_range_um", {range.diameterMin, range.diameterMax});
+    nc_.doubles(-1, "laser_reference_ratio", {h.laserReferenceRatio});
+    nc_.text(-1, "calibration_folder", context_.calibrationDir);
+    nc_.text(-1, "calibration_files_sha256", calibrationDigests(context_.calibrationDir, h.model));
+    nc_.text(-1, "background_file", h.backgroundPath.empty() ? text::kNcNoBackground : h.backgroundPath);
+    nc_.text(-1, "background_file_sha256",
+             h.backgroundPath.empty() ? "" : sha256OfFile(h.backgroundPath).value_or(text::kNcNotFound));
+    nc_.ints(-1, "setting_NumIterations", {context_.numIterations});
+    nc_.ints(-1, "setting_ProcOpt1", {context_.procOpt1});
+    nc_.doubles(-1, "setting_LRefRatio", {context_.lRefRatio});
+    nc_.doubles(-1, "setting_VolConv", {context_.volConv});
+    nc_.ints(-1, "setting_AutoMultiScan", {context_.autoMultiScan});
+    nc_.text(-1, "settings_comment", text::kNcSettingsNote);
+}
+
+void NetcdfCast::writeCoordinates()
+{
+    const ClassEdges& e = cast_.edges();
+    std::array<float, kClasses> d{};
+    std::array<float, 2 * kClasses> b{};
+    for (int k = 0; k < kClasses; ++k) {
+        d[static_cast<std::size_t>(k)] = static_cast<float>(cast_.diameters()[static_cast<std::size_t>(k)]);
+        b[static_cast<std::size_t>(2 * k)] = static_cast<float>(e[static_cast<std::size_t>(k)]);
+        b[static_cast<std::size_t>(2 * k + 1)] = static_cast<float>(e[static_cast<std::size_t>(k + 1)]);
+    }
+    nc_.write(diameter_, {0}, {kClasses}, d.data());
+    nc_.write(bounds_, {0, 0}, {kClasses, 2}, b.data());
+    if (withVsf_) {
+        const auto r = modelRingEdgesDeg(cast_.model());
+        std::array<float, kRings> a{};
+        std::array<float, 2 * kRings> ab{};
+        for (std::size_t i = 0; i < a.size(); ++i) {
+            a[i] = static_cast<float>(std::sqrt(r[i] * r[i + 1]));
+            ab[2 * i] = static_cast<float>(r[i]);
+            ab[2 * i + 1] = static_cast<float>(r[i + 1]);
+        }
+        nc_.write(angle_, {0}, {kRings}, a.data());
+        nc_.write(angleBounds_, {0, 0}, {kRings, 2}, ab.data());
+    }
+}
+
+void NetcdfCast::writeBlock(std::size_t start, const std::vector<FrameRow>& rows)
+{
+    const std::size_t n = rows.size();
+    std::vector<float> wide(n * kClasses), one(n);
+    std::vector<int> frames(n);
+    std::vector<short> counts(n);
+    std::vector<unsigned char> flags(n);
+    auto column = [&](int var, auto get) {
+        for (std::size_t i = 0; i < n; ++i)
+            one[i] = get(rows[i]);
+        nc_.write(var, {start}, {n}, one.data());
+    };
+    auto shorts = [&](int var, auto get) {
+        for (std::size_t i = 0; i < n; ++i)
+            counts[i] = static_cast<short>(get(rows[i]));
+        nc_.write(var, {start}, {n}, counts.data());
+    };
+    for (std::size_t i = 0; i < n; ++i) {
+        frames[i] = static_cast<int>(rows[i].frame);
+        flags[i] = static_cast<unsigned char>(rows[i].flags);
+    }
+    nc_.write(frame_, {start}, {n}, frames.data());
+    nc_.write(flag_, {start}, {n}, flags.data());
+    if (time_ >= 0) {
+        std::vector<double> t(n);
+        for (std::size_t i = 0; i < n; ++i)
+            t[i] = rows[i].utc;
+        nc_.write(time_, {start}, {n}, t.data());
+    }
+    for (std::size_t i = 0; i < n; ++i)
+        std::copy(rows[i].volume.begin(), rows[i].volume.end(), wide.begin() + static_cast<long>(i * kClasses));
+    nc_.write(volume_, {start, 0}, {n, kClasses}, wide.data());
+    if (withVsf_) {
+        for (std::size_t i = 0; i < n; ++i)
+            std::copy(rows[i].vsf.begin(), rows[i].vsf.end(), wide.begin() + static_cast<long>(i * kRings));
+        nc_.write(vsf_, {start, 0}, {n, kRings}, wide.data());
+    }
+    column(total_, [](const FrameRow& r) { return r.totalVolume; });
+    column(mean_, [](const FrameRow& r) { return r.mean; });
+    column(sd_, [](const FrameRow& r) { return r.stdDev; });
+    column(d10_, [](const FrameRow& r) { return static_cast<float>(r.stats.d10); });
+    column(d50_, [](const FrameRow& r) { return static_cast<float>(r.stats.d50); });
+    column(d90_, [](const FrameRow& r) { return static_cast<float>(r.stats.d90); });
+    column(modeD_, [](const FrameRow& r) { return static_cast<float>(r.stats.modeDiameter); });
+    column(slope_, [](const FrameRow& r) { return static_cast<float>(r.stats.jungeSlope); });
+    column(transmission_, [](const FrameRow& r) { return r.transmission; });
+    column(beamC_, [](const FrameRow& r) { return r.beamAttenuation; });
+    for (int c = 0; c < kAux; ++c)
+        column(aux_[static_cast<std::size_t>(c)], [c](const FrameRow& r) { return r.aux[static_cast<std::size_t>(c)]; });
+    shorts(modeK_, [](const FrameRow& r) { return r.stats.modeClass >= 0 ? r.stats.modeClass + 1 : -1; });
+    shorts(zero_, [](const FrameRow& r) { return r.zeroRings; });
+    shorts(saturated_, [](const FrameRow& r) { return r.saturatedRings; });
+}
+
+void NetcdfCast::write(const std::string& path)
+{
+    withVsf_ = holdsScatteringFunction(cast_);
+    nc_.create(path);
+    defineAll();
+    nc_.endDefinitions();
+    writeCoordinates();
+    std::vector<OutputRecord> records;
+    std::vector<FrameRow> rows;
+    for (long long first = 0; cast_.read(first, kBlock, records) > 0; first += static_cast<long long>(records.size())) {
+        rows.resize(records.size());
+        for (std::size_t i = 0; i < records.size(); ++i) {
+            rows[i] = analyseFrame(records[i], first + static_cast<long long>(i), cast_.edges(),
+                                   cast_.backgroundMissing());
+            rows[i].utc = times_.utcSeconds(rows[i].frame);
+        }
+        writeBlock(static_cast<std::size_t>(first), rows);
+    }
+    nc_.close();
+}
+
+// A temporary name beside out, created so that no other writer can have it.
+std::string temporaryBeside(const std::string& out)
+{
+    std::string pattern = out + ".part-XXXXXX";
+    const int fd = mkstemp(pattern.data());
+    if (fd < 0)
+        throw CastError(out + ": " + text::kExportCannotCreate + errnoText(errno));
+    ::close(fd);
+    return pattern;
+}
+
+// Gives the finished temporary file the permissions a new file gets, then its name.
+void renameIntoPlace(const std::string& temp, const std::string& out)
+{
+    const mode_t mask = umask(0);
+    umask(mask);
+    chmod(temp.c_str(), 0666 & ~mask);
+    if (std::rename(temp.c_str(), out.c_str()) != 0) {
+        const int error = errno;
+        std::remove(temp.c_str());
+        throw CastError(out + ": " + text::kExportCannotCreate + errnoText(error));
+    }
+}
+
+std::string csvCell(const std::string& s, char separator)
+{
+    if (s.find_first_of(std::string(1, separator) + "\"\n\r") == std::string::npos)
+        return s;
+    std::string quoted = "\"";
+    for (char c : s)
+        quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return quoted + "\"";
+}
+
+}  // namespace
+
+ExportContext exportContext(const Settings& settings, const Profile& profile, const std::string& program,
+                            const std::string& commandLine)
+{
+    ExportContext c;
+    const CHKInfo channels(&profile);
+    for (int i = 0; i < kAux; ++i) {
+        const HKChannel* ch = channels.Channel(i);
+        c.channels[static_cast<std::size_t>(i)] = {ch->label, ch->units, ch->multiplier, ch->offset};
+    }
+    c.numIterations = settings.numIterations;
+    c.procOpt1 = settings.procOpt1;
+    c.autoMultiScan = settings.autoMultiScan;
+    c.lRefRatio = settings.lRefRatio;
+    c.volConv = GetVolConv(profile, settings.instrumentNumber);
+    c.calibrationDir = settings.calFiles;
+    c.program = program;
+    c.commandLine = commandLine;
+    return c;
+}
+
+void writeNetcdf(const std::string& psd, const std::string& out, const ExportContext& context)
+{
+    const CastReader cast(psd);
+    const FrameTimes times = timesFor(psd);
+    const std::string temp = temporaryBeside(out);
+    try {
+        NetcdfCast(cast, times, context).write(temp);
+    } catch (const NetcdfError& e) {
+        std::remove(temp.c_str());
+        throw CastError(out + ": " + text::kExportNetcdfFailed + e.what());
+    } catch (...) {
+        std::remove(temp.c_str());
+        throw;
+    }
+    renameIntoPlace(temp, out);
+}
+
+void writeCsv(const std::string& psd, const ExportContext& context, bool decimalComma,
+              const std::function<void(const std::string&)>& sink)
+{
+    const CastReader cast(psd);
+    const FrameTimes times = timesFor(psd);
+    const char sep = decimalComma ? ';' : ',';
+    std::string line = text::kFieldFrame.column;
+    auto head = [&](const std::string& name) { line += sep + csvCell(name, sep); };
+    if (!times.empty())
+        head(text::kFieldTime.column);
+    char name[96];
+    for (int k = 0; k < kClasses; ++k) {
+        const double d = cast.diameters()[static_cast<std::size_t>(k)];
+        if (d > 0.0)
+            std::snprintf(name, sizeof name, text::kFieldVolume.column, formatG(d, 4).c_str());
+        else
+            std::snprintf(name, sizeof name, text::kCsvClassColumnByNumber, k + 1);
+        head(name);
+    }
+    for (const text::DataField* f : {&text::kFieldTotal, &text::kFieldMean, &text::kFieldStdDev, &text::kFieldD10,
+                                     &text::kFieldD50, &text::kFieldD90, &text::kFieldModeDiameter,
+                                     &text::kFieldModeClass, &text::kFieldSlope, &text::kFieldTransmission,
+                                     &text::kFieldBeamC})
+        head(f->column);
+    const auto names = channelNames(context, {});
+    for (int i = 0; i < kAux; ++i) {
+        const std::string& units = context.channels[static_cast<std::size_t>(i)].units;
+        const std::string unitName = variableNameOf(units);
+        head(names[static_cast<std::size_t>(i)] + (unitName.empty() ? "" : "_" + unitName));
+    }
+    for (const text::DataField* f : {&text::kFieldZeroRings, &text::kFieldSaturatedRings, &text::kFieldFlag})
+        head(f->column);
+    sink(line + "\n");
+
+    auto number = [&](double v, bool asFloat) {
+        line += sep;
+        if (!std::isfinite(v))
+            return;
+        std::string t = asFloat ? formatShortest(static_cast<float>(v)) : formatG(v, 7);
+        if (decimalComma)
+            for (char& c : t)
+                if (c == '.')
+                    c = ',';
+        line += t;
+    };
+    std::vector<OutputRecord> records;
+    std::string block;
+    for (long long first = 0; cast.read(first, kBlock, records) > 0; first += static_cast<long long>(records.size())) {
+        block.clear();
+        for (std::size_t i = 0; i < records.size(); ++i) {
+            const FrameRow r = analyseFrame(records[i], first + static_cast<long long>(i), cast.edges(),
+                                            cast.backgroundMissing());
+            line = std::to_string(r.frame);
+            if (!times.empty()) {
+                line += sep;
+                line += formatUtcTimestamp(times.utcSeconds(r.frame));
+            }
+            for (float v : r.volume)
+                number(v, true);
+            for (float v : {r.totalVolume, r.mean, r.stdDev})
+                number(v, true);
+            for (double v : {r.stats.d10, r.stats.d50, r.stats.d90, r.stats.modeDiameter})
+                number(v, false);
+            line += sep;
+            if (r.stats.modeClass >= 0)
+                line += std::to_string(r.stats.modeClass + 1);
+            number(r.stats.jungeSlope, false);
+            for (float v : {r.transmission, r.beamAttenuation})
+                number(v, true);
+            for (float v : r.aux)
+                number(v, true);
+            line += sep + std::to_string(r.zeroRings) + sep + std::to_string(r.saturatedRings) + sep +
+                    std::to_string(r.flags) + "\n";
+            block += line;
+        }
+        sink(block);
+    }
+}
+
+void writeCsvFile(const std::string& psd, const std::string& out, const ExportContext& context, bool decimalComma)
+{
+    const std::string temp = temporaryBeside(out);
+    try {
+        OutputFile file;
+        if (!file.create(temp))
+            throw CastError(out + ": " + text::kExportCannotCreate + file.error());
+        writeCsv(psd, context, decimalComma, [&](const std::string& text) {
+            if (!file.append(text))
+                throw CastError(out + ": " + text::kExportCannotCreate + file.error());
+        });
+        file.close();
+        if (file.failed())
+            throw CastError(out + ": " + text::kExportCannotCreate + file.error());
+    } catch (...) {
+        std::remove(temp.c_str());
+        throw;
+    }
+    renameIntoPlace(temp, out);
+}
+
+}  // namespace kavro

@@ -1,0 +1,44 @@
+#pragma once
+// The outputs for analysis written from a .psd file: CF-1.10 NetCDF-4 and a CSV
+// table with units in the column names.  kavro-cli export and the desktop
+// program's File > Export both call these, so both write the same bytes.
+#include "core/Constants.h"
+
+#include <array>
+#include <functional>
+#include <string>
+
+namespace kavro {
+
+class Profile;
+class Settings;
+
+// What the export records about how the data came to be.
+struct ExportContext {
+    struct Channel {
+        std::string label, units;
+        double multiplier = 1.0, offset = 0.0;
+    };
+    std::array<Channel, kAux> channels;  // the profile's channel calibration
+    int numIterations = 50, procOpt1 = 0, autoMultiScan = 1;
+    double lRefRatio = 2.0, volConv = 58000.0;
+    std::string calibrationDir;
+    std::string program;      // "kavro-cli 1.0.0"
+    std::string commandLine;  // for the history attribute
+};
+ExportContext exportContext(const Settings& settings, const Profile& profile, const std::string& program,
+                            const std::string& commandLine);
+
+// Writes the NetCDF file of a .psd (and of <name>.time.csv beside it when there is
+// one) into a temporary file beside out, renamed into place when complete.  Throws
+// CastError ("<file>: <problem>") and leaves nothing behind when anything fails.
+void writeNetcdf(const std::string& psd, const std::string& out, const ExportContext& context);
+
+// The CSV table of a .psd, handed to sink in pieces.  decimalComma: ';' between
+// fields and ',' as the decimal mark.  Throws CastError when the input fails.
+void writeCsv(const std::string& psd, const ExportContext& context, bool decimalComma,
+              const std::function<void(const std::string&)>& sink);
+// The same into a file, written beside it and renamed into place when complete.
+void writeCsvFile(const std::string& psd, const std::string& out, const ExportContext& context, bool decimalComma);
+
+}  // namespace kavro

@@ -1,0 +1,175 @@
+#include "core/CastReader.h"
+
+#include "platform/FileUtil.h"
+#include "resources/CliProcessTexts.h"
+#include "resources/CoreTexts.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <limits>
+#include <unistd.h>
+
+namespace kavro {
+namespace {
+
+constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+
+// Counts stored as reals, truncated toward zero; anything unusable counts as 0.
+int storedCount(float v)
+{
+    return v >= 0.0f && v < 1e9f ? static_cast<int>(v) : 0;
+}
+
+}  // namespace
+
+CastReader::CastReader(const std::string& path) : path_(path)
+{
+    fd_ = openRegularFileDescriptor(path);
+    if (fd_ < 0)
+        throw CastError(path + ": " + errnoText(errno));
+    const long long records = std::max(0LL, fileLength(fd_)) / kPsdRecordBytes;
+    PsdRecordBytes bytes{};
+    if (records <= 1 || readAt(fd_, bytes.data(), bytes.size(), 0) != kPsdRecordBytes) {
+        ::close(fd_);
+        fd_ = -1;
+        throw CastError(path + ": " + (records <= 1 ? text::kEmptyPsdFile : text::kCliNotPsd));
+    }
+    header_ = decodePsdHeader(bytes.data());
+    if (!header_.magicOK || header_.headerRecords < 1 || header_.headerRecords > records) {
+        ::close(fd_);
+        fd_ = -1;
+        throw CastError(path + ": " + (header_.magicOK ? text::kBadHeaderRecord : text::kCliNotPsd));
+    }
+    frames_ = records - header_.headerRecords;
+    edges_ = modelClassEdges(header_.model);
+    diameters_ = classCentres(edges_);
+    if (header_.headerRecords >= 2 && readAt(fd_, bytes.data(), bytes.size(), kPsdRecordBytes) == kPsdRecordBytes) {
+        ClassValues stored{};
+        bool any = false;
+        for (int k = 0; k < kClasses; ++k) {
+            stored[static_cast<std::size_t>(k)] = getFloat32(bytes.data() + 4 * k);
+            any = any || stored[static_cast<std::size_t>(k)] > 0.0;
+        }
+        if (any)
+            diameters_ = stored;
+    }
+}
+
+CastReader::~CastReader()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+std::size_t CastReader::read(long long first, std::size_t count, std::vector<OutputRecord>& records) const
+{
+    records.clear();
+    if (first < 0 || first >= frames_)
+        return 0;
+    const std::size_t n = static_cast<std::size_t>(std::min<long long>(static_cast<long long>(count), frames_ - first));
+    std::vector<unsigned char> bytes(n * kPsdRecordBytes);
+    const long long got = readAt(fd_, bytes.data(), bytes.size(), (first + header_.headerRecords) * kPsdRecordBytes);
+    if (got < 0)
+        throw CastError(path_ + ": " + errnoText(errno));
+    const std::size_t whole = static_cast<std::size_t>(got) / kPsdRecordBytes;
+    records.resize(whole);
+    for (std::size_t i = 0; i < whole; ++i)
+        records[i] = decodeOutputRecordBytes(bytes.data() + i * kPsdRecordBytes);
+    return whole;
+}
+
+FrameRow analyseFrame(const OutputRecord& rec, long long frame, const ClassEdges& edges, bool backgroundMissing)
+{
+    FrameRow row;
+    row.frame = frame;
+    row.utc = std::numeric_limits<double>::quiet_NaN();
+    ClassValues volume{};
+    double sum = 0.0;
+    for (int k = 0; k < kClasses; ++k) {
+        const float v = rec[static_cast<std::size_t>(kRecVolume + k)];
+        volume[static_cast<std::size_t>(k)] = v;
+        row.volume[static_cast<std::size_t>(k)] = v;
+        if (v > 0.0f && std::isfinite(v))
+            sum += v;
+    }
+    for (int i = 0; i < kAux; ++i)
+        row.aux[static_cast<std::size_t>(i)] = rec[static_cast<std::size_t>(kRecAux + i)];
+    for (int i = 0; i < kRings; ++i)
+        row.vsf[static_cast<std::size_t>(i)] = rec[static_cast<std::size_t>(kRecVsf + i)];
+    row.zeroRings = storedCount(rec[kRecZeroRings]);
+    row.saturatedRings = storedCount(rec[kRecSaturatedRings]);
+    row.transmission = rec[kRecTransmission];
+    row.beamAttenuation = rec[kRecBeamC];
+    row.flags = qualityFlags(row.transmission, row.saturatedRings, row.zeroRings, sum, backgroundMissing);
+    row.totalVolume = static_cast<float>(sum);
+    row.mean = rec[kRecMean];
+    row.stdDev = rec[kRecStdDev];
+    if (!hasOptics(row.flags)) {
+        row.volume.fill(kNaN);
+        row.vsf.fill(kNaN);
+        row.totalVolume = row.transmission = row.beamAttenuation = kNaN;
+    }
+    if (hasDistribution(row.flags)) {
+        row.stats = frameStatistics(volume, edges);
+        // The mean of a frame with particles is never the placeholder; a stored -1 still is not data.
+        if (!(row.mean >= 0.0f))
+            row.mean = kNaN;
+        if (!(row.stdDev >= 0.0f))
+            row.stdDev = kNaN;
+    } else {
+        row.stats = frameStatistics(ClassValues{}, edges);  // every statistic NaN
+        row.mean = row.stdDev = kNaN;
+    }
+    return row;
+}
+
+CastSummary summariseCast(const CastReader& cast)
+{
+    CastSummary s;
+    std::vector<double> d50;
+    std::vector<OutputRecord> records;
+    double volumeSum = 0.0;
+    long long withLight = 0;
+    s.minMean = std::numeric_limits<double>::infinity();
+    s.maxMean = -std::numeric_limits<double>::infinity();
+    constexpr std::size_t kBlock = 4096;
+    for (long long first = 0; cast.read(first, kBlock, records) > 0; first += static_cast<long long>(records.size())) {
+        for (std::size_t i = 0; i < records.size(); ++i) {
+            const FrameRow row = analyseFrame(records[i], first + static_cast<long long>(i), cast.edges(),
+                                              cast.backgroundMissing());
+            ++s.frames;
+            for (int b = 0; b < kQualityFlagCount; ++b)
+                s.byFlag[static_cast<std::size_t>(b)] += (row.flags & kQualityFlagBits[b]) != 0;
+            s.unflagged += row.flags == 0;
+            if (hasOptics(row.flags)) {
+                ++withLight;
+                volumeSum += row.totalVolume;
+            }
+            if (hasDistribution(row.flags)) {
+                ++s.withDistribution;
+                if (std::isfinite(row.stats.d50))
+                    d50.push_back(row.stats.d50);
+                if (std::isfinite(row.mean)) {
+                    s.minMean = std::min<double>(s.minMean, row.mean);
+                    s.maxMean = std::max<double>(s.maxMean, row.mean);
+                }
+            }
+        }
+    }
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    if (!(s.minMean <= s.maxMean))
+        s.minMean = s.maxMean = nan;
+    s.meanTotalVolume = withLight > 0 ? volumeSum / static_cast<double>(withLight) : nan;
+    s.medianD50 = nan;
+    if (!d50.empty()) {
+        const std::size_t mid = d50.size() / 2;
+        std::nth_element(d50.begin(), d50.begin() + static_cast<long>(mid), d50.end());
+        s.medianD50 = d50[mid];
+        if (d50.size() % 2 == 0)
+            s.medianD50 = 0.5 * (s.medianD50 + *std::max_element(d50.begin(), d50.begin() + static_cast<long>(mid)));
+    }
+    return s;
+}
+
+}  // namespace kavro

@@ -1,0 +1,61 @@
+#pragma once
+// A thin owner of a netCDF-4 file being written through the netCDF-C library: every
+// call that fails throws NetcdfError with the library's reason, and a file that is
+// not closed properly is aborted when the owner goes.
+#include <cstddef>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace kavro {
+
+struct NetcdfError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+class NetcdfFile {
+public:
+    // The library's type codes, so that callers need not include netcdf.h.
+    enum Type { Byte, UByte, Short, Int, Float, Double };
+
+    NetcdfFile() = default;
+    ~NetcdfFile();
+    NetcdfFile(const NetcdfFile&) = delete;
+    NetcdfFile& operator=(const NetcdfFile&) = delete;
+
+    // Creates (or truncates) a netCDF-4 file and enters define mode.
+    void create(const std::string& path);
+    // A dimension; length 0 makes it unlimited.
+    int defineDimension(const std::string& name, std::size_t length);
+    int defineVariable(const std::string& name, Type type, const std::vector<int>& dimensions);
+    // Chunk shape and deflate level (with the shuffle filter) of a variable.
+    void compress(int variable, const std::vector<std::size_t>& chunks, int level);
+    // Attributes; variable -1 means a global attribute.
+    void text(int variable, const std::string& name, const std::string& value);
+    void floats(int variable, const std::string& name, const std::vector<float>& values);
+    void doubles(int variable, const std::string& name, const std::vector<double>& values);
+    void ints(int variable, const std::string& name, const std::vector<int>& values);
+    void shorts(int variable, const std::string& name, const std::vector<short>& values);
+    void ubytes(int variable, const std::string& name, const std::vector<unsigned char>& values);
+    void endDefinitions();
+    // Writes a block: start and count per dimension.
+    void write(int variable, const std::vector<std::size_t>& start, const std::vector<std::size_t>& count,
+               const float* values);
+    void write(int variable, const std::vector<std::size_t>& start, const std::vector<std::size_t>& count,
+               const double* values);
+    void write(int variable, const std::vector<std::size_t>& start, const std::vector<std::size_t>& count,
+               const int* values);
+    void write(int variable, const std::vector<std::size_t>& start, const std::vector<std::size_t>& count,
+               const short* values);
+    void write(int variable, const std::vector<std::size_t>& start, const std::vector<std::size_t>& count,
+               const unsigned char* values);
+    // Writes everything out and closes; throws when that fails.
+    void close();
+
+private:
+    void check(int status, const std::string& what) const;
+    int id_ = -1;
+    std::string path_;
+};
+
+}  // namespace kavro

@@ -1,0 +1,119 @@
+// kavro-cli summary: one CSV row per cast of one or more folders (or .psd files).
+#include "core/CInvPars.h"
+#include "core/CastReader.h"
+#include "platform/FileUtil.h"
+#include "platform/NumText.h"
+#include "resources/CliProcessTexts.h"
+#include "resources/DataTexts.h"
+#include "tools/CliCommon.h"
+
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+
+namespace kavro::cli {
+namespace {
+
+bool isPsdName(const std::filesystem::path& p)
+{
+    std::string ext = p.extension().string();
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+    return ext == ".psd";
+}
+
+// The .psd files of the arguments: a folder's (and its subfolders'), sorted; a file as it is.
+std::vector<std::string> castsOf(const std::vector<std::string>& args)
+{
+    std::vector<std::string> casts;
+    for (const std::string& a : args) {
+        std::error_code ec;
+        if (!std::filesystem::is_directory(a, ec)) {
+            casts.push_back(a);
+            continue;
+        }
+        std::vector<std::string> found;
+        for (auto it = std::filesystem::recursive_directory_iterator(a, ec);
+             !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec))
+            if (it->is_regular_file(ec) && isPsdName(it->path()))
+                found.push_back(it->path().string());
+        if (found.empty())
+            std::fprintf(stderr, "kavro-cli: %s%s\n", text::kSummaryNoCasts, a.c_str());
+        std::sort(found.begin(), found.end());
+        casts.insert(casts.end(), found.begin(), found.end());
+    }
+    return casts;
+}
+
+std::string cell(const std::string& s)
+{
+    if (s.find_first_of(",\"\n\r") == std::string::npos)
+        return s;
+    std::string quoted = "\"";
+    for (char c : s)
+        quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return quoted + "\"";
+}
+
+std::string number(double v)
+{
+    return std::isfinite(v) ? formatG(v, 7) : "";
+}
+
+std::string rowOf(const std::string& path)
+{
+    const CastReader cast(path);
+    const CastSummary s = summariseCast(cast);
+    std::string row = cell(path) + "," + std::to_string(s.frames) + "," + std::to_string(s.withDistribution) + "," +
+                      std::to_string(s.unflagged);
+    for (long long n : s.byFlag)
+        row += "," + std::to_string(n);
+    row += "," + number(s.medianD50) + "," + number(s.meanTotalVolume) + "," + number(s.minMean) + "," +
+           number(s.maxMean) + "," + std::to_string(cast.model()) + "," + std::string(1, modelLetter(cast.model())) +
+           "," + cell(cast.header().backgroundPath) + "\n";
+    return row;
+}
+
+void run(const std::vector<std::string>& args, const std::string& output)
+{
+    if (!output.empty())
+        for (const std::string& a : args)
+            if (sameFile(a, output))
+                throw Failure(kExitUsage, output + ": " + text::kCliOutputIsInput);
+    std::string table = text::kSummaryHeader;
+    int status = kExitOk;
+    for (const std::string& path : castsOf(args)) {
+        try {
+            table += rowOf(path);
+        } catch (const CastError& e) {
+            std::fprintf(stderr, "kavro-cli: %s\n", e.what());
+            status = kExitBadInput;
+        }
+    }
+    if (output.empty()) {
+        if (std::fwrite(table.data(), 1, table.size(), stdout) != table.size() || std::fflush(stdout) != 0)
+            throw Failure(kExitBadInput, std::string("stdout: ") + text::kCliWriteFailed + errnoText(errno));
+    } else {
+        std::string error;
+        if (!replaceFileAtomically(output, table, &error))
+            throw Failure(kExitBadInput, output + ": " + text::kCliWriteFailed + error);
+    }
+    if (status != kExitOk)
+        throw Failure(status, "");
+}
+
+}  // namespace
+
+void addSummaryCommand(CLI::App& app)
+{
+    auto args = std::make_shared<std::vector<std::string>>();
+    auto output = std::make_shared<std::string>();
+    auto* cmd = app.add_subcommand("summary", "One CSV row per cast: the .psd files of folders (searched down) or named");
+    cmd->add_option("FOLDER", *args, "folders or .psd files")->required();
+    cmd->add_option("-o,--output", *output, "the CSV file to write (default: stdout)");
+    cmd->callback([args, output] { run(*args, *output); });
+}
+
+}  // namespace kavro::cli
