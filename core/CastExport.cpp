@@ -369,7 +369,7 @@ void NetcdfCast::writeBlock(std::size_t start, const std::vector<FrameRow>& rows
     if (time_ >= 0) {
         std::vector<double> t(n);
         for (std::size_t i = 0; i < n; ++i)
-            t[i] = rows[i].utc;
+            t[i] = std::isfinite(rows[i].utc) ? std::round(rows[i].utc * 1000.0) : kFillDouble;  // whole milliseconds
         nc_.write(time_, {start}, {n}, t.data());
     }
     for (std::size_t i = 0; i < n; ++i)

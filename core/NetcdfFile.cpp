@@ -1,5 +1,7 @@
 #include "core/NetcdfFile.h"
 
+#include <hdf5.h>
+#include <mutex>
 #include <netcdf.h>
 
 namespace kavro {
@@ -27,18 +29,26 @@ int varOf(int variable)
 
 NetcdfFile::~NetcdfFile()
 {
-    if (id_ >= 0)
+    // After a failed write (a full disk) the library crashes when asked to abort or
+    // close the file, so it is left open: a handle is lost, never the program.
+    if (id_ >= 0 && !failed_)
         nc_abort(id_);
 }
 
-void NetcdfFile::check(int status, const std::string& what) const
+void NetcdfFile::check(int status, const std::string& what)
 {
-    if (status != NC_NOERR)
+    if (status != NC_NOERR) {
+        failed_ = true;
         throw NetcdfError(what + ": " + nc_strerror(status));
+    }
 }
 
 void NetcdfFile::create(const std::string& path)
 {
+    // HDF5 closes the files it still holds when the program exits; a file whose
+    // write failed (a full disk) crashes that cleanup, so it is left to the system.
+    static std::once_flag noExitCleanup;
+    std::call_once(noExitCleanup, [] { H5dont_atexit(); });
     path_ = path;
     int id = -1;
     check(nc_create(path.c_str(), NC_NETCDF4 | NC_CLOBBER, &id), "create");
@@ -135,6 +145,7 @@ void NetcdfFile::close()
 {
     if (id_ < 0)
         return;
+    // A failed close leaves the file to the library (see the destructor).
     const int id = id_;
     id_ = -1;
     check(nc_close(id), "close");

@@ -53,8 +53,9 @@ public:
     void close();
 
 private:
-    void check(int status, const std::string& what) const;
+    void check(int status, const std::string& what);
     int id_ = -1;
+    bool failed_ = false;
     std::string path_;
 };
 

@@ -18,7 +18,7 @@ struct DataField {
     const char* units;  // UDUNITS text; "" = none
 };
 inline constexpr DataField kFieldFrame = {"frame", "frame", "frame number in the .psd file (0 = first data record)", ""};
-inline constexpr DataField kFieldTime = {"time", "utc", "time of the frame (UTC)", "seconds since 1970-01-01 00:00:00"};
+inline constexpr DataField kFieldTime = {"time", "utc", "time of the frame (UTC)", "milliseconds since 1970-01-01 00:00:00"};
 inline constexpr DataField kFieldDiameter = {"size_class", "", "class diameter", "um"};
 inline constexpr DataField kFieldAngle = {"vsf_angle", "", "scattering angle at the centre of the ring", "degree"};
 inline constexpr DataField kFieldVolume = {"volume_concentration", "volume_conc_ul_per_l_%sum",

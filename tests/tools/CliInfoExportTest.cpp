@@ -1,10 +1,16 @@
+#include "core/FrameTimes.h"
 #include "core/OutputRecord.h"
+#include "platform/Sha256.h"
 #include "platform/NumText.h"
 #include "tests/core/CoreFixture.h"
 #include "tests/tools/CliRun.h"
 #include "tools/ProcessJob.h"
 
+#include <chrono>
+#include <cmath>
+#include <cstdio>
 #include <filesystem>
+#include <netcdf.h>
 #include <gtest/gtest.h>
 
 using namespace kavro;
@@ -101,50 +107,230 @@ TEST_F(CliFilesTest, MultiScanChoices)
     EXPECT_TRUE(readFile(work.file("asked.psd")) == no);
 }
 
-TEST_F(CliFilesTest, ExportWritesOneRowPerFrameThatReadsBackExactly)
+namespace {
+
+// The float32 entry of data record n of a .psd held in bytes.
+float entry(const std::string& psd, int n, int e)
 {
+    return getFloat32(reinterpret_cast<const unsigned char*>(psd.data()) + (2 + n) * 512 + 4 * e);
+}
+
+std::vector<float> ncFloats(int nc, const char* name, std::size_t count)
+{
+    int var = -1;
+    std::vector<float> v(count);
+    EXPECT_EQ(nc_inq_varid(nc, name, &var), NC_NOERR) << name;
+    EXPECT_EQ(nc_get_var_float(nc, var, v.data()), NC_NOERR) << name;
+    return v;
+}
+
+std::string ncText(int nc, const char* name)
+{
+    std::size_t len = 0;
+    if (nc_inq_attlen(nc, NC_GLOBAL, name, &len) != NC_NOERR)
+        return "";
+    std::string s(len, '\0');
+    nc_get_att_text(nc, NC_GLOBAL, name, s.data());
+    return s;
+}
+
+// Four frames with laser light, then two without; frames 0..2 time-stamped.
+struct ExportTest : CliFilesTest {
+    std::string psd = work.file("e.psd");
+    std::string bytes;
+    void SetUp() override
+    {
+        CliFilesTest::SetUp();
+        writeFile(work.file("e.raw"), frames(4, 3000) + frames(2, 50));
+        ASSERT_EQ(processTo(work.file("e.raw"), psd, "auto").status, 0);
+        bytes = readFile(psd);
+        writeFile(work.file("e.time.csv"), "frame,utc\n0,2026-12-09T02:20:45.123Z\n1,2026-12-09T02:20:45.623Z\n"
+                                           "2,2026-12-09T02:20:46.123Z\n");
+        writeFile(profile, "[Miscellaneous]\nNumIterations=5\n[Instrument1]\nHK1Label=Batt, main\nHK6Label=\n");
+    }
+};
+
+}  // namespace
+
+TEST_F(ExportTest, NetcdfReadsBackThroughTheCApi)
+{
+    CliResult r = runCli({"export", "--netcdf", "--profile", profile, "--cal-dir", cal.dir.path(), psd});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, psd + " -> " + work.file("e.nc") + "\n");
+    int nc = -1;
+    ASSERT_EQ(nc_open(work.file("e.nc").c_str(), NC_NOWRITE, &nc), NC_NOERR);
+    int dim = -1;
+    std::size_t frameCount = 0;
+    ASSERT_EQ(nc_inq_dimid(nc, "frame", &dim), NC_NOERR);
+    nc_inq_dimlen(nc, dim, &frameCount);
+    ASSERT_EQ(frameCount, 6u);
+    const auto volume = ncFloats(nc, "volume_concentration", 6 * 32);
+    const auto mean = ncFloats(nc, "mean_diameter", 6);
+    const auto transmission = ncFloats(nc, "transmission", 6);
+    const auto laser = ncFloats(nc, "laser_power", 6);
+    const auto battery = ncFloats(nc, "batt_main", 6);
+    const auto unlabelled = ncFloats(nc, "aux7", 6);
+    const auto vsf = ncFloats(nc, "vsf", 6 * 32);
+    for (int n = 0; n < 6; ++n) {
+        for (int k = 0; k < 32; ++k) {
+            if (n < 4) {
+                EXPECT_EQ(volume[static_cast<std::size_t>(32 * n + k)], entry(bytes, n, k)) << n << " " << k;
+                EXPECT_EQ(vsf[static_cast<std::size_t>(32 * n + k)], entry(bytes, n, 72 + k));
+            } else {
+                EXPECT_TRUE(std::isnan(volume[static_cast<std::size_t>(32 * n + k)]));  // laser off: no data
+            }
+        }
+        EXPECT_EQ(laser[static_cast<std::size_t>(n)], entry(bytes, n, 64));
+        EXPECT_EQ(battery[static_cast<std::size_t>(n)], entry(bytes, n, 65));
+        EXPECT_EQ(unlabelled[static_cast<std::size_t>(n)], entry(bytes, n, 70));
+        if (n < 4) {
+            EXPECT_EQ(mean[static_cast<std::size_t>(n)], entry(bytes, n, 104));
+            EXPECT_EQ(transmission[static_cast<std::size_t>(n)], entry(bytes, n, 106));
+        } else {
+            EXPECT_EQ(entry(bytes, n, 104), -1.0f);  // the placeholder in the .psd ...
+            EXPECT_TRUE(std::isnan(mean[static_cast<std::size_t>(n)]));  // ... is the fill value here
+            EXPECT_TRUE(std::isnan(transmission[static_cast<std::size_t>(n)]));
+        }
+    }
+    int var = -1;
+    unsigned char flags[6] = {};
+    ASSERT_EQ(nc_inq_varid(nc, "quality_flag", &var), NC_NOERR);
+    nc_get_var_uchar(nc, var, flags);
+    EXPECT_EQ(flags[4] & 1, 1);
+    EXPECT_EQ(flags[0] & 1, 0);
+    double time[6] = {};
+    ASSERT_EQ(nc_inq_varid(nc, "time", &var), NC_NOERR);
+    nc_get_var_double(nc, var, time);
+    EXPECT_EQ(time[1] - time[0], 500.0);  // milliseconds
+    EXPECT_EQ(formatUtcTimestamp(time[2] / 1000.0), "2026-12-09T02:20:46.123Z");
+    EXPECT_TRUE(std::isnan(time[3]));
+    EXPECT_EQ(ncText(nc, "Conventions"), "CF-1.10");
+    EXPECT_EQ(ncText(nc, "background_file"), cal.path("zsc.asc"));
+    EXPECT_EQ(ncText(nc, "background_file_sha256"), sha256Hex(readFile(cal.path("zsc.asc"))));
+    EXPECT_NE(ncText(nc, "calibration_files_sha256").find(sha256Hex(readFile(cal.path("H32_a.asc"))) + "  "),
+              std::string::npos);
+    EXPECT_NE(ncText(nc, "history").find("kavro-cli export --netcdf"), std::string::npos);
+    nc_close(nc);
+}
+
+// xarray and pandas of Debian read the NetCDF file and the CSV table as a scientist would.
+TEST_F(ExportTest, XarrayAndTheCsvModuleReadTheExports)
+{
+    const std::string python = "/usr/bin/python3";
+    if (!std::filesystem::exists(python))
+        GTEST_SKIP() << "no " << python;
+    ASSERT_EQ(runCli({"export", "--netcdf", "-q", "--profile", profile, "-o", work.file("x.nc"), psd}).status, 0);
+    ASSERT_EQ(runCli({"export", "--csv", "-q", "--profile", profile, "-o", work.file("x.csv"), psd}).status, 0);
+    ASSERT_EQ(runCli({"export", "--csv", "-q", "--decimal-comma", "--profile", profile, "-o", work.file("y.csv"), psd})
+                  .status,
+              0);
+    writeFile(work.file("check.py"), R"(import csv, sys, warnings
+warnings.simplefilter('ignore', RuntimeWarning)  # xarray casting the missing times
+import numpy as np, xarray as xr
+psd, nc, table, comma = sys.argv[1:5]
+rec = np.fromfile(psd, dtype='<f4', offset=1024).reshape(-1, 128)
+ds = xr.open_dataset(nc)
+assert ds.attrs['Conventions'] == 'CF-1.10'
+assert ds.time.dtype.kind == 'M', ds.time.dtype
+assert abs(ds.time.values[0] - np.datetime64('2026-12-09T02:20:45.123')) < np.timedelta64(1, 'us'), ds.time.values[0]
+assert np.isnat(ds.time.values[3])
+assert np.array_equal(ds.volume_concentration.values[:4], rec[:4, :32])
+assert np.isnan(ds.volume_concentration.values[4:]).all()
+assert np.isnan(ds.mean_diameter.values[4:]).all()
+assert np.array_equal(ds.mean_diameter.values[:4], rec[:4, 104])
+assert ds.size_class.units == 'um' and len(ds.size_class_bounds) == 32
+assert (ds.quality_flag.values[4:] & 1).all()
+assert ds.d10.values[0] <= ds.d50.values[0] <= ds.d90.values[0]
+rows = list(csv.DictReader(open(table, newline='')))
+assert len(rows) == 6
+assert rows[0]['utc'] == '2026-12-09T02:20:45.123Z' and rows[3]['utc'] == ''
+for i in range(6):
+    assert int(rows[i]['frame']) == i
+    got = rows[i]['mean_diameter_um']
+    if i < 4:
+        assert np.float32(got) == rec[i, 104], (got, rec[i, 104])
+        assert abs(float(rows[i]['d50_um']) - float(ds.d50.values[i])) < 1e-3 * float(ds.d50.values[i])
+    else:
+        assert got == '' and rows[i]['transmission'] == '' and rows[i]['quality_flag'] != '0'
+assert 'batt_main_volts' in rows[0] and 'aux7' in rows[0]
+european = list(csv.reader(open(comma, newline=''), delimiter=';'))
+assert european[0] == list(rows[0].keys())
+assert european[1][list(rows[0].keys()).index('mean_diameter_um')] == rows[0]['mean_diameter_um'].replace('.', ',')
+print('ok')
+)");
+    const std::string cmd = python + " " + work.file("check.py") + " " + psd + " " +
+                            work.file("x.nc") + " " + work.file("x.csv") + " " + work.file("y.csv") + " 2>&1";
+    std::FILE* p = popen(cmd.c_str(), "r");
+    ASSERT_NE(p, nullptr);
+    std::string out;
+    char buf[512];
+    while (std::fgets(buf, sizeof buf, p))
+        out += buf;
+    EXPECT_EQ(pclose(p), 0) << out;
+    EXPECT_EQ(out, "ok\n");
+}
+
+TEST_F(ExportTest, UpdateSkipsWhatIsNewerAndRedoesWhatIsNot)
+{
+    namespace fs = std::filesystem;
+    const std::string nc = work.file("e.nc");
+    ASSERT_EQ(runCli({"export", "--netcdf", "--update", "--profile", profile, psd}).status, 0);
+    CliResult r = runCli({"export", "--netcdf", "--update", "--profile", profile, psd});
+    EXPECT_EQ(r.out, psd + ": " + nc + " is up to date, skipped\n");
+    // A newer time file (or .psd) makes the output stale.
+    fs::last_write_time(work.file("e.time.csv"), fs::last_write_time(nc) + std::chrono::seconds(5));
+    r = runCli({"export", "--netcdf", "--update", "--profile", profile, psd});
+    EXPECT_EQ(r.out, psd + " -> " + nc + "\n");
+
     const std::string raw = work.file("e.raw");
-    writeFile(raw, frames(4, 3000));
-    const std::string psd = work.file("e.psd");
-    ASSERT_EQ(processTo(raw, psd, "auto").status, 0);
-    writeFile(profile, "[Instrument1]\nHK1Label=Batt, main\n");
-    CliResult r = runCli({"export", "--profile", profile, psd, "--csv"});
+    r = runCli({"process", "--update", "--profile", profile, "--cal-dir", cal.dir.path(), "-o", psd, raw});
+    EXPECT_EQ(r.out, raw + ": " + psd + " is up to date, skipped\n") << r.err;
+    fs::last_write_time(psd, fs::last_write_time(raw) - std::chrono::seconds(5));
+    r = runCli({"process", "--update", "-q", "--profile", profile, "--cal-dir", cal.dir.path(), "-o", psd, raw});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_GT(fs::last_write_time(psd), fs::last_write_time(raw));
+    EXPECT_EQ(runCli({"export", "--csv", "--update", psd}).status, 2);  // stdout cannot be up to date
+}
+
+TEST_F(ExportTest, AFailedWriteLeavesNoPartialFile)
+{
+    namespace fs = std::filesystem;
+    const std::string out = work.file("out");
+    fs::create_directory(out);
+    // The first megabyte of HDF5 gets through, not the frames.
+    writeFile(work.file("big.raw"), frames(1200, 3000));
+    ASSERT_EQ(processTo(work.file("big.raw"), work.file("big.psd"), "auto").status, 0);
+    CliResult r = runCli({"export", "--netcdf", "--profile", profile, "-o", out + "/big.nc", work.file("big.psd")},
+                         "ulimit -f 40;");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err.rfind("kavro-cli: " + out + "/big.nc: ", 0), 0u) << r.err;
+    r = runCli({"export", "--csv", "--profile", profile, "-o", out + "/big.csv", work.file("big.psd")}, "ulimit -f 40;");
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_TRUE(fs::is_empty(out)) << fs::directory_iterator(out)->path();
+    // A folder that cannot exist: a file stands where it should be.
+    r = runCli({"export", "--netcdf", "--profile", profile, "-o", psd + "/x.nc", psd});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find(psd + "/x.nc: "), std::string::npos) << r.err;
+    EXPECT_EQ(readFile(psd), bytes);
+}
+
+TEST_F(ExportTest, InfoAndSummaryTellTheCastInNumbers)
+{
+    CliResult r = runCli({"info", "--profile", profile, psd});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("Frames with a size distribution: 4\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("  laser_off_or_too_weak    2\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("  saturated_rings          1\n"), std::string::npos) << r.out;
+    std::filesystem::create_directory(work.file("sub"));
+    std::filesystem::copy_file(psd, work.file("sub/f.psd"));
+    r = runCli({"summary", work.path()});
     ASSERT_EQ(r.status, 0) << r.err;
     std::vector<std::string> lines;
     for (std::size_t at = 0, end; (end = r.out.find('\n', at)) != std::string::npos; at = end + 1)
         lines.push_back(r.out.substr(at, end - at));
-    ASSERT_EQ(lines.size(), 5u);
-    EXPECT_EQ(lines[0].substr(0, 15), "1 um,2 um,3 um,");
-    EXPECT_NE(lines[0].find(",32 um,Laser Power,\"Batt, main\",External Instrument,"), std::string::npos) << lines[0];
-    EXPECT_NE(lines[0].find(",Aux 2,mean diameter um,standard deviation um,transmission,c 1/m"), std::string::npos);
-
-    // Row 2 against record 3 of the file, value by value.
-    const std::string bytes = readFile(psd);
-    const auto* rec = reinterpret_cast<const unsigned char*>(bytes.data()) + 3 * 512;
-    std::vector<std::string> fields;
-    std::string field;
-    for (char c : lines[2] + ",") {
-        if (c == ',') {
-            fields.push_back(field);
-            field.clear();
-        } else {
-            field += c;
-        }
-    }
-    ASSERT_EQ(fields.size(), 44u);
-    std::vector<int> entries;
-    for (int k = 0; k < 32; ++k)
-        entries.push_back(k);
-    for (int i = 64; i < 72; ++i)
-        entries.push_back(i);
-    for (int e : {104, 105, 106, 107})
-        entries.push_back(e);
-    for (std::size_t i = 0; i < entries.size(); ++i)
-        EXPECT_EQ(static_cast<float>(*scanDouble(fields[i])), getFloat32(rec + 4 * entries[i])) << i;
-
-    ASSERT_EQ(runCli({"export", "--profile", profile, psd, "--csv", "-o", work.file("e.csv")}).status, 0);
-    EXPECT_EQ(readFile(work.file("e.csv")), r.out);
-    r = runCli({"export", "--profile", profile, psd, "--csv", "-o", psd});
-    EXPECT_EQ(r.status, 2);
-    EXPECT_EQ(readFile(psd), bytes);
+    ASSERT_EQ(lines.size(), 3u) << r.out;
+    EXPECT_EQ(lines[0].rfind("file,frames,frames_with_distribution,frames_unflagged,laser_off_or_too_weak,", 0), 0u);
+    EXPECT_EQ(lines[1].rfind(psd + ",6,4,", 0), 0u) << lines[1];
+    EXPECT_EQ(lines[2].rfind(work.file("sub/f.psd") + ",6,4,", 0), 0u) << lines[2];
+    EXPECT_NE(lines[1].find(",0,a," + cal.path("zsc.asc")), std::string::npos) << lines[1];
 }
