@@ -1,5 +1,7 @@
 #include "app/CKavroView.h"
 
+#include "core/CastExport.h"
+
 #include "app/CAnimationBar.h"
 #include "app/CKavroApp.h"
 #include "app/CKavroDoc.h"
@@ -10,6 +12,7 @@
 #include "app/SizeDistributionLayout.h"
 #include "app/ViewPrinter.h"
 #include "core/CDataSource.h"
+#include "core/CastExport.h"
 #include "core/Constants.h"
 #include "resources/AppTexts.h"
 
@@ -155,6 +158,10 @@ void CKavroView::viewCommand(int id)
         break;
     case cmd::PrintPreview:
         printPreview();
+        break;
+    case cmd::ExportData:
+        if (sourceKind() == kKindPsdFile)
+            exportWithDialog(source_->sourceName(), app_.prompter(), app_.settings(), app_.profile());
         break;
     default:
         companionCommand(id);

@@ -2,6 +2,7 @@
 
 #include "core/Constants.h"
 #include "resources/AppTexts.h"
+#include "resources/DataTexts.h"
 
 #include <array>
 
@@ -19,6 +20,7 @@ constexpr std::array kCommands = {
     Command{cmd::OpenInstrument, t::kCmdOpenInstrument, t::kCmdOpenInstrument, G::File, false, nullptr, Application, Always},
     Command{cmd::OpenRawFile, t::kCmdOpenRawFile, t::kCmdOpenRawFile, G::File, false, nullptr, Application, Always},
     Command{cmd::OpenPsdFile, t::kCmdOpenPsdFile, t::kCmdOpenPsdFile, G::File, false, nullptr, Application, Always},
+    Command{cmd::ExportData, nullptr, t::kCmdExport, G::File, true, nullptr, View, PsdFileOnly},
     Command{cmd::Print, nullptr, t::kCmdPrint, G::File, true, nullptr, View, Always},
     Command{cmd::PrintPreview, nullptr, t::kCmdPrintPreview, G::File, false, nullptr, View, Always},
     Command{cmd::PrintSetup, nullptr, t::kCmdPrintSetup, G::File, false, nullptr, Application, Always},

@@ -11,6 +11,7 @@ namespace cmd {
 inline constexpr int OpenInstrument = 32780;
 inline constexpr int OpenRawFile = 32778;
 inline constexpr int OpenPsdFile = 32779;
+inline constexpr int ExportData = 32810;
 inline constexpr int BuildBackground = 32784;
 inline constexpr int Locations = 32796;
 inline constexpr int Print = 57607;

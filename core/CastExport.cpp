@@ -9,6 +9,7 @@
 #include "core/Settings.h"
 #include "platform/FileUtil.h"
 #include "platform/NumText.h"
+#include "platform/Prompter.h"
 #include "platform/Sha256.h"
 #include "resources/AppTexts.h"
 #include "resources/CoreTexts.h"
@@ -589,6 +590,37 @@ void writeCsvFile(const std::string& psd, const std::string& out, const ExportCo
         throw;
     }
     renameIntoPlace(temp, out);
+}
+
+bool exportWithDialog(const std::string& psd, Prompter& prompter, const Settings& settings, const Profile& profile)
+{
+    FileDialogRequest request;
+    request.title = text::kExportTitle;
+    request.filter = text::kExportFilter;
+    request.defaultExtension = "nc";
+    request.initialName = stemBeforeFirstDot(fileNamePart(psd)) + ".nc";
+    request.initialDirectory = directoryPart(psd);
+    request.overwritePrompt = true;
+    const std::optional<std::string> chosen = prompter.saveFile(request);
+    if (!chosen)
+        return false;
+    std::string ext = chosen->size() >= 4 ? chosen->substr(chosen->size() - 4) : "";
+    for (char& c : ext)
+        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    try {
+        if (sameFile(psd, *chosen))
+            throw CastError(*chosen + ": " + text::kExportOverInput);
+        const ExportContext context = exportContext(settings, profile, text::kSourceDesktop,
+                                                    std::string(text::kExportHistoryDesktop) + psd);
+        if (ext == ".csv")
+            writeCsvFile(psd, *chosen, context, false);
+        else
+            writeNetcdf(psd, *chosen, context);
+    } catch (const CastError& e) {
+        prompter.message(e.what(), MessageIcon::Exclamation);
+        return false;
+    }
+    return true;
 }
 
 }  // namespace kavro

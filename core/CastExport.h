@@ -11,6 +11,7 @@
 namespace kavro {
 
 class Profile;
+class Prompter;
 class Settings;
 
 // What the export records about how the data came to be.
@@ -40,5 +41,10 @@ void writeCsv(const std::string& psd, const ExportContext& context, bool decimal
               const std::function<void(const std::string&)>& sink);
 // The same into a file, written beside it and renamed into place when complete.
 void writeCsvFile(const std::string& psd, const std::string& out, const ExportContext& context, bool decimalComma);
+
+// The desktop program's File > Export: a save dialog proposing <name>.nc beside
+// the .psd; a chosen name ending in .csv writes the CSV table, any other NetCDF.
+// Failures are told through the prompter.  True when a file was written.
+bool exportWithDialog(const std::string& psd, Prompter& prompter, const Settings& settings, const Profile& profile);
 
 }  // namespace kavro

@@ -71,6 +71,13 @@ inline constexpr const char* kSourceCli = "kavro-cli (KAVRO companion 1.0)";
 inline constexpr const char* kSourceDesktop = "kavro (KAVRO companion 1.0)";
 inline constexpr const char* kCliCommandName = "kavro-cli";
 
+// The desktop program's File > Export.
+inline constexpr const char* kCmdExport = "&Export for Analysis...";
+inline constexpr const char* kExportTitle = "Export Frames for Analysis";
+inline constexpr const char* kExportFilter = "NetCDF (*.nc)|*.nc|CSV Table (*.csv)|*.csv||";
+inline constexpr const char* kExportHistoryDesktop = "kavro File > Export of ";  // + the .psd path
+inline constexpr const char* kExportOverInput = "the export would overwrite the .psd it reads";
+
 // kavro-cli export, process --update and summary.
 inline constexpr const char* kCliExportFormat = "--csv or --netcdf is required";
 inline constexpr const char* kCliExported = "%s -> %s\n";              // input, output

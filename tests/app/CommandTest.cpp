@@ -70,10 +70,11 @@ TEST_F(CommandTest, Menu3HoldsTheDocumentCommandsWithTheirTexts)
                           "Show Au&xiliary Parameter Frame\tCtrl+H", "View &Rings", "Edit &Calibration Parameters",
                           "Build &Background Scatter File", "&Size Distribution Display",
                           "&Auxiliary Parameter Display", "&Cascade", "&Tile", "&Arrange Icons", "Show &Buffer",
-                          "&Send Command", "&About KAVRO...", "Open &Instrument", "&Locations...", "&Output"})
+                          "&Send Command", "&About KAVRO...", "Open &Instrument", "&Locations...", "&Output",
+                          "&Export for Analysis..."})
         EXPECT_TRUE(texts.count(t)) << t;
     EXPECT_FALSE(texts.count("Edit Calibration Parameters"));  // menu 2's text
-    EXPECT_EQ(texts.size(), 28u);
+    EXPECT_EQ(texts.size(), 29u);
 }
 
 TEST_F(CommandTest, TheDocumentAcceleratorsExistOnlyWithMenu3AndCtrlHHasNone)

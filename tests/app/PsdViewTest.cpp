@@ -14,6 +14,8 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <filesystem>
+#include <netcdf.h>
 
 using namespace kavro;
 using namespace kavro::test;
@@ -105,6 +107,39 @@ TEST_F(PsdViewTest, NavigatesTheFileAndTheAnimationEndsAtItsLastRecord)
     EXPECT_FALSE(nav->running());
     EXPECT_EQ(frame->animationBar()->timerText(), "Timer-OFF");
     EXPECT_EQ(text(layout->frameLabel()), "Data Frame: 3");
+}
+
+TEST_F(PsdViewTest, FileExportWritesNetcdfOrCsvAndLeavesTheViewWhereItWas)
+{
+    CKavroFrame* frame = openFile("cast.psd", psdFile(0, 4));
+    ASSERT_NE(frame, nullptr);
+    app->mainFrame()->action(cmd::GoToLast)->trigger();
+    const std::string nc = dir.file("out/cast.nc");
+    std::filesystem::create_directory(dir.file("out"));
+    prompter->choose(nc);
+    app->mainFrame()->action(cmd::ExportData)->trigger();
+    const auto& request = prompter->calls().back().request;
+    EXPECT_EQ(request.title, "Export Frames for Analysis");
+    EXPECT_EQ(request.initialName, "cast.nc");
+    EXPECT_EQ(request.initialDirectory, dir.path());
+    EXPECT_TRUE(request.overwritePrompt);
+    int id = -1, dim = -1;
+    std::size_t frames = 0;
+    ASSERT_EQ(nc_open(nc.c_str(), NC_NOWRITE, &id), NC_NOERR);
+    nc_inq_dimid(id, "frame", &dim);
+    nc_inq_dimlen(id, dim, &frames);
+    nc_close(id);
+    EXPECT_EQ(frames, 4u);
+    prompter->choose(dir.file("out/cast.CSV"));
+    app->mainFrame()->action(cmd::ExportData)->trigger();
+    EXPECT_EQ(readFile(dir.file("out/cast.CSV")).rfind("frame,volume_conc_ul_per_l_", 0), 0u);
+    EXPECT_TRUE(prompter->messages().empty());
+    EXPECT_EQ(text(frame->view()->sizeLayout()->frameLabel()), "Data Frame: 3");
+    // A folder that cannot be written is told, and nothing is left.
+    prompter->choose(dir.file("cast.psd/x.nc"));
+    app->mainFrame()->action(cmd::ExportData)->trigger();
+    ASSERT_EQ(prompter->messages().size(), 1u);
+    EXPECT_EQ(prompter->messages()[0].rfind(dir.file("cast.psd/x.nc") + ": ", 0), 0u);
 }
 
 TEST_F(PsdViewTest, AFileWithoutFramesIsToldAndNothingOpens)
