@@ -68,14 +68,15 @@ std::size_t CastReader::read(long long first, std::size_t count, std::vector<Out
     if (first < 0 || first >= frames_)
         return 0;
     const std::size_t n = static_cast<std::size_t>(std::min<long long>(static_cast<long long>(count), frames_ - first));
-    std::vector<unsigned char> bytes(n * kPsdRecordBytes);
-    const long long got = readAt(fd_, bytes.data(), bytes.size(), (first + header_.headerRecords) * kPsdRecordBytes);
+    if (bytes_.size() < n * kPsdRecordBytes)
+        bytes_.resize(n * kPsdRecordBytes);
+    const long long got = readAt(fd_, bytes_.data(), n * kPsdRecordBytes, (first + header_.headerRecords) * kPsdRecordBytes);
     if (got < 0)
         throw CastError(path_ + ": " + errnoText(errno));
     const std::size_t whole = static_cast<std::size_t>(got) / kPsdRecordBytes;
     records.resize(whole);
     for (std::size_t i = 0; i < whole; ++i)
-        records[i] = decodeOutputRecordBytes(bytes.data() + i * kPsdRecordBytes);
+        records[i] = decodeOutputRecordBytes(bytes_.data() + i * kPsdRecordBytes);
     return whole;
 }
 

@@ -48,6 +48,7 @@ private:
     long long frames_ = 0;
     ClassValues diameters_{};
     ClassEdges edges_{};
+    mutable std::vector<unsigned char> bytes_;  // the block last read, kept for the next
 };
 
 // One frame ready for analysis.  NaN where the frame has no value: the optics of a

@@ -49,6 +49,34 @@ double fittedSlope(const double* x, const double* y, int n)
     return sxx > 0.0 ? sxy / sxx : kNaN;
 }
 
+// What the slope fit needs of the classes, worked out once per set of edges.
+struct SlopeTables {
+    ClassEdges edges{};
+    ClassValues x{};       // log10 of the class centre
+    ClassValues offset{};  // log10 of (particle volume at the centre * class width)
+    std::array<bool, kClasses> usable{};
+};
+
+const SlopeTables& slopeTables(const ClassEdges& edges)
+{
+    thread_local SlopeTables t{};
+    thread_local bool made = false;
+    if (made && t.edges == edges)
+        return t;
+    t.edges = edges;
+    const ClassValues centre = classCentres(edges);
+    for (std::size_t k = 0; k < centre.size(); ++k) {
+        const double width = edges[k + 1] - edges[k];
+        t.usable[k] = width > 0.0 && centre[k] > 0.0;
+        if (t.usable[k]) {
+            t.x[k] = std::log10(centre[k]);
+            t.offset[k] = std::log10(std::numbers::pi / 6.0 * centre[k] * centre[k] * centre[k] * width);
+        }
+    }
+    made = true;
+    return t;
+}
+
 }  // namespace
 
 ModelRange modelRange(int model)
@@ -107,7 +135,6 @@ FrameStatistics frameStatistics(const ClassValues& volume, const ClassEdges& edg
     s.d10 = volumePercentileDiameter(volume, edges, 0.1);
     s.d50 = volumePercentileDiameter(volume, edges, 0.5);
     s.d90 = volumePercentileDiameter(volume, edges, 0.9);
-    const ClassValues centre = classCentres(edges);
     double largest = 0.0;
     for (int k = 0; k < kClasses; ++k) {
         if (usable(volume[static_cast<std::size_t>(k)]) > largest) {
@@ -115,17 +142,17 @@ FrameStatistics frameStatistics(const ClassValues& volume, const ClassEdges& edg
             s.modeClass = k;
         }
     }
-    s.modeDiameter = s.modeClass >= 0 ? centre[static_cast<std::size_t>(s.modeClass)] : kNaN;
+    const std::size_t m = static_cast<std::size_t>(s.modeClass);
+    s.modeDiameter = s.modeClass >= 0 ? std::sqrt(edges[m] * edges[m + 1]) : kNaN;
 
+    const SlopeTables& t = slopeTables(edges);
     double x[kClasses], y[kClasses];
     int n = 0;
-    for (std::size_t k = 0; k < centre.size(); ++k) {
+    for (std::size_t k = 0; k < volume.size(); ++k) {
         const double v = usable(volume[k]);
-        const double width = edges[k + 1] - edges[k];
-        if (v > 0.0 && width > 0.0 && centre[k] > 0.0) {
-            const double particleVolume = std::numbers::pi / 6.0 * centre[k] * centre[k] * centre[k];
-            x[n] = std::log10(centre[k]);
-            y[n] = std::log10(v / particleVolume / width);
+        if (v > 0.0 && t.usable[k]) {
+            x[n] = t.x[k];
+            y[n] = std::log10(v) - t.offset[k];
             ++n;
         }
     }

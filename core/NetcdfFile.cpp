@@ -48,7 +48,12 @@ void NetcdfFile::create(const std::string& path)
     // HDF5 closes the files it still holds when the program exits; a file whose
     // write failed (a full disk) crashes that cleanup, so it is left to the system.
     static std::once_flag noExitCleanup;
-    std::call_once(noExitCleanup, [] { H5dont_atexit(); });
+    // Every chunk is written whole and once, so a small cache is enough; the
+    // library's default per variable would hold over a hundred megabytes here.
+    std::call_once(noExitCleanup, [] {
+        H5dont_atexit();
+        nc_set_chunk_cache(2u << 20, 16, 1.0f);
+    });
     path_ = path;
     int id = -1;
     check(nc_create(path.c_str(), NC_NETCDF4 | NC_CLOBBER, &id), "create");
