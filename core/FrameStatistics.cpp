@@ -15,17 +15,6 @@ constexpr ModelRange kRanges[3] = {
     {2.5, 500.0, 0.049, 9.74},
 };
 
-template <std::size_t N>
-std::array<double, N> logSpaced(double first, double last)
-{
-    std::array<double, N> edges{};
-    const double ratio = std::log(last / first);
-    for (std::size_t j = 0; j < N; ++j)
-        edges[j] = first * std::exp(ratio * static_cast<double>(j) / static_cast<double>(N - 1));
-    edges[N - 1] = last;
-    return edges;
-}
-
 double usable(double v)
 {
     return v > 0.0 && std::isfinite(v) ? v : 0.0;
@@ -87,13 +76,13 @@ ModelRange modelRange(int model)
 ClassEdges modelClassEdges(int model)
 {
     const ModelRange r = modelRange(model);
-    return logSpaced<kClasses + 1>(r.diameterMin, r.diameterMax);
+    return logSpacedEdges<kClasses + 1>(r.diameterMin, r.diameterMax);
 }
 
 std::array<double, kRings + 1> modelRingEdgesDeg(int model)
 {
     const ModelRange r = modelRange(model);
-    return logSpaced<kRings + 1>(r.angleMinDeg, r.angleMaxDeg);
+    return logSpacedEdges<kRings + 1>(r.angleMinDeg, r.angleMaxDeg);
 }
 
 ClassValues classCentres(const ClassEdges& edges)

@@ -8,6 +8,7 @@
 #include "core/Constants.h"
 
 #include <array>
+#include <cmath>
 
 namespace kavro {
 
@@ -21,6 +22,17 @@ struct ModelRange {
     double angleMinDeg, angleMaxDeg;  // degrees: inner edge of ring 1, outer edge of ring 32
 };
 ModelRange modelRange(int model);
+// N edges from first to last, evenly spaced in log (the last exactly last).
+template <std::size_t N>
+std::array<double, N> logSpacedEdges(double first, double last)
+{
+    std::array<double, N> edges{};
+    const double ratio = std::log(last / first);
+    for (std::size_t j = 0; j < N; ++j)
+        edges[j] = first * std::exp(ratio * static_cast<double>(j) / static_cast<double>(N - 1));
+    edges[N - 1] = last;
+    return edges;
+}
 // The 33 class edges (um), evenly spaced in log diameter over the model's size range.
 ClassEdges modelClassEdges(int model);
 // The 33 ring edges (degrees), evenly spaced in log angle over the model's angle range.

@@ -1,9 +1,12 @@
 #include "tools/CliCommon.h"
 
+#include "core/CastReader.h"
 #include "platform/FileUtil.h"
 #include "platform/System.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -23,6 +26,25 @@ void requireReadableFile(const std::string& path)
     if (fd < 0)
         throw Failure(kExitBadInput, path + ": " + errnoText(errno));
     ::close(fd);
+}
+
+void forEachInput(std::size_t count, const std::function<void(std::size_t)>& job)
+{
+    int status = kExitOk;
+    for (std::size_t i = 0; i < count; ++i) {
+        try {
+            job(i);
+        } catch (const Failure& f) {
+            std::fprintf(stderr, "kavro-cli: %s\n", f.what());
+            status = std::max(status, f.status);
+        } catch (const CastError& e) {
+            std::fprintf(stderr, "kavro-cli: %s\n", e.what());
+            status = std::max(status, kExitBadInput);
+        }
+    }
+    std::fflush(stdout);
+    if (status != kExitOk)
+        throw Failure(status, "");
 }
 
 bool upToDate(const std::string& output, const std::vector<std::string>& inputs)

@@ -4,6 +4,7 @@
 #include "core/Settings.h"
 #include "platform/Profile.h"
 
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -36,6 +37,11 @@ Environment loadEnvironment(const std::string& profileOption);
 
 // Throws Failure ("<path>: <reason>") unless path is a regular file that can be read.
 void requireReadableFile(const std::string& path);
+
+// Runs job(i) for every input i; each failure is told on its own line and the
+// others still run.  Afterwards stdout is flushed, and the worst status is thrown
+// (as a Failure without text) when any failed.
+void forEachInput(std::size_t count, const std::function<void(std::size_t)>& job);
 
 // --update: true when output exists and was modified after every input that exists.
 bool upToDate(const std::string& output, const std::vector<std::string>& inputs);

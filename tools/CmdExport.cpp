@@ -86,39 +86,27 @@ void run(const ExportCommand& c)
         env.settings.calFiles = c.calDir;
     const ExportContext context =
         exportContext(env.settings, *env.profile, text::kSourceCli, commandLine(c));
-    int status = kExitOk;
-    for (std::size_t i = 0; i < c.files.size(); ++i) {
+    forEachInput(c.files.size(), [&](std::size_t i) {
         const std::string& in = c.files[i];
         const std::string& out = outputs[i];
-        try {
-            if (c.update && upToDate(out, {in, frameTimesPathFor(in)})) {
-                if (!c.quiet)
-                    std::printf(text::kCliUpToDate, in.c_str(), out.c_str());
-                continue;
-            }
-            if (out.empty()) {
-                writeCsv(in, context, c.decimalComma, writeStdout);
-                if (std::fflush(stdout) != 0)
-                    throw Failure(kExitBadInput, std::string("stdout: ") + text::kCliWriteFailed + errnoText(errno));
-                continue;
-            }
-            if (c.netcdf)
-                writeNetcdf(in, out, context);
-            else
-                writeCsvFile(in, out, context, c.decimalComma);
+        if (c.update && upToDate(out, {in, frameTimesPathFor(in)})) {
             if (!c.quiet)
-                std::printf(text::kCliExported, in.c_str(), out.c_str());
-        } catch (const CastError& e) {
-            std::fprintf(stderr, "kavro-cli: %s\n", e.what());
-            status = kExitBadInput;
-        } catch (const Failure& f) {
-            std::fprintf(stderr, "kavro-cli: %s\n", f.what());
-            status = std::max(status, f.status);
+                std::printf(text::kCliUpToDate, in.c_str(), out.c_str());
+            return;
         }
-    }
-    std::fflush(stdout);
-    if (status != kExitOk)
-        throw Failure(status, "");
+        if (out.empty()) {
+            writeCsv(in, context, c.decimalComma, writeStdout);
+            if (std::fflush(stdout) != 0)
+                throw Failure(kExitBadInput, std::string("stdout: ") + text::kCliWriteFailed + errnoText(errno));
+            return;
+        }
+        if (c.netcdf)
+            writeNetcdf(in, out, context);
+        else
+            writeCsvFile(in, out, context, c.decimalComma);
+        if (!c.quiet)
+            std::printf(text::kCliExported, in.c_str(), out.c_str());
+    });
 }
 
 }  // namespace

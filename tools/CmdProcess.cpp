@@ -55,29 +55,20 @@ void run(ProcessCommand& c)
         options.ringArea = findRingAreaFile(options.calDir, options.model);
 
     // Every recording is tried; each failure is told on its own line.
-    int status = kExitOk;
-    for (std::size_t i = 0; i < c.rawFiles.size(); ++i) {
-        try {
-            const std::string background = options.background.empty()
-                                               ? defaultBackground(c.rawFiles[i], options.calDir, env.settings.pdFirst)
-                                               : options.background;
-            if (c.update && upToDate(outputs[i], {c.rawFiles[i], background})) {
-                if (!options.quiet)
-                    std::printf(text::kCliUpToDate, c.rawFiles[i].c_str(), outputs[i].c_str());
-                continue;
-            }
-            const ProcessResult r = processRecording(c.rawFiles[i], outputs[i], options, env);
+    forEachInput(c.rawFiles.size(), [&](std::size_t i) {
+        const std::string background = options.background.empty()
+                                           ? defaultBackground(c.rawFiles[i], options.calDir, env.settings.pdFirst)
+                                           : options.background;
+        if (c.update && upToDate(outputs[i], {c.rawFiles[i], background})) {
             if (!options.quiet)
-                std::printf(text::kCliProcessed, c.rawFiles[i].c_str(), r.frames, outputs[i].c_str(),
-                            r.multiScan ? text::kCliMultiScanNote : "");
-        } catch (const Failure& f) {
-            std::fprintf(stderr, "kavro-cli: %s\n", f.what());
-            status = std::max(status, f.status);
+                std::printf(text::kCliUpToDate, c.rawFiles[i].c_str(), outputs[i].c_str());
+            return;
         }
-    }
-    std::fflush(stdout);
-    if (status != kExitOk)
-        throw Failure(status, "");
+        const ProcessResult r = processRecording(c.rawFiles[i], outputs[i], options, env);
+        if (!options.quiet)
+            std::printf(text::kCliProcessed, c.rawFiles[i].c_str(), r.frames, outputs[i].c_str(),
+                        r.multiScan ? text::kCliMultiScanNote : "");
+    });
 }
 
 }  // namespace

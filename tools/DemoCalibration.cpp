@@ -1,6 +1,7 @@
 #include "tools/DemoCalibration.h"
 
 #include "core/CInvPars.h"
+#include "core/FrameStatistics.h"
 #include "platform/FileUtil.h"
 #include "platform/NumText.h"
 #include "resources/CoreTexts.h"
@@ -43,17 +44,6 @@ int setIndex(int model)
     return model == 1 || model == 2 ? model : 0;
 }
 
-template <std::size_t N>
-std::array<double, N> logSpaced(double first, double last)
-{
-    std::array<double, N> edges{};
-    const double ratio = std::log(last / first);
-    for (std::size_t j = 0; j < N; ++j)
-        edges[j] = first * std::exp(ratio * static_cast<double>(j) / static_cast<double>(N - 1));
-    edges[N - 1] = last;
-    return edges;
-}
-
 // Solid angle between two cone half-angles: 2 pi (cos a - cos b), written with
 // sines so that the small angles of the inner rings keep their digits.
 double solidAngle(double a, double b)
@@ -77,13 +67,13 @@ RingEdges ringEdges(int model)
 {
     const ModelGeometry& g = modelGeometry(model);
     constexpr double toRad = std::numbers::pi / 180.0;
-    return logSpaced<kRings + 1>(g.thetaMinDeg * toRad, g.thetaMaxDeg * toRad);
+    return logSpacedEdges<kRings + 1>(g.thetaMinDeg * toRad, g.thetaMaxDeg * toRad);
 }
 
 ClassEdges classEdges(int model)
 {
     const ModelGeometry& g = modelGeometry(model);
-    return logSpaced<kClasses + 1>(g.diameterMin, g.diameterMax);
+    return logSpacedEdges<kClasses + 1>(g.diameterMin, g.diameterMax);
 }
 
 PerClass classDiameters(int model)
