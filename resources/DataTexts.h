@@ -80,6 +80,8 @@ inline constexpr const char* kExportOverInput = "the export would overwrite the 
 
 // kavro-cli export, process --update and summary.
 inline constexpr const char* kCliExportFormat = "--csv or --netcdf is required";
+inline constexpr const char* kCliNetcdfWhat = "NetCDF";  // after "-o -: "
+inline constexpr const char* kCliSeveralTablesWhat = "the tables of several files";
 inline constexpr const char* kCliExported = "%s -> %s\n";              // input, output
 inline constexpr const char* kCliUpToDate = "%s: %s is up to date, skipped\n";  // input, output
 inline constexpr const char* kCliSeveralNeedFolder = "with several files, -o names a folder";

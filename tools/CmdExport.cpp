@@ -37,9 +37,13 @@ std::string commandLine(const ExportCommand& c)
     return line;
 }
 
-// The output of each file; "" = stdout (one CSV without -o).
+// The output of each file; "" = stdout (one CSV without -o, or with -o -).
 std::vector<std::string> outputsOf(const ExportCommand& c)
 {
+    if (c.netcdf || c.files.size() > 1)
+        requireFileOutput(c.output, c.netcdf ? text::kCliNetcdfWhat : text::kCliSeveralTablesWhat);
+    if (c.output == kStandardOutput)
+        return {std::string()};
     const std::string ext = c.netcdf ? ".nc" : ".csv";
     std::error_code ec;
     const bool folder = !c.output.empty() && (c.files.size() > 1 || std::filesystem::is_directory(c.output, ec));
@@ -69,13 +73,6 @@ std::vector<std::string> outputsOf(const ExportCommand& c)
     return outputs;
 }
 
-// CSV text to stdout; a failed write ends the command.
-void writeStdout(const std::string& text)
-{
-    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size())
-        throw Failure(kExitBadInput, std::string("stdout: ") + text::kCliWriteFailed + errnoText(errno));
-}
-
 void run(const ExportCommand& c)
 {
     if (c.decimalComma && !c.csv)
@@ -95,9 +92,9 @@ void run(const ExportCommand& c)
             return;
         }
         if (out.empty()) {
-            writeCsv(in, context, c.decimalComma, writeStdout);
-            if (std::fflush(stdout) != 0)
-                throw Failure(kExitBadInput, std::string("stdout: ") + text::kCliWriteFailed + errnoText(errno));
+            TextSink sink(out);
+            writeCsv(in, context, c.decimalComma, [&](const std::string& text) { sink.add(text); });
+            sink.close();
             return;
         }
         if (c.netcdf)
@@ -120,7 +117,7 @@ void addExportCommand(CLI::App& app)
     auto* nc = cmd->add_flag("--netcdf", c->netcdf, "CF-1.10 NetCDF-4 (default output: <name>.nc beside the .psd)");
     csv->excludes(nc);
     nc->excludes(csv);
-    cmd->add_option("-o,--output", c->output, "the file to write; a folder for several files");
+    cmd->add_option("-o,--output", c->output, "the file to write (-: standard output); a folder for several files");
     cmd->add_flag("--decimal-comma", c->decimalComma, "';' between fields, ',' as the decimal mark (with --csv)");
     cmd->add_flag("--update", c->update, "skip files whose output is newer than the .psd and its time stamps");
     cmd->add_option("--cal-dir", c->calDir,
