@@ -68,6 +68,8 @@ bool upToDate(const std::string& output, const std::vector<std::string>& inputs)
             return false;
     }
     return true;
+}
+
 namespace {
 
 // "from 0 to 2" or "1 or more", for the refusals of the checks.

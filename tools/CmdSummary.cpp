@@ -78,7 +78,7 @@ std::string rowOf(const std::string& path)
 
 void run(const std::vector<std::string>& args, const std::string& output)
 {
-    if (!output.empty())
+    if (!output.empty() && output != kStandardOutput)
         for (const std::string& a : args)
             if (sameFile(a, output))
                 throw Failure(kExitUsage, output + ": " + text::kCliOutputIsInput);
@@ -92,7 +92,7 @@ void run(const std::vector<std::string>& args, const std::string& output)
             status = kExitBadInput;
         }
     }
-    if (output.empty()) {
+    if (output.empty() || output == kStandardOutput) {
         if (std::fwrite(table.data(), 1, table.size(), stdout) != table.size() || std::fflush(stdout) != 0)
             throw Failure(kExitBadInput, std::string("stdout: ") + text::kCliWriteFailed + errnoText(errno));
     } else {
@@ -112,7 +112,7 @@ void addSummaryCommand(CLI::App& app)
     auto output = std::make_shared<std::string>();
     auto* cmd = app.add_subcommand("summary", "One CSV row per cast: the .psd files of folders (searched down) or named");
     cmd->add_option("FOLDER", *args, "folders or .psd files")->required();
-    cmd->add_option("-o,--output", *output, "the CSV file to write (default: stdout)");
+    cmd->add_option("-o,--output", *output, "the CSV file to write (default, or -: standard output)");
     cmd->callback([args, output] { run(*args, *output); });
 }
 
