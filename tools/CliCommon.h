@@ -48,5 +48,7 @@ void addBackgroundCommand(CLI::App& app);
 void addSimulateCommand(CLI::App& app);
 void addCompareCommand(CLI::App& app);
 void addAcquireCommand(CLI::App& app);
+// Only in a build with Qt's GUI part (it draws the pictures).
+void addPlotCommand(CLI::App& app);
 
 }  // namespace kavro::cli

@@ -23,6 +23,9 @@ int main(int argc, char** argv)
     kavro::cli::addSimulateCommand(app);
     kavro::cli::addCompareCommand(app);
     kavro::cli::addAcquireCommand(app);
+#ifdef KAVRO_WITH_PLOT
+    kavro::cli::addPlotCommand(app);
+#endif
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
