@@ -1,0 +1,170 @@
+#include "core/FrameStatistics.h"
+
+#include <cmath>
+#include <limits>
+#include <numbers>
+
+namespace kavro {
+namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+constexpr ModelRange kRanges[3] = {
+    {5.0, 500.0, 0.049, 4.87},
+    {1.0, 250.0, 0.097, 19.5},
+    {2.5, 500.0, 0.049, 9.74},
+};
+
+template <std::size_t N>
+std::array<double, N> logSpaced(double first, double last)
+{
+    std::array<double, N> edges{};
+    const double ratio = std::log(last / first);
+    for (std::size_t j = 0; j < N; ++j)
+        edges[j] = first * std::exp(ratio * static_cast<double>(j) / static_cast<double>(N - 1));
+    edges[N - 1] = last;
+    return edges;
+}
+
+double usable(double v)
+{
+    return v > 0.0 && std::isfinite(v) ? v : 0.0;
+}
+
+// Least-squares slope of y over x.
+double fittedSlope(const double* x, const double* y, int n)
+{
+    double mx = 0.0, my = 0.0;
+    for (int i = 0; i < n; ++i) {
+        mx += x[i];
+        my += y[i];
+    }
+    mx /= n;
+    my /= n;
+    double sxy = 0.0, sxx = 0.0;
+    for (int i = 0; i < n; ++i) {
+        sxy += (x[i] - mx) * (y[i] - my);
+        sxx += (x[i] - mx) * (x[i] - mx);
+    }
+    return sxx > 0.0 ? sxy / sxx : kNaN;
+}
+
+}  // namespace
+
+ModelRange modelRange(int model)
+{
+    return kRanges[model == 1 || model == 2 ? model : 0];
+}
+
+ClassEdges modelClassEdges(int model)
+{
+    const ModelRange r = modelRange(model);
+    return logSpaced<kClasses + 1>(r.diameterMin, r.diameterMax);
+}
+
+std::array<double, kRings + 1> modelRingEdgesDeg(int model)
+{
+    const ModelRange r = modelRange(model);
+    return logSpaced<kRings + 1>(r.angleMinDeg, r.angleMaxDeg);
+}
+
+ClassValues classCentres(const ClassEdges& edges)
+{
+    ClassValues c{};
+    for (int k = 0; k < kClasses; ++k)
+        c[static_cast<std::size_t>(k)] = std::sqrt(edges[static_cast<std::size_t>(k)] * edges[static_cast<std::size_t>(k) + 1]);
+    return c;
+}
+
+double volumePercentileDiameter(const ClassValues& volume, const ClassEdges& edges, double fraction)
+{
+    double total = 0.0;
+    for (double v : volume)
+        total += usable(v);
+    if (!(total > 0.0) || !(fraction > 0.0 && fraction < 1.0))
+        return kNaN;
+    const double target = fraction * total;
+    double below = 0.0;  // volume below the lower edge of class k
+    for (std::size_t k = 0; k < volume.size(); ++k) {
+        const double v = usable(volume[k]);
+        if (v > 0.0 && below + v >= target) {
+            const double share = std::min(1.0, std::max(0.0, (target - below) / v));
+            const double lo = std::log(edges[k]), hi = std::log(edges[k + 1]);
+            return std::exp(lo + share * (hi - lo));
+        }
+        below += v;
+    }
+    // Rounding left the target a hair above the sum: the top of the last class with volume.
+    for (std::size_t k = volume.size(); k-- > 0;)
+        if (usable(volume[k]) > 0.0)
+            return edges[k + 1];
+    return kNaN;
+}
+
+FrameStatistics frameStatistics(const ClassValues& volume, const ClassEdges& edges)
+{
+    FrameStatistics s;
+    s.d10 = volumePercentileDiameter(volume, edges, 0.1);
+    s.d50 = volumePercentileDiameter(volume, edges, 0.5);
+    s.d90 = volumePercentileDiameter(volume, edges, 0.9);
+    const ClassValues centre = classCentres(edges);
+    double largest = 0.0;
+    for (int k = 0; k < kClasses; ++k) {
+        if (usable(volume[static_cast<std::size_t>(k)]) > largest) {
+            largest = volume[static_cast<std::size_t>(k)];
+            s.modeClass = k;
+        }
+    }
+    s.modeDiameter = s.modeClass >= 0 ? centre[static_cast<std::size_t>(s.modeClass)] : kNaN;
+
+    double x[kClasses], y[kClasses];
+    int n = 0;
+    for (std::size_t k = 0; k < centre.size(); ++k) {
+        const double v = usable(volume[k]);
+        const double width = edges[k + 1] - edges[k];
+        if (v > 0.0 && width > 0.0 && centre[k] > 0.0) {
+            const double particleVolume = std::numbers::pi / 6.0 * centre[k] * centre[k] * centre[k];
+            x[n] = std::log10(centre[k]);
+            y[n] = std::log10(v / particleVolume / width);
+            ++n;
+        }
+    }
+    s.jungeSlope = n >= 3 ? -fittedSlope(x, y, n) : kNaN;
+    return s;
+}
+
+FrameStatistics frameStatistics(const CFrameResult& result, const ClassEdges& edges)
+{
+    return frameStatistics(result.volumes(), edges);
+}
+
+unsigned qualityFlags(double transmission, int saturatedRings, int zeroRings, double volumeSum,
+                      bool backgroundMissing)
+{
+    unsigned flags = 0;
+    if (!(transmission > kTransmissionFloor))
+        flags |= kFlagLaserOff;
+    else if (transmission > 1.0)
+        flags |= kFlagTooClear;
+    else if (transmission < kTurbidTransmission)
+        flags |= kFlagTooTurbid;
+    if (saturatedRings > 0)
+        flags |= kFlagSaturatedRings;
+    if (zeroRings > 0)
+        flags |= kFlagZeroRings;
+    if (backgroundMissing)
+        flags |= kFlagNoBackground;
+    if (!(flags & kFlagLaserOff) && !(volumeSum > 0.0))
+        flags |= kFlagNoParticles;
+    return flags;
+}
+
+unsigned qualityFlags(const CFrameResult& result, bool backgroundMissing)
+{
+    double sum = 0.0;
+    for (double v : result.volumes())
+        sum += usable(v);
+    return qualityFlags(result.transmission(), result.saturatedRings(), result.zeroRings(), sum, backgroundMissing);
+}
+
+}  // namespace kavro

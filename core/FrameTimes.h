@@ -1,0 +1,44 @@
+#pragma once
+// The time stamps of a live recording: <name>.time.csv beside its .psd, a header
+// line "frame,utc" and then one line per frame, "17,2026-12-09T02:20:45.123Z"
+// (ISO 8601, UTC, milliseconds optional).  Read into a frame -> UTC seconds table.
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kavro {
+
+class FrameTimes {
+public:
+    // Seconds since 1970-01-01T00:00:00Z of the frame; NaN when the file has no line for it.
+    double utcSeconds(long long frame) const;
+    bool empty() const { return stamps_.empty(); }
+    // Frames that have a time stamp.
+    long long count() const { return static_cast<long long>(stamps_.size()); }
+    // Adds a stamp; a frame stamped twice keeps the later one.
+    void add(long long frame, double seconds);
+
+private:
+    struct Stamp {
+        long long frame;
+        double seconds;
+    };
+    std::vector<Stamp> stamps_;  // ascending frame numbers
+};
+
+// <name>.time.csv for a .psd (or any output) path: the extension (up to three
+// characters after the last '.') replaced.
+std::string frameTimesPathFor(std::string_view outputPath);
+
+// Seconds since the epoch of "YYYY-MM-DDTHH:MM:SS[.fff]Z"; false for any other text.
+bool parseUtcTimestamp(std::string_view text, double& seconds);
+// The same seconds written back as "YYYY-MM-DDTHH:MM:SS.mmmZ" (rounded to the millisecond).
+std::string formatUtcTimestamp(double seconds);
+
+// Reads a time file.  False with a reason ("line 7: ...") when the file cannot be
+// read, its header is not "frame,utc", or a complete line is malformed.  A last line
+// without its line end (a recording cut short while writing it) is ignored.  When a
+// frame appears twice the later line wins.
+bool readFrameTimes(const std::string& path, FrameTimes& times, std::string& error);
+
+}  // namespace kavro

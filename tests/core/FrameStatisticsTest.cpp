@@ -1,0 +1,162 @@
+#include "core/FrameStatistics.h"
+#include "core/FrameTimes.h"
+#include "tests/support/TestFiles.h"
+
+#include <cmath>
+#include <ctime>
+#include <numbers>
+#include <gtest/gtest.h>
+
+using namespace kavro;
+
+namespace {
+
+// Edges 1, 2, 4, ... 2^32 um: class k spans [2^k, 2^(k+1)].
+ClassEdges octaveEdges()
+{
+    ClassEdges e{};
+    for (int k = 0; k <= kClasses; ++k)
+        e[static_cast<std::size_t>(k)] = std::ldexp(1.0, k);
+    return e;
+}
+
+}  // namespace
+
+TEST(FrameStatistics, PercentilesOfHandComputedDistributions)
+{
+    const ClassEdges e = octaveEdges();
+    // All volume in class 3 (8 to 16 um): the cumulative volume rises linearly in
+    // log D across it, so Dp = 8 * 2^p.
+    ClassValues single{};
+    single[3] = 2.5;
+    FrameStatistics s = frameStatistics(single, e);
+    EXPECT_NEAR(s.d10, 8.0 * std::pow(2.0, 0.1), 1e-12);
+    EXPECT_NEAR(s.d50, 8.0 * std::sqrt(2.0), 1e-12);
+    EXPECT_NEAR(s.d90, 8.0 * std::pow(2.0, 0.9), 1e-12);
+    EXPECT_EQ(s.modeClass, 3);
+    EXPECT_NEAR(s.modeDiameter, std::sqrt(8.0 * 16.0), 1e-12);
+    EXPECT_TRUE(std::isnan(s.jungeSlope));  // one resolved class fits no slope
+
+    // 1 in class 2 (4..8), 3 in class 5 (32..64): 10 % of 4 lies 0.4 into class 2;
+    // 50 % is 1 of class 5's 3; 90 % is 2.6 of its 3.
+    ClassValues two{};
+    two[2] = 1.0;
+    two[5] = 3.0;
+    s = frameStatistics(two, e);
+    EXPECT_NEAR(s.d10, 4.0 * std::pow(2.0, 0.4), 1e-12);
+    EXPECT_NEAR(s.d50, 32.0 * std::pow(2.0, 1.0 / 3.0), 1e-12);
+    EXPECT_NEAR(s.d90, 32.0 * std::pow(2.0, 2.6 / 3.0), 1e-12);
+    EXPECT_EQ(s.modeClass, 5);
+    // Negative and not-a-number classes count as empty.
+    two[7] = -4.0;
+    two[9] = std::nan("");
+    EXPECT_NEAR(frameStatistics(two, e).d50, 32.0 * std::pow(2.0, 1.0 / 3.0), 1e-12);
+
+    const FrameStatistics none = frameStatistics(ClassValues{}, e);
+    EXPECT_TRUE(std::isnan(none.d10) && std::isnan(none.d50) && std::isnan(none.d90));
+    EXPECT_EQ(none.modeClass, -1);
+    EXPECT_TRUE(std::isnan(none.modeDiameter) && std::isnan(none.jungeSlope));
+}
+
+TEST(FrameStatistics, JungeSlopeOfAPowerLawAndTheModelEdges)
+{
+    const ClassEdges e = modelClassEdges(1);
+    EXPECT_DOUBLE_EQ(e[0], 1.0);
+    EXPECT_DOUBLE_EQ(e[32], 250.0);
+    EXPECT_NEAR(e[16], std::sqrt(250.0), 1e-9);
+    // n(D) = 7 D^-4 per um and ml: the volume per class is n * width * pi/6 D^3.
+    const ClassValues centre = classCentres(e);
+    ClassValues v{};
+    for (std::size_t k = 10; k < 20; ++k)
+        v[k] = 7.0 * std::pow(centre[k], -4.0) * (e[k + 1] - e[k]) * std::numbers::pi / 6.0 * std::pow(centre[k], 3);
+    EXPECT_NEAR(frameStatistics(v, e).jungeSlope, 4.0, 1e-9);
+    const auto rings = modelRingEdgesDeg(0);
+    EXPECT_DOUBLE_EQ(rings[0], 0.049);
+    EXPECT_DOUBLE_EQ(rings[32], 4.87);
+    EXPECT_DOUBLE_EQ(modelClassEdges(7)[0], 5.0);  // unknown models are model 0
+}
+
+TEST(FrameStatistics, QualityFlagsAtTheirThresholds)
+{
+    const double nan = std::nan("");
+    struct Row {
+        double transmission;
+        int saturated, zero;
+        double volume;
+        bool noBackground;
+        unsigned expected;
+    } rows[] = {
+        {0.0, 0, 0, 0.0, false, kFlagLaserOff},
+        {nan, 0, 0, 1.0, false, kFlagLaserOff},
+        {0.001, 0, 0, 1.0, false, kFlagLaserOff},  // the correction's floor: no usable light
+        {0.0011, 0, 0, 1.0, false, kFlagTooTurbid},
+        {0.2999, 0, 0, 1.0, false, kFlagTooTurbid},
+        {0.3, 0, 0, 1.0, false, 0},
+        {1.0, 0, 0, 1.0, false, 0},
+        {1.0001, 0, 0, 1.0, false, kFlagTooClear},
+        {0.5, 1, 0, 1.0, false, kFlagSaturatedRings},
+        {0.5, 0, 1, 1.0, false, kFlagZeroRings},
+        {0.5, 0, 0, 1.0, true, kFlagNoBackground},
+        {0.5, 0, 0, 0.0, false, kFlagNoParticles},
+        {0.0, 2, 32, 0.0, true, kFlagLaserOff | kFlagSaturatedRings | kFlagZeroRings | kFlagNoBackground},
+    };
+    for (const Row& r : rows)
+        EXPECT_EQ(qualityFlags(r.transmission, r.saturated, r.zero, r.volume, r.noBackground), r.expected)
+            << "transmission " << r.transmission << " saturated " << r.saturated << " zero " << r.zero
+            << " volume " << r.volume;
+
+    CFrameResult frame;
+    frame.setTransmission(0.8);
+    frame.setVolume(4, 0.002);
+    frame.setSaturatedRings(3);
+    EXPECT_EQ(qualityFlags(frame, false), kFlagSaturatedRings);
+    EXPECT_TRUE(hasDistribution(qualityFlags(frame, false)));
+    EXPECT_FALSE(hasDistribution(kFlagNoParticles));
+    EXPECT_TRUE(hasOptics(kFlagNoParticles));
+    EXPECT_FALSE(hasOptics(kFlagLaserOff));
+}
+
+TEST(FrameTimes, ReadsTheLiveTimeFile)
+{
+    test::TempDir dir;
+    EXPECT_EQ(frameTimesPathFor(dir.file("cast1.psd")), dir.file("cast1.time.csv"));
+    const std::string path = dir.file("cast1.time.csv");
+    // CRLF lines, a frame stamped twice (the later wins), and a last line cut short.
+    test::writeFile(path, "frame,utc\r\n0,2026-12-09T02:20:44.923Z\r\n17,2026-12-09T02:20:45.123Z\r\n"
+                          "2,2024-02-29T23:59:59Z\n2,2024-02-29T23:59:58.5Z\n18,2026-12-09T02:2");
+    FrameTimes times;
+    std::string error;
+    ASSERT_TRUE(readFrameTimes(path, times, error)) << error;
+    std::tm tm{};
+    tm.tm_year = 2026 - 1900;
+    tm.tm_mon = 11;
+    tm.tm_mday = 9;
+    tm.tm_hour = 2;
+    tm.tm_min = 20;
+    tm.tm_sec = 45;
+    EXPECT_NEAR(times.utcSeconds(17), static_cast<double>(timegm(&tm)) + 0.123, 1e-6);
+    EXPECT_EQ(formatUtcTimestamp(times.utcSeconds(17)), "2026-12-09T02:20:45.123Z");
+    EXPECT_EQ(formatUtcTimestamp(times.utcSeconds(2)), "2024-02-29T23:59:58.500Z");
+    EXPECT_EQ(times.count(), 3);
+    EXPECT_TRUE(std::isnan(times.utcSeconds(1)));
+    EXPECT_TRUE(std::isnan(times.utcSeconds(18)));
+
+    struct Bad {
+        const char* content;
+        const char* error;
+    } bad[] = {
+        {"frame;utc\n0,2026-12-09T02:20:44.923Z\n", "the first line is not \"frame,utc\""},
+        {"", "the first line is not \"frame,utc\""},
+        {"frame,utc\n0,2026-12-09T02:20:44.923Z\n-1,2026-12-09T02:20:44Z\n", "line 3: "},
+        {"frame,utc\n0,2026-02-30T02:20:44Z\n", "line 2: "},
+        {"frame,utc\n0,2026-12-09 02:20:44Z\n", "line 2: "},
+        {"frame,utc\nx,2026-12-09T02:20:44Z\n", "line 2: "},
+        {"frame,utc\n0,2026-12-09T02:20:44.Z\n", "line 2: "},
+    };
+    for (const Bad& b : bad) {
+        test::writeFile(path, b.content);
+        EXPECT_FALSE(readFrameTimes(path, times, error)) << b.content;
+        EXPECT_EQ(error.rfind(b.error, 0), 0u) << error;
+    }
+    EXPECT_FALSE(readFrameTimes(dir.file("missing.time.csv"), times, error));
+}
