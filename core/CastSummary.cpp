@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <filesystem>
 #include <stdexcept>
 #include <unistd.h>
 
@@ -62,18 +63,26 @@ struct FrameLook {
     float totalVolume = CastRange::kNone;
 };
 
-FrameLook lookOf(const OutputRecord& r)
+FrameLook lookOf(const OutputRecord& r, const CastSource& source, const ClassEdges& edges)
 {
     FrameLook look;
-    // A frame without usable light holds the -1 placeholder as its mean diameter.
-    look.hasDistribution = r[kRecMean] >= 0.0f && std::isfinite(r[kRecMean]);
+    ClassValues volume{};
+    double total = 0.0;
+    for (int k = 0; k < kClasses; ++k) {
+        volume[static_cast<std::size_t>(k)] = r[static_cast<std::size_t>(kRecVolume + k)];
+        total += volume[static_cast<std::size_t>(k)];
+    }
+    const unsigned flags =
+        qualityFlags(r[kRecTransmission], static_cast<int>(r[kRecSaturatedRings]), static_cast<int>(r[kRecZeroRings]),
+                     total, source.header.backgroundPath.empty());
+    look.hasDistribution = hasDistribution(flags);
     if (!look.hasDistribution)
         return look;
-    look.meanDiameter = r[kRecMean];
-    double total = 0.0;
-    for (int k = 0; k < kClasses; ++k)
-        total += r[static_cast<std::size_t>(kRecVolume + k)];
+    look.flagged = (flags & kCastBadFlags) != 0;
+    look.meanDiameter = r[kRecMean] >= 0.0f ? r[kRecMean] : CastRange::kNone;
     look.totalVolume = static_cast<float>(total);
+    if (source.hasClassEdges())
+        look.d50 = static_cast<float>(volumePercentileDiameter(volume, edges, 0.5));
     return look;
 }
 
@@ -141,9 +150,7 @@ double axisValueOf(const CastSource& source, CastAxis axis, long long frame, con
     case CastAxis::Frame:
         return static_cast<double>(frame);
     case CastAxis::Time:
-        return frame < static_cast<long long>(source.frameTimes.size())
-                   ? source.frameTimes[static_cast<std::size_t>(frame)]
-                   : std::nan("");
+        return source.frameTimes.utcSeconds(frame);
     case CastAxis::Pressure:
         return record[static_cast<std::size_t>(kRecAux + kPressureChannel)];
     }
@@ -193,10 +200,19 @@ CastSummary summariseCast(const CastSource& source, int columns, CastAxis axis)
             }
         };
         if (axis == CastAxis::Time) {
-            for (long long f = 0; f < frames && f < static_cast<long long>(source.frameTimes.size()); ++f)
-                widen(source.frameTimes[static_cast<std::size_t>(f)]);
+            for (long long f = 0; f < frames; ++f)
+                widen(source.frameTimes.utcSeconds(f));
         } else {
-            forEachFrame(source, [&](long long f, const OutputRecord& r) { widen(axisValueOf(source, axis, f, r)); });
+            // A profile is drawn for the descent: the frames down to the deepest one.
+            double deepest = -std::numeric_limits<double>::infinity();
+            forEachFrame(source, [&](long long f, const OutputRecord& r) {
+                const double p = axisValueOf(source, axis, f, r);
+                widen(p);
+                if (std::isfinite(p) && p > deepest) {
+                    deepest = p;
+                    s.lastProfileFrame = f;
+                }
+            });
         }
         if (!(first <= last))
             first = last = 0.0;
@@ -209,7 +225,11 @@ CastSummary summariseCast(const CastSource& source, int columns, CastAxis axis)
     int n = std::max(1, columns);
     if (axis == CastAxis::Frame)
         n = static_cast<int>(std::min<long long>(n, std::max(1LL, frames)));
+    // Depth bins of about three frames each, so that a row is seldom without one.
+    if (axis == CastAxis::Pressure)
+        n = static_cast<int>(std::min<long long>(n, std::max(1LL, (s.lastProfileFrame + 1) / 3)));
     std::vector<ColumnAccumulator> acc(static_cast<std::size_t>(n));
+    const ClassEdges edges = source.classEdges();
     const double scale = n / (last - first);
     float vMin = 0.0f, vMax = 0.0f;
 
@@ -217,13 +237,13 @@ CastSummary summariseCast(const CastSource& source, int columns, CastAxis axis)
         const float pressure = r[static_cast<std::size_t>(kRecAux + kPressureChannel)];
         if (pressure != 0.0f && std::isfinite(pressure))
             s.pressureSeen = true;
-        const FrameLook look = lookOf(r);
+        const FrameLook look = lookOf(r, source, edges);
         if (!look.hasDistribution)
             ++s.noLightFrames;
         else if (look.flagged)
             ++s.flaggedFrames;
         const double x = axisValueOf(source, axis, f, r);
-        if (!std::isfinite(x))
+        if (!std::isfinite(x) || (axis == CastAxis::Pressure && f > s.lastProfileFrame))
             return;
         const int i = std::clamp(static_cast<int>(std::floor((x - first) * scale)), 0, n - 1);
         ColumnAccumulator& a = acc[static_cast<std::size_t>(i)];
@@ -256,6 +276,21 @@ CastSummary summariseCast(const CastSource& source, int columns, CastAxis axis)
     for (const ColumnAccumulator& a : acc)
         s.columns.push_back(finish(a));
     return s;
+}
+
+FrameTimes frameTimesBeside(const std::string& psdPath, std::string& error)
+{
+    FrameTimes times;
+    error.clear();
+    const std::string path = frameTimesPathFor(psdPath);
+    std::error_code ignored;
+    if (!std::filesystem::is_regular_file(path, ignored))
+        return times;
+    if (!readFrameTimes(path, times, error)) {
+        error = path + ": " + error;
+        return FrameTimes{};
+    }
+    return times;
 }
 
 }  // namespace kavro

@@ -6,6 +6,8 @@
 // is read once, front to back, in large blocks, so a cast of a million frames
 // costs a second and a few megabytes whatever its length.
 #include "core/Constants.h"
+#include "core/FrameStatistics.h"
+#include "core/FrameTimes.h"
 #include "core/OutputRecord.h"
 
 #include <array>
@@ -60,10 +62,19 @@ struct CastSource {
     std::string pressureLabel;
     std::string pressureUnits;
     bool pressureCalibrated = true;
-    // UTC per frame (seconds since 1970, NaN when a frame has none), from the
-    // recording's time stamps; empty when there are none.
-    std::vector<double> frameTimes;
+    // The time stamps of a live recording (<name>.time.csv); empty when there are none.
+    FrameTimes frameTimes;
+
+    // The class edges the statistics and the picture use: the model's size range
+    // for a file with a header, none (size classes by number) for one without.
+    bool hasClassEdges() const { return header.magicOK; }
+    ClassEdges classEdges() const { return modelClassEdges(header.model); }
 };
+
+// Flags that make a frame with a distribution unfit to show: saturated rings
+// distort the inversion.  Turbid or very clear water is shown (the transmission
+// panel tells it); frames without usable light or particles have no distribution.
+inline constexpr unsigned kCastBadFlags = kFlagSaturatedRings;
 
 struct CastSummary {
     CastSource source;
@@ -74,12 +85,14 @@ struct CastSummary {
     double axisLast = 0.0;
     long long frames = 0;
     long long usableFrames = 0;
-    long long noLightFrames = 0;     // frames without a distribution
-    long long flaggedFrames = 0;     // frames with a distribution flagged bad
+    long long noLightFrames = 0;     // frames without usable light or without particles
+    long long flaggedFrames = 0;     // frames with a distribution flagged bad (kCastBadFlags)
     // Smallest and largest positive class volume over the usable frames (0 when none).
     float volumeMin = 0.0f;
     float volumeMax = 0.0f;
     std::vector<CastColumn> columns;
+    // A profile: the deepest frame, the last of the descent that it shows.
+    long long lastProfileFrame = -1;
 
     bool hasPressure() const { return source.pressureCalibrated && pressureSeen; }
     bool pressureSeen = false;  // some frame held a pressure other than 0
@@ -95,5 +108,9 @@ CastSummary summariseCast(const CastSource& source, int columns, CastAxis axis);
 
 // The frame's place on an axis: its number, its time, its pressure; NaN when it has none.
 double axisValueOf(const CastSource& source, CastAxis axis, long long frame, const OutputRecord& record);
+
+// The time stamps beside a .psd (<name>.time.csv), when there is a readable file;
+// empty otherwise (error then says why a file that is there could not be read).
+FrameTimes frameTimesBeside(const std::string& psdPath, std::string& error);
 
 }  // namespace kavro

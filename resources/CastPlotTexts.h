@@ -15,6 +15,8 @@ inline constexpr const char* kCastSettings =
     "laser reference ratio %s  \u00b7  background %s  \u00b7  %lld with a distribution, %lld without usable light, "
     "%lld flagged";
 inline constexpr const char* kCastNoBackground = "none";
+// A profile shows the descent.
+inline constexpr const char* kCastDescent = "  \u00b7  descent: frames 0 to %lld";
 
 // Axis titles.
 inline constexpr const char* kCastFrameAxis = "Frame";
@@ -30,7 +32,7 @@ inline constexpr const char* kCastPressureNoUnits = "%s";
 // Legends.
 inline constexpr const char* kCastMeanLegend = "mean diameter";
 inline constexpr const char* kCastD50Legend = "D50";
-inline constexpr const char* kCastLimitsLegend = "limits 0.3 and 1.0";
+inline constexpr const char* kCastLimitsLegend = "limits 0.3, 1.0";
 inline constexpr const char* kCastGapLegend = "no usable light or flagged";
 inline constexpr const char* kCastNoFrames = "No frames to show.";
 

@@ -51,6 +51,10 @@ CastSource castSourceOf(const std::string& path, Environment& env)
     source.pressureLabel = pressure->label;
     source.pressureUnits = pressure->units;
     source.pressureCalibrated = pressure->multiplier != 0.0;
+    std::string error;
+    source.frameTimes = frameTimesBeside(path, error);
+    if (!error.empty())
+        throw Failure(kExitBadInput, error);
     return source;
 }
 

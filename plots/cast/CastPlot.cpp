@@ -41,20 +41,6 @@ QString formatted(const char* format, auto... args)
     return QString::fromUtf8(buffer);
 }
 
-// Class edges of the image rows on a log axis: geometric midpoints between the
-// class diameters, the outer ones half a class step beyond.
-bool classEdges(const std::array<double, kClasses>& d, std::array<double, kClasses + 1>& edges)
-{
-    for (int k = 0; k < kClasses; ++k)
-        if (!(d[static_cast<std::size_t>(k)] > 0.0) || (k > 0 && d[static_cast<std::size_t>(k)] <= d[static_cast<std::size_t>(k - 1)]))
-            return false;
-    for (int k = 1; k < kClasses; ++k)
-        edges[static_cast<std::size_t>(k)] = std::sqrt(d[static_cast<std::size_t>(k - 1)] * d[static_cast<std::size_t>(k)]);
-    edges[0] = d[0] * d[0] / edges[1];
-    edges[kClasses] = d[kClasses - 1] * d[kClasses - 1] / edges[kClasses - 1];
-    return true;
-}
-
 }  // namespace
 
 // One panel of a quantity along the frames.
@@ -160,8 +146,8 @@ std::optional<double> CastPlot::pixelOfFrame(long long n) const
         return std::nullopt;
     if (s_.axis == CastAxis::Frame)
         return alongPixel(static_cast<double>(n) + 0.5);
-    if (s_.axis == CastAxis::Time && n < static_cast<long long>(s_.source.frameTimes.size())) {
-        const double t = s_.source.frameTimes[static_cast<std::size_t>(n)];
+    if (s_.axis == CastAxis::Time) {
+        const double t = s_.source.frameTimes.utcSeconds(n);
         if (std::isfinite(t))
             return alongPixel(t);
     }
@@ -218,9 +204,11 @@ void CastPlot::drawTitle(QPainter& painter, QSize)
         line1 += qs(text::kCastTitleSeparator) + formatted(text::kCastTitleModel, h.model, static_cast<char>('a' + h.model));
     line1 += qs(text::kCastTitleSeparator) + formatted(text::kCastTitleFrames, s_.frames);
     const std::string background = h.backgroundPath.empty() ? text::kCastNoBackground : fileNamePart(h.backgroundPath);
-    const QString line2 =
+    QString line2 =
         formatted(text::kCastSettings, shortNumber(h.laserReferenceRatio).toUtf8().constData(), background.c_str(),
                   s_.usableFrames, s_.noLightFrames, s_.flaggedFrames);
+    if (s_.axis == CastAxis::Pressure)
+        line2 += formatted(text::kCastDescent, s_.lastProfileFrame);
     painter.setPen(kInk);
     painter.setFont(font(1.3, true));
     const QFontMetricsF m1(painter.font(), painter.device());
@@ -308,18 +296,23 @@ void drawAxisTitle(QPainter& painter, Side side, const QRectF& plot, double offs
     }
 }
 
-// Runs of columns that hold no usable frame.
+// Runs of columns whose frames are all without a usable distribution (columns
+// without frames, a pause in a recording or a depth not passed, stay blank).
 template <typename F>
 void forEachGap(const std::vector<CastColumn>& columns, F&& f)
 {
     const int n = static_cast<int>(columns.size());
     for (int i = 0; i < n;) {
-        if (columns[static_cast<std::size_t>(i)].usable > 0) {
+        auto gap = [&](int k) {
+            const CastColumn& c = columns[static_cast<std::size_t>(k)];
+            return c.usable == 0 && c.frames > 0;
+        };
+        if (!gap(i)) {
             ++i;
             continue;
         }
         int j = i;
-        while (j < n && columns[static_cast<std::size_t>(j)].usable == 0)
+        while (j < n && gap(j))
             ++j;
         f(i, j);
         i = j;
@@ -332,8 +325,8 @@ void CastPlot::drawImage(QPainter& painter)
 {
     const bool alongX = orientation_ == Orientation::AlongX;
     const int n = static_cast<int>(s_.columns.size());
-    std::array<double, kClasses + 1> edges{};
-    const bool diameters = classEdges(s_.source.diameters, edges);
+    const bool diameters = s_.source.hasClassEdges();
+    const ClassEdges edges = s_.source.classEdges();
     CastScale size;
     size.log = diameters;
     size.lo = diameters ? edges[0] : 0.5;
@@ -376,15 +369,17 @@ void CastPlot::drawImage(QPainter& painter)
                 img.setPixel(k, i, rgb);
         }
     }
+    // The classes are evenly spaced on the size axis (in log diameter, or by
+    // number), so the image is stretched over the axis in one piece.
     const double a0 = alongPixel(s_.axisFirst), a1 = alongPixel(s_.axisLast);
-    for (int k = 0; k < kClasses; ++k) {
-        const double e0 = size.map(diameters ? edges[static_cast<std::size_t>(k)] : k + 0.5);
-        const double e1 = size.map(diameters ? edges[static_cast<std::size_t>(k + 1)] : k + 1.5);
-        if (alongX)
-            painter.drawImage(QRectF(a0, e1, a1 - a0, e0 - e1), img, QRectF(0, kClasses - 1 - k, n, 1));
-        else
-            painter.drawImage(QRectF(e0, a0, e1 - e0, a1 - a0), img, QRectF(k, 0, 1, n));
-    }
+    const double s0 = size.map(size.lo), s1 = size.map(size.hi);
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    if (alongX)
+        painter.drawImage(QRectF(a0, s1, a1 - a0, s0 - s1), img);
+    else
+        painter.drawImage(QRectF(s0, a0, s1 - s0, a1 - a0), img);
+    painter.restore();
     painter.setPen(QPen(kInk, 0));
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(image_);
@@ -647,31 +642,30 @@ void CastPlot::drawPanels(QPainter& painter)
         painter.setBrush(Qt::NoBrush);
         painter.drawRect(r);
 
-        // Legend in the panel's top-right corner.
+        // Legend beside the panel (right of it; above it in a profile), one entry a line.
         const QFont legendFont = font(0.8);
         const QFontMetricsF lm(legendFont, painter.device());
-        double lx = r.right() - lm.height() * 0.5;
+        const double sample = lm.height() * 1.6;
+        int lines = 0;
+        for (const QString& legend : panel.legends)
+            lines += !legend.isEmpty();
+        double ly = alongX ? r.top() : r.top() - (lines + 0.3) * lm.height() * 1.2;
+        const double lx = alongX ? r.right() + fontPx_ * 1.2 : r.left();
         painter.setFont(legendFont);
-        for (int li = static_cast<int>(panel.legends.size()) - 1; li >= 0; --li) {
-            const QString& legend = panel.legends[static_cast<std::size_t>(li)];
+        for (std::size_t li = 0; li < panel.legends.size(); ++li) {
+            const QString& legend = panel.legends[li];
             if (legend.isEmpty())
                 continue;
-            const double w = lm.horizontalAdvance(legend);
-            const double sample = lm.height() * 1.6;
-            const double x0 = lx - w - sample - lm.height() * 0.4;
-            if (x0 < r.left())
-                break;
-            const double y = r.top() + lm.height() * 0.3;
-            painter.fillRect(QRectF(x0 - 3, y, lx - x0 + 6, lm.height()), QColor(255, 255, 255, 210));
             const bool limits = panel.transmissionLimits && li == 1;
-            QPen pen(limits ? kLimitColour : panel.series[std::min<std::size_t>(li, panel.series.size() - 1)].second,
+            QPen pen(limits ? kLimitColour : panel.series[std::min(li, panel.series.size() - 1)].second,
                      std::max(1.2, fontPx_ / 8.0), limits || li == 1 ? Qt::DashLine : Qt::SolidLine);
             painter.setPen(pen);
-            painter.drawLine(QPointF(x0, y + lm.height() / 2), QPointF(x0 + sample, y + lm.height() / 2));
+            painter.drawLine(QPointF(lx, ly + lm.height() / 2), QPointF(lx + sample, ly + lm.height() / 2));
             painter.setPen(kInk);
-            painter.drawText(QRectF(x0 + sample + lm.height() * 0.4, y, w, lm.height()), Qt::AlignLeft | Qt::AlignVCenter,
-                             legend);
-            lx = x0 - lm.height();
+            const double room = (alongX ? fontPx_ * 9.5 - fontPx_ * 1.5 : r.width()) - sample - lm.height() * 0.4;
+            painter.drawText(QRectF(lx + sample + lm.height() * 0.4, ly, room, lm.height()),
+                             Qt::AlignLeft | Qt::AlignVCenter, lm.elidedText(legend, Qt::ElideRight, room));
+            ly += lm.height() * 1.2;
         }
         drawAlongAxis(painter, r, alongX ? pi + 1 == panels.size() || pi + 1 == panels_.size() : false);
     }
