@@ -1,5 +1,6 @@
 #include "core/CastSummary.h"
 
+#include "core/CPDFile.h"
 #include "platform/FileUtil.h"
 
 #include <algorithm>
@@ -278,19 +279,25 @@ CastSummary summariseCast(const CastSource& source, int columns, CastAxis axis)
     return s;
 }
 
-FrameTimes frameTimesBeside(const std::string& psdPath, std::string& error)
+CastSource castSourceOf(const CPDFile& file, std::string& timeError)
 {
-    FrameTimes times;
-    error.clear();
-    const std::string path = frameTimesPathFor(psdPath);
+    CastSource source;
+    source.path = file.sourceName();
+    source.headerRecords = file.headerRecordCount();
+    source.header = file.header();
+    source.diameters = file.frameResult().diameters();
+    const HKChannel* pressure = file.auxCalibration().Channel(kPressureChannel);
+    source.pressureLabel = pressure->label;
+    source.pressureUnits = pressure->units;
+    source.pressureCalibrated = pressure->multiplier != 0.0;
+    timeError.clear();
+    const std::string times = frameTimesPathFor(source.path);
     std::error_code ignored;
-    if (!std::filesystem::is_regular_file(path, ignored))
-        return times;
-    if (!readFrameTimes(path, times, error)) {
-        error = path + ": " + error;
-        return FrameTimes{};
+    if (std::filesystem::is_regular_file(times, ignored) && !readFrameTimes(times, source.frameTimes, timeError)) {
+        timeError = times + ": " + timeError;
+        source.frameTimes = FrameTimes{};
     }
-    return times;
+    return source;
 }
 
 }  // namespace kavro

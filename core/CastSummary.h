@@ -109,8 +109,11 @@ CastSummary summariseCast(const CastSource& source, int columns, CastAxis axis);
 // The frame's place on an axis: its number, its time, its pressure; NaN when it has none.
 double axisValueOf(const CastSource& source, CastAxis axis, long long frame, const OutputRecord& record);
 
-// The time stamps beside a .psd (<name>.time.csv), when there is a readable file;
-// empty otherwise (error then says why a file that is there could not be read).
-FrameTimes frameTimesBeside(const std::string& psdPath, std::string& error);
+class CPDFile;
+// What an open .psd file gives the picture: its path, header and class
+// diameters, its pressure channel's calibration, and the time stamps beside it
+// (<name>.time.csv) when there is such a file.  A time file that is there but
+// cannot be read leaves the times empty and says why in timeError.
+CastSource castSourceOf(const CPDFile& file, std::string& timeError);
 
 }  // namespace kavro

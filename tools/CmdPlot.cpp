@@ -1,5 +1,4 @@
 // kavro-cli plot FILE.psd... -o PICTURE|FOLDER: quick-look pictures of whole casts.
-#include "auxiliary/CHKInfo.h"
 #include "core/CastSummary.h"
 #include "platform/FileUtil.h"
 #include "plots/cast/QuickLook.h"
@@ -37,27 +36,6 @@ void parseSize(PlotOptions& o)
     o.height = h;
 }
 
-CastSource castSourceOf(const std::string& path, Environment& env)
-{
-    PsdInput input(path, env);
-    CPDFile& file = input.file();
-    CastSource source;
-    source.path = path;
-    source.headerRecords = file.headerRecordCount();
-    source.header = file.header();
-    source.diameters = file.frameResult().diameters();
-    const CHKInfo channels(env.profile.get());
-    const HKChannel* pressure = channels.Channel(4);
-    source.pressureLabel = pressure->label;
-    source.pressureUnits = pressure->units;
-    source.pressureCalibrated = pressure->multiplier != 0.0;
-    std::string error;
-    source.frameTimes = frameTimesBeside(path, error);
-    if (!error.empty())
-        throw Failure(kExitBadInput, error);
-    return source;
-}
-
 // The picture is drawn into a temporary file beside its place and renamed into
 // place when whole, so that a failure never leaves half a picture.
 void plotOne(const std::string& input, const std::string& output, PictureFormat format, const PlotOptions& o,
@@ -65,7 +43,11 @@ void plotOne(const std::string& input, const std::string& output, PictureFormat 
 {
     if (sameFile(input, output))
         throw Failure(kExitUsage, output + ": " + text::kCliOutputIsInput);
-    const CastSource source = castSourceOf(input, env);
+    PsdInput psd(input, env);
+    std::string timeError;
+    const CastSource source = castSourceOf(psd.file(), timeError);
+    if (!timeError.empty())
+        throw Failure(kExitBadInput, timeError);
     const CastAxis axis = o.profilePlot ? CastAxis::Pressure : CastAxis::Time;
     CastSummary summary;
     try {
