@@ -39,7 +39,7 @@ echo " starting volume, so the means come out high; NumIterations=200 in [Miscel
 echo " profile brings every segment but the deliberately saturated spike frame within 10 %.)"
 echo
 echo "== Quick look of the whole cast (narrow, broad and bimodal segments; dark frames as hatched gaps)"
-"$bin/kavro-cli" plot "$out/demo.psd" -o "$out/demo.png" 2>/dev/null
+"$bin/kavro-cli" plot "$out/demo.psd" -o "$out/demo.png"
 echo
 echo "Outputs: $out/demo.psd, $out/demo.asc, $out/demo.log"
 echo "Quick look: $out/demo.png (kavro-cli plot; in the desktop program: Frames > Cast Overview)"

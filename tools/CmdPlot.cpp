@@ -55,6 +55,8 @@ void plotOne(const std::string& input, const std::string& output, PictureFormat 
     } catch (const std::runtime_error& e) {
         throw Failure(kExitBadInput, e.what());
     }
+    if (o.profilePlot && summary.frames > 0 && !summary.pressureSeen)
+        throw Failure(kExitBadInput, input + text::kCliPlotNoPressure);
     const std::string temporary = joinPath(directoryPart(output), "." + fileNamePart(output) + "." +
                                                                       std::to_string(::getpid()) + ".part");
     if (!writeQuickLook(summary, temporary, format, o.width, o.height, o.profilePlot)) {

@@ -10,6 +10,7 @@
 #include <QSvgGenerator>
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <memory>
 
 namespace kavro {
@@ -45,6 +46,12 @@ void ensureOffscreenGui()
 {
     if (QCoreApplication::instance())
         return;
+    // Qt's notes about the session (no XDG_RUNTIME_DIR on a server, and the like)
+    // are no concern of a command-line user; its errors still reach stderr.
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
+        if (type == QtCriticalMsg || type == QtFatalMsg)
+            std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+    });
     // Lives for the rest of the run: Qt's GUI part needs one for fonts and painting.
     static int argc = 3;
     static char name[] = "kavro-cli", option[] = "-platform", platform[] = "offscreen";
