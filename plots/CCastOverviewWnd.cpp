@@ -16,6 +16,7 @@ void CCastOverviewWnd::setSummary(CastSummary summary)
 {
     summary_ = std::move(summary);
     plot_ = std::make_unique<CastPlot>(summary_, CastPlot::Orientation::AlongX);
+    screen_ = QImage();
     current_ = 0;
     update();
 }
@@ -30,11 +31,8 @@ void CCastOverviewWnd::setCurrentFrame(long long n)
 
 void CCastOverviewWnd::layOut() const
 {
-    // The plot keeps its layout from the last draw; a drawing into a one-pixel
-    // image lays it out for the client size when the window has not been painted yet.
-    QImage scratch(1, 1, QImage::Format_RGB32);
-    QPainter painter(&scratch);
-    plot_->draw(painter, QSize(std::max(1, clientWidth()), std::max(1, clientHeight())));
+    // The plot keeps its layout from its last drawing, which may have been a printed page.
+    plot_->layout(QSize(std::max(1, clientWidth()), std::max(1, clientHeight())));
 }
 
 std::optional<double> CCastOverviewWnd::cursorX() const
@@ -55,8 +53,21 @@ std::optional<long long> CCastOverviewWnd::frameAt(QPointF point) const
 
 void CCastOverviewWnd::renderInto(QPainter& painter, bool printer)
 {
-    (void)printer;
-    drawAt(painter, QSize(clientWidth(), clientHeight()));
+    const QSize size(clientWidth(), clientHeight());
+    if (printer || !plot_ || size.isEmpty()) {
+        drawAt(painter, size);
+        return;
+    }
+    const qreal ratio = devicePixelRatioF();
+    if (screen_.isNull() || screen_.size() != size * ratio) {
+        screen_ = QImage(size * ratio, QImage::Format_RGB32);
+        screen_.setDevicePixelRatio(ratio);
+        screen_.fill(Qt::white);
+        QPainter p(&screen_);
+        plot_->draw(p, size);
+    }
+    painter.drawImage(QPointF(0, 0), screen_);
+    drawCursor(painter);
 }
 
 void CCastOverviewWnd::drawAt(QPainter& painter, QSize size)
@@ -64,6 +75,14 @@ void CCastOverviewWnd::drawAt(QPainter& painter, QSize size)
     if (!plot_)
         return;
     plot_->draw(painter, size);
+    drawCursor(painter);
+    // The layout follows the window again for the cursor and the clicks.
+    if (size != QSize(clientWidth(), clientHeight()))
+        layOut();
+}
+
+void CCastOverviewWnd::drawCursor(QPainter& painter) const
+{
     if (const std::optional<double> x = plot_->pixelOfFrame(current_)) {
         const QRectF area = plot_->framesArea();
         painter.save();
@@ -72,9 +91,6 @@ void CCastOverviewWnd::drawAt(QPainter& painter, QSize size)
         painter.drawLine(QPointF(*x, area.top()), QPointF(*x, area.bottom()));
         painter.restore();
     }
-    // The layout follows the window again for the cursor and the clicks.
-    if (size != QSize(clientWidth(), clientHeight()))
-        layOut();
 }
 
 void CCastOverviewWnd::mousePressEvent(QMouseEvent* event)

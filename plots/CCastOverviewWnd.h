@@ -5,6 +5,7 @@
 #include "plots/CDrawingWnd.h"
 #include "plots/cast/CastPlot.h"
 
+#include <QImage>
 #include <memory>
 
 namespace kavro {
@@ -38,10 +39,14 @@ protected:
 private:
     // Lays the plot out for the client size (without drawing it anywhere visible).
     void layOut() const;
+    void drawCursor(QPainter& painter) const;
 
     CastSummary summary_;
     std::unique_ptr<CastPlot> plot_;
     long long current_ = 0;
+    // The picture as last drawn on the screen: the cursor moves over it without
+    // drawing the whole cast again (the animation moves it several times a second).
+    QImage screen_;
 };
 
 }  // namespace kavro

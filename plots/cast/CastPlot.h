@@ -27,6 +27,8 @@ public:
 
     // Lays out and draws the whole picture into (0, 0, size).
     void draw(QPainter& painter, QSize size);
+    // Only the layout for a picture of this size (for the queries below).
+    void layout(QSize size);
 
     // After draw: the pixel along the frame axis (x; y for a profile) of frame n,
     // or nothing when the picture has no such place.
@@ -40,7 +42,6 @@ public:
 
 private:
     struct Panel;
-    void layout(QSize size);
     void drawTitle(QPainter& painter, QSize size);
     void drawImage(QPainter& painter);
     void drawColourBar(QPainter& painter);

@@ -13,9 +13,11 @@
 #include "tests/support/DiagonalCast.h"
 
 #include <QAction>
+#include <QPrinter>
 #include <QPushButton>
 #include <QTest>
 #include <cmath>
+#include <cstdlib>
 
 using namespace kavro;
 using namespace kavro::test;
@@ -67,6 +69,26 @@ TEST_F(CastOverviewTest, TheCursorFollowsGoToFrameAndAClickMovesTheView)
     QTest::mouseClick(picture, Qt::LeftButton, {}, click);
     EXPECT_EQ(frameText(), "Data Frame: 12");
     EXPECT_EQ(picture->currentFrame(), 12);
+}
+
+TEST_F(CastOverviewTest, PrintsAndSavesTheSamePictureWithItsText)
+{
+    app->mainFrame()->action(cmd::CastOverview)->trigger();
+    CastOverviewWindow* overview = view->castOverview();
+    ASSERT_NE(overview, nullptr);
+    QPrinter& printer = app->printer();
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    const std::string printed = dir.file("printed.pdf");
+    printer.setOutputFileName(QString::fromStdString(printed));
+    overview->printButton()->click();
+    const std::string saved = dir.file("saved.svg");
+    prompter->choose(saved);
+    overview->saveButton()->click();
+    ASSERT_EQ(std::system(("pdftotext '" + printed + "' '" + printed + ".txt'").c_str()), 0);
+    for (const std::string& text : {readFile(printed + ".txt"), readFile(saved)})
+        for (const char* expected : {"diagonal.psd", "Transmission", "Frame"})
+            EXPECT_NE(text.find(expected), std::string::npos) << expected;
+    EXPECT_TRUE(prompter->messages().empty());
 }
 
 }  // namespace
