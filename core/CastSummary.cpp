@@ -208,6 +208,7 @@ CastSummary summariseCast(const CastSource& source, int columns, CastAxis axis)
     // The axis range: frames are known from the file's length, times from the
     // time stamps, pressures need a pass of their own.
     double first = 0.0, last = static_cast<double>(frames);
+    std::vector<double> intervals;  // between consecutive time stamps
     if (axis != CastAxis::Frame) {
         first = std::numeric_limits<double>::infinity();
         last = -first;
@@ -218,8 +219,14 @@ CastSummary summariseCast(const CastSource& source, int columns, CastAxis axis)
             }
         };
         if (axis == CastAxis::Time) {
-            for (long long f = 0; f < frames; ++f)
-                widen(source.frameTimes.utcSeconds(f));
+            double previous = std::nan("");
+            for (long long f = 0; f < frames; ++f) {
+                const double t = source.frameTimes.utcSeconds(f);
+                widen(t);
+                if (std::isfinite(t) && std::isfinite(previous) && t > previous)
+                    intervals.push_back(t - previous);
+                previous = t;
+            }
         } else {
             // A profile is drawn for the descent: the frames down to the deepest one.
             double deepest = -std::numeric_limits<double>::infinity();
@@ -243,6 +250,13 @@ CastSummary summariseCast(const CastSource& source, int columns, CastAxis axis)
     int n = std::max(1, columns);
     if (axis == CastAxis::Frame)
         n = static_cast<int>(std::min<long long>(n, std::max(1LL, frames)));
+    // Columns no narrower than the usual time between two frames, so that only a
+    // pause in the recording leaves columns without frames.
+    if (axis == CastAxis::Time && !intervals.empty()) {
+        auto middle = intervals.begin() + static_cast<std::ptrdiff_t>(intervals.size() / 2);
+        std::nth_element(intervals.begin(), middle, intervals.end());
+        n = static_cast<int>(std::clamp(std::ceil((last - first) / *middle), 1.0, static_cast<double>(n)));
+    }
     // Depth bins of about three frames each, so that a row is seldom without one.
     if (axis == CastAxis::Pressure)
         n = static_cast<int>(std::min<long long>(n, std::max(1LL, (s.lastProfileFrame + 1) / 3)));

@@ -90,6 +90,18 @@ TEST(CastSummaryTest, TimeStampsPutTheFramesAtTheirTimesAndPressureMakesADescent
     EXPECT_EQ(t.columns.back().firstFrame, 63);
     EXPECT_TRUE(t.columns[30].empty());
 
+    // A frame a second with a ten-second pause after frame 31: columns a second wide,
+    // the pause's ten empty.
+    source.frameTimes = FrameTimes{};
+    for (int f = 0; f < DiagonalCast::kFrames; ++f)
+        source.frameTimes.add(f, 2000.0 + f + (f > 31 ? 10.0 : 0.0));
+    const CastSummary regular = summariseCast(source, 1000, CastAxis::Time);
+    EXPECT_EQ(regular.columns.size(), 73u);
+    int empty = 0;
+    for (const CastColumn& c : regular.columns)
+        empty += c.empty();
+    EXPECT_EQ(empty, 10);
+
     source.frameTimes = FrameTimes{};
     EXPECT_EQ(summariseCast(source, 60, CastAxis::Time).axis, CastAxis::Frame);  // no stamps: frames across
     const CastSummary p = summariseCast(source, 100, CastAxis::Pressure);
