@@ -3,5 +3,5 @@
 # that stand in for Arial and Times New Roman.
 KAVRO_BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev libqt6svg6-dev libcli11-dev fonts-liberation fontconfig)
 # Tests: GoogleTest and Google Benchmark; clang and its runtime for the fuzz targets;
-# pdftotext (poppler-utils) to read the text of the PDF pictures back.
+# poppler-utils (pdftotext, pdftoppm) to read printed pages and PDF pictures back.
 KAVRO_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev poppler-utils)
