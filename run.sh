@@ -38,7 +38,11 @@ echo "(50 iterations leave the coarsest classes, which the rings hardly see, wit
 echo " starting volume, so the means come out high; NumIterations=200 in [Miscellaneous] of the"
 echo " profile brings every segment but the deliberately saturated spike frame within 10 %.)"
 echo
+echo "== Quick look of the whole cast (narrow, broad and bimodal segments; dark frames as hatched gaps)"
+"$bin/kavro-cli" plot "$out/demo.psd" -o "$out/demo.png"
+echo
 echo "Outputs: $out/demo.psd, $out/demo.asc, $out/demo.log"
+echo "Quick look: $out/demo.png (kavro-cli plot; in the desktop program: Frames > Cast Overview)"
 
 # The desktop program, on the same demo profile.
 gui="$bin/kavro"

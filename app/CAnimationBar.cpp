@@ -66,6 +66,7 @@ CAnimationBar::CAnimationBar(int dialogId, QWidget* parent)
         addButton(kPrevButton, text::kPrevButton, cmd::GoToPrev);
         addButton(kNextButton, text::kNextButton, cmd::GoToNext);
         addButton(kLastButton, text::kLastButton, cmd::GoToLast);
+        addButton(kOverviewButton, text::kCastOverviewButton, cmd::CastOverview);
     }
     row->addStretch(1);
     setFixedHeight(sizeHint().height());

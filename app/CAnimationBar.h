@@ -2,7 +2,8 @@
 // The animation bar docked under an instrument or .psd view: the animation
 // interval on a scroll bar, the timer button, Display, and the frame buttons
 // (First/Prev/Next/Last for a file, Next and Accumulate and Average for the
-// instrument).  Buttons send the view's commands; the scroll bar its interval.
+// instrument; a file also has the Cast Overview).  Buttons send the view's
+// commands; the scroll bar its interval.
 #include <QWidget>
 #include <map>
 
@@ -25,6 +26,7 @@ public:
     static constexpr int kNextButton = 126;
     static constexpr int kLastButton = 134;
     static constexpr int kAccumulateButton = 260;
+    static constexpr int kOverviewButton = 270;
 
     // How the interval is scrolled.
     enum class Scroll { LineLeft, LineRight, PageLeft, PageRight, ThumbPosition, ThumbTrack, Left, Right, Other };

@@ -7,6 +7,7 @@
 #include <QCloseEvent>
 #include <QLayout>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace kavro {
 
@@ -80,7 +81,14 @@ void CKavroFrame::fitViewClient(QSize client)
     if (layout())
         layout()->activate();
     QSize decoration = size() - contentsRect().size();
-    resize(client.width() + decoration.width(), client.height() + barsHeight() + decoration.height());
+    // Never narrower than its bars, so that no button or scale is squeezed.
+    int width = client.width();
+    for (int i = 0; i < bodyLayout_->count(); ++i) {
+        QWidget* w = bodyLayout_->itemAt(i)->widget();
+        if (w && w != view_)
+            width = std::max(width, w->sizeHint().width());
+    }
+    resize(width + decoration.width(), client.height() + barsHeight() + decoration.height());
 }
 
 }  // namespace kavro

@@ -6,6 +6,7 @@
 #include "app/CKavroApp.h"
 #include "app/CKavroDoc.h"
 #include "app/CKavroFrame.h"
+#include "app/CastOverviewWindow.h"
 #include "app/CommandTable.h"
 #include "app/FrameNavigator.h"
 #include "app/ShellLook.h"
@@ -119,6 +120,8 @@ void CKavroView::refresh()
         sizeLayout_->redrawPlots();
         sizeLayout_->showFrameTexts();
     }
+    if (overview_)
+        overview_->followView();
     try {
         app_.hooks().frameChanged(*this);
     } catch (...) {
@@ -152,6 +155,9 @@ void CKavroView::viewCommand(int id)
         break;
     case cmd::GoToFrame:
         goToFrame();
+        break;
+    case cmd::CastOverview:
+        showCastOverview();
         break;
     case cmd::Print:
         print();
@@ -193,6 +199,28 @@ void CKavroView::goToFrame()
         return;
     if (std::optional<int> frame = app_.dialogs().askFrameNumber())
         navigator_->goTo(*frame);
+}
+
+CastOverviewWindow* CKavroView::castOverview() const
+{
+    return overview_;
+}
+
+void CKavroView::showCastOverview()
+{
+    if (sourceKind() != kKindPsdFile)
+        return;
+    if (!overview_) {
+        try {
+            overview_ = new CastOverviewWindow(*this);
+        } catch (const std::exception& e) {
+            app_.prompter().message(std::string(text::kCastUnreadable) + e.what(), MessageIcon::Exclamation);
+            return;
+        }
+    }
+    overview_->show();
+    overview_->raise();
+    overview_->activateWindow();
 }
 
 bool CKavroView::printPage(QPrinter& printer)

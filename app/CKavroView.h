@@ -4,6 +4,7 @@
 // display (SizeDistributionLayout, or the raw-data-file layout behind the command
 // hooks), the frame navigation and animation (FrameNavigator) and the printing
 // (ViewPrinter).
+#include <QPointer>
 #include <QScrollArea>
 #include <QSize>
 #include <memory>
@@ -16,6 +17,7 @@ class CDataSource;
 class CKavroApp;
 class CKavroDoc;
 class CKavroFrame;
+class CastOverviewWindow;
 class FrameNavigator;
 class SizeDistributionLayout;
 
@@ -46,6 +48,8 @@ public:
     void setExtent(QSize extent);
     SizeDistributionLayout* sizeLayout() const { return sizeLayout_.get(); }
     FrameNavigator* navigator() const { return navigator_; }
+    // The Cast Overview window, while it is open.
+    CastOverviewWindow* castOverview() const;
 
     // After a frame change: the plots and labels show the source's current frame,
     // and the companion windows take it.
@@ -68,6 +72,7 @@ private:
     void viewCommand(int id);
     void frameCommand(int id);
     void goToFrame();
+    void showCastOverview();
     void print();
     void printPreview();
     void companionCommand(int id);
@@ -80,6 +85,7 @@ private:
     QSize extent_{100, 100};
     std::unique_ptr<SizeDistributionLayout> sizeLayout_;
     FrameNavigator* navigator_ = nullptr;
+    QPointer<CastOverviewWindow> overview_;
     bool busy_ = false;
 };
 

@@ -32,6 +32,7 @@ constexpr std::array kCommands = {
     Command{cmd::GoToNext, nullptr, t::kCmdGoToNext, G::Frames, false, "Ctrl+N", View, Always},
     Command{cmd::GoToLast, nullptr, t::kCmdGoToLast, G::Frames, false, "Ctrl+L", View, NotInstrument},
     Command{cmd::GoToFrame, nullptr, t::kCmdGoToFrame, G::Frames, false, "Ctrl+G", View, PsdFileOnly},
+    Command{cmd::CastOverview, nullptr, t::kCmdCastOverview, G::Frames, false, nullptr, View, PsdFileOnly},
     // The "Ctrl+H" in this text has no accelerator behind it.
     Command{cmd::AuxParameterFrame, nullptr, t::kCmdAuxFrame, G::Frames, true, nullptr, View, Always},
     // Instrument

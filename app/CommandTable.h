@@ -24,6 +24,7 @@ inline constexpr int GoToPrev = 32791;
 inline constexpr int GoToNext = 32792;
 inline constexpr int GoToLast = 32793;
 inline constexpr int GoToFrame = 32800;
+inline constexpr int CastOverview = 32810;
 inline constexpr int AccumulateAverage = 32805;
 inline constexpr int AuxParameterFrame = 32795;
 inline constexpr int ViewRings = 32802;

@@ -25,7 +25,7 @@ if(KAVRO_FUZZ)
 endif()
 
 if(KAVRO_GUI)
-  find_package(Qt6 6.4 REQUIRED COMPONENTS Widgets PrintSupport)
+  find_package(Qt6 6.4 REQUIRED COMPONENTS Widgets PrintSupport Svg)
 endif()
 
 # kavro_library(NAME folder [DEPS ...]): a static library made of every source

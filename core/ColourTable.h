@@ -17,4 +17,9 @@ struct PaletteEntry {
 // that entry 0 is pure red and entry 255 magenta.
 std::array<PaletteEntry, 256> ringImagePalette();
 
+// The cast pictures' colour map: dark blue-violet through teal and green to
+// yellow, perceptually ordered, its lightness rising steadily from entry 0 to 255
+// so that it reads in grey scale too (a close polynomial fit of the viridis map).
+std::array<PaletteEntry, 256> castColourMap();
+
 }  // namespace kavro

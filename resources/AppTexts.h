@@ -186,4 +186,16 @@ inline constexpr const char* kDirectoryLabel = "Directory:";
 inline constexpr const char* kBackgroundGroup = "Background Scatter File";
 inline constexpr const char* kLookBesideRawFile = "Look first in location of raw data file.";
 
+// Cast Overview: the whole .psd file in one picture.
+inline constexpr const char* kCmdCastOverview = "Cast &Overview";
+inline constexpr const char* kCastOverviewButton = "Overview";
+inline constexpr const char* kCastOverviewTitle = "Cast Overview - ";  // + file name
+inline constexpr const char* kCastPrintButton = "Print...";
+inline constexpr const char* kCastSaveButton = "Save Picture...";
+inline constexpr const char* kCastSaveTitle = "Save Cast Picture";
+inline constexpr const char* kCastSaveFilter =
+    "PNG Picture (*.png)|*.png|PDF Document (*.pdf)|*.pdf|SVG Drawing (*.svg)|*.svg||";
+inline constexpr const char* kCastSaveFailed = "The picture could not be written to ";  // + path
+inline constexpr const char* kCastUnreadable = "The file could not be read for the overview: ";  // + reason
+
 }  // namespace kavro::text

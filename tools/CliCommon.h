@@ -91,5 +91,7 @@ void addSimulateCommand(CLI::App& app);
 void addCompareCommand(CLI::App& app);
 void addSummaryCommand(CLI::App& app);
 void addAcquireCommand(CLI::App& app);
+// Only in a build with Qt's GUI part (it draws the pictures).
+void addPlotCommand(CLI::App& app);
 
 }  // namespace kavro::cli

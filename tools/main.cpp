@@ -72,6 +72,9 @@ int main(int argc, char** argv)
     kavro::cli::addCompareCommand(app);
     kavro::cli::addSummaryCommand(app);
     kavro::cli::addAcquireCommand(app);
+#ifdef KAVRO_WITH_PLOT
+    kavro::cli::addPlotCommand(app);
+#endif
     addHelpCommand(app);
     try {
         if (const char* name = unknownCommand(app, argc, argv))

@@ -66,7 +66,7 @@ TEST_F(CommandTest, Menu3HoldsTheDocumentCommandsWithTheirTexts)
     std::set<QString> texts = menuTexts(app->mainFrame());
     for (const char* t : {"&Print...", "Print Pre&view", "P&rint Setup...", "&Show Frame Sequence\tCtrl+A",
                           "Go To &First\tCtrl+F", "Go To &Prev\tCtrl+P", "Go To &Next\tCtrl+N", "Go To &Last\tCtrl+L",
-                          "&Go To Frame ...\tCtrl+G", "&Accumulate and Average Frames",
+                          "&Go To Frame ...\tCtrl+G", "Cast &Overview", "&Accumulate and Average Frames",
                           "Show Au&xiliary Parameter Frame\tCtrl+H", "View &Rings", "Edit &Calibration Parameters",
                           "Build &Background Scatter File", "&Size Distribution Display",
                           "&Auxiliary Parameter Display", "&Cascade", "&Tile", "&Arrange Icons", "Show &Buffer",

@@ -12,6 +12,7 @@
 #include <QCoreApplication>
 #include <QFontInfo>
 #include <QScrollBar>
+#include <algorithm>
 #include <map>
 
 using namespace kavro;
@@ -153,7 +154,7 @@ TEST_F(LayoutTest, TheFrameIsSizedForTheViewAndItsBar)
     CKavroFrame* frame = openPsd();
     ASSERT_NE(frame, nullptr);
     CKavroView* view = frame->view();
-    EXPECT_EQ(view->viewport()->size(), QSize(532, 414));
+    EXPECT_EQ(view->viewport()->size(), QSize(std::max(532, frame->animationBar()->sizeHint().width()), 414));
     EXPECT_EQ(frame->animationBar()->geometry().top(), view->geometry().bottom() + 1);
     EXPECT_EQ(frame->widget()->height(), 414 + frame->animationBar()->height());
     EXPECT_EQ(view->extent(), QSize(400, 360));

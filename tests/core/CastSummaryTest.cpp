@@ -1,0 +1,125 @@
+// A whole cast binned into picture columns: every frame in its column, gaps for
+// frames without a usable distribution, the time axis from the time stamps.
+#include "core/CastSummary.h"
+#include "core/ColourTable.h"
+#include "tests/support/DiagonalCast.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+
+using namespace kavro;
+using namespace kavro::test;
+
+namespace {
+
+CastSource diagonalSource(const TempDir& dir)
+{
+    CastSource s;
+    s.path = DiagonalCast::write(dir);
+    s.header = decodePsdHeader(reinterpret_cast<const unsigned char*>(DiagonalCast::bytes().data()));
+    return s;
+}
+
+int brightestClass(const CastColumn& c)
+{
+    int best = 0;
+    for (int k = 1; k < kClasses; ++k)
+        if (c.volume[static_cast<std::size_t>(k)] > c.volume[static_cast<std::size_t>(best)])
+            best = k;
+    return best;
+}
+
+TEST(CastSummaryTest, EachFrameFallsInItsColumnAndUnusableFramesAreGaps)
+{
+    TempDir dir;
+    const CastSummary s = summariseCast(diagonalSource(dir), 1000, CastAxis::Frame);
+    ASSERT_EQ(s.columns.size(), 64u);  // never more columns than frames
+    EXPECT_EQ(s.frames, 64);
+    EXPECT_EQ(s.noLightFrames, 1);
+    EXPECT_EQ(s.flaggedFrames, 1);
+    EXPECT_EQ(s.usableFrames, 62);
+    for (int i = 0; i < DiagonalCast::kFrames; ++i) {
+        const CastColumn& c = s.columns[static_cast<std::size_t>(i)];
+        EXPECT_EQ(c.firstFrame, i);
+        if (i == DiagonalCast::kLaserOff || i == DiagonalCast::kSaturated) {
+            EXPECT_EQ(c.usable, 0) << i;
+            EXPECT_TRUE(std::isnan(c.volume[0])) << i;  // a gap, not a zero
+            EXPECT_FALSE(c.d50.has()) << i;
+            EXPECT_TRUE(c.transmission.has()) << i;   // the optics are still shown
+        } else {
+            EXPECT_EQ(brightestClass(c), DiagonalCast::classOf(i)) << i;
+            EXPECT_FLOAT_EQ(c.totalVolume.mean, 4.0f) << i;
+            // D50 of one class: the middle of the class in log diameter.
+            const ClassEdges e = modelClassEdges(0);
+            const int k = DiagonalCast::classOf(i);
+            EXPECT_NEAR(c.d50.mean, std::sqrt(e[static_cast<std::size_t>(k)] * e[static_cast<std::size_t>(k + 1)]),
+                        1e-3 * c.d50.mean)
+                << i;
+        }
+    }
+}
+
+TEST(CastSummaryTest, FewerColumnsAverageTheirFramesAndKeepTheRange)
+{
+    TempDir dir;
+    const CastSummary s = summariseCast(diagonalSource(dir), 16, CastAxis::Frame);
+    ASSERT_EQ(s.columns.size(), 16u);
+    const CastColumn& c = s.columns[1];  // frames 4..7: classes 2 and 3, two frames each
+    EXPECT_EQ(c.firstFrame, 4);
+    EXPECT_EQ(c.lastFrame, 7);
+    EXPECT_FLOAT_EQ(c.volume[2], 2.0f);
+    EXPECT_FLOAT_EQ(c.volume[3], 2.0f);
+    EXPECT_FLOAT_EQ(c.meanDiameter.min, 25.0f);
+    EXPECT_FLOAT_EQ(c.meanDiameter.max, 40.0f);
+    EXPECT_EQ(s.columns[10].usable, 3);  // frames 40..43 less the one without light
+    EXPECT_EQ(s.columnOfFrame(41), 10);
+}
+
+TEST(CastSummaryTest, TimeStampsPutTheFramesAtTheirTimesAndPressureMakesADescent)
+{
+    TempDir dir;
+    CastSource source = diagonalSource(dir);
+    // Two stamps a minute apart, the rest missing: only those two frames have a place.
+    source.frameTimes.add(0, 1000.0);
+    source.frameTimes.add(63, 1060.0);
+    const CastSummary t = summariseCast(source, 60, CastAxis::Time);
+    EXPECT_EQ(t.axis, CastAxis::Time);
+    EXPECT_DOUBLE_EQ(t.axisFirst, 1000.0);
+    EXPECT_DOUBLE_EQ(t.axisLast, 1060.0);
+    EXPECT_EQ(t.columns.front().firstFrame, 0);
+    EXPECT_EQ(t.columns.back().firstFrame, 63);
+    EXPECT_TRUE(t.columns[30].empty());
+
+    // A frame a second with a ten-second pause after frame 31: columns a second wide,
+    // the pause's ten empty.
+    source.frameTimes = FrameTimes{};
+    for (int f = 0; f < DiagonalCast::kFrames; ++f)
+        source.frameTimes.add(f, 2000.0 + f + (f > 31 ? 10.0 : 0.0));
+    const CastSummary regular = summariseCast(source, 1000, CastAxis::Time);
+    EXPECT_EQ(regular.columns.size(), 73u);
+    int empty = 0;
+    for (const CastColumn& c : regular.columns)
+        empty += c.empty();
+    EXPECT_EQ(empty, 10);
+
+    source.frameTimes = FrameTimes{};
+    EXPECT_EQ(summariseCast(source, 60, CastAxis::Time).axis, CastAxis::Frame);  // no stamps: frames across
+    const CastSummary p = summariseCast(source, 100, CastAxis::Pressure);
+    EXPECT_EQ(p.lastProfileFrame, 63);  // the deepest frame
+    EXPECT_DOUBLE_EQ(p.axisLast, 31.5);
+}
+
+TEST(CastSummaryTest, TheColourMapGetsLighterAlongItsLength)
+{
+    const auto map = castColourMap();
+    auto luma = [&](int i) {
+        const PaletteEntry& e = map[static_cast<std::size_t>(i)];
+        return 0.299 * e.red + 0.587 * e.green + 0.114 * e.blue;
+    };
+    for (int i = 0; i + 8 < 256; i += 8)
+        EXPECT_LT(luma(i), luma(i + 8)) << i;
+    EXPECT_LT(luma(0), 60.0);
+    EXPECT_GT(luma(255), 200.0);
+}
+
+}  // namespace
