@@ -3,6 +3,7 @@
 #include "app/CAnimationBar.h"
 #include "app/CKavroDoc.h"
 #include "app/CKavroView.h"
+#include "resources/AppTexts.h"
 
 #include <QCloseEvent>
 #include <QLayout>
@@ -39,8 +40,22 @@ bool CKavroFrame::createView()
 
 void CKavroFrame::initialUpdate()
 {
-    setWindowTitle(QString::fromStdString(document_->title()));
+    setWindowTitle(caption());
     view_->initialUpdate();
+}
+
+void CKavroFrame::setInstance(int instance)
+{
+    instance_ = instance;
+    setWindowTitle(caption());
+}
+
+QString CKavroFrame::caption() const
+{
+    QString title = QString::fromStdString(document_->title());
+    if (instance_ > 1)
+        title += QString::fromUtf8(text::kInstanceSeparator) + QString::number(instance_);
+    return title;
 }
 
 void CKavroFrame::closeEvent(QCloseEvent* event)
@@ -80,7 +95,8 @@ void CKavroFrame::fitViewClient(QSize client)
     if (layout())
         layout()->activate();
     QSize decoration = size() - contentsRect().size();
-    resize(client.width() + decoration.width(), client.height() + barsHeight() + decoration.height());
+    contentSize_ = QSize(client.width() + decoration.width(), client.height() + barsHeight() + decoration.height());
+    resize(contentSize_);
 }
 
 }  // namespace kavro

@@ -6,6 +6,7 @@
 #include <QMainWindow>
 #include <map>
 
+class QActionGroup;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
@@ -47,6 +48,11 @@ public:
     bool anyViewBusy() const;
     // Enables every command by its rule on the active child.
     void updateCommandStates();
+    // The Window menu's list of open windows, the active one checked.
+    QList<QAction*> windowListActions() const;
+    // Cascade and Tile: every window at least at the size of its content.
+    void cascadeFrames();
+    void tileFrames();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -60,11 +66,20 @@ private:
     void mainFrameCommand(int id);
     void frameworkCommand(int id);
     void arrangeIcons();
+    void updateWindowMenu();
+    // Numbers a new frame among the open ones on the same file or port.
+    void numberInstance(CKavroFrame* frame);
+    // Moves a new frame, at its final size, into the visible part of the area.
+    void placeNewFrame(CKavroFrame* frame);
+    // The frames Cascade and Tile arrange, bottom of the stack first.
+    QList<CKavroFrame*> arrangeableFrames() const;
 
     CKavroApp& app_;
     QMdiArea* mdiArea_;
     std::map<int, QAction*> actions_;
     std::map<int, QList<QMenu*>> menus_;  // menu number -> its top-level menus
+    QMenu* windowMenu_ = nullptr;         // menu 3's Window menu
+    QActionGroup* windowList_;
     int menuNumber_ = 0;
 };
 

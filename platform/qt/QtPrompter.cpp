@@ -3,7 +3,10 @@
 #include "resources/PlatformTexts.h"
 
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QMessageBox>
+#include <QTreeView>
+#include <algorithm>
 
 namespace kavro {
 
@@ -106,8 +109,17 @@ std::optional<std::string> QtPrompter::runFileDialog(const FileDialogRequest& re
 {
     QFileDialog dialog(parent_);
     configureFileDialog(dialog, request, save);
-    // Wide enough for the size, type and date columns of a folder's list.
+    // Wide enough for the size, type and date columns of a folder's list, and the
+    // names shown whole: the list opens in detail with a wide name column.
     dialog.resize(dialog.sizeHint().expandedTo(QSize(880, 540)));
+    dialog.setViewMode(QFileDialog::Detail);
+    if (auto* list = dialog.findChild<QTreeView*>()) {
+        QHeaderView* header = list->header();
+        header->setMinimumSectionSize(80);
+        header->resizeSection(0, 380);
+        for (int column = 1; column < header->count(); ++column)
+            header->resizeSection(column, std::max(header->sectionSize(column), 110));
+    }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().front().toStdString();
@@ -145,8 +157,14 @@ void QtPrompter::message(const std::string& text, MessageIcon icon)
 
 bool QtPrompter::askYesNo(const std::string& text)
 {
-    QMessageBox box(QMessageBox::Question, text::kMessageBoxTitle, QString::fromStdString(text),
-                    QMessageBox::Yes | QMessageBox::No, parent_);
+    return askQuestion(text, QuestionStyle{});
+}
+
+bool QtPrompter::askQuestion(const std::string& text, QuestionStyle style)
+{
+    QMessageBox box(style.icon ? QMessageBox::Question : QMessageBox::NoIcon, text::kMessageBoxTitle,
+                    QString::fromStdString(text), QMessageBox::Yes | QMessageBox::No, parent_);
+    box.setDefaultButton(style.defaultNo ? QMessageBox::No : QMessageBox::Yes);
     return box.exec() == QMessageBox::Yes;
 }
 
