@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QMessageBox>
+#include <QSplitter>
 #include <QTreeView>
 #include <algorithm>
 
@@ -114,11 +115,20 @@ std::optional<std::string> QtPrompter::runFileDialog(const FileDialogRequest& re
     dialog.resize(dialog.sizeHint().expandedTo(QSize(880, 540)));
     dialog.setViewMode(QFileDialog::Detail);
     if (auto* list = dialog.findChild<QTreeView*>()) {
+        // Name, size, type, date: a long name, "Photoshop image" and a whole date fit.
+        const int widths[] = {300, 90, 170, 190};
         QHeaderView* header = list->header();
-        header->setMinimumSectionSize(80);
-        header->resizeSection(0, 380);
-        for (int column = 1; column < header->count(); ++column)
-            header->resizeSection(column, std::max(header->sectionSize(column), 110));
+        for (int column = 0; column < std::min(header->count(), 4); ++column)
+            header->resizeSection(column, std::max(header->sectionSize(column), widths[column]));
+    }
+    // The places beside the list wide enough for their names.
+    if (auto* split = dialog.findChild<QSplitter*>()) {
+        QList<int> sizes = split->sizes();
+        if (sizes.size() == 2 && sizes[0] < 150) {
+            sizes[1] -= 150 - sizes[0];
+            sizes[0] = 150;
+            split->setSizes(sizes);
+        }
     }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
