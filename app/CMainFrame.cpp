@@ -212,18 +212,17 @@ void CMainFrame::placeNewFrame(CKavroFrame* frame)
     frame->move(arrangement::placeNewWindow(frame->size(), others, mdiArea_->viewport()->size()));
 }
 
-QList<CKavroFrame*> CMainFrame::arrangeableFrames() const
+QList<CKavroFrame*> CMainFrame::arrangeableFrames(QMdiArea::WindowOrder order) const
 {
     QList<CKavroFrame*> out;
-    for (QMdiSubWindow* w : mdiArea_->subWindowList(QMdiArea::StackingOrder))
+    for (QMdiSubWindow* w : mdiArea_->subWindowList(order))
         if (auto* f = qobject_cast<CKavroFrame*>(w); f && !f->isMinimized() && !f->isHidden())
             out.append(f);
     return out;
 }
 
-void CMainFrame::cascadeFrames()
+void CMainFrame::arrangeFrames(const QList<CKavroFrame*>& list, Arrangement arrange)
 {
-    QList<CKavroFrame*> list = arrangeableFrames();
     QList<QSize> sizes;
     for (CKavroFrame* f : list) {
         if (f->isMaximized())
@@ -232,31 +231,25 @@ void CMainFrame::cascadeFrames()
     }
     mdiArea_->horizontalScrollBar()->setValue(0);
     mdiArea_->verticalScrollBar()->setValue(0);
-    const QList<QRect> places = arrangement::cascade(sizes, mdiArea_->viewport()->size());
+    const QList<QRect> places = arrange(sizes, mdiArea_->viewport()->size());
     for (qsizetype i = 0; i < list.size(); ++i) {
         list[i]->setGeometry(places[i]);
         list[i]->raise();
     }
 }
 
+void CMainFrame::cascadeFrames()
+{
+    // In their stacking order, so the active window stays in front.
+    arrangeFrames(arrangeableFrames(QMdiArea::StackingOrder), arrangement::cascade);
+}
+
 void CMainFrame::tileFrames()
 {
     // The active window first, as the framework tiles.
-    QList<CKavroFrame*> list;
-    for (QMdiSubWindow* w : mdiArea_->subWindowList(QMdiArea::ActivationHistoryOrder))
-        if (auto* f = qobject_cast<CKavroFrame*>(w); f && !f->isMinimized() && !f->isHidden())
-            list.prepend(f);
-    QList<QSize> sizes;
-    for (CKavroFrame* f : list) {
-        if (f->isMaximized())
-            f->showNormal();
-        sizes.append(f->contentSize());
-    }
-    mdiArea_->horizontalScrollBar()->setValue(0);
-    mdiArea_->verticalScrollBar()->setValue(0);
-    const QList<QRect> places = arrangement::tile(sizes, mdiArea_->viewport()->size());
-    for (qsizetype i = 0; i < list.size(); ++i)
-        list[i]->setGeometry(places[i]);
+    QList<CKavroFrame*> list = arrangeableFrames(QMdiArea::ActivationHistoryOrder);
+    std::reverse(list.begin(), list.end());
+    arrangeFrames(list, arrangement::tile);
 }
 
 void CMainFrame::updateWindowMenu()

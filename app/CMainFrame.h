@@ -4,10 +4,12 @@
 // main frame handles itself, and the caption with the active document's title.
 #include <QList>
 #include <QMainWindow>
+#include <QMdiArea>
+#include <QRect>
+#include <QSize>
 #include <map>
 
 class QActionGroup;
-class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
 
@@ -71,8 +73,11 @@ private:
     void numberInstance(CKavroFrame* frame);
     // Moves a new frame, at its final size, into the visible part of the area.
     void placeNewFrame(CKavroFrame* frame);
-    // The frames Cascade and Tile arrange, bottom of the stack first.
-    QList<CKavroFrame*> arrangeableFrames() const;
+    // The frames Cascade and Tile arrange (neither minimised nor hidden), in order.
+    QList<CKavroFrame*> arrangeableFrames(QMdiArea::WindowOrder order) const;
+    // Places the frames where arrange puts windows of their content sizes.
+    using Arrangement = QList<QRect> (*)(const QList<QSize>&, QSize);
+    void arrangeFrames(const QList<CKavroFrame*>& list, Arrangement arrange);
 
     CKavroApp& app_;
     QMdiArea* mdiArea_;
