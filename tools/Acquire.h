@@ -39,4 +39,7 @@ using StopWait = std::function<bool(int ms)>;
 // file) when the instrument cannot be opened, goes away, or an output fails.
 AcquireResult acquire(const AcquireOptions& options, Environment& env, const StopWait& stop);
 
+// acquire --list-devices: the serial devices present and the device each port opens.
+void printSerialDevices(const Environment& env);
+
 }  // namespace kavro::cli
