@@ -69,15 +69,23 @@ void CRawFile::open()
 int CRawFile::preScan()
 {
     frameSummary_.clear();
-    if (keepFrameSummary_)
+    records_.clear();
+    if (keepFrameSummary_) {
         frameSummary_.assign(static_cast<std::size_t>(recordCount_), FrameSummary{});
+        records_.resize(static_cast<std::size_t>(recordCount_));
+    }
     markedRecords_ = 0;
     const int read = input_.forEachRecord([this](int n, const std::uint16_t* words) {
         if (words[kLaserPowerIndex] > kMultiScanLaserWord)
             ++markedRecords_;
-        if (keepFrameSummary_)
+        if (keepFrameSummary_) {
             frameSummary_[static_cast<std::size_t>(n)] = summarizeRecord(words);
+            std::copy(words, words + kFrameValues, records_[static_cast<std::size_t>(n)].begin());
+        }
     });
+    // Records past the first one that could not be read are not kept.
+    if (keepFrameSummary_ && read >= 0 && static_cast<std::size_t>(read) < records_.size())
+        records_.resize(static_cast<std::size_t>(read));
     decideMultiScan();
     if (multiScan_)
         for (FrameSummary& entry : frameSummary_)
@@ -96,7 +104,7 @@ void CRawFile::decideMultiScan()
     }
     if (markedRecords_ <= kMultiScanMarkedRecords)
         return;
-    if (context_.settings.autoMultiScan != 0 || context_.prompter.askYesNo(text::kMultiScanQuestion))
+    if (context_.settings.autoMultiScan != 0 || context_.prompter.askQuestion(text::kMultiScanQuestion, {.icon = false}))
         multiScan_ = 1;
 }
 
@@ -163,6 +171,10 @@ int CRawFile::peekRawFrame(int n)
 
 int CRawFile::frameValues(int n, double values[kFrameValues]) const
 {
+    if (n >= 0 && static_cast<std::size_t>(n) < records_.size()) {
+        rawValuesOfWords(records_[static_cast<std::size_t>(n)].data(), multiScan_ != 0, values);
+        return 1;
+    }
     std::uint16_t words[kFrameValues];
     if (n < 0 || !input_.isOpen() || !input_.readRecord(n, words))
         return 0;

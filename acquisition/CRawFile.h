@@ -6,7 +6,9 @@
 #include "acquisition/RawRecordFile.h"
 #include "core/CRawSource.h"
 
+#include <array>
 #include <functional>
+#include <vector>
 #include <optional>
 
 namespace kavro {
@@ -43,8 +45,10 @@ public:
     // file position is left behind record n and the current frame does not move.
     int peekRawFrame(int n);
     // The raw values read next frame would take from record n (divided for summed
-    // 16-scan data), read without moving the source or writing anything.  0 when
-    // the record cannot be read, or the file has been closed.
+    // 16-scan data), without moving the source or writing anything: from the
+    // records kept at the open (with the frame summary), so also once the file has
+    // been processed and closed; else read from the file.  0 when the record
+    // cannot be read.
     int frameValues(int n, double values[kFrameValues]) const;
 
     // The frames from the current one to the end of the range (or of the data)
@@ -56,8 +60,9 @@ public:
     // there.  Stops as well when a result file fails.  Answers the frames processed.
     int processRange(int threads, const std::function<bool(int framesDone)>& progress = {});
 
-    // Work without a screen has no use for the frame summary; without it memory
-    // stays the same whatever the length of the recording.  Before open.
+    // Work without a screen has no use for the frame summary and the records kept
+    // with it; without them memory stays the same whatever the length of the
+    // recording.  Before open.
     void setKeepFrameSummary(bool keep) { keepFrameSummary_ = keep; }
     // A decision on multi-scan that replaces the detection (and its question).  Before open.
     void setMultiScanOverride(std::optional<bool> multiScan) { multiScanOverride_ = multiScan; }
@@ -75,6 +80,8 @@ private:
     int framesLeft(int limit) const;
 
     RawRecordFile input_;
+    // Every record's words as stored, kept with the frame summary.
+    std::vector<std::array<std::uint16_t, kFrameValues>> records_;
     std::uint16_t words_[kFrameValues] = {};
     long long nextRecord_ = 0;  // the file position, in records
     bool keepFrameSummary_ = true;

@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <string>
 
 namespace kavro {
 
@@ -127,8 +128,12 @@ bool CFrameSelectBar::selectLast(int frame)
     return trySelection(boxValue(kFirstEdit, first_), frame);
 }
 
-std::optional<std::pair<int, int>> CFrameSelectBar::rangeForProcessing()
+std::optional<std::pair<int, int>> CFrameSelectBar::rangeForProcessing(int frameCount)
 {
+    if (frameCount <= 0) {
+        prompter_.message(text::kNoFramesToProcess, MessageIcon::Exclamation);
+        return std::nullopt;
+    }
     int ends[2] = {0, 0};
     const int ids[2] = {kFirstEdit, kLastEdit};
     for (int i = 0; i < 2; ++i) {
@@ -140,9 +145,16 @@ std::optional<std::pair<int, int>> CFrameSelectBar::rangeForProcessing()
         }
         ends[i] = *v;
     }
-    // A range typed the wrong way round would process nothing and close the file.
+    // A range typed the wrong way round, or outside the recording, would process
+    // nothing and close the file.
     if (!trySelection(ends[0], ends[1]))
         return std::nullopt;
+    if (ends[0] < 0 || ends[0] >= frameCount) {
+        const std::string why = ends[0] < 0 ? std::string(text::kFirstBelowZero)
+                                            : text::kFirstBeyondFile + std::to_string(frameCount - 1) + ".";
+        refuseBox(prompter_, why.c_str(), edits_.at(kFirstEdit));
+        return std::nullopt;
+    }
     return std::make_pair(ends[0], ends[1]);
 }
 

@@ -40,8 +40,11 @@ public:
     // else the bar tells the user and keeps both.  True when taken.
     bool selectFirst(int frame);
     bool selectLast(int frame);
-    // The range the boxes hold; nothing when one of them holds no integer (told).
-    std::optional<std::pair<int, int>> rangeForProcessing();
+    // The range the boxes hold, for a recording of frameCount frames; nothing (and
+    // the user told why) when a box holds no integer, the range is reversed, or its
+    // first frame lies outside the recording.  A last frame beyond the recording
+    // stands for its end.
+    std::optional<std::pair<int, int>> rangeForProcessing(int frameCount);
 
     int currentFrame() const { return current_; }
     int first() const { return first_; }

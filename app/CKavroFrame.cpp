@@ -3,6 +3,7 @@
 #include "app/CAnimationBar.h"
 #include "app/CKavroDoc.h"
 #include "app/CKavroView.h"
+#include "resources/AppTexts.h"
 
 #include <QCloseEvent>
 #include <QLayout>
@@ -40,8 +41,22 @@ bool CKavroFrame::createView()
 
 void CKavroFrame::initialUpdate()
 {
-    setWindowTitle(QString::fromStdString(document_->title()));
+    setWindowTitle(caption());
     view_->initialUpdate();
+}
+
+void CKavroFrame::setInstance(int instance)
+{
+    instance_ = instance;
+    setWindowTitle(caption());
+}
+
+QString CKavroFrame::caption() const
+{
+    QString title = QString::fromStdString(document_->title());
+    if (instance_ > 1)
+        title += QString::fromUtf8(text::kInstanceSeparator) + QString::number(instance_);
+    return title;
 }
 
 void CKavroFrame::closeEvent(QCloseEvent* event)
@@ -88,7 +103,8 @@ void CKavroFrame::fitViewClient(QSize client)
         if (w && w != view_)
             width = std::max(width, w->sizeHint().width());
     }
-    resize(width + decoration.width(), client.height() + barsHeight() + decoration.height());
+    contentSize_ = QSize(width + decoration.width(), client.height() + barsHeight() + decoration.height());
+    resize(contentSize_);
 }
 
 }  // namespace kavro

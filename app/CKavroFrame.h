@@ -28,6 +28,15 @@ public:
     // The view's initial update, then the caption.
     void initialUpdate();
 
+    // Which window on the same file or port this is: 1 for the first, 2, 3 ... for
+    // the others, whose captions end in ":2", ":3".
+    int instance() const { return instance_; }
+    void setInstance(int instance);
+    // The document's title with the instance number when it is not the first.
+    QString caption() const;
+    // The size the view's layout gave the frame: its whole content with the bars.
+    QSize contentSize() const { return contentSize_; }
+
     CKavroDoc& document() { return *document_; }
     const CKavroDoc& document() const { return *document_; }
     CKavroView* view() const { return view_; }
@@ -53,6 +62,8 @@ private:
     QVBoxLayout* bodyLayout_;
     CKavroView* view_ = nullptr;
     CAnimationBar* animationBar_ = nullptr;
+    int instance_ = 1;
+    QSize contentSize_{kInitialWidth, kInitialHeight};
 };
 
 }  // namespace kavro

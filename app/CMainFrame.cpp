@@ -5,24 +5,28 @@
 #include "app/CKavroFrame.h"
 #include "app/CKavroView.h"
 #include "app/CommandTable.h"
+#include "app/WindowArrangement.h"
 #include "resources/AppTexts.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScrollBar>
+#include <algorithm>
+#include <vector>
 #include <QTimer>
 
 namespace kavro {
 
 namespace {
 
-constexpr MenuGroup kMenuOrder[] = {MenuGroup::File,       MenuGroup::Frames,  MenuGroup::Instrument,
-                                    MenuGroup::Background, MenuGroup::Options, MenuGroup::Window,
-                                    MenuGroup::Help};
+constexpr MenuGroup kMenuOrder[] = {MenuGroup::File,    MenuGroup::DataFrames, MenuGroup::Comm,
+                                    MenuGroup::Options, MenuGroup::Window,     MenuGroup::Help};
 
 const char* menuText(const Command& c, int number)
 {
@@ -31,10 +35,15 @@ const char* menuText(const Command& c, int number)
 
 }  // namespace
 
-CMainFrame::CMainFrame(CKavroApp& app) : app_(app), mdiArea_(new QMdiArea(this))
+CMainFrame::CMainFrame(CKavroApp& app)
+    : app_(app), mdiArea_(new QMdiArea(this)), windowList_(new QActionGroup(this))
 {
     setWindowTitle(text::kMainFrameTitle);
+    // A window that lies partly outside the area can be scrolled to.
+    mdiArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    mdiArea_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(mdiArea_);
+    windowList_->setExclusive(true);
     // Room for two document windows side by side where the screen allows it.
     QSize size(1240, 900);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
@@ -88,6 +97,11 @@ void CMainFrame::createMenus()
             if (!menu)
                 continue;
             connect(menu, &QMenu::aboutToShow, this, [this] { updateCommandStates(); });
+            if (group == MenuGroup::Window && number == 3) {
+                windowMenu_ = menu;
+                menu->addSeparator();  // above the list of open windows
+                connect(menu, &QMenu::aboutToShow, this, [this] { updateWindowMenu(); });
+            }
             menus_[number].append(menu);
         }
     }
@@ -160,11 +174,111 @@ CKavroFrame* CMainFrame::newDocument()
     CKavroFrame* f = frame.release();
     f->setAttribute(Qt::WA_DeleteOnClose);
     connect(f, &QObject::destroyed, this, [this] { childChanged(); }, Qt::QueuedConnection);
+    numberInstance(f);
     mdiArea_->addSubWindow(f);
+    // Ctrl+F4 is the Window menu's, whichever window has the focus; the frame's own
+    // menu would make the key ambiguous.
+    if (QMenu* own = f->systemMenu())
+        for (QAction* a : own->actions()) {
+            QList<QKeySequence> keys = a->shortcuts();
+            if (keys.removeAll(QKeySequence(Qt::CTRL | Qt::Key_F4)) > 0)
+                a->setShortcuts(keys);
+        }
     f->initialUpdate();
+    placeNewFrame(f);
     f->show();
     activate(f);
     return f;
+}
+
+void CMainFrame::numberInstance(CKavroFrame* frame)
+{
+    std::vector<int> taken;
+    for (CKavroFrame* other : frames())
+        if (other != frame && other->document().title() == frame->document().title())
+            taken.push_back(other->instance());
+    int n = 1;
+    while (std::find(taken.begin(), taken.end(), n) != taken.end())
+        ++n;
+    frame->setInstance(n);
+}
+
+void CMainFrame::placeNewFrame(CKavroFrame* frame)
+{
+    QList<QRect> others;
+    for (CKavroFrame* other : frames())
+        if (other != frame && other->isVisible() && !other->isMinimized())
+            others.append(other->geometry());
+    frame->move(arrangement::placeNewWindow(frame->size(), others, mdiArea_->viewport()->size()));
+}
+
+QList<CKavroFrame*> CMainFrame::arrangeableFrames(QMdiArea::WindowOrder order) const
+{
+    QList<CKavroFrame*> out;
+    for (QMdiSubWindow* w : mdiArea_->subWindowList(order))
+        if (auto* f = qobject_cast<CKavroFrame*>(w); f && !f->isMinimized() && !f->isHidden())
+            out.append(f);
+    return out;
+}
+
+void CMainFrame::arrangeFrames(const QList<CKavroFrame*>& list, Arrangement arrange)
+{
+    QList<QSize> sizes;
+    for (CKavroFrame* f : list) {
+        if (f->isMaximized())
+            f->showNormal();
+        sizes.append(f->contentSize());
+    }
+    mdiArea_->horizontalScrollBar()->setValue(0);
+    mdiArea_->verticalScrollBar()->setValue(0);
+    const QList<QRect> places = arrange(sizes, mdiArea_->viewport()->size());
+    for (qsizetype i = 0; i < list.size(); ++i) {
+        list[i]->setGeometry(places[i]);
+        list[i]->raise();
+    }
+}
+
+void CMainFrame::cascadeFrames()
+{
+    // In their stacking order, so the active window stays in front.
+    arrangeFrames(arrangeableFrames(QMdiArea::StackingOrder), arrangement::cascade);
+}
+
+void CMainFrame::tileFrames()
+{
+    // The active window first, as the framework tiles.
+    QList<CKavroFrame*> list = arrangeableFrames(QMdiArea::ActivationHistoryOrder);
+    std::reverse(list.begin(), list.end());
+    arrangeFrames(list, arrangement::tile);
+}
+
+void CMainFrame::updateWindowMenu()
+{
+    for (QAction* a : windowList_->actions()) {
+        windowList_->removeAction(a);
+        delete a;
+    }
+    if (!windowMenu_)
+        return;
+    const QList<CKavroFrame*> list = frames();
+    CKavroFrame* active = activeFrame();
+    int number = 0;
+    for (CKavroFrame* f : list) {
+        QAction* a = new QAction(QString::fromUtf8(text::kWindowListItem).arg(++number).arg(f->caption()),
+                                 windowList_);
+        a->setCheckable(true);
+        a->setChecked(f == active);
+        connect(a, &QAction::triggered, this, [this, f] {
+            if (frames().contains(f))
+                activate(f);
+        });
+        windowMenu_->addAction(a);
+    }
+}
+
+QList<QAction*> CMainFrame::windowListActions() const
+{
+    return windowList_->actions();
 }
 
 void CMainFrame::childChanged()
@@ -172,6 +286,7 @@ void CMainFrame::childChanged()
     showMenu(frames().isEmpty() ? 2 : 3);
     updateCaption();
     updateCommandStates();
+    updateWindowMenu();
 }
 
 void CMainFrame::updateCaption()
@@ -179,7 +294,7 @@ void CMainFrame::updateCaption()
     CKavroFrame* f = activeFrame();
     QString title = text::kMainFrameTitle;
     if (f)
-        title += QString(text::kCaptionSeparator) + QString::fromStdString(f->document().title());
+        title += QString(text::kCaptionSeparator) + f->caption();
     setWindowTitle(title);
 }
 
@@ -253,10 +368,20 @@ void CMainFrame::frameworkCommand(int id)
         QTimer::singleShot(0, this, [this] { close(); });
         break;
     case cmd::Cascade:
-        mdiArea_->cascadeSubWindows();
+        cascadeFrames();
         break;
     case cmd::Tile:
-        mdiArea_->tileSubWindows();
+        tileFrames();
+        break;
+    case cmd::NextWindow:
+        mdiArea_->activateNextSubWindow();
+        break;
+    case cmd::PreviousWindow:
+        mdiArea_->activatePreviousSubWindow();
+        break;
+    case cmd::CloseWindow:
+        // Deferred, as Exit: the menu that sent the command must not be torn down under it.
+        QTimer::singleShot(0, this, [this] { mdiArea_->closeActiveSubWindow(); });
         break;
     case cmd::ArrangeIcons:
         arrangeIcons();

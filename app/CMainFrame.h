@@ -4,9 +4,12 @@
 // main frame handles itself, and the caption with the active document's title.
 #include <QList>
 #include <QMainWindow>
+#include <QMdiArea>
+#include <QRect>
+#include <QSize>
 #include <map>
 
-class QMdiArea;
+class QActionGroup;
 class QMdiSubWindow;
 class QMenu;
 
@@ -47,6 +50,11 @@ public:
     bool anyViewBusy() const;
     // Enables every command by its rule on the active child.
     void updateCommandStates();
+    // The Window menu's list of open windows, the active one checked.
+    QList<QAction*> windowListActions() const;
+    // Cascade and Tile: every window at least at the size of its content.
+    void cascadeFrames();
+    void tileFrames();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -60,11 +68,23 @@ private:
     void mainFrameCommand(int id);
     void frameworkCommand(int id);
     void arrangeIcons();
+    void updateWindowMenu();
+    // Numbers a new frame among the open ones on the same file or port.
+    void numberInstance(CKavroFrame* frame);
+    // Moves a new frame, at its final size, into the visible part of the area.
+    void placeNewFrame(CKavroFrame* frame);
+    // The frames Cascade and Tile arrange (neither minimised nor hidden), in order.
+    QList<CKavroFrame*> arrangeableFrames(QMdiArea::WindowOrder order) const;
+    // Places the frames where arrange puts windows of their content sizes.
+    using Arrangement = QList<QRect> (*)(const QList<QSize>&, QSize);
+    void arrangeFrames(const QList<CKavroFrame*>& list, Arrangement arrange);
 
     CKavroApp& app_;
     QMdiArea* mdiArea_;
     std::map<int, QAction*> actions_;
     std::map<int, QList<QMenu*>> menus_;  // menu number -> its top-level menus
+    QMenu* windowMenu_ = nullptr;         // menu 3's Window menu
+    QActionGroup* windowList_;
     int menuNumber_ = 0;
 };
 

@@ -37,7 +37,9 @@ public:
     virtual void rawFilePage(CKavroView& view, int commandId) { (void)view, (void)commandId; }
     // The auxiliary graph of a raw-data-file view has reported the frame under its
     // cursor (a click, a page, Ctrl+H, new calibration constants): an open rings
-    // window moves the source there and redraws.  Only while the source is open.
+    // window shows that frame's rings (from the records read at the open, so also
+    // once Process File has closed the source; the source never moves).  Not while
+    // Process File runs.
     virtual void graphFrameReported(CKavroView& view, int frame) { (void)view, (void)frame; }
 
     // After the view has shown a new frame: the companion windows take it.

@@ -21,28 +21,27 @@ constexpr std::array kCommands = {
     Command{cmd::OpenRawFile, t::kCmdOpenRawFile, t::kCmdOpenRawFile, G::File, false, nullptr, Application, Always},
     Command{cmd::OpenPsdFile, t::kCmdOpenPsdFile, t::kCmdOpenPsdFile, G::File, false, nullptr, Application, Always},
     Command{cmd::ExportData, nullptr, t::kCmdExport, G::File, true, nullptr, View, PsdFileOnly},
+    Command{cmd::BuildBackground, t::kCmdBuildBackgroundMain, t::kCmdBuildBackgroundDoc, G::File, true, nullptr,
+            MainFrame, Always},
     Command{cmd::Print, nullptr, t::kCmdPrint, G::File, true, nullptr, View, Always},
     Command{cmd::PrintPreview, nullptr, t::kCmdPrintPreview, G::File, false, nullptr, View, Always},
     Command{cmd::PrintSetup, nullptr, t::kCmdPrintSetup, G::File, false, nullptr, Application, Always},
     Command{cmd::Exit, t::kCmdExit, t::kCmdExit, G::File, true, nullptr, Framework, Always},
-    // Frames
-    Command{cmd::ShowFrameSequence, nullptr, t::kCmdShowFrameSequence, G::Frames, false, "Ctrl+A", View, NotRawFile},
-    Command{cmd::GoToFirst, nullptr, t::kCmdGoToFirst, G::Frames, true, "Ctrl+F", View, NotInstrument},
-    Command{cmd::GoToPrev, nullptr, t::kCmdGoToPrev, G::Frames, false, "Ctrl+P", View, NotInstrument},
-    Command{cmd::GoToNext, nullptr, t::kCmdGoToNext, G::Frames, false, "Ctrl+N", View, Always},
-    Command{cmd::GoToLast, nullptr, t::kCmdGoToLast, G::Frames, false, "Ctrl+L", View, NotInstrument},
-    Command{cmd::GoToFrame, nullptr, t::kCmdGoToFrame, G::Frames, false, "Ctrl+G", View, PsdFileOnly},
-    Command{cmd::CastOverview, nullptr, t::kCmdCastOverview, G::Frames, false, nullptr, View, PsdFileOnly},
-    // The "Ctrl+H" in this text has no accelerator behind it.
-    Command{cmd::AuxParameterFrame, nullptr, t::kCmdAuxFrame, G::Frames, true, nullptr, View, Always},
-    // Instrument
-    Command{cmd::ShowBuffer, nullptr, t::kCmdShowBuffer, G::Instrument, false, nullptr, View, InstrumentOnly},
-    Command{cmd::SendCommand, nullptr, t::kCmdSendCommand, G::Instrument, false, nullptr, View, InstrumentOnly},
-    Command{cmd::AccumulateAverage, nullptr, t::kCmdAccumulate, G::Instrument, true, nullptr, View, InstrumentOnly},
-    // Background
-    Command{cmd::BuildBackground, t::kCmdBuildBackgroundMain, t::kCmdBuildBackgroundDoc, G::Background, false, nullptr,
-            MainFrame, Always},
-    Command{cmd::ViewRings, nullptr, t::kCmdViewRings, G::Background, false, nullptr, View, InstrumentOrRawFile},
+    // DataFrames
+    Command{cmd::ShowFrameSequence, nullptr, t::kCmdShowFrameSequence, G::DataFrames, false, "Ctrl+A", View, NotRawFile},
+    Command{cmd::GoToFirst, nullptr, t::kCmdGoToFirst, G::DataFrames, true, "Ctrl+F", View, NotInstrument},
+    Command{cmd::GoToPrev, nullptr, t::kCmdGoToPrev, G::DataFrames, false, "Ctrl+P", View, NotInstrument},
+    Command{cmd::GoToNext, nullptr, t::kCmdGoToNext, G::DataFrames, false, "Ctrl+N", View, Always},
+    Command{cmd::GoToLast, nullptr, t::kCmdGoToLast, G::DataFrames, false, "Ctrl+L", View, NotInstrument},
+    Command{cmd::GoToFrame, nullptr, t::kCmdGoToFrame, G::DataFrames, false, "Ctrl+G", View, PsdFileOnly},
+    Command{cmd::CastOverview, nullptr, t::kCmdCastOverview, G::DataFrames, false, nullptr, View, PsdFileOnly},
+    // The menu text shows Ctrl+H, so the key does what it says.
+    Command{cmd::AuxParameterFrame, nullptr, t::kCmdAuxFrame, G::DataFrames, true, "Ctrl+H", View, Always},
+    Command{cmd::ViewRings, nullptr, t::kCmdViewRings, G::DataFrames, false, nullptr, View, InstrumentOrRawFile},
+    Command{cmd::AccumulateAverage, nullptr, t::kCmdAccumulate, G::DataFrames, true, nullptr, View, InstrumentOnly},
+    // Comm
+    Command{cmd::ShowBuffer, nullptr, t::kCmdShowBuffer, G::Comm, false, nullptr, View, InstrumentOnly},
+    Command{cmd::SendCommand, nullptr, t::kCmdSendCommand, G::Comm, false, nullptr, View, InstrumentOnly},
     // Options
     Command{cmd::SizeDistributionDisplay, nullptr, t::kCmdSizeDisplay, G::Options, false, nullptr, View, NotRawFile},
     Command{cmd::AuxParameterDisplay, nullptr, t::kCmdAuxDisplay, G::Options, false, nullptr, View, RawFileOnly},
@@ -50,10 +49,13 @@ constexpr std::array kCommands = {
     Command{cmd::Locations, t::kCmdLocations, t::kCmdLocations, G::Options, false, nullptr, MainFrame, Always},
     Command{cmd::EditCalibration, t::kCmdCalibrationMain, t::kCmdCalibrationDoc, G::Options, false, nullptr, MainFrame,
             Always},
-    // Window
+    // Window (the list of open windows follows these)
     Command{cmd::Cascade, nullptr, t::kCmdCascade, G::Window, false, nullptr, Framework, Always},
     Command{cmd::Tile, nullptr, t::kCmdTile, G::Window, false, nullptr, Framework, Always},
     Command{cmd::ArrangeIcons, nullptr, t::kCmdArrangeIcons, G::Window, false, nullptr, Framework, Always},
+    Command{cmd::NextWindow, nullptr, t::kCmdNextWindow, G::Window, true, "Ctrl+Tab", Framework, Always},
+    Command{cmd::PreviousWindow, nullptr, t::kCmdPreviousWindow, G::Window, false, "Ctrl+Shift+Tab", Framework, Always},
+    Command{cmd::CloseWindow, nullptr, t::kCmdCloseWindow, G::Window, false, "Ctrl+F4", Framework, Always},
     // Help
     Command{cmd::About, t::kCmdAbout, t::kCmdAbout, G::Help, false, nullptr, Application, Always},
     // Help index, using help and help (F1, main frame's table): no menu item, never enabled.
@@ -105,12 +107,10 @@ const char* menuGroupTitle(MenuGroup group)
     switch (group) {
     case G::File:
         return t::kMenuFile;
-    case G::Frames:
-        return t::kMenuFrames;
-    case G::Instrument:
-        return t::kMenuInstrument;
-    case G::Background:
-        return t::kMenuBackground;
+    case G::DataFrames:
+        return t::kMenuDataFrames;
+    case G::Comm:
+        return t::kMenuComm;
     case G::Options:
         return t::kMenuOptions;
     case G::Window:

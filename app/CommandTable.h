@@ -35,6 +35,9 @@ inline constexpr int Output = 32789;
 inline constexpr int Cascade = 57650;
 inline constexpr int Tile = 57651;
 inline constexpr int ArrangeIcons = 57649;
+inline constexpr int CloseWindow = 57602;
+inline constexpr int NextWindow = 57680;
+inline constexpr int PreviousWindow = 57681;
 inline constexpr int ShowBuffer = 32770;
 inline constexpr int SendCommand = 32775;
 inline constexpr int About = 57664;
@@ -59,7 +62,7 @@ enum class EnableRule {
 };
 
 // The top-level menus the commands are grouped in.
-enum class MenuGroup { None, File, Frames, Instrument, Background, Options, Window, Help };
+enum class MenuGroup { None, File, DataFrames, Comm, Options, Window, Help };
 
 struct Command {
     int id;

@@ -6,7 +6,9 @@
 #include <string>
 
 class QCheckBox;
+class QLabel;
 class QLineEdit;
+class QPushButton;
 
 namespace kavro {
 
@@ -19,12 +21,20 @@ public:
 
     QLineEdit* directoryEdit() const { return directory_; }
     QCheckBox* lookBesideRawFileBox() const { return lookBesideRawFile_; }
+    QPushButton* browseButton() const { return browse_; }
+    // Visible while the folder typed names no existing folder (empty: the program's own).
+    QLabel* missingFolderWarning() const { return warning_; }
     std::string directory() const;
     int lookBesideRawFile() const;
 
 private:
+    void checkFolder();
+    void browse();
+
     QLineEdit* directory_;
     QCheckBox* lookBesideRawFile_;
+    QPushButton* browse_;
+    QLabel* warning_;
 };
 
 }  // namespace kavro

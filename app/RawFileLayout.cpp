@@ -131,8 +131,12 @@ void RawFileLayout::buildLegend()
         if (!selection_.IsShown(k))
             continue;
         const int y = kGraphY + kLegendStep * static_cast<int>(legend_.size());
-        CTextWnd* label = addViewLabel(canvas_, kLegendX, y, TopLeft, DisplaySelection::ShownLabel(k));
+        // The channel's own label, as the Auxiliary Parameters window shows it, in
+        // its trace colour on the graph's white.
+        const HKChannel* channel = source_.auxCalibration().Channel(k);
+        CTextWnd* label = addViewLabel(canvas_, kLegendX, y, TopLeft, channel ? channel->label : std::string());
         label->SetColour(CHKGraphWnd::channelColour(k));
+        label->SetBackground(Qt::white);
         legend_.push_back(label);
     }
 }

@@ -10,6 +10,7 @@
 #include "app/RawViewHooks.h"
 #include "app/SizeDistributionLayout.h"
 #include "auxiliary/ui/CAuxParamDlg.h"
+#include "platform/Prompter.h"
 #include "plots/CTextWnd.h"
 #include "resources/AppTexts.h"
 
@@ -141,8 +142,8 @@ void RawFileView::frameReported(int frame, const FrameSummary& record)
 {
     if (CAuxParamDlg* aux = auxWindowOf(view_))
         aux->ShowRecord(record, frame);
-    // Once Process File has closed the source nothing may move it.
-    if (sourceOpen() && !processing_)
+    // The rings window reads the records kept at the open, never the source's file.
+    if (!processing_)
         view_.app().hooks().graphFrameReported(view_, frame);
 }
 
@@ -150,7 +151,7 @@ void RawFileView::processFile()
 {
     if (!processPending_ || processing_)
         return;
-    std::optional<std::pair<int, int>> range = bar_->rangeForProcessing();
+    std::optional<std::pair<int, int>> range = bar_->rangeForProcessing(source_.recordCount());
     if (!range)
         return;  // told by the bar; the file can still be processed
     processPending_ = false;
@@ -166,13 +167,14 @@ void RawFileView::processFile()
     source_.rewind();
     const long long available = std::min<long long>(last, source_.recordCount() - 1L) - first + 1;
     ProcessProgress progress(static_cast<int>(std::clamp<long long>(available, 0, INT_MAX)), view_.window());
+    int processed = 0;
     try {
-        source_.processRange(processingThreads(), [&](int done) { return processBlock(done, progress); });
+        processed = source_.processRange(processingThreads(), [&](int done) { return processBlock(done, progress); });
     } catch (...) {
         // A failure has been told by the source; what was written stays and the files are closed.
     }
     progress.hide();
-    finishProcessing();
+    finishProcessing(processed);
 }
 
 bool RawFileView::processBlock(int framesDone, QProgressDialog& progress)
@@ -189,9 +191,10 @@ bool RawFileView::processBlock(int framesDone, QProgressDialog& progress)
     return true;
 }
 
-void RawFileView::finishProcessing()
+void RawFileView::finishProcessing(int processed)
 {
-    bar_->button(CFrameSelectBar::kProcessButton)->setText(QString::fromUtf8(text::kFinishedButton));
+    bar_->button(CFrameSelectBar::kProcessButton)
+        ->setText(QString::fromUtf8(processed > 0 ? text::kFinishedButton : text::kNothingProcessedButton));
     CTextWnd* label = layout_->frameLabel();
     label->SetText(text::kBlankFrameLabel);
     label->repaint();
@@ -200,6 +203,8 @@ void RawFileView::finishProcessing()
     processing_ = false;
     view_.setBusy(false);
     QApplication::restoreOverrideCursor();
+    if (processed <= 0)
+        view_.app().prompter().message(text::kNothingProcessed, MessageIcon::Exclamation);
 }
 
 }  // namespace kavro

@@ -57,7 +57,8 @@ public:
 
 private:
     bool processBlock(int framesDone, QProgressDialog& progress);
-    void finishProcessing();
+    // processed: the frames the run processed.
+    void finishProcessing(int processed);
 
     CKavroView& view_;
     CRawFile& source_;

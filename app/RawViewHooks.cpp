@@ -82,7 +82,7 @@ void RawViewHooks::auxiliaryParameterDisplay(CKavroView& view)
     RawFileView* raw = RawFileView::of(view);
     if (!raw)
         return;
-    CAuxDisplayDlg dialog(view.app().settings().display, view.window());
+    CAuxDisplayDlg dialog(view.app().settings().display, view.source()->auxCalibration(), view.window());
     if (run_(dialog) == QDialog::Accepted)
         raw->selectionChanged();
 }
@@ -103,6 +103,9 @@ void RawViewHooks::editCalibrationParameters(CMainFrame& frame, CKavroView* acti
         if (RawFileView* raw = RawFileView::of(*active))
             raw->graph()->ReportFrame();
     }
+    // The graph's legend names the channels by their labels.
+    if (RawFileView* raw = RawFileView::of(*active))
+        raw->selectionChanged();
     source.setVolumeConversion(dialog.volConv());
 }
 

@@ -18,6 +18,7 @@ namespace {
 using namespace anchor;
 
 constexpr int kBold = 700;
+constexpr int kTitleMaxWidth = 2 * 266 - 8;
 
 const QColor kHeaderColour(255, 0, 0);
 const QColor kFooterColour(0, 0, 128);
@@ -75,6 +76,10 @@ void SizeDistributionLayout::build()
                            kHeaderColour);
     footer_ = addViewLabel(canvas_, 266, 344, TopCentre, settings_.footer, cellFont(timesFamilies(), kBold, 21),
                            kFooterColour);
+    // Centred at x = 266, a text wider than twice that would run off the view's left
+    // edge: it is drawn smaller, or shortened with the whole text as its tool tip.
+    for (CTextWnd* label : {header_, footer_})
+        label->SetMaxWidth(kTitleMaxWidth);
     addMakerLabel(canvas_, 5, 364);
 
     frameLabel_ = addLabel(266, 308, TopCentre, text::kFrameLabel);

@@ -9,7 +9,8 @@ namespace {
 
 constexpr double kDefaultMultiplier[kAuxChannels] = {0.0012, 0.005017, 0.001220703125, 0.003,
                                                      0.0536, 0.01,     1.0,            1.0};
-constexpr unsigned kColour[kAuxChannels] = {0x000000, 0xFF0000, 0x00FF00, 0x0000FF,
+// Channel 2 is drawn in purple: pure green on the graph's white could hardly be seen.
+constexpr unsigned kColour[kAuxChannels] = {0x000000, 0xFF0000, 0xC000C0, 0x0000FF,
                                             0x808080, 0x800000, 0x008000, 0x000080};
 constexpr int kDefaultShown[kAuxChannels] = {1, 1, 0, 0, 1, 0, 0, 0};
 

@@ -77,11 +77,22 @@ int CScatterAccumulator::chooseFactoryFile()
     auto chosen = prompter_.openFile(request);
     if (!chosen)
         return 0;
-    try {
-        return readFactoryFile(*chosen);
-    } catch (const UserAbort&) {
-        return 0;  // already told; the build goes on with the factory values it had
+    // A file that opens but is no factory file would judge the build against a mix
+    // of its numbers and the old file's: it is refused, and the old file stays.
+    std::array<double, kFrameValues> values = factory_;
+    bool complete = false, opened = false;
+    const int read = readNumberFile(*chosen, values.data(), kFrameValues, &complete, &opened);
+    if (!opened) {
+        prompter_.message(text::kFactoryUnreadable + std::string(text::kFactoryStillInUse) + factoryPath_);
+        return 0;
     }
+    if (read < kFrameValues) {
+        prompter_.message(text::kFactoryIncomplete + *chosen + text::kFactoryStillInUse + factoryPath_);
+        return 0;
+    }
+    factory_ = values;
+    factoryPath_ = *chosen;
+    return 1;
 }
 
 void CScatterAccumulator::addFrame(const RawWords& values)
@@ -127,7 +138,7 @@ int CScatterAccumulator::decideMultiScan()
 {
     multiScan_ = 0;
     if (multiScanRecords_ > 0)
-        multiScan_ = settings_.autoMultiScan != 0 || prompter_.askYesNo(text::kMultiScanQuestion) ? 1 : 0;
+        multiScan_ = settings_.autoMultiScan != 0 || prompter_.askQuestion(text::kMultiScanQuestion, {.icon = false}) ? 1 : 0;
     return multiScan_;
 }
 

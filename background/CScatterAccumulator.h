@@ -34,7 +34,8 @@ public:
     int readFactoryFile(const std::string& path);
     // The "choose another factory file" step of the verdict window: a file dialog,
     // then the file read.  1 when new factory values were read; 0 when the dialog
-    // was cancelled or the file could not be opened (after the message).
+    // was cancelled, or the file could not be opened or holds fewer than 40
+    // numbers (after a message naming the file still in use, which stays).
     int chooseFactoryFile();
 
     // One frame (the raw words, undivided); ignored once averaged.

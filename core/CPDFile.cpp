@@ -53,7 +53,8 @@ bool CPDFile::checkHeader()
         return false;
     header_ = decodePsdHeader(buffer_.data());
     if (!header_.magicOK) {
-        if (!context_.prompter.askYesNo(text::kNotKavroPsd))
+        // Opening what is most likely another kind of file is not the default.
+        if (!context_.prompter.askQuestion(text::kNotKavroPsd, {.defaultNo = true}))
             return false;
         // Every record, record 0 included, is a frame record.
         headerRecords_ = 0;

@@ -21,6 +21,12 @@ struct FileDialogRequest {
 
 enum class MessageIcon { None, Information, Exclamation, Error };
 
+// How a yes/no question looks.
+struct QuestionStyle {
+    bool icon = true;        // the question mark beside the text
+    bool defaultNo = false;  // Return (the default button) answers No
+};
+
 class Prompter {
 public:
     virtual ~Prompter() = default;
@@ -31,6 +37,9 @@ public:
     virtual void message(const std::string& text, MessageIcon icon = MessageIcon::None) = 0;
     // A Yes/No message box; true for Yes.
     virtual bool askYesNo(const std::string& text) = 0;
+    // The same question with its look given; a prompter without a screen answers
+    // it as askYesNo.
+    virtual bool askQuestion(const std::string& text, QuestionStyle) { return askYesNo(text); }
 };
 
 // Ends an operation that the user cancelled or that has already told the user why

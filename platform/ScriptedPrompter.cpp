@@ -48,7 +48,12 @@ void ScriptedPrompter::message(const std::string& text, MessageIcon icon)
 
 bool ScriptedPrompter::askYesNo(const std::string& text)
 {
-    calls_.push_back(Call{Kind::Question, {}, text, MessageIcon::None});
+    return askQuestion(text, QuestionStyle{});
+}
+
+bool ScriptedPrompter::askQuestion(const std::string& text, QuestionStyle style)
+{
+    calls_.push_back(Call{Kind::Question, {}, text, MessageIcon::None, style});
     return take("question \"" + text + "\"").yes;
 }
 

@@ -19,6 +19,7 @@ public:
         FileDialogRequest request;  // for Open and Save
         std::string text;           // for Message and Question
         MessageIcon icon = MessageIcon::None;
+        QuestionStyle style{};  // for Question
     };
     // One scripted answer: a path (or nothing = Cancel) for file dialogs, yes/no for questions.
     struct Answer {
@@ -40,6 +41,7 @@ public:
     std::optional<std::string> saveFile(const FileDialogRequest& request) override;
     void message(const std::string& text, MessageIcon icon) override;
     bool askYesNo(const std::string& text) override;
+    bool askQuestion(const std::string& text, QuestionStyle style) override;
 
     const std::vector<Call>& calls() const { return calls_; }
     std::vector<std::string> messages() const;

@@ -5,9 +5,12 @@
 #include "resources/PlotTexts.h"
 
 #include <QFontInfo>
+#include <QFontMetrics>
 #include <QPainter>
 #include <QPolygon>
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 namespace kavro {
 
@@ -44,6 +47,49 @@ int CLinePlotWnd::rowOf(double v, int h) const
     return static_cast<int>(y);
 }
 
+namespace {
+
+// Points of the line inside box (each segment walked pixel by pixel).
+int pointsInside(const QPolygon& line, const QRect& box)
+{
+    int inside = 0;
+    for (int i = 0; i + 1 < line.size(); ++i) {
+        const QPoint a = line[i], b = line[i + 1];
+        const int steps = std::max({std::abs(b.x() - a.x()), std::abs(b.y() - a.y()), 1});
+        for (int k = 0; k <= steps; ++k) {
+            const double t = static_cast<double>(k) / steps;
+            if (box.contains(QPoint(static_cast<int>(std::lround(a.x() + t * (b.x() - a.x()))),
+                                    static_cast<int>(std::lround(a.y() + t * (b.y() - a.y()))))))
+                ++inside;
+        }
+    }
+    return inside;
+}
+
+}  // namespace
+
+QRect CLinePlotWnd::textPlace(const QPolygon& line, QSize text, int w, int h)
+{
+    // The top-right corner first, then the bottom right, bottom left and top left;
+    // a text wider than 117 pixels keeps 3 pixels from the right edge.
+    const int right = std::min(w - 120, w - 3 - text.width());
+    const int bottom = h - 5 - text.height();
+    const QPoint corners[4] = {{right, 5}, {right, bottom}, {5, bottom}, {5, 5}};
+    QRect best;
+    int bestInside = -1;
+    for (QPoint corner : corners) {
+        const QRect box(corner, text);
+        const int inside = pointsInside(line, box.adjusted(-2, -2, 2, 2));
+        if (inside == 0)
+            return box;
+        if (bestInside < 0 || inside < bestInside) {
+            bestInside = inside;
+            best = box;
+        }
+    }
+    return best;
+}
+
 void CLinePlotWnd::renderInto(QPainter& painter, bool printer)
 {
     if (frame_ == nullptr || !(yMax_ > 0.0))
@@ -71,7 +117,9 @@ void CLinePlotWnd::renderInto(QPainter& painter, bool printer)
         painter.setFont(f);
         painter.setPen(Qt::black);
         QString text = QString::fromStdString(text::kBeamPrefix + formatFixed(source_->beamAttenuation(), 3));
-        painter.drawText(QPointF(w - 120, 5 + painter.fontMetrics().ascent()), text);
+        const QFontMetrics metrics = painter.fontMetrics();
+        const QRect box = textPlace(line, QSize(metrics.horizontalAdvance(text), metrics.height()), w, h);
+        painter.drawText(QPointF(box.left(), box.top() + metrics.ascent()), text);
     }
     painter.restore();
     if (printer)

@@ -1,7 +1,11 @@
 #pragma once
 // The volume scattering function of one frame (log10 per ring) as a polyline, with
-// the frame's beam attenuation printed in the top-right corner.
+// the frame's beam attenuation printed in the top-right corner, or in another
+// corner when the line runs through that one.
 #include "plots/CDrawingWnd.h"
+
+#include <QPolygon>
+#include <QRect>
 
 namespace kavro {
 
@@ -25,6 +29,11 @@ public:
     // Row of the value v in a client area h pixels high: yMax at 0, yMin at h;
     // values below yMin are kept at h, values above yMax go above the top.
     int rowOf(double v, int h) const;
+
+    // Where a text of this size goes in a client area w x h: the first corner, from
+    // the top right (w - 120, 5) on, whose box the line does not cross; the one it
+    // crosses least when it crosses all four.
+    static QRect textPlace(const QPolygon& line, QSize text, int w, int h);
 
     void renderInto(QPainter& painter, bool printer) override;
 

@@ -6,11 +6,12 @@
 #include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPainter>
+#include <algorithm>
 #include <cmath>
 
 namespace kavro {
 
-CTextWnd::CTextWnd(QWidget* parent) : CPlacedWnd(parent), font_(QWidget::font())
+CTextWnd::CTextWnd(QWidget* parent) : CPlacedWnd(parent), font_(QWidget::font()), shownFont_(font_)
 {
     setWindowTitle(QString::fromUtf8(text::kTextWindow));
 }
@@ -34,6 +35,7 @@ void CTextWnd::onCreate()
 
 void CTextWnd::fitToText()
 {
+    fitWithin();
     if (!autoSize_)
         return;
     SizeToText();
@@ -73,11 +75,43 @@ void CTextWnd::SetAngle(double degrees)
     update();
 }
 
+void CTextWnd::SetMaxWidth(int pixels)
+{
+    maxWidth_ = std::max(0, pixels);
+    fitToText();
+    update();
+}
+
+void CTextWnd::fitWithin()
+{
+    shownText_ = text_;
+    shownFont_ = font_;
+    setToolTip(QString());
+    const int room = maxWidth_ - 4;
+    if (maxWidth_ <= 0 || angle_ != 0 || QFontMetrics(font_).horizontalAdvance(text_) <= room)
+        return;
+    // A smaller font first, so that the whole text still shows ...
+    const bool pixels = font_.pixelSize() > 0;
+    const double size = pixels ? font_.pixelSize() : font_.pointSizeF();
+    for (double s = size - 1.0; s >= size * kSmallestShrink; s -= 1.0) {
+        if (pixels)
+            shownFont_.setPixelSize(static_cast<int>(s));
+        else
+            shownFont_.setPointSizeF(s);
+        if (QFontMetrics(shownFont_).horizontalAdvance(text_) <= room)
+            return;
+    }
+    // ... and at the smallest size, shortened, with the whole text at hand.
+    shownText_ = QFontMetrics(shownFont_).elidedText(text_, Qt::ElideRight, room);
+    setToolTip(text_);
+}
+
 void CTextWnd::SizeToText()
 {
-    QFontMetrics metrics(font_);
-    int w = metrics.horizontalAdvance(text_) + 4;
-    int h = metrics.height() + 2;
+    fitWithin();
+    QFontMetrics metrics(shownFont_);
+    int w = metrics.horizontalAdvance(shownText_) + 4;
+    int h = QFontMetrics(font_).height() + 2;
     if (angle_ != 0)
         resize(h, w);
     else
@@ -91,13 +125,15 @@ void CTextWnd::renderInto(QPainter& painter, bool)
     if (text_.isEmpty())
         return;
     painter.setFont(font_);
+    const qreal baseline = painter.fontMetrics().ascent();  // a shrunk font stands on the same line
+    painter.setFont(shownFont_);
     painter.setPen(colour_);
     if (angle_ != 0) {
         // The text starts at the bottom-left corner and runs upward.
         painter.translate(0, clientHeight());
         painter.rotate(-angle_ / 10.0);
     }
-    painter.drawText(QPointF(0, painter.fontMetrics().ascent()), text_);
+    painter.drawText(QPointF(0, baseline), shownText_);
 }
 
 void CTextWnd::mouseDoubleClickEvent(QMouseEvent* event)

@@ -21,16 +21,26 @@ public:
     void SetText(const std::string& text) { SetText(QString::fromStdString(text)); }
     void SetText(const char* text) { SetText(QString::fromUtf8(text)); }
     void SetColour(const QColor& colour);
+    // The colour the label stands on (light grey unless set).
+    void SetBackground(const QColor& colour) { setBackground(colour); }
     // Takes the colour; takes the font too when one is given.
     void SetFont(const std::optional<QFont>& font, const QColor& colour);
     // Rotation anticlockwise in degrees, kept in tenths of a degree (truncated).
     void SetAngle(double degrees);
     void SetAutoSize(bool on) { autoSize_ = on; }
+    // The widest the label may grow (0: no limit).  A text wider than that is drawn
+    // in a smaller font, down to kSmallestShrink of the label's font, and what still
+    // does not fit ends in "..." with the whole text as the label's tool tip.
+    void SetMaxWidth(int pixels);
     // Width = text width + 4, height = text height + 2, swapped for rotated text.
     void SizeToText();
 
     const QString& text() const { return text_; }
     const QFont& labelFont() const { return font_; }
+    // What is drawn: the text, or its shortened form; and the font it is drawn in.
+    const QString& shownText() const { return shownText_; }
+    const QFont& shownFont() const { return shownFont_; }
+    static constexpr double kSmallestShrink = 0.7;
     const QColor& colour() const { return colour_; }
     int angle() const { return angle_; }
     bool autoSize() const { return autoSize_; }
@@ -48,9 +58,14 @@ protected:
 
 private:
     void fitToText();
+    // The shown text and font for the text, the font and the maximum width.
+    void fitWithin();
 
     QString text_;
     QFont font_;
+    QString shownText_;
+    QFont shownFont_;
+    int maxWidth_ = 0;
     QColor colour_{Qt::black};
     bool fontGiven_ = false;  // a font chosen before the window existed is kept
     bool autoSize_ = true;

@@ -8,11 +8,10 @@ namespace kavro::text {
 inline constexpr const char* kMainFrameTitle = "KAVRO";
 inline constexpr const char* kCaptionSeparator = " - ";
 
-// Top-level menus: the program's own grouping of the command table.
+// Top-level menus.
 inline constexpr const char* kMenuFile = "&File";
-inline constexpr const char* kMenuFrames = "F&rames";
-inline constexpr const char* kMenuInstrument = "&Instrument";
-inline constexpr const char* kMenuBackground = "&Background";
+inline constexpr const char* kMenuDataFrames = "&DataFrames";
+inline constexpr const char* kMenuComm = "&Comm";
 inline constexpr const char* kMenuOptions = "&Options";
 inline constexpr const char* kMenuWindow = "&Window";
 inline constexpr const char* kMenuHelp = "&Help";
@@ -45,6 +44,13 @@ inline constexpr const char* kCmdOutput = "&Output";
 inline constexpr const char* kCmdCascade = "&Cascade";
 inline constexpr const char* kCmdTile = "&Tile";
 inline constexpr const char* kCmdArrangeIcons = "&Arrange Icons";
+inline constexpr const char* kCmdCloseWindow = "Cl&ose\tCtrl+F4";
+inline constexpr const char* kCmdNextWindow = "Ne&xt\tCtrl+Tab";
+inline constexpr const char* kCmdPreviousWindow = "Pre&vious\tCtrl+Shift+Tab";
+// An entry of the Window menu's list of open windows: its number and caption.
+inline constexpr const char* kWindowListItem = "&%1 %2";
+// A second window on the same file or port: its title, this and its number.
+inline constexpr const char* kInstanceSeparator = ":";
 inline constexpr const char* kCmdShowBuffer = "Show &Buffer";
 inline constexpr const char* kCmdSendCommand = "&Send Command";
 inline constexpr const char* kCmdAbout = "&About KAVRO...";
@@ -148,6 +154,14 @@ inline constexpr const char* kProcessingButton = "Processing";
 inline constexpr const char* kFinishedButton = "Finished";
 // Two blanks at the end.
 inline constexpr const char* kFirstExceedsLast = "Invalid value:\nFirst frame number exceeds last frame number.  ";
+// A range that lies outside the recording.
+inline constexpr const char* kFirstBelowZero = "Invalid value:\nFirst frame number is less than 0.";
+// Followed by the recording's last frame number and a full stop.
+inline constexpr const char* kFirstBeyondFile = "Invalid value:\nFirst frame number exceeds the last frame of the file, ";
+inline constexpr const char* kNoFramesToProcess = "The file holds no frames to process.";
+// A run that ended without a single frame processed (the file could not be read).
+inline constexpr const char* kNothingProcessedButton = "Nothing Processed";
+inline constexpr const char* kNothingProcessed = "No frame could be processed: the result file holds no frames.";
 
 // Display Parameters (dialog 112).
 inline constexpr const char* kDisplayParametersTitle = "Display Parameters";
@@ -185,6 +199,10 @@ inline constexpr const char* kLocationsFiles = "( Inversion matrices,  Ring Area
 inline constexpr const char* kDirectoryLabel = "Directory:";
 inline constexpr const char* kBackgroundGroup = "Background Scatter File";
 inline constexpr const char* kLookBesideRawFile = "Look first in location of raw data file.";
+inline constexpr const char* kBrowseFolderButton = "Browse...";
+inline constexpr const char* kChooseCalibrationFolder = "Calibration / Inversion Files Folder";
+// Shown under the folder while the text typed there names no existing folder.
+inline constexpr const char* kNoSuchFolder = "This folder does not exist: no calibration files can be found there.";
 
 // Cast Overview: the whole .psd file in one picture.
 inline constexpr const char* kCmdCastOverview = "Cast &Overview";

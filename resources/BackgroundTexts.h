@@ -7,6 +7,10 @@
 namespace kavro::text {
 
 inline constexpr const char* kFactoryUnreadable = "Could not open the factory zero scatter file";
+// A factory file chosen in the verdict window that does not hold its 40 numbers;
+// followed by the file's path and, on a line of its own, the file still in use.
+inline constexpr const char* kFactoryIncomplete = "This file does not hold the 40 numbers of a factory zero scatter file:\n";
+inline constexpr const char* kFactoryStillInUse = "\nStill in use: ";
 inline constexpr const char* kNoBackgroundRecords = "Unable to build background scattering file. No records read.";
 
 // The verdict; every line ends with "\r\n".
@@ -34,6 +38,13 @@ inline constexpr const char* kScaleButton = "+/-";
 inline constexpr const char* kLaserPowerLabel = "Laser Power";
 inline constexpr const char* kFactoryLaserPowerLabel = "Factory Laser Power";
 inline constexpr const char* kFramesLabel = "Frames";
+// What the laser power read-out holds: the calibrated value when the window opens,
+// each frame's raw count afterwards.
+inline constexpr const char* kLaserPowerCalibrated = "Laser Power (calibrated)";
+inline constexpr const char* kLaserPowerRaw = "Laser Power (raw)";
+inline constexpr const char* kCountsUnit = "counts";
+// The frame whose rings the window shows.
+inline constexpr const char* kRingsFrameLabel = "Data Frame";
 inline constexpr const char* kTransmissionCaption = "Transmission (%)";
 inline constexpr const char* kGaugeLow = "0";
 inline constexpr const char* kGaugeHigh = "100";

@@ -12,12 +12,26 @@ namespace kavro {
 
 CAuxDisplayDlg::CAuxDisplayDlg(DisplaySelection& selection, QWidget* parent) : QDialog(parent), selection_(selection)
 {
+    build(nullptr);
+}
+
+CAuxDisplayDlg::CAuxDisplayDlg(DisplaySelection& selection, const CHKInfo& channels, QWidget* parent)
+    : QDialog(parent), selection_(selection)
+{
+    build(&channels);
+}
+
+void CAuxDisplayDlg::build(const CHKInfo* channels)
+{
     setWindowTitle(text::kAuxDisplayTitle);
     auto* column = new QVBoxLayout(this);
     column->addWidget(new QLabel(QString::fromUtf8(text::kAuxDisplayText1), this));
     column->addWidget(new QLabel(QString::fromUtf8(text::kAuxDisplayText2), this));
     for (int k = 0; k < kAuxChannels; ++k) {
-        auto* b = new QCheckBox(QString::fromUtf8(DisplaySelection::ShownLabel(k)), this);
+        const HKChannel* channel = channels ? channels->Channel(k) : nullptr;
+        auto* b = new QCheckBox(channel ? QString::fromStdString(channel->label)
+                                        : QString::fromUtf8(DisplaySelection::ShownLabel(k)),
+                                this);
         b->setChecked(selection_.IsShown(k) != 0);
         column->addWidget(b);
         boxes_[static_cast<std::size_t>(k)] = b;

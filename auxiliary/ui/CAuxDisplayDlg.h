@@ -8,6 +8,8 @@ class QCheckBox;
 
 namespace kavro {
 
+class CHKInfo;
+
 class DisplaySelection;
 
 class CAuxDisplayDlg : public QDialog {
@@ -16,13 +18,17 @@ public:
     static constexpr int kDialogId = 121;
     static constexpr int kFirstBox = 173;  // box 173 + k is channel k
 
-    // The boxes start from the selection; OK sets it from them.
+    // The boxes start from the selection; OK sets it from them.  With channel
+    // constants, each box bears its channel's label, as the Auxiliary Parameters
+    // window and the graph's legend name it.
     explicit CAuxDisplayDlg(DisplaySelection& selection, QWidget* parent = nullptr);
+    CAuxDisplayDlg(DisplaySelection& selection, const CHKInfo& channels, QWidget* parent = nullptr);
 
     QCheckBox* box(int k) const { return boxes_[static_cast<std::size_t>(k)]; }
     void accept() override;
 
 private:
+    void build(const CHKInfo* channels);
     DisplaySelection& selection_;
     std::array<QCheckBox*, 8> boxes_{};
 };

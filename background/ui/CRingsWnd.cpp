@@ -8,6 +8,7 @@
 #include "background/ui/RingPlotPanel.h"
 #include "platform/NumText.h"
 #include "platform/Prompter.h"
+#include "auxiliary/CHKInfo.h"
 #include "plots/CTextWnd.h"
 #include "resources/BackgroundTexts.h"
 
@@ -56,17 +57,41 @@ CRingsWnd::CRingsWnd(BackgroundHost& host, QWidget* parent)
 
 void CRingsWnd::buildReadOuts()
 {
-    auto readOut = [this](int y, const char* label) {
-        auto* caption = new QLabel(label, this);
-        caption->move(kReadOutX, y);
+    auto readOut = [this](int y, const char* label, QLabel** caption = nullptr) {
+        auto* l = new QLabel(label, this);
+        l->move(kReadOutX, y);
+        if (caption)
+            *caption = l;
         auto* edit = new QLineEdit(this);
         edit->setReadOnly(true);
         edit->setGeometry(kReadOutX, y + 18, 110, 24);
         return edit;
     };
-    laserPowerEdit_ = readOut(30, text::kLaserPowerLabel);
-    factoryEdit_ = readOut(90, text::kFactoryLaserPowerLabel);
-    framesEdit_ = readOut(150, text::kFramesLabel);
+    auto unit = [this](QLineEdit* edit, const QString& text) {
+        auto* l = new QLabel(text, this);
+        l->move(edit->geometry().right() + 5, edit->y() + 4);
+        l->adjustSize();
+        return l;
+    };
+    laserPowerEdit_ = readOut(20, text::kLaserPowerCalibrated, &laserPowerCaption_);
+    laserPowerUnit_ = unit(laserPowerEdit_, QString());
+    factoryEdit_ = readOut(75, text::kFactoryLaserPowerLabel);
+    unit(factoryEdit_, QString::fromUtf8(text::kCountsUnit));
+    framesEdit_ = readOut(130, text::kFramesLabel);
+    frameNumberEdit_ = readOut(185, text::kRingsFrameLabel);
+    showLaserPowerKind();
+}
+
+void CRingsWnd::showLaserPowerKind()
+{
+    const HKChannel* channel = host_.source().auxCalibration().Channel(0);
+    const QString unit = laserPowerCalibrated_ && channel ? QString::fromStdString(channel->units)
+                                                         : QString::fromUtf8(text::kCountsUnit);
+    laserPowerCaption_->setText(
+        QString::fromUtf8(laserPowerCalibrated_ ? text::kLaserPowerCalibrated : text::kLaserPowerRaw));
+    laserPowerCaption_->adjustSize();
+    laserPowerUnit_->setText(unit);
+    laserPowerUnit_->adjustSize();
 }
 
 void CRingsWnd::buildGauge()
@@ -99,6 +124,8 @@ void CRingsWnd::newFrame()
 {
     rawFrame_.reset();
     laserPower_ = frameValue(kLaserPowerIndex);
+    laserPowerCalibrated_ = false;
+    showLaserPowerKind();
     redraw();
 }
 
@@ -109,7 +136,10 @@ bool CRingsWnd::showRawFrame(int frame)
     if (!file || !file->frameValues(frame, values.data()))
         return false;
     rawFrame_ = values;
+    rawFrameNumber_ = frame;
     laserPower_ = values[kLaserPowerIndex];
+    laserPowerCalibrated_ = false;
+    showLaserPowerKind();
     redraw();
     return true;
 }
@@ -126,6 +156,7 @@ void CRingsWnd::redraw()
     laserPowerEdit_->setText(numberText(laserPower_ > 0.0 ? laserPower_ : 0.0));
     factoryEdit_->setText(numberText(source.value(kValueFactoryBackground, kLaserPowerIndex)));
     framesEdit_->setText(QString::number(host_.collection().recordCount()));
+    frameNumberEdit_->setText(QString::number(rawFrame_ ? rawFrameNumber_ : source.frameNumber()));
     gauge_->SetValue(CTransmissionGauge::valueOf(frameValue(kLaserPowerIndex), frameValue(kLaserReferenceIndex),
                                                  source.laserReferenceRatio()),
                      0);

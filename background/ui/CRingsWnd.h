@@ -10,6 +10,7 @@
 #include <array>
 #include <optional>
 
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -47,11 +48,17 @@ public:
     QLineEdit* laserPowerEdit() const { return laserPowerEdit_; }
     QLineEdit* factoryLaserPowerEdit() const { return factoryEdit_; }
     QLineEdit* framesEdit() const { return framesEdit_; }
+    QLineEdit* frameNumberEdit() const { return frameNumberEdit_; }
+    // The laser power's caption (calibrated or raw) and unit.
+    QLabel* laserPowerCaption() const { return laserPowerCaption_; }
+    QLabel* laserPowerUnit() const { return laserPowerUnit_; }
     QPushButton* collectButton() const { return collectButton_; }
     QPushButton* cancelButton() const { return cancelButton_; }
 
 private:
     void buildReadOuts();
+    // The laser power's caption and unit for what it holds now.
+    void showLaserPowerKind();
     void buildGauge();
     void begin();
     void finish();
@@ -62,11 +69,16 @@ private:
     QLineEdit* laserPowerEdit_ = nullptr;
     QLineEdit* factoryEdit_ = nullptr;
     QLineEdit* framesEdit_ = nullptr;
+    QLineEdit* frameNumberEdit_ = nullptr;
+    QLabel* laserPowerCaption_ = nullptr;
+    QLabel* laserPowerUnit_ = nullptr;
     QPushButton* collectButton_;
     QPushButton* cancelButton_;
     double laserPower_;
-    // A raw file's record shown in place of the source's current frame.
+    bool laserPowerCalibrated_ = true;  // until the first new frame
+    // A raw file's record shown in place of the source's current frame, and its number.
     std::optional<std::array<double, kFrameValues>> rawFrame_;
+    int rawFrameNumber_ = 0;
 };
 
 }  // namespace kavro

@@ -3,7 +3,11 @@
 #include "resources/PlatformTexts.h"
 
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QMessageBox>
+#include <QSplitter>
+#include <QTreeView>
+#include <algorithm>
 
 namespace kavro {
 
@@ -106,8 +110,26 @@ std::optional<std::string> QtPrompter::runFileDialog(const FileDialogRequest& re
 {
     QFileDialog dialog(parent_);
     configureFileDialog(dialog, request, save);
-    // Wide enough for the size, type and date columns of a folder's list.
+    // Wide enough for the size, type and date columns of a folder's list, and the
+    // names shown whole: the list opens in detail with a wide name column.
     dialog.resize(dialog.sizeHint().expandedTo(QSize(880, 540)));
+    dialog.setViewMode(QFileDialog::Detail);
+    if (auto* list = dialog.findChild<QTreeView*>()) {
+        // Name, size, type, date: a long name, "Photoshop image" and a whole date fit.
+        const int widths[] = {300, 90, 170, 190};
+        QHeaderView* header = list->header();
+        for (int column = 0; column < std::min(header->count(), 4); ++column)
+            header->resizeSection(column, std::max(header->sectionSize(column), widths[column]));
+    }
+    // The places beside the list wide enough for their names.
+    if (auto* split = dialog.findChild<QSplitter*>()) {
+        QList<int> sizes = split->sizes();
+        if (sizes.size() == 2 && sizes[0] < 150) {
+            sizes[1] -= 150 - sizes[0];
+            sizes[0] = 150;
+            split->setSizes(sizes);
+        }
+    }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().front().toStdString();
@@ -145,8 +167,14 @@ void QtPrompter::message(const std::string& text, MessageIcon icon)
 
 bool QtPrompter::askYesNo(const std::string& text)
 {
-    QMessageBox box(QMessageBox::Question, text::kMessageBoxTitle, QString::fromStdString(text),
-                    QMessageBox::Yes | QMessageBox::No, parent_);
+    return askQuestion(text, QuestionStyle{});
+}
+
+bool QtPrompter::askQuestion(const std::string& text, QuestionStyle style)
+{
+    QMessageBox box(style.icon ? QMessageBox::Question : QMessageBox::NoIcon, text::kMessageBoxTitle,
+                    QString::fromStdString(text), QMessageBox::Yes | QMessageBox::No, parent_);
+    box.setDefaultButton(style.defaultNo ? QMessageBox::No : QMessageBox::Yes);
     return box.exec() == QMessageBox::Yes;
 }
 

@@ -31,6 +31,7 @@ public:
     std::optional<std::string> saveFile(const FileDialogRequest& request) override;
     void message(const std::string& text, MessageIcon icon) override;
     bool askYesNo(const std::string& text) override;
+    bool askQuestion(const std::string& text, QuestionStyle style) override;
 
 private:
     std::optional<std::string> runFileDialog(const FileDialogRequest& request, bool save);

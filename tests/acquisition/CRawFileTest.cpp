@@ -92,6 +92,7 @@ TEST_F(RawFileTest, MultiScanNeedsFourMarkedRecords)
     EXPECT_EQ(env.prompter.calls().back().kind, ScriptedPrompter::Kind::Question);
     EXPECT_EQ(env.prompter.calls().back().text,
               "This appears to be a Multi-Scan data source.  Process as summed 16 scan data?");
+    EXPECT_FALSE(env.prompter.calls().back().style.icon);
     EXPECT_EQ(askedNo.multiScan(), 0);
     ASSERT_EQ(askedNo.readNextFrame(), 1);
     EXPECT_EQ(askedNo.rawValue(32), 4096.0);  // kept as stored

@@ -410,6 +410,24 @@ TEST(BackgroundInfoWindow, AnotherFactoryFileRedrawsAndJudgesAgain)
     EXPECT_TRUE(window.verdictBox()->toPlainText().startsWith("BAD factory background scatter file.\n"));
     EXPECT_EQ(window.plotPanel()->plot()->second()[0], 5.0);
 
+    // A file that cannot be opened, or that holds no factory background, is refused
+    // with a message; the window goes on with the file in use.
+    writeFile(dir.file("short.asc"), "1 2 3\n");
+    const std::string still = "\nStill in use: " + dir.file("old_factory.asc");
+    struct Row {
+        std::string chosen, message;
+    };
+    for (const Row& r : {Row{dir.file("missing.asc"), "Could not open the factory zero scatter file" + still},
+                         Row{dir.file("short.asc"), "This file does not hold the 40 numbers of a factory zero "
+                                                    "scatter file:\n" + dir.file("short.asc") + still}}) {
+        prompter.choose(r.chosen);
+        window.factoryButton()->click();
+        EXPECT_EQ(prompter.messages().back(), r.message);
+        EXPECT_EQ(window.factoryButton()->text().toStdString(), dir.file("old_factory.asc"));
+        EXPECT_EQ(window.plotPanel()->plot()->second()[0], 5.0);
+        EXPECT_EQ(accumulator.factoryPath(), dir.file("old_factory.asc"));
+    }
+
     // The close box is Cancel.
     window.show();
     window.close();
@@ -429,7 +447,7 @@ TEST_F(BackgroundWindowsTest, BuildFromARawFileThroughTheVerdictWindow)
     EXPECT_EQ(std::count(written.begin(), written.end(), '\n'), 40);
 }
 
-TEST_F(BackgroundWindowsTest, TheRingsOfARawRecordingAreReadNotCollectedAndNeverFromAClosedFile)
+TEST_F(BackgroundWindowsTest, TheRingsOfARawRecordingAreReadNotCollected)
 {
     SKIP_WITHOUT_DEMO();
     app->settings().calFiles = kDemo;
@@ -456,9 +474,12 @@ TEST_F(BackgroundWindowsTest, TheRingsOfARawRecordingAreReadNotCollectedAndNever
     EXPECT_EQ(rings->frameValue(0), frames[4][0] / divisor);
     EXPECT_EQ(readFile(output).size(), 1024u);  // nothing processed or written
 
-    view->source()->close();  // as Process File leaves it
-    EXPECT_FALSE(rings->showRawFrame(5));
-    EXPECT_EQ(rings->frameValue(0), frames[4][0] / divisor);
+    // Closed, as Process File leaves it: the records read at the open still show.
+    view->source()->close();
+    EXPECT_TRUE(rings->showRawFrame(5));
+    EXPECT_EQ(rings->frameValue(0), frames[5][0] / divisor);
+    EXPECT_EQ(rings->frameNumberEdit()->text(), "5");
+    EXPECT_FALSE(rings->showRawFrame(static_cast<int>(frames.size())));
 }
 
 }  // namespace

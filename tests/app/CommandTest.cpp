@@ -11,6 +11,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <set>
+#include <utility>
+#include <vector>
 
 using namespace kavro;
 using namespace kavro::test;
@@ -71,23 +73,69 @@ TEST_F(CommandTest, Menu3HoldsTheDocumentCommandsWithTheirTexts)
                           "Build &Background Scatter File", "&Size Distribution Display",
                           "&Auxiliary Parameter Display", "&Cascade", "&Tile", "&Arrange Icons", "Show &Buffer",
                           "&Send Command", "&About KAVRO...", "Open &Instrument", "&Locations...", "&Output",
-                          "&Export for Analysis..."})
+                          "Ne&xt\tCtrl+Tab", "Pre&vious\tCtrl+Shift+Tab", "Cl&ose\tCtrl+F4", "&1 cast07", "&Export for Analysis..."})
         EXPECT_TRUE(texts.count(t)) << t;
     EXPECT_FALSE(texts.count("Edit Calibration Parameters"));  // menu 2's text
-    EXPECT_EQ(texts.size(), 29u);
+    EXPECT_EQ(texts.size(), 34u);
 }
 
-TEST_F(CommandTest, TheDocumentAcceleratorsExistOnlyWithMenu3AndCtrlHHasNone)
+// Each menu's title and items, in order, separators left out.
+std::vector<std::pair<QString, QStringList>> menuLayout(CMainFrame* main)
+{
+    std::vector<std::pair<QString, QStringList>> out;
+    for (QAction* top : main->menuBar()->actions()) {
+        QStringList items;
+        for (QAction* item : top->menu()->actions())
+            if (!item->isSeparator())
+                items << item->text();
+        out.emplace_back(top->text(), items);
+    }
+    return out;
+}
+
+TEST_F(CommandTest, TheCommandsStandUnderTheMenusTheirWindowsNameThem)
+{
+    using Layout = std::vector<std::pair<QString, QStringList>>;
+    EXPECT_EQ(menuLayout(app->mainFrame()),
+              (Layout{{"&File",
+                       {"Open &Instrument", "Open Ra&w Data File", "Open Particle &Distribution File",
+                        "&Build Background Scatter File", "E&xit"}},
+                      {"&Options", {"&Output", "&Locations...", "Edit Calibration Parameters"}},
+                      {"&Help", {"&About KAVRO..."}}}));
+    ASSERT_NE(openPsd(), nullptr);
+    EXPECT_EQ(menuLayout(app->mainFrame()),
+              (Layout{{"&File",
+                       {"Open &Instrument", "Open Ra&w Data File", "Open Particle &Distribution File",
+                        "Build &Background Scatter File", "&Print...", "Print Pre&view", "P&rint Setup...", "E&xit"}},
+                      {"&DataFrames",
+                       {"&Show Frame Sequence\tCtrl+A", "Go To &First\tCtrl+F", "Go To &Prev\tCtrl+P",
+                        "Go To &Next\tCtrl+N", "Go To &Last\tCtrl+L", "&Go To Frame ...\tCtrl+G",
+                        "Show Au&xiliary Parameter Frame\tCtrl+H", "View &Rings", "&Accumulate and Average Frames"}},
+                      {"&Comm", {"Show &Buffer", "&Send Command"}},
+                      {"&Options",
+                       {"&Size Distribution Display", "&Auxiliary Parameter Display", "&Output", "&Locations...",
+                        "Edit &Calibration Parameters"}},
+                      {"&Window",
+                       {"&Cascade", "&Tile", "&Arrange Icons", "Ne&xt\tCtrl+Tab", "Pre&vious\tCtrl+Shift+Tab",
+                        "Cl&ose\tCtrl+F4", "&1 cast07"}},
+                      {"&Help", {"&About KAVRO..."}}}));
+}
+
+TEST_F(CommandTest, TheDocumentAcceleratorsExistOnlyWithMenu3)
 {
     CMainFrame* main = app->mainFrame();
     EXPECT_TRUE(main->action(cmd::GoToNext)->shortcut().isEmpty());
     ASSERT_NE(openPsd(), nullptr);
-    const std::pair<int, const char*> keys[] = {{cmd::ShowFrameSequence, "Ctrl+A"}, {cmd::GoToFirst, "Ctrl+F"},
-                                                {cmd::GoToFrame, "Ctrl+G"},         {cmd::GoToLast, "Ctrl+L"},
-                                                {cmd::GoToNext, "Ctrl+N"},          {cmd::GoToPrev, "Ctrl+P"}};
-    for (auto [id, key] : keys)
+    // Every key a menu text shows is bound.
+    const std::pair<int, const char*> keys[] = {
+        {cmd::ShowFrameSequence, "Ctrl+A"}, {cmd::GoToFirst, "Ctrl+F"},      {cmd::GoToFrame, "Ctrl+G"},
+        {cmd::GoToLast, "Ctrl+L"},          {cmd::GoToNext, "Ctrl+N"},       {cmd::GoToPrev, "Ctrl+P"},
+        {cmd::AuxParameterFrame, "Ctrl+H"}, {cmd::CloseWindow, "Ctrl+F4"},   {cmd::NextWindow, "Ctrl+Tab"},
+        {cmd::PreviousWindow, "Ctrl+Shift+Tab"}};
+    for (auto [id, key] : keys) {
         EXPECT_EQ(main->action(id)->shortcut(), QKeySequence(key)) << key;
-    EXPECT_TRUE(main->action(cmd::AuxParameterFrame)->shortcut().isEmpty());
+        EXPECT_TRUE(main->action(id)->text().endsWith(QString("\t") + key)) << key;
+    }
     EXPECT_EQ(main->action(cmd::Help)->shortcut(), QKeySequence("F1"));
     EXPECT_FALSE(enabled(main, cmd::Help));
     EXPECT_FALSE(enabled(main, cmd::HelpIndex));

@@ -7,8 +7,13 @@
 #include "platform/Profile.h"
 #include "tests/app/AppTestSupport.h"
 
+#include "app/WindowArrangement.h"
+
+#include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QMdiArea>
+#include <QTest>
 
 using namespace kavro;
 using namespace kavro::test;
@@ -197,6 +202,115 @@ TEST_F(DocumentTest, ThreeDocumentsHaveTheirOwnSourcesAndTheCaptionFollowsTheAct
     EXPECT_EQ(app->mainFrame()->windowTitle(), "KAVRO - a");
     app->mainFrame()->activate(b);
     EXPECT_EQ(app->mainFrame()->windowTitle(), "KAVRO - Instrument");
+}
+
+TEST_F(DocumentTest, WindowsOnTheSameFileOrPortAreNumberedAndListedInTheWindowMenu)
+{
+    CMainFrame* main = app->mainFrame();
+    CKavroFrame* a = openPsd(numberedFrames(2), "/data/cast07.psd");
+    CKavroFrame* b = openPsd(numberedFrames(2), "/other/cast07.psd");
+    CKavroFrame* c = openInstrument();
+    CKavroFrame* d = openInstrument();
+    ASSERT_TRUE(a && b && c && d);
+    EXPECT_EQ(a->windowTitle(), "cast07");
+    EXPECT_EQ(b->windowTitle(), "cast07:2");
+    EXPECT_EQ(d->windowTitle(), "Instrument:2");
+    EXPECT_EQ(main->windowTitle(), "KAVRO - Instrument:2");
+    auto listed = [main] {
+        QStringList out;
+        for (QAction* item : main->windowListActions())
+            out << item->text() + (item->isChecked() ? " *" : "");
+        return out;
+    };
+    EXPECT_EQ(listed(), (QStringList{"&1 cast07", "&2 cast07:2", "&3 Instrument", "&4 Instrument:2 *"}));
+    main->windowListActions().front()->trigger();
+    EXPECT_EQ(main->activeFrame(), a);
+    EXPECT_EQ(listed(), (QStringList{"&1 cast07 *", "&2 cast07:2", "&3 Instrument", "&4 Instrument:2"}));
+
+    // Ctrl+Tab goes to the next window, Ctrl+F4 closes the active one.
+    QApplication::setActiveWindow(main);
+    QTest::keyClick(main, Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(main->activeFrame(), b);
+    QTest::keyClick(main, Qt::Key_Tab, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(main->activeFrame(), a);
+    main->activate(b);
+    QTest::keyClick(main, Qt::Key_F4, Qt::ControlModifier);
+    QCoreApplication::processEvents();
+    flushDeferredDeletes();
+    EXPECT_EQ(main->frames(), (QList<CKavroFrame*>{a, c, d}));
+    EXPECT_EQ(listed().size(), 3);
+    // The number set free is taken again.
+    CKavroFrame* e = openPsd(numberedFrames(2), "/data/cast07.psd");
+    ASSERT_NE(e, nullptr);
+    EXPECT_EQ(e->windowTitle(), "cast07:2");
+}
+
+TEST(WindowArrangement, NewWindowsGoInsideTheVisibleAreaWhereTheyFit)
+{
+    const QSize area(1200, 650), size(612, 520);
+    EXPECT_EQ(arrangement::placeNewWindow(size, {}, area), QPoint(0, 0));
+    // Beside the first; the third overlaps least, but stays inside the area.
+    const QRect first(QPoint(0, 0), size);
+    EXPECT_EQ(arrangement::placeNewWindow(size, {first}, area), QPoint(588, 0));
+    const QRect second(QPoint(588, 0), size);
+    const QPoint third = arrangement::placeNewWindow(size, {first, second}, area);
+    EXPECT_TRUE(QRect(QPoint(0, 0), area).contains(QRect(third, size)));
+    // A window larger than the area stands at its top-left corner; the area scrolls.
+    EXPECT_EQ(arrangement::placeNewWindow(QSize(1500, 900), {first}, area), QPoint(0, 0));
+}
+
+TEST(WindowArrangement, CascadeAndTileKeepEveryWindowAtItsContentSize)
+{
+    const QSize area(1200, 650);
+    const QList<QSize> sizes{{612, 520}, {612, 540}, {540, 420}, {612, 520}, {612, 520}, {612, 520}};
+    const QList<QRect> cascade = arrangement::cascade(sizes, QSize(1200, 600));
+    ASSERT_EQ(cascade.size(), sizes.size());
+    for (qsizetype i = 0; i < sizes.size(); ++i)
+        EXPECT_EQ(cascade[i].size(), sizes[i]) << i;
+    EXPECT_EQ(cascade[1].topLeft(), QPoint(26, 26));
+    // A window that would run past the bottom starts a new run at the top.
+    for (const QRect& r : cascade)
+        EXPECT_TRUE(r.top() == 0 || r.bottom() < 600) << r.y();
+    EXPECT_EQ(cascade[4], QRect(130, 0, 612, 520));
+    EXPECT_EQ(cascade[5].topLeft(), QPoint(156, 26));
+
+    const QList<QRect> tiles = arrangement::tile(sizes, area);
+    ASSERT_EQ(tiles.size(), sizes.size());
+    for (qsizetype i = 0; i < sizes.size(); ++i) {
+        EXPECT_GE(tiles[i].width(), 612) << i;
+        EXPECT_GE(tiles[i].height(), 540) << i;
+        for (qsizetype j = 0; j < i; ++j)
+            EXPECT_FALSE(tiles[i].intersects(tiles[j])) << i << " " << j;
+    }
+    // Small windows share the area: two columns of half its width.
+    const QList<QRect> small = arrangement::tile({{200, 100}, {200, 100}}, area);
+    EXPECT_EQ(small[1], QRect(600, 0, 600, 650));
+}
+
+TEST_F(DocumentTest, CascadeKeepsTheViewsWholeAndTheAreaScrollsToWhatLiesOutside)
+{
+    CMainFrame* main = app->mainFrame();
+    QList<CKavroFrame*> opened;
+    for (int i = 0; i < 4; ++i)
+        opened << openPsd(numberedFrames(2), "/data/cast" + std::to_string(i) + ".psd");
+    const QSize area = main->mdiArea()->viewport()->size();
+    for (CKavroFrame* f : opened) {
+        ASSERT_NE(f, nullptr);
+        // A new window lies inside the visible area whenever it fits there.
+        if (f->width() <= area.width() && f->height() <= area.height())
+            EXPECT_TRUE(QRect(QPoint(0, 0), area).contains(f->geometry())) << f->windowTitle().toStdString();
+    }
+    main->action(cmd::Cascade)->trigger();
+    for (CKavroFrame* f : opened)
+        EXPECT_EQ(f->size(), f->contentSize()) << f->windowTitle().toStdString();
+    EXPECT_EQ(main->activeFrame(), opened.back());
+    main->action(cmd::Tile)->trigger();
+    for (CKavroFrame* f : opened) {
+        EXPECT_GE(f->width(), f->contentSize().width());
+        EXPECT_GE(f->height(), f->contentSize().height());
+    }
+    EXPECT_EQ(main->mdiArea()->horizontalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
+    EXPECT_EQ(main->mdiArea()->verticalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
 }
 
 }  // namespace

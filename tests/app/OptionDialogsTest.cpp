@@ -18,6 +18,8 @@
 #include "tests/app/RawViewFixture.h"
 
 #include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
 #include <QLineEdit>
 #include <QTest>
 
@@ -179,9 +181,15 @@ TEST_F(OptionDialogsTest, OutputOptionsEnablingRulesAndSwitchThree)
 
 TEST_F(OptionDialogsTest, LocationsWriteTheFolderAndTheBackgroundRule)
 {
-    dialogScript.push_back([](QDialog& d) {
+    dialogScript.push_back([this](QDialog& d) {
         auto& dialog = dynamic_cast<LocationsDialog&>(d);
         EXPECT_EQ(dialog.windowTitle(), "Location of Calibration / Inversion Information Files");
+        // A folder that does not exist is pointed out as it is typed; empty is the program's own.
+        for (auto [folder, warned] : {std::pair{dir.path(), false}, {"/cal/kavro", true}, {"", false}}) {
+            dialog.directoryEdit()->setText(QString::fromStdString(folder));
+            EXPECT_EQ(dialog.missingFolderWarning()->isHidden(), !warned) << folder;
+        }
+        EXPECT_EQ(dialog.browseButton()->text(), "Browse...");
         dialog.directoryEdit()->setText("/cal/kavro");
         dialog.lookBesideRawFileBox()->setChecked(true);
         dialog.accept();

@@ -15,11 +15,13 @@
 #include "plots/CTextWnd.h"
 #include "tests/app/RawViewFixture.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 
 using namespace kavro;
 using namespace kavro::test;
@@ -114,6 +116,46 @@ TEST_F(ProcessFileTest, ARangeThatIsNoRangeIsToldAndTheFileCanStillBeProcessed)
     EXPECT_EQ(readFile(cal.path("cast.psd")).size(), 1024u + 11u * 512u);
 }
 
+TEST_F(ProcessFileTest, ARangeOutsideTheRecordingIsRefusedLikeAReversedOne)
+{
+    CKavroFrame* frame = openRecording(50);
+    ASSERT_NE(frame, nullptr);
+    struct Row {
+        const char *first, *last, *message;
+    };
+    for (Row r : {Row{"-1", "10", "Invalid value:\nFirst frame number is less than 0."},
+                  Row{"-5", "-2", "Invalid value:\nFirst frame number is less than 0."},
+                  Row{"50", "60", "Invalid value:\nFirst frame number exceeds the last frame of the file, 49."},
+                  Row{"30", "20", "Invalid value:\nFirst frame number exceeds last frame number.  "}}) {
+        setRange(frame, r.first, r.last);
+        QTest::mouseClick(processButton(frame), Qt::LeftButton);
+        ASSERT_FALSE(prompter->messages().empty());
+        EXPECT_EQ(prompter->messages().back(), r.message) << r.first << ".." << r.last;
+        EXPECT_TRUE(rawView(frame)->processPending());
+        EXPECT_TRUE(rawView(frame)->sourceOpen());
+        EXPECT_EQ(processButton(frame)->text(), "Process File");
+    }
+    EXPECT_EQ(prompter->messages().size(), 4u);
+    // A last frame beyond the recording stands for its end.
+    setRange(frame, "45", "1000");
+    QTest::mouseClick(processButton(frame), Qt::LeftButton);
+    EXPECT_EQ(processButton(frame)->text(), "Finished");
+    EXPECT_EQ(readFile(cal.path("cast.psd")).size(), 1024u + 5u * 512u);
+}
+
+TEST_F(ProcessFileTest, ARunThatProcessesNothingSaysSoInsteadOfFinished)
+{
+    CKavroFrame* frame = openRecording(50);
+    ASSERT_NE(frame, nullptr);
+    std::filesystem::resize_file(recording, 0);  // the recording went away after the open
+    setRange(frame, "0", "9");
+    QTest::mouseClick(processButton(frame), Qt::LeftButton);
+    EXPECT_EQ(processButton(frame)->text(), "Nothing Processed");
+    EXPECT_EQ(prompter->messages(),
+              std::vector<std::string>{"No frame could be processed: the result file holds no frames."});
+    EXPECT_EQ(readFile(cal.path("cast.psd")).size(), 1024u);
+}
+
 TEST_F(ProcessFileTest, NothingElseRunsWhileTheRangeIsProcessed)
 {
     CKavroFrame* frame = openRecording(450);
@@ -159,9 +201,11 @@ TEST_F(ProcessFileTest, AfterProcessingTheViewBrowsesWithoutReadingTheClosedFile
     QTest::mouseClick(raw->graph(), Qt::LeftButton, {}, QPoint(11, 40));
     EXPECT_EQ(aux->frameText(), "410");
     command(cmd::ViewRings);
-    // The rings window's hook hears of no frame to move the closed source to.
-    for (std::size_t i = callsAfter; i < hooks->calls.size(); ++i)
-        EXPECT_EQ(hooks->calls[i].rfind("graphFrame", 0), std::string::npos) << hooks->calls[i];
+    // The rings window follows the cursor from the records read at the open; the
+    // closed source does not move.
+    const std::vector<std::string> later(hooks->calls.begin() + static_cast<std::ptrdiff_t>(callsAfter),
+                                         hooks->calls.end());
+    EXPECT_NE(std::find(later.begin(), later.end(), "graphFrame:410"), later.end());
     EXPECT_EQ(source->currentFrame(), frameAfter);
     EXPECT_EQ(source->peekRawFrame(3), 0);
     EXPECT_EQ(source->goToFrame(3), 0);
@@ -169,7 +213,7 @@ TEST_F(ProcessFileTest, AfterProcessingTheViewBrowsesWithoutReadingTheClosedFile
     EXPECT_EQ(readFile(cal.path("cast.psd")).size(), 1024u + 100u * 512u);
 }
 
-TEST_F(ProcessFileTest, TheRingsWindowFollowsTheCursorUntilTheFileIsClosed)
+TEST_F(ProcessFileTest, TheRingsWindowFollowsTheCursorAlsoAfterProcessing)
 {
     CKavroFrame* frame = openRecording(450);
     ASSERT_NE(frame, nullptr);
@@ -186,11 +230,21 @@ TEST_F(ProcessFileTest, TheRingsWindowFollowsTheCursorUntilTheFileIsClosed)
     // Showing frames does not process them: nothing is written before Process File.
     EXPECT_EQ(readFile(cal.path("cast.psd")).size(), 1024u);
 
+    EXPECT_EQ(rings->frameNumberEdit()->text(), "410");
+    EXPECT_EQ(rings->laserPowerCaption()->text(), "Laser Power (raw)");
+    EXPECT_EQ(rings->laserPowerUnit()->text(), "counts");
+    EXPECT_EQ(rings->laserPowerEdit()->text(), "2410");
+
+    // After Process File it goes on following the cursor, from the records read at the open.
     setRange(frame, "0", "9");
     raw->processFile();
+    ASSERT_FALSE(raw->sourceOpen());
     QTest::mouseClick(raw->graph(), Qt::LeftButton, {}, QPoint(31, 40));
+    EXPECT_EQ(rings->frameValue(0), (16.0 * 430 - 4096));
+    EXPECT_EQ(rings->frameNumberEdit()->text(), "430");
+    command(cmd::GoToFirst);
     command(cmd::ViewRings);
-    EXPECT_EQ(rings->frameValue(0), (16.0 * 410 - 4096));
+    EXPECT_EQ(rings->frameValue(0), 16.0 * 30);
     EXPECT_EQ(readFile(cal.path("cast.psd")).size(), 1024u + 10u * 512u);
 }
 

@@ -67,14 +67,15 @@ TEST_F(RawViewTest, TheLayoutOfARecording)
                   Row{"Data File", 250, 136, 2, 0}, Row{"Rings", 30, 78, 1, 900}, Row{"Scale", 510, 78, 0, 900},
                   Row{"Auxiliary Parameters", 250, 352, 2, 0}, Row{" ", 250, 372, 2, 0},
                   Row{"Tolvane", 5, 376, 4, 0}, Row{"399", 450, 347, 2, 0}, Row{"Laser Power", 460, 162, 4, 0},
-                  Row{"Battery Voltage", 460, 182, 4, 0}, Row{"Pressure", 460, 202, 4, 0}}) {
+                  Row{"Battery", 460, 182, 4, 0}, Row{"Pressure", 460, 202, 4, 0}}) {
         ASSERT_TRUE(labels.count(r.text)) << r.text;
         CTextWnd* w = labels[r.text];
         EXPECT_EQ(w->anchor(), QPoint(r.x, r.y)) << r.text;
         EXPECT_EQ(w->alignment(), r.alignment) << r.text;
         EXPECT_EQ(w->angle(), r.angle) << r.text;
     }
-    EXPECT_EQ(labels["Battery Voltage"]->colour(), QColor(255, 0, 0));
+    // The legend names the channels as the Auxiliary Parameters window does.
+    EXPECT_EQ(labels["Battery"]->colour(), QColor(255, 0, 0));
     EXPECT_EQ(labels["Pressure"]->colour(), QColor(128, 128, 128));
     EXPECT_EQ(raw->layout().legend().size(), 3u);
 
@@ -237,8 +238,10 @@ TEST_F(RawViewTest, AnEmptyRecordingShowsAnEmptyViewThatStillWorks)
     ASSERT_NE(auxWindowOf(*frame->view()), nullptr);
     EXPECT_EQ(field(raw->bar(), CFrameSelectBar::kLastEdit), "-1");
     raw->bar()->edit(CFrameSelectBar::kLastEdit)->setText("0");
+    // Nothing to process: told, and nothing claims to have finished.
     raw->processFile();
-    EXPECT_EQ(raw->bar()->button(CFrameSelectBar::kProcessButton)->text(), "Finished");
+    EXPECT_EQ(prompter->messages(), std::vector<std::string>{"The file holds no frames to process."});
+    EXPECT_EQ(raw->bar()->button(CFrameSelectBar::kProcessButton)->text(), "Process File");
     EXPECT_EQ(readFile(cal.path("cast.psd")).size(), 1024u);
 }
 
@@ -251,15 +254,17 @@ TEST_F(RawViewTest, TheDisplaySelectionRebuildsTheLegend)
         auto& dialog = dynamic_cast<CAuxDisplayDlg&>(d);
         EXPECT_EQ(dialog.windowTitle(), "Auxiliary Parameters");
         EXPECT_TRUE(dialog.box(4)->isChecked());
+        EXPECT_EQ(dialog.box(2)->text(), "External Instrument");
         for (int k = 0; k < 8; ++k)
-            dialog.box(k)->setChecked(k == 3 || k == 7);
+            dialog.box(k)->setChecked(k == 2 || k == 7);
         dialog.accept();
     });
     command(cmd::AuxParameterDisplay);
     ASSERT_EQ(raw->layout().legend().size(), 2u);
-    EXPECT_EQ(raw->layout().legend()[0]->text(), "Laser Reference");
+    EXPECT_EQ(raw->layout().legend()[0]->text(), "External Instrument");
+    EXPECT_EQ(raw->layout().legend()[0]->colour(), QColor(192, 0, 192));  // readable on the graph's white
     EXPECT_EQ(raw->layout().legend()[0]->anchor(), QPoint(460, 162));
-    EXPECT_EQ(raw->layout().legend()[1]->text(), "Aux 3");
+    EXPECT_EQ(raw->layout().legend()[1]->text(), "Aux 2");
     EXPECT_EQ(raw->layout().legend()[1]->colour(), QColor(0, 0, 128));
     EXPECT_EQ(app->settings().display.IsShown(0), 0);
     // Cancel leaves everything; nothing checked leaves no legend.
@@ -274,7 +279,7 @@ TEST_F(RawViewTest, TheDisplaySelectionRebuildsTheLegend)
     });
     command(cmd::AuxParameterDisplay);
     EXPECT_TRUE(raw->layout().legend().empty());
-    EXPECT_EQ(labelsOf(frame->view()).count("Aux 3"), 0u);
+    EXPECT_EQ(labelsOf(frame->view()).count("Aux 2"), 0u);
 }
 
 TEST_F(RawViewTest, NewCalibrationConstantsReachTheOpenView)

@@ -270,7 +270,7 @@ TEST(CScatterAccumulator, ChoosingAnotherFactoryFileChangesTheVerdict)
     EXPECT_EQ(calls[0].request.defaultExtension, "asc");
     EXPECT_EQ(calls[0].request.filter, "ASCII (*.asc)|*.asc|All (*.*)|*.* ||");
     EXPECT_TRUE(calls[0].request.mustExist);
-    EXPECT_EQ(calls[2].text, "Could not open the factory zero scatter file");
+    EXPECT_EQ(calls[2].text, "Could not open the factory zero scatter file\nStill in use: " + env.path("factory_zsc.asc"));
 }
 
 }  // namespace

@@ -157,6 +157,7 @@ TEST_F(PsdTest, WrongMagicAsksAndYesReadsEveryRecord)
     EXPECT_THROW(src.open(), UserAbort);
     EXPECT_EQ(env.prompter.calls().back().text,
               "This file does not appear to be a KAVRO400 Particle Size Distribution file.  Do you wish to continue?");
+    EXPECT_TRUE(env.prompter.calls().back().style.defaultNo);
 
     env.settings.lRefRatio = 3.5;
     CPDFile bare(context, &owner);

@@ -4,6 +4,7 @@
 
 #include <QWidget>
 #include <gtest/gtest.h>
+#include <QPolygon>
 #include <limits>
 
 namespace kavro {
@@ -100,6 +101,21 @@ TEST_F(LinePlot, BeamAttenuationReadOutAndPrinterFrame)
     EXPECT_TRUE(isDark(paper.pixelColor(0, 0)));
     EXPECT_TRUE(isDark(paper.pixelColor(193, 201)));
     EXPECT_FALSE(isDark(renderClient(plot, false, 1, Qt::white).pixelColor(0, 0)));
+}
+
+TEST(LinePlotBeamText, StandsInTheFirstCornerTheLineLeavesFree)
+{
+    const QSize text(100, 15);
+    auto line = [](std::initializer_list<QPoint> points) { return QPolygon(QList<QPoint>(points)); };
+    // Falling from the top left: the top right is free.
+    EXPECT_EQ(CLinePlotWnd::textPlace(line({{0, 0}, {191, 200}}), text, 192, 200), QRect(72, 5, 100, 15));
+    // A line along the top: the bottom right.
+    EXPECT_EQ(CLinePlotWnd::textPlace(line({{0, 10}, {191, 10}}), text, 192, 200), QRect(72, 180, 100, 15));
+    // Along the top and down the right half: the bottom left.
+    EXPECT_EQ(CLinePlotWnd::textPlace(line({{0, 10}, {191, 10}, {150, 10}, {150, 199}}), text, 192, 200).topLeft(),
+              QPoint(5, 180));
+    // A long text keeps clear of the right edge.
+    EXPECT_EQ(CLinePlotWnd::textPlace(line({{0, 199}, {191, 199}}), QSize(150, 15), 192, 200).right(), 192 - 4);
 }
 
 TEST_F(LinePlot, NoFrameDrawsNothing)

@@ -50,6 +50,34 @@ TEST(TextWnd, RightAlignedLabelSizesToItsTextAndEndsAtTheAnchor)
     EXPECT_EQ(label.geometry().right() + 1, 100);
 }
 
+TEST(TextWnd, ATextWiderThanItsRoomShrinksThenShortensWithTheWholeTextAtHand)
+{
+    QWidget parent;
+    parent.resize(600, 200);
+    CTextWnd label;
+    label.SetAlignment(CPlacedWnd::TopCentre);
+    label.Create(&parent, 266, 10);
+    QFont font = CTextWnd::defaultFont();
+    font.setPixelSize(19);
+    label.SetFont(font, Qt::red);
+    label.SetMaxWidth(200);
+    struct Row {
+        QString text;
+        bool shrunk, shortened;
+    };
+    for (const Row& r : {Row{"Cast 7", false, false}, Row{"Station 14, cast 7, upcast", true, false},
+                         Row{"Cruise KV-2026/07 North Atlantic transect, station 14, cast 7", true, true}}) {
+        label.SetText(r.text);
+        EXPECT_EQ(label.text(), r.text);
+        EXPECT_LE(label.width(), 200) << r.text.toStdString();
+        EXPECT_EQ(label.shownFont().pixelSize() < 19, r.shrunk) << r.text.toStdString();
+        EXPECT_GE(label.shownFont().pixelSize(), static_cast<int>(19 * CTextWnd::kSmallestShrink));
+        EXPECT_EQ(label.shownText() != r.text, r.shortened) << r.text.toStdString();
+        EXPECT_EQ(label.toolTip(), r.shortened ? r.text : QString());
+        EXPECT_EQ(label.anchor(), QPoint(266, 10));
+    }
+}
+
 TEST(TextWnd, DefaultsAndSettingsMadeBeforeCreation)
 {
     QWidget parent;
