@@ -99,13 +99,19 @@ struct LiveTest : ::testing::Test {
     {
         return reference(std::vector<RawWords>(frames.begin(), frames.begin() + static_cast<long>(count)));
     }
-    Outputs reference(const std::vector<RawWords>& list)
+    // The frames as a raw recording of the calibration folder.
+    std::string recordingOf(const std::vector<RawWords>& list, const std::string& name)
     {
         std::vector<std::vector<std::uint16_t>> words;
         for (const RawWords& f : list)
             words.emplace_back(f.begin(), f.end());
-        const std::string raw = env.cal.path("reference.raw");
+        const std::string raw = env.cal.path(name);
         test::writeFile(raw, test::rawRecords(words));
+        return raw;
+    }
+    Outputs reference(const std::vector<RawWords>& list)
+    {
+        const std::string raw = recordingOf(list, "reference.raw");
         const std::string psd = env.cal.path("reference.psd");
         CRawFile src(context, &owner);
         env.prompter.choose(raw).choose(env.cal.path("RingArea_a.asc")).choose(env.cal.path("zsc.asc")).choose(psd);
@@ -119,11 +125,7 @@ struct LiveTest : ::testing::Test {
     // The frames written as a raw recording and processed by kavro-cli process.
     Outputs processed(const std::vector<RawWords>& list)
     {
-        std::vector<std::vector<std::uint16_t>> words;
-        for (const RawWords& f : list)
-            words.emplace_back(f.begin(), f.end());
-        const std::string raw = env.cal.path("processed.raw");
-        test::writeFile(raw, test::rawRecords(words));
+        const std::string raw = recordingOf(list, "processed.raw");
         const std::string psd = env.cal.path("processed.psd");
         const test::CliResult r = test::runCli({"process", raw, "--profile", env.cal.path("none.INI"), "--cal-dir",
                                                 env.cal.dir.path(), "-o", psd, "--asc", "--log", "-q"});
@@ -330,10 +332,7 @@ TEST_F(LiveTest, CommandLineAcquiresNFramesFromTheSimulator)
 
 TEST_F(LiveTest, CommandLineAgainstTheSimulatorExecutable)
 {
-    std::vector<std::vector<std::uint16_t>> words;
-    for (const RawWords& f : frames)
-        words.emplace_back(f.begin(), f.end());
-    test::writeFile(env.cal.path("rec.raw"), test::rawRecords(words));
+    recordingOf(frames, "rec.raw");
     const Outputs want = reference(frames.size());
 
     const std::string simOut = env.cal.path("sim.txt");
@@ -499,6 +498,23 @@ TEST_F(LiveTest, CommandLineTellsAMissingOrBusyDeviceAndAnUnwritableOutputInOneL
     EXPECT_EQ(err.rfind("kavro-cli: Could not write to the file " + env.cal.path("no/such/dir/x.psd") + ": ", 0), 0u)
         << err;
     EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1);
+}
+
+TEST_F(LiveTest, CommandLineOnAFullDiskEndsWithTheFileItsSummaryAndWholeRecords)
+{
+    SimulatorThread rig(recording(100), SimulatorOptions{});
+    ASSERT_TRUE(rig.started);
+    const std::string psd = env.cal.path("full.psd");
+    // 8 blocks of 512 bytes: the .psd's header and six frames fit, the seventh does not.
+    Child child({"/bin/sh", "-c", "ulimit -f 8; exec " + test::cliCommand({"acquire", "--profile", env.cal.path("none.INI"),
+                                                                         "--cal-dir", env.cal.dir.path(), "--device",
+                                                                         rig.sim.devicePath(), "-o", psd, "--interval", "0"})},
+                env.cal.path("out.txt"), env.cal.path("err.txt"));
+    ASSERT_EQ(child.wait(), 1);
+    EXPECT_EQ(readFile(env.cal.path("err.txt")), "kavro-cli: Could not write to the file " + psd + ": File too large\n");
+    EXPECT_EQ(readFile(psd).size(), 8u * 512u);
+    EXPECT_NE(readFile(env.cal.path("out.txt")).find("Frames written: "), std::string::npos);
+    EXPECT_NE(readFile(env.cal.path("out.txt")).find("Files: " + psd + ", "), std::string::npos);
 }
 
 TEST_F(LiveTest, CommandLineNeverReplacesOrSharesAnOutputByAccident)
