@@ -48,7 +48,13 @@ void forEachInput(std::size_t count, const std::function<void(std::size_t)>& job
             status = std::max(status, kExitBadInput);
         }
     }
-    std::fflush(stdout);
+    // What went to standard output counts as written only once it is out.
+    try {
+        requireStdoutWritten();
+    } catch (const Failure& f) {
+        std::fprintf(stderr, "kavro-cli: %s\n", f.what());
+        status = std::max(status, f.status);
+    }
     if (status != kExitOk)
         throw Failure(status, "");
 }
@@ -131,6 +137,16 @@ CLI::Validator oneOf(std::initializer_list<const char*> words)
             return refusal(allowed, input);
         },
         allowed, "");
+}
+
+void requireStdoutWritten()
+{
+    errno = 0;
+    const bool flushed = std::fflush(stdout) == 0;
+    if (flushed && !std::ferror(stdout))
+        return;
+    const int error = errno != 0 ? errno : EIO;
+    throw Failure(kExitBadInput, std::string("stdout: ") + text::kCliWriteFailed + errnoText(error));
 }
 
 void requireFileOutput(const std::string& output, const char* what)

@@ -37,6 +37,9 @@ Environment loadEnvironment(const std::string& profileOption);
 
 // Throws Failure ("<path>: <reason>") unless path is a regular file that can be read.
 void requireReadableFile(const std::string& path);
+// Flushes standard output; a write to it that failed (a full disk, a closed pipe)
+// throws Failure ("stdout: write failed: <reason>").
+void requireStdoutWritten();
 
 // Runs job(i) for every input i; each failure is told on its own line and the
 // others still run.  Afterwards stdout is flushed, and the worst status is thrown

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <spawn.h>
@@ -145,9 +146,13 @@ TEST_F(CliTest, MessagesAndExitStatuses)
         {{"acquire", "--interval", "-1"}, 2, "--interval: must be a number from 0 to 86400, not '-1'"},
         {{"acquire", "--port", "COM5:"}, 2, "--port: must be COM1:, COM2:, COM3: or COM4:, not 'COM5:'"},
         {{"acquire", "-o", "-"}, 2, "-o -: a .psd file cannot go to standard output"},
-        {{"acquire", "--profile", profile, "--cal-dir", cal.dir.path(), "--device", work.file("ttyUSB9"), "--frames", "1"},
+        {{"acquire", "--profile", profile, "--cal-dir", cal.dir.path(), "--device", work.file("ttyUSB9"), "--frames", "1",
+          "--log"},
          1,
          work.file("ttyUSB9") + ": no such device"},
+        {{"acquire", "--profile", profile, "--cal-dir", cal.dir.path(), "--device", work.file("ttyUSB9")},
+         2,
+         "nothing would be recorded: name the .psd with -o FILE, or ask for --asc, --vsf or --log"},
         {{"acquire", "--profile", profile, "--list-devices"}, 0, "Ports (profile " + profile + "):\n  COM1: "},
         {{"simulate", "--frames", "0"}, 2, "--frames: must be a whole number 1 or more, not '0'"},
         {{"simulate", "--split", "1e3"}, 2, "--split: must be a whole number from 1 to 1000, not '1e3'"},
@@ -248,6 +253,16 @@ TEST_F(CliTest, AFullDiskIsNeverSilent)
         << r.err;
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1);
     EXPECT_EQ(readFile(work.file("cast.psd")).size() % 512, 0u);
+}
+
+TEST_F(CliTest, AStandardOutputThatTakesNothingIsAFailure)
+{
+    const std::string err = work.file("err.txt");
+    const int status = std::system((cliCommand(process({raw})) + " > /dev/full 2> " + err).c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_EQ(readFile(err), "kavro-cli: stdout: write failed: No space left on device\n");
+    EXPECT_EQ(readFile(work.file("cast.psd")).size(), 302u * 512u);  // the outputs are whole all the same
 }
 
 TEST_F(CliTest, KilledMidRunLeavesWholeRecordsOfEveryFrameBefore)
