@@ -265,7 +265,7 @@ void CRawSource::closeOutputs()
     }
 }
 
-void CRawSource::processAndSave(const double values[kFrameValues], const std::string& path, int writePsd,
+bool CRawSource::processAndSave(const double values[kFrameValues], const std::string& path, int writePsd,
                                 int writeAsc)
 {
     for (int i = 0; i < kFrameValues; ++i)
@@ -274,9 +274,11 @@ void CRawSource::processAndSave(const double values[kFrameValues], const std::st
     invertFrame();
     currentFrame_ = 0;
     if (path.empty())
-        return;
+        return false;
 
+    bool written = true;
     auto tell = [&](const OutputFile& file) {
+        written = false;
         context_.prompter.message(std::string(text::kWriteFailed) + file.path() + ": " + file.error(),
                                   MessageIcon::Exclamation);
     };
@@ -299,6 +301,7 @@ void CRawSource::processAndSave(const double values[kFrameValues], const std::st
         if (file.failed() || !file.error().empty())
             tell(file);
     }
+    return written;
 }
 
 }  // namespace kavro

@@ -49,8 +49,9 @@ public:
     // An averaged frame becomes the calibration set's background; 0 when it is refused.
     int setBackgroundFromRecord(const double values[kFrameValues]);
     // Processes one given frame (an average) and writes it alone to path (.psd) and/or
-    // the .asc beside it.  An empty path writes nothing.
-    void processAndSave(const double values[kFrameValues], const std::string& path, int writePsd, int writeAsc);
+    // the .asc beside it.  An empty path writes nothing.  True when every file asked
+    // for was written whole (a failure has been told).
+    bool processAndSave(const double values[kFrameValues], const std::string& path, int writePsd, int writeAsc);
     // True when path is one of the result files this source has open (a file that
     // must not be replaced while the source writes it).
     bool writesTo(const std::string& path) const;

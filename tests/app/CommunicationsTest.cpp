@@ -10,6 +10,7 @@
 #include "app/CKavroView.h"
 #include "app/CMainFrame.h"
 #include "app/CommandTable.h"
+#include "app/FrameNavigator.h"
 #include "app/ProgramHooks.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/core/CoreFixture.h"
@@ -217,6 +218,27 @@ TEST_F(CommunicationsTest, SendCommandSendsTheBoxAndShowsTheReply)
     EXPECT_EQ(instruments->source->command(), "VER");
     EXPECT_EQ(link().written, std::string("\r\nVER\r\n\x03\r\n\x03\r\n"));
     EXPECT_TRUE(prompter->messages().empty());
+}
+
+TEST_F(CommunicationsTest, TheFrameTimerPausesWhileSendCommandIsOpenSoTheReplyStays)
+{
+    ASSERT_NE(frame, nullptr);
+    command(cmd::ShowBuffer);
+    CShowBufferWnd* window = CShowBufferWnd::of(view());
+    ASSERT_NE(window, nullptr);
+    FrameNavigator* nav = view().navigator();
+    nav->setInterval(10);
+    nav->toggle();
+    sendCommandDialog([&](CSendCommandDlg& dialog) {
+        EXPECT_FALSE(nav->running());
+        link().arrive("OK\r\n");
+        dialog.sendButton()->click();
+        link().arrive(frameText(9));  // a frame that a running timer would fetch at once
+        QTest::qWait(60);
+        EXPECT_EQ(window->text(), "OK\r\n");
+    });
+    EXPECT_TRUE(nav->running());
+    EXPECT_EQ(link().notYetRead(), frameText(9));
 }
 
 }  // namespace

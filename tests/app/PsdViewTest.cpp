@@ -14,6 +14,8 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <cstdio>
+#include <functional>
 
 using namespace kavro;
 using namespace kavro::test;
@@ -105,6 +107,46 @@ TEST_F(PsdViewTest, NavigatesTheFileAndTheAnimationEndsAtItsLastRecord)
     EXPECT_FALSE(nav->running());
     EXPECT_EQ(frame->animationBar()->timerText(), "Timer-OFF");
     EXPECT_EQ(text(layout->frameLabel()), "Data Frame: 3");
+}
+
+TEST_F(PsdViewTest, AFileCutShortOrDeletedUnderTheWindowIsToldAndTheWindowStops)
+{
+    struct Case {
+        const char* name;
+        std::function<void(const std::string&)> change;
+        std::string told;  // what the message says after the path
+    };
+    const std::vector<Case> cases = {
+        {"cut.psd", [](const std::string& p) { writeFile(p, psdFile(0, 4).substr(0, 3 * 512)); },
+         " has shrunk while this window shows it: it now holds 3 of the 6 records it held when opened."},
+        {"gone.psd", [](const std::string& p) { std::remove(p.c_str()); },
+         " has been deleted or replaced while this window shows it."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::size_t before = prompter->messages().size();
+        CKavroFrame* frame = openFile(c.name, psdFile(0, 4));
+        ASSERT_NE(frame, nullptr);
+        SizeDistributionLayout* layout = frame->view()->sizeLayout();
+        FrameNavigator* nav = frame->view()->navigator();
+        nav->next();
+        nav->toggle();
+        c.change(dir.file(c.name));
+        nav->tick();
+        EXPECT_FALSE(nav->running());
+        ASSERT_EQ(prompter->messages().size(), before + 1);
+        EXPECT_EQ(prompter->messages().back(), "The file " + dir.file(c.name) + c.told +
+                                               " The window keeps the last frame it read and goes no further; "
+                                               "open the file again to see what it holds now.");
+        // The frame shown stays with its own number, whatever is asked.
+        app->mainFrame()->action(cmd::GoToFirst)->trigger();
+        app->mainFrame()->action(cmd::GoToLast)->trigger();
+        EXPECT_EQ(text(layout->frameLabel()), "Data Frame: 1");
+        EXPECT_EQ(text(layout->meanLabel()), "Mean: 21.00");
+        EXPECT_EQ(prompter->messages().size(), before + 1);
+        frame->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
 }
 
 TEST_F(PsdViewTest, AFileWithoutFramesIsToldAndNothingOpens)
