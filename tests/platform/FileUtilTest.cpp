@@ -45,3 +45,15 @@ TEST(FileUtil, SameFileThroughLinksAndDots)
     EXPECT_TRUE(sameFile(dir.file("new.asc"), dir.path() + "/x/../new.asc"));  // not there yet
     EXPECT_FALSE(sameFile("", dir.file("a.raw")));
 }
+
+TEST(FileUtil, AListOfFilesNamesTheirFolderOnceWhenTheyShareIt)
+{
+    const std::vector<std::pair<std::vector<std::string>, std::string>> rows = {
+        {{}, ""},
+        {{"/d/a.psd", "/d/a.asc", "/d/a.time.csv"}, "a.psd, a.asc, a.time.csv in /d"},
+        {{"/d/a.psd", "/e/a.asc"}, "/d/a.psd, /e/a.asc"},
+        {{"a.psd", "a.log"}, "a.psd, a.log"},
+    };
+    for (const auto& [paths, text] : rows)
+        EXPECT_EQ(fileListText(paths), text);
+}
