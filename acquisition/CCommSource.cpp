@@ -18,6 +18,9 @@ constexpr int kReplyRounds = 3;
 constexpr int kReplyRoundMs = 200;
 constexpr int kReplyChunk = 4;
 constexpr char kCtrlC = '\x03';
+// Frames taken at one time at most: bounds a call on a line that never pauses
+// (what is left waits, in order, for the next call).
+constexpr int kMaxFramesAtOnce = 1000;
 
 std::string reasonOf(const SerialLink& link)
 {
@@ -51,6 +54,8 @@ void CCommSource::open()
 {
     linkLost_ = false;
     linkError_.clear();
+    counts_ = Counts{};
+    lastExchange_ = Exchange::None;
     // The original program gave up here without a word; the person at the
     // instrument needs to know which device failed and why.
     auto portFailed = [this] {
@@ -64,12 +69,18 @@ void CCommSource::open()
     portOpen_ = 1;
     if (link_->setLineParameters() != 0)
         portFailed();
+    // An instrument that streamed before, or the reply to a request made before we
+    // opened, would make every frame logged the answer to an earlier request.
+    link_->discardPending();
+    receiver_.clear();
     if (!initString_.empty()) {
         std::string init = initString_ + (appendCrLf_ ? "\r\n" : "");
         link_->write(init.data(), static_cast<int>(init.size()));
     }
     try {
         runOpenSequence(false, std::string());
+        if (recording())
+            openTimeStampOutput(sourceName_);
     } catch (const UserAbort&) {
         // Let the device go at once, so that the next attempt can have it.
         closePort();
@@ -79,21 +90,50 @@ void CCommSource::open()
 
 int CCommSource::readNextFrame()
 {
+    const long writtenBefore = counts_.written;
+    const long rejectedBefore = counts_.rejected;
     if (link_->failed()) {
-        // Nothing more comes and nothing more is asked for; a frame already
-        // received is still taken.
-        if (receiver_.receive(*link_) != FrameReceiver::Result::Frame) {
-            tellLinkLost();
-            return 0;
+        // Nothing more comes and nothing more is asked for; frames already
+        // received are still taken.
+        if (receiver_.receive(*link_) == FrameReceiver::Result::Frame)
+            takeWaitingFrames();
+        if (counts_.written > writtenBefore) {
+            lastExchange_ = Exchange::Frame;
+            return 1;
         }
-    } else {
-        if (portOpen_)
-            sendLine(pollCommand_);
-        if (!receiveFrame())
-            return 0;
+        tellLinkLost();
+        lastExchange_ = Exchange::LinkLost;
+        return 0;
     }
-    processFrame();
-    return 1;
+    if (portOpen_)
+        sendLine(pollCommand_);
+    if (receiveFrame())
+        takeWaitingFrames();
+    if (counts_.written > writtenBefore) {
+        lastExchange_ = Exchange::Frame;
+        return 1;
+    }
+    ++counts_.withoutFrame;
+    lastExchange_ = counts_.rejected > rejectedBefore ? Exchange::Rejected
+                    : linkLost_                        ? Exchange::LinkLost
+                                                       : Exchange::NoReply;
+    return 0;
+}
+
+int CCommSource::writeReceivedFrames()
+{
+    if (!portOpen_ || !calibrationOK_)
+        return 0;
+    const long writtenBefore = counts_.written;
+    int cut = 0;
+    while (cut < kMaxFramesAtOnce && receiver_.receive(*link_) == FrameReceiver::Result::Frame) {
+        takeFrame();
+        ++cut;
+    }
+    const long taken = counts_.written - writtenBefore;
+    if (cut > 0)
+        lastExchange_ = taken > 0 ? Exchange::Frame : Exchange::Rejected;
+    return static_cast<int>(taken);
 }
 
 bool CCommSource::receiveFrame()
@@ -109,24 +149,50 @@ bool CCommSource::receiveFrame()
         case FrameReceiver::Result::NoFrame:
             break;
         }
-        if (timing_.seconds() - start > context_.settings.commWait)
+        const long long waited = timing_.seconds() - start;
+        if (waited > context_.settings.commWait)
             return false;
+        if (waitListener_)
+            waitListener_(static_cast<int>(waited));
         timing_.sleepMilliseconds(kPollSleepMs);
     }
 }
 
+void CCommSource::takeWaitingFrames()
+{
+    takeFrame();
+    for (int cut = 1; cut < kMaxFramesAtOnce && receiver_.receive(*link_) == FrameReceiver::Result::Frame; ++cut)
+        takeFrame();
+}
+
+void CCommSource::takeFrame()
+{
+    if (!closing_)
+        showText(receiver_.frameText());
+    // A rejected text leaves the raw values, the words and the frame number as they were.
+    const FrameReceiver::Check check = receiver_.parseFrameText(std::span<double, kFrameValues>(raw_));
+    if (!check.accepted()) {
+        ++counts_.rejected;
+        return;
+    }
+    if (check.suspect())
+        ++counts_.suspect;
+    processFrame();
+}
+
 void CCommSource::processFrame()
 {
-    showText(receiver_.frameText());
-    receiver_.parseFrameText(std::span<double, kFrameValues>(raw_));
     // A live source is never multi-scan: the laser test takes raw value 32 as it is.
     correctFrame(raw_[kLaserPowerIndex]);
     for (std::size_t i = 0; i < words_.size(); ++i)
         words_[i] = wordOf(raw_[i]);
-    if (listener_)
+    currentFrame_ = nextFrameNumber(currentFrame_);
+    ++counts_.written;
+    if (listener_ && !closing_)
         listener_(words_);
     writeLogLine(words_.data());
     finishFrame();
+    writeTimeStamp(counts_.written, timing_.utcNow ? timing_.utcNow() : std::chrono::system_clock::now());
 }
 
 int CCommSource::portIndexOf(const std::string& portName)
@@ -146,14 +212,22 @@ std::uint16_t CCommSource::wordOf(double value)
     return static_cast<std::uint16_t>(value);
 }
 
+int CCommSource::nextFrameNumber(int frame)
+{
+    return frame >= kFrameNumberWrap ? 1 : frame + 1;
+}
+
 int CCommSource::nextFrame()
 {
-    currentFrame_ = currentFrame_ >= kFrameNumberWrap ? 1 : currentFrame_ + 1;
     return readNextFrame();
 }
 
 void CCommSource::close()
 {
+    // The window or the logger may be going away: nothing is shown or handed on.
+    closing_ = true;
+    writeReceivedFrames();
+    closing_ = false;
     closePort();
     closeOutputs();
     baseClose();

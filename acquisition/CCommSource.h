@@ -4,6 +4,23 @@
 // and processed like a frame of a recording.  The same object talks to the
 // instrument for the communication windows (a typed command, Ctrl-C) and hands
 // every frame to a live collection (background scatter, averaging) while one runs.
+//
+// What a live window or logger needs to know, in one place:
+// - Every complete frame received is taken once, in the order sent: a request that
+//   finds several waiting takes them all (the source then stands on the newest);
+//   writeReceivedFrames() takes what is still waiting, and close() calls it first,
+//   so that stopping never loses a frame.  The frame number moves on (after 100000
+//   comes 1) only for a frame taken; a request without one leaves it where it was.
+// - A frame text that is not 40 unsigned numbers up to 65535 is rejected: nothing
+//   is written, it only shows in the receive-buffer window and the counts.
+// - counts(): frames written, rejected and suspect, and requests that brought no
+//   frame; lastExchange(): what the last request brought.
+// - setWaitListener(): called at each poll pause while a request waits for its
+//   reply, with the seconds waited so far, so that a window can repaint and say so.
+// - outputPaths() / recording() (from CRawSource): the files being written, the
+//   time stamps "<name>.time.csv" (timeStampPath()) among them.
+// - Bytes that wait on the line when the port opens are discarded, so the first
+//   frame is the answer to the first request.
 #include "acquisition/FrameReceiver.h"
 #include "core/CRawSource.h"
 #include "core/RawRecord.h"
@@ -26,9 +43,27 @@ public:
     struct Timing {
         std::function<long long()> seconds;         // whole seconds of a steady clock
         std::function<void(int ms)> sleepMilliseconds;
+        std::function<UtcTime()> utcNow = {};        // the time stamps' clock (default: the system's)
     };
     // Receives every frame while a live collection runs.
     using FrameListener = std::function<void(const RawWords& words)>;
+    // Called at each pause while a request waits for its reply: whole seconds waited.
+    using WaitListener = std::function<void(int secondsWaited)>;
+
+    // What the last request (or writeReceivedFrames) brought.
+    enum class Exchange {
+        None,      // nothing asked for yet
+        Frame,     // at least one frame taken and written
+        NoReply,   // no complete frame within CommWait seconds
+        Rejected,  // only frame texts that were rejected
+        LinkLost,  // the device has gone away; no frame
+    };
+    struct Counts {
+        long written = 0;       // frames taken, processed and written to every output that is on
+        long rejected = 0;      // frame texts rejected (nothing written)
+        long suspect = 0;       // frames written from the first 40 of more numbers
+        long withoutFrame = 0;  // requests that brought no frame (no reply or only rejected ones)
+    };
 
     static constexpr int kFrameNumberWrap = 100000;  // after this frame number comes 1
     static constexpr int kReplyMax = FrameReceiver::kBufferSize - 1;
@@ -42,12 +77,22 @@ public:
     // Opens and sets up the port (a failure is told with the device and the reason),
     // then the common open sequence.  Throws UserAbort when it fails or is cancelled.
     void open() override;
-    // One request and its reply: 1 when a frame came and was processed and written,
-    // 0 when none came within CommWait seconds or the link is gone.
+    // One request and its reply: 1 when a frame came and was processed and written
+    // (with every other complete frame waiting behind it), 0 when none came within
+    // CommWait seconds, only rejected ones came, or the link is gone.
     int readNextFrame() override;
+    // Takes every complete frame already received, without a request; the number
+    // taken.  Closing calls it first.
+    int writeReceivedFrames();
     void close() override;
-    // The frame number moves on (after 100000 comes 1), then a frame is read.
+    // The same as readNextFrame: the frame number moves on with each frame taken.
     int nextFrame() override;
+
+    const Counts& counts() const { return counts_; }
+    Exchange lastExchange() const { return lastExchange_; }
+    // "<name>.time.csv" while it is written, "" when it is not.
+    std::string timeStampPath() const { return timeOutput_.isOpen() ? timeOutput_.path() : std::string(); }
+    void setWaitListener(WaitListener listener) { waitListener_ = std::move(listener); }
 
     // The Send Command window's text.
     const std::string& command() const { return command_; }
@@ -77,14 +122,20 @@ public:
 
     // The port a name picks: 0..3 for "COM1:".."COM4:" exactly, 1 for any other name.
     static int portIndexOf(const std::string& portName);
+    // The frame number after frame: after 100000 comes 1.
+    static int nextFrameNumber(int frame);
     // The 16-bit word of a raw value: truncated toward zero, within 0..65535.
     static std::uint16_t wordOf(double value);
 
 private:
     // Writes text (and CR LF) to the instrument as a command.
     void sendLine(const std::string& text);
-    // Waits for a frame: true when one was cut from the buffer.
+    // Waits for a frame text: true when one was cut from the buffer.
     bool receiveFrame();
+    // Checks the frame text cut last and, when it is accepted, processes and writes it.
+    void takeFrame();
+    // Takes the frame cut last and every complete one after it that is there now.
+    void takeWaitingFrames();
     void processFrame();
     void tellLinkLost();
     void closePort();
@@ -103,6 +154,10 @@ private:
     std::string reply_;
     RawWords words_{};
     FrameListener listener_;
+    WaitListener waitListener_;
+    Counts counts_;
+    Exchange lastExchange_ = Exchange::None;
+    bool closing_ = false;
     Timing timing_;
     bool linkLost_ = false;
     std::string linkError_;

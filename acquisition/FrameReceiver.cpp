@@ -1,7 +1,5 @@
 #include "acquisition/FrameReceiver.h"
 
-#include "platform/NumText.h"
-
 #include <algorithm>
 #include <cstring>
 
@@ -121,23 +119,41 @@ int FrameReceiver::findLast(char c, int from, int to) const
     return -1;
 }
 
-int FrameReceiver::parseNumbers(std::string_view text, std::span<double, kValueCount> values)
+FrameReceiver::Check FrameReceiver::parseFrame(std::string_view text, std::span<double, kValueCount> values)
 {
-    int count = 0;
+    Check check;
+    std::array<double, kValueCount> found{};
+    bool tooLarge = false;
     std::size_t pos = 0;
-    for (std::size_t i = 0; i < values.size() && pos < text.size(); ++i) {
-        while (pos < text.size() && !isDigit(text[pos]))
+    while (pos < text.size()) {
+        const char c = text[pos];
+        if (!isDigit(c)) {
+            if (c == '.' && check.fault == Fault::None)
+                check.fault = Fault::DecimalPoint;
+            else if (c == '-' && check.fault == Fault::None)
+                check.fault = Fault::MinusSign;
             ++pos;
-        if (pos == text.size())
-            break;
-        if (auto value = scanDouble(text.substr(pos))) {
-            values[i] = *value;
-            ++count;
+            continue;
         }
-        while (pos < text.size() && isDigit(text[pos]))
-            ++pos;
+        long value = 0;
+        for (; pos < text.size() && isDigit(text[pos]); ++pos)
+            value = std::min(value * 10 + (text[pos] - '0'), kMaxValue + 1);
+        tooLarge = tooLarge || value > kMaxValue;
+        if (check.numbers < kValueCount)
+            found[static_cast<std::size_t>(check.numbers)] = static_cast<double>(value);
+        ++check.numbers;
     }
-    return count;
+    if (check.fault == Fault::None) {
+        if (check.numbers < kValueCount)
+            check.fault = Fault::TooFewNumbers;
+        else if (tooLarge)
+            check.fault = Fault::OutOfRange;
+        else if (check.numbers > kValueCount)
+            check.fault = Fault::TooManyNumbers;
+    }
+    if (check.accepted())
+        std::copy(found.begin(), found.end(), values.begin());
+    return check;
 }
 
 }  // namespace kavro

@@ -8,7 +8,14 @@
 // and not yet been used from one exchange to the next.  A frame is the text from a
 // start character to the first end character after it; a start character that
 // comes again before that end character begins the frame afresh (the earlier one
-// was cut off), so stray characters between frames never spoil a frame.
+// was cut off), so stray characters between frames never spoil a frame.  Frames
+// that arrived together stay in the buffer, in order, and each call hands out the
+// next of them: none is merged into another or lost.
+//
+// A frame's text is trusted only when it holds exactly 40 unsigned decimal
+// numbers of at most 65535 (any other characters between them separate them).  A
+// decimal point, a minus sign, fewer numbers or a larger one reject the frame
+// whole; more than 40 numbers keep the first 40 and mark the frame suspect.
 #include "platform/SerialLink.h"
 
 #include <array>
@@ -22,6 +29,23 @@ public:
     static constexpr int kBufferSize = 4096;     // at most 4095 characters and a terminator
     static constexpr int kFrameTextSize = 1028;  // at most 1027 characters and a terminator
     static constexpr int kValueCount = 40;
+
+    // What checking a frame's text found.
+    enum class Fault {
+        None,
+        TooFewNumbers,   // rejected
+        DecimalPoint,    // rejected
+        MinusSign,       // rejected
+        OutOfRange,      // rejected: a number above 65535
+        TooManyNumbers,  // accepted, the first 40 numbers: suspect
+    };
+    struct Check {
+        Fault fault = Fault::None;
+        int numbers = 0;  // numbers found in the text (counted on past 40)
+        bool accepted() const { return fault == Fault::None || fault == Fault::TooManyNumbers; }
+        bool suspect() const { return fault == Fault::TooManyNumbers; }
+    };
+    static constexpr long kMaxValue = 65535;
 
     enum class Result {
         NoFrame,     // no complete frame yet; what arrived is kept
@@ -41,13 +65,11 @@ public:
     std::string_view pending() const { return {buffer_.data(), static_cast<std::size_t>(length_)}; }
     void clear();
 
-    // Reads the numbers of the last frame text into values[0..39]; the number of
-    // values set.  Values after the last number keep their contents.
-    int parseFrameText(std::span<double, kValueCount> values) const { return parseNumbers(frameText(), values); }
-    // The same for any text: each number starts at the next decimal digit and is
-    // read with the full floating-point syntax; the next search starts after the
-    // run of digits the number began with (so "12.5" gives 12.5 and then 5).
-    static int parseNumbers(std::string_view text, std::span<double, kValueCount> values);
+    // Checks the last frame text; when it is accepted its first 40 numbers go to
+    // values[0..39], otherwise values stay as they were.
+    Check parseFrameText(std::span<double, kValueCount> values) const { return parseFrame(frameText(), values); }
+    // The same for any text: a number is a run of decimal digits.
+    static Check parseFrame(std::string_view text, std::span<double, kValueCount> values);
 
 private:
     void fill(SerialLink& link);

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -37,6 +38,12 @@ void CPDFile::open()
     fd_ = openRegularFileDescriptor(sourceName_);
     if (fd_ < 0)
         throw UserAbort{};
+    // A lock per open file: a second window of this program conflicts as well.
+    if (viewLock_ && ::flock(fd_, LOCK_SH | LOCK_NB) != 0) {
+        context_.prompter.message(sourceName_ + text::kPsdBeingWritten, MessageIcon::Exclamation);
+        close();
+        throw UserAbort{};
+    }
     // A file beyond a terabyte still counts its records in an int.
     const long long records = std::max(0LL, fileLength(fd_)) / kPsdRecordBytes;
     recordCount_ = static_cast<int>(std::min<long long>(records, INT_MAX));

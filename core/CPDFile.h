@@ -29,6 +29,11 @@ public:
     double beamAttenuation() const override { return frameResult_->beamAttenuation(); }
     int frameNumber() const override { return currentFrame_ - headerRecords_; }
 
+    // Whether open() takes a shared lock on the file for as long as it stays open
+    // (on by default): a window showing a .psd refuses a writer, and a .psd being
+    // written is refused.  A one-off reader (kavro-cli info) may do without.
+    void setViewLock(bool on) { viewLock_ = on; }
+
     int headerRecordCount() const { return headerRecords_; }
     // True once the file was found cut short, deleted or replaced by another program:
     // the message has been shown, and from then on every move answers 0 and keeps
@@ -49,6 +54,7 @@ private:
     int lastNavigableRecord() const;
 
     int fd_ = -1;
+    bool viewLock_ = true;
     long long position_ = 0;  // byte offset of the next read
     PsdRecordBytes buffer_{};
     int headerRecords_ = 0;

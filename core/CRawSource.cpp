@@ -50,10 +50,19 @@ int CRawSource::setBackgroundFromRecord(const double values[kFrameValues])
 
 bool CRawSource::writesTo(const std::string& path) const
 {
-    for (const OutputFile* file : {&psdOutput_, &ascOutput_, &logOutput_})
+    for (const OutputFile* file : {&psdOutput_, &ascOutput_, &logOutput_, &timeOutput_})
         if (file->isOpen() && sameFile(file->path(), path))
             return true;
     return false;
+}
+
+std::vector<std::string> CRawSource::outputPaths() const
+{
+    std::vector<std::string> paths;
+    for (const OutputFile* file : {&psdOutput_, &ascOutput_, &logOutput_, &timeOutput_})
+        if (file->isOpen())
+            paths.push_back(file->path());
+    return paths;
 }
 
 FrameProcessor CRawSource::processor() const
@@ -112,7 +121,7 @@ void CRawSource::createOutput(OutputFile& file, const std::string& path)
         context_.prompter.message(text::kOutputIsInput + path, MessageIcon::Exclamation);
         throw UserAbort{};
     }
-    if (!file.create(path)) {
+    if (!file.create(path, replaceOutputs_ ? OutputFile::Existing::Replace : OutputFile::Existing::Refuse)) {
         context_.prompter.message(std::string(text::kWriteFailed) + path + ": " + file.error(),
                                   MessageIcon::Exclamation);
         throw UserAbort{};
@@ -144,6 +153,12 @@ void CRawSource::openAscOutput(const std::string& basePath)
 void CRawSource::openLogOutput(const std::string& basePath)
 {
     createOutput(logOutput_, removeExtension(basePath) + ".log");
+}
+
+void CRawSource::openTimeStampOutput(const std::string& basePath)
+{
+    createOutput(timeOutput_, timeStampPathFor(basePath));
+    writeOutput(timeOutput_, text::kTimeStampHeader);
 }
 
 void CRawSource::runOpenSequence(bool psdAlways, const std::string& inputPath)
@@ -243,7 +258,7 @@ void CRawSource::appendFrameOutputs(const FrameOutputs& out)
 
 void CRawSource::tellOutputFailures()
 {
-    for (const OutputFile* file : {&psdOutput_, &ascOutput_, &logOutput_})
+    for (const OutputFile* file : {&psdOutput_, &ascOutput_, &logOutput_, &timeOutput_})
         if (file->failed())
             tellOutputFailure(*file);
 }
@@ -254,9 +269,15 @@ void CRawSource::writeLogLine(const std::uint16_t words[kFrameValues])
         writeOutput(logOutput_, logLine(words));
 }
 
+void CRawSource::writeTimeStamp(long long frame, UtcTime time)
+{
+    if (timeOutput_.isOpen())
+        writeOutput(timeOutput_, timeStampLine(frame, time));
+}
+
 void CRawSource::closeOutputs()
 {
-    for (OutputFile* file : {&psdOutput_, &ascOutput_, &logOutput_}) {
+    for (OutputFile* file : {&psdOutput_, &ascOutput_, &logOutput_, &timeOutput_}) {
         const bool wasOpen = file->isOpen();
         const bool failedBefore = file->failed();
         file->close();

@@ -7,6 +7,7 @@
 #include "core/FrameProcessor.h"
 #include "core/OutputFile.h"
 #include "core/OutputRecord.h"
+#include "core/TimeStamps.h"
 
 #include <array>
 #include <cstdint>
@@ -56,12 +57,22 @@ public:
     // must not be replaced while the source writes it).
     bool writesTo(const std::string& path) const;
 
+    // The result files this source writes (.psd, .asc, .log, .time.csv, those that
+    // are open), and whether there is any: frames that go to no file are shown only.
+    std::vector<std::string> outputPaths() const;
+    bool recording() const { return !outputPaths().empty(); }
+    // Whether the open sequence replaces result files that exist already (the
+    // default: the save dialog asked) or refuses them with a message naming the file.
+    void setReplaceOutputs(bool replace) { replaceOutputs_ = replace; }
+
     // Steps of the open sequence, each throwing UserAbort to abandon the open.
     int selectBackground();
     void choosePsdOutput(std::string& path);
     void openPsdOutput(const std::string& path);
     void openAscOutput(const std::string& basePath);
     void openLogOutput(const std::string& basePath);
+    // "<name>.time.csv" beside the outputs named after basePath, with its header line.
+    void openTimeStampOutput(const std::string& basePath);
     void readVolumeConversionSetting();
     void copyClassDiameters();
     // Does nothing; the sources' own close operations call it last.
@@ -98,6 +109,8 @@ protected:
     // Record 0 of a .psd file for this source (sets the source's ratio copy).
     std::string psdHeaderRecord();
     void writeLogLine(const std::uint16_t words[kFrameValues]);
+    // The time-stamp line of frame (when that file is open).
+    void writeTimeStamp(long long frame, UtcTime time);
     // Appends the frame's .psd record and .asc line, and its .log line when words is
     // given, each only when this source writes that file.  Safe from several threads.
     void formatFrameOutputs(const OutputRecord& record, const std::uint16_t* words, FrameOutputs& out) const;
@@ -116,6 +129,7 @@ protected:
     OutputFile logOutput_;
     OutputFile psdOutput_;
     OutputFile ascOutput_;
+    OutputFile timeOutput_;
     std::string backgroundFileName_;
     std::unique_ptr<CInvPars> calibration_;
     std::vector<FrameSummary> frameSummary_;
@@ -135,6 +149,7 @@ protected:
 private:
     void createOutput(OutputFile& file, const std::string& path);
     std::string inputPath_;
+    bool replaceOutputs_ = true;
 };
 
 }  // namespace kavro

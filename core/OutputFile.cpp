@@ -5,8 +5,10 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace kavro {
 
@@ -15,27 +17,36 @@ OutputFile::~OutputFile()
     close();
 }
 
-bool OutputFile::create(const std::string& path)
+bool OutputFile::create(const std::string& path, Existing existing)
 {
     close();
     path_ = path;
     failed_ = false;
     error_.clear();
     size_ = 0;
-    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd_ < 0) {
-        error_ = errnoText(errno);
-        return false;
-    }
+    // Never O_TRUNC here: the file is emptied only once the lock is ours, so a
+    // file another writer holds keeps every byte.
+    const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (existing == Existing::Refuse ? O_EXCL : 0);
+    fd_ = ::open(path.c_str(), flags, 0666);
+    if (fd_ < 0)
+        return refuse(errno == EEXIST ? std::string(text::kOutputExists) : errnoText(errno));
     struct stat st {};
-    if (::fstat(fd_, &st) == 0 && !S_ISREG(st.st_mode)) {
-        // A device or pipe would not take whole records reliably.
-        ::close(fd_);
-        fd_ = -1;
-        error_ = "not a regular file";
-        return false;
-    }
+    if (::fstat(fd_, &st) == 0 && !S_ISREG(st.st_mode))
+        return refuse("not a regular file");  // a device or pipe would not take whole records reliably
+    if (::flock(fd_, LOCK_EX | LOCK_NB) != 0)
+        return refuse(errno == EWOULDBLOCK ? std::string(text::kOutputInUse) : errnoText(errno));
+    if (st.st_size > 0 && ::ftruncate(fd_, 0) != 0)
+        return refuse(errnoText(errno));
     return true;
+}
+
+bool OutputFile::refuse(std::string why)
+{
+    error_ = std::move(why);
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = -1;
+    return false;
 }
 
 bool OutputFile::append(std::string_view bytes)

@@ -1,6 +1,11 @@
 #pragma once
 // A result file being written: every record or line goes to the file at once, whole
 // or not at all, and the first failure is kept so that it can be told.
+//
+// The file is held with an exclusive advisory lock (flock) from before it is
+// truncated until it is closed, so a second writer (another window, another
+// kavro-cli, another program that honours locks) and a window showing it are
+// refused instead of destroying or mixing the data.
 #include <string>
 #include <string_view>
 
@@ -8,13 +13,18 @@ namespace kavro {
 
 class OutputFile {
 public:
+    // What create() does with a file that exists already.
+    enum class Existing { Replace, Refuse };
+
     OutputFile() = default;
     ~OutputFile();
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
 
-    // Creates (or truncates) the file for writing.  False when that fails; error() says why.
-    bool create(const std::string& path);
+    // Creates the file for writing, or truncates an existing one when existing is
+    // Replace.  False when that fails, the file exists and is to be refused, or
+    // another writer or reader holds it; error() says why and nothing was changed.
+    bool create(const std::string& path, Existing existing = Existing::Replace);
     bool isOpen() const { return fd_ >= 0; }
     // Writes the bytes and hands them to the system at once, so a crash or kill
     // afterwards never loses them.  A write that fails (disk full, file gone) is
@@ -22,6 +32,7 @@ public:
     // answered; later appends answer false as well.  A file deleted while it is
     // written counts as failed too.
     bool append(std::string_view bytes);
+    // Closes the file and lets go of its lock.
     void close();
 
     const std::string& path() const { return path_; }
@@ -29,6 +40,8 @@ public:
     const std::string& error() const { return error_; }
 
 private:
+    bool refuse(std::string why);
+
     int fd_ = -1;
     long long size_ = 0;
     bool failed_ = false;

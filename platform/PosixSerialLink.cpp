@@ -206,6 +206,15 @@ int PosixSerialLink::readPending(char* dest, int maxCount)
     return 0;
 }
 
+void PosixSerialLink::discardPending()
+{
+    if (fd_ < 0 || failed_)
+        return;
+    ::tcflush(fd_, TCIOFLUSH);
+    // What the line discipline had already taken in goes as well.
+    SerialLink::discardPending();
+}
+
 void PosixSerialLink::beforeCommand()
 {
     // Nothing to prepare: the line is always ready.  In particular pending input

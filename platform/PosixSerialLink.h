@@ -23,6 +23,7 @@ public:
     int setLineParameters() override;
     void write(const char* bytes, int count) override;
     int readPending(char* dest, int maxCount) override;
+    void discardPending() override;
     void beforeCommand() override;
     int closeBegin() override;
     void closeEnd() override;

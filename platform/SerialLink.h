@@ -19,6 +19,14 @@ public:
     // Moves up to maxCount pending bytes into dest without waiting; the number moved,
     // 0 when nothing is pending.
     virtual int readPending(char* dest, int maxCount) = 0;
+    // Drops every byte waiting to be read (and any not yet sent), so that what is
+    // read next was sent after this call.  The default reads them away.
+    virtual void discardPending()
+    {
+        char scrap[256];
+        for (int rounds = 0; rounds < 64 && readPending(scrap, static_cast<int>(sizeof scrap)) > 0; ++rounds) {
+        }
+    }
     // Called before every command write (frame request, command, Ctrl-C).
     virtual void beforeCommand() = 0;
     // Closing, in two steps: closeBegin() == 0 means closeEnd() follows.

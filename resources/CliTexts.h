@@ -28,8 +28,16 @@ inline constexpr const char* kBadFrames = "--frames must be between 1 and 100000
 
 // kavro-cli acquire
 inline constexpr const char* kAcquireStart = "Acquiring from %s (%s), model %d. Stop with Ctrl-C.\n";
-inline constexpr const char* kAcquireStatus = "\rFrame %d  transmission %s  mean diameter %s um   ";
-inline constexpr const char* kAcquireSummary = "Frames written: %ld, requests without a frame: %ld\n";
+inline constexpr const char* kAcquireStatus =
+    "\rFrame %d  transmission %s  mean diameter %s um  rejected %ld  no frame %ld   ";
+inline constexpr const char* kAcquireSummary =
+    "Frames written: %ld, rejected: %ld, suspect: %ld, requests without a frame: %ld\n";
+inline constexpr const char* kAcquireFiles = "Files: ";  // + the outputs, separated by ", "
+inline constexpr const char* kAcquireNoOutput =
+    "nothing would be recorded: name the .psd with -o FILE, or ask for --asc, --vsf or --log";
+inline constexpr const char* kAcquireExists = ": the file exists already (--overwrite replaces it)";  // after the path
+inline constexpr const char* kAcquireHungUp =
+    "stopped by SIGHUP (the terminal or session went away); every frame received has been written";
 inline constexpr const char* kAcquireOpenFailed = "the instrument could not be opened";
 
 }  // namespace kavro::text

@@ -40,6 +40,15 @@ inline constexpr const char* kWriteFailed = "Could not write to the file ";  // 
 // Why writing stopped when the output file was deleted while being written.
 inline constexpr const char* kOutputRemoved = "the file was deleted while it was being written";
 
+// Why an output file is refused: another writer or a window showing it holds its
+// lock, or it exists and was not to be replaced.
+inline constexpr const char* kOutputInUse = "in use by another program or window";
+inline constexpr const char* kOutputExists = "the file exists already";
+// A .psd that a window is to show while another program or window writes it.
+inline constexpr const char* kPsdBeingWritten = " is being written by another program or window.";  // after the path
+// The time stamps of live frames beside the other outputs: "<name>.time.csv".
+inline constexpr const char* kTimeStampSuffix = ".time.csv";
+inline constexpr const char* kTimeStampHeader = "frame,utc\n";
 // An output that would replace the recording being read.
 inline constexpr const char* kOutputIsInput = "The output file would overwrite the input file ";
 

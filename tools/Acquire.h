@@ -1,12 +1,15 @@
 #pragma once
 // kavro-cli acquire: the instrument live without a screen, opened as Open
 // Instrument opens it, with the dialogs answered from the options.  Every frame
-// received is processed and written before the next request goes out.
+// received is processed and written before the next request goes out, and the
+// frames still waiting when it stops are written before it ends.
+#include "acquisition/CCommSource.h"
 #include "tools/CliCommon.h"
 
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace kavro::cli {
 
@@ -21,22 +24,27 @@ struct AcquireOptions {
     bool asc = false;
     bool vsf = false;                   // the VSF in the .asc lines (implies asc)
     bool log = false;
+    bool overwrite = false;             // replace outputs that exist already
     double interval = 1.0;              // seconds from one request to the next
     long frames = 0;                    // stop after this many frames (0: when told to)
     bool status = false;                // a live status line on stderr
 };
 
 struct AcquireResult {
-    long frames = 0;   // frames received and written
-    long missed = 0;   // requests that brought no frame within CommWait
-    bool stopped = false;  // ended by a stop request, not by the frame count
+    CCommSource::Counts counts;      // frames written, rejected, suspect; requests without a frame
+    std::vector<std::string> files;  // the outputs written
+    int signal = 0;                  // the signal that stopped the run (0: none)
+    std::string error;               // why the run ended early ("" when it did not)
 };
 
-// Waits up to ms (0: only looks); true when the run is to stop.
-using StopWait = std::function<bool(int ms)>;
+// Waits up to ms (0: only looks); the signal number when the run is to stop, else 0.
+using StopWait = std::function<int(int ms)>;
 
-// Runs the acquisition; throws Failure (status 1, one line naming the device or
-// file) when the instrument cannot be opened, goes away, or an output fails.
+// Refuses a run that would record nothing (Failure, status 2) or replace an
+// existing output without overwrite (Failure, status 1), and one whose instrument
+// cannot be opened (status 1, one line naming the device or file).  Otherwise runs
+// until the frame count, a stop, the instrument going away or an output failing,
+// and answers what was written and why it ended.
 AcquireResult acquire(const AcquireOptions& options, Environment& env, const StopWait& stop);
 
 }  // namespace kavro::cli

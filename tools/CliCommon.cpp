@@ -2,8 +2,10 @@
 
 #include "platform/FileUtil.h"
 #include "platform/System.h"
+#include "resources/CliProcessTexts.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <unistd.h>
 
 namespace kavro::cli {
@@ -22,6 +24,16 @@ void requireReadableFile(const std::string& path)
     if (fd < 0)
         throw Failure(kExitBadInput, path + ": " + errnoText(errno));
     ::close(fd);
+}
+
+void requireStdoutWritten()
+{
+    errno = 0;
+    const bool flushed = std::fflush(stdout) == 0;
+    if (flushed && !std::ferror(stdout))
+        return;
+    const int error = errno != 0 ? errno : EIO;
+    throw Failure(kExitBadInput, std::string("stdout: ") + text::kCliWriteFailed + errnoText(error));
 }
 
 }  // namespace kavro::cli

@@ -35,6 +35,9 @@ Environment loadEnvironment(const std::string& profileOption);
 
 // Throws Failure ("<path>: <reason>") unless path is a regular file that can be read.
 void requireReadableFile(const std::string& path);
+// Flushes standard output; a write to it that failed (a full disk, a closed pipe)
+// throws Failure ("stdout: write failed: <reason>").
+void requireStdoutWritten();
 
 // Each command adds itself to the application; its callback runs the command and
 // throws Failure on error.

@@ -3,6 +3,8 @@
 #include "tools/Acquire.h"
 
 #include "acquisition/CCommSource.h"
+#include "acquisition/RequestPacer.h"
+#include "core/TimeStamps.h"
 #include "platform/FileUtil.h"
 #include "platform/NumText.h"
 #include "platform/System.h"
@@ -14,7 +16,9 @@
 
 #include <CLI/CLI.hpp>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
+#include <filesystem>
 #include <unistd.h>
 
 namespace kavro::cli {
@@ -45,14 +49,47 @@ void applyOptions(const AcquireOptions& o, Environment& env, int model, int port
 void showStatus(const CCommSource& src)
 {
     std::fprintf(stderr, text::kAcquireStatus, src.frameNumber(), formatG(src.transmission()).c_str(),
-                 formatG(src.frameResult().mean()).c_str());
+                 formatG(src.frameResult().mean()).c_str(), src.counts().rejected, src.counts().withoutFrame);
     std::fflush(stderr);
+}
+
+// The files a run writes, named as the instrument source names them.
+std::vector<std::string> plannedOutputs(const AcquireOptions& o)
+{
+    const std::string base = o.psd.empty() ? std::string(text::kInstrumentSourceName) : o.psd;
+    std::vector<std::string> paths;
+    if (!o.psd.empty())
+        paths.push_back(o.psd);
+    if (o.asc || o.vsf)
+        paths.push_back(removeExtension(base) + ".asc");
+    if (o.log)
+        paths.push_back(removeExtension(base) + ".log");
+    if (!paths.empty())
+        paths.push_back(timeStampPathFor(base));
+    return paths;
+}
+
+// Refuses before anything is opened: a run that records nothing, or one that
+// would replace a file the user did not ask to replace.
+void checkOutputs(const AcquireOptions& o)
+{
+    const std::vector<std::string> paths = plannedOutputs(o);
+    if (paths.empty())
+        throw Failure(kExitUsage, text::kAcquireNoOutput);
+    if (o.overwrite)
+        return;
+    for (const std::string& path : paths) {
+        std::error_code ec;
+        if (std::filesystem::exists(std::filesystem::symlink_status(path, ec)))
+            throw Failure(kExitBadInput, path + text::kAcquireExists);
+    }
 }
 
 }  // namespace
 
 AcquireResult acquire(const AcquireOptions& o, Environment& env, const StopWait& stop)
 {
+    checkOutputs(o);
     const int model = o.model.value_or(env.settings.storedInstrumentModel(*env.profile));
     const std::string portName = o.port.empty() ? env.settings.instrumentPort : o.port;
     const int port = CCommSource::portIndexOf(portName);
@@ -70,8 +107,10 @@ AcquireResult acquire(const AcquireOptions& o, Environment& env, const StopWait&
     FixedModelOwner owner(model);
     SourceContext context{env.settings, *env.profile, prompter};
     CCommSource src(context, &owner, makeInstrumentLink(env.settings), portName);
-    src.setTiming({steadySeconds, [&stop](int ms) {
-                       if (stop(ms))
+    src.setReplaceOutputs(o.overwrite);
+    AcquireResult r;
+    src.setTiming({steadySeconds, [&stop, &r](int ms) {
+                       if ((r.signal = stop(ms)) != 0)
                            throw Interrupted{};
                    }});
     try {
@@ -80,51 +119,41 @@ AcquireResult acquire(const AcquireOptions& o, Environment& env, const StopWait&
         std::string why = prompter.problems().empty() ? std::string() : prompter.problems().front();
         throw Failure(kExitBadInput, why.empty() ? std::string(text::kAcquireOpenFailed) : why);
     }
+    r.files = src.outputPaths();
     std::printf(text::kAcquireStart, src.portName().c_str(),
                 env.settings.comDevice[static_cast<std::size_t>(src.portIndex())].c_str(), model);
     std::fflush(stdout);
 
-    AcquireResult r;
-    // The status line is ended before anything else is told.
-    auto fail = [&](const std::string& why) {
-        if (o.status && r.frames > 0)
-            std::fputc('\n', stderr);
-        throw Failure(kExitBadInput, why);
-    };
-    const auto interval = std::chrono::milliseconds(static_cast<long long>(o.interval * 1000.0 + 0.5));
-    Clock::time_point due = Clock::now();
-    while (o.frames <= 0 || r.frames < o.frames) {
-        long long left = std::chrono::duration_cast<std::chrono::milliseconds>(due - Clock::now()).count();
-        if (stop(static_cast<int>(std::max(left, 0LL)))) {
-            r.stopped = true;
+    RequestPacer pacer(std::chrono::milliseconds(static_cast<long long>(o.interval * 1000.0 + 0.5)));
+    while (o.frames <= 0 || src.counts().written < o.frames) {
+        if ((r.signal = stop(static_cast<int>(pacer.waitFrom(Clock::now()).count()))) != 0)
             break;
-        }
-        // An exchange slower than the interval is followed at once, without a burst to catch up.
-        due = std::max(due + interval, Clock::now());
-        int got = 0;
+        pacer.requestSent(Clock::now());
         try {
-            got = src.nextFrame();
+            src.nextFrame();
         } catch (const Interrupted&) {
-            r.stopped = true;
             break;
         }
-        if (!src.outputError().empty())
-            fail(src.outputError());
-        if (got) {
-            ++r.frames;
-            if (o.status)
-                showStatus(src);
-        } else if (src.linkLost()) {
-            fail(src.linkError());
-        } else {
-            ++r.missed;
+        if (o.status)
+            showStatus(src);
+        if (!src.outputError().empty()) {
+            r.error = src.outputError();
+            break;
+        }
+        if (src.linkLost()) {
+            r.error = src.linkError();
+            break;
         }
     }
+    // The frames that came before the stop are written as the source closes.
     src.close();
-    if (!src.outputError().empty())
-        fail(src.outputError());
-    if (o.status && r.frames > 0)
+    if (r.error.empty())
+        r.error = src.outputError();
+    r.counts = src.counts();
+    if (o.status) {
+        showStatus(src);
         std::fputc('\n', stderr);
+    }
     return r;
 }
 
@@ -149,6 +178,7 @@ void addAcquireCommand(CLI::App& app)
     cmd->add_flag("--asc", o.asc, "write the .asc size file");
     cmd->add_flag("--vsf", o.vsf, "write the .asc with the volume scattering function");
     cmd->add_flag("--log", o.log, "write the .log of the raw words");
+    cmd->add_flag("--overwrite", o.overwrite, "replace output files that exist already");
     cmd->add_option("--interval", o.interval, "seconds from one frame request to the next (default: 1)")
         ->check(CLI::Range(0.0, 86400.0));
     cmd->add_option("--frames", o.frames, "stop after this many frames (default: until Ctrl-C)")
@@ -159,9 +189,21 @@ void addAcquireCommand(CLI::App& app)
         AcquireOptions options = args->options;
         options.status = ::isatty(STDERR_FILENO) != 0;
         StopSignals signals;
-        AcquireResult r = acquire(options, env, [&signals](int ms) { return signals.waitMs(ms); });
-        std::printf(text::kAcquireSummary, r.frames, r.missed);
-        std::fflush(stdout);
+        AcquireResult r = acquire(options, env, [&signals](int ms) { return signals.waitMs(ms) ? signals.signal() : 0; });
+        // The summary comes after any end; the status says whether the end was wanted.
+        std::printf(text::kAcquireSummary, r.counts.written, r.counts.rejected, r.counts.suspect,
+                    r.counts.withoutFrame);
+        std::string files;
+        for (const std::string& f : r.files)
+            files += (files.empty() ? "" : ", ") + f;
+        std::printf("%s%s\n", text::kAcquireFiles, files.c_str());
+        const bool written = std::fflush(stdout) == 0 && !std::ferror(stdout);
+        if (!r.error.empty())
+            throw Failure(kExitBadInput, r.error);
+        if (r.signal == SIGHUP)
+            throw Failure(kExitBadInput, text::kAcquireHungUp);
+        if (!written)
+            requireStdoutWritten();
     });
 }
 

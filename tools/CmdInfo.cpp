@@ -125,8 +125,7 @@ void addInfoCommand(CLI::App& app)
             psdInfo(*file, env);
         else
             rawInfo(*file, env);
-        if (std::fflush(stdout) != 0)
-            throw Failure(kExitBadInput, std::string("stdout: ") + text::kCliWriteFailed + errnoText(errno));
+        requireStdoutWritten();
     });
 }
 

@@ -65,7 +65,12 @@ void run(ProcessCommand& c)
             status = std::max(status, f.status);
         }
     }
-    std::fflush(stdout);
+    try {
+        requireStdoutWritten();
+    } catch (const Failure& f) {
+        std::fprintf(stderr, "kavro-cli: %s\n", f.what());
+        status = std::max(status, f.status);
+    }
     if (status != kExitOk)
         throw Failure(status, "");
 }

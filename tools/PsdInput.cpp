@@ -9,6 +9,8 @@ PsdInput::PsdInput(const std::string& path, Environment& env)
     : owner_(-1), file_(SourceContext{env.settings, *env.profile, prompter_}, &owner_)
 {
     requireReadableFile(path);
+    // A one-off read: a .psd still being logged may be looked at.
+    file_.setViewLock(false);
     prompter_.answer(text::kPsdOpenTitle, path);
     try {
         file_.open();

@@ -10,6 +10,7 @@ StopSignals::StopSignals()
     sigemptyset(&set_);
     sigaddset(&set_, SIGINT);
     sigaddset(&set_, SIGTERM);
+    sigaddset(&set_, SIGHUP);
     pthread_sigmask(SIG_BLOCK, &set_, &previous_);
 }
 
@@ -33,6 +34,8 @@ bool StopSignals::waitMs(int ms)
         r = sigtimedwait(&set_, nullptr, &wait);
     } while (r < 0 && errno == EINTR);
     arrived_ = r > 0;
+    if (arrived_)
+        signal_ = r;
     return arrived_;
 }
 

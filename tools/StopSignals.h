@@ -1,5 +1,6 @@
 #pragma once
-// Ctrl-C (SIGINT) and SIGTERM as a request to stop: blocked while an object lives,
+// Ctrl-C (SIGINT), SIGTERM and SIGHUP (the terminal or SSH session went away) as
+// a request to stop: blocked while an object lives,
 // and picked up between two steps of the work, so that a stop never lands in the
 // middle of writing a record.
 #include <csignal>
@@ -17,11 +18,14 @@ public:
     bool arrived();
     // Waits up to ms for a stop; true when one has been asked for.
     bool waitMs(int ms);
+    // The signal that asked for the stop (0 while none has).
+    int signal() const { return signal_; }
 
 private:
     sigset_t set_;
     sigset_t previous_;
     bool arrived_ = false;
+    int signal_ = 0;
 };
 
 }  // namespace kavro::cli

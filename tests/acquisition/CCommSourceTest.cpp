@@ -202,101 +202,101 @@ TEST_F(CommTest, ACancelledOpenLetsThePortGo)
 TEST_F(CommTest, AFrameInPiecesAcrossPollsKeepsWhatFollows)
 {
     open();
-    link->arrive("xx{1 2 3");
-    clock.onSleep = [this](int n) {
+    const std::string frame = frameOf(fullFrame(7));
+    link->arrive("xx" + frame.substr(0, 10));
+    clock.onSleep = [&](int n) {
         if (n == 1)
-            link->arrive(" 4}{5");
+            link->arrive(frame.substr(10) + "{5");
     };
     ASSERT_EQ(src->readNextFrame(), 1);
-    EXPECT_EQ(src->frameText(), "{1 2 3 4}");
+    EXPECT_EQ(src->frameText(), frame);
     EXPECT_EQ(src->pendingText(), "{5");
-    for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(src->rawValue(i), i + 1.0);
+    EXPECT_EQ(src->rawValue(0), 7.0);
+    EXPECT_EQ(src->rawValue(32), 4000.0);
+    EXPECT_EQ(src->frameNumber(), 1);
+    EXPECT_EQ(src->lastExchange(), CCommSource::Exchange::Frame);
     EXPECT_EQ(link->written, "\r\n");  // the empty poll command and CR LF
     EXPECT_EQ(link->beforeCommandCalls, 1);
-    EXPECT_EQ(owner.texts, std::vector<std::string>{"{1 2 3 4}"});
+    EXPECT_EQ(owner.texts, std::vector<std::string>{frame});
     EXPECT_EQ(clock.sleeps, 1);
 }
 
 TEST_F(CommTest, WithoutAnEndCharacterTheWaitEndsAfterCommWait)
 {
     open();
-    link->arrive("{1 2 3");
+    const std::string frame = frameOf(fullFrame(9));
+    const std::string start = frame.substr(0, frame.size() - 1);
+    link->arrive(start);
+    std::vector<int> waited;
+    src->setWaitListener([&waited](int s) { waited.push_back(s); });
     EXPECT_EQ(src->readNextFrame(), 0);
-    // Whole seconds: the wait ends once more than 5 have passed.
+    // Whole seconds: the wait ends once more than 5 have passed; the window hears of every pause.
     EXPECT_EQ(clock.ms, 6000);
     EXPECT_EQ(clock.sleeps, 120);
-    EXPECT_EQ(src->pendingText(), "{1 2 3");
+    ASSERT_EQ(waited.size(), 120u);
+    EXPECT_EQ(waited.front(), 0);
+    EXPECT_EQ(waited.back(), 5);
+    EXPECT_EQ(src->pendingText(), start);
     EXPECT_TRUE(owner.texts.empty());
+    EXPECT_EQ(src->lastExchange(), CCommSource::Exchange::NoReply);
+    EXPECT_EQ(src->frameNumber(), 0);  // no frame, no new number
 
     env.settings.commWait = 1;
     clock.ms = 0;
     clock.sleeps = 0;
     EXPECT_EQ(src->readNextFrame(), 0);
     EXPECT_EQ(clock.sleeps, 40);
+    EXPECT_EQ(src->counts().withoutFrame, 2);
     // The next exchange continues from what arrived.
-    link->arrive(" 4}");
+    link->arrive("}");
     EXPECT_EQ(src->readNextFrame(), 1);
-    EXPECT_EQ(src->frameText(), "{1 2 3 4}");
+    EXPECT_EQ(src->frameText(), frame);
+    EXPECT_EQ(src->frameNumber(), 1);
     EXPECT_EQ(link->written, "\r\n\r\n\r\n");
 }
 
-TEST_F(CommTest, NumbersAreReadFromDigitsOnly)
-{
-    open();
-    link->arrive(frameOf(fullFrame(7)));
-    ASSERT_EQ(src->readNextFrame(), 1);
-
-    // A short frame sets only its own values.
-    link->arrive("{100 200}");
-    ASSERT_EQ(src->readNextFrame(), 1);
-    EXPECT_EQ(src->rawValue(0), 100.0);
-    EXPECT_EQ(src->rawValue(1), 200.0);
-    EXPECT_EQ(src->rawValue(2), 7.0);
-    EXPECT_EQ(src->rawValue(32), 4000.0);
-
-    // 12.5 is read whole, then its digits after the point again; a sign is never seen.
-    link->arrive("{12.5 -3}");
-    ASSERT_EQ(src->readNextFrame(), 1);
-    EXPECT_EQ(src->rawValue(0), 12.5);
-    EXPECT_EQ(src->rawValue(1), 5.0);
-    EXPECT_EQ(src->rawValue(2), 3.0);
-    EXPECT_EQ(src->frameWords()[0], 12);
-
-    // Noise around and before a frame: stray end characters, control bytes.
-    link->arrive("}}\x01\xff{junk{ 9,x8;7 }\r\n");
-    ASSERT_EQ(src->readNextFrame(), 1);
-    EXPECT_EQ(src->frameText(), "{ 9,x8;7 }");
-    EXPECT_EQ(src->rawValue(0), 9.0);
-    EXPECT_EQ(src->rawValue(1), 8.0);
-    EXPECT_EQ(src->rawValue(2), 7.0);
-}
-
-TEST_F(CommTest, ValuesBeyondSixteenBitsAreHeldAtTheLimit)
+TEST_F(CommTest, AFrameThatIsNotFortySixteenBitNumbersIsRejectedAndCounted)
 {
     env.settings.outputs.value[1] = 1;  // .log
     TempDir here;
-    {
-        InFolder in(here.path());
-        open();
-        // After "1e300" the cursor skips only the digits "1": 300 is the next value.
-        std::string text = "{99999 1e300 70000.9";
-        for (int i = 0; i < 35; ++i)
-            text += " 10";
-        link->arrive(text + "}");
-        EXPECT_EQ(src->readNextFrame(), 1);
-        src->close();
+    InFolder in(here.path());
+    open();
+    link->arrive(frameOf(fullFrame(7)));
+    ASSERT_EQ(src->readNextFrame(), 1);
+    std::string forty = frameOf(fullFrame(3)).substr(1);
+    const std::string rejected[] = {"{100 200}", "{}", "{A1 B2 C3 ERR}", "{12.5 " + forty, "{-3 " + forty.substr(2),
+                                    "{70000 " + forty.substr(2)};
+    long count = 0;
+    for (const std::string& text : rejected) {
+        SCOPED_TRACE(text);
+        link->arrive(text);
+        EXPECT_EQ(src->readNextFrame(), 0);
+        EXPECT_EQ(src->lastExchange(), CCommSource::Exchange::Rejected);
+        EXPECT_EQ(src->counts().rejected, ++count);
+        EXPECT_EQ(owner.texts.back(), text);  // shown in the receive-buffer window all the same
+        EXPECT_EQ(src->frameNumber(), 1);
+        EXPECT_EQ(src->rawValue(0), 7.0);
+        EXPECT_EQ(src->frameWords()[0], 7);
     }
-    EXPECT_EQ(src->rawValue(0), 99999.0);
-    EXPECT_EQ(src->rawValue(1), 1e300);
-    EXPECT_EQ(src->rawValue(2), 300.0);
-    EXPECT_EQ(src->rawValue(3), 70000.9);
-    EXPECT_EQ(src->rawValue(4), 9.0);
-    const RawWords& w = src->frameWords();
-    EXPECT_EQ(w[0], 65535);
-    EXPECT_EQ(w[1], 65535);
-    EXPECT_EQ(w[3], 65535);
-    EXPECT_EQ(readFile(here.file("Instrument.log")).substr(0, 30), "65535 65535 300 65535 9 10 10 ");
+    EXPECT_EQ(src->counts().withoutFrame, count);
+    EXPECT_EQ(clock.sleeps, 0);  // a rejected reply is an answer: no waiting on
+
+    // Noise around a frame, and more than 40 numbers: written, the second one suspect.
+    link->arrive("}}\x01\xff{junk{ 9,x8;7 " + forty.substr(6) + "\r\n{1 " + forty);
+    ASSERT_EQ(src->readNextFrame(), 1);
+    EXPECT_EQ(src->frameNumber(), 3);
+    EXPECT_EQ(src->counts().written, 3);
+    EXPECT_EQ(src->counts().suspect, 1);
+    EXPECT_EQ(src->rawValue(0), 1.0);
+    src->close();
+    const std::string log = readFile(here.file("Instrument.log"));
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 3);
+    EXPECT_NE(log.find("\n9 8 7 3 3 "), std::string::npos);
+    EXPECT_EQ(readFile(here.file("Instrument.time.csv")).substr(0, 12), "frame,utc\n1,");
+}
+
+TEST_F(CommTest, WordsAreTheUnsignedSixteenBitValues)
+{
     EXPECT_EQ(CCommSource::wordOf(65534.99), 65534);
     EXPECT_EQ(CCommSource::wordOf(65535.0), 65535);
     EXPECT_EQ(CCommSource::wordOf(0.99), 0);
@@ -307,16 +307,9 @@ TEST_F(CommTest, ValuesBeyondSixteenBitsAreHeldAtTheLimit)
 
 TEST_F(CommTest, FrameNumbersWrapAfterOneHundredThousand)
 {
-    open();
-    env.settings.commWait = -1;  // no waiting: the frames here never come
-    EXPECT_EQ(src->nextFrame(), 0);
-    EXPECT_EQ(src->frameNumber(), 1);
-    for (int i = 1; i < 100000; ++i)
-        src->nextFrame();
-    EXPECT_EQ(src->frameNumber(), 100000);
-    src->nextFrame();
-    EXPECT_EQ(src->frameNumber(), 1);
-    EXPECT_EQ(clock.sleeps, 0);
+    EXPECT_EQ(CCommSource::nextFrameNumber(0), 1);
+    EXPECT_EQ(CCommSource::nextFrameNumber(99999), 100000);
+    EXPECT_EQ(CCommSource::nextFrameNumber(100000), 1);
 }
 
 TEST_F(CommTest, CtrlCAndCommandsAreSentWithCrLfAndTheirReplyKeptApart)
@@ -384,13 +377,14 @@ TEST_F(CommTest, AnUnpluggedDeviceIsToldOnceAndEveryFrameReceivedIsWritten)
     allOutputs();
     const std::string psd = env.cal.path("live.psd");
     open(psd);
-    link->arrive(frameOf(fullFrame(20)) + frameOf(fullFrame(30)) + "{1 2");
+    link->arrive(frameOf(fullFrame(10)));
     ASSERT_EQ(src->readNextFrame(), 1);
-    link->breakLink("/dev/ttyUSB1: the device went away");
-    // The second frame arrived before the device went: it is still taken.
+    link->arrive(frameOf(fullFrame(20)) + frameOf(fullFrame(30)) + "{1 2");
+    // Both frames that wait are taken at once; the view stands on the newer.
     ASSERT_EQ(src->readNextFrame(), 1);
     EXPECT_EQ(src->rawValue(0), 30.0);
-    EXPECT_FALSE(src->linkLost());
+    EXPECT_EQ(src->frameNumber(), 3);
+    link->breakLink("/dev/ttyUSB1: the device went away");
 
     const std::size_t written = link->written.size();
     clock.sleeps = 0;
@@ -407,12 +401,14 @@ TEST_F(CommTest, AnUnpluggedDeviceIsToldOnceAndEveryFrameReceivedIsWritten)
     src->sendCommandAndShowReply();
     EXPECT_EQ(link->written.size(), written);
 
+    EXPECT_EQ(src->lastExchange(), CCommSource::Exchange::LinkLost);
     src->close();
-    EXPECT_EQ(readFile(psd).size(), 4u * 512u);
+    EXPECT_EQ(readFile(psd).size(), 5u * 512u);
     std::string log = readFile(env.cal.path("live.log"));
-    EXPECT_EQ(log.substr(0, 3), "20 ");
+    EXPECT_EQ(log.substr(0, 3), "10 ");
+    EXPECT_NE(log.find("\n20 "), std::string::npos);
     EXPECT_NE(log.find("\n30 "), std::string::npos);
-    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 2);
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 3);
     EXPECT_EQ(env.prompter.messages().size(), 1u);
 }
 
@@ -422,7 +418,6 @@ TEST_F(CommTest, ALiveCollectionSeesEveryFrameAsWords)
     std::vector<RawWords> seen;
     src->setFrameListener([&](const RawWords& w) { seen.push_back(w); });
     link->arrive(frameOf(fullFrame(11)) + frameOf(fullFrame(12)));
-    ASSERT_EQ(src->readNextFrame(), 1);
     ASSERT_EQ(src->readNextFrame(), 1);
     src->clearFrameListener();
     link->arrive(frameOf(fullFrame(13)));

@@ -83,6 +83,7 @@ TEST_F(RawFileTest, MultiScanNeedsFourMarkedRecords)
     three.open();  // three marked records: no question (the script has no answer for one)
     EXPECT_EQ(three.multiScan(), 0);
     EXPECT_EQ(three.multiScanMarkedRecords(), 3);
+    three.close();  // each lets go of the .psd for the next
 
     frames[3][32] = 4096;
     prepare(rawRecords(frames));
@@ -96,12 +97,14 @@ TEST_F(RawFileTest, MultiScanNeedsFourMarkedRecords)
     ASSERT_EQ(askedNo.readNextFrame(), 1);
     EXPECT_EQ(askedNo.rawValue(32), 4096.0);  // kept as stored
     EXPECT_EQ(askedNo.frameSummary()[0].aux[0], 4096);
+    askedNo.close();
 
     prepare(rawRecords(frames));
     env.prompter.answer(true);
     CRawFile askedYes(context, &owner);
     askedYes.open();
     EXPECT_EQ(askedYes.multiScan(), 1);
+    askedYes.close();
 
     env.settings.autoMultiScan = 1;
     prepare(rawRecords(frames));
@@ -272,6 +275,7 @@ TEST_F(RawFileTest, SummaryCanBeLeftOutAndMultiScanDecided)
     EXPECT_TRUE(src.frameSummary().empty());
     EXPECT_EQ(src.multiScanMarkedRecords(), 5);
     EXPECT_EQ(src.multiScan(), 0);
+    src.close();
 
     prepare(rawRecords({rawFrame(160)}));
     CRawFile forced(context, &owner);

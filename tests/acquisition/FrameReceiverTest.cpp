@@ -31,13 +31,6 @@ TEST(FrameReceiver, FrameInPiecesAcrossPollsLeavesTheNextOnesStart)
     EXPECT_EQ(rx.frameText(), "{1 2 3 4}");
     EXPECT_EQ(rx.pending(), "{5");
 
-    auto values = filled(-1.0);
-    EXPECT_EQ(rx.parseFrameText(values), 4);
-    EXPECT_EQ(values[0], 1.0);
-    EXPECT_EQ(values[1], 2.0);
-    EXPECT_EQ(values[2], 3.0);
-    EXPECT_EQ(values[3], 4.0);
-    EXPECT_EQ(values[4], -1.0);
 }
 
 TEST(FrameReceiver, TextWithoutEndCharacterNeverYieldsAFrame)
@@ -52,41 +45,58 @@ TEST(FrameReceiver, TextWithoutEndCharacterNeverYieldsAFrame)
     EXPECT_EQ(rx.frameText(), "");
 }
 
-TEST(FrameReceiver, ParsingFollowsTheDigitRuns)
+// count numbers from first on, separated by sep, between braces.
+std::string numbers(int count, int first = 1, const std::string& sep = " ")
 {
-    // Only the numbers present are set; the rest keep what they held.
-    auto values = filled(-7.0);
-    EXPECT_EQ(FrameReceiver::parseNumbers("{100 200}", values), 2);
+    std::string text = "{";
+    for (int i = 0; i < count; ++i)
+        text += std::to_string(first + i) + sep;
+    return text + "}";
+}
+
+TEST(FrameReceiver, OnlyFortyUnsignedSixteenBitNumbersMakeAFrame)
+{
+    using Fault = FrameReceiver::Fault;
+    const std::string forty = numbers(40);
+    const struct {
+        std::string text;
+        Fault fault;
+        int numbers;
+    } cases[] = {
+        {forty, Fault::None, 40},
+        {numbers(40, 1, ",x;\r\n"), Fault::None, 40},     // any other character separates
+        {"{" + std::string(40, ' ') + "65535 " + forty.substr(1), Fault::TooManyNumbers, 41},
+        {numbers(45), Fault::TooManyNumbers, 45},              // the first 40 are kept
+        {numbers(39), Fault::TooFewNumbers, 39},
+        {"{100 200}", Fault::TooFewNumbers, 2},
+        {"{}", Fault::TooFewNumbers, 0},
+        {"{A1 B2 C3 ERR}", Fault::TooFewNumbers, 3},
+        {"{12.5 " + forty.substr(1), Fault::DecimalPoint, 42},
+        {"{-3 " + forty.substr(1), Fault::MinusSign, 41},
+        {"{65536 " + numbers(39).substr(1), Fault::OutOfRange, 40},
+        {"{000000000000000000099999 " + numbers(39).substr(1), Fault::OutOfRange, 40},
+        {"{00065535 " + numbers(39).substr(1), Fault::None, 40},
+        {numbers(40).substr(0, 3) + "99999999999999999999 " + numbers(40).substr(3), Fault::OutOfRange, 41},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        auto values = filled(-7.0);
+        const FrameReceiver::Check check = FrameReceiver::parseFrame(c.text, values);
+        EXPECT_EQ(check.fault, c.fault);
+        EXPECT_EQ(check.numbers, c.numbers);
+        EXPECT_EQ(check.accepted(), c.fault == Fault::None || c.fault == Fault::TooManyNumbers);
+        if (!check.accepted())
+            EXPECT_EQ(values, filled(-7.0));  // a rejected frame sets nothing
+        else
+            EXPECT_NE(values[39], -7.0);
+    }
+    auto values = filled(0.0);
+    ASSERT_TRUE(FrameReceiver::parseFrame(numbers(45, 100), values).suspect());
     EXPECT_EQ(values[0], 100.0);
-    EXPECT_EQ(values[1], 200.0);
-    for (std::size_t i = 2; i < 40; ++i)
-        EXPECT_EQ(values[i], -7.0) << i;
-
-    // A number is read in full, but the search goes on after its first run of digits.
-    values = filled(0.0);
-    EXPECT_EQ(FrameReceiver::parseNumbers("{12.5 7}", values), 3);
-    EXPECT_EQ(values[0], 12.5);
-    EXPECT_EQ(values[1], 5.0);
-    EXPECT_EQ(values[2], 7.0);
-
-    // Any non-digit separates; a minus sign is never seen.
-    values = filled(0.0);
-    EXPECT_EQ(FrameReceiver::parseNumbers("{1,2;x3-4\r\n5}", values), 5);
-    EXPECT_EQ(values[3], 4.0);
-    EXPECT_EQ(values[4], 5.0);
-
-    // Only the first 40 numbers count.
-    std::string many = "{";
-    for (int i = 1; i <= 45; ++i)
-        many += std::to_string(i) + " ";
-    many += "}";
-    values = filled(0.0);
-    EXPECT_EQ(FrameReceiver::parseNumbers(many, values), 40);
-    EXPECT_EQ(values[39], 40.0);
-
-    values = filled(3.0);
-    EXPECT_EQ(FrameReceiver::parseNumbers("{no numbers}", values), 0);
-    EXPECT_EQ(values[0], 3.0);
+    EXPECT_EQ(values[39], 139.0);
+    ASSERT_TRUE(FrameReceiver::parseFrame("{00065535 " + numbers(39).substr(1), values).accepted());
+    EXPECT_EQ(values[0], 65535.0);
+    EXPECT_EQ(values[39], 39.0);
 }
 
 TEST(FrameReceiver, LineNoiseAroundFramesIsDropped)

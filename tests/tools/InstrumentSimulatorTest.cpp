@@ -60,7 +60,9 @@ void expectWords(const FrameReceiver& rx, const RawWords& words)
 {
     std::array<double, 40> values;
     values.fill(-1.0);
-    ASSERT_EQ(rx.parseFrameText(values), 40) << rx.frameText();
+    const FrameReceiver::Check check = rx.parseFrameText(values);
+    ASSERT_EQ(check.fault, FrameReceiver::Fault::None) << rx.frameText();
+    ASSERT_EQ(check.numbers, 40) << rx.frameText();
     for (std::size_t i = 0; i < 40; ++i)
         ASSERT_EQ(values[i], static_cast<double>(words[i])) << "value " << i << " of " << rx.frameText();
 }

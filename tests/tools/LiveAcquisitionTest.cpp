@@ -289,7 +289,7 @@ TEST_F(LiveTest, CommandLineAcquiresNFramesFromTheSimulator)
     ASSERT_TRUE(child.started());
     ASSERT_EQ(child.wait(), 0) << readFile(env.cal.path("err.txt"));
     expectSameOutputs(outputsBeside(psd), want, frames.size());
-    EXPECT_NE(readFile(env.cal.path("out.txt")).find("Frames written: 8, requests without a frame: 0"),
+    EXPECT_NE(readFile(env.cal.path("out.txt")).find("Frames written: 8, rejected: 0, suspect: 0, requests without a frame: 0"),
               std::string::npos);
     EXPECT_EQ(readFile(env.cal.path("err.txt")), "");  // no status line: stderr is no terminal
 }
