@@ -33,10 +33,10 @@ void CommunicationHooks::sendCommand(CKavroView& view)
         navigator->toggle();
 }
 
-void CommunicationHooks::bufferText(CKavroView& view, const std::string& text)
+void CommunicationHooks::bufferText(CKavroView& view, const std::string& text, bool rejected)
 {
     if (CShowBufferWnd* window = CShowBufferWnd::of(view))
-        window->showText(text);
+        window->showText(text, rejected);
 }
 
 }  // namespace kavro

@@ -64,6 +64,10 @@ public:
     // Whether the open sequence replaces result files that exist already (the
     // default: the save dialog asked) or refuses them with a message naming the file.
     void setReplaceOutputs(bool replace) { replaceOutputs_ = replace; }
+    // The desktop program: the files that go beside the chosen .psd (.asc, .log, the
+    // time stamps), which its save dialog did not ask about, are replaced only when
+    // the user says so; No abandons the open before anything is written.
+    void setAskBeforeReplacing(bool ask) { askBeforeReplacing_ = ask; }
 
     // Steps of the open sequence, each throwing UserAbort to abandon the open.
     int selectBackground();
@@ -95,6 +99,8 @@ public:
     FrameProcessor processor() const;
 
 protected:
+    // Whether this source writes time stamps beside its outputs (the instrument).
+    bool writesTimeStamps_ = false;
     // The common open sequence, run by the sources' open after they opened their input.
     // inputPath (when not empty) is never overwritten by an output.
     void runOpenSequence(bool psdAlways, const std::string& inputPath);
@@ -150,6 +156,9 @@ private:
     void createOutput(OutputFile& file, const std::string& path);
     std::string inputPath_;
     bool replaceOutputs_ = true;
+    bool askBeforeReplacing_ = false;
+    // Asks once about those of paths that exist; UserAbort when the answer is No.
+    void confirmReplacing(const std::vector<std::string>& paths);
 };
 
 }  // namespace kavro

@@ -49,6 +49,9 @@ inline constexpr const char* kPsdBeingWritten = " is being written by another pr
 // The time stamps of live frames beside the other outputs: "<name>.time.csv".
 inline constexpr const char* kTimeStampSuffix = ".time.csv";
 inline constexpr const char* kTimeStampHeader = "frame,utc\n";
+// Files beside a chosen .psd that exist already: "<files>", then the question.
+inline constexpr const char* kReplaceBesideFiles = "These files exist already: ";
+inline constexpr const char* kReplaceBesideAsk = ".  Do you want to replace them?";
 // An output that would replace the recording being read.
 inline constexpr const char* kOutputIsInput = "The output file would overwrite the input file ";
 

@@ -190,3 +190,67 @@ TEST_F(PsdViewTest, ARawRecordingOpensWithTheDemoCalibration)
 }
 
 }  // namespace
+
+namespace {
+
+// A .psd that a window writes cannot be shown, and one that a window shows cannot
+// be written: each refusal names the file, and the file stays as it was.
+TEST_F(PsdViewTest, AFileAnotherWindowWritesOrShowsIsRefusedWithItsName)
+{
+    const std::string demo = std::string(KAVRO_BIN_DIR) + "/../data/demo/";
+    if (!fileExists(demo + "demo.raw"))
+        GTEST_SKIP() << "the build has no demo data";
+    app->settings().calFiles = demo;
+    auto openRaw = [&](const std::string& output) {
+        dialogs->modelAnswers.push_back(0);
+        prompter->choose(demo + "demo.raw").choose(demo + "RingArea_a.asc").choose(demo + "zsc.asc").choose(output);
+        app->mainFrame()->action(cmd::OpenRawFile)->trigger();
+    };
+    const std::string written = dir.file("written.psd");
+    openRaw(written);
+    ASSERT_EQ(app->mainFrame()->frames().size(), 1);
+    prompter->choose(written);
+    app->mainFrame()->action(cmd::OpenPsdFile)->trigger();
+    EXPECT_EQ(app->mainFrame()->frames().size(), 1);
+    ASSERT_EQ(prompter->messages().size(), 1u);
+    EXPECT_EQ(prompter->messages()[0], written + " is being written by another program or window.");
+
+    const std::string shownBytes = psdFile(0, 3);
+    CKavroFrame* shown = openFile("shown.psd", shownBytes);
+    ASSERT_EQ(app->mainFrame()->frames().size(), 2);
+    openRaw(dir.file("shown.psd"));
+    EXPECT_EQ(app->mainFrame()->frames().size(), 2);
+    ASSERT_EQ(prompter->messages().size(), 2u);
+    EXPECT_EQ(prompter->messages()[1],
+              "Could not write to the file " + dir.file("shown.psd") + ": in use by another program or window");
+    EXPECT_EQ(readFile(dir.file("shown.psd")), shownBytes);
+    EXPECT_EQ(shown->view()->sizeLayout()->frameLabel()->text(), "Data Frame: 0");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(PsdViewTest, FilesBesideTheChosenPsdAreReplacedOnlyWhenTheUserSaysSo)
+{
+    const std::string demo = std::string(KAVRO_BIN_DIR) + "/../data/demo/";
+    if (!fileExists(demo + "demo.raw"))
+        GTEST_SKIP() << "the build has no demo data";
+    app->settings().calFiles = demo;
+    app->settings().outputs.value[5] = app->settings().outputs.value[6] = 1;  // the raw file's .asc and .log
+    writeFile(dir.file("cast.asc"), "kept");
+    writeFile(dir.file("cast.log"), "kept");
+    for (bool yes : {false, true}) {
+        dialogs->modelAnswers.push_back(0);
+        prompter->choose(demo + "demo.raw").choose(demo + "RingArea_a.asc").choose(demo + "zsc.asc");
+        prompter->choose(dir.file("cast.psd")).answer(yes);
+        app->mainFrame()->action(cmd::OpenRawFile)->trigger();
+        EXPECT_EQ(app->mainFrame()->frames().size(), yes ? 1 : 0);
+        EXPECT_EQ(prompter->calls().back().text,
+                  "These files exist already: cast.asc, cast.log in " + dir.path() + ".  Do you want to replace them?");
+        EXPECT_EQ(readFile(dir.file("cast.asc")), yes ? "" : "kept");
+        EXPECT_EQ(fileExists(dir.file("cast.psd")), yes);
+    }
+}
+
+}  // namespace
