@@ -89,8 +89,14 @@ void InstrumentStatus::showExchange()
 
 void InstrumentStatus::showWaiting(int secondsWaited)
 {
-    setLine(exchange_, text::kWaitingForInstrument + std::to_string(secondsWaited) + text::kSecondsUnit,
-            kWaitingColour);
+    // The next request often starts as soon as one has timed out: the line keeps
+    // saying that the one before brought nothing.
+    const CCommSource::Exchange last = source_.lastExchange();
+    const bool noFrameBefore = last == CCommSource::Exchange::NoReply || last == CCommSource::Exchange::Rejected;
+    setLine(exchange_,
+            text::kWaitingForInstrument + std::to_string(secondsWaited) + text::kSecondsUnit +
+                (noFrameBefore ? text::kWaitingAfterNoFrame : ""),
+            noFrameBefore ? kTroubleColour : kWaitingColour);
     exchange_->repaint();
 }
 

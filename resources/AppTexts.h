@@ -122,6 +122,8 @@ inline constexpr const char* kSettingsNotWritten = "The settings could not be wr
 // request brought; at the bottom: whether and where the frames are recorded.
 inline constexpr const char* kWaitingForInstrument = "Waiting for the instrument ... ";  // + seconds, " s"
 inline constexpr const char* kSecondsUnit = " s";
+// After the waiting text when the request before got no frame either.
+inline constexpr const char* kWaitingAfterNoFrame = " (the request before got no frame)";
 inline constexpr const char* kNoFrameNoReply = "No frame for this request: no reply within ";  // + CommWait, " s"
 inline constexpr const char* kNoFrameRejected =
     "No frame for this request: its text was rejected (see Show Buffer)";
@@ -130,8 +132,7 @@ inline constexpr const char* kNoFrameLinkLost = "No frame: the instrument is los
 inline constexpr const char* kRejectedCount = " rejected, ";
 inline constexpr const char* kWithoutFrameCount = " requests without a frame";
 inline constexpr const char* kRecordingTo = "Recording: ";  // + the files
-inline constexpr const char* kNotRecording =
-    "Not recording: no instrument output is switched on (Options > Output); frames are only shown";
+inline constexpr const char* kNotRecording = "Not recording: no instrument output is on (Options > Output)";
 inline constexpr const char* kRecordingFailed = "Recording failed: ";  // + what went wrong
 
 // Raw-data-file view.

@@ -266,8 +266,7 @@ TEST_F(CommunicationsTest, ARequestWithoutAFrameKeepsTheFrameNumberAndSaysWhy)
     command(cmd::ShowBuffer);
     CShowBufferWnd* window = CShowBufferWnd::of(view());
     ASSERT_NE(window, nullptr);
-    EXPECT_EQ(recordingLine(),
-              "Not recording: no instrument output is switched on (Options > Output); frames are only shown");
+    EXPECT_EQ(recordingLine(), "Not recording: no instrument output is on (Options > Output)");
     nextFrameFrom(frameText(1));
     EXPECT_EQ(frameLabel(), "Data Frame: 1");
     const QString mean = view().sizeLayout()->meanLabel()->text();
@@ -300,6 +299,10 @@ TEST_F(CommunicationsTest, ARequestWithoutAFrameKeepsTheFrameNumberAndSaysWhy)
     ASSERT_FALSE(waiting.empty());
     EXPECT_EQ(waiting.front(), "Waiting for the instrument ... 0 s");
     EXPECT_EQ(waiting.back(), "Waiting for the instrument ... 5 s");
+    // The next request that waits says that the one before got nothing.
+    waiting.clear();
+    nextFrameFrom("");
+    EXPECT_EQ(waiting.front(), "Waiting for the instrument ... 0 s (the request before got no frame)");
     ASSERT_FALSE(busySeen->empty());
     EXPECT_EQ(std::count(busySeen->begin(), busySeen->end(), false), 0);
     EXPECT_FALSE(view().busy());
@@ -310,7 +313,7 @@ TEST_F(CommunicationsTest, ARequestWithoutAFrameKeepsTheFrameNumberAndSaysWhy)
 
     nextFrameFrom(frameText(2));
     EXPECT_EQ(frameLabel(), "Data Frame: 2");
-    EXPECT_EQ(exchangeLine(), "2 rejected, 3 requests without a frame");
+    EXPECT_EQ(exchangeLine(), "2 rejected, 4 requests without a frame");
     EXPECT_EQ(window->rejected(), 2);
     EXPECT_TRUE(prompter->messages().empty());
 }
