@@ -18,22 +18,29 @@ if ! locale -a 2>/dev/null | grep -qi '^de_DE.utf-\?8$'; then
 fi
 
 jobs=$(nproc)
+# With ccache on the machine, another clone's objects are reused: paths below this
+# folder are hashed relative to it, so a second clone builds in minutes.
+launcher=()
+if command -v ccache >/dev/null; then
+  export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
+  launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
 build=build/release
 asan=build/asan
 fuzz=build/fuzz
 
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKAVRO_TESTS=ON \
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKAVRO_TESTS=ON "${launcher[@]}" \
   -DKAVRO_ASAN_DIR="$PWD/$asan" -DKAVRO_FUZZ_DIR="$PWD/$fuzz" >/dev/null
 cmake --build "$build" --parallel "$jobs"
 
 echo "== Sanitizer build of the tests without a screen ($asan)"
 cmake -S . -B "$asan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKAVRO_SANITIZE=ON \
-  -DKAVRO_GUI=OFF -DKAVRO_BENCH=OFF -DKAVRO_TESTS=ON >/dev/null
+  -DKAVRO_GUI=OFF -DKAVRO_BENCH=OFF -DKAVRO_TESTS=ON "${launcher[@]}" >/dev/null
 cmake --build "$asan" --parallel "$jobs"
 
 echo "== Fuzz programs ($fuzz)"
 cmake -S . -B "$fuzz" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DKAVRO_FUZZ=ON -DKAVRO_GUI=OFF -DKAVRO_BENCH=OFF -DKAVRO_TESTS=OFF >/dev/null
+  -DKAVRO_FUZZ=ON -DKAVRO_GUI=OFF -DKAVRO_BENCH=OFF -DKAVRO_TESTS=OFF "${launcher[@]}" >/dev/null
 cmake --build "$fuzz" --parallel "$jobs" --target fuzzers
 
 cd "$build"

@@ -97,8 +97,7 @@ int CCommSource::readNextFrame()
     if (link_->failed()) {
         // Nothing more comes and nothing more is asked for; frames already
         // received are still taken.
-        if (receiver_.receive(*link_) == FrameReceiver::Result::Frame)
-            takeWaitingFrames();
+        takeCompleteFrames();
         if (counts_.written > writtenBefore) {
             lastExchange_ = Exchange::Frame;
             return 1;
@@ -109,8 +108,10 @@ int CCommSource::readNextFrame()
     }
     if (portOpen_)
         sendLine(pollCommand_);
-    if (receiveFrame())
-        takeWaitingFrames();
+    if (receiveFrame()) {
+        takeFrame();
+        takeCompleteFrames();
+    }
     if (counts_.written > writtenBefore) {
         lastExchange_ = Exchange::Frame;
         return 1;
@@ -127,11 +128,7 @@ int CCommSource::writeReceivedFrames()
     if (!portOpen_ || !calibrationOK_)
         return 0;
     const long writtenBefore = counts_.written;
-    int cut = 0;
-    while (cut < kMaxFramesAtOnce && receiver_.receive(*link_) == FrameReceiver::Result::Frame) {
-        takeFrame();
-        ++cut;
-    }
+    const int cut = takeCompleteFrames();
     const long taken = counts_.written - writtenBefore;
     if (cut > 0)
         lastExchange_ = taken > 0 ? Exchange::Frame : Exchange::Rejected;
@@ -160,11 +157,14 @@ bool CCommSource::receiveFrame()
     }
 }
 
-void CCommSource::takeWaitingFrames()
+int CCommSource::takeCompleteFrames()
 {
-    takeFrame();
-    for (int cut = 1; cut < kMaxFramesAtOnce && receiver_.receive(*link_) == FrameReceiver::Result::Frame; ++cut)
+    int cut = 0;
+    while (cut < kMaxFramesAtOnce && receiver_.receive(*link_) == FrameReceiver::Result::Frame) {
         takeFrame();
+        ++cut;
+    }
+    return cut;
 }
 
 void CCommSource::takeFrame()

@@ -134,8 +134,8 @@ private:
     bool receiveFrame();
     // Checks the frame text cut last and, when it is accepted, processes and writes it.
     void takeFrame();
-    // Takes the frame cut last and every complete one after it that is there now.
-    void takeWaitingFrames();
+    // Takes every complete frame that is there now, in order; the frame texts cut.
+    int takeCompleteFrames();
     void processFrame();
     void tellLinkLost();
     void closePort();

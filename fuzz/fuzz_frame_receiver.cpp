@@ -3,7 +3,9 @@
 // it and parses their numbers.  Whatever arrives, the receiver keeps within its
 // buffers, every frame it hands out is one start character, no other start or end
 // character, and one end character, and the frames do not depend on how the
-// characters were split into pieces (as long as the buffer never overflowed).
+// characters were split into pieces (as long as the buffer never overflowed).  A
+// frame's numbers are taken only when it holds 40 unsigned numbers up to 65535, and
+// a rejected frame changes none of them.
 #include "acquisition/FrameReceiver.h"
 #include "fuzz/FuzzSupport.h"
 #include "tests/support/ScriptedSerialLink.h"
@@ -19,6 +21,27 @@ using namespace kavro;
 
 namespace {
 
+void checkNumbers(std::string_view text)
+{
+    std::array<double, FrameReceiver::kValueCount> values;
+    values.fill(-1.0);
+    const FrameReceiver::Check check = FrameReceiver::parseFrame(text, values);
+    fuzz::require(check.numbers >= 0, "a count of numbers");
+    const bool signOrPoint = text.find_first_of(".-") != std::string_view::npos;
+    if (signOrPoint || check.numbers < FrameReceiver::kValueCount) {
+        fuzz::require(!check.accepted(), "a point, a sign or too few numbers reject the frame");
+    }
+    if (!check.accepted()) {
+        for (double v : values)
+            fuzz::require(v == -1.0, "a rejected frame sets no value");
+        return;
+    }
+    fuzz::require(check.suspect() == (check.numbers > FrameReceiver::kValueCount), "more than 40 numbers is suspect");
+    for (double v : values)
+        fuzz::require(v >= 0.0 && v <= 65535.0 && v == static_cast<double>(static_cast<long>(v)),
+                      "every value of an accepted frame is a 16-bit unsigned integer");
+}
+
 void checkFrame(const FrameReceiver& receiver, char start, char end)
 {
     std::string_view frame = receiver.frameText();
@@ -28,12 +51,7 @@ void checkFrame(const FrameReceiver& receiver, char start, char end)
     fuzz::require(inside.find(start) == std::string_view::npos && inside.find(end) == std::string_view::npos,
                   "no start or end character inside a frame");
 
-    std::array<double, FrameReceiver::kValueCount> values;
-    values.fill(-1.0);
-    int n = receiver.parseFrameText(values);
-    fuzz::require(n >= 0 && n <= FrameReceiver::kValueCount, "at most 40 values");
-    for (int i = 0; i < n; ++i)
-        fuzz::require(values[static_cast<std::size_t>(i)] >= 0.0, "the numbers of a frame are never negative");
+    checkNumbers(frame);
 }
 
 // Every frame that a receiver hands out when the characters arrive whole.
@@ -89,8 +107,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             frames.emplace_back(receiver.frameText());
         }
     }
-    std::array<double, FrameReceiver::kValueCount> values{};
-    FrameReceiver::parseNumbers(all, values);
+    checkNumbers(all);
 
     // Pieces or whole, the same frames, while everything fits the buffer at once.
     if (all.size() < static_cast<std::size_t>(FrameReceiver::kBufferSize) - 1 && !breakAtEnd)

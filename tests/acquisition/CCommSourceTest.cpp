@@ -1,4 +1,5 @@
 #include "acquisition/CCommSource.h"
+#include "acquisition/RequestPacer.h"
 #include "tests/core/CoreFixture.h"
 #include "tests/support/ScriptedSerialLink.h"
 
@@ -450,4 +451,34 @@ TEST_F(CommTest, CloseLetsThePortGoOnceAndKeepsTheFiles)
     link->closeBeginResult = 1;
     src->close();
     EXPECT_EQ(link->closeEndCalls, 0);
+}
+
+TEST(RequestPacer, OneRequestAnIntervalAlsoAfterAReplyThatNeverCame)
+{
+    using std::chrono::milliseconds;
+    const RequestPacer::Clock::time_point t0{std::chrono::hours(1)};
+    // How long each exchange took, and the wait the pacer then asks for (interval 1 s).
+    const struct {
+        long long exchangeMs;
+        long long waitMs;
+    } rows[] = {
+        {30, 970},    // a reply at once: the next request a second after the first
+        {6050, 950},  // no reply within CommWait: the next full second, not at once
+        {999, 1},
+        {1000, 0},    // ended on the second itself
+        {2500, 500},
+    };
+    RequestPacer pacer(milliseconds(1000));
+    auto now = t0;
+    EXPECT_EQ(pacer.waitFrom(now).count(), 0);  // the first request goes out at once
+    for (const auto& r : rows) {
+        pacer.requestSent(now);
+        now += milliseconds(r.exchangeMs);
+        EXPECT_EQ(pacer.waitFrom(now).count(), r.waitMs) << r.exchangeMs;
+        now += pacer.waitFrom(now);
+        EXPECT_EQ((now - t0) % milliseconds(1000), milliseconds(0));  // always on the grid of the first request
+    }
+    RequestPacer asFastAsItGoes(milliseconds(0));
+    asFastAsItGoes.requestSent(t0);
+    EXPECT_EQ(asFastAsItGoes.waitFrom(t0).count(), 0);
 }

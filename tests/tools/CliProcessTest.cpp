@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <spawn.h>
@@ -196,6 +197,16 @@ TEST_F(CliTest, AFullDiskIsNeverSilent)
         << r.err;
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1);
     EXPECT_EQ(readFile(work.file("cast.psd")).size() % 512, 0u);
+}
+
+TEST_F(CliTest, AStandardOutputThatTakesNothingIsAFailure)
+{
+    const std::string err = work.file("err.txt");
+    const int status = std::system((cliCommand(process({raw})) + " > /dev/full 2> " + err).c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_EQ(readFile(err), "kavro-cli: stdout: write failed: No space left on device\n");
+    EXPECT_EQ(readFile(work.file("cast.psd")).size(), 302u * 512u);  // the outputs are whole all the same
 }
 
 TEST_F(CliTest, KilledMidRunLeavesWholeRecordsOfEveryFrameBefore)

@@ -5,6 +5,7 @@
 // replies.
 #include "acquisition/CCommSource.h"
 #include "acquisition/CRawFile.h"
+#include "core/CPDFile.h"
 #include "background/CScatterAccumulator.h"
 #include "platform/PosixSerialLink.h"
 #include "platform/System.h"
@@ -18,7 +19,10 @@
 #include <csignal>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <spawn.h>
+#include <termios.h>
+#include <unistd.h>
 #include <sys/wait.h>
 #include <thread>
 
@@ -93,11 +97,21 @@ struct LiveTest : ::testing::Test {
     // data file source.
     Outputs reference(std::size_t count)
     {
+        return reference(std::vector<RawWords>(frames.begin(), frames.begin() + static_cast<long>(count)));
+    }
+    // The frames as a raw recording of the calibration folder.
+    std::string recordingOf(const std::vector<RawWords>& list, const std::string& name)
+    {
         std::vector<std::vector<std::uint16_t>> words;
-        for (std::size_t k = 0; k < count; ++k)
-            words.emplace_back(frames[k].begin(), frames[k].end());
-        const std::string raw = env.cal.path("reference.raw");
+        for (const RawWords& f : list)
+            words.emplace_back(f.begin(), f.end());
+        const std::string raw = env.cal.path(name);
         test::writeFile(raw, test::rawRecords(words));
+        return raw;
+    }
+    Outputs reference(const std::vector<RawWords>& list)
+    {
+        const std::string raw = recordingOf(list, "reference.raw");
         const std::string psd = env.cal.path("reference.psd");
         CRawFile src(context, &owner);
         env.prompter.choose(raw).choose(env.cal.path("RingArea_a.asc")).choose(env.cal.path("zsc.asc")).choose(psd);
@@ -106,6 +120,16 @@ struct LiveTest : ::testing::Test {
         while (src.readNextFrame()) {
         }
         src.close();
+        return outputsBeside(psd);
+    }
+    // The frames written as a raw recording and processed by kavro-cli process.
+    Outputs processed(const std::vector<RawWords>& list)
+    {
+        const std::string raw = recordingOf(list, "processed.raw");
+        const std::string psd = env.cal.path("processed.psd");
+        const test::CliResult r = test::runCli({"process", raw, "--profile", env.cal.path("none.INI"), "--cal-dir",
+                                                env.cal.dir.path(), "-o", psd, "--asc", "--log", "-q"});
+        EXPECT_EQ(r.status, 0) << r.err;
         return outputsBeside(psd);
     }
     // Live from a simulator on a pseudo-terminal, driven between the source's polls.
@@ -271,6 +295,18 @@ struct SimulatorThread {
     bool started = false;
 };
 
+// The text up to and including its last line end.
+std::string wholeLines(const std::string& text)
+{
+    const std::size_t end = text.rfind('\n');
+    return end == std::string::npos ? std::string() : text.substr(0, end + 1);
+}
+
+long lineCount(const std::string& text)
+{
+    return static_cast<long>(std::count(text.begin(), text.end(), '\n'));
+}
+
 std::vector<std::string> acquireArgs(const test::CoreEnv& env, const std::string& device, const std::string& psd)
 {
     return {test::cliPath(), "acquire", "--profile", env.cal.path("none.INI"), "--cal-dir",
@@ -296,10 +332,7 @@ TEST_F(LiveTest, CommandLineAcquiresNFramesFromTheSimulator)
 
 TEST_F(LiveTest, CommandLineAgainstTheSimulatorExecutable)
 {
-    std::vector<std::vector<std::uint16_t>> words;
-    for (const RawWords& f : frames)
-        words.emplace_back(f.begin(), f.end());
-    test::writeFile(env.cal.path("rec.raw"), test::rawRecords(words));
+    recordingOf(frames, "rec.raw");
     const Outputs want = reference(frames.size());
 
     const std::string simOut = env.cal.path("sim.txt");
@@ -328,48 +361,50 @@ TEST_F(LiveTest, CommandLineAgainstTheSimulatorExecutable)
     expectSameOutputs(outputsBeside(psd), want, frames.size());
 }
 
-TEST_F(LiveTest, CommandLineStopsOnSigintWithEveryReceivedFrameWritten)
+TEST_F(LiveTest, CommandLineStopsOnASignalWithEveryReceivedFrameWrittenAndItsSummary)
 {
-    SimulatorThread rig(recording(100), SimulatorOptions{});
-    ASSERT_TRUE(rig.started);
-    const std::string psd = env.cal.path("stop.psd");
-    std::vector<std::string> args = acquireArgs(env, rig.sim.devicePath(), psd);
-    args.back() = "0.02";
-    Child child(args, env.cal.path("out.txt"), env.cal.path("err.txt"));
-    ASSERT_TRUE(child.started());
-    const std::string log = env.cal.path("stop.log");
-    auto lines = [&log] {
-        std::string text = readFile(log);
-        return std::count(text.begin(), text.end(), '\n');
+    const struct {
+        int signal;
+        int status;  // a hang-up was not asked for by the user: not a clean end
+        const char* err;
+    } cases[] = {
+        {SIGINT, 0, ""},
+        {SIGTERM, 0, ""},
+        {SIGHUP, 1, "kavro-cli: stopped by SIGHUP (the terminal or session went away); every frame received has been "
+                    "written\n"},
     };
-    for (int i = 0; i < 1000 && lines() < 4; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    child.signal(SIGINT);
-    ASSERT_EQ(child.wait(), 0) << readFile(env.cal.path("err.txt"));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.signal);
+        SimulatorThread rig(recording(100), SimulatorOptions{});
+        ASSERT_TRUE(rig.started);
+        const std::string stem = env.cal.path("stop" + std::to_string(c.signal));
+        std::vector<std::string> args = acquireArgs(env, rig.sim.devicePath(), stem + ".psd");
+        args.back() = "0.02";
+        Child child(args, env.cal.path("out.txt"), env.cal.path("err.txt"));
+        ASSERT_TRUE(child.started());
+        for (int i = 0; i < 1000 && lineCount(readFile(stem + ".log")) < 4; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        child.signal(c.signal);
+        ASSERT_EQ(child.wait(), c.status) << readFile(env.cal.path("err.txt"));
+        EXPECT_EQ(readFile(env.cal.path("err.txt")), c.err);
 
-    const Outputs got = outputsBeside(psd);
-    const long written = std::count(got.log.begin(), got.log.end(), '\n');
-    EXPECT_GE(written, 4);
-    EXPECT_EQ(got.psd.size(), static_cast<std::size_t>(written + 2) * 512u);
-    EXPECT_EQ(std::count(got.asc.begin(), got.asc.end(), '\n'), written);
-    EXPECT_EQ(got.log, logOf(rig.sim.recording(), static_cast<std::size_t>(written)));
-    // A reply still on its way when the stop came was never received.
-    const long replies = rig.sim.counters().replies;
-    EXPECT_TRUE(replies == written || replies == written + 1) << replies << " replies, " << written << " written";
-    EXPECT_NE(readFile(env.cal.path("out.txt")).find("Frames written: " + std::to_string(written) + ","),
-              std::string::npos);
-}
-
-// The text up to and including its last line end.
-std::string wholeLines(const std::string& text)
-{
-    const std::size_t end = text.rfind('\n');
-    return end == std::string::npos ? std::string() : text.substr(0, end + 1);
-}
-
-long lineCount(const std::string& text)
-{
-    return static_cast<long>(std::count(text.begin(), text.end(), '\n'));
+        const Outputs got = outputsBeside(stem + ".psd");
+        const long written = lineCount(got.log);
+        EXPECT_GE(written, 4);
+        EXPECT_EQ(got.psd.size(), static_cast<std::size_t>(written + 2) * 512u);
+        EXPECT_EQ(lineCount(got.asc), written);
+        EXPECT_EQ(lineCount(readFile(stem + ".time.csv")), written + 1);
+        EXPECT_EQ(got.log, logOf(rig.sim.recording(), static_cast<std::size_t>(written)));
+        // A reply still on its way when the stop came was never received.
+        const long replies = rig.sim.counters().replies;
+        EXPECT_TRUE(replies == written || replies == written + 1) << replies << " replies, " << written << " written";
+        EXPECT_NE(readFile(env.cal.path("out.txt"))
+                      .find("Frames written: " + std::to_string(written) +
+                            ", rejected: 0, suspect: 0, requests without a frame: 0\nFiles: " + stem + ".psd, " +
+                            stem + ".asc, " + stem + ".log, " + stem + ".time.csv\n"),
+                  std::string::npos)
+            << readFile(env.cal.path("out.txt"));
+    }
 }
 
 // Starts kavro-cli acquire against the simulator and waits until it has written
@@ -463,6 +498,263 @@ TEST_F(LiveTest, CommandLineTellsAMissingOrBusyDeviceAndAnUnwritableOutputInOneL
     EXPECT_EQ(err.rfind("kavro-cli: Could not write to the file " + env.cal.path("no/such/dir/x.psd") + ": ", 0), 0u)
         << err;
     EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1);
+}
+
+TEST_F(LiveTest, CommandLineOnAFullDiskEndsWithTheFileItsSummaryAndWholeRecords)
+{
+    SimulatorThread rig(recording(100), SimulatorOptions{});
+    ASSERT_TRUE(rig.started);
+    const std::string psd = env.cal.path("full.psd");
+    // 8 blocks of 512 bytes: the .psd's header and six frames fit, the seventh does not.
+    Child child({"/bin/sh", "-c", "ulimit -f 8; exec " + test::cliCommand({"acquire", "--profile", env.cal.path("none.INI"),
+                                                                         "--cal-dir", env.cal.dir.path(), "--device",
+                                                                         rig.sim.devicePath(), "-o", psd, "--interval", "0"})},
+                env.cal.path("out.txt"), env.cal.path("err.txt"));
+    ASSERT_EQ(child.wait(), 1);
+    EXPECT_EQ(readFile(env.cal.path("err.txt")), "kavro-cli: Could not write to the file " + psd + ": File too large\n");
+    EXPECT_EQ(readFile(psd).size(), 8u * 512u);
+    EXPECT_NE(readFile(env.cal.path("out.txt")).find("Frames written: "), std::string::npos);
+    EXPECT_NE(readFile(env.cal.path("out.txt")).find("Files: " + psd + ", "), std::string::npos);
+}
+
+TEST_F(LiveTest, CommandLineNeverReplacesOrSharesAnOutputByAccident)
+{
+    frames = recording(100);
+    const std::string psd = env.cal.path("shared.psd");
+    RunningAcquire first(*this, psd);
+    ASSERT_TRUE(first.rig.started && first.child.started());
+    SimulatorThread other(frames, SimulatorOptions{});
+    ASSERT_TRUE(other.started);
+    const std::string out = env.cal.path("out2.txt"), err = env.cal.path("err2.txt");
+    auto second = [&](bool overwrite, const std::vector<std::string>& more = {}) {
+        std::vector<std::string> args = acquireArgs(env, other.sim.devicePath(), psd);
+        if (overwrite)
+            args.push_back("--overwrite");
+        args.insert(args.end(), more.begin(), more.end());
+        Child child(args, out, err);
+        return child.wait();
+    };
+    const std::string inUse = "kavro-cli: Could not write to the file " + psd + ": in use by another program or window\n";
+    const struct {
+        bool overwrite;
+        std::string err;
+    } loggers[] = {
+        {false, "kavro-cli: " + psd + ": the file exists already (--overwrite replaces it)\n"},
+        {true, inUse},
+    };
+    for (const auto& c : loggers) {
+        EXPECT_EQ(second(c.overwrite), 1);
+        EXPECT_EQ(readFile(err), c.err);
+        EXPECT_EQ(readFile(out), "");  // no summary of frames that went nowhere
+    }
+    // A .psd being logged is not shown in a window.
+    {
+        CPDFile viewer(context, &owner);
+        env.prompter.choose(psd);
+        EXPECT_THROW(viewer.open(), UserAbort);
+        EXPECT_EQ(env.prompter.messages().back(), psd + " is being written by another program or window.");
+    }
+    first.child.signal(SIGINT);
+    ASSERT_EQ(first.child.wait(), 0);
+    const Outputs got = outputsBeside(psd);
+    const long written = lineCount(got.log);
+    expectSameOutputs(got, reference(static_cast<std::size_t>(written)), static_cast<std::size_t>(written));
+
+    // A window showing the .psd keeps a logger out as well.
+    {
+        CPDFile viewer(context, &owner);
+        env.prompter.choose(psd);
+        viewer.open();
+        EXPECT_EQ(second(true), 1);
+        EXPECT_EQ(readFile(err), inUse);
+        EXPECT_TRUE(outputsBeside(psd).psd == got.psd);
+    }
+    // Asked for, and free, the file is replaced.
+    EXPECT_EQ(second(true, {"--frames", "3"}), 0) << readFile(err);
+    EXPECT_EQ(lineCount(readFile(env.cal.path("shared.log"))), 3);
+
+    // Nothing to record: refused before the instrument is asked for anything.
+    Child none({test::cliPath(), "acquire", "--profile", env.cal.path("none.INI"), "--cal-dir", env.cal.dir.path(),
+                "--device", other.sim.devicePath(), "--frames", "2"},
+               out, err);
+    EXPECT_EQ(none.wait(), 2);
+    EXPECT_EQ(readFile(err), "kavro-cli: nothing would be recorded: name the .psd with -o FILE, or ask for --asc, "
+                             "--vsf or --log\n");
+    EXPECT_EQ(readFile(out), "");
+    EXPECT_EQ(other.sim.counters().requests, 3);  // the three frames of the replacing run only
+}
+
+// An instrument of the tests on a real pseudo-terminal: the n-th frame request
+// (CR LF) is answered with the n-th reply of a script.  In a reply "|" pauses
+// 30 ms between two writes, a leading "@N " waits N ms first, and a trailing "!"
+// hangs the line up after what came before it.
+class ScriptedInstrument {
+public:
+    ScriptedInstrument(const std::string& before, std::vector<std::string> replies) : replies_(std::move(replies))
+    {
+        master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
+        if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0 || !::ptsname(master_))
+            return;
+        device_ = ::ptsname(master_);
+        slave_ = ::open(device_.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);  // the line stays up between opens
+        termios t{};
+        ::tcgetattr(slave_, &t);
+        ::cfmakeraw(&t);
+        ::tcsetattr(slave_, TCSANOW, &t);
+        send(before);
+        std::this_thread::sleep_for(std::chrono::milliseconds(before.empty() ? 0 : 50));
+        runner_ = std::thread([this] { run(); });
+    }
+    ~ScriptedInstrument()
+    {
+        stop_ = true;
+        if (runner_.joinable())
+            runner_.join();
+        for (int fd : {master_.load(), slave_})
+            if (fd >= 0)
+                ::close(fd);
+    }
+    const std::string& device() const { return device_; }
+    void send(const std::string& bytes)
+    {
+        if (master_ >= 0 && !bytes.empty())
+            [[maybe_unused]] auto n = ::write(master_, bytes.data(), bytes.size());
+    }
+    // Waits until count requests have been answered (or the line was hung up).
+    void waitAnswered(long count)
+    {
+        for (int i = 0; i < 300 && answered_ < count && master_ >= 0; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));  // the last bytes cross the terminal
+    }
+
+private:
+    void run()
+    {
+        std::string line;
+        while (!stop_ && master_ >= 0) {
+            pollfd p{master_, POLLIN, 0};
+            if (::poll(&p, 1, 10) <= 0)
+                continue;
+            char buffer[256];
+            const ssize_t n = ::read(master_, buffer, sizeof buffer);
+            for (ssize_t i = 0; i < n && master_ >= 0; ++i) {
+                line += buffer[i];
+                if (line.size() >= 2 && line.compare(line.size() - 2, 2, "\r\n") == 0) {
+                    line.clear();
+                    play(static_cast<std::size_t>(answered_) < replies_.size() ? replies_[answered_] : "");
+                    ++answered_;
+                }
+            }
+        }
+    }
+    void play(std::string reply)
+    {
+        if (reply.rfind('@', 0) == 0) {
+            const std::size_t blank = reply.find(' ');
+            std::this_thread::sleep_for(std::chrono::milliseconds(std::stoi(reply.substr(1, blank))));
+            reply.erase(0, blank + 1);
+        }
+        const bool hangUp = !reply.empty() && reply.back() == '!';
+        if (hangUp)
+            reply.pop_back();
+        std::size_t from = 0;
+        for (std::size_t bar; (bar = reply.find('|', from)) != std::string::npos; from = bar + 1) {
+            send(reply.substr(from, bar - from));
+            std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        }
+        send(reply.substr(from));
+        if (hangUp) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(30));
+            ::close(master_.exchange(-1));
+        }
+    }
+
+    std::vector<std::string> replies_;
+    std::atomic<int> master_{-1};
+    int slave_ = -1;
+    std::string device_;
+    std::atomic<long> answered_{0};
+    std::atomic<bool> stop_{false};
+    std::thread runner_;
+};
+
+// One run of the instrument source against a scripted instrument.
+struct Scenario {
+    const char* name;
+    std::string before;                // on the line before the port opens
+    std::vector<std::string> replies;  // the answer to each request, in order
+    int requests;
+    std::string atStop;                // arrives after the last request, before the source closes
+    std::vector<int> logged;           // the frames that must be in the .log, in order
+    long rejected;
+    long suspect;
+};
+
+TEST_F(LiveTest, EveryWellFormedFrameSentIsWrittenOnceInOrderAndNothingElse)
+{
+    frames = recording(10);
+    auto F = [this](int k) { return frameReply(frames[static_cast<std::size_t>(k)], '{', '}'); };
+    auto half = [](const std::string& t, bool first) { return first ? t.substr(0, t.size() / 2) : t.substr(t.size() / 2); };
+    auto withFirst = [this](const std::string& first) {  // frame 1's text with its first number replaced
+        std::string t = frameReply(frames[1], '{', '}');
+        return "{" + first + t.substr(t.find(' '));
+    };
+    const std::string f1 = F(1);
+    const Scenario scenarios[] = {
+        {"valid", "", {F(0), F(1), F(2)}, 3, "", {0, 1, 2}, 0, 0},
+        {"split", "", {half(F(0), true) + "|" + half(F(0), false), "|" + F(1).substr(0, 5) + "|" + F(1).substr(5)}, 2, "", {0, 1}, 0, 0},
+        {"two frames in one write", "", {F(0) + F(1), F(2)}, 2, "", {0, 1, 2}, 0, 0},
+        {"back-to-back frames", "", {F(0).substr(0, F(0).size() - 2) + half(F(1), true), half(F(1), false) + F(2)}, 2, "", {0, 1, 2}, 0, 0},
+        {"garbage with braces and digits", "", {"}12 34}{99 {1 2 3" + F(0), "{7 8 9}\r\n" + F(1)}, 2, "", {0, 1}, 1, 0},
+        {"short frame", "", {F(0), "{100 200}\r\n", F(2)}, 3, "", {0, 2}, 1, 0},
+        {"empty frame", "", {F(0), "{}\r\n", F(2)}, 3, "", {0, 2}, 1, 0},
+        {"non-digit frame", "", {F(0), "{A1 B2 C3 ERR}\r\n", F(2)}, 3, "", {0, 2}, 1, 0},
+        {"decimal point", "", {F(0), withFirst("12.5"), F(2)}, 3, "", {0, 2}, 1, 0},
+        {"minus sign", "", {F(0), withFirst("-3"), F(2)}, 3, "", {0, 2}, 1, 0},
+        {"out of range", "", {F(0), withFirst("65536"), F(2)}, 3, "", {0, 2}, 1, 0},
+        {"more than 40 numbers", "", {F(0), f1.substr(0, f1.find('}')) + " 7}\r\n"}, 2, "", {0, 1}, 0, 1},
+        {"a frame waiting before open", F(9), {F(0), F(1)}, 2, "", {0, 1}, 0, 0},
+        {"silence", "", {F(0), "", F(1)}, 3, "", {0, 1}, 0, 0},
+        {"late reply", "", {F(0), "@500 " + F(1), F(2)}, 3, "", {0, 1, 2}, 0, 0},
+        {"hang-up mid-frame", "", {F(0), F(1), half(F(2), true) + "!"}, 3, "", {0, 1}, 0, 0},
+        {"stop while a frame waits", "", {F(0), F(1)}, 2, F(2), {0, 1, 2}, 0, 0},
+    };
+    env.settings.commWait = 2;  // tenths of a second here, see the clock below
+    for (const Scenario& sc : scenarios) {
+        SCOPED_TRACE(sc.name);
+        ScriptedInstrument instrument(sc.before, sc.replies);
+        ASSERT_FALSE(instrument.device().empty());
+        const std::string psd = env.cal.path("scenario.psd");
+        auto src = openSource(std::make_unique<PosixSerialLink>(std::array<std::string, 4>{instrument.device(), "", "", ""}),
+                              psd);
+        src->setTiming({[] {
+                            using namespace std::chrono;
+                            return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count() / 100;
+                        },
+                        kavro::sleepMilliseconds});
+        for (int r = 0; r < sc.requests; ++r)
+            src->nextFrame();
+        instrument.waitAnswered(sc.requests);
+        instrument.send(sc.atStop);
+        if (!sc.atStop.empty())
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        src->close();
+
+        std::vector<RawWords> sent;
+        for (int k : sc.logged)
+            sent.push_back(frames[static_cast<std::size_t>(k)]);
+        EXPECT_EQ(src->counts().written, static_cast<long>(sent.size()));
+        EXPECT_EQ(src->counts().rejected, sc.rejected);
+        EXPECT_EQ(src->counts().suspect, sc.suspect);
+        const Outputs got = outputsBeside(psd);
+        EXPECT_EQ(got.log, logOf(sent, sent.size()));
+        expectSameOutputs(got, processed(sent), sent.size());
+        const std::string times = readFile(env.cal.path("scenario.time.csv"));
+        EXPECT_EQ(lineCount(times), static_cast<long>(sent.size()) + 1);
+        EXPECT_EQ(times.rfind("frame,utc\n1,", 0), 0u);
+        EXPECT_NE(times.find("\n" + std::to_string(sent.size()) + ","), std::string::npos);
+    }
 }
 
 }  // namespace
