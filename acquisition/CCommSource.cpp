@@ -311,7 +311,7 @@ void CCommSource::showText(std::string_view text, bool rejected)
 
 std::unique_ptr<SerialLink> makeInstrumentLink(const Settings& settings)
 {
-    return std::make_unique<PosixSerialLink>(settings.comDevice, settings.baudRate);
+    return std::make_unique<PosixSerialLink>(settings.instrumentDevices(), settings.baudRate);
 }
 
 }  // namespace kavro

@@ -1,8 +1,13 @@
 #pragma once
 // The modal dialogs of the application shell, behind one interface so that the
 // tests can answer them: the desktop program shows the real ones (QtAppDialogs).
+#include "platform/SerialDevices.h"
+
+#include <array>
 #include <functional>
 #include <optional>
+#include <string>
+#include <vector>
 
 class QPrinter;
 
@@ -11,13 +16,20 @@ namespace kavro {
 struct InstrumentChoice {
     int port;   // 0..3 for "COM1:".."COM4:"
     int model;  // 0..2
+    std::string device = {};  // the serial device chosen for the port; "" = as it is
+};
+
+// What the Instrument Port dialog shows beside the port names.
+struct PortDevices {
+    std::array<std::string, 4> mapped;  // the device each port opens now
+    std::vector<SerialDevice> present;  // the serial devices plugged in, to choose from
 };
 
 class AppDialogs {
 public:
     virtual ~AppDialogs() = default;
-    // Instrument Port: preselected port index and model; nothing on Cancel.
-    virtual std::optional<InstrumentChoice> askInstrumentPort(int port, int model) = 0;
+    // Instrument Port: preselected port index and model, the ports' devices; nothing on Cancel.
+    virtual std::optional<InstrumentChoice> askInstrumentPort(int port, int model, const PortDevices& devices) = 0;
     // Instrument Model: the preselected model; nothing on Cancel.
     virtual std::optional<int> askInstrumentModel(int model) = 0;
     // Go To Frame: the frame number entered; nothing on Cancel.

@@ -56,10 +56,17 @@ void CKavroDoc::askInstrumentPort()
     int port = Settings::portIndexOf(settings.instrumentPort);
     if (port < 0)
         port = 1;  // "COM2:"
-    auto choice = app_.dialogs().askInstrumentPort(port, validModel(settings.storedInstrumentModel(app_.profile())));
+    const PortDevices devices{settings.instrumentDevices(), listSerialDevices()};
+    auto choice = app_.dialogs().askInstrumentPort(port, validModel(settings.storedInstrumentModel(app_.profile())),
+                                                   devices);
     if (!choice)
         throw UserAbort{};
     bool written = settings.acceptInstrumentPort(app_.profile(), choice->port);
+    // A device chosen for the port is stored and opened from now on; leaving the
+    // one shown keeps a port that finds its adapter by itself doing so.
+    const int chosen = Settings::portIndexOf(settings.instrumentPort);
+    if (!choice->device.empty() && choice->device != devices.mapped[static_cast<std::size_t>(chosen)])
+        written = settings.acceptComDevice(app_.profile(), chosen, choice->device) && written;
     written = settings.acceptInstrumentModel(app_.profile(), choice->model) && written;
     app_.reportProfileWrite(written);
     model_ = choice->model;

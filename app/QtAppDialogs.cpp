@@ -12,12 +12,12 @@
 
 namespace kavro {
 
-std::optional<InstrumentChoice> QtAppDialogs::askInstrumentPort(int port, int model)
+std::optional<InstrumentChoice> QtAppDialogs::askInstrumentPort(int port, int model, const PortDevices& devices)
 {
-    InstrumentDialog dialog(InstrumentDialog::kPortDialog, port, model, parent_);
+    InstrumentDialog dialog(InstrumentDialog::kPortDialog, port, model, parent_, devices);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
-    return InstrumentChoice{dialog.port(), dialog.model()};
+    return InstrumentChoice{dialog.port(), dialog.model(), dialog.device()};
 }
 
 std::optional<int> QtAppDialogs::askInstrumentModel(int model)

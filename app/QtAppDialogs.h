@@ -14,7 +14,7 @@ public:
     explicit QtAppDialogs(Prompter& prompter) : prompter_(prompter) {}
     void setParent(QWidget* parent) { parent_ = parent; }
 
-    std::optional<InstrumentChoice> askInstrumentPort(int port, int model) override;
+    std::optional<InstrumentChoice> askInstrumentPort(int port, int model, const PortDevices& devices) override;
     std::optional<int> askInstrumentModel(int model) override;
     std::optional<int> askFrameNumber() override;
     bool askPrint(QPrinter& printer) override;

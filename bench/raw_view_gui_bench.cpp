@@ -31,7 +31,7 @@ bench::BenchFolder& folder()
 
 // The model dialog answered with model 0; nothing else is asked.
 struct BenchDialogs : AppDialogs {
-    std::optional<InstrumentChoice> askInstrumentPort(int, int) override { return std::nullopt; }
+    std::optional<InstrumentChoice> askInstrumentPort(int, int, const PortDevices&) override { return std::nullopt; }
     std::optional<int> askInstrumentModel(int) override { return 0; }
     std::optional<int> askFrameNumber() override { return std::nullopt; }
     bool askPrint(QPrinter&) override { return false; }

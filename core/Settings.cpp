@@ -2,6 +2,7 @@
 
 #include "platform/NumText.h"
 #include "platform/Profile.h"
+#include "platform/SerialDevices.h"
 
 namespace kavro {
 namespace {
@@ -38,6 +39,7 @@ void Settings::load(const Profile& profile, const std::string& executableDir)
         std::string key = "COM" + std::to_string(i + 1) + "Device";
         std::string& device = comDevice[static_cast<std::size_t>(i)];
         device = profile.readString(kSectionCommunications, key, device);
+        comDeviceStored[static_cast<std::size_t>(i)] = profile.hasKey(kSectionCommunications, key);
         note(kSectionCommunications, key, device);
     }
     readInt(kSectionCommunications, "BaudRate", baudRate);
@@ -101,6 +103,31 @@ bool Settings::acceptInstrumentModel(Profile& profile, int model)
 {
     lastSelectedModel = model;
     return profile.writeString(instrumentSection(instrumentNumber), "InstrumentModel", std::to_string(model));
+}
+
+bool Settings::acceptComDevice(Profile& profile, int portIndex, const std::string& device)
+{
+    if (portIndex < 0 || portIndex > 3)
+        return true;
+    const auto i = static_cast<std::size_t>(portIndex);
+    comDevice[i] = device;
+    comDeviceStored[i] = true;
+    return profile.writeString(kSectionCommunications, "COM" + std::to_string(portIndex + 1) + "Device", device);
+}
+
+std::string Settings::instrumentDevice(int portIndex) const
+{
+    if (portIndex < 0 || portIndex > 3)
+        return std::string();
+    const auto i = static_cast<std::size_t>(portIndex);
+    // Only the built-in default gives way: a device set by a run of its own stays.
+    const bool byDefault = !comDeviceStored[i] && comDevice[i] == "/dev/ttyUSB" + std::to_string(portIndex);
+    return byDefault ? presentDeviceOr(comDevice[i]) : comDevice[i];
+}
+
+std::array<std::string, 4> Settings::instrumentDevices() const
+{
+    return {instrumentDevice(0), instrumentDevice(1), instrumentDevice(2), instrumentDevice(3)};
 }
 
 bool Settings::storeLRefRatio(Profile& profile, double ratio)

@@ -26,6 +26,7 @@ public:
     // Communications
     std::string instrumentPort = "COM2:";
     std::array<std::string, 4> comDevice = {"/dev/ttyUSB0", "/dev/ttyUSB1", "/dev/ttyUSB2", "/dev/ttyUSB3"};
+    std::array<bool, 4> comDeviceStored{};  // the profile (or an option) names the port's device
     int baudRate = 9600;
     // Miscellaneous
     double lRefRatio = 2.0;
@@ -67,6 +68,13 @@ public:
     bool acceptLocations(Profile& profile, const std::string& directoryText, int lookBesideRawFile);
     bool acceptInstrumentPort(Profile& profile, int portIndex);
     bool acceptInstrumentModel(Profile& profile, int model);
+    // "COMnDevice": the device of port 0..3, in force at once.
+    bool acceptComDevice(Profile& profile, int portIndex, const std::string& device);
+
+    // The device port 0..3 opens.  A port the profile says nothing about uses its
+    // default, or, when that does not exist, the only USB serial adapter plugged in.
+    std::string instrumentDevice(int portIndex) const;
+    std::array<std::string, 4> instrumentDevices() const;
     bool storeLRefRatio(Profile& profile, double ratio);
 
     // The model the port and model dialogs preselect: "InstrumentModel" of the

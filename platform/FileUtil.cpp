@@ -203,6 +203,15 @@ std::string removeExtension(std::string_view path)
     return std::string(path.substr(0, dot));
 }
 
+std::string withDefaultExtension(const std::string& path, std::string_view extension)
+{
+    std::error_code ec;
+    if (extension.empty() || fileNamePart(path).find('.') != std::string::npos
+        || fileNamePart(path).empty() || std::filesystem::is_directory(path, ec))
+        return path;
+    return path + "." + std::string(extension);
+}
+
 std::string stemBeforeFirstDot(std::string_view fileName)
 {
     std::size_t dot = fileName.find('.');

@@ -29,6 +29,9 @@ std::string joinPath(std::string_view dir, std::string_view name);
 // The path without its extension: the last '.' of the file name when at most three
 // characters follow it, otherwise the path unchanged.
 std::string removeExtension(std::string_view path);
+// The name a save dialog with a default extension gives: ".ext" added when the
+// file name has no '.' at all and the path is no folder ("cast7" -> "cast7.psd").
+std::string withDefaultExtension(const std::string& path, std::string_view extension);
 // The file name cut before its first '.' (for proposed names and titles).
 std::string stemBeforeFirstDot(std::string_view fileName);
 

@@ -6,9 +6,12 @@
 #include <cerrno>
 #include <chrono>
 #include <fcntl.h>
+#include <mutex>
 #include <poll.h>
+#include <set>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 #include <utility>
@@ -61,6 +64,42 @@ std::string openFailureText(int error)
 
 using Clock = std::chrono::steady_clock;
 
+// The devices this program holds, by file identity (so a by-id link and its node
+// are one device): a second window asking for one is told that this program has
+// it, not another.
+class HeldDevices {
+public:
+    using Id = std::pair<dev_t, ino_t>;
+    static HeldDevices& instance()
+    {
+        static HeldDevices held;
+        return held;
+    }
+    bool holds(const std::string& path)
+    {
+        struct stat st {};
+        if (::stat(path.c_str(), &st) != 0)
+            return false;
+        std::lock_guard<std::mutex> lock(mutex_);
+        return ids_.count(Id(st.st_dev, st.st_ino)) != 0;
+    }
+    void change(int fd, bool hold)
+    {
+        struct stat st {};
+        if (::fstat(fd, &st) != 0)
+            return;
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (hold)
+            ids_.insert(Id(st.st_dev, st.st_ino));
+        else
+            ids_.erase(Id(st.st_dev, st.st_ino));
+    }
+
+private:
+    std::mutex mutex_;
+    std::set<Id> ids_;
+};
+
 }  // namespace
 
 PosixSerialLink::PosixSerialLink(std::array<std::string, 4> devices, int baudRate)
@@ -86,6 +125,10 @@ int PosixSerialLink::open(int portIndex)
         lastError_ = "COM" + std::to_string(portIndex + 1) + ": " + text::kSerialNoDeviceConfigured;
         return 1;
     }
+    if (HeldDevices::instance().holds(device_)) {
+        setError(text::kSerialHeldHere);
+        return 1;
+    }
     // Non-blocking: a modem line without carrier must not hold up the open, and
     // reads must return at once when nothing is pending.
     int fd = ::open(device_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
@@ -107,6 +150,7 @@ int PosixSerialLink::open(int portIndex)
     // Also refuse programs that open the port without asking for the lock
     // (a terminal program started after us).  Not every device supports it.
     ::ioctl(fd, TIOCEXCL);
+    HeldDevices::instance().change(fd, true);
     fd_ = fd;
     return 0;
 }
@@ -265,6 +309,7 @@ void PosixSerialLink::release()
     // The exclusive mode would outlive us on a pseudo-terminal whose other side stays open.
     ::ioctl(fd_, TIOCNXCL);
     ::flock(fd_, LOCK_UN);
+    HeldDevices::instance().change(fd_, false);
     ::close(fd_);
     fd_ = -1;
 }

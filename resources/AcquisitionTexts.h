@@ -7,6 +7,7 @@ namespace kavro::text {
 
 inline constexpr const char* kSerialNoSuchDevice = "no such device (is the instrument's USB adapter plugged in?)";
 inline constexpr const char* kSerialInUse = "in use by another program";
+inline constexpr const char* kSerialHeldHere = "already open in this program (another window has it)";
 inline constexpr const char* kSerialPermissionDenied = "permission denied (add your user to the dialout group)";
 inline constexpr const char* kSerialNotATerminal = "not a serial port";
 inline constexpr const char* kSerialCannotOpen = "cannot open: ";          // + the system's reason

@@ -67,6 +67,13 @@ inline constexpr const char* kInstrumentPortTitle = "Instrument Port";
 inline constexpr const char* kInstrumentModelTitle = "Instrument Model";
 inline constexpr const char* kSerialPortLabel = "Serial Port:";
 inline constexpr const char* kInstrumentModelLabel = "Instrument Model:";
+inline constexpr const char* kSerialDeviceLabel = "Device:";
+inline constexpr const char* kSerialDeviceTip =
+    "The serial device the chosen port opens: one of those present, or a path typed in. "
+    "Stored in the profile as the port's device and used from this opening on.";
+inline constexpr const char* kNoSerialDevices = "no serial device found; type a path";
+inline constexpr const char* kPortDevicesLabel = "Ports now:";
+inline constexpr const char* kPortDeviceMissing = " (not present)";
 
 // Go To Frame dialog (the title ends in a blank).
 inline constexpr const char* kGoToTitle = "Go To ";

@@ -23,8 +23,27 @@ inline constexpr const char* kNumbersNeeded = " needed";
 inline constexpr const char* kTextAfter = "text that is not a number after value ";
 inline constexpr const char* kNoLaserPower = "background laser power or laser reference is not above 100";
 inline constexpr const char* kBadNumbers = "holds a value that is not positive and finite";
-inline constexpr const char* kBadModel = "--model must be 0, 1 or 2";
-inline constexpr const char* kBadFrames = "--frames must be between 1 and 100000";
+
+// Usage problems, each after "kavro-cli: ".
+inline constexpr const char* kCliUnknownCommand = "unknown command '";  // + name + "'" + kCliCommandsHint
+inline constexpr const char* kCliNoCommand = "no command given";        // + kCliCommandsHint
+inline constexpr const char* kCliCommandsHint = "; 'kavro-cli help' lists the commands";
+// The refusals of the option checks, after "--option: ":
+// "must be a whole number from 0 to 2, not '5'", "must be 1 or more", "must be auto, yes or no".
+inline constexpr const char* kCliMustBe = "must be ";
+inline constexpr const char* kCliNot = ", not ";
+inline constexpr const char* kCliWholeNumber = "a whole number ";
+inline constexpr const char* kCliNumber = "a number ";
+inline constexpr const char* kCliFrom = "from ";
+inline constexpr const char* kCliTo = " to ";
+inline constexpr const char* kCliOrMore = " or more";
+inline constexpr const char* kCliOr = " or ";
+inline constexpr const char* kCliNoStandardOutput = "-o -: ";  // + what + end
+inline constexpr const char* kCliNoStandardOutputEnd = " cannot go to standard output; name a file";
+// kavro-cli help and --version
+inline constexpr const char* kCliHelpCommand = "Describe the commands, or one command in full";
+inline constexpr const char* kCliHelpTopic = "the command to describe";
+inline constexpr const char* kCliVersionHelp = "Print the program's name and version and exit";
 
 // kavro-cli acquire
 inline constexpr const char* kAcquireStart = "Acquiring from %s (%s), model %d. Stop with Ctrl-C.\n";
@@ -39,5 +58,13 @@ inline constexpr const char* kAcquireExists = ": the file exists already (--over
 inline constexpr const char* kAcquireHungUp =
     "stopped by SIGHUP (the terminal or session went away); every frame received has been written";
 inline constexpr const char* kAcquireOpenFailed = "the instrument could not be opened";
+inline constexpr const char* kAcquireListDevicesHelp =
+    "list the serial devices present (USB adapters by name first) and the device of each port";
+inline constexpr const char* kDevicesNone = "No serial devices found.\n";
+inline constexpr const char* kDevicesHead = "Serial devices present:\n";
+inline constexpr const char* kDevicesLine = "  %s\n";
+inline constexpr const char* kDevicesPortsHead = "Ports (profile %s):\n";
+inline constexpr const char* kDevicesPortLine = "  %s %s%s\n";  // port, device, note
+inline constexpr const char* kDevicesMissing = "  (not present)";
 
 }  // namespace kavro::text

@@ -47,4 +47,7 @@ using StopWait = std::function<int(int ms)>;
 // and answers what was written and why it ended.
 AcquireResult acquire(const AcquireOptions& options, Environment& env, const StopWait& stop);
 
+// acquire --list-devices: the serial devices present and the device each port opens.
+void printSerialDevices(const Environment& env);
+
 }  // namespace kavro::cli

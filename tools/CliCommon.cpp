@@ -1,11 +1,16 @@
 #include "tools/CliCommon.h"
 
 #include "platform/FileUtil.h"
+#include "platform/NumText.h"
 #include "platform/System.h"
 #include "resources/CliProcessTexts.h"
+#include "resources/CliTexts.h"
 
 #include <cerrno>
+#include <cmath>
+#include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 #include <unistd.h>
 
 namespace kavro::cli {
@@ -34,6 +39,129 @@ void requireStdoutWritten()
         return;
     const int error = errno != 0 ? errno : EIO;
     throw Failure(kExitBadInput, std::string("stdout: ") + text::kCliWriteFailed + errnoText(error));
+}
+
+namespace {
+
+// "from 0 to 2" or "1 or more", for the refusals of the checks.
+std::string allowedRange(const std::string& min, const std::string& max)
+{
+    return max.empty() ? min + text::kCliOrMore : text::kCliFrom + min + text::kCliTo + max;
+}
+
+std::string refusal(const std::string& allowed, const std::string& given)
+{
+    return text::kCliMustBe + allowed + text::kCliNot + "'" + given + "'";
+}
+
+}  // namespace
+
+CLI::Validator wholeNumber(long long min, long long max)
+{
+    const std::string allowed =
+        allowedRange(std::to_string(min), max == INT_MAX ? std::string() : std::to_string(max));
+    return CLI::Validator(
+        [=](std::string& input) {
+            const char* begin = input.c_str();
+            char* end = nullptr;
+            errno = 0;
+            const long long value = std::strtoll(begin, &end, 10);
+            const bool whole = !input.empty() && *end == '\0' && errno == 0;
+            if (!whole || value < min || value > max)
+                return refusal(text::kCliWholeNumber + allowed, input);
+            return std::string();
+        },
+        allowed, "");
+}
+
+CLI::Validator finiteNumber(double min, double max)
+{
+    const std::string allowed = allowedRange(formatG(min), formatG(max));
+    return CLI::Validator(
+        [=](std::string& input) {
+            std::size_t used = 0;
+            const auto value = scanDouble(input, &used);
+            if (!value || used != input.size() || !std::isfinite(*value) || *value < min || *value > max)
+                return refusal(text::kCliNumber + allowed, input);
+            return std::string();
+        },
+        allowed, "");
+}
+
+CLI::Validator oneOf(std::initializer_list<const char*> words)
+{
+    std::vector<std::string> list(words.begin(), words.end());
+    std::string allowed;
+    for (std::size_t i = 0; i < list.size(); ++i)
+        allowed += (i == 0 ? "" : i + 1 == list.size() ? text::kCliOr : ", ") + list[i];
+    return CLI::Validator(
+        [=](std::string& input) {
+            for (const std::string& w : list)
+                if (input == w)
+                    return std::string();
+            return refusal(allowed, input);
+        },
+        allowed, "");
+}
+
+void requireFileOutput(const std::string& output, const char* what)
+{
+    if (output == kStandardOutput)
+        throw Failure(kExitUsage, std::string(text::kCliNoStandardOutput) + what + text::kCliNoStandardOutputEnd);
+}
+
+TextSink::TextSink(const std::string& path) : path_(path == kStandardOutput ? std::string() : path)
+{
+    if (!path_.empty() && !file_.create(path_))
+        throw Failure(kExitBadInput, path_ + ": " + file_.error());
+}
+
+void TextSink::add(const std::string& text)
+{
+    buffer_ += text;
+    if (buffer_.size() >= (1u << 20))
+        flush();
+}
+
+void TextSink::format(const char* fmt, ...)
+{
+    char small[512];
+    va_list args;
+    va_start(args, fmt);
+    va_list again;
+    va_copy(again, args);
+    const int n = std::vsnprintf(small, sizeof small, fmt, args);
+    va_end(args);
+    if (n >= 0 && static_cast<std::size_t>(n) < sizeof small) {
+        add(std::string(small, static_cast<std::size_t>(n)));
+    } else if (n > 0) {
+        std::string big(static_cast<std::size_t>(n) + 1, '\0');
+        std::vsnprintf(big.data(), big.size(), fmt, again);
+        big.pop_back();
+        add(big);
+    }
+    va_end(again);
+}
+
+void TextSink::flush()
+{
+    if (path_.empty()) {
+        if (std::fwrite(buffer_.data(), 1, buffer_.size(), stdout) != buffer_.size() || std::fflush(stdout) != 0)
+            throw Failure(kExitBadInput, std::string("stdout: ") + text::kCliWriteFailed + errnoText(errno));
+    } else if (!file_.append(buffer_)) {
+        throw Failure(kExitBadInput, path_ + ": " + text::kCliWriteFailed + file_.error());
+    }
+    buffer_.clear();
+}
+
+void TextSink::close()
+{
+    flush();
+    if (path_.empty())
+        return;
+    file_.close();
+    if (file_.failed())
+        throw Failure(kExitBadInput, path_ + ": " + text::kCliWriteFailed + file_.error());
 }
 
 }  // namespace kavro::cli

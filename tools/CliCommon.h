@@ -1,16 +1,16 @@
 #pragma once
 // What every kavro-cli command shares: the settings profile, the program's
 // settings, and the rule for failures (one line naming the file and the problem).
+#include "core/OutputFile.h"
 #include "core/Settings.h"
 #include "platform/Profile.h"
 
+#include <CLI/CLI.hpp>
+#include <climits>
+#include <initializer_list>
 #include <memory>
 #include <stdexcept>
 #include <string>
-
-namespace CLI {
-class App;
-}
 
 namespace kavro::cli {
 
@@ -38,6 +38,38 @@ void requireReadableFile(const std::string& path);
 // Flushes standard output; a write to it that failed (a full disk, a closed pipe)
 // throws Failure ("stdout: write failed: <reason>").
 void requireStdoutWritten();
+
+// Option checks whose refusals read as sentences: "--frames: must be 1 or more, not 0".
+// A whole number from min to max (max INT_MAX: no upper bound worth telling).
+CLI::Validator wholeNumber(long long min, long long max = INT_MAX);
+// A finite number from min to max ("nan" and "inf" are refused).
+CLI::Validator finiteNumber(double min, double max);
+// One of the words given.
+CLI::Validator oneOf(std::initializer_list<const char*> words);
+
+// "-" as an output file: standard output.
+inline constexpr const char* kStandardOutput = "-";
+// Throws a usage Failure when option (-o) asks for standard output for a format
+// that only goes to a file.
+void requireFileOutput(const std::string& output, const char* what);
+
+// Text written to a file or, when path is empty or "-", to standard output, in
+// pieces of about a megabyte; a failed write ends the command with a Failure
+// naming the file.
+class TextSink {
+public:
+    explicit TextSink(const std::string& path);
+    void add(const std::string& text);
+    // printf-style, in the C locale of kavro-cli.
+    void format(const char* fmt, ...) __attribute__((format(printf, 2, 3)));
+    void close();
+
+private:
+    void flush();
+    std::string path_;  // "" for standard output
+    OutputFile file_;
+    std::string buffer_;
+};
 
 // Each command adds itself to the application; its callback runs the command and
 // throws Failure on error.

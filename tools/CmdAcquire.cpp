@@ -8,6 +8,7 @@
 #include "platform/FileUtil.h"
 #include "platform/NumText.h"
 #include "platform/System.h"
+#include "resources/CliProcessTexts.h"
 #include "resources/CliTexts.h"
 #include "resources/CoreTexts.h"
 #include "tools/BatchPrompter.h"
@@ -35,8 +36,10 @@ void applyOptions(const AcquireOptions& o, Environment& env, int model, int port
     Settings& s = env.settings;
     if (o.calDir)
         s.calFiles = *o.calDir;
-    if (!o.device.empty())
+    if (!o.device.empty()) {
         s.comDevice[static_cast<std::size_t>(port)] = o.device;
+        s.comDeviceStored[static_cast<std::size_t>(port)] = true;
+    }
     // The instrument group: .asc, .log, .psd, .raw, VSF.
     const bool asc = o.asc || o.vsf;
     s.outputs.value[0] = asc ? 1 : 0;
@@ -121,7 +124,7 @@ AcquireResult acquire(const AcquireOptions& o, Environment& env, const StopWait&
     }
     r.files = src.outputPaths();
     std::printf(text::kAcquireStart, src.portName().c_str(),
-                env.settings.comDevice[static_cast<std::size_t>(src.portIndex())].c_str(), model);
+                env.settings.instrumentDevice(src.portIndex()).c_str(), model);
     std::fflush(stdout);
 
     RequestPacer pacer(std::chrono::milliseconds(static_cast<long long>(o.interval * 1000.0 + 0.5)));
@@ -162,31 +165,37 @@ void addAcquireCommand(CLI::App& app)
     struct Args {
         std::string profile;
         AcquireOptions options;
+        bool listDevices = false;
     };
     auto args = std::make_shared<Args>();
     AcquireOptions& o = args->options;
     auto* cmd = app.add_subcommand("acquire", "Log frames live from the instrument into .psd, .asc and .log files");
     cmd->add_option("--model", o.model, "instrument model 0, 1 or 2 (default: InstrumentModel of the profile)")
-        ->check(CLI::Range(0, 2));
+        ->check(wholeNumber(0, 2));
     cmd->add_option("--port", o.port, "COM1: to COM4: (default: InstrumentPort of the profile)")
-        ->check(CLI::IsMember({"COM1:", "COM2:", "COM3:", "COM4:"}));
+        ->check(oneOf({"COM1:", "COM2:", "COM3:", "COM4:"}));
     cmd->add_option("--device", o.device, "the serial device to use for the port, e.g. /dev/ttyUSB0 or /dev/pts/5");
     cmd->add_option("--cal-dir", o.calDir, "calibration folder (default: CalFiles of the profile)");
     cmd->add_option("--ring-area", o.ringArea, "ring-area file (default: the only RingArea*.asc of the calibration folder)");
     cmd->add_option("--background", o.background, "background scatter file (default: zsc.asc of the folder)");
-    cmd->add_option("-o,--output", o.psd, "the .psd file to write (the .asc and .log go beside it)");
+    cmd->add_option("-o,--output", o.psd, "the .psd file to write (the .asc and .log go beside it; a name without an extension gets .psd)");
     cmd->add_flag("--asc", o.asc, "write the .asc size file");
     cmd->add_flag("--vsf", o.vsf, "write the .asc with the volume scattering function");
     cmd->add_flag("--log", o.log, "write the .log of the raw words");
     cmd->add_flag("--overwrite", o.overwrite, "replace output files that exist already");
     cmd->add_option("--interval", o.interval, "seconds from one frame request to the next (default: 1)")
-        ->check(CLI::Range(0.0, 86400.0));
+        ->check(finiteNumber(0.0, 86400.0));
     cmd->add_option("--frames", o.frames, "stop after this many frames (default: until Ctrl-C)")
-        ->check(CLI::PositiveNumber);
+        ->check(wholeNumber(1));
     cmd->add_option("--profile", args->profile, "the settings profile to read (default: the program's own)");
+    cmd->add_flag("--list-devices", args->listDevices, text::kAcquireListDevicesHelp);
     cmd->callback([args] {
         Environment env = loadEnvironment(args->profile);
+        if (args->listDevices)
+            return printSerialDevices(env);
         AcquireOptions options = args->options;
+        requireFileOutput(options.psd, text::kCliPsdWhat);
+        options.psd = withDefaultExtension(options.psd, text::kPsdExtension);
         options.status = ::isatty(STDERR_FILENO) != 0;
         StopSignals signals;
         AcquireResult r = acquire(options, env, [&signals](int ms) { return signals.waitMs(ms) ? signals.signal() : 0; });

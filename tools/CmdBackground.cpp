@@ -6,6 +6,7 @@
 #include "platform/NumText.h"
 #include "platform/Prompter.h"
 #include "resources/BackgroundTexts.h"
+#include "resources/CliProcessTexts.h"
 #include "resources/CoreTexts.h"
 #include "tools/CliCommon.h"
 
@@ -82,9 +83,11 @@ void runBackground(const BackgroundOptions& o)
         env.settings.calFiles = o.calDir;
     if (!o.multiScan.empty())
         env.settings.autoMultiScan = o.multiScan == "auto" ? 1 : 0;
-    const std::string output = o.output.empty() ? joinPath(directoryPart(o.raw), text::kBackgroundOutputName) : o.output;
+    requireFileOutput(o.output, text::kCliBackgroundWhat);
+    const std::string output = o.output.empty() ? joinPath(directoryPart(o.raw), text::kBackgroundOutputName)
+                                                 : withDefaultExtension(o.output, text::kAscExtension);
     if (sameFile(output, o.raw))
-        throw Failure(kExitUsage, text::kOutputIsInput + o.raw);
+        throw Failure(kExitUsage, o.raw + ": " + text::kCliOutputIsInput);
     if (std::FILE* f = openRegularFileForReading(o.raw, true))
         std::fclose(f);
     else
@@ -127,14 +130,15 @@ void addBackgroundCommand(CLI::App& app)
     auto o = std::make_shared<BackgroundOptions>();
     cmd->add_option("RAW", o->raw, "the raw recording (80-byte records); its first 100 records are averaged")
         ->required();
-    cmd->add_option("-o,--output", o->output, "the background scatter file to write (default: zsc.asc beside RAW)");
+    cmd->add_option("-o,--output", o->output, "the background scatter file to write (default: zsc.asc beside RAW; "
+                                                    "a name without an extension gets .asc)");
     cmd->add_option("--factory", o->factory, "the factory background (default: factory_zsc.asc in the calibration folder)");
     cmd->add_option("--profile", o->profile, "the settings profile to read and to store LRefRatio in");
     cmd->add_option("--cal-dir", o->calDir, "the calibration folder (default: CalFiles of the profile)");
     cmd->add_option("--multiscan", o->multiScan,
                     "summed 16-scan records (laser power above 4095): auto = treat them so, yes/no = the answer "
                     "to the question asked when AutoMultiScan is 0 (default: as the profile's AutoMultiScan says)")
-        ->check(CLI::IsMember({"auto", "yes", "no"}));
+        ->check(oneOf({"auto", "yes", "no"}));
     cmd->callback([o] { runBackground(*o); });
 }
 

@@ -7,50 +7,10 @@
 #include "tools/PsdInput.h"
 
 #include <CLI/CLI.hpp>
-#include <cerrno>
 #include <cstdio>
 
 namespace kavro::cli {
 namespace {
-
-// Text written in pieces of about a megabyte, to a file or to stdout; a failed
-// write ends the command.
-class CsvSink {
-public:
-    explicit CsvSink(const std::string& path) : path_(path)
-    {
-        if (!path_.empty() && !file_.create(path_))
-            throw Failure(kExitBadInput, path_ + ": " + file_.error());
-    }
-    void add(const std::string& text)
-    {
-        buffer_ += text;
-        if (buffer_.size() >= (1u << 20))
-            flush();
-    }
-    void flush()
-    {
-        if (path_.empty()) {
-            if (std::fwrite(buffer_.data(), 1, buffer_.size(), stdout) != buffer_.size() || std::fflush(stdout) != 0)
-                throw Failure(kExitBadInput, std::string("stdout: ") + text::kCliWriteFailed + errnoText(errno));
-        } else if (!file_.append(buffer_)) {
-            throw Failure(kExitBadInput, path_ + ": " + text::kCliWriteFailed + file_.error());
-        }
-        buffer_.clear();
-    }
-    void close()
-    {
-        flush();
-        file_.close();
-        if (file_.failed())
-            throw Failure(kExitBadInput, path_ + ": " + text::kCliWriteFailed + file_.error());
-    }
-
-private:
-    std::string path_;
-    OutputFile file_;
-    std::string buffer_;
-};
 
 std::string csvField(const std::string& s)
 {
@@ -99,12 +59,12 @@ std::string frameRow(const CFrameResult& r)
 
 void exportCsv(const std::string& path, const std::string& output, const std::string& profile)
 {
-    if (!output.empty() && sameFile(path, output))
+    if (output != kStandardOutput && !output.empty() && sameFile(path, output))
         throw Failure(kExitUsage, output + ": " + text::kCliOutputIsInput);
     Environment env = loadEnvironment(profile);
     PsdInput input(path, env);
     CPDFile& file = input.file();
-    CsvSink sink(output);
+    TextSink sink(output);
     sink.add(headerRow(file.frameResult(), CHKInfo(env.profile.get())));
     for (int ok = file.rewind(); ok; ok = file.nextFrame())
         sink.add(frameRow(file.frameResult()));
@@ -123,7 +83,7 @@ void addExportCommand(CLI::App& app)
     auto* cmd = app.add_subcommand("export", "Write the frames of a .psd file as a table");
     cmd->add_option("FILE", o->file, "the .psd file")->required();
     cmd->add_flag("--csv", o->csv, "comma-separated values")->required();
-    cmd->add_option("-o,--output", o->output, "the file to write (default: stdout)");
+    cmd->add_option("-o,--output", o->output, "the file to write (default, or -: standard output)");
     cmd->add_option("--profile", o->profile, "the settings profile to read (default: the program's own)");
     cmd->callback([o] { exportCsv(o->file, o->output, o->profile); });
 }

@@ -22,7 +22,7 @@ struct ChannelRange {
     unsigned min = 65535, max = 0;
 };
 
-void rawInfo(const std::string& path, const Environment& env)
+void rawInfo(const std::string& path, const Environment& env, TextSink& out)
 {
     RawRecordFile file;
     if (!file.open(path))
@@ -43,54 +43,54 @@ void rawInfo(const std::string& path, const Environment& env)
         marked += words[kLaserPowerIndex] > kMultiScanLaserWord;
     });
 
-    std::printf(text::kInfoFile, path.c_str());
-    std::printf("%s", text::kInfoRawKind);
-    std::printf(text::kInfoFrames, frames);
+    out.format(text::kInfoFile, path.c_str());
+    out.add(text::kInfoRawKind);
+    out.format(text::kInfoFrames, frames);
     if (file.trailingBytes() > 0)
-        std::printf(text::kInfoTrailing, file.trailingBytes());
-    std::printf(text::kInfoMarked, marked);
+        out.format(text::kInfoTrailing, file.trailingBytes());
+    out.format(text::kInfoMarked, marked);
     const bool multiScan = marked > kMultiScanMarkedRecords && env.settings.autoMultiScan != 0;
     if (marked <= kMultiScanMarkedRecords)
-        std::printf("%s", text::kInfoSingleScan);
+        out.add(text::kInfoSingleScan);
     else if (multiScan)
-        std::printf(text::kInfoMultiScan, env.settings.autoMultiScan);
+        out.format(text::kInfoMultiScan, env.settings.autoMultiScan);
     else
-        std::printf("%s", text::kInfoMultiScanAsked);
+        out.add(text::kInfoMultiScanAsked);
 
     if (frames > 0) {
         const CHKInfo channels(env.profile.get());
-        std::printf(text::kInfoChannelsHead, multiScan ? text::kInfoDivided : "");
+        out.format(text::kInfoChannelsHead, multiScan ? text::kInfoDivided : "");
         for (int i = 0; i < kAux; ++i) {
             const HKChannel* c = channels.Channel(i);
             const double divisor = multiScan ? kScanDivisor : 1.0;
             const double a = c->engineering(range[i].min / divisor), b = c->engineering(range[i].max / divisor);
-            std::printf(text::kInfoChannel, i + 1, c->label.c_str(), range[i].min, range[i].max, std::min(a, b),
+            out.format(text::kInfoChannel, i + 1, c->label.c_str(), range[i].min, range[i].max, std::min(a, b),
                         std::max(a, b), c->units.c_str());
         }
     }
-    std::printf(text::kInfoZeroRings, zeroWords, zeroFrames);
-    std::printf(text::kInfoSaturatedRings, saturatedWords, saturatedFrames);
+    out.format(text::kInfoZeroRings, zeroWords, zeroFrames);
+    out.format(text::kInfoSaturatedRings, saturatedWords, saturatedFrames);
 }
 
-void psdInfo(const std::string& path, Environment& env)
+void psdInfo(const std::string& path, Environment& env, TextSink& out)
 {
     PsdInput input(path, env);
     CPDFile& file = input.file();
     const PsdHeader& h = file.header();
-    std::printf(text::kInfoFile, path.c_str());
-    std::printf("%s", text::kInfoPsdKind);
-    std::printf(text::kInfoHeaderRecords, h.headerRecords);
-    std::printf(text::kInfoModel, h.model, modelLetter(h.model));
-    std::printf(text::kInfoRatio, formatG(h.laserReferenceRatio).c_str());
-    std::printf(text::kInfoBackground, h.backgroundPath.c_str());
-    std::printf(text::kInfoRecords, file.recordCount() - file.headerRecordCount());
+    out.format(text::kInfoFile, path.c_str());
+    out.add(text::kInfoPsdKind);
+    out.format(text::kInfoHeaderRecords, h.headerRecords);
+    out.format(text::kInfoModel, h.model, modelLetter(h.model));
+    out.format(text::kInfoRatio, formatG(h.laserReferenceRatio).c_str());
+    out.format(text::kInfoBackground, h.backgroundPath.c_str());
+    out.format(text::kInfoRecords, file.recordCount() - file.headerRecordCount());
     const long long trailing = std::filesystem::file_size(path) % kPsdRecordBytes;
     if (trailing > 0)
-        std::printf(text::kInfoTrailing, trailing);
-    std::printf("%s", text::kInfoDiameters);
+        out.format(text::kInfoTrailing, trailing);
+    out.add(text::kInfoDiameters);
     for (int k = 0; k < kClasses; ++k)
-        std::printf(" %s", formatG(file.frameResult().diameter(k)).c_str());
-    std::printf("\n");
+        out.format(" %s", formatG(file.frameResult().diameter(k)).c_str());
+    out.format("\n");
 }
 
 // A .psd by its name or its magic; anything else is taken as a raw recording.
@@ -118,13 +118,21 @@ void addInfoCommand(CLI::App& app)
     auto profile = std::make_shared<std::string>();
     auto* cmd = app.add_subcommand("info", "Describe a raw recording or a .psd file");
     cmd->add_option("FILE", *file, "a raw recording or a .psd file")->required();
+    auto output = std::make_shared<std::string>();
+    cmd->add_option("-o,--output", *output, "the file to write (default, or -: standard output)");
     cmd->add_option("--profile", *profile, "the settings profile to read (default: the program's own)");
-    cmd->callback([file, profile] {
+    cmd->callback([file, profile, output] {
+        if (*output != kStandardOutput && !output->empty() && sameFile(*file, *output))
+            throw Failure(kExitUsage, *output + ": " + text::kCliOutputIsInput);
         Environment env = loadEnvironment(*profile);
+        // The input is judged before the output is made, so a bad input leaves no file behind.
+        requireReadableFile(*file);
+        TextSink out(*output);
         if (looksLikePsd(*file))
-            psdInfo(*file, env);
+            psdInfo(*file, env, out);
         else
-            rawInfo(*file, env);
+            rawInfo(*file, env, out);
+        out.close();
         requireStdoutWritten();
     });
 }

@@ -1,6 +1,7 @@
 // kavro-cli process: raw recordings to .psd (and .asc, .log) without a screen.
 #include "platform/FileUtil.h"
 #include "resources/CliProcessTexts.h"
+#include "resources/CoreTexts.h"
 #include "tools/ProcessJob.h"
 
 #include <CLI/CLI.hpp>
@@ -26,10 +27,12 @@ std::vector<std::string> outputsOf(const ProcessCommand& c)
         throw Failure(kExitUsage, text::kCliOutputAndDir);
     if (!c.output.empty() && c.rawFiles.size() > 1)
         throw Failure(kExitUsage, text::kCliOutputWithSeveral);
+    requireFileOutput(c.output, text::kCliPsdWhat);
+    const std::string output = withDefaultExtension(c.output, text::kPsdExtension);
     std::vector<std::string> outputs;
     std::set<std::string> seen;
     for (const std::string& raw : c.rawFiles) {
-        outputs.push_back(c.output.empty() ? defaultOutput(raw, c.outputDir) : c.output);
+        outputs.push_back(output.empty() ? defaultOutput(raw, c.outputDir) : output);
         for (const std::string& other : seen)
             if (sameFile(other, outputs.back()))
                 throw Failure(kExitUsage, text::kCliSameOutput + outputs.back());
@@ -84,27 +87,28 @@ void addProcessCommand(CLI::App& app)
     auto* cmd = app.add_subcommand("process", "Process raw recordings into .psd files (and .asc, .log)");
     cmd->add_option("RAWFILE", c->rawFiles, "raw recordings (.raw, .bin, .dat)")->required();
     cmd->add_option("--model", c->model, "instrument model 0, 1 or 2 (default: InstrumentModel of the profile)")
-        ->check(CLI::Range(0, 2));
+        ->check(wholeNumber(0, 2));
     cmd->add_option("--cal-dir", c->calDir, "calibration folder (default: CalFiles of the profile)");
     cmd->add_option("--ring-area", c->options.ringArea,
                     "ring-area file (default: the only RingArea*.asc of the calibration folder)");
     cmd->add_option("--background", c->options.background,
                     "background scatter file (default: zsc.asc beside the recording when PDFirst is set, "
                     "else in the calibration folder)");
-    cmd->add_option("-o,--output", c->output, "the .psd to write (default: <recording's name>.psd beside it)");
+    cmd->add_option("-o,--output", c->output, "the .psd to write (default: <recording's name>.psd beside it; "
+                                        "a name without an extension gets .psd)");
     cmd->add_option("--output-dir", c->outputDir, "folder for the outputs of several recordings");
     cmd->add_flag("--asc", c->options.asc, "also write the .asc size file");
     cmd->add_flag("--vsf", c->options.vsf, "write the .asc with the volume scattering function");
     cmd->add_flag("--log", c->options.log, "also write the .log of the raw words");
-    cmd->add_option("--first", c->options.first, "first frame (default: 0)")->check(CLI::NonNegativeNumber);
+    cmd->add_option("--first", c->options.first, "first frame (default: 0)")->check(wholeNumber(0));
     cmd->add_option("--last", c->options.last, "last frame (default: the file's last)")
-        ->check(CLI::NonNegativeNumber);
+        ->check(wholeNumber(0));
     cmd->add_option("--multiscan", c->options.multiScan,
                     "auto follows AutoMultiScan (where the program would ask: no); yes or no decide")
-        ->check(CLI::IsMember({"auto", "yes", "no"}));
+        ->check(oneOf({"auto", "yes", "no"}));
     cmd->add_option("--profile", c->profile, "the settings profile to read (default: the program's own)");
     cmd->add_option("-j", c->options.threads, "worker threads (default: the number of cores)")
-        ->check(CLI::Range(1, 1024));
+        ->check(wholeNumber(1, 1024));
     cmd->add_flag("-q", c->options.quiet, "no progress output");
     cmd->callback([c] { run(*c); });
 }

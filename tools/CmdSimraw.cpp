@@ -20,10 +20,6 @@ struct SimrawOptions {
 
 void runSimraw(const SimrawOptions& o)
 {
-    if (o.model < 0 || o.model > 2)
-        throw Failure(kExitUsage, text::kBadModel);
-    if (o.frames < 1 || o.frames > 100000)
-        throw Failure(kExitUsage, text::kBadFrames);
     demo::DemoInputs in = demo::loadDemoInputs(o.calDir, o.model);
     demo::RecordingOptions options;
     options.frames = o.frames;
@@ -40,8 +36,8 @@ void addSimrawCommand(CLI::App& app)
     auto* cmd = app.add_subcommand("simraw", "Write the demo raw recording made from a calibration folder");
     auto o = std::make_shared<SimrawOptions>();
     cmd->add_option("--cal-dir", o->calDir, "folder of the calibration files (kavro-cli makecal)")->required();
-    cmd->add_option("--model", o->model, "instrument model 0, 1 or 2")->capture_default_str();
-    cmd->add_option("--frames", o->frames, "number of frames")->capture_default_str();
+    cmd->add_option("--model", o->model, "instrument model 0, 1 or 2")->capture_default_str()->check(wholeNumber(0, 2));
+    cmd->add_option("--frames", o->frames, "number of frames")->capture_default_str()->check(wholeNumber(1, 100000));
     cmd->add_option("-o,--output", o->output, "the recording (default: DIR/demo.raw); the truth goes beside it");
     cmd->callback([o] { runSimraw(*o); });
 }

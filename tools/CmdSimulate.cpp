@@ -88,17 +88,17 @@ void addSimulateCommand(CLI::App& app)
     cmd->add_option("--raw", args->raw, "the recording to play (default: the demo recording when present)");
     cmd->add_flag("--synthetic", args->synthetic, "play made-up frames instead of a recording");
     cmd->add_flag("--once", args->once, "stop at the end of the recording instead of starting it again");
-    cmd->add_option("--frames", o.maxReplies, "stop after this many frame replies")->check(CLI::PositiveNumber);
-    cmd->add_option("--delay", o.replyDelayMs, "milliseconds from a request to its reply")->check(CLI::NonNegativeNumber);
-    cmd->add_option("--split", o.pieces, "send each reply in this many pieces")->check(CLI::Range(1, 1000));
+    cmd->add_option("--frames", o.maxReplies, "stop after this many frame replies")->check(wholeNumber(1));
+    cmd->add_option("--delay", o.replyDelayMs, "milliseconds from a request to its reply")->check(wholeNumber(0));
+    cmd->add_option("--split", o.pieces, "send each reply in this many pieces")->check(wholeNumber(1, 1000));
     cmd->add_option("--split-gap", o.pieceGapMs, "milliseconds between two pieces of a reply")
-        ->check(CLI::NonNegativeNumber);
+        ->check(wholeNumber(0));
     cmd->add_flag("--noise", o.lineNoise, "send stray characters before each reply");
     cmd->add_option("--drop-every", o.dropEvery, "leave every Nth frame request unanswered")
-        ->check(CLI::NonNegativeNumber);
+        ->check(wholeNumber(0));
     cmd->add_option("--ctrl-c-reply", o.ctrlCReply, "the answer to Ctrl-C");
     cmd->add_option("--command-reply", o.commandReply, "the answer to a command, after its echo");
-    cmd->add_option("--seed", o.seed, "seed of the line noise");
+    cmd->add_option("--seed", o.seed, "seed of the line noise")->check(wholeNumber(0, UINT_MAX));
     cmd->callback([args] { runSimulator(*args); });
 }
 

@@ -122,9 +122,10 @@ std::unique_ptr<CDataSource> MemorySourceFactory::create(int kind, SourceContext
     return std::make_unique<MemorySource>(context, owner, setup, lastLog);
 }
 
-std::optional<InstrumentChoice> ScriptedDialogs::askInstrumentPort(int port, int model)
+std::optional<InstrumentChoice> ScriptedDialogs::askInstrumentPort(int port, int model, const PortDevices& devices)
 {
     portAsked.emplace_back(port, model);
+    portDevicesAsked.push_back(devices);
     if (portAnswers.empty())
         throw std::logic_error("unexpected Instrument Port dialog");
     auto answer = portAnswers.front();

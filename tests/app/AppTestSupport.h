@@ -90,7 +90,7 @@ public:
 
 class ScriptedDialogs : public AppDialogs {
 public:
-    std::optional<InstrumentChoice> askInstrumentPort(int port, int model) override;
+    std::optional<InstrumentChoice> askInstrumentPort(int port, int model, const PortDevices& devices) override;
     std::optional<int> askInstrumentModel(int model) override;
     std::optional<int> askFrameNumber() override;
     bool askPrint(QPrinter& printer) override;
@@ -105,6 +105,7 @@ public:
     bool printAccepted = true;
     // What the dialogs were opened with.
     std::vector<std::pair<int, int>> portAsked;  // preselected port, model
+    std::vector<PortDevices> portDevicesAsked;
     std::vector<int> modelAsked;
     int previewsShown = 0;
     int pageSetups = 0;

@@ -5,6 +5,7 @@
 #include "platform/qt/QtPrompter.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QTest>
@@ -35,6 +36,27 @@ TEST(InstrumentDialogs, PortDialogListsPortsAndModelsWithThePreselection)
     EXPECT_EQ(dialog.model(), 1);
     dialog.modelBox()->setCurrentIndex(2);
     EXPECT_EQ(dialog.model(), 2);
+}
+
+// The device behind each port, and the devices present offered for the chosen one.
+TEST(InstrumentDialogs, PortDialogOffersTheDevicesPresentForThePort)
+{
+    PortDevices devices;
+    devices.mapped = {"/dev/ttyUSB0", "/dev/serial/by-id/usb-A", "/nonexistent/pts/9", "/dev/ttyUSB3"};
+    devices.present = {{"/dev/serial/by-id/usb-A", "/dev/ttyUSB1", "usb-A", true}, {"/dev/ttyS0", "/dev/ttyS0", "", false}};
+    InstrumentDialog dialog(InstrumentDialog::kPortDialog, 2, 1, nullptr, devices);
+    ASSERT_NE(dialog.deviceBox(), nullptr);
+    EXPECT_EQ(items(dialog.deviceBox()), (QStringList{"/dev/ttyUSB1  usb-A", "/dev/ttyS0"}));
+    EXPECT_EQ(dialog.device(), "/nonexistent/pts/9");  // not present: shown as its path
+    EXPECT_NE(dialog.portDevicesLabel()->text().indexOf("COM3:  /nonexistent/pts/9 (not present)"), -1)
+        << dialog.portDevicesLabel()->text().toStdString();
+    dialog.portBox()->setCurrentIndex(1);
+    EXPECT_EQ(dialog.deviceBox()->currentIndex(), 0);
+    EXPECT_EQ(dialog.device(), "/dev/serial/by-id/usb-A");
+    dialog.deviceBox()->setCurrentIndex(1);
+    EXPECT_EQ(dialog.device(), "/dev/ttyS0");
+    dialog.deviceBox()->setEditText("/dev/pts/4");
+    EXPECT_EQ(dialog.device(), "/dev/pts/4");
 }
 
 TEST(InstrumentDialogs, ModelDialogHasNoPortList)

@@ -108,6 +108,17 @@ TEST_F(DocumentTest, ThePortDialogStoresPortAndModelAndTheDocumentTakesTheModel)
     EXPECT_EQ(app->settings().lastSelectedModel, 2);
     EXPECT_EQ(app->profile().readString("Communications", "InstrumentPort", ""), "COM4:");
     EXPECT_EQ(app->profile().readInt("Instrument1", "InstrumentModel", -1), 2);
+    // The device shown left as it is stores nothing; one chosen is stored, opened and
+    // shown from then on.
+    EXPECT_FALSE(app->profile().hasKey("Communications", "COM4Device"));
+    dialogs->portAnswers.push_back(InstrumentChoice{3, 2, "/dev/pts/77"});
+    ASSERT_NE(open(kKindInstrument, setup), nullptr);
+    EXPECT_EQ(app->profile().readString("Communications", "COM4Device", ""), "/dev/pts/77");
+    EXPECT_EQ(app->settings().instrumentDevice(3), "/dev/pts/77");
+    dialogs->portAnswers.push_back(std::nullopt);
+    open(kKindInstrument, setup);
+    ASSERT_EQ(dialogs->portDevicesAsked.size(), 3u);
+    EXPECT_EQ(dialogs->portDevicesAsked.back().mapped[3], "/dev/pts/77");
 }
 
 TEST_F(DocumentTest, TheDialogsPreselectTheStoredPortAndModel)

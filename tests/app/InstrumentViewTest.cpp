@@ -253,7 +253,7 @@ TEST_F(InstrumentViewTest, AMissingOrBusyDeviceIsToldAndNothingOpens)
     Settings& settings = app->settings();
     settings.comDevice[1] = dir.file("ttyGone");
     settings.comDevice[2] = sim->devicePath();
-    PosixSerialLink other({"", "", sim->devicePath(), ""});  // another program has the port
+    PosixSerialLink other({"", "", sim->devicePath(), ""});  // another window of this program has the port
     ASSERT_EQ(other.open(2), 0) << other.lastError();
     for (int port : {1, 2}) {
         dialogs->portAnswers.push_back(InstrumentChoice{port, 0});
@@ -264,7 +264,8 @@ TEST_F(InstrumentViewTest, AMissingOrBusyDeviceIsToldAndNothingOpens)
     EXPECT_EQ(prompter->messages()[0], "Could not open the instrument port COM2: - " + dir.file("ttyGone")
                                            + ": no such device (is the instrument's USB adapter plugged in?)");
     EXPECT_EQ(prompter->messages()[1],
-              "Could not open the instrument port COM3: - " + sim->devicePath() + ": in use by another program");
+              "Could not open the instrument port COM3: - " + sim->devicePath()
+                  + ": already open in this program (another window has it)");
     EXPECT_EQ(prompter->pendingAnswers(), 0u);
 }
 

@@ -1,9 +1,11 @@
 #include "platform/PosixSerialLink.h"
+#include "platform/SerialDevices.h"
 
 #include "tests/support/TestFiles.h"
 
 #include <cerrno>
 #include <chrono>
+#include <filesystem>
 #include <climits>
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -106,8 +108,15 @@ TEST(PosixSerialLink, PortInUseIsRefused)
     PosixSerialLink first(ports(pty.device()));
     PosixSerialLink second(ports(pty.device()));
     ASSERT_EQ(first.open(1), 0) << first.lastError();
+    // Another window of this program: said so, also when it names the device by a link.
     EXPECT_NE(second.open(1), 0);
-    EXPECT_EQ(second.lastError(), pty.device() + ": in use by another program");
+    EXPECT_EQ(second.lastError(), pty.device() + ": already open in this program (another window has it)");
+    test::TempDir dir;
+    const std::string link = dir.file("by-id-name");
+    std::filesystem::create_symlink(pty.device(), link);
+    PosixSerialLink byLink(ports(link));
+    EXPECT_NE(byLink.open(1), 0);
+    EXPECT_EQ(byLink.lastError(), link + ": already open in this program (another window has it)");
     first.closeEnd();
     EXPECT_EQ(second.open(1), 0) << second.lastError();
     second.closeEnd();
@@ -199,6 +208,58 @@ TEST(PosixSerialLink, WriteToAStalledLineGivesUp)
     link.write(lots.data(), static_cast<int>(lots.size()));
     EXPECT_EQ(link.lastError(), pty.device() + ": the line takes no data (write timed out)");
     EXPECT_FALSE(link.failed());
+}
+
+// The devices offered for a port, from folders laid out as /dev, /dev/serial/by-id
+// and /sys/class/tty; and the device a port without a stored one falls back to.
+TEST(SerialDevices, ListedAdaptersByNameFirstThenTheNodesThatExist)
+{
+    struct Row {
+        std::vector<std::pair<std::string, std::string>> byId;  // link name -> node
+        std::vector<std::string> nodes;                         // in /dev
+        std::vector<std::pair<std::string, std::string>> uarts;  // ttyS -> type in /sys/class/tty
+        std::vector<std::string> expected;                      // "name>node" or "node"
+        std::string fallback;                                   // what /dev/ttyUSB0 falls back to
+    };
+    const Row rows[] = {
+        {{}, {}, {}, {}, "ttyUSB0"},
+        // One adapter: its node is not offered twice, and a port left at its default finds it.
+        {{{"usb-FTDI_FT232R_A1-if00-port0", "ttyUSB1"}}, {"ttyUSB1"}, {}, {"usb-FTDI_FT232R_A1-if00-port0>ttyUSB1"},
+         "serial/by-id/usb-FTDI_FT232R_A1-if00-port0"},
+        // Names in order, nodes in number order, built-in ports only with a UART behind them,
+        // unknown ones last; a default that exists stays.
+        {{{"usb-b", "ttyUSB0"}, {"usb-a", "ttyACM0"}},
+         {"ttyUSB0", "ttyACM0", "ttyUSB10", "ttyUSB2", "ttyS0", "ttyS1", "ttyS2", "ttyUSBx", "ttyprintk", "tty1"},
+         {{"ttyS0", "4"}, {"ttyS1", "0"}},
+         {"usb-a>ttyACM0", "usb-b>ttyUSB0", "ttyUSB2", "ttyUSB10", "ttyS0", "ttyS2"},
+         "ttyUSB0"},
+        // A link left behind by an unplugged adapter is skipped; a built-in port is no adapter.
+        {{{"usb-gone", "ttyUSB5"}}, {"ttyS0"}, {{"ttyS0", "4"}}, {"ttyS0"}, "ttyUSB0"},
+        // An adapter present without a by-id entry is found too.
+        {{}, {"ttyACM3"}, {}, {"ttyACM3"}, "ttyACM3"},
+    };
+    for (std::size_t r = 0; r < std::size(rows); ++r) {
+        const Row& row = rows[r];
+        test::TempDir dir;
+        SerialDeviceRoots roots{dir.file("serial/by-id"), dir.path(), dir.file("sys")};
+        std::filesystem::create_directories(roots.byId);
+        for (const std::string& node : row.nodes)
+            test::writeFile(dir.file(node), "");
+        for (const auto& [name, node] : row.byId)
+            std::filesystem::create_symlink("../../" + node, roots.byId + "/" + name);
+        for (const auto& [name, type] : row.uarts) {
+            std::filesystem::create_directories(roots.sysTty + "/" + name);
+            test::writeFile(roots.sysTty + "/" + name + "/type", type + "\n");
+        }
+        std::vector<std::string> got;
+        for (const SerialDevice& d : listSerialDevices(roots)) {
+            const std::string node = d.target.substr(std::filesystem::canonical(dir.path()).string().size() + 1);
+            got.push_back(d.name.empty() ? node : d.name + ">" + node);
+            EXPECT_EQ(d.adapter, node.rfind("ttyS", 0) != 0) << "row " << r << " " << node;
+        }
+        EXPECT_EQ(got, row.expected) << "row " << r;
+        EXPECT_EQ(presentDeviceOr(dir.file("ttyUSB0"), roots), dir.file(row.fallback)) << "row " << r;
+    }
 }
 
 }  // namespace

@@ -94,34 +94,85 @@ TEST_F(CliTest, FrameRangeAndModel)
     EXPECT_EQ(r.err, "kavro-cli: " + raw + ": the first frame 300 is beyond the last frame 299 of the file\n");
 }
 
-TEST_F(CliTest, BadUsageEndsWithStatusTwoAndOneLine)
+// Every command's mistakes as a user makes them: usage errors end with status 2,
+// failures with 1, each told in one line naming what is wrong; help and version
+// answer on stdout.  The rows run in order (the .psd of one row is the input of later ones).
+TEST_F(CliTest, MessagesAndExitStatuses)
 {
     const std::string other = work.file("cast.4.raw");
     writeFile(other, recording(5));
-    const std::vector<std::vector<std::string>> cases = {
-        {"process"},
-        {"process", "--model", "5", raw},
-        {"process", "-j", "0", raw},
-        {"process", "--multiscan", "maybe", raw},
-        {"process", "--first", "9", "--last", "3", raw},
-        {"process", "--bogus", raw},
-        {"process", "-o", work.file("x.psd"), raw, other},
-        {"process", "-o", work.file("x.psd"), "--output-dir", work.path(), raw},
-        {"process", "-o", raw, raw},
-        {"process", raw, other},  // both would write cast.psd
-        {"export", work.file("x.psd")},
+    const std::string psd = work.file("cast7.psd");
+    struct Row {
+        std::vector<std::string> args;
+        int status;
+        std::string fragment;  // in stdout or stderr
     };
-    for (const auto& args : cases) {
-        CliResult r = runCli(args);
+    const Row rows[] = {
+        {{"--version"}, 0, std::string("kavro-cli ") + KAVRO_VERSION + "\n"},
+        {{"help"}, 0, "acquire"},
+        {{"help", "process"}, 0, "--first"},
+        {{"help", "nosuchcmd"}, 2, "unknown command 'nosuchcmd'"},
+        {{"nosuchcmd"}, 2, "kavro-cli: unknown command 'nosuchcmd'; 'kavro-cli help' lists the commands"},
+        {{}, 2, "kavro-cli: no command given"},
+        // process
+        {{"process"}, 2, "RAWFILE is required"},
+        {{"process", "--model", "5", raw}, 2, "--model: must be a whole number from 0 to 2, not '5'"},
+        {{"process", "--first", "-1", raw}, 2, "--first: must be a whole number 0 or more, not '-1'"},
+        {{"process", "--last", "1.5", raw}, 2, "--last: must be a whole number 0 or more, not '1.5'"},
+        {{"process", "-j", "0", raw}, 2, "-j: must be a whole number from 1 to 1024, not '0'"},
+        {{"process", "--multiscan", "maybe", raw}, 2, "--multiscan: must be auto, yes or no, not 'maybe'"},
+        {{"process", "--first", "9", "--last", "3", raw}, 2, "--last is before --first"},
+        {{"process", "--bogus", raw}, 2, "--bogus"},
+        {{"process", "-o", work.file("x.psd"), raw, other}, 2, "with several raw files use --output-dir"},
+        {{"process", "-o", work.file("x.psd"), "--output-dir", work.path(), raw}, 2, "exclude each other"},
+        {{"process", "-o", raw, raw}, 2, "the output would overwrite its input"},
+        {{"process", raw, other}, 2, "two raw files would write the same output"},
+        {{"process", "-o", "-", raw}, 2, "-o -: a .psd file cannot go to standard output; name a file"},
+        {process({work.file("nope.raw")}), 1, work.file("nope.raw") + ": No such file or directory"},
+        // A name without an extension gets .psd, as the save dialog gives it.
+        {process({"-o", work.file("cast7"), raw}), 0, "-> " + psd + "\n"},
+        // export and info
+        {{"export", psd}, 2, "--csv is required"},
+        {{"export", "--csv", "-o", "-", "--profile", profile, psd}, 0, "mean diameter um,"},
+        {{"export", "--csv", "-o", psd, psd}, 2, psd + ": the output would overwrite its input"},
+        {{"export", "--csv", work.file("nope.psd")}, 1, work.file("nope.psd") + ": No such file or directory"},
+        {{"info", "-o", "-", "--profile", profile, raw}, 0, "Frames: 300\n"},
+        {{"info", raw, other}, 2, "cast.4.raw"},
+        {{"info", work.file("nope.raw")}, 1, work.file("nope.raw") + ": No such file or directory"},
+        // acquire, simulate, simraw, background, compare
+        {{"acquire", "--frames", "0"}, 2, "--frames: must be a whole number 1 or more, not '0'"},
+        {{"acquire", "--interval", "nan"}, 2, "--interval: must be a number from 0 to 86400, not 'nan'"},
+        {{"acquire", "--interval", "-1"}, 2, "--interval: must be a number from 0 to 86400, not '-1'"},
+        {{"acquire", "--port", "COM5:"}, 2, "--port: must be COM1:, COM2:, COM3: or COM4:, not 'COM5:'"},
+        {{"acquire", "-o", "-"}, 2, "-o -: a .psd file cannot go to standard output"},
+        {{"acquire", "--profile", profile, "--cal-dir", cal.dir.path(), "--device", work.file("ttyUSB9"), "--frames", "1"},
+         1,
+         work.file("ttyUSB9") + ": no such device"},
+        {{"acquire", "--profile", profile, "--list-devices"}, 0, "Ports (profile " + profile + "):\n  COM1: "},
+        {{"simulate", "--frames", "0"}, 2, "--frames: must be a whole number 1 or more, not '0'"},
+        {{"simulate", "--split", "1e3"}, 2, "--split: must be a whole number from 1 to 1000, not '1e3'"},
+        {{"simraw", "--cal-dir", work.path(), "--model", "3"}, 2, "--model: must be a whole number from 0 to 2"},
+        {{"simraw", "--cal-dir", work.path(), "--frames", "0"}, 2, "--frames: must be a whole number from 1 to"},
+        {{"background", raw, "-o", "-"}, 2, "-o -: a background scatter file cannot go to standard output"},
+        {{"background", raw, "--multiscan", "perhaps"}, 2, "--multiscan: must be auto, yes or no, not 'perhaps'"},
+        {{"compare", work.file("nope.csv"), psd}, 1, work.file("nope.csv") + ": No such file or directory"},
+    };
+    for (const Row& row : rows) {
+        const CliResult r = runCli(row.args);
         std::string joined;
-        for (const auto& a : args)
+        for (const auto& a : row.args)
             joined += a + " ";
-        EXPECT_EQ(r.status, 2) << joined << r.err;
-        EXPECT_EQ(r.err.rfind("kavro-cli: ", 0), 0u) << joined << r.err;
-        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << joined << r.err;
+        EXPECT_EQ(r.status, row.status) << joined << r.err;
+        EXPECT_NE((r.out + r.err).find(row.fragment), std::string::npos) << joined << "\n" << r.out << r.err;
+        if (row.status != 0) {
+            EXPECT_EQ(r.err.rfind("kavro-cli: ", 0), 0u) << joined << r.err;
+            EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << joined << r.err;
+        }
     }
     EXPECT_EQ(readFile(raw), recording(300));
     EXPECT_FALSE(fileExists(work.file("cast.psd")));
+    EXPECT_FALSE(fileExists(work.file("-")));
+    EXPECT_EQ(readFile(psd).size(), 302u * 512u);
 }
 
 TEST_F(CliTest, MissingAndUnusableInputsNameTheFile)

@@ -134,7 +134,7 @@ TEST(CmdBackground, BadUsage)
     const std::string before = readFile(cli.raw);
     CliRun over = cli.run(cli.raw + cli.calDir() + " -o " + cli.dir.file("rec/../rec/bg.raw"));
     EXPECT_EQ(over.status, 2);
-    EXPECT_EQ(over.err, "kavro-cli: The output file would overwrite the input file " + cli.raw + "\n");
+    EXPECT_EQ(over.err, "kavro-cli: " + cli.raw + ": the output would overwrite its input\n");
     EXPECT_EQ(readFile(cli.raw), before);
     EXPECT_EQ(cli.run(cli.calDir()).status, 2);  // no recording
     EXPECT_EQ(cli.run(cli.raw + " --multiscan maybe").status, 2);
