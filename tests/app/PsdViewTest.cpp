@@ -16,6 +16,7 @@
 #include <QCoreApplication>
 #include <cstdio>
 #include <functional>
+#include <optional>
 
 using namespace kavro;
 using namespace kavro::test;
@@ -60,6 +61,22 @@ protected:
         return app->mainFrame()->frames().isEmpty() ? nullptr : app->mainFrame()->activeFrame();
     }
     static QString text(CTextWnd* w) { return w->text(); }
+    // Open Raw Data File on the demo recording with the demo calibration, writing
+    // output (replace: the answer to the question about the files beside it);
+    // false (nothing opened) when the build has no demo data.
+    bool openDemoRaw(const std::string& output, std::optional<bool> replace = std::nullopt)
+    {
+        const std::string demo = std::string(KAVRO_BIN_DIR) + "/../data/demo/";
+        if (!fileExists(demo + "demo.raw"))
+            return false;
+        app->settings().calFiles = demo;
+        dialogs->modelAnswers.push_back(0);
+        prompter->choose(demo + "demo.raw").choose(demo + "RingArea_a.asc").choose(demo + "zsc.asc").choose(output);
+        if (replace)
+            prompter->answer(*replace);
+        app->mainFrame()->action(cmd::OpenRawFile)->trigger();
+        return true;
+    }
 };
 
 TEST_F(PsdViewTest, OpensWithTheFirstFrameAndItsStatistics)
@@ -168,14 +185,9 @@ namespace {
 // of the .psd output it chose.
 TEST_F(PsdViewTest, ARawRecordingOpensWithTheDemoCalibration)
 {
-    const std::string demo = std::string(KAVRO_BIN_DIR) + "/../data/demo/";
-    if (!fileExists(demo + "demo.raw"))
-        GTEST_SKIP() << "the build has no demo data";
-    app->settings().calFiles = demo;
-    dialogs->modelAnswers.push_back(0);
     const std::string output = dir.file("cast07.psd");
-    prompter->choose(demo + "demo.raw").choose(demo + "RingArea_a.asc").choose(demo + "zsc.asc").choose(output);
-    app->mainFrame()->action(cmd::OpenRawFile)->trigger();
+    if (!openDemoRaw(output))
+        GTEST_SKIP() << "the build has no demo data";
     ASSERT_EQ(app->mainFrame()->frames().size(), 1);
     CKavroFrame* frame = app->mainFrame()->activeFrame();
     EXPECT_EQ(frame->document().title(), "cast07");
@@ -197,17 +209,9 @@ namespace {
 // be written: each refusal names the file, and the file stays as it was.
 TEST_F(PsdViewTest, AFileAnotherWindowWritesOrShowsIsRefusedWithItsName)
 {
-    const std::string demo = std::string(KAVRO_BIN_DIR) + "/../data/demo/";
-    if (!fileExists(demo + "demo.raw"))
-        GTEST_SKIP() << "the build has no demo data";
-    app->settings().calFiles = demo;
-    auto openRaw = [&](const std::string& output) {
-        dialogs->modelAnswers.push_back(0);
-        prompter->choose(demo + "demo.raw").choose(demo + "RingArea_a.asc").choose(demo + "zsc.asc").choose(output);
-        app->mainFrame()->action(cmd::OpenRawFile)->trigger();
-    };
     const std::string written = dir.file("written.psd");
-    openRaw(written);
+    if (!openDemoRaw(written))
+        GTEST_SKIP() << "the build has no demo data";
     ASSERT_EQ(app->mainFrame()->frames().size(), 1);
     prompter->choose(written);
     app->mainFrame()->action(cmd::OpenPsdFile)->trigger();
@@ -218,7 +222,7 @@ TEST_F(PsdViewTest, AFileAnotherWindowWritesOrShowsIsRefusedWithItsName)
     const std::string shownBytes = psdFile(0, 3);
     CKavroFrame* shown = openFile("shown.psd", shownBytes);
     ASSERT_EQ(app->mainFrame()->frames().size(), 2);
-    openRaw(dir.file("shown.psd"));
+    openDemoRaw(dir.file("shown.psd"));
     EXPECT_EQ(app->mainFrame()->frames().size(), 2);
     ASSERT_EQ(prompter->messages().size(), 2u);
     EXPECT_EQ(prompter->messages()[1],
@@ -233,18 +237,12 @@ namespace {
 
 TEST_F(PsdViewTest, FilesBesideTheChosenPsdAreReplacedOnlyWhenTheUserSaysSo)
 {
-    const std::string demo = std::string(KAVRO_BIN_DIR) + "/../data/demo/";
-    if (!fileExists(demo + "demo.raw"))
-        GTEST_SKIP() << "the build has no demo data";
-    app->settings().calFiles = demo;
     app->settings().outputs.value[5] = app->settings().outputs.value[6] = 1;  // the raw file's .asc and .log
     writeFile(dir.file("cast.asc"), "kept");
     writeFile(dir.file("cast.log"), "kept");
     for (bool yes : {false, true}) {
-        dialogs->modelAnswers.push_back(0);
-        prompter->choose(demo + "demo.raw").choose(demo + "RingArea_a.asc").choose(demo + "zsc.asc");
-        prompter->choose(dir.file("cast.psd")).answer(yes);
-        app->mainFrame()->action(cmd::OpenRawFile)->trigger();
+        if (!openDemoRaw(dir.file("cast.psd"), yes))
+            GTEST_SKIP() << "the build has no demo data";
         EXPECT_EQ(app->mainFrame()->frames().size(), yes ? 1 : 0);
         EXPECT_EQ(prompter->calls().back().text,
                   "These files exist already: cast.asc, cast.log in " + dir.path() + ".  Do you want to replace them?");
