@@ -1,6 +1,7 @@
 #include "acquisition/CCommSource.h"
 
 #include "core/Settings.h"
+#include "platform/FileUtil.h"
 #include "platform/PosixSerialLink.h"
 #include "platform/Prompter.h"
 #include "platform/System.h"
@@ -41,6 +42,7 @@ CCommSource::CCommSource(SourceContext context, SourceOwner* owner, std::unique_
 {
     sourceName_ = text::kInstrumentSourceName;
     sourceKind_ = kKindInstrument;
+    writesTimeStamps_ = true;
     switches_ = context.settings.outputs.instrumentSet();
     reply_.reserve(kReplyMax);
 }
@@ -167,10 +169,10 @@ int CCommSource::takeCompleteFrames()
 
 void CCommSource::takeFrame()
 {
-    if (!closing_)
-        showText(receiver_.frameText());
     // A rejected text leaves the raw values, the words and the frame number as they were.
     const FrameReceiver::Check check = receiver_.parseFrameText(std::span<double, kFrameValues>(raw_));
+    if (!closing_)
+        showText(receiver_.frameText(), !check.accepted());
     if (!check.accepted()) {
         ++counts_.rejected;
         return;
@@ -286,13 +288,24 @@ void CCommSource::tellLinkLost()
     if (linkLost_)
         return;
     linkLost_ = true;
-    linkError_ = text::kInstrumentLost + portName_ + " - " + reasonOf(*link_) + text::kInstrumentLostEnd;
+    // Say what became of the frames: never that they are written when nothing records them.
+    std::string frames;
+    if (!outputError_.empty())
+        frames = text::kInstrumentLostFailed + outputError_;
+    else if (recording())
+        frames = text::kInstrumentLostWritten + std::to_string(counts_.written) + text::kInstrumentLostWrittenTo +
+                 fileListText(outputPaths());
+    else
+        frames = text::kInstrumentLostNothing;
+    linkError_ = text::kInstrumentLost + portName_ + " - " + reasonOf(*link_) + frames + text::kInstrumentLostEnd;
     context_.prompter.message(linkError_, MessageIcon::Exclamation);
 }
 
-void CCommSource::showText(std::string_view text)
+void CCommSource::showText(std::string_view text, bool rejected)
 {
-    if (owner_)
+    if (owner_ && rejected)
+        owner_->showRejectedText(std::string(text));
+    else if (owner_)
         owner_->showBufferText(std::string(text));
 }
 

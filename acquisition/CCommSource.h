@@ -139,7 +139,8 @@ private:
     void processFrame();
     void tellLinkLost();
     void closePort();
-    void showText(std::string_view text);
+    // A text for the receive-buffer window; rejected: a frame text that was refused.
+    void showText(std::string_view text, bool rejected = false);
 
     std::unique_ptr<SerialLink> link_;
     std::string portName_;

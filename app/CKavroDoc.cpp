@@ -26,7 +26,13 @@ CKavroDoc::~CKavroDoc() = default;
 void CKavroDoc::showBufferText(const std::string& text)
 {
     if (view_)
-        app_.hooks().bufferText(*view_, text);
+        app_.hooks().bufferText(*view_, text, false);
+}
+
+void CKavroDoc::showRejectedText(const std::string& text)
+{
+    if (view_)
+        app_.hooks().bufferText(*view_, text, true);
 }
 
 CDataSource& CKavroDoc::createDataSource(int kind)

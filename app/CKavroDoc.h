@@ -26,6 +26,7 @@ public:
     int instrumentModel() const override { return model_; }
     void setInstrumentModel(int model) override { model_ = model; }
     void showBufferText(const std::string& text) override;
+    void showRejectedText(const std::string& text) override;
 
     // Asks for the port and model (instrument) or the model (raw data file), builds
     // the source of the kind and opens it.  Throws UserAbort when a dialog was

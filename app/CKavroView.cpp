@@ -1,14 +1,15 @@
 #include "app/CKavroView.h"
 
-#include "core/CastExport.h"
-
+#include "acquisition/CCommSource.h"
 #include "app/CAnimationBar.h"
 #include "app/CKavroApp.h"
 #include "app/CKavroDoc.h"
 #include "app/CKavroFrame.h"
 #include "app/CastOverviewWindow.h"
+#include "app/CMainFrame.h"
 #include "app/CommandTable.h"
 #include "app/FrameNavigator.h"
+#include "app/InstrumentStatus.h"
 #include "app/ShellLook.h"
 #include "app/SizeDistributionLayout.h"
 #include "app/ViewPrinter.h"
@@ -17,6 +18,7 @@
 #include "core/Constants.h"
 #include "resources/AppTexts.h"
 
+#include <QCoreApplication>
 #include <QResizeEvent>
 #include <algorithm>
 
@@ -36,8 +38,11 @@ CKavroView::~CKavroView()
     document_.setView(nullptr);
     if (navigator_)
         navigator_->stop();
+    if (auto* instrument = dynamic_cast<CCommSource*>(source_))
+        instrument->setWaitListener(nullptr);
     if (source_) {
         try {
+            // The instrument's close first writes the complete frames already received.
             source_->close();
         } catch (...) {
             // Closing tells its own failures; the window goes regardless.
@@ -110,8 +115,35 @@ void CKavroView::buildSizeDistributionView()
     navigator_ = new FrameNavigator(*source_, [this] { refresh(); }, this);
     navigator_->setBar(bar);
     navigator_->setUp(kind);
+    // A tick is dropped while a view waits for its instrument.
+    navigator_->setMayStep([this] { return !app_.mainFrame() || !app_.mainFrame()->anyViewBusy(); });
+    if (auto* instrument = dynamic_cast<CCommSource*>(source_))
+        buildInstrumentStatus(*instrument);
     connect(bar, &CAnimationBar::command, this, [this](int id) { onCommand(id); });
     connect(bar, &CAnimationBar::intervalChosen, navigator_, &FrameNavigator::setInterval);
+}
+
+void CKavroView::buildInstrumentStatus(CCommSource& instrument)
+{
+    status_ = std::make_unique<InstrumentStatus>(canvas_, instrument, app_.settings().commWait);
+    // The animation goes on at its pace through requests without a frame; only an
+    // instrument that has gone away ends it.
+    navigator_->setGoesOnWithoutFrame([&instrument] { return !instrument.linkLost(); });
+    instrument.setWaitListener([this](int seconds) { whileWaiting(seconds); });
+}
+
+void CKavroView::whileWaiting(int secondsWaited)
+{
+    if (status_)
+        status_->showWaiting(secondsWaited);
+    // Single-threaded: the wait runs inside a command or a tick.  Paint and window
+    // system events are handled, so the program stays drawn and answers the desktop;
+    // the user's input waits until the reply is in, and the busy view refuses
+    // commands, closing and other views' ticks meanwhile.
+    const bool wasBusy = busy_;
+    busy_ = true;
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    busy_ = wasBusy;
 }
 
 void CKavroView::refresh()
@@ -122,6 +154,10 @@ void CKavroView::refresh()
     }
     if (overview_)
         overview_->followView();
+    if (status_) {
+        status_->showExchange();
+        status_->showRecording();
+    }
     try {
         app_.hooks().frameChanged(*this);
     } catch (...) {

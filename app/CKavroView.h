@@ -18,7 +18,9 @@ class CKavroApp;
 class CKavroDoc;
 class CKavroFrame;
 class CastOverviewWindow;
+class CCommSource;
 class FrameNavigator;
+class InstrumentStatus;
 class SizeDistributionLayout;
 
 class CKavroView : public QScrollArea {
@@ -50,6 +52,8 @@ public:
     FrameNavigator* navigator() const { return navigator_; }
     // The Cast Overview window, while it is open.
     CastOverviewWindow* castOverview() const;
+    // The instrument window's status lines (null for other sources).
+    InstrumentStatus* instrumentStatus() const { return status_.get(); }
 
     // After a frame change: the plots and labels show the source's current frame,
     // and the companion windows take it.
@@ -69,6 +73,11 @@ protected:
 
 private:
     void buildSizeDistributionView();
+    // The instrument's status lines, and what the view does while a request waits.
+    void buildInstrumentStatus(CCommSource& instrument);
+    // A request waits for the instrument: the window says so and keeps being drawn,
+    // and nothing but drawing happens meanwhile (no command, no other frame request).
+    void whileWaiting(int secondsWaited);
     void viewCommand(int id);
     void frameCommand(int id);
     void goToFrame();
@@ -84,6 +93,7 @@ private:
     QWidget* canvas_;
     QSize extent_{100, 100};
     std::unique_ptr<SizeDistributionLayout> sizeLayout_;
+    std::unique_ptr<InstrumentStatus> status_;
     FrameNavigator* navigator_ = nullptr;
     QPointer<CastOverviewWindow> overview_;
     bool busy_ = false;

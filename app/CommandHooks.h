@@ -44,8 +44,12 @@ public:
 
     // After the view has shown a new frame: the companion windows take it.
     virtual void frameChanged(CKavroView& view) { (void)view; }
-    // Text the instrument sent, for the receive-buffer window.
-    virtual void bufferText(CKavroView& view, const std::string& text) { (void)view, (void)text; }
+    // Text the instrument sent, for the receive-buffer window; rejected: a frame text
+    // that was refused.
+    virtual void bufferText(CKavroView& view, const std::string& text, bool rejected)
+    {
+        (void)view, (void)text, (void)rejected;
+    }
 };
 
 }  // namespace kavro

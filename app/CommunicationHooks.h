@@ -10,7 +10,7 @@ class CommunicationHooks : public CommandHooks {
 public:
     void showBuffer(CKavroView& view) override;
     void sendCommand(CKavroView& view) override;
-    void bufferText(CKavroView& view, const std::string& text) override;
+    void bufferText(CKavroView& view, const std::string& text, bool rejected) override;
 };
 
 }  // namespace kavro

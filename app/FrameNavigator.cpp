@@ -96,19 +96,22 @@ void FrameNavigator::tick()
 {
     // A tick that arrives while the source is still busy with the last one (it may be
     // showing a message) is dropped rather than run inside it.
-    if (ticking_)
+    if (ticking_ || (mayStep_ && !mayStep_()))
         return;
     ticking_ = true;
     bool more = false;
+    bool failed = false;
     try {
         more = source_.nextFrame() != 0;
     } catch (...) {
         // A source that failed has told the user; the animation ends as at the end of data.
+        failed = true;
     }
     ticking_ = false;
-    if (!more)
+    if (!more && (failed || !goesOnWithoutFrame_ || !goesOnWithoutFrame_()))
         stop();
-    if (running_)
+    // The instrument's view shows what became of every request, the last one too.
+    if (running_ || goesOnWithoutFrame_)
         refresh_();
 }
 

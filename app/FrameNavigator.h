@@ -24,6 +24,14 @@ public:
 
     // The bar that shows the interval and the timer state (may be null).
     void setBar(CAnimationBar* bar);
+    // After a tick that brought no frame: true when the animation goes on at its pace
+    // (the instrument, whose next request may well be answered), false when it ends
+    // there (the end of a file; an instrument that is gone).  Without it every tick
+    // without a frame ends the animation.
+    void setGoesOnWithoutFrame(std::function<bool()> goesOn) { goesOnWithoutFrame_ = std::move(goesOn); }
+    // Whether a tick may step now; a tick that may not is dropped (another view is in
+    // the middle of an exchange that lets the program repaint).
+    void setMayStep(std::function<bool()> mayStep) { mayStep_ = std::move(mayStep); }
     // Interval and the bar's minimum for the source kind; the thumb moves to the interval.
     void setUp(int kind);
 
@@ -51,6 +59,8 @@ private:
 
     CDataSource& source_;
     std::function<void()> refresh_;
+    std::function<bool()> goesOnWithoutFrame_;
+    std::function<bool()> mayStep_;
     CAnimationBar* bar_ = nullptr;
     QTimer timer_;
     bool running_ = false;

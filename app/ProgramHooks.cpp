@@ -81,9 +81,9 @@ void ProgramHooks::frameChanged(CKavroView& view)
     each([&](CommandHooks& h) { h.frameChanged(view); });
 }
 
-void ProgramHooks::bufferText(CKavroView& view, const std::string& text)
+void ProgramHooks::bufferText(CKavroView& view, const std::string& text, bool rejected)
 {
-    each([&](CommandHooks& h) { h.bufferText(view, text); });
+    each([&](CommandHooks& h) { h.bufferText(view, text, rejected); });
 }
 
 std::unique_ptr<CommandHooks> makeProgramHooks()

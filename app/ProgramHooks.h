@@ -28,7 +28,7 @@ public:
     void rawFilePage(CKavroView& view, int commandId) override;
     void graphFrameReported(CKavroView& view, int frame) override;
     void frameChanged(CKavroView& view) override;
-    void bufferText(CKavroView& view, const std::string& text) override;
+    void bufferText(CKavroView& view, const std::string& text, bool rejected) override;
 
 private:
     template <class Call>

@@ -10,12 +10,19 @@ namespace kavro {
 
 std::unique_ptr<CDataSource> KavroSourceFactory::create(int kind, SourceContext context, SourceOwner* owner)
 {
+    // The save dialog asks about the .psd; the files beside it are asked about as well.
     switch (kind) {
-    case kKindInstrument:
-        return std::make_unique<CCommSource>(context, owner, makeInstrumentLink(context.settings),
-                                             context.settings.instrumentPort);
-    case kKindRawFile:
-        return std::make_unique<CRawFile>(context, owner);
+    case kKindInstrument: {
+        auto source = std::make_unique<CCommSource>(context, owner, makeInstrumentLink(context.settings),
+                                                    context.settings.instrumentPort);
+        source->setAskBeforeReplacing(true);
+        return source;
+    }
+    case kKindRawFile: {
+        auto source = std::make_unique<CRawFile>(context, owner);
+        source->setAskBeforeReplacing(true);
+        return source;
+    }
     case kKindPsdFile:
         return std::make_unique<CPDFile>(context, owner);
     default:

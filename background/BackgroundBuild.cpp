@@ -66,14 +66,17 @@ BuildResult finishLiveBackground(CScatterAccumulator& accumulator, CRawSource* i
     return ok ? BuildResult::Accepted : BuildResult::AcceptedWithFailure;
 }
 
-std::string finishAveraging(CScatterAccumulator& accumulator, CRawSource& source, const std::string& path,
-                            int writePsd, int writeAsc)
+AveragingResult finishAveraging(CScatterAccumulator& accumulator, CRawSource& source, const std::string& path,
+                                int writePsd, int writeAsc)
 {
+    AveragingResult result;
     accumulator.decideMultiScan();
-    const int averaged = accumulator.average();
-    if (averaged)
-        source.processAndSave(accumulator.averages().data(), path, writePsd, writeAsc);
-    return accumulator.averagingText();
+    if (accumulator.average()) {
+        result.frames = accumulator.recordCount();
+        result.written = source.processAndSave(accumulator.averages().data(), path, writePsd, writeAsc);
+    }
+    result.status = accumulator.averagingText();
+    return result;
 }
 
 }  // namespace kavro

@@ -41,11 +41,17 @@ bool acceptBackground(CScatterAccumulator& accumulator, Settings& settings, Prof
 BuildResult finishLiveBackground(CScatterAccumulator& accumulator, CRawSource* instrument, Settings& settings,
                                  Profile& profile, Prompter& prompter, const VerdictStep& verdict);
 
+// What the end of an accumulate-and-average collection gives the window.
+struct AveragingResult {
+    std::string status;    // the averaging text, for the status box
+    int frames = 0;        // frames that went into the average
+    bool written = false;  // the average is in every file asked for
+};
+
 // The end of an accumulate-and-average collection: the averaged frame is processed
 // once by source and written to path (.psd) and/or the .asc beside it.  Nothing is
-// processed when no frame came (the message has been shown).  Answers the averaging
-// text for the window's status box.
-std::string finishAveraging(CScatterAccumulator& accumulator, CRawSource& source, const std::string& path,
-                            int writePsd, int writeAsc);
+// processed when no frame came (the message has been shown).
+AveragingResult finishAveraging(CScatterAccumulator& accumulator, CRawSource& source, const std::string& path,
+                                int writePsd, int writeAsc);
 
 }  // namespace kavro

@@ -9,6 +9,7 @@
 #include <climits>
 #include <cmath>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace kavro {
@@ -52,6 +53,37 @@ void CPDFile::open()
     }
     if (!checkHeader())
         throw UserAbort{};
+    struct stat st {};
+    if (::fstat(fd_, &st) == 0) {
+        device_ = static_cast<unsigned long long>(st.st_dev);
+        inode_ = static_cast<unsigned long long>(st.st_ino);
+    }
+    changed_ = false;
+}
+
+bool CPDFile::fileUnchanged()
+{
+    if (changed_)
+        return false;
+    // Another program may cut the file short, delete it or put another in its place
+    // (a logger that does not honour the lock); the records then are not the ones
+    // this window counted, and reading on would show an old frame under a new number.
+    struct stat now {};
+    struct stat named {};
+    const bool open = fd_ >= 0 && ::fstat(fd_, &now) == 0;
+    const bool vanished = !open || now.st_nlink == 0 || ::stat(sourceName_.c_str(), &named) != 0 ||
+                          static_cast<unsigned long long>(named.st_dev) != device_ ||
+                          static_cast<unsigned long long>(named.st_ino) != inode_;
+    const long long records = open ? static_cast<long long>(now.st_size) / kPsdRecordBytes : 0;
+    if (!vanished && records >= recordCount_)
+        return true;
+    changed_ = true;
+    std::string what = vanished ? std::string(text::kPsdVanished)
+                                : text::kPsdShrank + std::to_string(records) + text::kPsdShrankOf +
+                                      std::to_string(recordCount_) + text::kPsdShrankRecords;
+    context_.prompter.message(text::kPsdChangedStart + sourceName_ + what + text::kPsdChangedEnd,
+                              MessageIcon::Exclamation);
+    return false;
 }
 
 bool CPDFile::checkHeader()
@@ -130,14 +162,23 @@ int CPDFile::lastNavigableRecord() const
 
 int CPDFile::readFrameAt(int n)
 {
+    if (!fileUnchanged())
+        return 0;
+    const long long kept = position_;
     position_ = static_cast<long long>(kPsdRecordBytes) * n;
-    return readNextFrame();
+    if (!readNextFrame()) {
+        // A record the file held at open that cannot be read now: the file changed.
+        position_ = kept;
+        fileUnchanged();
+        return 0;
+    }
+    currentFrame_ = n;
+    return 1;
 }
 
 int CPDFile::previousFrame()
 {
-    currentFrame_ = std::max(currentFrame_ - 1, headerRecords_);
-    return readFrameAt(currentFrame_);
+    return readFrameAt(std::max(currentFrame_ - 1, headerRecords_));
 }
 
 int CPDFile::nextFrame()
@@ -146,28 +187,24 @@ int CPDFile::nextFrame()
         currentFrame_ = lastNavigableRecord();
         return 0;
     }
-    ++currentFrame_;
-    return readFrameAt(currentFrame_);
+    return readFrameAt(currentFrame_ + 1);
 }
 
 int CPDFile::rewind()
 {
-    currentFrame_ = headerRecords_;
-    return readFrameAt(currentFrame_);
+    return readFrameAt(headerRecords_);
 }
 
 int CPDFile::lastFrame()
 {
-    currentFrame_ = lastNavigableRecord();
-    return readFrameAt(currentFrame_);
+    return readFrameAt(lastNavigableRecord());
 }
 
 int CPDFile::goToFrame(int n)
 {
     long long target = static_cast<long long>(n) + headerRecords_;
     target = std::clamp<long long>(target, headerRecords_, lastNavigableRecord());
-    currentFrame_ = static_cast<int>(target);
-    return readFrameAt(currentFrame_);
+    return readFrameAt(static_cast<int>(target));
 }
 
 double CPDFile::rawValue(int index) const

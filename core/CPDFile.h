@@ -35,6 +35,10 @@ public:
     void setViewLock(bool on) { viewLock_ = on; }
 
     int headerRecordCount() const { return headerRecords_; }
+    // True once the file was found cut short, deleted or replaced by another program:
+    // the message has been shown, and from then on every move answers 0 and keeps
+    // the frame (and its number) that was shown last.
+    bool fileChanged() const { return changed_; }
     // Record 0 as read at open (for a file read without header: its first record).
     const PsdHeader& header() const { return header_; }
 
@@ -42,8 +46,10 @@ private:
     bool checkHeader();
     // Reads record n into the record buffer; false when it is not whole.
     bool readRecord(long long n);
-    // Seeks to record n and reads it.
+    // Moves to record n and reads it; the current frame changes only when it was read.
     int readFrameAt(int n);
+    // False (told once) when the file is no longer the whole file that was opened.
+    bool fileUnchanged();
     // The last record navigation may stand on: the file's last, but never a header record.
     int lastNavigableRecord() const;
 
@@ -53,6 +59,8 @@ private:
     PsdRecordBytes buffer_{};
     int headerRecords_ = 0;
     PsdHeader header_;
+    unsigned long long device_ = 0, inode_ = 0;  // the file opened, to tell it from a replacement
+    bool changed_ = false;
 };
 
 }  // namespace kavro

@@ -7,6 +7,8 @@
 #include "platform/Prompter.h"
 #include "resources/CoreTexts.h"
 
+#include <filesystem>
+
 namespace kavro {
 
 CRawSource::CRawSource(SourceContext context, SourceOwner* owner)
@@ -161,6 +163,17 @@ void CRawSource::openTimeStampOutput(const std::string& basePath)
     writeOutput(timeOutput_, text::kTimeStampHeader);
 }
 
+void CRawSource::confirmReplacing(const std::vector<std::string>& paths)
+{
+    std::vector<std::string> existing;
+    for (const std::string& p : paths)
+        if (std::filesystem::exists(p))
+            existing.push_back(p);
+    if (!existing.empty() &&
+        !context_.prompter.askYesNo(text::kReplaceBesideFiles + fileListText(existing) + text::kReplaceBesideAsk))
+        throw UserAbort{};
+}
+
 void CRawSource::runOpenSequence(bool psdAlways, const std::string& inputPath)
 {
     inputPath_ = inputPath;
@@ -174,10 +187,21 @@ void CRawSource::runOpenSequence(bool psdAlways, const std::string& inputPath)
     calibrationOK_ = selectBackground();
     if (!calibrationOK_)
         throw UserAbort{};
-    if (psdAlways || switches_.binarySize) {
+    const bool psd = psdAlways || switches_.binarySize;
+    if (psd)
         choosePsdOutput(sourceName_);
-        openPsdOutput(sourceName_);
+    if (askBeforeReplacing_) {
+        std::vector<std::string> beside;
+        if (switches_.asciiSize)
+            beside.push_back(removeExtension(sourceName_) + ".asc");
+        if (switches_.asciiRaw)
+            beside.push_back(removeExtension(sourceName_) + ".log");
+        if (writesTimeStamps_ && (psd || switches_.asciiSize || switches_.asciiRaw))
+            beside.push_back(timeStampPathFor(sourceName_));
+        confirmReplacing(beside);
     }
+    if (psd)
+        openPsdOutput(sourceName_);
     if (switches_.asciiSize)
         openAscOutput(sourceName_);
     if (switches_.asciiRaw)
@@ -286,7 +310,7 @@ void CRawSource::closeOutputs()
     }
 }
 
-void CRawSource::processAndSave(const double values[kFrameValues], const std::string& path, int writePsd,
+bool CRawSource::processAndSave(const double values[kFrameValues], const std::string& path, int writePsd,
                                 int writeAsc)
 {
     for (int i = 0; i < kFrameValues; ++i)
@@ -295,9 +319,11 @@ void CRawSource::processAndSave(const double values[kFrameValues], const std::st
     invertFrame();
     currentFrame_ = 0;
     if (path.empty())
-        return;
+        return false;
 
+    bool written = true;
     auto tell = [&](const OutputFile& file) {
+        written = false;
         context_.prompter.message(std::string(text::kWriteFailed) + file.path() + ": " + file.error(),
                                   MessageIcon::Exclamation);
     };
@@ -320,6 +346,7 @@ void CRawSource::processAndSave(const double values[kFrameValues], const std::st
         if (file.failed() || !file.error().empty())
             tell(file);
     }
+    return written;
 }
 
 }  // namespace kavro

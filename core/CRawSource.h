@@ -50,8 +50,9 @@ public:
     // An averaged frame becomes the calibration set's background; 0 when it is refused.
     int setBackgroundFromRecord(const double values[kFrameValues]);
     // Processes one given frame (an average) and writes it alone to path (.psd) and/or
-    // the .asc beside it.  An empty path writes nothing.
-    void processAndSave(const double values[kFrameValues], const std::string& path, int writePsd, int writeAsc);
+    // the .asc beside it.  An empty path writes nothing.  True when every file asked
+    // for was written whole (a failure has been told).
+    bool processAndSave(const double values[kFrameValues], const std::string& path, int writePsd, int writeAsc);
     // True when path is one of the result files this source has open (a file that
     // must not be replaced while the source writes it).
     bool writesTo(const std::string& path) const;
@@ -63,6 +64,10 @@ public:
     // Whether the open sequence replaces result files that exist already (the
     // default: the save dialog asked) or refuses them with a message naming the file.
     void setReplaceOutputs(bool replace) { replaceOutputs_ = replace; }
+    // The desktop program: the files that go beside the chosen .psd (.asc, .log, the
+    // time stamps), which its save dialog did not ask about, are replaced only when
+    // the user says so; No abandons the open before anything is written.
+    void setAskBeforeReplacing(bool ask) { askBeforeReplacing_ = ask; }
 
     // Steps of the open sequence, each throwing UserAbort to abandon the open.
     int selectBackground();
@@ -94,6 +99,8 @@ public:
     FrameProcessor processor() const;
 
 protected:
+    // Whether this source writes time stamps beside its outputs (the instrument).
+    bool writesTimeStamps_ = false;
     // The common open sequence, run by the sources' open after they opened their input.
     // inputPath (when not empty) is never overwritten by an output.
     void runOpenSequence(bool psdAlways, const std::string& inputPath);
@@ -149,6 +156,9 @@ private:
     void createOutput(OutputFile& file, const std::string& path);
     std::string inputPath_;
     bool replaceOutputs_ = true;
+    bool askBeforeReplacing_ = false;
+    // Asks once about those of paths that exist; UserAbort when the answer is No.
+    void confirmReplacing(const std::vector<std::string>& paths);
 };
 
 }  // namespace kavro

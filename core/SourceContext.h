@@ -25,6 +25,8 @@ public:
     virtual void setInstrumentModel(int model) = 0;
     // Text received from the instrument, for the receive-buffer window when it is open.
     virtual void showBufferText(const std::string& text) { (void)text; }
+    // A frame text the instrument sent that was rejected (nothing was written for it).
+    virtual void showRejectedText(const std::string& text) { showBufferText(text); }
 };
 
 // An owner with a fixed model, for work without a document (kavro-cli, tests).

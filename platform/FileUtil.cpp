@@ -1,5 +1,7 @@
 #include "platform/FileUtil.h"
 
+#include "resources/PlatformTexts.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -162,6 +164,20 @@ std::string fileNamePart(std::string_view path)
 {
     std::size_t slash = path.rfind('/');
     return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+}
+
+std::string fileListText(const std::vector<std::string>& paths)
+{
+    if (paths.empty())
+        return {};
+    const std::string folder = directoryPart(paths.front());
+    bool oneFolder = !folder.empty();
+    for (const std::string& p : paths)
+        oneFolder = oneFolder && directoryPart(p) == folder;
+    std::string list;
+    for (const std::string& p : paths)
+        list += (list.empty() ? "" : text::kFileListSeparator) + (oneFolder ? fileNamePart(p) : p);
+    return oneFolder ? list + text::kFileListIn + folder : list;
 }
 
 std::string joinPath(std::string_view dir, std::string_view name)

@@ -2,6 +2,7 @@
 // Small file and path helpers shared by every layer.
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kavro {
 
@@ -33,6 +34,10 @@ std::string removeExtension(std::string_view path);
 std::string withDefaultExtension(const std::string& path, std::string_view extension);
 // The file name cut before its first '.' (for proposed names and titles).
 std::string stemBeforeFirstDot(std::string_view fileName);
+
+// Files named for a person: "a.psd, a.asc in /data" when they share a folder,
+// otherwise their paths, separated by ", ".  "" for none.
+std::string fileListText(const std::vector<std::string>& paths);
 
 // strerror() of an errno value, thread-safe.
 std::string errnoText(int error);

@@ -25,13 +25,21 @@ inline constexpr const char* kSerialNotOpen = "port not open";
 // reason (which names the device).
 inline constexpr const char* kInstrumentPortFailed = "Could not open the instrument port ";
 inline constexpr const char* kInstrumentLost = "Lost the instrument on ";
-inline constexpr const char* kInstrumentLostEnd =
-    ". Every frame received before has been written; open the instrument again to go on.";
+// Then what became of the frames received: "<n> frames received are written to <files>",
+// or that nothing was recorded, or why recording had stopped; then the way on.
+inline constexpr const char* kInstrumentLostWritten = ". The ";                    // + n
+inline constexpr const char* kInstrumentLostWrittenTo = " frames received are written to ";  // + the files
+inline constexpr const char* kInstrumentLostNothing =
+    ". Nothing was recorded: no output file is switched on for the instrument";
+inline constexpr const char* kInstrumentLostFailed = ". Recording had stopped: ";   // + why
+inline constexpr const char* kInstrumentLostEnd = "; open the instrument again to go on.";
 inline constexpr const char* kSerialNoReason = "no reason given";
 
 // The receive-buffer window (the title begins with a blank).
 inline constexpr const char* kShowBufferTitle = " Receive Communications Buffer";
 inline constexpr const char* kNumChars = "Num chars:";
+// Beside the count: how many of the texts were frame texts that were rejected.
+inline constexpr const char* kRejectedTexts = "Rejected:";
 inline constexpr const char* kCancel = "Cancel";
 
 // The Send Command dialog.

@@ -131,6 +131,23 @@ inline constexpr const char* kPrintFailed = "The page could not be printed.";
 // A dialog's choice that could not be stored: followed by the profile's path, ": " and the reason.
 inline constexpr const char* kSettingsNotWritten = "The settings could not be written to ";
 
+// The status lines of an instrument window.  Under the frame number: what the last
+// request brought; at the bottom: whether and where the frames are recorded.
+inline constexpr const char* kWaitingForInstrument = "Waiting for the instrument ... ";  // + seconds, " s"
+inline constexpr const char* kSecondsUnit = " s";
+// After the waiting text when the request before got no frame either.
+inline constexpr const char* kWaitingAfterNoFrame = " (the request before got no frame)";
+inline constexpr const char* kNoFrameNoReply = "No frame for this request: no reply within ";  // + CommWait, " s"
+inline constexpr const char* kNoFrameRejected =
+    "No frame for this request: its text was rejected (see Show Buffer)";
+inline constexpr const char* kNoFrameLinkLost = "No frame: the instrument is lost";
+// After a frame, when some requests brought none: "<n> rejected, <m> requests without a frame".
+inline constexpr const char* kRejectedCount = " rejected, ";
+inline constexpr const char* kWithoutFrameCount = " requests without a frame";
+inline constexpr const char* kRecordingTo = "Recording: ";  // + the files
+inline constexpr const char* kNotRecording = "Not recording: no instrument output is on (Options > Output)";
+inline constexpr const char* kRecordingFailed = "Recording failed: ";  // + what went wrong
+
 // Raw-data-file view.
 inline constexpr const char* kRawViewTitle = "Orvandel (KAVRO)";
 inline constexpr const char* kRingsTop = "32";

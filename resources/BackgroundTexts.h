@@ -76,6 +76,16 @@ inline constexpr const char* kAveragingOutputFilter = "Particle Sizes (*.psd)|*.
 // An averaging output that is one of the files the instrument is being recorded to.
 inline constexpr const char* kAveragingOutputInUse =
     "The averaged frame cannot go to a file that this instrument window is recording to: ";
+// BEGIN without an output file: the average would go nowhere.
+inline constexpr const char* kAveragingNoOutput =
+    "No output file: choose the file for the averaged frame (\"Output file:\", \"...\") before BEGIN.";
+// Cancel while collecting: "Averaging cancelled after <n> of <target> frames. The
+// average of these <n> frames was written to <files>."
+inline constexpr const char* kAveragingCancelledAfter = "Averaging cancelled after ";
+inline constexpr const char* kAveragingCancelledOf = " of ";
+inline constexpr const char* kAveragingCancelledFrames = " frames. The average of these ";
+inline constexpr const char* kAveragingWrittenTo = " frames was written to ";
+inline constexpr const char* kAveragingFilesAnd = " and ";
 
 // kavro-cli background
 inline constexpr const char* kCliMultiScanUndecided =

@@ -24,6 +24,15 @@ inline constexpr const char* kEmptyPsdFile = "Empty particle distribution file."
 inline constexpr const char* kNotKavroPsd =
     "This file does not appear to be a KAVRO400 Particle Size Distribution file.  Do you wish to continue?";
 inline constexpr const char* kBadHeaderRecord = "Bad file header record.";
+// A .psd being shown that another program cut short, deleted or replaced: the path,
+// then what happened, then the end.
+inline constexpr const char* kPsdChangedStart = "The file ";
+inline constexpr const char* kPsdShrank = " has shrunk while this window shows it: it now holds ";  // + n
+inline constexpr const char* kPsdShrankOf = " of the ";                                               // + m
+inline constexpr const char* kPsdShrankRecords = " records it held when opened.";
+inline constexpr const char* kPsdVanished = " has been deleted or replaced while this window shows it.";
+inline constexpr const char* kPsdChangedEnd =
+    " The window keeps the last frame it read and goes no further; open the file again to see what it holds now.";
 
 // Told once when an output file stops taking data (disk full, file removed).
 inline constexpr const char* kWriteFailed = "Could not write to the file ";  // path, ": ", reason
@@ -40,6 +49,9 @@ inline constexpr const char* kPsdBeingWritten = " is being written by another pr
 // The time stamps of live frames beside the other outputs: "<name>.time.csv".
 inline constexpr const char* kTimeStampSuffix = ".time.csv";
 inline constexpr const char* kTimeStampHeader = "frame,utc\n";
+// Files beside a chosen .psd that exist already: "<files>", then the question.
+inline constexpr const char* kReplaceBesideFiles = "These files exist already: ";
+inline constexpr const char* kReplaceBesideAsk = ".  Do you want to replace them?";
 // An output that would replace the recording being read.
 inline constexpr const char* kOutputIsInput = "The output file would overwrite the input file ";
 

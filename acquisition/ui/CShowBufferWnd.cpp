@@ -52,6 +52,7 @@ CShowBufferWnd::CShowBufferWnd(QWidget& view)
       textBox_(new QPlainTextEdit(this)),
       lengthBox_(numberBox(this)),
       countBox_(numberBox(this)),
+      rejectedBox_(numberBox(this)),
       cancel_(new QPushButton(text::kCancel, this))
 {
     setWindowTitle(text::kShowBufferTitle);
@@ -63,6 +64,8 @@ CShowBufferWnd::CShowBufferWnd(QWidget& view)
     numbers->addWidget(new QLabel(text::kNumChars, this));
     numbers->addWidget(lengthBox_);
     numbers->addWidget(countBox_);
+    numbers->addWidget(new QLabel(text::kRejectedTexts, this));
+    numbers->addWidget(rejectedBox_);
     numbers->addStretch(1);
     numbers->addWidget(cancel_);
 
@@ -72,11 +75,13 @@ CShowBufferWnd::CShowBufferWnd(QWidget& view)
     connect(cancel_, &QPushButton::clicked, this, &CShowBufferWnd::reject);
 }
 
-void CShowBufferWnd::showText(const std::string& text)
+void CShowBufferWnd::showText(const std::string& text, bool rejected)
 {
     text_ = text;
     length_ = static_cast<int>(text.size());
     ++count_;
+    if (rejected)
+        rejectedBox_->setText(QString::number(++rejected_));
     textBox_->setPlainText(displayText(text_));
     lengthBox_->setText(QString::number(length_));
     countBox_->setText(QString::number(count_));

@@ -22,15 +22,18 @@ public:
 
     explicit CShowBufferWnd(QWidget& view);
 
-    // A new text from the instrument: shown with its length, and counted.
-    void showText(const std::string& text);
+    // A new text from the instrument: shown with its length, and counted; a rejected
+    // frame text (nothing was written for it) is counted among the rejected as well.
+    void showText(const std::string& text, bool rejected = false);
 
     const std::string& text() const { return text_; }
     int length() const { return length_; }
     int count() const { return count_; }
+    int rejected() const { return rejected_; }
     QPlainTextEdit* textBox() const { return textBox_; }
     QLineEdit* lengthBox() const { return lengthBox_; }
     QLineEdit* countBox() const { return countBox_; }
+    QLineEdit* rejectedBox() const { return rejectedBox_; }
     QPushButton* cancelButton() const { return cancel_; }
 
     // Cancel (also Escape and the window's close button): the window leaves its view
@@ -41,9 +44,11 @@ private:
     std::string text_;
     int length_ = 0;
     int count_ = 0;
+    int rejected_ = 0;
     QPlainTextEdit* textBox_;
     QLineEdit* lengthBox_;
     QLineEdit* countBox_;
+    QLineEdit* rejectedBox_;
     QPushButton* cancel_;
 };
 

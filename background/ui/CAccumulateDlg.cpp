@@ -92,13 +92,19 @@ bool CAccumulateDlg::takeFields()
         framesEdit_->selectAll();
         return false;
     }
-    const std::string output = outputEdit_->text().toStdString();
+    const std::string output = outputEdit_->text().trimmed().toStdString();
     const bool asc = ascCheck_->isChecked();
     const bool psd = psdCheck_->isChecked();
+    // Frames collected for a minute and then written nowhere would be lost work.
+    if (output.empty()) {
+        host_.prompter().message(text::kAveragingNoOutput, MessageIcon::Exclamation);
+        outputEdit_->setFocus();
+        return false;
+    }
     // The average must not replace a file the instrument is being recorded to.
     auto* source = dynamic_cast<CRawSource*>(&host_.source());
     const std::string ascPath = removeExtension(output) + ".asc";
-    const std::string clash = !source || output.empty()  ? std::string()
+    const std::string clash = !source                     ? std::string()
                               : psd && source->writesTo(output)   ? output
                               : asc && source->writesTo(ascPath) ? ascPath
                                                                  : std::string();
@@ -158,15 +164,17 @@ void CAccumulateDlg::updateCount()
     showCollectionState();
 }
 
-void CAccumulateDlg::finish()
+void CAccumulateDlg::finish(bool cancelled)
 {
     collecting_ = false;
     std::unique_ptr<CScatterAccumulator> accumulator = host_.collection().end();
     host_.stopAnimation();
     auto* source = dynamic_cast<CRawSource*>(&host_.source());
     if (accumulator && source) {
-        const std::string status = finishAveraging(*accumulator, *source, output_, writePsd_, writeAsc_);
-        statusBox_->setPlainText(CBackgroundInfoDlg::displayText(status));
+        const AveragingResult result = finishAveraging(*accumulator, *source, output_, writePsd_, writeAsc_);
+        statusBox_->setPlainText(CBackgroundInfoDlg::displayText(result.status));
+        if (cancelled && result.written)
+            tellCancelled(result.frames);
     }
     host_.setAveraging(false);
     accumulator.reset();
@@ -184,10 +192,24 @@ void CAccumulateDlg::showCollectionState()
     collectButton_->setEnabled(collecting_ || purpose == LiveCollection::Purpose::None);
 }
 
+void CAccumulateDlg::tellCancelled(int frames)
+{
+    std::string files;
+    if (writePsd_)
+        files = output_;
+    if (writeAsc_)
+        files += (files.empty() ? "" : text::kAveragingFilesAnd) + removeExtension(output_) + ".asc";
+    const std::string n = std::to_string(frames);
+    host_.prompter().message(text::kAveragingCancelledAfter + n + text::kAveragingCancelledOf +
+                                 std::to_string(framesToAverage_) + text::kAveragingCancelledFrames + n +
+                                 text::kAveragingWrittenTo + files + ".",
+                             MessageIcon::Information);
+}
+
 void CAccumulateDlg::reject()
 {
     if (collecting_)
-        finish();
+        finish(true);
     QDialog::reject();
 }
 

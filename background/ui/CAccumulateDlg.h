@@ -50,7 +50,10 @@ public:
 private:
     void buildControls();
     void begin();
-    void finish();
+    // cancelled: the window is closing, so what was written is told in a message
+    // (its status box goes with it).
+    void finish(bool cancelled = false);
+    void tellCancelled(int frames);
     // Takes the boxes' values; false (after the message) when they cannot be used.
     bool takeFields();
     void setFieldsEnabled(bool enabled);

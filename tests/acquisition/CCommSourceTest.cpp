@@ -397,8 +397,9 @@ TEST_F(CommTest, AnUnpluggedDeviceIsToldOnceAndEveryFrameReceivedIsWritten)
     EXPECT_EQ(link->written.size(), written);    // and no more requests
     ASSERT_EQ(env.prompter.messages().size(), 1u);
     EXPECT_EQ(env.prompter.messages()[0],
-              "Lost the instrument on COM2: - /dev/ttyUSB1: the device went away. Every frame received before "
-              "has been written; open the instrument again to go on.");
+              "Lost the instrument on COM2: - /dev/ttyUSB1: the device went away. The 3 frames received are "
+              "written to live.psd, live.asc, live.log, live.time.csv in " + env.cal.dir.path() +
+                  "; open the instrument again to go on.");
     src->sendCommandAndShowReply();
     EXPECT_EQ(link->written.size(), written);
 

@@ -293,6 +293,37 @@ TEST_F(BackgroundWindowsTest, NoFramesToAverageEndsAtBeginAndOneCollectionRunsAt
     EXPECT_FALSE(view->navigator()->running());
 }
 
+TEST_F(BackgroundWindowsTest, AveragingWithoutAnOutputIsRefusedAndCancelTellsWhatWasWritten)
+{
+    SKIP_WITHOUT_DEMO();
+    CKavroView* view = openInstrument();
+    ASSERT_NE(view, nullptr);
+    CAccumulateDlg* avg = openAveraging(*view);
+    ASSERT_NE(avg, nullptr);
+    FrameNavigator* nav = view->navigator();
+    avg->framesToAverageEdit()->setText("5");
+    avg->outputEdit()->setText("  ");
+    avg->collectButton()->click();
+    EXPECT_EQ(prompter->messages(), std::vector<std::string>{"No output file: choose the file for the averaged "
+                                                             "frame (\"Output file:\", \"...\") before BEGIN."});
+    EXPECT_FALSE(avg->collecting());
+    EXPECT_FALSE(nav->running());
+
+    const std::string output = dir.file("part.psd");
+    avg->outputEdit()->setText(QString::fromStdString(output));
+    avg->ascCheck()->setChecked(true);
+    avg->collectButton()->click();
+    ASSERT_TRUE(avg->collecting());
+    nav->tick();
+    nav->tick();
+    avg->cancelButton()->click();
+    ASSERT_EQ(prompter->messages().size(), 2u);
+    EXPECT_EQ(prompter->messages()[1], "Averaging cancelled after 2 of 5 frames. The average of these 2 frames was "
+                                       "written to " + output + " and " + dir.file("part.asc") + ".");
+    EXPECT_EQ(readFile(output).size(), 3u * 512u);
+    EXPECT_FALSE(nav->running());
+}
+
 TEST_F(BackgroundWindowsTest, TheAverageNeverReplacesAFileTheInstrumentIsRecordingTo)
 {
     SKIP_WITHOUT_DEMO();

@@ -10,7 +10,11 @@
 #include "app/CKavroView.h"
 #include "app/CMainFrame.h"
 #include "app/CommandTable.h"
+#include "app/FrameNavigator.h"
 #include "app/ProgramHooks.h"
+#include "plots/CTextWnd.h"
+#include "app/InstrumentStatus.h"
+#include "app/SizeDistributionLayout.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/core/CoreFixture.h"
 #include "tests/support/ScriptedSerialLink.h"
@@ -24,6 +28,9 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
+#include <functional>
+#include <memory>
 
 using namespace kavro;
 using namespace kavro::test;
@@ -40,13 +47,19 @@ public:
         auto scripted = std::make_unique<ScriptedSerialLink>();
         link = scripted.get();
         auto made = std::make_unique<CCommSource>(context, owner, std::move(scripted), context.settings.instrumentPort);
-        made->setTiming({[this] { return ms / 1000; }, [this](int d) { ms += d; }});
+        made->setTiming({[this] { return ms / 1000; },
+                         [this](int d) {
+                             ms += d;
+                             if (duringSleep)
+                                 duringSleep();
+                         }});
         source = made.get();
         return made;
     }
     ScriptedSerialLink* link = nullptr;
     CCommSource* source = nullptr;
     long long ms = 0;
+    std::function<void()> duringSleep;  // runs at every pause of an exchange
 };
 
 // A frame whose text grows with n: "{n n ... n}" with forty values.
@@ -83,6 +96,9 @@ protected:
         frame->animationBar()->button(CAnimationBar::kNextButton)->click();
     }
     int bufferWindows() { return static_cast<int>(view().findChildren<CShowBufferWnd*>().size()); }
+    std::string frameLabel() { return view().sizeLayout()->frameLabel()->text().toStdString(); }
+    std::string exchangeLine() { return view().instrumentStatus()->exchangeLabel()->text().toStdString(); }
+    std::string recordingLine() { return view().instrumentStatus()->recordingLabel()->toolTip().toStdString(); }
 
     // Runs script on the Send Command dialog once the command has opened it, then
     // makes sure it closes, so that a failed check never leaves the test waiting.
@@ -216,6 +232,137 @@ TEST_F(CommunicationsTest, SendCommandSendsTheBoxAndShowsTheReply)
     });
     EXPECT_EQ(instruments->source->command(), "VER");
     EXPECT_EQ(link().written, std::string("\r\nVER\r\n\x03\r\n\x03\r\n"));
+    EXPECT_TRUE(prompter->messages().empty());
+}
+
+TEST_F(CommunicationsTest, TheFrameTimerPausesWhileSendCommandIsOpenSoTheReplyStays)
+{
+    ASSERT_NE(frame, nullptr);
+    command(cmd::ShowBuffer);
+    CShowBufferWnd* window = CShowBufferWnd::of(view());
+    ASSERT_NE(window, nullptr);
+    FrameNavigator* nav = view().navigator();
+    nav->setInterval(10);
+    nav->toggle();
+    sendCommandDialog([&](CSendCommandDlg& dialog) {
+        EXPECT_FALSE(nav->running());
+        link().arrive("OK\r\n");
+        dialog.sendButton()->click();
+        link().arrive(frameText(9));  // a frame that a running timer would fetch at once
+        QTest::qWait(60);
+        EXPECT_EQ(window->text(), "OK\r\n");
+    });
+    EXPECT_TRUE(nav->running());
+    EXPECT_EQ(link().notYetRead(), frameText(9));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(CommunicationsTest, ARequestWithoutAFrameKeepsTheFrameNumberAndSaysWhy)
+{
+    ASSERT_NE(frame, nullptr);
+    command(cmd::ShowBuffer);
+    CShowBufferWnd* window = CShowBufferWnd::of(view());
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(recordingLine(), "Not recording: no instrument output is on (Options > Output)");
+    nextFrameFrom(frameText(1));
+    EXPECT_EQ(frameLabel(), "Data Frame: 1");
+    const QString mean = view().sizeLayout()->meanLabel()->text();
+
+    // While the request waits the window says so, stays drawn and takes no command.
+    std::vector<std::string> waiting;
+    auto busySeen = std::make_shared<std::vector<bool>>();  // by events handled during the wait
+    instruments->duringSleep = [&] {
+        waiting.push_back(exchangeLine());
+        QTimer::singleShot(0, &view(), [busySeen, this] { busySeen->push_back(view().busy()); });
+    };
+    struct Row {
+        std::string sent;
+        std::string line;
+    };
+    const std::vector<Row> rows = {
+        {"", "No frame for this request: no reply within 5 s"},
+        {"{100 200}", "No frame for this request: its text was rejected (see Show Buffer)"},
+        {"{1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20 21 22 23 24 25 26 27 28 29 30 31 32 33 34 35 36 "
+         "37 38 39 4.5}",
+         "No frame for this request: its text was rejected (see Show Buffer)"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.sent);
+        nextFrameFrom(row.sent);
+        EXPECT_EQ(frameLabel(), "Data Frame: 1");
+        EXPECT_EQ(view().sizeLayout()->meanLabel()->text(), mean);
+        EXPECT_EQ(exchangeLine(), row.line);
+    }
+    ASSERT_FALSE(waiting.empty());
+    EXPECT_EQ(waiting.front(), "Waiting for the instrument ... 0 s");
+    EXPECT_EQ(waiting.back(), "Waiting for the instrument ... 5 s");
+    // The next request that waits says that the one before got nothing.
+    waiting.clear();
+    nextFrameFrom("");
+    EXPECT_EQ(waiting.front(), "Waiting for the instrument ... 0 s (the request before got no frame)");
+    ASSERT_FALSE(busySeen->empty());
+    EXPECT_EQ(std::count(busySeen->begin(), busySeen->end(), false), 0);
+    EXPECT_FALSE(view().busy());
+    EXPECT_EQ(window->count(), 3);  // frame 1 and the two rejected texts
+    EXPECT_EQ(window->rejected(), 2);
+    EXPECT_EQ(window->rejectedBox()->text(), "2");
+    EXPECT_EQ(window->text(), rows.back().sent);
+
+    nextFrameFrom(frameText(2));
+    EXPECT_EQ(frameLabel(), "Data Frame: 2");
+    EXPECT_EQ(exchangeLine(), "2 rejected, 4 requests without a frame");
+    EXPECT_EQ(window->rejected(), 2);
+    EXPECT_TRUE(prompter->messages().empty());
+}
+
+TEST_F(CommunicationsTest, TheTimerKeepsAskingThroughSilenceAndStopsWhenTheLineIsGone)
+{
+    ASSERT_NE(frame, nullptr);
+    FrameNavigator* nav = view().navigator();
+    nav->toggle();
+    link().written.clear();
+    for (int i = 0; i < 3; ++i)
+        nav->tick();
+    EXPECT_TRUE(nav->running());
+    EXPECT_EQ(link().written, "\r\n\r\n\r\n");  // one request a tick, none in between
+    link().arrive(frameText(4));
+    nav->tick();
+    EXPECT_EQ(frameLabel(), "Data Frame: 1");
+
+    link().breakLink("/dev/ttyUSB1: the device went away");
+    nav->tick();
+    EXPECT_FALSE(nav->running());
+    EXPECT_EQ(exchangeLine(), "No frame: the instrument is lost");
+    EXPECT_EQ(prompter->messages(),
+              std::vector<std::string>{"Lost the instrument on COM2: - /dev/ttyUSB1: the device went away. Nothing "
+                                       "was recorded: no output file is switched on for the instrument; open the "
+                                       "instrument again to go on."});
+}
+
+TEST_F(CommunicationsTest, ARecordingWindowNamesItsFilesAndClosingWritesTheFramesWaiting)
+{
+    ASSERT_NE(frame, nullptr);
+    for (int slot : {1, 2})
+        app->settings().outputs.value[slot] = 1;  // .log and .psd
+    const std::string psd = dir.file("cast.psd");
+    dialogs->portAnswers.push_back(InstrumentChoice{1, 0});
+    prompter->choose(cal.path("RingArea_a.asc")).choose(cal.path("zsc.asc")).choose(psd);
+    app->mainFrame()->onCommand(cmd::OpenInstrument);
+    CKavroFrame* recording = app->mainFrame()->activeFrame();
+    ASSERT_NE(recording, frame);
+    EXPECT_EQ(recording->view()->instrumentStatus()->recordingLabel()->toolTip().toStdString(),
+              "Recording: cast.psd, cast.log, cast.time.csv in " + dir.path());
+
+    // Two frames arrive that nobody asked for yet: the window's close takes them.
+    instruments->link->arrive(frameText(3) + frameText(4) + "{5 5");
+    recording->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    const std::string log = readFile(dir.file("cast.log"));
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 2);
+    EXPECT_EQ(readFile(psd).size(), 4u * 512u);
     EXPECT_TRUE(prompter->messages().empty());
 }
 

@@ -11,6 +11,7 @@
 #include "app/CMainFrame.h"
 #include "app/CommandTable.h"
 #include "app/FrameNavigator.h"
+#include "app/InstrumentStatus.h"
 #include "app/ProgramHooks.h"
 #include "app/SizeDistributionLayout.h"
 #include "platform/PosixSerialLink.h"
@@ -149,8 +150,12 @@ TEST_F(InstrumentViewTest, FramesArriveOnNextAndOnTicksUntilTheInstrumentFallsSi
     nav->tick();
     EXPECT_EQ(layout->frameLabel()->text(), "Data Frame: 3");
     EXPECT_TRUE(nav->running());
-    nav->tick();  // the recording has ended: no frame comes
-    EXPECT_FALSE(nav->running());
+    nav->tick();  // the recording has ended: no frame comes, and the timer goes on asking
+    EXPECT_TRUE(nav->running());
+    EXPECT_EQ(layout->frameLabel()->text(), "Data Frame: 3");
+    EXPECT_EQ(frame->view()->instrumentStatus()->exchangeLabel()->text(),
+              "No frame for this request: no reply within 0 s");
+    nav->toggle();
     EXPECT_EQ(frame->animationBar()->timerText(), "Timer-OFF");
     EXPECT_EQ(sim->counters().replies, 3);
 
@@ -176,8 +181,13 @@ TEST_F(InstrumentViewTest, TheAnimationTakesEveryFrameShowsItInTheBufferWindowAn
     nav->setInterval(20);  // the test need not wait a second a frame
     frame->animationBar()->button(CAnimationBar::kTimerButton)->click();
     EXPECT_EQ(frame->animationBar()->timerText(), "Timer-ON");
-    // Three frames, then a request without an answer ends the animation.
-    EXPECT_TRUE(runUntil([nav] { return !nav->running(); }));
+    EXPECT_EQ(frame->view()->instrumentStatus()->recordingLabel()->toolTip().toStdString(),
+              "Recording: live.psd, live.asc, live.log, live.time.csv in " + cal.dir.path());
+    // Three frames, then requests without an answer: the animation goes on asking.
+    CTextWnd* exchange = frame->view()->instrumentStatus()->exchangeLabel();
+    EXPECT_TRUE(runUntil([exchange] { return exchange->text().startsWith("No frame for this request"); }));
+    EXPECT_TRUE(nav->running());
+    frame->animationBar()->button(CAnimationBar::kTimerButton)->click();
     EXPECT_EQ(frame->animationBar()->timerText(), "Timer-OFF");
     EXPECT_EQ(frame->view()->sizeLayout()->frameLabel()->text(), "Data Frame: 3");
     EXPECT_EQ(window->count(), 3);
@@ -213,6 +223,11 @@ TEST_F(InstrumentViewTest, AnUnpluggedInstrumentStopsTheAnimationWithOneMessage)
     EXPECT_TRUE(runUntil([nav] { return !nav->running(); }));
     ASSERT_EQ(prompter->messages().size(), 1u);
     EXPECT_NE(prompter->messages()[0].find("Lost the instrument on COM3: - " + sim->devicePath()), std::string::npos)
+        << prompter->messages()[0];
+    EXPECT_NE(prompter->messages()[0].find(" frames received are written to unplugged.psd, unplugged.asc, "
+                                           "unplugged.log, unplugged.time.csv in " + cal.dir.path() +
+                                           "; open the instrument again to go on."),
+              std::string::npos)
         << prompter->messages()[0];
     const int received = window->count();
 

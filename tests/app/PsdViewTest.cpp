@@ -16,6 +16,9 @@
 #include <QCoreApplication>
 #include <filesystem>
 #include <netcdf.h>
+#include <cstdio>
+#include <functional>
+#include <optional>
 
 using namespace kavro;
 using namespace kavro::test;
@@ -60,6 +63,22 @@ protected:
         return app->mainFrame()->frames().isEmpty() ? nullptr : app->mainFrame()->activeFrame();
     }
     static QString text(CTextWnd* w) { return w->text(); }
+    // Open Raw Data File on the demo recording with the demo calibration, writing
+    // output (replace: the answer to the question about the files beside it);
+    // false (nothing opened) when the build has no demo data.
+    bool openDemoRaw(const std::string& output, std::optional<bool> replace = std::nullopt)
+    {
+        const std::string demo = std::string(KAVRO_BIN_DIR) + "/../data/demo/";
+        if (!fileExists(demo + "demo.raw"))
+            return false;
+        app->settings().calFiles = demo;
+        dialogs->modelAnswers.push_back(0);
+        prompter->choose(demo + "demo.raw").choose(demo + "RingArea_a.asc").choose(demo + "zsc.asc").choose(output);
+        if (replace)
+            prompter->answer(*replace);
+        app->mainFrame()->action(cmd::OpenRawFile)->trigger();
+        return true;
+    }
 };
 
 TEST_F(PsdViewTest, OpensWithTheFirstFrameAndItsStatistics)
@@ -142,6 +161,46 @@ TEST_F(PsdViewTest, FileExportWritesNetcdfOrCsvAndLeavesTheViewWhereItWas)
     EXPECT_EQ(prompter->messages()[0].rfind(dir.file("cast.psd/x.nc") + ": ", 0), 0u);
 }
 
+TEST_F(PsdViewTest, AFileCutShortOrDeletedUnderTheWindowIsToldAndTheWindowStops)
+{
+    struct Case {
+        const char* name;
+        std::function<void(const std::string&)> change;
+        std::string told;  // what the message says after the path
+    };
+    const std::vector<Case> cases = {
+        {"cut.psd", [](const std::string& p) { writeFile(p, psdFile(0, 4).substr(0, 3 * 512)); },
+         " has shrunk while this window shows it: it now holds 3 of the 6 records it held when opened."},
+        {"gone.psd", [](const std::string& p) { std::remove(p.c_str()); },
+         " has been deleted or replaced while this window shows it."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::size_t before = prompter->messages().size();
+        CKavroFrame* frame = openFile(c.name, psdFile(0, 4));
+        ASSERT_NE(frame, nullptr);
+        SizeDistributionLayout* layout = frame->view()->sizeLayout();
+        FrameNavigator* nav = frame->view()->navigator();
+        nav->next();
+        nav->toggle();
+        c.change(dir.file(c.name));
+        nav->tick();
+        EXPECT_FALSE(nav->running());
+        ASSERT_EQ(prompter->messages().size(), before + 1);
+        EXPECT_EQ(prompter->messages().back(), "The file " + dir.file(c.name) + c.told +
+                                               " The window keeps the last frame it read and goes no further; "
+                                               "open the file again to see what it holds now.");
+        // The frame shown stays with its own number, whatever is asked.
+        app->mainFrame()->action(cmd::GoToFirst)->trigger();
+        app->mainFrame()->action(cmd::GoToLast)->trigger();
+        EXPECT_EQ(text(layout->frameLabel()), "Data Frame: 1");
+        EXPECT_EQ(text(layout->meanLabel()), "Mean: 21.00");
+        EXPECT_EQ(prompter->messages().size(), before + 1);
+        frame->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+
 TEST_F(PsdViewTest, AFileWithoutFramesIsToldAndNothingOpens)
 {
     EXPECT_EQ(openFile("empty.psd", std::string(512, '\0')), nullptr);
@@ -161,14 +220,9 @@ namespace {
 // of the .psd output it chose.
 TEST_F(PsdViewTest, ARawRecordingOpensWithTheDemoCalibration)
 {
-    const std::string demo = std::string(KAVRO_BIN_DIR) + "/../data/demo/";
-    if (!fileExists(demo + "demo.raw"))
-        GTEST_SKIP() << "the build has no demo data";
-    app->settings().calFiles = demo;
-    dialogs->modelAnswers.push_back(0);
     const std::string output = dir.file("cast07.psd");
-    prompter->choose(demo + "demo.raw").choose(demo + "RingArea_a.asc").choose(demo + "zsc.asc").choose(output);
-    app->mainFrame()->action(cmd::OpenRawFile)->trigger();
+    if (!openDemoRaw(output))
+        GTEST_SKIP() << "the build has no demo data";
     ASSERT_EQ(app->mainFrame()->frames().size(), 1);
     CKavroFrame* frame = app->mainFrame()->activeFrame();
     EXPECT_EQ(frame->document().title(), "cast07");
@@ -180,6 +234,56 @@ TEST_F(PsdViewTest, ARawRecordingOpensWithTheDemoCalibration)
     frame->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(readFile(output).size(), 1024u);  // the header: frames wait for Process File
+}
+
+}  // namespace
+
+namespace {
+
+// A .psd that a window writes cannot be shown, and one that a window shows cannot
+// be written: each refusal names the file, and the file stays as it was.
+TEST_F(PsdViewTest, AFileAnotherWindowWritesOrShowsIsRefusedWithItsName)
+{
+    const std::string written = dir.file("written.psd");
+    if (!openDemoRaw(written))
+        GTEST_SKIP() << "the build has no demo data";
+    ASSERT_EQ(app->mainFrame()->frames().size(), 1);
+    prompter->choose(written);
+    app->mainFrame()->action(cmd::OpenPsdFile)->trigger();
+    EXPECT_EQ(app->mainFrame()->frames().size(), 1);
+    ASSERT_EQ(prompter->messages().size(), 1u);
+    EXPECT_EQ(prompter->messages()[0], written + " is being written by another program or window.");
+
+    const std::string shownBytes = psdFile(0, 3);
+    CKavroFrame* shown = openFile("shown.psd", shownBytes);
+    ASSERT_EQ(app->mainFrame()->frames().size(), 2);
+    openDemoRaw(dir.file("shown.psd"));
+    EXPECT_EQ(app->mainFrame()->frames().size(), 2);
+    ASSERT_EQ(prompter->messages().size(), 2u);
+    EXPECT_EQ(prompter->messages()[1],
+              "Could not write to the file " + dir.file("shown.psd") + ": in use by another program or window");
+    EXPECT_EQ(readFile(dir.file("shown.psd")), shownBytes);
+    EXPECT_EQ(shown->view()->sizeLayout()->frameLabel()->text(), "Data Frame: 0");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(PsdViewTest, FilesBesideTheChosenPsdAreReplacedOnlyWhenTheUserSaysSo)
+{
+    app->settings().outputs.value[5] = app->settings().outputs.value[6] = 1;  // the raw file's .asc and .log
+    writeFile(dir.file("cast.asc"), "kept");
+    writeFile(dir.file("cast.log"), "kept");
+    for (bool yes : {false, true}) {
+        if (!openDemoRaw(dir.file("cast.psd"), yes))
+            GTEST_SKIP() << "the build has no demo data";
+        EXPECT_EQ(app->mainFrame()->frames().size(), yes ? 1 : 0);
+        EXPECT_EQ(prompter->calls().back().text,
+                  "These files exist already: cast.asc, cast.log in " + dir.path() + ".  Do you want to replace them?");
+        EXPECT_EQ(readFile(dir.file("cast.asc")), yes ? "" : "kept");
+        EXPECT_EQ(fileExists(dir.file("cast.psd")), yes);
+    }
 }
 
 }  // namespace

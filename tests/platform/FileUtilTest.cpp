@@ -61,3 +61,15 @@ TEST(Sha256, KnownDigestsOfBytesAndFiles)
     EXPECT_FALSE(kavro::sha256OfFile(dir.file("missing")));
     EXPECT_FALSE(kavro::sha256OfFile(dir.path()));
 }
+
+TEST(FileUtil, AListOfFilesNamesTheirFolderOnceWhenTheyShareIt)
+{
+    const std::vector<std::pair<std::vector<std::string>, std::string>> rows = {
+        {{}, ""},
+        {{"/d/a.psd", "/d/a.asc", "/d/a.time.csv"}, "a.psd, a.asc, a.time.csv in /d"},
+        {{"/d/a.psd", "/e/a.asc"}, "/d/a.psd, /e/a.asc"},
+        {{"a.psd", "a.log"}, "a.psd, a.log"},
+    };
+    for (const auto& [paths, text] : rows)
+        EXPECT_EQ(fileListText(paths), text);
+}
