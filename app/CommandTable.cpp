@@ -64,6 +64,17 @@ constexpr std::array kCommands = {
     Command{cmd::Help, nullptr, nullptr, G::None, false, "F1", Application, Never},
 };
 
+// Two commands with one id would reach one handler; the table must never hold such a pair.
+constexpr bool idsAreUnique()
+{
+    for (std::size_t i = 0; i < kCommands.size(); ++i)
+        for (std::size_t j = i + 1; j < kCommands.size(); ++j)
+            if (kCommands[i].id == kCommands[j].id)
+                return false;
+    return true;
+}
+static_assert(idsAreUnique(), "two commands share an id");
+
 }  // namespace
 
 std::span<const Command> commandTable()
