@@ -1,5 +1,6 @@
 #include "core/FrameTimes.h"
 
+#include "core/TimeStamps.h"
 #include "platform/FileUtil.h"
 #include "resources/DataTexts.h"
 
@@ -67,7 +68,7 @@ void FrameTimes::add(long long frame, double seconds)
 
 std::string frameTimesPathFor(std::string_view outputPath)
 {
-    return removeExtension(outputPath) + ".time.csv";
+    return timeStampPathFor(outputPath);
 }
 
 bool parseUtcTimestamp(std::string_view s, double& seconds)
