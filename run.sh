@@ -42,7 +42,7 @@ echo "== Quick look of the whole cast (narrow, broad and bimodal segments; dark 
 "$bin/kavro-cli" plot "$out/demo.psd" -o "$out/demo.png"
 echo
 echo "Outputs: $out/demo.psd, $out/demo.asc, $out/demo.log"
-echo "Quick look: $out/demo.png (kavro-cli plot; in the desktop program: Frames > Cast Overview)"
+echo "Quick look: $out/demo.png (kavro-cli plot; in the desktop program: DataFrames > Cast Overview)"
 
 # The desktop program, on the same demo profile.
 gui="$bin/kavro"
