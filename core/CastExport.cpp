@@ -470,7 +470,7 @@ ExportContext exportContext(const Settings& settings, const Profile& profile, co
     c.lRefRatio = settings.lRefRatio;
     c.volConv = GetVolConv(profile, settings.instrumentNumber);
     c.calibrationDir = settings.calFiles;
-    c.program = program;
+    c.program = program + text::kSourceSuite + KAVRO_VERSION + ")";
     c.commandLine = commandLine;
     return c;
 }

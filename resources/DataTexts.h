@@ -67,8 +67,10 @@ inline constexpr const char* kExportNetcdfFailed = "NetCDF write failed: ";  // 
 inline constexpr const char* kExportCannotCreate = "cannot create the output: ";  // + reason
 
 // The source attribute: the writing program and its version.
-inline constexpr const char* kSourceCli = "kavro-cli (KAVRO companion 1.0)";
-inline constexpr const char* kSourceDesktop = "kavro (KAVRO companion 1.0)";
+inline constexpr const char* kSourceCli = "kavro-cli";
+inline constexpr const char* kSourceDesktop = "kavro";
+// Follows the program name in the "source" attribute, before the version and ")".
+inline constexpr const char* kSourceSuite = " (KAVRO companion ";
 inline constexpr const char* kCliCommandName = "kavro-cli";
 
 // The desktop program's File > Export.
