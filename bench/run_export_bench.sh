@@ -8,6 +8,7 @@
 # export --netcdf, export --csv and info (the whole-file summary) on it under
 # /usr/bin/time: wall time and peak memory (max RSS).  Reports, never asserts.
 set -eu
+. "$(dirname "$0")/long_psd.sh"
 BUILD=${1:-build}
 FRAMES=${2:-1000000}
 CLI="$BUILD/bin/kavro-cli"
@@ -20,16 +21,7 @@ trap 'rm -rf "$WORK"' EXIT
 PROFILE="$WORK/bench.INI"
 : > "$PROFILE"
 "$CLI" process -q --profile "$PROFILE" --cal-dir "$DEMO" -o "$WORK/demo.psd" "$DEMO/demo.raw"
-# Header records, then the frame records doubled until long enough, cut to FRAMES.
-head -c 1024 "$WORK/demo.psd" > "$WORK/head"
-tail -c +1025 "$WORK/demo.psd" > "$WORK/body"
-while [ "$(stat -c %s "$WORK/body")" -lt $((FRAMES * 512)) ]; do
-    cat "$WORK/body" "$WORK/body" > "$WORK/twice"
-    mv "$WORK/twice" "$WORK/body"
-done
-truncate -s $((FRAMES * 512)) "$WORK/body"
-cat "$WORK/head" "$WORK/body" > "$WORK/cast.psd"
-rm "$WORK/head" "$WORK/body"
+long_psd "$WORK/demo.psd" "$FRAMES" "$WORK/cast.psd"
 echo "cast: $FRAMES frames, $(stat -c %s "$WORK/cast.psd") bytes; $(nproc) cores"
 
 run() {

@@ -9,6 +9,7 @@
 # RSS).  Run it twice to see the file from the page cache (the usual case: a cast
 # just processed or copied).
 set -eu
+. "$(dirname "$0")/long_psd.sh"
 BUILD=${1:-build/release}
 [ $# -gt 0 ] && shift
 SIZES=${*:-100000 1000000}
@@ -23,17 +24,8 @@ export KAVRO_PROFILE="$WORK/kavro.INI"
 printf '[Directories]\nCalFiles=%s\n' "$DEMO" > "$KAVRO_PROFILE"
 "$CLI" process -q --model 0 -o "$WORK/demo.psd" "$DEMO/demo.raw"
 
-# Header records, then the demo's frames over and over.
-head -c 1024 "$WORK/demo.psd" > "$WORK/head"
-tail -c +1025 "$WORK/demo.psd" > "$WORK/frames"
 for frames in $SIZES; do
-    cp "$WORK/frames" "$WORK/body"
-    while [ "$(stat -c %s "$WORK/body")" -lt $((frames * 512)) ]; do
-        cat "$WORK/body" "$WORK/body" > "$WORK/twice" && mv "$WORK/twice" "$WORK/body"
-    done
-    truncate -s $((frames * 512)) "$WORK/body"
-    cat "$WORK/head" "$WORK/body" > "$WORK/cast.psd"
-    rm -f "$WORK/body"
+    long_psd "$WORK/demo.psd" "$frames" "$WORK/cast.psd"
     cat "$WORK/cast.psd" > /dev/null  # in the page cache, as after processing
     for ext in png pdf; do
         /usr/bin/time -f "%e %M" -o "$WORK/time" "$CLI" plot "$WORK/cast.psd" -o "$WORK/cast.$ext" >/dev/null 2>&1
