@@ -3,6 +3,7 @@
 #include "acquisition/RawRecordFile.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <exception>
 #include <limits>
@@ -10,6 +11,9 @@
 
 namespace kavro {
 namespace {
+
+// Pieces of a block per thread when several threads share it.
+constexpr int kPiecesPerThread = 64;
 
 // One thread's share [first, end) of the block.
 void processShare(const unsigned char* records, int first, int end, const FrameBlockJob& job, FrameShare& share)
@@ -46,31 +50,38 @@ void FrameBlockProcessor::process(const unsigned char* records, int count)
     clearKeepingMemory(joined_);
     if (count <= 0)
         return;
-    const int shares = std::clamp(threads_, 1, std::max(count, 1));
-    shares_.resize(static_cast<std::size_t>(shares));
-    for (int t = 0; t < shares; ++t) {
-        FrameShare& share = shares_[static_cast<std::size_t>(t)];
+    // More pieces than threads, taken one after another by whichever thread is
+    // free: frames without laser light cost almost nothing and lie unevenly, so two
+    // fixed halves leave one thread idle while the other still inverts.
+    const int pieces = threads_ == 1 ? 1 : std::clamp(threads_ * kPiecesPerThread, 1, count);
+    const int threads = std::min(threads_, pieces);
+    shares_.resize(static_cast<std::size_t>(pieces));
+    for (int p = 0; p < pieces; ++p) {
+        FrameShare& share = shares_[static_cast<std::size_t>(p)];
         clearKeepingMemory(share.outputs);
         share.result = last_.result;
         // A frame without statistics keeps the total volume the frame before it
-        // left; the shares after the first cannot know it yet and start without one.
-        if (t > 0)
+        // left; the pieces after the first cannot know it yet and start without one.
+        if (p > 0)
             share.result.setTotalVolume(std::numeric_limits<double>::quiet_NaN());
     }
-    auto bounds = [&](int t) { return static_cast<int>(static_cast<long long>(count) * t / shares); };
+    auto bounds = [&](int p) { return static_cast<int>(static_cast<long long>(count) * p / pieces); };
 
-    std::vector<std::exception_ptr> errors(static_cast<std::size_t>(shares));
-    auto run = [&](int t) {
-        try {
-            processShare(records, bounds(t), bounds(t + 1), job_, shares_[static_cast<std::size_t>(t)]);
-        } catch (...) {
-            errors[static_cast<std::size_t>(t)] = std::current_exception();
+    std::vector<std::exception_ptr> errors(static_cast<std::size_t>(pieces));
+    std::atomic<int> nextPiece{0};
+    auto run = [&] {
+        for (int p = nextPiece++; p < pieces; p = nextPiece++) {
+            try {
+                processShare(records, bounds(p), bounds(p + 1), job_, shares_[static_cast<std::size_t>(p)]);
+            } catch (...) {
+                errors[static_cast<std::size_t>(p)] = std::current_exception();
+            }
         }
     };
     std::vector<std::thread> helpers;
-    for (int t = 1; t < shares; ++t)
-        helpers.emplace_back(run, t);
-    run(0);
+    for (int t = 1; t < threads; ++t)
+        helpers.emplace_back(run);
+    run();
     for (std::thread& helper : helpers)
         helper.join();
     for (const std::exception_ptr& error : errors)

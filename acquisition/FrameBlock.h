@@ -1,7 +1,7 @@
 #pragma once
-// Blocks of raw records processed by several threads at once: each thread takes a
-// contiguous share of a block with its own copy of the frame result, and the
-// records and lines come back joined in frame order.  The buffers live from block
+// Blocks of raw records processed by several threads at once: the threads take the
+// contiguous pieces of a block in turn, each piece with its own copy of the frame
+// result, and the records and lines come back joined in frame order.  The buffers live from block
 // to block, so a long run does not keep asking the system for fresh memory.
 #include "core/CRawSource.h"
 
@@ -17,7 +17,7 @@ struct FrameBlockJob {
     std::function<void(const OutputRecord&, const std::uint16_t*, FrameOutputs&)> format;
 };
 
-// One share of a block: its outputs, and the state its last frame left.
+// One piece of a block: its outputs, and the state its last frame left.
 struct FrameShare {
     FrameOutputs outputs;
     std::uint16_t words[kFrameValues] = {};
