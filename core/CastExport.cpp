@@ -20,7 +20,12 @@
 #include <cmath>
 #include <cstdio>
 #include <ctime>
+#include <condition_variable>
+#include <deque>
 #include <filesystem>
+#include <future>
+#include <mutex>
+#include <thread>
 #include <limits>
 #include <set>
 #include <stdlib.h>
@@ -117,6 +122,92 @@ bool holdsScatteringFunction(const CastReader& cast)
     return false;
 }
 
+// Reads and analyses the cast a block at a time on a thread of its own, a few
+// blocks ahead, and hands the blocks to write in frame order.
+void forEachBlock(const CastReader& cast, const FrameTimes& times,
+                  const std::function<void(const std::vector<FrameRow>&)>& write)
+{
+    constexpr std::size_t kBlocksAhead = 2;
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::deque<std::vector<FrameRow>> ready;
+    std::vector<std::vector<FrameRow>> spare;  // blocks written, kept for their memory
+    bool end = false, stop = false;
+    std::exception_ptr error;
+    auto analyse = [&] {
+        try {
+            std::vector<OutputRecord> records;
+            for (long long first = 0;;) {
+                std::vector<FrameRow> rows;
+                {
+                    std::unique_lock lock(mutex);
+                    changed.wait(lock, [&] { return stop || ready.size() < kBlocksAhead; });
+                    if (stop)
+                        return;
+                    if (!spare.empty()) {
+                        rows = std::move(spare.back());
+                        spare.pop_back();
+                    }
+                }
+                rows.resize(cast.read(first, kBlock, records));
+                for (std::size_t i = 0; i < rows.size(); ++i) {
+                    rows[i] = analyseFrame(records[i], first + static_cast<long long>(i), cast.edges(),
+                                           cast.backgroundMissing());
+                    rows[i].utc = times.utcSeconds(rows[i].frame);
+                }
+                first += static_cast<long long>(rows.size());
+                std::lock_guard lock(mutex);
+                end = rows.empty();
+                if (!end)
+                    ready.push_back(std::move(rows));
+                changed.notify_all();
+                if (end)
+                    return;
+            }
+        } catch (...) {
+            std::lock_guard lock(mutex);
+            error = std::current_exception();
+            end = true;
+            changed.notify_all();
+        }
+    };
+    std::thread reader(analyse);
+    // However the writing ends, the reader is stopped and waited for.
+    struct Stopper {
+        std::thread& reader;
+        std::mutex& mutex;
+        std::condition_variable& changed;
+        bool& stop;
+        ~Stopper()
+        {
+            {
+                std::lock_guard lock(mutex);
+                stop = true;
+            }
+            changed.notify_all();
+            reader.join();
+        }
+    } stopper{reader, mutex, changed, stop};
+    for (;;) {
+        std::vector<FrameRow> rows;
+        {
+            std::unique_lock lock(mutex);
+            changed.wait(lock, [&] { return end || !ready.empty(); });
+            if (ready.empty()) {
+                if (error)
+                    std::rethrow_exception(error);
+                return;
+            }
+            rows = std::move(ready.front());
+            ready.pop_front();
+        }
+        changed.notify_all();
+        write(rows);
+        std::lock_guard lock(mutex);
+        spare.push_back(std::move(rows));
+    }
+}
+
 // "sha256  path" lines (the format sha256sum -c checks) of the files a cast was processed with.
 std::string calibrationDigests(const std::string& dir, int model)
 {
@@ -161,6 +252,7 @@ private:
     void globalAttributes();
     void writeCoordinates();
     void writeBlock(std::size_t start, const std::vector<FrameRow>& rows);
+    void storePacked();
 
     const CastReader& cast_;
     const FrameTimes& times_;
@@ -172,6 +264,7 @@ private:
     int volume_ = -1, total_ = -1, mean_ = -1, sd_ = -1, d10_ = -1, d50_ = -1, d90_ = -1, modeD_ = -1, modeK_ = -1;
     int slope_ = -1, transmission_ = -1, beamC_ = -1, vsf_ = -1, zero_ = -1, saturated_ = -1, flag_ = -1;
     std::array<int, kAux> aux_{};
+    std::vector<std::future<std::vector<NetcdfFile::PackedChunk>>> packing_;  // the last block's, not stored yet
 };
 
 void NetcdfCast::attributes(int var, const text::DataField& field)
@@ -347,40 +440,39 @@ void NetcdfCast::writeCoordinates()
 void NetcdfCast::writeBlock(std::size_t start, const std::vector<FrameRow>& rows)
 {
     const std::size_t n = rows.size();
-    std::vector<float> wide(n * kClasses), one(n);
-    std::vector<int> frames(n);
-    std::vector<short> counts(n);
-    std::vector<unsigned char> flags(n);
+    // The float variables are compressed on threads of their own while the library
+    // writes the others and the next block is read; they are stored with the next
+    // block (or at the end).
+    using Columns = std::vector<std::pair<int, std::vector<float>>>;
+    auto pack = [start, n](Columns columns, std::size_t width) {
+        return std::async(std::launch::async, [columns = std::move(columns), start, n, width] {
+            std::vector<NetcdfFile::PackedChunk> chunks;
+            for (const auto& [var, values] : columns)
+                chunks.push_back(NetcdfFile::pack(var, values.data(), start, n, kBlock, width, kDeflateLevel));
+            return chunks;
+        });
+    };
+    auto wide = [&](int var, const auto member) {
+        Columns columns(1);
+        columns[0].first = var;
+        std::vector<float>& values = columns[0].second;
+        values.resize(n * kClasses);
+        for (std::size_t i = 0; i < n; ++i)
+            std::copy((rows[i].*member).begin(), (rows[i].*member).end(), values.begin() + static_cast<long>(i * kClasses));
+        return columns;
+    };
+    static_assert(kClasses == kRings);
+    std::vector<std::future<std::vector<NetcdfFile::PackedChunk>>> packing;
+    packing.push_back(pack(wide(volume_, &FrameRow::volume), kClasses));
+    if (withVsf_)
+        packing.push_back(pack(wide(vsf_, &FrameRow::vsf), kRings));
+    Columns columns;
     auto column = [&](int var, auto get) {
+        std::vector<float> values(n);
         for (std::size_t i = 0; i < n; ++i)
-            one[i] = get(rows[i]);
-        nc_.write(var, {start}, {n}, one.data());
+            values[i] = get(rows[i]);
+        columns.emplace_back(var, std::move(values));
     };
-    auto shorts = [&](int var, auto get) {
-        for (std::size_t i = 0; i < n; ++i)
-            counts[i] = static_cast<short>(get(rows[i]));
-        nc_.write(var, {start}, {n}, counts.data());
-    };
-    for (std::size_t i = 0; i < n; ++i) {
-        frames[i] = static_cast<int>(rows[i].frame);
-        flags[i] = static_cast<unsigned char>(rows[i].flags);
-    }
-    nc_.write(frame_, {start}, {n}, frames.data());
-    nc_.write(flag_, {start}, {n}, flags.data());
-    if (time_ >= 0) {
-        std::vector<double> t(n);
-        for (std::size_t i = 0; i < n; ++i)
-            t[i] = std::isfinite(rows[i].utc) ? std::round(rows[i].utc * 1000.0) : kFillDouble;  // whole milliseconds
-        nc_.write(time_, {start}, {n}, t.data());
-    }
-    for (std::size_t i = 0; i < n; ++i)
-        std::copy(rows[i].volume.begin(), rows[i].volume.end(), wide.begin() + static_cast<long>(i * kClasses));
-    nc_.write(volume_, {start, 0}, {n, kClasses}, wide.data());
-    if (withVsf_) {
-        for (std::size_t i = 0; i < n; ++i)
-            std::copy(rows[i].vsf.begin(), rows[i].vsf.end(), wide.begin() + static_cast<long>(i * kRings));
-        nc_.write(vsf_, {start, 0}, {n, kRings}, wide.data());
-    }
     column(total_, [](const FrameRow& r) { return r.totalVolume; });
     column(mean_, [](const FrameRow& r) { return r.mean; });
     column(sd_, [](const FrameRow& r) { return r.stdDev; });
@@ -393,9 +485,41 @@ void NetcdfCast::writeBlock(std::size_t start, const std::vector<FrameRow>& rows
     column(beamC_, [](const FrameRow& r) { return r.beamAttenuation; });
     for (int c = 0; c < kAux; ++c)
         column(aux_[static_cast<std::size_t>(c)], [c](const FrameRow& r) { return r.aux[static_cast<std::size_t>(c)]; });
+    packing.push_back(pack(std::move(columns), 1));
+    storePacked();
+    packing_ = std::move(packing);
+
+    std::vector<int> frames(n);
+    std::vector<unsigned char> flags(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        frames[i] = static_cast<int>(rows[i].frame);
+        flags[i] = static_cast<unsigned char>(rows[i].flags);
+    }
+    nc_.write(frame_, {start}, {n}, frames.data());
+    nc_.write(flag_, {start}, {n}, flags.data());
+    if (time_ >= 0) {
+        std::vector<double> t(n);
+        for (std::size_t i = 0; i < n; ++i)
+            t[i] = std::isfinite(rows[i].utc) ? std::round(rows[i].utc * 1000.0) : kFillDouble;  // whole milliseconds
+        nc_.write(time_, {start}, {n}, t.data());
+    }
+    std::vector<short> counts(n);
+    auto shorts = [&](int var, auto get) {
+        for (std::size_t i = 0; i < n; ++i)
+            counts[i] = static_cast<short>(get(rows[i]));
+        nc_.write(var, {start}, {n}, counts.data());
+    };
     shorts(modeK_, [](const FrameRow& r) { return r.stats.modeClass >= 0 ? r.stats.modeClass + 1 : -1; });
     shorts(zero_, [](const FrameRow& r) { return r.zeroRings; });
     shorts(saturated_, [](const FrameRow& r) { return r.saturatedRings; });
+}
+
+void NetcdfCast::storePacked()
+{
+    for (auto& chunks : packing_)
+        for (const NetcdfFile::PackedChunk& chunk : chunks.get())
+            nc_.writePacked(chunk);
+    packing_.clear();
 }
 
 void NetcdfCast::write(const std::string& path)
@@ -405,17 +529,10 @@ void NetcdfCast::write(const std::string& path)
     defineAll();
     nc_.endDefinitions();
     writeCoordinates();
-    std::vector<OutputRecord> records;
-    std::vector<FrameRow> rows;
-    for (long long first = 0; cast_.read(first, kBlock, records) > 0; first += static_cast<long long>(records.size())) {
-        rows.resize(records.size());
-        for (std::size_t i = 0; i < records.size(); ++i) {
-            rows[i] = analyseFrame(records[i], first + static_cast<long long>(i), cast_.edges(),
-                                   cast_.backgroundMissing());
-            rows[i].utc = times_.utcSeconds(rows[i].frame);
-        }
-        writeBlock(static_cast<std::size_t>(first), rows);
-    }
+    forEachBlock(cast_, times_, [this](const std::vector<FrameRow>& rows) {
+        writeBlock(static_cast<std::size_t>(rows.front().frame), rows);
+    });
+    storePacked();
     nc_.close();
 }
 
@@ -537,17 +654,14 @@ void writeCsv(const std::string& psd, const ExportContext& context, bool decimal
                     c = ',';
         line += t;
     };
-    std::vector<OutputRecord> records;
     std::string block;
-    for (long long first = 0; cast.read(first, kBlock, records) > 0; first += static_cast<long long>(records.size())) {
+    forEachBlock(cast, times, [&](const std::vector<FrameRow>& rows) {
         block.clear();
-        for (std::size_t i = 0; i < records.size(); ++i) {
-            const FrameRow r = analyseFrame(records[i], first + static_cast<long long>(i), cast.edges(),
-                                            cast.backgroundMissing());
+        for (const FrameRow& r : rows) {
             line = std::to_string(r.frame);
             if (!times.empty()) {
                 line += sep;
-                line += formatUtcTimestamp(times.utcSeconds(r.frame));
+                line += formatUtcTimestamp(r.utc);
             }
             for (float v : r.volume)
                 number(v, true);
@@ -568,7 +682,7 @@ void writeCsv(const std::string& psd, const ExportContext& context, bool decimal
             block += line;
         }
         sink(block);
-    }
+    });
 }
 
 void writeCsvFile(const std::string& psd, const std::string& out, const ExportContext& context, bool decimalComma)

@@ -1,6 +1,12 @@
 #include "core/NetcdfFile.h"
 
+#include <bit>
+#include <cmath>
+#include <cstdint>
 #include <hdf5.h>
+#include <libdeflate.h>
+#include <limits>
+#include <memory>
 #include <mutex>
 #include <netcdf.h>
 
@@ -25,10 +31,41 @@ int varOf(int variable)
     return variable < 0 ? NC_GLOBAL : variable;
 }
 
+// The file stores floats little-endian, as they lie in memory here.
+static_assert(std::endian::native == std::endian::little);
+
+struct CompressorDeleter {
+    void operator()(libdeflate_compressor* c) const { libdeflate_free_compressor(c); }
+};
+
+// The open HDF5 file the library made of path; -1 when there is none.
+hid_t hdf5FileOf(const std::string& path)
+{
+    const ssize_t count = H5Fget_obj_count(H5F_OBJ_ALL, H5F_OBJ_FILE);
+    if (count <= 0)
+        return -1;
+    std::vector<hid_t> files(static_cast<std::size_t>(count));
+    const ssize_t got = H5Fget_obj_ids(H5F_OBJ_ALL, H5F_OBJ_FILE, files.size(), files.data());
+    for (ssize_t i = 0; i < got; ++i) {
+        const hid_t file = files[static_cast<std::size_t>(i)];
+        const ssize_t length = H5Fget_name(file, nullptr, 0);
+        if (length <= 0)
+            continue;
+        std::string name(static_cast<std::size_t>(length) + 1, '\0');
+        H5Fget_name(file, name.data(), name.size());
+        name.resize(static_cast<std::size_t>(length));
+        if (name == path)
+            return file;
+    }
+    return -1;
+}
+
 }  // namespace
 
 NetcdfFile::~NetcdfFile()
 {
+    if (!failed_)
+        closeDatasets();
     // After a failed write (a full disk) the library crashes when asked to abort or
     // close the file, so it is left open: a handle is lost, never the program.
     if (id_ >= 0 && !failed_)
@@ -146,10 +183,93 @@ void NetcdfFile::write(int variable, const std::vector<std::size_t>& start, cons
     check(nc_put_vara_uchar(id_, variable, start.data(), count.data(), values), "write");
 }
 
+NetcdfFile::PackedChunk NetcdfFile::pack(int variable, const float* values, std::size_t row, std::size_t rows,
+                                         std::size_t chunkRows, std::size_t width, int level)
+{
+    // The shuffle filter: the first bytes of every value, then the second bytes, ...
+    const std::size_t n = chunkRows * width;
+    std::vector<unsigned char> shuffled(n * sizeof(float));
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    for (std::size_t i = 0; i < n; ++i) {
+        const auto bits = std::bit_cast<std::uint32_t>(i < rows * width ? values[i] : nan);
+        for (std::size_t b = 0; b < sizeof(float); ++b)
+            shuffled[b * n + i] = static_cast<unsigned char>(bits >> (8 * b));
+    }
+    // The deflate filter: a zlib stream, written by libdeflate (several times faster than zlib).
+    thread_local std::unique_ptr<libdeflate_compressor, CompressorDeleter> compressor;
+    thread_local int compressorLevel = -1;
+    if (!compressor || compressorLevel != level) {
+        compressor.reset(libdeflate_alloc_compressor(level));
+        compressorLevel = level;
+    }
+    if (!compressor)
+        throw NetcdfError("compress: out of memory");
+    PackedChunk chunk{variable, row, rows, width, {}};
+    chunk.bytes.resize(libdeflate_zlib_compress_bound(compressor.get(), shuffled.size()));
+    chunk.bytes.resize(libdeflate_zlib_compress(compressor.get(), shuffled.data(), shuffled.size(),
+                                                chunk.bytes.data(), chunk.bytes.size()));
+    if (chunk.bytes.empty())
+        throw NetcdfError("compress: failed");
+    return chunk;
+}
+
+long long NetcdfFile::datasetOf(int variable)
+{
+    const auto known = datasets_.find(variable);
+    if (known != datasets_.end())
+        return known->second;
+    char name[NC_MAX_NAME + 1] = {};
+    check(nc_inq_varname(id_, variable, name), "variable");
+    const hid_t file = hdf5FileOf(path_);
+    const hid_t dataset = file < 0 ? -1 : H5Dopen2(file, name, H5P_DEFAULT);
+    if (dataset < 0) {
+        failed_ = true;
+        throw NetcdfError(std::string(name) + ": the dataset cannot be opened");
+    }
+    datasets_[variable] = dataset;
+    return dataset;
+}
+
+void NetcdfFile::writePacked(const PackedChunk& chunk)
+{
+    const hid_t dataset = datasetOf(chunk.variable);
+    hsize_t extent[2] = {0, 1};
+    const hid_t space = H5Dget_space(dataset);
+    const int rank = space >= 0 ? H5Sget_simple_extent_ndims(space) : -1;
+    const bool known = (rank == 1 || rank == 2) && H5Sget_simple_extent_dims(space, extent, nullptr) == rank;
+    if (space >= 0)
+        H5Sclose(space);
+    if (!known || extent[1] != chunk.width) {
+        failed_ = true;
+        throw NetcdfError("write: the chunk does not fit the variable");
+    }
+    if (extent[0] < chunk.row + chunk.rows) {
+        extent[0] = chunk.row + chunk.rows;
+        if (H5Dset_extent(dataset, extent) < 0) {
+            failed_ = true;
+            throw NetcdfError("write: the variable cannot grow");
+        }
+    }
+    const hsize_t offset[2] = {chunk.row, 0};
+    if (H5Dwrite_chunk(dataset, H5P_DEFAULT, 0, offset, chunk.bytes.size(), chunk.bytes.data()) < 0) {
+        failed_ = true;
+        throw NetcdfError("write: HDF5 error");
+    }
+}
+
+void NetcdfFile::closeDatasets()
+{
+    for (const auto& [variable, dataset] : datasets_)
+        H5Dclose(dataset);
+    datasets_.clear();
+}
+
 void NetcdfFile::close()
 {
     if (id_ < 0)
         return;
+    // The library closes the file only when nothing of it is open elsewhere.
+    closeDatasets();
     // A failed close leaves the file to the library (see the destructor).
     const int id = id_;
     id_ = -1;

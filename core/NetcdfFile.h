@@ -3,6 +3,7 @@
 // call that fails throws NetcdfError with the library's reason, and a file that is
 // not closed properly is aborted when the owner goes.
 #include <cstddef>
+#include <map>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -49,11 +50,32 @@ public:
                const short* values);
     void write(int variable, const std::vector<std::size_t>& start, const std::vector<std::size_t>& count,
                const unsigned char* values);
+    // A chunk of a float variable over frames (one dimension, or two of frames x
+    // width; chunked as chunkRows frames, with the shuffle and deflate of
+    // compress()) compressed outside the library, so that several chunks are
+    // compressed at once: the library compresses one chunk after the other, and the
+    // compression is most of the time a long export takes.  The bytes are what the
+    // library's own filters would have stored.
+    struct PackedChunk {
+        int variable = -1;
+        std::size_t row = 0, rows = 0, width = 1;
+        std::vector<unsigned char> bytes;
+    };
+    // rows frames of width values from frame row on (row a multiple of chunkRows,
+    // rows at most chunkRows; a short chunk is filled up with NaN).  Touches no
+    // file, so it may run on any thread.
+    static PackedChunk pack(int variable, const float* values, std::size_t row, std::size_t rows,
+                            std::size_t chunkRows, std::size_t width, int level);
+    // Stores a packed chunk as it is, its variable grown to hold its rows.
+    void writePacked(const PackedChunk& chunk);
     // Writes everything out and closes; throws when that fails.
     void close();
 
 private:
     void check(int status, const std::string& what);
+    long long datasetOf(int variable);
+    void closeDatasets();
+    std::map<int, long long> datasets_;  // HDF5 handles opened by writePacked
     int id_ = -1;
     bool failed_ = false;
     std::string path_;
