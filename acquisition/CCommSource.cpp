@@ -22,6 +22,8 @@ constexpr char kCtrlC = '\x03';
 // Frames taken at one time at most: bounds a call on a line that never pauses
 // (what is left waits, in order, for the next call).
 constexpr int kMaxFramesAtOnce = 1000;
+// Seconds between forcing the live outputs onto the disk.
+constexpr double kLiveSyncSeconds = 2.0;
 
 std::string reasonOf(const SerialLink& link)
 {
@@ -43,6 +45,9 @@ CCommSource::CCommSource(SourceContext context, SourceOwner* owner, std::unique_
     sourceName_ = text::kInstrumentSourceName;
     sourceKind_ = kKindInstrument;
     writesTimeStamps_ = true;
+    // Frames from the instrument cannot be measured again: what was written more than
+    // a few seconds ago is on the disk, whatever happens to the computer.
+    outputSyncSeconds_ = kLiveSyncSeconds;
     switches_ = context.settings.outputs.instrumentSet();
     reply_.reserve(kReplyMax);
 }

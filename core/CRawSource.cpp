@@ -128,6 +128,7 @@ void CRawSource::createOutput(OutputFile& file, const std::string& path)
                                   MessageIcon::Exclamation);
         throw UserAbort{};
     }
+    file.setSyncInterval(outputSyncSeconds_);
 }
 
 std::string CRawSource::psdHeaderRecord()

@@ -101,6 +101,8 @@ public:
 protected:
     // Whether this source writes time stamps beside its outputs (the instrument).
     bool writesTimeStamps_ = false;
+    // Seconds between forcing the outputs onto the disk; 0: left to the system.
+    double outputSyncSeconds_ = 0.0;
     // The common open sequence, run by the sources' open after they opened their input.
     // inputPath (when not empty) is never overwritten by an output.
     void runOpenSequence(bool psdAlways, const std::string& inputPath);

@@ -7,10 +7,21 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 #include <utility>
 
 namespace kavro {
+namespace {
+
+double monotonicSeconds()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<double>(ts.tv_sec) + ts.tv_nsec * 1e-9;
+}
+
+}  // namespace
 
 OutputFile::~OutputFile()
 {
@@ -24,6 +35,8 @@ bool OutputFile::create(const std::string& path, Existing existing)
     failed_ = false;
     error_.clear();
     size_ = 0;
+    syncs_ = 0;
+    lastSync_ = monotonicSeconds();
     // Never O_TRUNC here: the file is emptied only once the lock is ours, so a
     // file another writer holds keeps every byte.
     const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (existing == Existing::Refuse ? O_EXCL : 0);
@@ -76,12 +89,41 @@ bool OutputFile::append(std::string_view bytes)
         failed_ = true;
         return false;
     }
+    if (syncInterval_ > 0.0 && monotonicSeconds() - lastSync_ >= syncInterval_)
+        return sync();
+    return true;
+}
+
+void OutputFile::setSyncInterval(double seconds)
+{
+    syncInterval_ = seconds;
+}
+
+bool OutputFile::sync()
+{
+    lastSync_ = monotonicSeconds();
+    if (::fdatasync(fd_) != 0) {
+        error_ = errnoText(errno);
+        failed_ = true;
+        return false;
+    }
+    // The first time, the folder too: a new file's name must survive as well as its data.
+    if (syncs_++ == 0) {
+        const int dir = ::open(directoryPart(path_).empty() ? "." : directoryPart(path_).c_str(),
+                               O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (dir >= 0) {
+            ::fsync(dir);
+            ::close(dir);
+        }
+    }
     return true;
 }
 
 void OutputFile::close()
 {
     if (fd_ >= 0) {
+        if (syncInterval_ > 0.0 && !failed_)
+            sync();
         if (::close(fd_) != 0 && !failed_) {
             failed_ = true;
             error_ = errnoText(errno);

@@ -32,7 +32,15 @@ public:
     // answered; later appends answer false as well.  A file deleted while it is
     // written counts as failed too.
     bool append(std::string_view bytes);
-    // Closes the file and lets go of its lock.
+    // A live recording cannot be made again: with an interval, what append() handed
+    // to the system is forced onto the disk (fdatasync, and the folder once, for a
+    // new file's name) when the interval has passed since the last time, and at
+    // close(), so that a power cut or a pulled USB stick loses at most that much.
+    // A sync that fails counts as a failed write.  0 (the default) never forces.
+    void setSyncInterval(double seconds);
+    // How many times the file was forced onto the disk.
+    int syncs() const { return syncs_; }
+    // Closes the file (forced onto the disk first, with a sync interval) and lets go of its lock.
     void close();
 
     const std::string& path() const { return path_; }
@@ -41,8 +49,12 @@ public:
 
 private:
     bool refuse(std::string why);
+    bool sync();
 
     int fd_ = -1;
+    double syncInterval_ = 0.0;
+    double lastSync_ = 0.0;  // monotonic seconds
+    int syncs_ = 0;
     long long size_ = 0;
     bool failed_ = false;
     std::string path_;

@@ -117,3 +117,29 @@ TEST(TimeStamps, LinesAreFrameAndUtcWithMilliseconds)
     EXPECT_EQ(timeStampPathFor("/data/cast7.psd"), "/data/cast7.time.csv");
     EXPECT_EQ(timeStampPathFor("Instrument"), "Instrument.time.csv");
 }
+
+TEST(OutputFile, ALiveFileIsForcedOntoTheDiskOnItsIntervalAndAtClose)
+{
+    TempDir dir;
+    OutputFile live;
+    ASSERT_TRUE(live.create(dir.file("live.psd")));
+    live.setSyncInterval(3600.0);
+    ASSERT_TRUE(live.append(std::string(512, 'a')));
+    EXPECT_EQ(live.syncs(), 0);  // not due yet
+    live.setSyncInterval(1e-9);
+    ASSERT_TRUE(live.append(std::string(512, 'b')));
+    EXPECT_EQ(live.syncs(), 1);
+    live.setSyncInterval(3600.0);
+    ASSERT_TRUE(live.append(std::string(512, 'c')));
+    EXPECT_EQ(live.syncs(), 1);
+    live.close();
+    EXPECT_EQ(live.syncs(), 2);
+    EXPECT_FALSE(live.failed());
+    EXPECT_EQ(readFile(dir.file("live.psd")).size(), 1536u);
+
+    OutputFile replay;  // a file made again from its recording is left to the system
+    ASSERT_TRUE(replay.create(dir.file("replay.psd")));
+    ASSERT_TRUE(replay.append(std::string(512, 'a')));
+    replay.close();
+    EXPECT_EQ(replay.syncs(), 0);
+}
