@@ -48,12 +48,12 @@ echo "Quick look: $out/demo.png (kavro-cli plot; in the desktop program: DataFra
 gui="$bin/kavro"
 if [[ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]]; then
   echo
-  echo "== Opening the desktop program (File > Open Particle Distribution File: $out/demo.psd)"
-  exec "$gui"
+  echo "== Opening the desktop program on $out/demo.psd"
+  exec "$gui" "$out/demo.psd"
 else
   echo
   echo "No display here, so the desktop program was not started. On a desktop, run:"
-  echo "  KAVRO_PROFILE=$KAVRO_PROFILE $gui"
-  echo "and open $out/demo.psd (File > Open Particle Distribution File) or"
-  echo "$demo/demo.raw (File > Open Raw Data File)."
+  echo "  KAVRO_PROFILE=$KAVRO_PROFILE $gui $out/demo.psd"
+  echo "(or $demo/demo.raw, a raw recording: the program then asks for its ring-area and"
+  echo "background files and its output, as File > Open Raw Data File does)."
 fi

@@ -22,6 +22,12 @@ CKavroApp::CKavroApp(AppServices services) : services_(std::move(services))
         services_.hooks = std::make_unique<CommandHooks>();
     if (!services_.sources)
         services_.sources = std::make_unique<KavroSourceFactory>();
+    if (services_.prompter) {
+        givenPrompter_ = services_.prompter.get();
+        auto preset = std::make_unique<PresetPrompter>(std::move(services_.prompter));
+        preset_ = preset.get();
+        services_.prompter = std::move(preset);
+    }
 }
 
 CKavroApp::~CKavroApp()
@@ -62,7 +68,7 @@ bool CKavroApp::initInstance()
     if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance()))
         applyDialogColours(*app);
     mainFrame_ = std::make_unique<CMainFrame>(*this);
-    if (auto* qtPrompter = dynamic_cast<QtPrompter*>(services_.prompter.get()))
+    if (auto* qtPrompter = dynamic_cast<QtPrompter*>(givenPrompter_))
         qtPrompter->setParent(mainFrame_.get());
     if (auto* qtDialogs = dynamic_cast<QtAppDialogs*>(services_.dialogs.get()))
         qtDialogs->setParent(mainFrame_.get());
@@ -79,6 +85,18 @@ void CKavroApp::openSource(int kind)
     } catch (...) {
         // Whatever went wrong has been told by the step that failed, or was a cancel.
     }
+}
+
+void CKavroApp::openPath(const std::string& path)
+{
+    std::string extension = path.size() >= 4 ? path.substr(path.size() - 4) : "";
+    for (char& c : extension)
+        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    if (preset_)
+        preset_->presetOpenFile(path);
+    openSource(extension == ".psd" ? kKindPsdFile : kKindRawFile);
+    if (preset_)
+        preset_->presetOpenFile(std::nullopt);
 }
 
 void CKavroApp::onCommand(int id)

@@ -6,6 +6,7 @@
 #include "app/CommandHooks.h"
 #include "app/SourceFactory.h"
 #include "core/Settings.h"
+#include "platform/PresetPrompter.h"
 #include "platform/Profile.h"
 #include "platform/Prompter.h"
 
@@ -51,6 +52,10 @@ public:
     // source that was cancelled or failed leaves nothing behind.
     void openSource(int kind);
     int pendingSourceKind() const { return pendingSourceKind_; }
+    // A file named on the command line: a .psd opens as Open Particle Distribution
+    // File, anything else as Open Raw Data File, the path answering that command's
+    // file dialog (the questions after it are asked as usual).
+    void openPath(const std::string& path);
     // The command handlers of the application (open, print set-up, about, help).
     void onCommand(int id);
 
@@ -69,6 +74,8 @@ public:
 
 private:
     AppServices services_;
+    Prompter* givenPrompter_ = nullptr;  // the prompter of the services ...
+    PresetPrompter* preset_ = nullptr;   // ... wrapped, as services_.prompter
     Settings settings_;
     std::unique_ptr<CMainFrame> mainFrame_;
     std::unique_ptr<QPrinter> printer_;

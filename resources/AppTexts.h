@@ -233,4 +233,24 @@ inline constexpr const char* kCastSaveFilter =
 inline constexpr const char* kCastSaveFailed = "The picture could not be written to ";  // + path
 inline constexpr const char* kCastUnreadable = "The file could not be read for the overview: ";  // + reason
 
+
+// The desktop program's command line.
+inline constexpr const char* kDesktopUsage =
+    "Usage: kavro [OPTION...] [FILE...]\n"
+    "The desktop program of KAVRO companion: size distributions of the KAVRO particle sizer,\n"
+    "from raw recordings, result files or the instrument.\n"
+    "\n"
+    "Each FILE opens in a window of its own: a .psd result file as with File > Open Particle\n"
+    "Distribution File, any other file as a raw recording (File > Open Raw Data File, whose\n"
+    "next questions follow as usual).\n"
+    "\n"
+    "Options:\n"
+    "  -h, --help     print this help and exit\n"
+    "  --version      print the version and exit\n"
+    "  --             every argument after it is a file\n"
+    "Qt's own options (-platform, -style, ...) are taken as well.\n";
+inline constexpr const char* kDesktopVersion = "kavro ";  // + version
+inline constexpr const char* kDesktopUnknownOption = "unknown option ";  // + the option
+inline constexpr const char* kDesktopTryHelp = "Try 'kavro --help'.";
+
 }  // namespace kavro::text

@@ -297,8 +297,9 @@ TEST_F(DocumentTest, CascadeKeepsTheViewsWholeAndTheAreaScrollsToWhatLiesOutside
     for (CKavroFrame* f : opened) {
         ASSERT_NE(f, nullptr);
         // A new window lies inside the visible area whenever it fits there.
-        if (f->width() <= area.width() && f->height() <= area.height())
+        if (f->width() <= area.width() && f->height() <= area.height()) {
             EXPECT_TRUE(QRect(QPoint(0, 0), area).contains(f->geometry())) << f->windowTitle().toStdString();
+        }
     }
     main->action(cmd::Cascade)->trigger();
     for (CKavroFrame* f : opened)

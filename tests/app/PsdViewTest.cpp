@@ -102,6 +102,32 @@ TEST_F(PsdViewTest, OpensWithTheFirstFrameAndItsStatistics)
     EXPECT_EQ(found, 4);
 }
 
+// kavro FILE...: the path answers the open command's file dialog, once.
+TEST_F(PsdViewTest, FilesNamedOnTheCommandLineOpenWithoutTheirFileDialog)
+{
+    const std::string psd = dir.file("CAST.PSD");
+    writeFile(psd, psdFile(0, 3));
+    app->openPath(psd);
+    ASSERT_EQ(app->mainFrame()->frames().size(), 1);
+    EXPECT_EQ(app->mainFrame()->activeFrame()->document().title(), "CAST");
+    EXPECT_TRUE(prompter->calls().empty());
+    // The next File > Open asks again.
+    prompter->cancel();
+    app->mainFrame()->action(cmd::OpenPsdFile)->trigger();
+    ASSERT_EQ(prompter->calls().size(), 1u);
+    EXPECT_EQ(prompter->calls()[0].request.title, "Open Particle Size Distribution File");
+    // Any other name is a raw recording: its open goes on to the ring-area file.
+    const std::string demo = std::string(KAVRO_BIN_DIR) + "/../data/demo/";
+    ASSERT_TRUE(fileExists(demo + "demo.raw"));
+    app->settings().calFiles = demo;
+    dialogs->modelAnswers.push_back(0);
+    prompter->cancel();
+    app->openPath(demo + "demo.raw");
+    ASSERT_EQ(prompter->calls().size(), 2u);
+    EXPECT_EQ(prompter->calls()[1].request.title, "Open Ring Area Normalization File");
+    EXPECT_EQ(app->mainFrame()->frames().size(), 1);
+}
+
 TEST_F(PsdViewTest, NavigatesTheFileAndTheAnimationEndsAtItsLastRecord)
 {
     CKavroFrame* frame = openFile("run.psd", psdFile(0, 4));
