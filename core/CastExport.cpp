@@ -153,7 +153,7 @@ void forEachBlock(const CastReader& cast, const FrameTimes& times,
                 for (std::size_t i = 0; i < rows.size(); ++i) {
                     rows[i] = analyseFrame(records[i], first + static_cast<long long>(i), cast.edges(),
                                            cast.backgroundMissing());
-                    rows[i].utc = times.utcSeconds(rows[i].frame);
+                    rows[i].utc = times.utcOfRecord(rows[i].frame);
                 }
                 first += static_cast<long long>(rows.size());
                 std::lock_guard lock(mutex);

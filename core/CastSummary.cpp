@@ -168,7 +168,7 @@ double axisValueOf(const CastSource& source, CastAxis axis, long long frame, con
     case CastAxis::Frame:
         return static_cast<double>(frame);
     case CastAxis::Time:
-        return source.frameTimes.utcSeconds(frame);
+        return source.frameTimes.utcOfRecord(frame);
     case CastAxis::Pressure:
         return record[static_cast<std::size_t>(kRecAux + kPressureChannel)];
     }
@@ -221,7 +221,7 @@ CastSummary summariseCast(const CastSource& source, int columns, CastAxis axis)
         if (axis == CastAxis::Time) {
             double previous = std::nan("");
             for (long long f = 0; f < frames; ++f) {
-                const double t = source.frameTimes.utcSeconds(f);
+                const double t = source.frameTimes.utcOfRecord(f);
                 widen(t);
                 if (std::isfinite(t) && std::isfinite(previous) && t > previous)
                     intervals.push_back(t - previous);

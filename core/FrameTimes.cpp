@@ -44,8 +44,9 @@ bool leapYear(int y)
 
 }  // namespace
 
-double FrameTimes::utcSeconds(long long frame) const
+double FrameTimes::utcOfRecord(long long record) const
 {
+    const long long frame = record + 1;
     auto it = std::lower_bound(stamps_.begin(), stamps_.end(), frame,
                                [](const Stamp& s, long long f) { return s.frame < f; });
     return it != stamps_.end() && it->frame == frame ? it->seconds : std::numeric_limits<double>::quiet_NaN();

@@ -1,7 +1,8 @@
 #pragma once
 // The time stamps of a live recording: <name>.time.csv beside its .psd, a header
 // line "frame,utc" and then one line per frame, "17,2026-12-09T02:20:45.123Z"
-// (ISO 8601, UTC, milliseconds optional).  Read into a frame -> UTC seconds table.
+// (ISO 8601, UTC, milliseconds optional).  The file counts the frames from 1 (the
+// frame's line in the .log); the readers count the .psd's data records from 0.
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,8 +11,9 @@ namespace kavro {
 
 class FrameTimes {
 public:
-    // Seconds since 1970-01-01T00:00:00Z of the frame; NaN when the file has no line for it.
-    double utcSeconds(long long frame) const;
+    // Seconds since 1970-01-01T00:00:00Z of the .psd's data record `record` (0 = the
+    // first), the file's frame record + 1; NaN when the file has no line for it.
+    double utcOfRecord(long long record) const;
     bool empty() const { return stamps_.empty(); }
     // Frames that have a time stamp.
     long long count() const { return static_cast<long long>(stamps_.size()); }

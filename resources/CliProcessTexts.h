@@ -23,6 +23,8 @@ inline constexpr const char* kCliOutputAndDir = "--output and --output-dir exclu
 inline constexpr const char* kCliLastBeforeFirst = "--last is before --first";
 inline constexpr const char* kCliSameOutput = "two raw files would write the same output ";  // + path
 inline constexpr const char* kCliOutputIsInput = "the output would overwrite its input";
+inline constexpr const char* kCliStartTimeWithSeveral =
+    "--start-time is the time of one recording's first frame; give one raw file";
 inline constexpr const char* kCliPsdWhat = "a .psd file";
 inline constexpr const char* kCliBackgroundWhat = "a background scatter file";
 

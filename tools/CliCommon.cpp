@@ -1,6 +1,7 @@
 #include "tools/CliCommon.h"
 
 #include "core/CastReader.h"
+#include "core/FrameTimes.h"
 #include "platform/FileUtil.h"
 #include "platform/NumText.h"
 #include "platform/System.h"
@@ -121,6 +122,16 @@ CLI::Validator finiteNumber(double min, double max)
             return std::string();
         },
         allowed, "");
+}
+
+CLI::Validator utcTime()
+{
+    return CLI::Validator(
+        [](std::string& input) {
+            double seconds = 0.0;
+            return parseUtcTimestamp(input, seconds) ? std::string() : refusal(text::kCliUtcTime, input);
+        },
+        "UTC", "");
 }
 
 CLI::Validator oneOf(std::initializer_list<const char*> words)

@@ -56,6 +56,8 @@ CLI::Validator wholeNumber(long long min, long long max = INT_MAX);
 CLI::Validator finiteNumber(double min, double max);
 // One of the words given.
 CLI::Validator oneOf(std::initializer_list<const char*> words);
+// "YYYY-MM-DDTHH:MM:SS[.fff]Z".
+CLI::Validator utcTime();
 
 // "-" as an output file: standard output.
 inline constexpr const char* kStandardOutput = "-";

@@ -1,4 +1,5 @@
 // kavro-cli process: raw recordings to .psd (and .asc, .log) without a screen.
+#include "core/TimeStamps.h"
 #include "platform/FileUtil.h"
 #include "resources/CliProcessTexts.h"
 #include "resources/CoreTexts.h"
@@ -7,6 +8,7 @@
 
 #include <CLI/CLI.hpp>
 #include <cstdio>
+#include <filesystem>
 #include <set>
 #include <thread>
 
@@ -29,6 +31,8 @@ std::vector<std::string> outputsOf(const ProcessCommand& c)
         throw Failure(kExitUsage, text::kCliOutputAndDir);
     if (!c.output.empty() && c.rawFiles.size() > 1)
         throw Failure(kExitUsage, text::kCliOutputWithSeveral);
+    if (c.options.startTime && c.rawFiles.size() > 1)
+        throw Failure(kExitUsage, text::kCliStartTimeWithSeveral);
     requireFileOutput(c.output, text::kCliPsdWhat);
     const std::string output = withDefaultExtension(c.output, text::kPsdExtension);
     std::vector<std::string> outputs;
@@ -62,7 +66,10 @@ void run(ProcessCommand& c)
         const std::string background = options.background.empty()
                                            ? defaultBackground(c.rawFiles[i], options.calDir, env.settings.pdFirst)
                                            : options.background;
-        if (c.update && upToDate(outputs[i], {c.rawFiles[i], background})) {
+        // With --start-time the time file is an output too.
+        std::error_code ec;
+        const bool timesMissing = options.startTime && !std::filesystem::exists(timeStampPathFor(outputs[i]), ec);
+        if (c.update && !timesMissing && upToDate(outputs[i], {c.rawFiles[i], background})) {
             if (!options.quiet)
                 std::printf(text::kCliUpToDate, c.rawFiles[i].c_str(), outputs[i].c_str());
             return;
@@ -105,6 +112,13 @@ void addProcessCommand(CLI::App& app)
     cmd->add_option("--profile", c->profile, "the settings profile to read (default: the program's own)");
     cmd->add_option("-j", c->options.threads, "worker threads (default: the number of cores)")
         ->check(wholeNumber(1, 1024));
+    auto* start = cmd->add_option("--start-time", c->options.startTime,
+                                  "UTC time of the recording's first record (2026-12-09T02:20:45Z): writes "
+                                  "<name>.time.csv beside the .psd with every frame's time")
+                      ->check(utcTime());
+    cmd->add_option("--interval", c->options.interval, "seconds between records, for --start-time (default: 1)")
+        ->check(finiteNumber(0.001, 86400))
+        ->needs(start);
     cmd->add_flag("-q", c->options.quiet, "no progress output");
     cmd->add_flag("--update", c->update, "skip recordings whose .psd is newer than the recording and its background");
     cmd->callback([c] { run(*c); });

@@ -2,6 +2,9 @@
 
 #include "acquisition/CRawFile.h"
 #include "core/CInvPars.h"
+#include "core/FrameTimes.h"
+#include "core/OutputFile.h"
+#include "core/TimeStamps.h"
 #include "platform/FileUtil.h"
 #include "resources/CliProcessTexts.h"
 #include "resources/CoreTexts.h"
@@ -37,6 +40,27 @@ std::string silentOpenProblem(const CRawFile& source, const std::string& calDir,
     if (!source.calibration().matricesOK())
         return text::kCliShortCalibration + calDir;
     return text::kCliNoLaserInBackground + background;
+}
+
+// <psd name>.time.csv: frame k of the .psd (counting from 1) is record first + k - 1
+// of a recording whose record 0 was taken at start, one record every interval seconds.
+void writeNominalTimes(const std::string& psd, int first, int frames, double start, double interval)
+{
+    const std::string path = timeStampPathFor(psd);
+    std::string lines = text::kTimeStampHeader;
+    lines.reserve(lines.size() + static_cast<std::size_t>(frames) * 34);
+    for (int k = 1; k <= frames; ++k) {
+        lines += std::to_string(k);
+        lines += ',';
+        lines += formatUtcTimestamp(start + static_cast<double>(first + k - 1) * interval);
+        lines += '\n';
+    }
+    OutputFile file;
+    if (!file.create(path) || !file.append(lines))
+        throw badInput(path, file.error());
+    file.close();
+    if (file.failed())
+        throw badInput(path, file.error());
 }
 
 }  // namespace
@@ -134,6 +158,9 @@ ProcessResult processRecording(const std::string& rawFile, const std::string& ps
     source.close();
     if (!source.outputError().empty())
         throw badInput(rawFile, source.outputError());
+    double start = 0.0;
+    if (options.startTime && parseUtcTimestamp(*options.startTime, start))
+        writeNominalTimes(psd, first, frames, start, options.interval);
     return ProcessResult{frames, source.multiScan() != 0};
 }
 

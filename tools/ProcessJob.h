@@ -20,6 +20,10 @@ struct ProcessOptions {
     std::string multiScan = "auto";  // auto, yes, no
     int threads = 1;
     bool quiet = false;
+    // The UTC time of the recording's first record and the seconds between records:
+    // with it, <name>.time.csv gives every frame written its time.
+    std::optional<std::string> startTime;
+    double interval = 1.0;
 };
 
 // The one RingArea*.asc of the folder; of several, the model's own RingArea_<letter>.asc.

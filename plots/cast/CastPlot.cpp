@@ -147,7 +147,7 @@ std::optional<double> CastPlot::pixelOfFrame(long long n) const
     if (s_.axis == CastAxis::Frame)
         return alongPixel(static_cast<double>(n) + 0.5);
     if (s_.axis == CastAxis::Time) {
-        const double t = s_.source.frameTimes.utcSeconds(n);
+        const double t = s_.source.frameTimes.utcOfRecord(n);
         if (std::isfinite(t))
             return alongPixel(t);
     }

@@ -134,12 +134,13 @@ TEST(FrameTimes, ReadsTheLiveTimeFile)
     tm.tm_hour = 2;
     tm.tm_min = 20;
     tm.tm_sec = 45;
-    EXPECT_NEAR(times.utcSeconds(17), static_cast<double>(timegm(&tm)) + 0.123, 1e-6);
-    EXPECT_EQ(formatUtcTimestamp(times.utcSeconds(17)), "2026-12-09T02:20:45.123Z");
-    EXPECT_EQ(formatUtcTimestamp(times.utcSeconds(2)), "2024-02-29T23:59:58.500Z");
+    // Frame 17 of the file (the 17th line of the .log) is the .psd's data record 16.
+    EXPECT_NEAR(times.utcOfRecord(16), static_cast<double>(timegm(&tm)) + 0.123, 1e-6);
+    EXPECT_EQ(formatUtcTimestamp(times.utcOfRecord(16)), "2026-12-09T02:20:45.123Z");
+    EXPECT_EQ(formatUtcTimestamp(times.utcOfRecord(1)), "2024-02-29T23:59:58.500Z");
     EXPECT_EQ(times.count(), 3);
-    EXPECT_TRUE(std::isnan(times.utcSeconds(1)));
-    EXPECT_TRUE(std::isnan(times.utcSeconds(18)));
+    EXPECT_TRUE(std::isnan(times.utcOfRecord(0)));
+    EXPECT_TRUE(std::isnan(times.utcOfRecord(17)));
 
     struct Bad {
         const char* content;

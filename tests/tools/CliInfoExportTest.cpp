@@ -144,8 +144,8 @@ struct ExportTest : CliFilesTest {
         writeFile(work.file("e.raw"), frames(4, 3000) + frames(2, 50));
         ASSERT_EQ(processTo(work.file("e.raw"), psd, "auto").status, 0);
         bytes = readFile(psd);
-        writeFile(work.file("e.time.csv"), "frame,utc\n0,2026-12-09T02:20:45.123Z\n1,2026-12-09T02:20:45.623Z\n"
-                                           "2,2026-12-09T02:20:46.123Z\n");
+        writeFile(work.file("e.time.csv"), "frame,utc\n1,2026-12-09T02:20:45.123Z\n2,2026-12-09T02:20:45.623Z\n"
+                                           "3,2026-12-09T02:20:46.123Z\n");
         writeFile(profile, "[Miscellaneous]\nNumIterations=5\n[Instrument1]\nHK1Label=Batt, main\nHK6Label=\n");
     }
 };
@@ -268,6 +268,30 @@ print('ok')
         out += buf;
     EXPECT_EQ(pclose(p), 0) << out;
     EXPECT_EQ(out, "ok\n");
+}
+
+// A recording from the instrument's own logger: its start time and interval give
+// every frame its time, numbered as a live recording numbers them, and the exports
+// put each time on its own frame.
+TEST_F(ExportTest, StartTimeGivesAProcessedRecordingItsTimes)
+{
+    const std::string psd2 = work.file("n.psd");
+    CliResult r = runCli({"process", "-q", "--profile", profile, "--cal-dir", cal.dir.path(), "--first", "2",
+                          "--start-time", "2026-12-09T23:59:59Z", "--interval", "0.5", "-o", psd2,
+                          work.file("e.raw")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(readFile(work.file("n.time.csv")), "frame,utc\n1,2026-12-10T00:00:00.000Z\n2,2026-12-10T00:00:00.500Z\n"
+                                                 "3,2026-12-10T00:00:01.000Z\n4,2026-12-10T00:00:01.500Z\n");
+    r = runCli({"export", "--csv", "-q", "--profile", profile, psd2});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("\n0,2026-12-10T00:00:00.000Z,"), std::string::npos) << r.out.substr(0, 400);
+    EXPECT_NE(r.out.find("\n3,2026-12-10T00:00:01.500Z,"), std::string::npos);
+    // --update redoes a .psd whose time file is missing.
+    std::filesystem::remove(work.file("n.time.csv"));
+    r = runCli({"process", "-q", "--update", "--profile", profile, "--cal-dir", cal.dir.path(), "--start-time",
+                "2026-12-09T23:59:59Z", "-o", psd2, work.file("e.raw")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(readFile(work.file("n.time.csv")).substr(0, 37), "frame,utc\n1,2026-12-09T23:59:59.000Z\n");
 }
 
 TEST_F(ExportTest, UpdateSkipsWhatIsNewerAndRedoesWhatIsNot)

@@ -128,6 +128,10 @@ TEST_F(CliTest, MessagesAndExitStatuses)
         {{"process", "-o", raw, raw}, 2, "the output would overwrite its input"},
         {{"process", raw, other}, 2, "two raw files would write the same output"},
         {{"process", "-o", "-", raw}, 2, "-o -: a .psd file cannot go to standard output; name a file"},
+        {{"process", "--start-time", "2026-12-09 02:20", raw}, 2,
+         "--start-time: must be a UTC time such as 2026-12-09T02:20:45Z, not '2026-12-09 02:20'"},
+        {{"process", "--start-time", "2026-12-09T02:20:45Z", raw, other}, 2, "give one raw file"},
+        {{"process", "--interval", "2", raw}, 2, "--interval requires --start-time"},
         {process({work.file("nope.raw")}), 1, work.file("nope.raw") + ": No such file or directory"},
         // A name without an extension gets .psd, as the save dialog gives it.
         {process({"-o", work.file("cast7"), raw}), 0, "-> " + psd + "\n"},
