@@ -129,20 +129,20 @@ void forEachBlock(const CastReader& cast, const FrameTimes& times,
 {
     constexpr std::size_t kBlocksAhead = 2;
     std::mutex mutex;
-    std::condition_variable changed;
+    std::condition_variable_any changed;
     std::deque<std::vector<FrameRow>> ready;
     std::vector<std::vector<FrameRow>> spare;  // blocks written, kept for their memory
-    bool end = false, stop = false;
+    bool end = false;
     std::exception_ptr error;
-    auto analyse = [&] {
+    auto analyse = [&](std::stop_token stop) {
         try {
             std::vector<OutputRecord> records;
             for (long long first = 0;;) {
                 std::vector<FrameRow> rows;
                 {
                     std::unique_lock lock(mutex);
-                    changed.wait(lock, [&] { return stop || ready.size() < kBlocksAhead; });
-                    if (stop)
+                    changed.wait(lock, stop, [&] { return ready.size() < kBlocksAhead; });
+                    if (stop.stop_requested())
                         return;
                     if (!spare.empty()) {
                         rows = std::move(spare.back());
@@ -171,23 +171,9 @@ void forEachBlock(const CastReader& cast, const FrameTimes& times,
             changed.notify_all();
         }
     };
-    std::thread reader(analyse);
-    // However the writing ends, the reader is stopped and waited for.
-    struct Stopper {
-        std::thread& reader;
-        std::mutex& mutex;
-        std::condition_variable& changed;
-        bool& stop;
-        ~Stopper()
-        {
-            {
-                std::lock_guard lock(mutex);
-                stop = true;
-            }
-            changed.notify_all();
-            reader.join();
-        }
-    } stopper{reader, mutex, changed, stop};
+    // Declared after everything it uses: however the writing ends, the reader is
+    // asked to stop and waited for before those go.
+    std::jthread reader(analyse);
     for (;;) {
         std::vector<FrameRow> rows;
         {
