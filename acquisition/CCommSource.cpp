@@ -9,6 +9,8 @@
 #include "resources/CoreTexts.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
 
 namespace kavro {
 
@@ -24,6 +26,8 @@ constexpr char kCtrlC = '\x03';
 constexpr int kMaxFramesAtOnce = 1000;
 // Seconds between forcing the live outputs onto the disk.
 constexpr double kLiveSyncSeconds = 2.0;
+// Hours of frames at one a second the outputs' disk must hold before the open warns.
+constexpr double kLowSpaceHours = 12.0;
 
 std::string reasonOf(const SerialLink& link)
 {
@@ -88,10 +92,41 @@ void CCommSource::open()
         runOpenSequence(false, std::string());
         if (recording())
             openTimeStampOutput(sourceName_);
+        warnIfLittleSpace();
     } catch (const UserAbort&) {
         // Let the device go at once, so that the next attempt can have it.
         closePort();
         throw;
+    }
+}
+
+std::string CCommSource::lowSpaceWarning(unsigned long long freeBytes, double bytesPerFrame,
+                                         const std::string& folder)
+{
+    const double hours = static_cast<double>(freeBytes) / bytesPerFrame / 3600.0;
+    if (!(bytesPerFrame > 0.0) || hours >= kLowSpaceHours)
+        return std::string();
+    char text[1024];
+    std::snprintf(text, sizeof text, text::kLowDiskSpace, static_cast<double>(freeBytes) / 1e6, folder.c_str(),
+                  std::floor(hours * 10.0) / 10.0);
+    return text;
+}
+
+void CCommSource::warnIfLittleSpace()
+{
+    spaceWarning_.clear();
+    const std::vector<std::string> paths = outputPaths();
+    if (paths.empty())
+        return;
+    // A frame's record, its .asc and .log lines and its time stamp, generously.
+    double bytesPerFrame = 64.0;
+    for (const std::string& path : paths)
+        bytesPerFrame += path == psdOutput_.path() ? 512.0 : path == ascOutput_.path() ? 1024.0 : 320.0;
+    const std::string folder = directoryPart(paths.front()).empty() ? "." : directoryPart(paths.front());
+    if (const auto free = freeBytesAt(folder)) {
+        spaceWarning_ = lowSpaceWarning(*free, bytesPerFrame, folder);
+        if (!spaceWarning_.empty())
+            context_.prompter.message(spaceWarning_, MessageIcon::Exclamation);
     }
 }
 

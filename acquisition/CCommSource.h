@@ -90,6 +90,12 @@ public:
 
     const Counts& counts() const { return counts_; }
     Exchange lastExchange() const { return lastExchange_; }
+    // The warning told at the open when the outputs' disk has room for less than
+    // half a day of frames at one a second; "" when there is room (or no output).
+    const std::string& spaceWarning() const { return spaceWarning_; }
+    // That warning for freeBytes left and bytesPerFrame written per frame; "" when
+    // the room lasts half a day.
+    static std::string lowSpaceWarning(unsigned long long freeBytes, double bytesPerFrame, const std::string& folder);
     // "<name>.time.csv" while it is written, "" when it is not.
     std::string timeStampPath() const { return timeOutput_.isOpen() ? timeOutput_.path() : std::string(); }
     void setWaitListener(WaitListener listener) { waitListener_ = std::move(listener); }
@@ -162,6 +168,8 @@ private:
     Timing timing_;
     bool linkLost_ = false;
     std::string linkError_;
+    std::string spaceWarning_;
+    void warnIfLittleSpace();
 };
 
 // The termios link of the port names: the devices and speed of the settings.

@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace kavro {
@@ -51,6 +52,14 @@ bool sameFile(const std::string& a, const std::string& b)
     const auto canonicalA = std::filesystem::weakly_canonical(a, ecA);
     const auto canonicalB = std::filesystem::weakly_canonical(b, ecB);
     return ecA || ecB ? a == b : canonicalA == canonicalB;
+}
+
+std::optional<unsigned long long> freeBytesAt(const std::string& folder)
+{
+    struct statvfs vfs {};
+    if (::statvfs(folder.empty() ? "." : folder.c_str(), &vfs) != 0)
+        return std::nullopt;
+    return static_cast<unsigned long long>(vfs.f_bavail) * vfs.f_frsize;
 }
 
 std::string errnoText(int error)

@@ -1,5 +1,6 @@
 #pragma once
 // Small file and path helpers shared by every layer.
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -41,6 +42,8 @@ std::string fileListText(const std::vector<std::string>& paths);
 
 // strerror() of an errno value, thread-safe.
 std::string errnoText(int error);
+// Bytes an ordinary user may still write on the disk that holds folder; nothing when unknown.
+std::optional<unsigned long long> freeBytesAt(const std::string& folder);
 
 }  // namespace kavro
 

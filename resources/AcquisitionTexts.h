@@ -48,4 +48,11 @@ inline constexpr const char* kCommandLabel = "Command";
 inline constexpr const char* kSendCommandButton = "Send Command";
 inline constexpr const char* kSendCtrlCButton = "Send Ctrl-C";
 
+
+// Told when the instrument's outputs are opened on a disk with little room left:
+// megabytes free, the folder, hours of frames at one frame a second.
+inline constexpr const char* kLowDiskSpace =
+    "Only %.0f MB are free in %s, where this recording goes: room for about %.1f hours of "
+    "frames at one a second. Free some space or choose another disk before the cast.";
+
 }  // namespace kavro::text

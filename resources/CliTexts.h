@@ -34,6 +34,7 @@ inline constexpr const char* kCliMustBe = "must be ";
 inline constexpr const char* kCliNot = ", not ";
 inline constexpr const char* kCliWholeNumber = "a whole number ";
 inline constexpr const char* kCliNumber = "a number ";
+inline constexpr const char* kCliWarning = "kavro-cli: warning: ";  // + what
 inline constexpr const char* kCliUtcTime = "a UTC time such as 2026-12-09T02:20:45Z";
 inline constexpr const char* kCliFrom = "from ";
 inline constexpr const char* kCliTo = " to ";

@@ -123,6 +123,8 @@ AcquireResult acquire(const AcquireOptions& o, Environment& env, const StopWait&
         throw Failure(kExitBadInput, why.empty() ? std::string(text::kAcquireOpenFailed) : why);
     }
     r.files = src.outputPaths();
+    if (!src.spaceWarning().empty())
+        std::fprintf(stderr, "%s%s\n", text::kCliWarning, src.spaceWarning().c_str());
     std::printf(text::kAcquireStart, src.portName().c_str(),
                 env.settings.instrumentDevice(src.portIndex()).c_str(), model);
     std::fflush(stdout);

@@ -482,3 +482,21 @@ TEST(RequestPacer, OneRequestAnIntervalAlsoAfterAReplyThatNeverCame)
     asFastAsItGoes.requestSent(t0);
     EXPECT_EQ(asFastAsItGoes.waitFrom(t0).count(), 0);
 }
+
+TEST(CCommSourceSpace, LittleRoomForTheOutputsIsToldBeforeTheCast)
+{
+    struct Row {
+        unsigned long long freeBytes;
+        std::string expected;  // "" = nothing to tell
+    };
+    const Row rows[] = {
+        {10'000'000'000ULL, ""},
+        {83'000'000ULL, ""},  // 12 hours and a little more
+        {50'000'000ULL, "Only 50 MB are free in /media/stick, where this recording goes: room for about 7.2 hours "
+                        "of frames at one a second. Free some space or choose another disk before the cast."},
+        {0, "Only 0 MB are free in /media/stick, where this recording goes: room for about 0.0 hours "
+            "of frames at one a second. Free some space or choose another disk before the cast."},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(CCommSource::lowSpaceWarning(row.freeBytes, 1920.0, "/media/stick"), row.expected) << row.freeBytes;
+}
