@@ -9,12 +9,14 @@
 #include <QIcon>
 #include <clocale>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <string_view>
 
 namespace {
 
 // --help and --version answer without a display; anything else is checked after Qt
-// has taken its own options.
+// has taken its own options (or before, when there is no window system to start).
 int answered(const kavro::DesktopArguments& args)
 {
     using Action = kavro::DesktopArguments::Action;
@@ -29,13 +31,27 @@ int answered(const kavro::DesktopArguments& args)
     return args.action == Action::Error ? 2 : 0;
 }
 
+// Whether Qt can start a window system here: without one it would end the program
+// before a mistaken option could be told.
+bool windowSystemNamed(int argc, char** argv)
+{
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        if (const char* value = std::getenv(name); value && *value)
+            return true;
+    for (int i = 1; i < argc; ++i)
+        if (std::string_view(argv[i]) == "-platform" || std::string_view(argv[i]) == "--platform")
+            return true;
+    return false;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
     const kavro::DesktopArguments early = kavro::parseDesktopArguments(argc, argv);
     if (early.action == kavro::DesktopArguments::Action::Help ||
-        early.action == kavro::DesktopArguments::Action::Version)
+        early.action == kavro::DesktopArguments::Action::Version ||
+        (early.action == kavro::DesktopArguments::Action::Error && !windowSystemNamed(argc, argv)))
         return answered(early);
     QApplication qapp(argc, argv);
     const kavro::DesktopArguments args = kavro::parseDesktopArguments(argc, argv);
