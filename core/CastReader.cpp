@@ -1,5 +1,6 @@
 #include "core/CastReader.h"
 
+#include "core/FrameTimes.h"
 #include "platform/FileUtil.h"
 #include "resources/CliProcessTexts.h"
 #include "resources/CoreTexts.h"
@@ -7,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <filesystem>
 #include <limits>
 #include <unistd.h>
 
@@ -125,9 +127,9 @@ FrameRow analyseFrame(const OutputRecord& rec, long long frame, const ClassEdges
     return row;
 }
 
-CastSummary summariseCast(const CastReader& cast)
+CastFigures castFigures(const CastReader& cast)
 {
-    CastSummary s;
+    CastFigures s;
     std::vector<double> d50;
     std::vector<OutputRecord> records;
     double volumeSum = 0.0;
@@ -169,6 +171,25 @@ CastSummary summariseCast(const CastReader& cast)
         s.medianD50 = d50[mid];
         if (d50.size() % 2 == 0)
             s.medianD50 = 0.5 * (s.medianD50 + *std::max_element(d50.begin(), d50.begin() + static_cast<long>(mid)));
+    }
+    s.firstUtc = s.lastUtc = nan;
+    const std::string timesPath = frameTimesPathFor(cast.path());
+    std::error_code ec;
+    if (std::filesystem::exists(timesPath, ec)) {
+        FrameTimes times;
+        std::string error;
+        if (!readFrameTimes(timesPath, times, error)) {
+            s.timesProblem = timesPath + ": " + error;
+            return s;
+        }
+        for (long long r = 0; r < s.frames; ++r) {
+            const double t = times.utcOfRecord(r);
+            if (!std::isfinite(t))
+                continue;
+            s.firstUtc = s.stamped == 0 ? t : std::min(s.firstUtc, t);
+            s.lastUtc = s.stamped == 0 ? t : std::max(s.lastUtc, t);
+            ++s.stamped;
+        }
     }
     return s;
 }

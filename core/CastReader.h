@@ -67,7 +67,7 @@ struct FrameRow {
 FrameRow analyseFrame(const OutputRecord& record, long long frame, const ClassEdges& edges, bool backgroundMissing);
 
 // A whole cast in a few numbers (kavro-cli info and summary).
-struct CastSummary {
+struct CastFigures {
     long long frames = 0;
     long long withDistribution = 0;              // frames with light and particles
     std::array<long long, kQualityFlagCount> byFlag{};  // frames carrying each flag bit
@@ -75,7 +75,13 @@ struct CastSummary {
     double medianD50 = 0.0;                      // over frames with a distribution; NaN when none
     double minMean = 0.0, maxMean = 0.0;         // range of the mean diameter; NaN when none
     double meanTotalVolume = 0.0;                // over frames with light; NaN when none
+    // From <name>.time.csv beside the file: the first and last time (UTC seconds, NaN
+    // without any) and the frames that have one; a time file that cannot be read is
+    // told in timesProblem ("<file>: <problem>") and gives none.
+    double firstUtc = 0.0, lastUtc = 0.0;
+    long long stamped = 0;
+    std::string timesProblem;
 };
-CastSummary summariseCast(const CastReader& cast);
+CastFigures castFigures(const CastReader& cast);
 
 }  // namespace kavro

@@ -92,7 +92,7 @@ inline constexpr const char* kCliUpdateNeedsFile = "--update needs output files:
 inline constexpr const char* kSummaryHeader =
     "file,frames,frames_with_distribution,frames_unflagged,laser_off_or_too_weak,water_too_clear,water_too_turbid,"
     "saturated_rings,zero_rings,background_missing,no_particles,median_d50_um,mean_total_volume_conc_ul_per_l,"
-    "min_mean_diameter_um,max_mean_diameter_um,instrument_model,calibration_set,background_file\n";
+    "min_mean_diameter_um,max_mean_diameter_um,instrument_model,calibration_set,background_file,start_utc,end_utc\n";
 inline constexpr const char* kSummaryNoCasts = "no .psd files in ";  // + folder
 
 // kavro-cli info of a .psd: the whole-file summary.
@@ -105,5 +105,8 @@ inline constexpr const char* kInfoCastMedianD50 = "Median of D50 (um): %s\n";
 inline constexpr const char* kInfoCastMeanRange = "Mean diameter (um): %s to %s\n";
 inline constexpr const char* kInfoCastTotal = "Mean total volume concentration (uL/L): %s\n";
 inline constexpr const char* kInfoNone = "none";
+inline constexpr const char* kInfoCastTimes = "Times (UTC): %s to %s (%lld of %lld frames stamped)\n";
+inline constexpr const char* kInfoCastNoTimes = "Times (UTC): none (no <name>.time.csv beside the file)\n";
+inline constexpr const char* kInfoCastTimesProblem = "Times (UTC): not read, %s\n";  // + "<file>: <problem>"
 
 }  // namespace kavro::text

@@ -2,6 +2,7 @@
 #include "acquisition/CRawFile.h"
 #include "core/CInvPars.h"
 #include "core/CastReader.h"
+#include "core/FrameTimes.h"
 #include "platform/FileUtil.h"
 #include "platform/NumText.h"
 #include "resources/CliProcessTexts.h"
@@ -83,9 +84,9 @@ std::string valueOrNone(double v)
 // The derived statistics and quality flags of the whole cast.
 void castSummary(const std::string& path, TextSink& out)
 {
-    CastSummary s;
+    CastFigures s;
     try {
-        s = summariseCast(CastReader(path));
+        s = castFigures(CastReader(path));
     } catch (const CastError& e) {
         throw Failure(kExitBadInput, e.what());
     }
@@ -93,6 +94,13 @@ void castSummary(const std::string& path, TextSink& out)
     out.format(text::kInfoCastMedianD50, valueOrNone(s.medianD50).c_str());
     out.format(text::kInfoCastMeanRange, valueOrNone(s.minMean).c_str(), valueOrNone(s.maxMean).c_str());
     out.format(text::kInfoCastTotal, valueOrNone(s.meanTotalVolume).c_str());
+    if (!s.timesProblem.empty())
+        out.format(text::kInfoCastTimesProblem, s.timesProblem.c_str());
+    else if (s.stamped == 0)
+        out.add(text::kInfoCastNoTimes);
+    else
+        out.format(text::kInfoCastTimes, formatUtcTimestamp(s.firstUtc).c_str(), formatUtcTimestamp(s.lastUtc).c_str(),
+                   s.stamped, s.frames);
     out.add(text::kInfoCastHead);
     for (int b = 0; b < kQualityFlagCount; ++b)
         out.format(text::kInfoCastFlag, text::kFlagMeanings[b], s.byFlag[static_cast<std::size_t>(b)]);

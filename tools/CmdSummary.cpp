@@ -1,6 +1,7 @@
 // kavro-cli summary: one CSV row per cast of one or more folders (or .psd files).
 #include "core/CInvPars.h"
 #include "core/CastReader.h"
+#include "core/FrameTimes.h"
 #include "platform/FileUtil.h"
 #include "platform/NumText.h"
 #include "resources/CliProcessTexts.h"
@@ -65,14 +66,16 @@ std::string number(double v)
 std::string rowOf(const std::string& path)
 {
     const CastReader cast(path);
-    const CastSummary s = summariseCast(cast);
+    const CastFigures s = castFigures(cast);
     std::string row = cell(path) + "," + std::to_string(s.frames) + "," + std::to_string(s.withDistribution) + "," +
                       std::to_string(s.unflagged);
     for (long long n : s.byFlag)
         row += "," + std::to_string(n);
     row += "," + number(s.medianD50) + "," + number(s.meanTotalVolume) + "," + number(s.minMean) + "," +
            number(s.maxMean) + "," + std::to_string(cast.model()) + "," + std::string(1, modelLetter(cast.model())) +
-           "," + cell(cast.header().backgroundPath) + "\n";
+           "," + cell(cast.header().backgroundPath);
+    row += "," + (s.stamped > 0 ? formatUtcTimestamp(s.firstUtc) : "") + "," +
+           (s.stamped > 0 ? formatUtcTimestamp(s.lastUtc) : "") + "\n";
     return row;
 }
 

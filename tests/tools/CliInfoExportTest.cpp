@@ -345,6 +345,9 @@ TEST_F(ExportTest, InfoAndSummaryTellTheCastInNumbers)
     EXPECT_NE(r.out.find("Frames with a size distribution: 4\n"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("  laser_off_or_too_weak    2\n"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("  saturated_rings          1\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Times (UTC): 2026-12-09T02:20:45.123Z to 2026-12-09T02:20:46.123Z (3 of 6 frames stamped)\n"),
+              std::string::npos)
+        << r.out;
     std::filesystem::create_directory(work.file("sub"));
     std::filesystem::copy_file(psd, work.file("sub/f.psd"));
     r = runCli({"summary", work.path()});
@@ -356,5 +359,8 @@ TEST_F(ExportTest, InfoAndSummaryTellTheCastInNumbers)
     EXPECT_EQ(lines[0].rfind("file,frames,frames_with_distribution,frames_unflagged,laser_off_or_too_weak,", 0), 0u);
     EXPECT_EQ(lines[1].rfind(psd + ",6,4,", 0), 0u) << lines[1];
     EXPECT_EQ(lines[2].rfind(work.file("sub/f.psd") + ",6,4,", 0), 0u) << lines[2];
-    EXPECT_NE(lines[1].find(",0,a," + cal.path("zsc.asc")), std::string::npos) << lines[1];
+    EXPECT_NE(lines[1].find(",0,a," + cal.path("zsc.asc") + ",2026-12-09T02:20:45.123Z,2026-12-09T02:20:46.123Z"),
+              std::string::npos)
+        << lines[1];
+    EXPECT_EQ(lines[2].substr(lines[2].size() - 2), ",,");  // no time file beside it
 }
