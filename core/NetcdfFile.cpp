@@ -1,6 +1,9 @@
 #include "core/NetcdfFile.h"
 
+#include "platform/FileUtil.h"
+
 #include <bit>
+#include <cerrno>
 #include <cmath>
 #include <cstdint>
 #include <hdf5.h>
@@ -251,9 +254,11 @@ void NetcdfFile::writePacked(const PackedChunk& chunk)
         }
     }
     const hsize_t offset[2] = {chunk.row, 0};
+    errno = 0;
     if (H5Dwrite_chunk(dataset, H5P_DEFAULT, 0, offset, chunk.bytes.size(), chunk.bytes.data()) < 0) {
         failed_ = true;
-        throw NetcdfError("write: HDF5 error");
+        // The system's reason (a full disk, a file too large) where there is one.
+        throw NetcdfError(std::string("write: ") + (errno != 0 ? errnoText(errno) : std::string("HDF5 error")));
     }
 }
 
