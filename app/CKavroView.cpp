@@ -18,6 +18,7 @@
 #include "core/Constants.h"
 #include "resources/AppTexts.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QResizeEvent>
 #include <algorithm>
@@ -203,7 +204,12 @@ void CKavroView::viewCommand(int id)
         break;
     case cmd::ExportData:
         if (sourceKind() == kKindPsdFile)
-            exportWithDialog(source_->sourceName(), app_.prompter(), app_.settings(), app_.profile());
+            exportWithDialog(source_->sourceName(), app_.prompter(), app_.settings(), app_.profile(), [](bool busy) {
+                if (busy)
+                    QApplication::setOverrideCursor(Qt::WaitCursor);
+                else
+                    QApplication::restoreOverrideCursor();
+            });
         break;
     default:
         companionCommand(id);

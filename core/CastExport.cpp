@@ -692,7 +692,8 @@ void writeCsvFile(const std::string& psd, const std::string& out, const ExportCo
     renameIntoPlace(temp, out);
 }
 
-bool exportWithDialog(const std::string& psd, Prompter& prompter, const Settings& settings, const Profile& profile)
+bool exportWithDialog(const std::string& psd, Prompter& prompter, const Settings& settings, const Profile& profile,
+                      const std::function<void(bool)>& busy)
 {
     FileDialogRequest request;
     request.title = text::kExportTitle;
@@ -707,16 +708,23 @@ bool exportWithDialog(const std::string& psd, Prompter& prompter, const Settings
     std::string ext = chosen->size() >= 4 ? chosen->substr(chosen->size() - 4) : "";
     for (char& c : ext)
         c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    auto tellBusy = [&](bool on) {
+        if (busy)
+            busy(on);
+    };
     try {
         if (sameFile(psd, *chosen))
             throw CastError(*chosen + ": " + text::kExportOverInput);
         const ExportContext context = exportContext(settings, profile, text::kSourceDesktop,
                                                     std::string(text::kExportHistoryDesktop) + psd);
+        tellBusy(true);
         if (ext == ".csv")
             writeCsvFile(psd, *chosen, context, false);
         else
             writeNetcdf(psd, *chosen, context);
+        tellBusy(false);
     } catch (const CastError& e) {
+        tellBusy(false);
         prompter.message(e.what(), MessageIcon::Exclamation);
         return false;
     }

@@ -44,7 +44,9 @@ void writeCsvFile(const std::string& psd, const std::string& out, const ExportCo
 
 // The desktop program's File > Export: a save dialog proposing <name>.nc beside
 // the .psd; a chosen name ending in .csv writes the CSV table, any other NetCDF.
-// Failures are told through the prompter.  True when a file was written.
-bool exportWithDialog(const std::string& psd, Prompter& prompter, const Settings& settings, const Profile& profile);
+// Failures are told through the prompter.  True when a file was written.  busy is
+// told true when the writing begins and false when it has ended (a wait cursor).
+bool exportWithDialog(const std::string& psd, Prompter& prompter, const Settings& settings, const Profile& profile,
+                      const std::function<void(bool)>& busy = {});
 
 }  // namespace kavro
