@@ -12,6 +12,7 @@
 # calibration the demo set of model 0; otherwise both come from
 # bench/make_bench_recording (a synthetic set).
 set -eu
+. "$(dirname "$0")/long_psd.sh"
 BUILD=${1:-build}
 FRAMES=${2:-1000000}
 THREADS=${3:-2}
@@ -31,12 +32,7 @@ DEMO=$(find "$BUILD" -maxdepth 3 -type f -path '*data/demo/demo.raw' 2>/dev/null
 if [ -n "$DEMO" ] && [ -f "$(dirname "$DEMO")/M32x32_a.asc" ]; then
     CAL=$(dirname "$DEMO")
     # The demo cast over and over, doubled until long enough, then cut to FRAMES frames.
-    cp "$DEMO" "$WORK/bench.raw"
-    while [ "$(stat -c %s "$WORK/bench.raw")" -lt $((FRAMES * 80)) ]; do
-        cat "$WORK/bench.raw" "$WORK/bench.raw" > "$WORK/twice.raw"
-        mv "$WORK/twice.raw" "$WORK/bench.raw"
-    done
-    truncate -s $((FRAMES * 80)) "$WORK/bench.raw"
+    long_raw "$DEMO" "$FRAMES" "$WORK/bench.raw"
     echo "calibration and recording: the demo set $CAL, its cast repeated"
 else
     "$GEN" "$WORK" "$FRAMES"

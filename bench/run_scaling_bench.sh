@@ -9,6 +9,7 @@
 # gain on this machine is the ceiling any threading can reach here (shared caches,
 # memory bandwidth, a virtual machine's neighbours).  Reports, never asserts.
 set -eu
+. "$(dirname "$0")/long_psd.sh"
 BUILD=${1:-build}
 FRAMES=${2:-1000000}
 ROUNDS=${3:-3}
@@ -19,12 +20,7 @@ for tool in "$CLI" "$DEMO/demo.raw" /usr/bin/time; do
 done
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/kavro-scaling-XXXXXX")
 trap 'rm -rf "$WORK"' EXIT
-cp "$DEMO/demo.raw" "$WORK/bench.raw"
-while [ "$(stat -c %s "$WORK/bench.raw")" -lt $((FRAMES * 80)) ]; do
-    cat "$WORK/bench.raw" "$WORK/bench.raw" > "$WORK/twice.raw"
-    mv "$WORK/twice.raw" "$WORK/bench.raw"
-done
-truncate -s $((FRAMES * 80)) "$WORK/bench.raw"
+long_raw "$DEMO/demo.raw" "$FRAMES" "$WORK/bench.raw"
 : > "$WORK/bench.INI"
 echo "recording: $FRAMES frames; $(nproc) cores; $ROUNDS rounds"
 
