@@ -6,6 +6,7 @@
 #include "app/QtAppDialogs.h"
 #include "app/ShellLook.h"
 #include "core/Constants.h"
+#include "platform/FileUtil.h"
 #include "platform/System.h"
 #include "platform/qt/QtPrompter.h"
 #include "resources/AppTexts.h"
@@ -89,12 +90,9 @@ void CKavroApp::openSource(int kind)
 
 void CKavroApp::openPath(const std::string& path)
 {
-    std::string extension = path.size() >= 4 ? path.substr(path.size() - 4) : "";
-    for (char& c : extension)
-        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
     if (preset_)
         preset_->presetOpenFile(path);
-    openSource(extension == ".psd" ? kKindPsdFile : kKindRawFile);
+    openSource(hasExtension(path, ".psd") ? kKindPsdFile : kKindRawFile);
     if (preset_)
         preset_->presetOpenFile(std::nullopt);
 }

@@ -161,7 +161,7 @@ void CRawSource::openLogOutput(const std::string& basePath)
 void CRawSource::openTimeStampOutput(const std::string& basePath)
 {
     createOutput(timeOutput_, timeStampPathFor(basePath));
-    writeOutput(timeOutput_, text::kTimeStampHeader);
+    writeOutput(timeOutput_, std::string(text::kTimeStampHeader) + "\n");
 }
 
 void CRawSource::confirmReplacing(const std::vector<std::string>& paths)

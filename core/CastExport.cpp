@@ -705,9 +705,6 @@ bool exportWithDialog(const std::string& psd, Prompter& prompter, const Settings
     const std::optional<std::string> chosen = prompter.saveFile(request);
     if (!chosen)
         return false;
-    std::string ext = chosen->size() >= 4 ? chosen->substr(chosen->size() - 4) : "";
-    for (char& c : ext)
-        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
     auto tellBusy = [&](bool on) {
         if (busy)
             busy(on);
@@ -718,7 +715,7 @@ bool exportWithDialog(const std::string& psd, Prompter& prompter, const Settings
         const ExportContext context = exportContext(settings, profile, text::kSourceDesktop,
                                                     std::string(text::kExportHistoryDesktop) + psd);
         tellBusy(true);
-        if (ext == ".csv")
+        if (hasExtension(*chosen, ".csv"))
             writeCsvFile(psd, *chosen, context, false);
         else
             writeNetcdf(psd, *chosen, context);

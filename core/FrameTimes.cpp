@@ -2,6 +2,7 @@
 
 #include "core/TimeStamps.h"
 #include "platform/FileUtil.h"
+#include "resources/CoreTexts.h"
 #include "resources/DataTexts.h"
 
 #include <algorithm>
@@ -145,7 +146,7 @@ bool readFrameTimes(const std::string& path, FrameTimes& times, std::string& err
         if (lineNumber == 1) {
             if (line.substr(0, 3) == "\xEF\xBB\xBF")
                 line.remove_prefix(3);
-            if (line != text::kTimesHeader) {
+            if (line != text::kTimeStampHeader) {
                 error = text::kTimesBadHeader;
                 return false;
             }

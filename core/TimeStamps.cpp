@@ -19,6 +19,11 @@ std::string timeStampLine(long long frame, UtcTime time)
     return std::to_string(frame) + "," + utcMillisText(time) + "\n";
 }
 
+std::string timeStampLine(long long frame, double utcSeconds)
+{
+    return std::to_string(frame) + "," + formatUtcTimestamp(utcSeconds) + "\n";
+}
+
 std::string timeStampPathFor(std::string_view basePath)
 {
     return removeExtension(basePath) + text::kTimeStampSuffix;

@@ -16,6 +16,8 @@ using UtcTime = std::chrono::system_clock::time_point;
 std::string utcMillisText(UtcTime time);
 // "17,2026-12-09T02:20:45.123Z\n".
 std::string timeStampLine(long long frame, UtcTime time);
+// The same for seconds since 1970 UTC (rounded to the millisecond).
+std::string timeStampLine(long long frame, double utcSeconds);
 // The time-stamp file of outputs named after basePath: its extension replaced by ".time.csv".
 std::string timeStampPathFor(std::string_view basePath);
 

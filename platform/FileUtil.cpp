@@ -2,6 +2,7 @@
 
 #include "resources/PlatformTexts.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -52,6 +53,17 @@ bool sameFile(const std::string& a, const std::string& b)
     const auto canonicalA = std::filesystem::weakly_canonical(a, ecA);
     const auto canonicalB = std::filesystem::weakly_canonical(b, ecB);
     return ecA || ecB ? a == b : canonicalA == canonicalB;
+}
+
+bool hasExtension(std::string_view path, std::string_view extension)
+{
+    if (path.size() < extension.size())
+        return false;
+    const std::string_view end = path.substr(path.size() - extension.size());
+    return std::equal(end.begin(), end.end(), extension.begin(), [](char a, char b) {
+        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+        return lower(a) == lower(b);
+    });
 }
 
 std::optional<unsigned long long> freeBytesAt(const std::string& folder)

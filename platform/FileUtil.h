@@ -33,6 +33,8 @@ std::string removeExtension(std::string_view path);
 // The name a save dialog with a default extension gives: ".ext" added when the
 // file name has no '.' at all and the path is no folder ("cast7" -> "cast7.psd").
 std::string withDefaultExtension(const std::string& path, std::string_view extension);
+// Whether the path ends in extension (".psd"), upper or lower case alike.
+bool hasExtension(std::string_view path, std::string_view extension);
 // The file name cut before its first '.' (for proposed names and titles).
 std::string stemBeforeFirstDot(std::string_view fileName);
 

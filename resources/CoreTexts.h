@@ -48,7 +48,8 @@ inline constexpr const char* kOutputExists = "the file exists already";
 inline constexpr const char* kPsdBeingWritten = " is being written by another program or window.";  // after the path
 // The time stamps of live frames beside the other outputs: "<name>.time.csv".
 inline constexpr const char* kTimeStampSuffix = ".time.csv";
-inline constexpr const char* kTimeStampHeader = "frame,utc\n";
+// The header line of the time file (the writers end it with a line end).
+inline constexpr const char* kTimeStampHeader = "frame,utc";
 // Files beside a chosen .psd that exist already: "<files>", then the question.
 inline constexpr const char* kReplaceBesideFiles = "These files exist already: ";
 inline constexpr const char* kReplaceBesideAsk = ".  Do you want to replace them?";

@@ -132,10 +132,7 @@ void psdInfo(const std::string& path, Environment& env, TextSink& out)
 // A .psd by its name or its magic; anything else is taken as a raw recording.
 bool looksLikePsd(const std::string& path)
 {
-    std::string ext = path.size() >= 4 ? path.substr(path.size() - 4) : "";
-    for (char& ch : ext)
-        ch = static_cast<char>(ch >= 'A' && ch <= 'Z' ? ch - 'A' + 'a' : ch);
-    if (ext == ".psd")
+    if (hasExtension(path, ".psd"))
         return true;
     int fd = openRegularFileDescriptor(path);
     if (fd < 0)

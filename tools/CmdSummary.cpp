@@ -18,13 +18,6 @@
 namespace kavro::cli {
 namespace {
 
-bool isPsdName(const std::filesystem::path& p)
-{
-    std::string ext = p.extension().string();
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
-    return ext == ".psd";
-}
-
 // The .psd files of the arguments: a folder's (and its subfolders'), sorted; a file as it is.
 std::vector<std::string> castsOf(const std::vector<std::string>& args)
 {
@@ -38,7 +31,7 @@ std::vector<std::string> castsOf(const std::vector<std::string>& args)
         std::vector<std::string> found;
         for (auto it = std::filesystem::recursive_directory_iterator(a, ec);
              !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec))
-            if (it->is_regular_file(ec) && isPsdName(it->path()))
+            if (it->is_regular_file(ec) && hasExtension(it->path().string(), ".psd"))
                 found.push_back(it->path().string());
         if (found.empty())
             std::fprintf(stderr, "kavro-cli: %s%s\n", text::kSummaryNoCasts, a.c_str());

@@ -47,14 +47,9 @@ std::string silentOpenProblem(const CRawFile& source, const std::string& calDir,
 void writeNominalTimes(const std::string& psd, int first, int frames, double start, double interval)
 {
     const std::string path = timeStampPathFor(psd);
-    std::string lines = text::kTimeStampHeader;
-    lines.reserve(lines.size() + static_cast<std::size_t>(frames) * 34);
-    for (int k = 1; k <= frames; ++k) {
-        lines += std::to_string(k);
-        lines += ',';
-        lines += formatUtcTimestamp(start + static_cast<double>(first + k - 1) * interval);
-        lines += '\n';
-    }
+    std::string lines = std::string(text::kTimeStampHeader) + "\n";
+    for (int k = 1; k <= frames; ++k)
+        lines += timeStampLine(k, start + static_cast<double>(first + k - 1) * interval);
     OutputFile file;
     if (!file.create(path) || !file.append(lines))
         throw badInput(path, file.error());

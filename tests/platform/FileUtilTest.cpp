@@ -73,3 +73,11 @@ TEST(FileUtil, AListOfFilesNamesTheirFolderOnceWhenTheyShareIt)
     for (const auto& [paths, text] : rows)
         EXPECT_EQ(fileListText(paths), text);
 }
+
+TEST(FileUtil, ExtensionsInEitherCase)
+{
+    EXPECT_TRUE(hasExtension("/d/CAST7.PSD", ".psd"));
+    EXPECT_TRUE(hasExtension("cast.csv", ".csv"));
+    EXPECT_FALSE(hasExtension("cast.psd.nc", ".psd"));
+    EXPECT_FALSE(hasExtension("sd", ".psd"));
+}
