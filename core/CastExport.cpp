@@ -152,7 +152,7 @@ void forEachBlock(const CastReader& cast, const FrameTimes& times,
                 rows.resize(cast.read(first, kBlock, records));
                 for (std::size_t i = 0; i < rows.size(); ++i) {
                     rows[i] = analyseFrame(records[i], first + static_cast<long long>(i), cast.edges(),
-                                           cast.backgroundMissing());
+                                           cast.diameters(), cast.backgroundMissing());
                     rows[i].utc = times.utcOfRecord(rows[i].frame);
                 }
                 first += static_cast<long long>(rows.size());

@@ -53,8 +53,13 @@ CastReader::CastReader(const std::string& path) : path_(path)
             stored[static_cast<std::size_t>(k)] = getFloat32(bytes.data() + 4 * k);
             any = any || stored[static_cast<std::size_t>(k)] > 0.0;
         }
-        if (any)
+        if (any) {
             diameters_ = stored;
+            storesDiameters_ = true;
+            // The statistics and the class bounds go with the diameters the cast was
+            // processed with, not the model's nominal ones.
+            edges_ = classEdgesFor(stored, header_.model);
+        }
     }
 }
 
@@ -82,7 +87,8 @@ std::size_t CastReader::read(long long first, std::size_t count, std::vector<Out
     return whole;
 }
 
-FrameRow analyseFrame(const OutputRecord& rec, long long frame, const ClassEdges& edges, bool backgroundMissing)
+FrameRow analyseFrame(const OutputRecord& rec, long long frame, const ClassEdges& edges, const ClassValues& diameters,
+                      bool backgroundMissing)
 {
     FrameRow row;
     row.frame = frame;
@@ -114,7 +120,7 @@ FrameRow analyseFrame(const OutputRecord& rec, long long frame, const ClassEdges
         row.totalVolume = row.transmission = row.beamAttenuation = kNaN;
     }
     if (hasDistribution(row.flags)) {
-        row.stats = frameStatistics(volume, edges);
+        row.stats = frameStatistics(volume, edges, diameters);
         // The mean of a frame with particles is never the placeholder; a stored -1 still is not data.
         if (!(row.mean >= 0.0f))
             row.mean = kNaN;
@@ -140,7 +146,7 @@ CastFigures castFigures(const CastReader& cast)
     for (long long first = 0; cast.read(first, kBlock, records) > 0; first += static_cast<long long>(records.size())) {
         for (std::size_t i = 0; i < records.size(); ++i) {
             const FrameRow row = analyseFrame(records[i], first + static_cast<long long>(i), cast.edges(),
-                                              cast.backgroundMissing());
+                                              cast.diameters(), cast.backgroundMissing());
             ++s.frames;
             for (int b = 0; b < kQualityFlagCount; ++b)
                 s.byFlag[static_cast<std::size_t>(b)] += (row.flags & kQualityFlagBits[b]) != 0;

@@ -34,6 +34,10 @@ public:
     // The class diameters of the header's record 1; the model's class centres when
     // the file holds none (a header of one record, or zeros).
     const ClassValues& diameters() const { return diameters_; }
+    // True when the header stores the class diameters of the calibration it was processed with.
+    bool storesDiameters() const { return storesDiameters_; }
+    // The class edges: derived from the stored diameters (classEdgesFor), the
+    // model's nominal edges when the file stores none or unusable ones.
     const ClassEdges& edges() const { return edges_; }
     // No background path in the header: processed without a background scatter file.
     bool backgroundMissing() const { return header_.backgroundPath.empty(); }
@@ -48,6 +52,7 @@ private:
     long long frames_ = 0;
     ClassValues diameters_{};
     ClassEdges edges_{};
+    bool storesDiameters_ = false;
     mutable std::vector<unsigned char> bytes_;  // the block last read, kept for the next
 };
 
@@ -64,7 +69,8 @@ struct FrameRow {
     int zeroRings = 0, saturatedRings = 0;
     unsigned flags = 0;
 };
-FrameRow analyseFrame(const OutputRecord& record, long long frame, const ClassEdges& edges, bool backgroundMissing);
+FrameRow analyseFrame(const OutputRecord& record, long long frame, const ClassEdges& edges, const ClassValues& diameters,
+                      bool backgroundMissing);
 
 // A whole cast in a few numbers (kavro-cli info and summary).
 struct CastFigures {

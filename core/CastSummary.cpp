@@ -57,6 +57,7 @@ struct ColumnAccumulator {
 
 // What one frame contributes to the picture.
 struct FrameLook {
+    bool hasOptics = false;  // usable light: the transmission is a measurement, not a placeholder
     bool hasDistribution = false;
     bool flagged = false;
     float meanDiameter = CastRange::kNone;
@@ -76,6 +77,7 @@ FrameLook lookOf(const OutputRecord& r, const CastSource& source, const ClassEdg
     const unsigned flags =
         qualityFlags(r[kRecTransmission], static_cast<int>(r[kRecSaturatedRings]), static_cast<int>(r[kRecZeroRings]),
                      total, source.header.backgroundPath.empty());
+    look.hasOptics = hasOptics(flags);
     look.hasDistribution = hasDistribution(flags);
     if (!look.hasDistribution)
         return look;
@@ -284,7 +286,8 @@ CastSummary summariseCast(const CastSource& source, int columns, CastAxis axis)
         a.firstFrame = std::min(a.firstFrame, static_cast<int>(f));
         a.lastFrame = std::max(a.lastFrame, static_cast<int>(f));
         ++a.frames;
-        a.transmission.add(r[kRecTransmission]);
+        if (look.hasOptics)  // a frame without light holds 0 or the floor, not a transmission
+            a.transmission.add(r[kRecTransmission]);
         a.pressure.add(pressure);
         if (!look.hasDistribution || look.flagged)
             return;

@@ -46,7 +46,7 @@ struct CastColumn {
     CastRange meanDiameter;  // um
     CastRange d50;           // um
     CastRange totalVolume;   // ul/l
-    CastRange transmission;  // over every frame of the column
+    CastRange transmission;  // over the frames of the column with usable light
     CastRange pressure;      // engineering units of the pressure channel
     bool empty() const { return frames == 0; }
 };
@@ -65,10 +65,11 @@ struct CastSource {
     // The time stamps of a live recording (<name>.time.csv); empty when there are none.
     FrameTimes frameTimes;
 
-    // The class edges the statistics and the picture use: the model's size range
-    // for a file with a header, none (size classes by number) for one without.
+    // The class edges the statistics and the picture use: from the stored class
+    // diameters (the model's size range when there are none) for a file with a
+    // header, none (size classes by number) for one without.
     bool hasClassEdges() const { return header.magicOK; }
-    ClassEdges classEdges() const { return modelClassEdges(header.model); }
+    ClassEdges classEdges() const { return classEdgesFor(diameters, header.model); }
 };
 
 // Flags that make a frame with a distribution unfit to show: saturated rings

@@ -38,25 +38,26 @@ double fittedSlope(const double* x, const double* y, int n)
     return sxx > 0.0 ? sxy / sxx : kNaN;
 }
 
-// What the slope fit needs of the classes, worked out once per set of edges.
+// What the slope fit needs of the classes, worked out once per set of edges and diameters.
 struct SlopeTables {
     ClassEdges edges{};
+    ClassValues diameters{};
     ClassValues x{};       // log10 of the class centre
     ClassValues offset{};  // log10 of (particle volume at the centre * class width)
     std::array<bool, kClasses> usable{};
 };
 
-const SlopeTables& slopeTables(const ClassEdges& edges)
+const SlopeTables& slopeTables(const ClassEdges& edges, const ClassValues& centre)
 {
     thread_local SlopeTables t{};
     thread_local bool made = false;
-    if (made && t.edges == edges)
+    if (made && t.edges == edges && t.diameters == centre)
         return t;
     t.edges = edges;
-    const ClassValues centre = classCentres(edges);
+    t.diameters = centre;
     for (std::size_t k = 0; k < centre.size(); ++k) {
         const double width = edges[k + 1] - edges[k];
-        t.usable[k] = width > 0.0 && centre[k] > 0.0;
+        t.usable[k] = width > 0.0 && centre[k] > 0.0 && std::isfinite(centre[k]);
         if (t.usable[k]) {
             t.x[k] = std::log10(centre[k]);
             t.offset[k] = std::log10(std::numbers::pi / 6.0 * centre[k] * centre[k] * centre[k] * width);
@@ -93,6 +94,25 @@ ClassValues classCentres(const ClassEdges& edges)
     return c;
 }
 
+std::optional<ClassEdges> classEdgesFromDiameters(const ClassValues& d)
+{
+    for (std::size_t k = 0; k < d.size(); ++k)
+        if (!(std::isfinite(d[k]) && d[k] > 0.0) || (k > 0 && !(d[k] > d[k - 1])))
+            return std::nullopt;
+    ClassEdges e{};
+    for (std::size_t k = 1; k < d.size(); ++k)
+        e[k] = std::sqrt(d[k - 1] * d[k]);
+    const std::size_t last = d.size() - 1;
+    e[0] = d[0] * d[0] / e[1];
+    e[last + 1] = d[last] * d[last] / e[last];
+    return e;
+}
+
+ClassEdges classEdgesFor(const ClassValues& diameters, int model)
+{
+    return classEdgesFromDiameters(diameters).value_or(modelClassEdges(model));
+}
+
 double volumePercentileDiameter(const ClassValues& volume, const ClassEdges& edges, double fraction)
 {
     double total = 0.0;
@@ -120,6 +140,11 @@ double volumePercentileDiameter(const ClassValues& volume, const ClassEdges& edg
 
 FrameStatistics frameStatistics(const ClassValues& volume, const ClassEdges& edges)
 {
+    return frameStatistics(volume, edges, classCentres(edges));
+}
+
+FrameStatistics frameStatistics(const ClassValues& volume, const ClassEdges& edges, const ClassValues& diameters)
+{
     FrameStatistics s;
     s.d10 = volumePercentileDiameter(volume, edges, 0.1);
     s.d50 = volumePercentileDiameter(volume, edges, 0.5);
@@ -132,9 +157,9 @@ FrameStatistics frameStatistics(const ClassValues& volume, const ClassEdges& edg
         }
     }
     const std::size_t m = static_cast<std::size_t>(s.modeClass);
-    s.modeDiameter = s.modeClass >= 0 ? std::sqrt(edges[m] * edges[m + 1]) : kNaN;
+    s.modeDiameter = s.modeClass >= 0 ? diameters[m] : kNaN;
 
-    const SlopeTables& t = slopeTables(edges);
+    const SlopeTables& t = slopeTables(edges, diameters);
     double x[kClasses], y[kClasses];
     int n = 0;
     for (std::size_t k = 0; k < volume.size(); ++k) {
@@ -158,7 +183,7 @@ unsigned qualityFlags(double transmission, int saturatedRings, int zeroRings, do
                       bool backgroundMissing)
 {
     unsigned flags = 0;
-    if (!(transmission > kTransmissionFloor))
+    if (withoutUsableLight(transmission))
         flags |= kFlagLaserOff;
     else if (transmission > 1.0)
         flags |= kFlagTooClear;

@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cmath>
+#include <optional>
 
 namespace kavro {
 
@@ -39,11 +40,21 @@ ClassEdges modelClassEdges(int model);
 std::array<double, kRings + 1> modelRingEdgesDeg(int model);
 // Geometric centre of each class, sqrt(edge k * edge k+1).
 ClassValues classCentres(const ClassEdges& edges);
+// The class edges of the class diameters a calibration gives (um, class 1 first):
+// between two neighbouring classes the geometric midpoint of their diameters, and
+// the outer edges as far beyond the first and last diameter (by ratio) as the
+// nearest inner edge lies on the other side, so every diameter lies inside its
+// class and the end diameters are their classes' geometric centres.  Empty when
+// the diameters are not finite, positive and strictly increasing.
+std::optional<ClassEdges> classEdgesFromDiameters(const ClassValues& diameters);
+// The edges that go with a file's class diameters: derived from them when they
+// give edges, else the model's nominal edges.
+ClassEdges classEdgesFor(const ClassValues& diameters, int model);
 
 struct FrameStatistics {
     double d10 = 0.0, d50 = 0.0, d90 = 0.0;  // um; NaN when the frame holds no volume
     int modeClass = -1;                       // 0-based class of the largest volume; -1 when none
-    double modeDiameter = 0.0;                // centre of the mode class (um); NaN when none
+    double modeDiameter = 0.0;                // diameter of the mode class (um); NaN when none
     double jungeSlope = 0.0;                  // xi of n(D) ~ D^-xi; NaN with fewer than 3 resolved classes
 };
 
@@ -58,12 +69,14 @@ double volumePercentileDiameter(const ClassValues& volume, const ClassEdges& edg
 // D10, D50, D90, the mode and the Junge slope.  The slope is the least-squares
 // slope of log10 n_k over log10 D_k, negated, over the resolved classes (volume > 0),
 // where n_k = v_k / (pi/6 D_k^3) / (edge k+1 - edge k) is the number concentration
-// per unit diameter and D_k the class centre.
+// per unit diameter and D_k the class diameter.  The mode diameter is the mode
+// class's D_k.  Without diameters, D_k is the class's geometric centre.
 FrameStatistics frameStatistics(const ClassValues& volume, const ClassEdges& edges);
+FrameStatistics frameStatistics(const ClassValues& volume, const ClassEdges& edges, const ClassValues& diameters);
 FrameStatistics frameStatistics(const CFrameResult& result, const ClassEdges& edges);
 
 // Quality flag bits of one frame.
-inline constexpr unsigned kFlagLaserOff = 1u << 0;       // no usable laser light: transmission not above 0.001
+inline constexpr unsigned kFlagLaserOff = 1u << 0;       // no usable laser light: transmission at or below the floor
 inline constexpr unsigned kFlagTooClear = 1u << 1;       // transmission above 1
 inline constexpr unsigned kFlagTooTurbid = 1u << 2;      // transmission below 0.3 (and above 0.001)
 inline constexpr unsigned kFlagSaturatedRings = 1u << 3; // at least one ring above 4093 counts
@@ -77,6 +90,16 @@ inline constexpr unsigned kQualityFlagBits[kQualityFlagCount] = {
 
 inline constexpr double kTransmissionFloor = 0.001;  // the correction raises a smaller transmission to it
 inline constexpr double kTurbidTransmission = 0.3;
+
+// True when a transmission holds no usable light: not a number, or not above the
+// correction's floor.  A .psd stores the floor as the float32 0.001f, a hair above
+// the double 0.001, so the floor is compared at float32 precision: a frame raised
+// to the floor is told as such whether its transmission comes from a file or from
+// the correction itself.  Every flag word, export and picture decides by this.
+inline bool withoutUsableLight(double transmission)
+{
+    return !(transmission > static_cast<double>(static_cast<float>(kTransmissionFloor)));
+}
 
 // The flags of a frame.  backgroundMissing comes from the file: a .psd whose header
 // holds no background path was processed without a background scatter file.

@@ -1,8 +1,8 @@
 # The Debian packages the scripts install (sourced by run.sh and test.sh).
 # Build: Qt 6 Widgets and PrintSupport, Qt SVG for the cast pictures, CLI11 for kavro-cli,
 # the Liberation fonts that stand in for Arial and Times New Roman; netCDF-C for the
-# NetCDF export and libdeflate for its compression.
-KAVRO_BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev libqt6svg6-dev libcli11-dev fonts-liberation fontconfig pkg-config libnetcdf-dev libdeflate-dev)
+# NetCDF export and libdeflate for its compression; UDUNITS-2 to check the exports' units.
+KAVRO_BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev libqt6svg6-dev libcli11-dev fonts-liberation fontconfig pkg-config libnetcdf-dev libdeflate-dev libudunits2-dev)
 # Tests: GoogleTest and Google Benchmark; clang and its runtime for the fuzz targets;
 # poppler-utils (pdftotext, pdftoppm) to read printed pages and PDF pictures back;
 # netcdf-bin, xarray and pandas to read the NetCDF and CSV exports back.

@@ -76,6 +76,49 @@ TEST(FrameStatistics, JungeSlopeOfAPowerLawAndTheModelEdges)
     EXPECT_DOUBLE_EQ(modelClassEdges(7)[0], 5.0);  // unknown models are model 0
 }
 
+TEST(FrameStatistics, ClassEdgesFromTheStoredDiameters)
+{
+    // Diameters evenly spaced in log D give back the edges they are the centres of.
+    const ClassEdges model = modelClassEdges(2);
+    const std::optional<ClassEdges> even = classEdgesFromDiameters(classCentres(model));
+    ASSERT_TRUE(even.has_value());
+    for (std::size_t k = 0; k < model.size(); ++k)
+        EXPECT_NEAR((*even)[k] / model[k], 1.0, 1e-12) << "edge " << k;
+
+    // Uneven diameters: every diameter lies inside its class, the inner edges are the
+    // geometric midpoints, the end diameters the geometric centres of their classes.
+    ClassValues uneven{};
+    for (std::size_t k = 0; k < uneven.size(); ++k)
+        uneven[k] = 3.0 * std::pow(1.18, static_cast<double>(k)) * (k % 3 == 0 ? 1.04 : 1.0);
+    const std::optional<ClassEdges> e = classEdgesFromDiameters(uneven);
+    ASSERT_TRUE(e.has_value());
+    for (std::size_t k = 0; k < uneven.size(); ++k)
+        EXPECT_TRUE((*e)[k] < uneven[k] && uneven[k] < (*e)[k + 1]) << "class " << k + 1;
+    EXPECT_NEAR((*e)[5], std::sqrt(uneven[4] * uneven[5]), 1e-12);
+    EXPECT_NEAR(std::sqrt((*e)[0] * (*e)[1]), uneven[0], 1e-12);
+    EXPECT_NEAR(std::sqrt((*e)[31] * (*e)[32]), uneven[31], 1e-12);
+
+    // The mode diameter is the class's own diameter, not the centre of its edges.
+    ClassValues volume{};
+    volume[6] = 1.0;
+    const FrameStatistics s = frameStatistics(volume, *e, uneven);
+    EXPECT_EQ(s.modeDiameter, uneven[6]);
+    EXPECT_TRUE(s.d50 > (*e)[6] && s.d50 < (*e)[7]);
+
+    // Diameters that give no edges: the model's nominal ones are used.
+    struct Bad {
+        std::size_t at;
+        double value;
+    } bad[] = {{0, 0.0}, {7, -1.0}, {9, std::nan("")}, {31, 1.0}, {12, uneven[11]}, {3, INFINITY}};
+    for (const Bad& b : bad) {
+        ClassValues d = uneven;
+        d[b.at] = b.value;
+        EXPECT_FALSE(classEdgesFromDiameters(d).has_value()) << "class " << b.at + 1 << " = " << b.value;
+        EXPECT_EQ(classEdgesFor(d, 1), modelClassEdges(1));
+    }
+    EXPECT_EQ(classEdgesFor(uneven, 1), *e);
+}
+
 TEST(FrameStatistics, QualityFlagsAtTheirThresholds)
 {
     const double nan = std::nan("");
@@ -89,6 +132,9 @@ TEST(FrameStatistics, QualityFlagsAtTheirThresholds)
         {0.0, 0, 0, 0.0, false, kFlagLaserOff},
         {nan, 0, 0, 1.0, false, kFlagLaserOff},
         {0.001, 0, 0, 1.0, false, kFlagLaserOff},  // the correction's floor: no usable light
+        // The floor as a .psd stores it (0.001f is a hair above 0.001): still no usable light.
+        {static_cast<double>(0.001f), 0, 0, 1.0, false, kFlagLaserOff},
+        {static_cast<double>(std::nextafter(0.001f, 1.0f)), 0, 0, 1.0, false, kFlagTooTurbid},
         {0.0011, 0, 0, 1.0, false, kFlagTooTurbid},
         {0.2999, 0, 0, 1.0, false, kFlagTooTurbid},
         {0.3, 0, 0, 1.0, false, 0},

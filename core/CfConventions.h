@@ -1,0 +1,52 @@
+#pragma once
+// The CF rules every analysis file of this program follows, in one place so that
+// the per-cast export and the cruise products agree: when a file says it was made,
+// which CF standard names a variable may carry (only ones the standard name table
+// defines, never invented ones), and whether a units text is one UDUNITS-2 knows.
+#include <optional>
+#include <string>
+
+namespace kavro {
+
+// --- creation time -------------------------------------------------------------
+// The time a file says it was made (date_created, history), seconds since 1970 UTC:
+// SOURCE_DATE_EPOCH when the environment sets it to a whole number of seconds, so
+// two exports of one cast are byte-identical; the clock otherwise.
+double creationTimeUtc();
+// The time SOURCE_DATE_EPOCH holds: a non-negative decimal integer (surrounding
+// blanks allowed); empty for a missing, empty or malformed value.
+std::optional<double> sourceDateEpoch(const char* value);
+
+// --- standard names ------------------------------------------------------------
+namespace cf {
+inline constexpr const char* kBeamAttenuation = "volume_beam_attenuation_coefficient_of_radiative_flux_in_sea_water";
+inline constexpr const char* kStatusFlag = "status_flag";
+inline constexpr const char* kDepth = "depth";
+inline constexpr const char* kTime = "time";
+inline constexpr const char* kSeaWaterPressure = "sea_water_pressure";
+inline constexpr const char* kSeaWaterTemperature = "sea_water_temperature";
+}  // namespace cf
+
+// The standard name of the pressure channel: sea_water_pressure when its units are
+// a pressure (dbar, bar, Pa, ...), none ("") otherwise: a channel calibrated in
+// metres is a depth estimate, not a pressure.
+std::string pressureStandardName(const std::string& units);
+// The standard name of the temperature channel: sea_water_temperature only when the
+// profile says the channel measures the water (not the housing or the electronics)
+// and its units are a temperature; none ("") otherwise.
+std::string temperatureStandardName(const std::string& units, bool measuresWater);
+
+// --- units -----------------------------------------------------------------------
+// A units text in the spelling UDUNITS-2 expects: the calibration's customary
+// texts ("mwatts", "volts", "meters", "deg C", "") become "mW", "V", "m", "degC"
+// and "1"; anything else is returned as it is.
+std::string udunitsSpelling(const std::string& units);
+// True when UDUNITS-2 parses the text as a unit.  When the unit database cannot be
+// loaded every text is accepted (the check cannot be made; see unitsCheckAvailable).
+bool isUdunitsUnit(const std::string& units);
+// True when both texts are units and one converts to the other (both pressures, ...).
+bool unitsConvertible(const std::string& units, const std::string& reference);
+// Whether the UDUNITS-2 database loaded (UDUNITS2_XML_PATH or the system's default).
+bool unitsCheckAvailable();
+
+}  // namespace kavro
