@@ -46,6 +46,7 @@ CCommSource::CCommSource(SourceContext context, SourceOwner* owner, std::unique_
       receiver_(context.settings.startChar, context.settings.endChar),
       timing_{steadySeconds, kavro::sleepMilliseconds}
 {
+    receiver_.setClock([this] { return timing_.utcNow ? timing_.utcNow() : UtcTime::clock::now(); });
     sourceName_ = text::kInstrumentSourceName;
     sourceKind_ = kKindInstrument;
     writesTimeStamps_ = true;
@@ -66,6 +67,8 @@ void CCommSource::open()
     linkLost_ = false;
     linkError_.clear();
     counts_ = Counts{};
+    taken_ = 0;
+    currentFrame_ = 0;
     lastExchange_ = Exchange::None;
     // The original program gave up here without a word; the person at the
     // instrument needs to know which device failed and why.
@@ -132,13 +135,13 @@ void CCommSource::warnIfLittleSpace()
 
 int CCommSource::readNextFrame()
 {
-    const long writtenBefore = counts_.written;
+    const long long takenBefore = taken_;
     const long rejectedBefore = counts_.rejected;
     if (link_->failed()) {
         // Nothing more comes and nothing more is asked for; frames already
         // received are still taken.
         takeCompleteFrames();
-        if (counts_.written > writtenBefore) {
+        if (taken_ > takenBefore) {
             lastExchange_ = Exchange::Frame;
             return 1;
         }
@@ -146,51 +149,70 @@ int CCommSource::readNextFrame()
         lastExchange_ = Exchange::LinkLost;
         return 0;
     }
+    // Replies that came after their request had stopped waiting are taken first,
+    // each with the time it arrived; this request still waits for its own reply.
+    pollLine();
+    takeCompleteFrames();
+    const long long requestRead = receiver_.readsSoFar();
     if (portOpen_)
         sendLine(pollCommand_);
-    if (receiveFrame()) {
-        takeFrame();
+    const Reply reply = receiveReply(requestRead);
+    if (reply != Reply::None)
         takeCompleteFrames();
-    }
-    if (counts_.written > writtenBefore) {
+    if (reply != Reply::Accepted)
+        ++counts_.withoutFrame;
+    if (taken_ > takenBefore) {
         lastExchange_ = Exchange::Frame;
         return 1;
     }
-    ++counts_.withoutFrame;
     lastExchange_ = counts_.rejected > rejectedBefore ? Exchange::Rejected
                     : linkLost_                        ? Exchange::LinkLost
                                                        : Exchange::NoReply;
     return 0;
 }
 
+void CCommSource::pollLine()
+{
+    if (portOpen_ && !link_->failed())
+        receiver_.readLine(*link_);
+}
+
 int CCommSource::writeReceivedFrames()
 {
     if (!portOpen_ || !calibrationOK_)
         return 0;
-    const long writtenBefore = counts_.written;
+    const long long takenBefore = taken_;
     const int cut = takeCompleteFrames();
-    const long taken = counts_.written - writtenBefore;
+    const long taken = static_cast<long>(taken_ - takenBefore);
     if (cut > 0)
         lastExchange_ = taken > 0 ? Exchange::Frame : Exchange::Rejected;
     return static_cast<int>(taken);
 }
 
-bool CCommSource::receiveFrame()
+CCommSource::Reply CCommSource::receiveReply(long long requestRead)
 {
     const long long start = timing_.seconds();
     for (;;) {
-        switch (receiver_.receive(*link_)) {
+        const FrameReceiver::Result result = receiver_.receive(*link_);
+        switch (result) {
         case FrameReceiver::Result::Frame:
-            return true;
+        case FrameReceiver::Result::TooLong: {
+            const bool accepted = takeFrame(result);
+            // A frame that began before the request is a late reply to an earlier
+            // one: it is written, and the wait goes on for this request's own.
+            if (receiver_.frameStartRead() > requestRead)
+                return accepted ? Reply::Accepted : Reply::Rejected;
+            continue;
+        }
         case FrameReceiver::Result::LinkFailed:
             tellLinkLost();
-            return false;
+            return Reply::None;
         case FrameReceiver::Result::NoFrame:
             break;
         }
         const long long waited = timing_.seconds() - start;
         if (waited > context_.settings.commWait)
-            return false;
+            return Reply::None;
         if (waitListener_)
             waitListener_(static_cast<int>(waited));
         timing_.sleepMilliseconds(kPollSleepMs);
@@ -200,26 +222,33 @@ bool CCommSource::receiveFrame()
 int CCommSource::takeCompleteFrames()
 {
     int cut = 0;
-    while (cut < kMaxFramesAtOnce && receiver_.receive(*link_) == FrameReceiver::Result::Frame) {
-        takeFrame();
-        ++cut;
+    for (; cut < kMaxFramesAtOnce; ++cut) {
+        const FrameReceiver::Result result = receiver_.receive(*link_);
+        if (result != FrameReceiver::Result::Frame && result != FrameReceiver::Result::TooLong)
+            break;
+        takeFrame(result);
     }
     return cut;
 }
 
-void CCommSource::takeFrame()
+bool CCommSource::takeFrame(FrameReceiver::Result result)
 {
     // A rejected text leaves the raw values, the words and the frame number as they were.
-    const FrameReceiver::Check check = receiver_.parseFrameText(std::span<double, kFrameValues>(raw_));
+    FrameReceiver::Check check;
+    if (result == FrameReceiver::Result::Frame)
+        check = receiver_.parseFrameText(std::span<double, kFrameValues>(raw_));
+    else
+        check.fault = FrameReceiver::Fault::TooLong;
     if (!closing_)
         showText(receiver_.frameText(), !check.accepted());
     if (!check.accepted()) {
         ++counts_.rejected;
-        return;
+        return false;
     }
     if (check.suspect())
         ++counts_.suspect;
     processFrame();
+    return true;
 }
 
 void CCommSource::processFrame()
@@ -228,13 +257,19 @@ void CCommSource::processFrame()
     correctFrame(raw_[kLaserPowerIndex]);
     for (std::size_t i = 0; i < words_.size(); ++i)
         words_[i] = wordOf(raw_[i]);
-    currentFrame_ = nextFrameNumber(currentFrame_);
-    ++counts_.written;
+    // The frame's number is its record in the .psd, counting the data records from 0
+    // as the replay, Go To Frame and the exports do.
+    currentFrame_ = static_cast<int>(std::min<long long>(taken_, kMaxFrameNumber));
+    ++taken_;
     if (listener_ && !closing_)
         listener_(words_);
-    writeLogLine(words_.data());
-    finishFrame();
-    writeTimeStamp(counts_.written, timing_.utcNow ? timing_.utcNow() : std::chrono::system_clock::now());
+    invertFrame();
+    FrameOutputs out;
+    formatFrameOutputs(record_, words_.data(), out);
+    // The time its end character arrived, not the time it was taken.
+    const UtcTime arrived = receiver_.frameArrived();
+    if (writeFrameTogether(out, counts_.written + 1, arrived))
+        ++counts_.written;
 }
 
 int CCommSource::portIndexOf(const std::string& portName)
@@ -252,11 +287,6 @@ std::uint16_t CCommSource::wordOf(double value)
     if (value >= 65535.0)
         return 65535;
     return static_cast<std::uint16_t>(value);
-}
-
-int CCommSource::nextFrameNumber(int frame)
-{
-    return frame >= kFrameNumberWrap ? 1 : frame + 1;
 }
 
 int CCommSource::nextFrame()

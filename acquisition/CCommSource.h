@@ -9,10 +9,21 @@
 // - Every complete frame received is taken once, in the order sent: a request that
 //   finds several waiting takes them all (the source then stands on the newest);
 //   writeReceivedFrames() takes what is still waiting, and close() calls it first,
-//   so that stopping never loses a frame.  The frame number moves on (after 100000
-//   comes 1) only for a frame taken; a request without one leaves it where it was.
-// - A frame text that is not 40 unsigned numbers up to 65535 is rejected: nothing
-//   is written, it only shows in the receive-buffer window and the counts.
+//   so that stopping never loses a frame.  A reply that came after its request had
+//   stopped waiting is taken by the next request, which then still waits for its
+//   own reply, so that one late reply never makes every later frame late.
+// - A frame's number is its record in the .psd counting the data records from 0
+//   (the number the replay, Go To Frame and the exports use); it moves on only for
+//   a frame taken, and nothing else (an average saved, a collection) resets it.
+// - Every frame's time stamp is when its end character arrived.  pollLine() reads
+//   the line between requests so that a late reply is stamped when it came; the
+//   wait for a reply reads it every 50 ms.
+// - A frame text that is not 40 unsigned numbers up to 65535, or longer than 1027
+//   characters, is rejected: nothing is written, it only shows in the
+//   receive-buffer window and the counts.
+// - The outputs take every frame together: when one of them fails, the frame is
+//   taken back from the others and none is written to again, so that every file
+//   ends with the same frame; counts().written is the frames in each file.
 // - counts(): frames written, rejected and suspect, and requests that brought no
 //   frame; lastExchange(): what the last request brought.
 // - setWaitListener(): called at each poll pause while a request waits for its
@@ -65,7 +76,7 @@ public:
         long withoutFrame = 0;  // requests that brought no frame (no reply or only rejected ones)
     };
 
-    static constexpr int kFrameNumberWrap = 100000;  // after this frame number comes 1
+    static constexpr long long kMaxFrameNumber = 2147483647;  // the largest frame number
     static constexpr int kReplyMax = FrameReceiver::kBufferSize - 1;
 
     // portName "COM1:".."COM4:" picks port 0..3 (exactly, case and colon included);
@@ -84,6 +95,9 @@ public:
     // Takes every complete frame already received, without a request; the number
     // taken.  Closing calls it first.
     int writeReceivedFrames();
+    // Reads what has arrived on the line without taking a frame, so that each frame
+    // keeps the time it arrived; called between requests, as often as convenient.
+    void pollLine();
     void close() override;
     // The same as readNextFrame: the frame number moves on with each frame taken.
     int nextFrame() override;
@@ -128,18 +142,21 @@ public:
 
     // The port a name picks: 0..3 for "COM1:".."COM4:" exactly, 1 for any other name.
     static int portIndexOf(const std::string& portName);
-    // The frame number after frame: after 100000 comes 1.
-    static int nextFrameNumber(int frame);
     // The 16-bit word of a raw value: truncated toward zero, within 0..65535.
     static std::uint16_t wordOf(double value);
 
 private:
     // Writes text (and CR LF) to the instrument as a command.
     void sendLine(const std::string& text);
-    // Waits for a frame text: true when one was cut from the buffer.
-    bool receiveFrame();
-    // Checks the frame text cut last and, when it is accepted, processes and writes it.
-    void takeFrame();
+    // What the wait for a request's own reply found.
+    enum class Reply { None, Accepted, Rejected };
+    // Waits up to CommWait for a frame that began after the request (the read
+    // number requestRead was the last before it); frames that began before are
+    // taken on the way.
+    Reply receiveReply(long long requestRead);
+    // Checks the frame text cut last (result: what the receiver said of it) and,
+    // when it is accepted, processes and writes it; true when accepted.
+    bool takeFrame(FrameReceiver::Result result);
     // Takes every complete frame that is there now, in order; the frame texts cut.
     int takeCompleteFrames();
     void processFrame();
@@ -163,6 +180,7 @@ private:
     FrameListener listener_;
     WaitListener waitListener_;
     Counts counts_;
+    long long taken_ = 0;  // frames accepted since the open
     Exchange lastExchange_ = Exchange::None;
     bool closing_ = false;
     Timing timing_;

@@ -19,20 +19,30 @@ bool isDigit(char c)
 
 }  // namespace
 
-FrameReceiver::FrameReceiver(char startChar, char endChar) : startChar_(startChar), endChar_(endChar) {}
+FrameReceiver::FrameReceiver(char startChar, char endChar)
+    : startChar_(startChar), endChar_(endChar), clock_([] { return Clock::now(); })
+{
+}
 
 void FrameReceiver::clear()
 {
     length_ = 0;
     buffer_[0] = '\0';
+    arrivalCount_ = 0;
 }
 
 FrameReceiver::Result FrameReceiver::receive(SerialLink& link)
 {
     for (int refill = 0; refill < kMaxRefills; ++refill) {
         fill(link);
-        if (cutFrame())
+        switch (cutFrame()) {
+        case Cut::Frame:
             return Result::Frame;
+        case Cut::TooLong:
+            return Result::TooLong;
+        case Cut::None:
+            break;
+        }
         if (length_ < kMaxCharacters)
             break;  // everything pending has been read
         dropStale();
@@ -40,8 +50,14 @@ FrameReceiver::Result FrameReceiver::receive(SerialLink& link)
     return link.failed() ? Result::LinkFailed : Result::NoFrame;
 }
 
-void FrameReceiver::fill(SerialLink& link)
+int FrameReceiver::readLine(SerialLink& link)
 {
+    return fill(link);
+}
+
+int FrameReceiver::fill(SerialLink& link)
+{
+    const int before = length_;
     while (length_ < kMaxCharacters) {
         int room = kMaxCharacters - length_;
         int n = link.readPending(buffer_.data() + length_, room);
@@ -50,9 +66,43 @@ void FrameReceiver::fill(SerialLink& link)
         length_ += std::min(n, room);
     }
     buffer_[static_cast<std::size_t>(length_)] = '\0';
+    if (length_ > before)
+        noteArrival(length_);
+    return length_ - before;
 }
 
-bool FrameReceiver::cutFrame()
+void FrameReceiver::noteArrival(int end)
+{
+    if (arrivalCount_ == kMaxArrivals) {
+        // A line that brings characters at every read without a frame: the oldest
+        // two reads become one, noted at the later one's time.
+        std::move(arrivals_.begin() + 1, arrivals_.end(), arrivals_.begin());
+        --arrivalCount_;
+    }
+    arrivals_[static_cast<std::size_t>(arrivalCount_++)] = Arrival{end, clock_(), ++reads_};
+}
+
+const FrameReceiver::Arrival* FrameReceiver::arrivalAt(int position) const
+{
+    for (int i = 0; i < arrivalCount_; ++i)
+        if (arrivals_[static_cast<std::size_t>(i)].end > position)
+            return &arrivals_[static_cast<std::size_t>(i)];
+    return nullptr;
+}
+
+void FrameReceiver::keepFrameText(int start, int length)
+{
+    const int kept = std::min(length, kMaxFrameLength);
+    std::memcpy(frameText_.data(), buffer_.data() + start, static_cast<std::size_t>(kept));
+    frameText_[static_cast<std::size_t>(kept)] = '\0';
+    frameLength_ = kept;
+    const Arrival* first = arrivalAt(start);
+    const Arrival* last = arrivalAt(start + length - 1);
+    frameStartRead_ = first ? first->read : reads_;
+    frameArrived_ = last ? last->time : clock_();
+}
+
+FrameReceiver::Cut FrameReceiver::cutFrame()
 {
     for (;;) {
         int start = find(startChar_, 0, length_);
@@ -64,22 +114,17 @@ bool FrameReceiver::cutFrame()
             continue;
         }
         if (start < 0)
-            return false;
+            return Cut::None;
         int end = find(endChar_, start + 1, length_);
         if (end < 0)
-            return false;
+            return Cut::None;
         start = findLast(startChar_, start, end);
-        int frameLength = end - start + 1;
-        if (frameLength > kMaxFrameLength) {
-            // Longer than any frame the instrument sends: a damaged frame, dropped whole.
-            discardFront(end + 1);
-            continue;
-        }
-        std::memcpy(frameText_.data(), buffer_.data() + start, static_cast<std::size_t>(frameLength));
-        frameText_[static_cast<std::size_t>(frameLength)] = '\0';
-        frameLength_ = frameLength;
+        const int frameLength = end - start + 1;
+        keepFrameText(start, frameLength);
         discardFront(end + 1);
-        return true;
+        // Longer than the frame text area: a damaged frame, dropped whole (its
+        // beginning is kept to be shown).
+        return frameLength > kMaxFrameLength ? Cut::TooLong : Cut::Frame;
     }
 }
 
@@ -101,6 +146,14 @@ void FrameReceiver::discardFront(int count)
     std::memmove(buffer_.data(), buffer_.data() + count, static_cast<std::size_t>(length_ - count));
     length_ -= count;
     buffer_[static_cast<std::size_t>(length_)] = '\0';
+    int kept = 0;
+    for (int i = 0; i < arrivalCount_; ++i) {
+        Arrival a = arrivals_[static_cast<std::size_t>(i)];
+        a.end -= count;
+        if (a.end > 0)
+            arrivals_[static_cast<std::size_t>(kept++)] = a;
+    }
+    arrivalCount_ = kept;
 }
 
 int FrameReceiver::find(char c, int from, int to) const

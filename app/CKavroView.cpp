@@ -21,6 +21,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QResizeEvent>
+#include <QTimer>
 #include <algorithm>
 
 namespace kavro {
@@ -131,6 +132,14 @@ void CKavroView::buildInstrumentStatus(CCommSource& instrument)
     // instrument that has gone away ends it.
     navigator_->setGoesOnWithoutFrame([&instrument] { return !instrument.linkLost(); });
     instrument.setWaitListener([this](int seconds) { whileWaiting(seconds); });
+    // Between the timer's requests the line is read every 50 ms, so that a reply
+    // that comes after its request stopped waiting is stamped when it came.
+    auto* linePoll = new QTimer(this);
+    connect(linePoll, &QTimer::timeout, this, [this, &instrument] {
+        if (navigator_ && navigator_->running() && !busy_)
+            instrument.pollLine();
+    });
+    linePoll->start(50);
 }
 
 void CKavroView::whileWaiting(int secondsWaited)

@@ -175,6 +175,22 @@ void CRawSource::confirmReplacing(const std::vector<std::string>& paths)
         throw UserAbort{};
 }
 
+std::string CRawSource::repeatedOutput(const std::vector<std::string>& paths)
+{
+    std::vector<std::filesystem::path> seen;
+    for (const std::string& p : paths) {
+        std::error_code ec;
+        std::filesystem::path full = std::filesystem::absolute(p, ec).lexically_normal();
+        if (ec)
+            full = std::filesystem::path(p).lexically_normal();
+        for (const std::filesystem::path& s : seen)
+            if (s == full || sameFile(s.string(), full.string()))
+                return p;
+        seen.push_back(full);
+    }
+    return std::string();
+}
+
 void CRawSource::runOpenSequence(bool psdAlways, const std::string& inputPath)
 {
     inputPath_ = inputPath;
@@ -191,6 +207,21 @@ void CRawSource::runOpenSequence(bool psdAlways, const std::string& inputPath)
     const bool psd = psdAlways || switches_.binarySize;
     if (psd)
         choosePsdOutput(sourceName_);
+    // Two outputs under one name would each destroy the other's records: refused
+    // before any file is made.
+    std::vector<std::string> planned;
+    if (psd)
+        planned.push_back(sourceName_);
+    if (switches_.asciiSize)
+        planned.push_back(removeExtension(sourceName_) + ".asc");
+    if (switches_.asciiRaw)
+        planned.push_back(removeExtension(sourceName_) + ".log");
+    if (writesTimeStamps_ && !planned.empty())
+        planned.push_back(timeStampPathFor(sourceName_));
+    if (const std::string twice = repeatedOutput(planned); !twice.empty()) {
+        context_.prompter.message(twice + text::kOutputNamedTwice, MessageIcon::Exclamation);
+        throw UserAbort{};
+    }
     if (askBeforeReplacing_) {
         std::vector<std::string> beside;
         if (switches_.asciiSize)
@@ -300,6 +331,45 @@ void CRawSource::writeTimeStamp(long long frame, UtcTime time)
         writeOutput(timeOutput_, timeStampLine(frame, time));
 }
 
+bool CRawSource::writeFrameTogether(const FrameOutputs& out, long long frame, UtcTime time)
+{
+    if (outputsStopped_)
+        return false;
+    const std::string stamp = timeOutput_.isOpen() ? timeStampLine(frame, time) : std::string();
+    struct Part {
+        OutputFile* file;
+        std::string_view bytes;
+        long long mark = 0;
+        bool tried = false;
+    };
+    Part parts[] = {{&psdOutput_, out.psd}, {&ascOutput_, out.asc}, {&logOutput_, out.log}, {&timeOutput_, stamp}};
+    const OutputFile* failed = nullptr;
+    for (Part& p : parts) {
+        if (p.bytes.empty() || !p.file->isOpen())
+            continue;
+        p.mark = p.file->size();
+        p.tried = true;
+        if (!p.file->append(p.bytes)) {
+            failed = p.file;
+            break;
+        }
+    }
+    if (!failed)
+        return true;
+    // The frame comes out of every file that took it (the failed one too, should its
+    // bytes be in but not on the disk), so that no file holds a frame the others lack.
+    for (Part& p : parts)
+        if (p.tried)
+            p.file->truncateTo(p.mark);
+    outputsStopped_ = true;
+    if (outputError_.empty()) {
+        outputError_ = std::string(text::kWriteFailed) + failed->path() + ": " + failed->error() +
+                       text::kOutputsStopped + std::to_string(frame - 1) + text::kOutputsStoppedFrames;
+        context_.prompter.message(outputError_, MessageIcon::Exclamation);
+    }
+    return false;
+}
+
 void CRawSource::closeOutputs()
 {
     for (OutputFile* file : {&psdOutput_, &ascOutput_, &logOutput_, &timeOutput_}) {
@@ -318,7 +388,8 @@ bool CRawSource::processAndSave(const double values[kFrameValues], const std::st
         raw_[static_cast<std::size_t>(i)] = values[i];
     correctFrame(raw_[kLaserPowerIndex]);
     invertFrame();
-    currentFrame_ = 0;
+    // The frame number stays: a live window's number is the record its frames have
+    // in the files, and an average written apart does not change it.
     if (path.empty())
         return false;
 

@@ -61,6 +61,9 @@ public:
     // are open), and whether there is any: frames that go to no file are shown only.
     std::vector<std::string> outputPaths() const;
     bool recording() const { return !outputPaths().empty(); }
+    // The first of paths that names the same file as one before it ("" when none):
+    // a .psd called "run.asc" beside an .asc output would be written twice over.
+    static std::string repeatedOutput(const std::vector<std::string>& paths);
     // Whether the open sequence replaces result files that exist already (the
     // default: the save dialog asked) or refuses them with a message naming the file.
     void setReplaceOutputs(bool replace) { replaceOutputs_ = replace; }
@@ -119,6 +122,14 @@ protected:
     void writeLogLine(const std::uint16_t words[kFrameValues]);
     // The time-stamp line of frame (when that file is open).
     void writeTimeStamp(long long frame, UtcTime time);
+    // One live frame to every open output at once: its .psd record, .asc and .log
+    // lines and its time stamp (line frame, at time).  When one file fails, the frame
+    // is cut back from the others, the failure is told with the number of frames
+    // every file holds, and no output is written to again: every file ends with the
+    // same frame.  True when the frame is in every open output.
+    bool writeFrameTogether(const FrameOutputs& out, long long frame, UtcTime time);
+    // True once writeFrameTogether stopped the outputs.
+    bool outputsStopped() const { return outputsStopped_; }
     // Appends the frame's .psd record and .asc line, and its .log line when words is
     // given, each only when this source writes that file.  Safe from several threads.
     void formatFrameOutputs(const OutputRecord& record, const std::uint16_t* words, FrameOutputs& out) const;
@@ -153,6 +164,7 @@ protected:
     double beamAttenuation_ = 0.0;
     OutputRecord record_{};
     std::string outputError_;
+    bool outputsStopped_ = false;
 
 private:
     void createOutput(OutputFile& file, const std::string& path);

@@ -94,6 +94,16 @@ bool OutputFile::append(std::string_view bytes)
     return true;
 }
 
+bool OutputFile::truncateTo(long long size)
+{
+    if (fd_ < 0 || size < 0 || size > size_)
+        return false;
+    if (::ftruncate(fd_, size) != 0 || ::lseek(fd_, size, SEEK_SET) != size)
+        return false;
+    size_ = size;
+    return true;
+}
+
 void OutputFile::setSyncInterval(double seconds)
 {
     syncInterval_ = seconds;

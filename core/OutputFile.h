@@ -40,6 +40,11 @@ public:
     void setSyncInterval(double seconds);
     // How many times the file was forced onto the disk.
     int syncs() const { return syncs_; }
+    // Bytes in the file as this object wrote them.
+    long long size() const { return size_; }
+    // Cuts the file back to size bytes (a record that must not stay when another
+    // file could not take its part), even after a failure.  False when that fails.
+    bool truncateTo(long long size);
     // Closes the file (forced onto the disk first, with a sync interval) and lets go of its lock.
     void close();
 

@@ -61,9 +61,13 @@ std::vector<std::string> framesOfWhole(const std::string& text, char start, char
     FrameReceiver receiver(start, end);
     link.arrive(text);
     std::vector<std::string> frames;
-    while (receiver.receive(link) == FrameReceiver::Result::Frame)
-        frames.emplace_back(receiver.frameText());
-    return frames;
+    for (;;) {
+        const FrameReceiver::Result result = receiver.receive(link);
+        if (result == FrameReceiver::Result::Frame)
+            frames.emplace_back(receiver.frameText());
+        else if (result != FrameReceiver::Result::TooLong)
+            return frames;
+    }
 }
 
 }  // namespace
@@ -98,6 +102,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (;;) {
             FrameReceiver::Result result = receiver.receive(link);
             fuzz::require(receiver.pending().size() < FrameReceiver::kBufferSize, "the buffer never overflows");
+            if (result == FrameReceiver::Result::TooLong) {
+                fuzz::require(receiver.frameText().size() == FrameReceiver::kFrameTextSize - 1,
+                              "a frame too long shows its beginning");
+                continue;
+            }
             if (result != FrameReceiver::Result::Frame) {
                 fuzz::require(result == FrameReceiver::Result::LinkFailed || !link.failed(),
                               "a broken link without a frame is told");

@@ -38,6 +38,13 @@ inline constexpr const char* kPsdChangedEnd =
 inline constexpr const char* kWriteFailed = "Could not write to the file ";  // path, ": ", reason
 
 // Why writing stopped when the output file was deleted while being written.
+// After a file name: two outputs of one recording would be that one file.
+inline constexpr const char* kOutputNamedTwice =
+    ": the .psd and an output beside it (.asc, .log, .time.csv) would be this one file; give the .psd "
+    "another name (e.g. ending in .psd)";
+// After a live output failed: "<failure>. Recording stopped; every output holds the same 6 frames."
+inline constexpr const char* kOutputsStopped = ". Recording stopped; every output holds the same ";  // + n
+inline constexpr const char* kOutputsStoppedFrames = " frames.";
 inline constexpr const char* kOutputRemoved = "the file was deleted while it was being written";
 
 // Why an output file is refused: another writer or a window showing it holds its

@@ -16,6 +16,7 @@
 #include "tools/StopSignals.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -27,6 +28,8 @@ namespace kavro::cli {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+// Milliseconds between two reads of the line while no request waits.
+constexpr int kLinePollMs = 40;
 
 // A stop asked for while the source waits for the instrument ends the wait.
 struct Interrupted {};
@@ -79,6 +82,8 @@ void checkOutputs(const AcquireOptions& o)
     const std::vector<std::string> paths = plannedOutputs(o);
     if (paths.empty())
         throw Failure(kExitUsage, text::kAcquireNoOutput);
+    if (const std::string twice = CRawSource::repeatedOutput(paths); !twice.empty())
+        throw Failure(kExitUsage, twice + text::kOutputNamedTwice);
     if (o.overwrite)
         return;
     for (const std::string& path : paths) {
@@ -130,8 +135,20 @@ AcquireResult acquire(const AcquireOptions& o, Environment& env, const StopWait&
     std::fflush(stdout);
 
     RequestPacer pacer(std::chrono::milliseconds(static_cast<long long>(o.interval * 1000.0 + 0.5)));
+    // Between requests the line is read every few tens of milliseconds, so that a
+    // reply that comes after its request stopped waiting is stamped when it came.
+    auto waitForNextRequest = [&] {
+        for (;;) {
+            const int wait = static_cast<int>(pacer.waitFrom(Clock::now()).count());
+            if ((r.signal = stop(std::min(wait, kLinePollMs))) != 0)
+                return false;
+            src.pollLine();
+            if (wait <= kLinePollMs)
+                return true;
+        }
+    };
     while (o.frames <= 0 || src.counts().written < o.frames) {
-        if ((r.signal = stop(static_cast<int>(pacer.waitFrom(Clock::now()).count()))) != 0)
+        if (!waitForNextRequest())
             break;
         pacer.requestSent(Clock::now());
         try {

@@ -1,5 +1,6 @@
 #include "acquisition/CCommSource.h"
 #include "acquisition/RequestPacer.h"
+#include "core/CPDFile.h"
 #include "tests/core/CoreFixture.h"
 #include "tests/support/ScriptedSerialLink.h"
 
@@ -162,7 +163,7 @@ TEST_F(CommTest, AnAscWithoutPsdGoesToInstrumentAscInTheCurrentFolder)
     {
         InFolder in(here.path());
         open();
-        link->arrive(frameOf(fullFrame(50)));
+        link->reply(frameOf(fullFrame(50)));
         EXPECT_EQ(src->readNextFrame(), 1);
         src->close();
     }
@@ -200,11 +201,42 @@ TEST_F(CommTest, ACancelledOpenLetsThePortGo)
     EXPECT_EQ(src->portOpen(), 0);
 }
 
+TEST_F(CommTest, APsdNamedLikeAnOutputBesideItIsRefusedBeforeAnyFileIsMade)
+{
+    const struct {
+        const char* name;
+        int slot;  // the switch of the output beside it: .asc 0, .log 1
+        bool existed;
+    } cases[] = {{"same.asc", 0, false}, {"same.log", 1, false}, {"kept.asc", 0, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        env.settings.outputs = OutputSwitchBlock{};
+        env.settings.outputs.value[2] = 1;  // .psd
+        env.settings.outputs.value[static_cast<std::size_t>(c.slot)] = 1;
+        const std::string named = env.cal.path(c.name);
+        if (c.existed)
+            writeFile(named, "a cast of yesterday\n");
+        make();
+        env.prompter.choose(env.cal.path("RingArea_a.asc")).choose(env.cal.path("zsc.asc")).choose(named);
+        EXPECT_THROW(src->open(), UserAbort);
+        ASSERT_FALSE(env.prompter.messages().empty());
+        EXPECT_EQ(env.prompter.messages().back(),
+                  named + ": the .psd and an output beside it (.asc, .log, .time.csv) would be this one file; give "
+                          "the .psd another name (e.g. ending in .psd)");
+        EXPECT_EQ(fileExists(named), c.existed);
+        if (c.existed) {
+            EXPECT_EQ(readFile(named), "a cast of yesterday\n");
+        }
+        EXPECT_FALSE(fileExists(env.cal.path(std::string(c.name).substr(0, 4) + ".time.csv")));
+        EXPECT_EQ(src->portOpen(), 0);
+    }
+}
+
 TEST_F(CommTest, AFrameInPiecesAcrossPollsKeepsWhatFollows)
 {
     open();
     const std::string frame = frameOf(fullFrame(7));
-    link->arrive("xx" + frame.substr(0, 10));
+    link->reply("xx" + frame.substr(0, 10));
     clock.onSleep = [&](int n) {
         if (n == 1)
             link->arrive(frame.substr(10) + "{5");
@@ -214,7 +246,7 @@ TEST_F(CommTest, AFrameInPiecesAcrossPollsKeepsWhatFollows)
     EXPECT_EQ(src->pendingText(), "{5");
     EXPECT_EQ(src->rawValue(0), 7.0);
     EXPECT_EQ(src->rawValue(32), 4000.0);
-    EXPECT_EQ(src->frameNumber(), 1);
+    EXPECT_EQ(src->frameNumber(), 0);  // the first record of the .psd
     EXPECT_EQ(src->lastExchange(), CCommSource::Exchange::Frame);
     EXPECT_EQ(link->written, "\r\n");  // the empty poll command and CR LF
     EXPECT_EQ(link->beforeCommandCalls, 1);
@@ -227,7 +259,7 @@ TEST_F(CommTest, WithoutAnEndCharacterTheWaitEndsAfterCommWait)
     open();
     const std::string frame = frameOf(fullFrame(9));
     const std::string start = frame.substr(0, frame.size() - 1);
-    link->arrive(start);
+    link->reply(start);
     std::vector<int> waited;
     src->setWaitListener([&waited](int s) { waited.push_back(s); });
     EXPECT_EQ(src->readNextFrame(), 0);
@@ -248,11 +280,16 @@ TEST_F(CommTest, WithoutAnEndCharacterTheWaitEndsAfterCommWait)
     EXPECT_EQ(src->readNextFrame(), 0);
     EXPECT_EQ(clock.sleeps, 40);
     EXPECT_EQ(src->counts().withoutFrame, 2);
-    // The next exchange continues from what arrived.
+    // The rest of the first reply comes before the third request: that request
+    // takes the late frame and still waits for its own reply, which never comes.
     link->arrive("}");
+    clock.sleeps = 0;
     EXPECT_EQ(src->readNextFrame(), 1);
     EXPECT_EQ(src->frameText(), frame);
-    EXPECT_EQ(src->frameNumber(), 1);
+    EXPECT_EQ(src->frameNumber(), 0);
+    EXPECT_EQ(src->counts().written, 1);
+    EXPECT_EQ(src->counts().withoutFrame, 3);
+    EXPECT_EQ(clock.sleeps, 40);
     EXPECT_EQ(link->written, "\r\n\r\n\r\n");
 }
 
@@ -262,20 +299,25 @@ TEST_F(CommTest, AFrameThatIsNotFortySixteenBitNumbersIsRejectedAndCounted)
     TempDir here;
     InFolder in(here.path());
     open();
-    link->arrive(frameOf(fullFrame(7)));
+    link->reply(frameOf(fullFrame(7)));
     ASSERT_EQ(src->readNextFrame(), 1);
     std::string forty = frameOf(fullFrame(3)).substr(1);
+    std::string padded = "{";  // 40 good numbers, but longer than any frame the instrument sends
+    for (int v : fullFrame(3))
+        padded += std::to_string(v) + std::string(30, ' ');
+    padded += "}";
+    ASSERT_GT(padded.size(), 1027u);
     const std::string rejected[] = {"{100 200}", "{}", "{A1 B2 C3 ERR}", "{12.5 " + forty, "{-3 " + forty.substr(2),
-                                    "{70000 " + forty.substr(2)};
+                                    "{70000 " + forty.substr(2), padded};
     long count = 0;
     for (const std::string& text : rejected) {
         SCOPED_TRACE(text);
-        link->arrive(text);
+        link->reply(text);
         EXPECT_EQ(src->readNextFrame(), 0);
         EXPECT_EQ(src->lastExchange(), CCommSource::Exchange::Rejected);
         EXPECT_EQ(src->counts().rejected, ++count);
-        EXPECT_EQ(owner.texts.back(), text);  // shown in the receive-buffer window all the same
-        EXPECT_EQ(src->frameNumber(), 1);
+        EXPECT_EQ(owner.texts.back(), text.substr(0, 1027));  // shown in the receive-buffer window all the same
+        EXPECT_EQ(src->frameNumber(), 0);
         EXPECT_EQ(src->rawValue(0), 7.0);
         EXPECT_EQ(src->frameWords()[0], 7);
     }
@@ -283,9 +325,9 @@ TEST_F(CommTest, AFrameThatIsNotFortySixteenBitNumbersIsRejectedAndCounted)
     EXPECT_EQ(clock.sleeps, 0);  // a rejected reply is an answer: no waiting on
 
     // Noise around a frame, and more than 40 numbers: written, the second one suspect.
-    link->arrive("}}\x01\xff{junk{ 9,x8;7 " + forty.substr(6) + "\r\n{1 " + forty);
+    link->reply("}}\x01\xff{junk{ 9,x8;7 " + forty.substr(6) + "\r\n{1 " + forty);
     ASSERT_EQ(src->readNextFrame(), 1);
-    EXPECT_EQ(src->frameNumber(), 3);
+    EXPECT_EQ(src->frameNumber(), 2);
     EXPECT_EQ(src->counts().written, 3);
     EXPECT_EQ(src->counts().suspect, 1);
     EXPECT_EQ(src->rawValue(0), 1.0);
@@ -306,11 +348,46 @@ TEST_F(CommTest, WordsAreTheUnsignedSixteenBitValues)
     EXPECT_EQ(CCommSource::wordOf(std::nan("")), 0);
 }
 
-TEST_F(CommTest, FrameNumbersWrapAfterOneHundredThousand)
+TEST_F(CommTest, AFramesNumberIsItsRecordInTheReplayedPsdAndAnAverageSavedLeavesIt)
 {
-    EXPECT_EQ(CCommSource::nextFrameNumber(0), 1);
-    EXPECT_EQ(CCommSource::nextFrameNumber(99999), 100000);
-    EXPECT_EQ(CCommSource::nextFrameNumber(100000), 1);
+    allOutputs();
+    const std::string psd = env.cal.path("numbers.psd");
+    open(psd);
+    std::vector<double> transmissions;
+    auto take = [&](int ring) {
+        std::vector<int> values = fullFrame(ring);
+        values[32] = 2000 + 2 * ring;  // a transmission of its own
+        link->reply(frameOf(values));
+        ASSERT_EQ(src->readNextFrame(), 1);
+        transmissions.push_back(src->transmission());
+    };
+    for (int ring : {100, 300, 600})
+        take(ring);
+    EXPECT_EQ(src->frameNumber(), 2);
+    // An average written apart (Accumulate and Average) is no frame of the cast.
+    double avg[kFrameValues];
+    for (int i = 0; i < kFrameValues; ++i)
+        avg[i] = src->rawValue(i);
+    EXPECT_TRUE(src->processAndSave(avg, env.cal.path("average.psd"), 1, 0));
+    EXPECT_EQ(src->frameNumber(), 2);
+    take(900);
+    EXPECT_EQ(src->frameNumber(), 3);
+    src->close();
+
+    CPDFile replay(context, &owner);
+    env.prompter.choose(psd);
+    replay.open();
+    for (int n : {3, 0, 2, 1}) {
+        SCOPED_TRACE(n);
+        ASSERT_EQ(replay.goToFrame(n), 1);
+        EXPECT_EQ(replay.frameNumber(), n);
+        EXPECT_FLOAT_EQ(static_cast<float>(replay.transmission()),
+                        static_cast<float>(transmissions[static_cast<std::size_t>(n)]));
+    }
+    // The time file counts the same records from 1: the frame's line in the .log.
+    const std::string times = readFile(env.cal.path("numbers.time.csv"));
+    EXPECT_EQ(std::count(times.begin(), times.end(), '\n'), 5);
+    EXPECT_NE(times.find("\n4,"), std::string::npos);
 }
 
 TEST_F(CommTest, CtrlCAndCommandsAreSentWithCrLfAndTheirReplyKeptApart)
@@ -378,13 +455,13 @@ TEST_F(CommTest, AnUnpluggedDeviceIsToldOnceAndEveryFrameReceivedIsWritten)
     allOutputs();
     const std::string psd = env.cal.path("live.psd");
     open(psd);
-    link->arrive(frameOf(fullFrame(10)));
+    link->reply(frameOf(fullFrame(10)));
     ASSERT_EQ(src->readNextFrame(), 1);
-    link->arrive(frameOf(fullFrame(20)) + frameOf(fullFrame(30)) + "{1 2");
+    link->reply(frameOf(fullFrame(20)) + frameOf(fullFrame(30)) + "{1 2");
     // Both frames that wait are taken at once; the view stands on the newer.
     ASSERT_EQ(src->readNextFrame(), 1);
     EXPECT_EQ(src->rawValue(0), 30.0);
-    EXPECT_EQ(src->frameNumber(), 3);
+    EXPECT_EQ(src->frameNumber(), 2);
     link->breakLink("/dev/ttyUSB1: the device went away");
 
     const std::size_t written = link->written.size();
@@ -414,15 +491,71 @@ TEST_F(CommTest, AnUnpluggedDeviceIsToldOnceAndEveryFrameReceivedIsWritten)
     EXPECT_EQ(env.prompter.messages().size(), 1u);
 }
 
+TEST_F(CommTest, WhenOneOutputFailsEveryOutputEndsWithTheSameFrame)
+{
+    // The .psd takes 512 bytes a frame after its two header records, so 2600 bytes
+    // hold three frames; a .log deleted while written fails after the .psd and the
+    // .asc have taken the frame, which then comes out of them again.
+    const struct {
+        const char* name;
+        unsigned long sizeLimit;  // 0: none
+        int deleteLogBefore;      // the frame before which the .log is deleted; -1: never
+        const char* failing;
+        long frames;              // in every file afterwards
+    } cases[] = {
+        {"the .psd is full", 2600, -1, "full.psd", 3},
+        {"the .log is deleted", 0, 2, "full.log", 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        allOutputs();
+        const std::size_t told = env.prompter.messages().size();
+        const std::string psd = env.cal.path("full.psd");
+        open(psd);
+        {
+            std::unique_ptr<FileSizeLimit> limit;
+            if (c.sizeLimit > 0) {
+                limit = std::make_unique<FileSizeLimit>(c.sizeLimit);
+                ASSERT_TRUE(limit->active());
+            }
+            for (int k = 0; k < 6; ++k) {
+                if (k == c.deleteLogBefore)
+                    std::filesystem::remove(env.cal.path("full.log"));
+                link->reply(frameOf(fullFrame(100 + k)));
+                // Taken and shown all the same; only the files stop.
+                ASSERT_EQ(src->readNextFrame(), 1) << k;
+                EXPECT_EQ(src->frameNumber(), k);
+            }
+            EXPECT_EQ(src->counts().written, c.frames);
+            src->close();
+        }
+        ASSERT_EQ(env.prompter.messages().size(), told + 1);
+        const std::string message = env.prompter.messages().back();
+        EXPECT_EQ(message.rfind("Could not write to the file " + env.cal.path(c.failing) + ": ", 0), 0u) << message;
+        EXPECT_NE(message.find(". Recording stopped; every output holds the same " + std::to_string(c.frames) +
+                               " frames."),
+                  std::string::npos)
+            << message;
+        EXPECT_EQ(src->outputError(), message);
+        const auto lines = [](const std::string& text) { return std::count(text.begin(), text.end(), '\n'); };
+        EXPECT_EQ(readFile(psd).size(), static_cast<std::size_t>(2 + c.frames) * 512u);
+        EXPECT_EQ(lines(readFile(env.cal.path("full.asc"))), c.frames);
+        EXPECT_EQ(lines(readFile(env.cal.path("full.time.csv"))), c.frames + 1);
+        if (c.deleteLogBefore < 0) {
+            EXPECT_EQ(lines(readFile(env.cal.path("full.log"))), c.frames);
+        }
+    }
+}
+
 TEST_F(CommTest, ALiveCollectionSeesEveryFrameAsWords)
 {
     open();
     std::vector<RawWords> seen;
     src->setFrameListener([&](const RawWords& w) { seen.push_back(w); });
-    link->arrive(frameOf(fullFrame(11)) + frameOf(fullFrame(12)));
+    link->reply(frameOf(fullFrame(11)) + frameOf(fullFrame(12)));
     ASSERT_EQ(src->readNextFrame(), 1);
     src->clearFrameListener();
-    link->arrive(frameOf(fullFrame(13)));
+    link->reply(frameOf(fullFrame(13)));
     ASSERT_EQ(src->readNextFrame(), 1);
     ASSERT_EQ(seen.size(), 2u);
     EXPECT_EQ(seen[0][0], 11);
@@ -434,7 +567,7 @@ TEST_F(CommTest, CloseLetsThePortGoOnceAndKeepsTheFiles)
 {
     allOutputs();
     open(env.cal.path("c.psd"));
-    link->arrive(frameOf(fullFrame(40)));
+    link->reply(frameOf(fullFrame(40)));
     ASSERT_EQ(src->readNextFrame(), 1);
     EXPECT_GT(src->frameResult().transmission(), 0.0);
     src->close();

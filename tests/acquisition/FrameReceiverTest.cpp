@@ -162,7 +162,7 @@ TEST(FrameReceiver, FullBufferWithoutAFrameDoesNotBlockLaterFrames)
     EXPECT_EQ(rx.frameText(), "{1 2 3 4 5 6}");
 }
 
-TEST(FrameReceiver, FrameLongerThanItsAreaIsDiscarded)
+TEST(FrameReceiver, FrameLongerThanItsAreaIsDroppedAndTold)
 {
     ScriptedSerialLink link;
     FrameReceiver rx;
@@ -170,12 +170,67 @@ TEST(FrameReceiver, FrameLongerThanItsAreaIsDiscarded)
     std::string fits = "{" + std::string(static_cast<std::size_t>(longest - 2), '1') + "}";
     std::string tooLong = "{" + std::string(static_cast<std::size_t>(longest - 1), '2') + "}";
     link.arrive(tooLong + "{5 6}" + fits);
+    ASSERT_EQ(rx.receive(link), Result::TooLong);
+    EXPECT_EQ(rx.frameText(), tooLong.substr(0, static_cast<std::size_t>(longest)));
     ASSERT_EQ(rx.receive(link), Result::Frame);
     EXPECT_EQ(rx.frameText(), "{5 6}");
     ASSERT_EQ(rx.receive(link), Result::Frame);
     EXPECT_EQ(rx.frameText(), fits);
     EXPECT_EQ(rx.receive(link), Result::NoFrame);
     EXPECT_EQ(rx.pending(), "");
+}
+
+TEST(FrameReceiver, AFrameKeepsWhenItsEndArrivedAndWhichReadBroughtItsStart)
+{
+    using namespace std::chrono;
+    ScriptedSerialLink link;
+    FrameReceiver rx;
+    FrameReceiver::Clock::time_point now{};
+    rx.setClock([&now] { return now; });
+    // What arrives at which second, and whether the line is read then; receive()
+    // at the end reads the rest.
+    const struct {
+        int second;
+        const char* bytes;
+        bool read;
+    } line[] = {{1, "xx{1 2", true}, {2, " 3}{4", true}, {3, " 5}", false}, {4, "", true}, {6, "{7}{8", true}};
+    for (const auto& l : line) {
+        now = FrameReceiver::Clock::time_point(seconds(l.second));
+        link.arrive(l.bytes);
+        if (l.read)
+            rx.readLine(link);
+    }
+    EXPECT_EQ(rx.readsSoFar(), 4);  // a read that brings nothing is no arrival
+    now = FrameReceiver::Clock::time_point(seconds(9));
+    const struct {
+        const char* text;
+        int arrived;    // second
+        long long read;  // of its start character
+    } frames[] = {{"{1 2 3}", 2, 1}, {"{4 5}", 4, 2}, {"{7}", 6, 4}};
+    for (const auto& f : frames) {
+        SCOPED_TRACE(f.text);
+        ASSERT_EQ(rx.receive(link), Result::Frame);
+        EXPECT_EQ(rx.frameText(), f.text);
+        EXPECT_EQ(rx.frameArrived(), FrameReceiver::Clock::time_point(seconds(f.arrived)));
+        EXPECT_EQ(rx.frameStartRead(), f.read);
+    }
+    EXPECT_EQ(rx.receive(link), Result::NoFrame);
+    EXPECT_EQ(rx.pending(), "{8");
+
+    // Many reads of noise inside a frame: the oldest reads are merged, the time of
+    // the frame's end stays exact.
+    for (int i = 0; i < 100; ++i) {
+        now = FrameReceiver::Clock::time_point(seconds(10 + i));
+        link.arrive("x");
+        rx.readLine(link);
+    }
+    now = FrameReceiver::Clock::time_point(seconds(200));
+    link.arrive("}");
+    ASSERT_EQ(rx.receive(link), Result::Frame);
+    EXPECT_EQ(rx.frameText().substr(0, 3), "{8x");
+    EXPECT_EQ(rx.frameArrived(), FrameReceiver::Clock::time_point(seconds(200)));
+    EXPECT_EQ(rx.readsSoFar(), 105);
+    EXPECT_GT(rx.frameStartRead(), 4);  // merged into a later read: never taken for earlier
 }
 
 TEST(FrameReceiver, BrokenLinkIsToldApartFromSilence)

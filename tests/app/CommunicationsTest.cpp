@@ -89,10 +89,10 @@ protected:
     CKavroView& view() { return *frame->view(); }
     ScriptedSerialLink& link() { return *instruments->link; }
     void command(int id) { app->mainFrame()->action(id)->trigger(); }
-    // The instrument sends text, and Next fetches the frame in it.
+    // Next asks for a frame, and the instrument answers with text.
     void nextFrameFrom(const std::string& text)
     {
-        link().arrive(text);
+        link().reply(text);
         frame->animationBar()->button(CAnimationBar::kNextButton)->click();
     }
     int bufferWindows() { return static_cast<int>(view().findChildren<CShowBufferWnd*>().size()); }
@@ -268,7 +268,7 @@ TEST_F(CommunicationsTest, ARequestWithoutAFrameKeepsTheFrameNumberAndSaysWhy)
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(recordingLine(), "Not recording: no instrument output is on (Options > Output)");
     nextFrameFrom(frameText(1));
-    EXPECT_EQ(frameLabel(), "Data Frame: 1");
+    EXPECT_EQ(frameLabel(), "Data Frame: 0");  // the first record of the .psd
     const QString mean = view().sizeLayout()->meanLabel()->text();
 
     // While the request waits the window says so, stays drawn and takes no command.
@@ -292,7 +292,7 @@ TEST_F(CommunicationsTest, ARequestWithoutAFrameKeepsTheFrameNumberAndSaysWhy)
     for (const Row& row : rows) {
         SCOPED_TRACE(row.sent);
         nextFrameFrom(row.sent);
-        EXPECT_EQ(frameLabel(), "Data Frame: 1");
+        EXPECT_EQ(frameLabel(), "Data Frame: 0");
         EXPECT_EQ(view().sizeLayout()->meanLabel()->text(), mean);
         EXPECT_EQ(exchangeLine(), row.line);
     }
@@ -312,7 +312,7 @@ TEST_F(CommunicationsTest, ARequestWithoutAFrameKeepsTheFrameNumberAndSaysWhy)
     EXPECT_EQ(window->text(), rows.back().sent);
 
     nextFrameFrom(frameText(2));
-    EXPECT_EQ(frameLabel(), "Data Frame: 2");
+    EXPECT_EQ(frameLabel(), "Data Frame: 1");
     EXPECT_EQ(exchangeLine(), "2 rejected, 4 requests without a frame");
     EXPECT_EQ(window->rejected(), 2);
     EXPECT_TRUE(prompter->messages().empty());
@@ -328,9 +328,9 @@ TEST_F(CommunicationsTest, TheTimerKeepsAskingThroughSilenceAndStopsWhenTheLineI
         nav->tick();
     EXPECT_TRUE(nav->running());
     EXPECT_EQ(link().written, "\r\n\r\n\r\n");  // one request a tick, none in between
-    link().arrive(frameText(4));
+    link().reply(frameText(4));
     nav->tick();
-    EXPECT_EQ(frameLabel(), "Data Frame: 1");
+    EXPECT_EQ(frameLabel(), "Data Frame: 0");
 
     link().breakLink("/dev/ttyUSB1: the device went away");
     nav->tick();

@@ -183,11 +183,16 @@ TEST_F(SourceTest, ProcessAndSaveWritesOneRecordFiles)
         avg[i] = 110.0;
     avg[32] = 4000;
     avg[35] = 2000;
+    src.frames = {frame(100), frame(200)};
+    ASSERT_EQ(src.readNextFrame(), 1);
+    ASSERT_EQ(src.readNextFrame(), 1);
+    const int before = src.currentFrame();
     src.processAndSave(avg, env.cal.path("avg.psd"), 1, 1);
     EXPECT_EQ(readFile(env.cal.path("avg.psd")).size(), 3u * 512u);
     std::string asc = readFile(env.cal.path("avg.asc"));
     EXPECT_EQ(std::count(asc.begin(), asc.end(), ' '), 74);  // with the VSF: this source's switch
-    EXPECT_EQ(src.currentFrame(), 0);
+    EXPECT_EQ(src.currentFrame(), before);  // an average written apart is no frame of the source
+    EXPECT_EQ(before, 2);
 
     // An empty path writes nothing; a file that cannot be created is told.
     src.processAndSave(avg, "", 1, 1);

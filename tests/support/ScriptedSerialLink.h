@@ -11,6 +11,9 @@ class ScriptedSerialLink : public SerialLink {
 public:
     // Characters that arrive on the line and wait to be read.
     void arrive(const std::string& bytes) { pending_ += bytes; }
+    // The instrument's answer to the next line the program writes: it arrives as
+    // that write ends (arrive() is for characters that were there before).
+    void reply(const std::string& bytes) { replies_ += bytes; }
     // At most this many characters per read (0: as many as asked for).
     void setReadChunk(int chunk) { readChunk_ = chunk; }
     // From now on the line is broken.
@@ -26,7 +29,12 @@ public:
         return openResult;
     }
     int setLineParameters() override { return lineResult; }
-    void write(const char* bytes, int count) override { written.append(bytes, static_cast<std::size_t>(count)); }
+    void write(const char* bytes, int count) override
+    {
+        written.append(bytes, static_cast<std::size_t>(count));
+        pending_ += replies_;
+        replies_.clear();
+    }
     int readPending(char* dest, int maxCount) override;
     void beforeCommand() override { ++beforeCommandCalls; }
     int closeBegin() override { return closeBeginResult; }
@@ -47,6 +55,7 @@ public:
 
 private:
     std::string pending_;
+    std::string replies_;
     int readChunk_ = 0;
     bool failed_ = false;
     std::string error_;

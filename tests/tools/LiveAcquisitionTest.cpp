@@ -6,6 +6,7 @@
 #include "acquisition/CCommSource.h"
 #include "acquisition/CRawFile.h"
 #include "core/CPDFile.h"
+#include "core/FrameTimes.h"
 #include "background/CScatterAccumulator.h"
 #include "platform/PosixSerialLink.h"
 #include "platform/System.h"
@@ -18,12 +19,14 @@
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <spawn.h>
 #include <termios.h>
 #include <unistd.h>
 #include <sys/wait.h>
+#include <mutex>
 #include <thread>
 
 extern char** environ;
@@ -164,7 +167,7 @@ TEST_F(LiveTest, LiveFramesGiveTheBytesOfTheRecordingOnAnyLine)
         auto src = openLive(sim, psd);
         for (std::size_t k = 0; k < frames.size(); ++k)
             ASSERT_EQ(src->nextFrame(), 1) << "frame " << k;
-        EXPECT_EQ(src->frameNumber(), static_cast<int>(frames.size()));
+        EXPECT_EQ(src->frameNumber(), static_cast<int>(frames.size()) - 1);  // the last record, from 0
         src->close();
         expectSameOutputs(outputsBeside(psd), want, frames.size());
     }
@@ -500,21 +503,54 @@ TEST_F(LiveTest, CommandLineTellsAMissingOrBusyDeviceAndAnUnwritableOutputInOneL
     EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1);
 }
 
-TEST_F(LiveTest, CommandLineOnAFullDiskEndsWithTheFileItsSummaryAndWholeRecords)
+TEST_F(LiveTest, CommandLineOnAFullDiskStopsEveryOutputAtTheSameFrameAndSaysSo)
 {
-    SimulatorThread rig(recording(100), SimulatorOptions{});
-    ASSERT_TRUE(rig.started);
-    const std::string psd = env.cal.path("full.psd");
-    // 8 blocks of 512 bytes: the .psd's header and six frames fit, the seventh does not.
-    Child child({"/bin/sh", "-c", "ulimit -f 8; exec " + test::cliCommand({"acquire", "--profile", env.cal.path("none.INI"),
-                                                                         "--cal-dir", env.cal.dir.path(), "--device",
-                                                                         rig.sim.devicePath(), "-o", psd, "--interval", "0"})},
-                env.cal.path("out.txt"), env.cal.path("err.txt"));
-    ASSERT_EQ(child.wait(), 1);
-    EXPECT_EQ(readFile(env.cal.path("err.txt")), "kavro-cli: Could not write to the file " + psd + ": File too large\n");
-    EXPECT_EQ(readFile(psd).size(), 8u * 512u);
-    EXPECT_NE(readFile(env.cal.path("out.txt")).find("Frames written: "), std::string::npos);
-    EXPECT_NE(readFile(env.cal.path("out.txt")).find("Files: " + psd + ", "), std::string::npos);
+    // 8 blocks of 512 bytes per file: the .psd's header and six frames fit, the
+    // seventh does not; with the .asc and .log on, whichever fills first stops them all.
+    const struct {
+        const char* name;
+        std::vector<std::string> more;
+        long frames;  // -1: as many as the first file to fill holds
+    } cases[] = {
+        {"psd", {}, 6},
+        {"psd asc log", {"--asc", "--log"}, -1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        SimulatorThread rig(recording(100), SimulatorOptions{});
+        ASSERT_TRUE(rig.started);
+        const std::string stem = env.cal.path(std::string("full") + (c.more.empty() ? "1" : "2"));
+        const std::string psd = stem + ".psd";
+        std::vector<std::string> args = {"acquire", "--profile", env.cal.path("none.INI"), "--cal-dir",
+                                         env.cal.dir.path(), "--device", rig.sim.devicePath(), "-o", psd,
+                                         "--interval", "0"};
+        args.insert(args.end(), c.more.begin(), c.more.end());
+        Child child({"/bin/sh", "-c", "ulimit -f 8; exec " + test::cliCommand(args)}, env.cal.path("out.txt"),
+                    env.cal.path("err.txt"));
+        ASSERT_EQ(child.wait(), 1);
+        const long records = static_cast<long>(readFile(psd).size() / 512) - 2;
+        if (c.frames >= 0) {
+            EXPECT_EQ(records, c.frames);
+        }
+        const std::string err = readFile(env.cal.path("err.txt"));
+        EXPECT_EQ(err.rfind("kavro-cli: Could not write to the file " + stem + ".", 0), 0u) << err;
+        EXPECT_NE(err.find(": File too large. Recording stopped; every output holds the same " +
+                           std::to_string(records) + " frames.\n"),
+                  std::string::npos)
+            << err;
+        // No file holds a frame the others lack, and the summary counts them.
+        EXPECT_EQ(readFile(psd).size() % 512, 0u);
+        EXPECT_EQ(lineCount(readFile(stem + ".time.csv")), records + 1);
+        if (!c.more.empty()) {
+            EXPECT_EQ(lineCount(readFile(stem + ".asc")), records);
+            EXPECT_EQ(lineCount(readFile(stem + ".log")), records);
+            EXPECT_EQ(readFile(stem + ".log"), logOf(rig.sim.recording(), static_cast<std::size_t>(records)));
+        }
+        EXPECT_NE(readFile(env.cal.path("out.txt")).find("Frames written: " + std::to_string(records) + ", "),
+                  std::string::npos)
+            << readFile(env.cal.path("out.txt"));
+        EXPECT_NE(readFile(env.cal.path("out.txt")).find("Files: " + psd + ", "), std::string::npos);
+    }
 }
 
 TEST_F(LiveTest, CommandLineNeverReplacesOrSharesAnOutputByAccident)
@@ -581,7 +617,40 @@ TEST_F(LiveTest, CommandLineNeverReplacesOrSharesAnOutputByAccident)
     EXPECT_EQ(readFile(err), "kavro-cli: nothing would be recorded: name the .psd with -o FILE, or ask for --asc, "
                              "--vsf or --log\n");
     EXPECT_EQ(readFile(out), "");
+    // The .psd named like an output beside it: refused, and no file is left behind.
+    const struct {
+        const char* name;
+        const char* flag;
+    } twice[] = {{"run.asc", "--asc"}, {"run.log", "--log"}, {"run.asc", "--vsf"}};
+    for (const auto& t : twice) {
+        SCOPED_TRACE(t.name + std::string(" ") + t.flag);
+        const std::string named = env.cal.path(t.name);
+        Child refused({test::cliPath(), "acquire", "--profile", env.cal.path("none.INI"), "--cal-dir",
+                       env.cal.dir.path(), "--device", other.sim.devicePath(), "-o", named, t.flag, "--frames", "2"},
+                      out, err);
+        EXPECT_EQ(refused.wait(), 2);
+        EXPECT_EQ(readFile(err), "kavro-cli: " + named +
+                                     ": the .psd and an output beside it (.asc, .log, .time.csv) would be this one "
+                                     "file; give the .psd another name (e.g. ending in .psd)\n");
+        EXPECT_FALSE(std::filesystem::exists(named));
+        EXPECT_FALSE(std::filesystem::exists(env.cal.path("run.time.csv")));
+    }
     EXPECT_EQ(other.sim.counters().requests, 3);  // the three frames of the replacing run only
+}
+
+// The times of a time-stamp file, in seconds since 1970.
+std::vector<double> stampsOf(const std::string& times)
+{
+    std::vector<double> stamps;
+    std::size_t at = times.find('\n');
+    while (at != std::string::npos && at + 1 < times.size()) {
+        const std::size_t comma = times.find(',', at), end = times.find('\n', at + 1);
+        double seconds = -1.0;
+        parseUtcTimestamp(times.substr(comma + 1, end - comma - 1), seconds);
+        stamps.push_back(seconds);
+        at = end;
+    }
+    return stamps;
 }
 
 // An instrument of the tests on a real pseudo-terminal: the n-th frame request
@@ -619,6 +688,12 @@ public:
     {
         if (master_ >= 0 && !bytes.empty())
             [[maybe_unused]] auto n = ::write(master_, bytes.data(), bytes.size());
+    }
+    // When the last character of each reply went out, in the order of the replies.
+    std::vector<std::chrono::system_clock::time_point> sentAt() const
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return sentAt_;
     }
     // Waits until count requests have been answered (or the line was hung up).
     void waitAnswered(long count)
@@ -664,6 +739,10 @@ private:
             std::this_thread::sleep_for(std::chrono::milliseconds(30));
         }
         send(reply.substr(from));
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            sentAt_.push_back(std::chrono::system_clock::now());
+        }
         if (hangUp) {
             std::this_thread::sleep_for(std::chrono::milliseconds(30));
             ::close(master_.exchange(-1));
@@ -676,6 +755,8 @@ private:
     std::string device_;
     std::atomic<long> answered_{0};
     std::atomic<bool> stop_{false};
+    mutable std::mutex mutex_;
+    std::vector<std::chrono::system_clock::time_point> sentAt_;
     std::thread runner_;
 };
 
@@ -689,6 +770,10 @@ struct Scenario {
     std::vector<int> logged;           // the frames that must be in the .log, in order
     long rejected;
     long suspect;
+    // Milliseconds from one request to the next, the line read between them; with
+    // it, reply k carries frame k, each frame is stamped within 0.2 s of when its
+    // reply was sent, and a request whose reply came in time shows that reply.
+    int intervalMs = 0;
 };
 
 TEST_F(LiveTest, EveryWellFormedFrameSentIsWrittenOnceInOrderAndNothingElse)
@@ -701,6 +786,12 @@ TEST_F(LiveTest, EveryWellFormedFrameSentIsWrittenOnceInOrderAndNothingElse)
         return "{" + first + t.substr(t.find(' '));
     };
     const std::string f1 = F(1);
+    auto padded = [this](int k) {  // its 40 numbers, but longer than any frame the instrument sends
+        std::string t = "{";
+        for (std::uint16_t w : frames[static_cast<std::size_t>(k)])
+            t += std::to_string(w) + std::string(30, ' ');
+        return t + "}\r\n";
+    };
     const Scenario scenarios[] = {
         {"valid", "", {F(0), F(1), F(2)}, 3, "", {0, 1, 2}, 0, 0},
         {"split", "", {half(F(0), true) + "|" + half(F(0), false), "|" + F(1).substr(0, 5) + "|" + F(1).substr(5)}, 2, "", {0, 1}, 0, 0},
@@ -719,6 +810,12 @@ TEST_F(LiveTest, EveryWellFormedFrameSentIsWrittenOnceInOrderAndNothingElse)
         {"late reply", "", {F(0), "@500 " + F(1), F(2)}, 3, "", {0, 1, 2}, 0, 0},
         {"hang-up mid-frame", "", {F(0), F(1), half(F(2), true) + "!"}, 3, "", {0, 1}, 0, 0},
         {"stop while a frame waits", "", {F(0), F(1)}, 2, F(2), {0, 1, 2}, 0, 0},
+        {"frame text over the limit", "", {F(0), padded(1), F(2)}, 3, "", {0, 2}, 1, 0},
+        {"paced, in time", "", {F(0), F(1), F(2)}, 3, "", {0, 1, 2}, 0, 0, 600},
+        // Given up at 0.3 s, it comes at 0.7 s: stamped then, and the request at 1 s
+        // takes it and still waits for its own reply.
+        {"paced, one reply after the wait", "", {F(0), "@700 " + F(1), F(2), F(3)}, 4, "", {0, 1, 2, 3}, 0, 0, 1000},
+        {"paced, two replies after the wait", "", {F(0), "@500 " + F(1), "@650 " + F(2), F(3)}, 4, "", {0, 1, 2, 3}, 0, 0, 1000},
     };
     env.settings.commWait = 2;  // tenths of a second here, see the clock below
     for (const Scenario& sc : scenarios) {
@@ -733,8 +830,22 @@ TEST_F(LiveTest, EveryWellFormedFrameSentIsWrittenOnceInOrderAndNothingElse)
                             return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count() / 100;
                         },
                         kavro::sleepMilliseconds});
-        for (int r = 0; r < sc.requests; ++r)
-            src->nextFrame();
+        using Clock = std::chrono::steady_clock;
+        const Clock::time_point begin = Clock::now();
+        for (int r = 0; r < sc.requests; ++r) {
+            // Between requests the line is read as the program's loops read it.
+            while (sc.intervalMs > 0 && Clock::now() < begin + std::chrono::milliseconds(sc.intervalMs * r)) {
+                src->pollLine();
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            }
+            const long withoutFrame = src->counts().withoutFrame;
+            const int got = src->nextFrame();
+            // Its own reply came in time: that is the frame shown, not an older one.
+            if (sc.intervalMs > 0 && src->counts().withoutFrame == withoutFrame) {
+                EXPECT_EQ(got, 1) << "request " << r;
+                EXPECT_EQ(src->frameWords(), frames[static_cast<std::size_t>(r)]) << "request " << r << " is one late";
+            }
+        }
         instrument.waitAnswered(sc.requests);
         instrument.send(sc.atStop);
         if (!sc.atStop.empty())
@@ -754,7 +865,49 @@ TEST_F(LiveTest, EveryWellFormedFrameSentIsWrittenOnceInOrderAndNothingElse)
         EXPECT_EQ(lineCount(times), static_cast<long>(sent.size()) + 1);
         EXPECT_EQ(times.rfind("frame,utc\n1,", 0), 0u);
         EXPECT_NE(times.find("\n" + std::to_string(sent.size()) + ","), std::string::npos);
+        if (sc.intervalMs > 0) {
+            const std::vector<double> stamps = stampsOf(times);
+            const auto sentAt = instrument.sentAt();
+            ASSERT_EQ(stamps.size(), sentAt.size());
+            for (std::size_t k = 0; k < stamps.size(); ++k) {
+                const double sentSeconds =
+                    std::chrono::duration<double>(sentAt[k].time_since_epoch()).count();
+                EXPECT_NEAR(stamps[k], sentSeconds, 0.2) << "frame " << k;
+            }
+        }
     }
+}
+
+TEST_F(LiveTest, CommandLineStampsALateReplyWhenItCameAndKeepsTheRequestsAfterItOnTime)
+{
+    // A request every 2 s, each waiting up to 1 s (CommWait 0); the second reply comes
+    // 1.5 s after its request, when that request has given up.
+    frames = recording(4);
+    auto F = [this](int k) { return frameReply(frames[static_cast<std::size_t>(k)], '{', '}'); };
+    ScriptedInstrument instrument("", {F(0), "@1500 " + F(1), F(2), F(3)});
+    ASSERT_FALSE(instrument.device().empty());
+    const std::string profile = env.cal.path("late.INI");
+    test::writeFile(profile, "[Miscellaneous]\nCommWait=0\n");
+    const std::string psd = env.cal.path("late.psd");
+    std::vector<std::string> args = acquireArgs(env, instrument.device(), psd);
+    args[3] = profile;
+    args.back() = "2";
+    args.insert(args.end(), {"--frames", "4"});
+    Child child(args, env.cal.path("out.txt"), env.cal.path("err.txt"));
+    ASSERT_EQ(child.wait(), 0) << readFile(env.cal.path("err.txt"));
+
+    const std::vector<double> stamps = stampsOf(readFile(env.cal.path("late.time.csv")));
+    const auto sentAt = instrument.sentAt();
+    // The fourth request's own reply ended the run: no request was one reply behind.
+    ASSERT_EQ(sentAt.size(), 4u);
+    ASSERT_EQ(stamps.size(), 4u);
+    for (std::size_t k = 0; k < stamps.size(); ++k)
+        EXPECT_NEAR(stamps[k], std::chrono::duration<double>(sentAt[k].time_since_epoch()).count(), 0.2)
+            << "frame " << k;
+    EXPECT_EQ(outputsBeside(psd).log, logOf(frames, 4));
+    EXPECT_NE(readFile(env.cal.path("out.txt")).find("Frames written: 4, rejected: 0, suspect: 0, requests without a frame: 1"),
+              std::string::npos)
+        << readFile(env.cal.path("out.txt"));
 }
 
 }  // namespace
