@@ -25,6 +25,7 @@ nc_type typeOf(NetcdfFile::Type t)
     case NetcdfFile::Int: return NC_INT;
     case NetcdfFile::Float: return NC_FLOAT;
     case NetcdfFile::Double: return NC_DOUBLE;
+    case NetcdfFile::Char: return NC_CHAR;
     }
     return NC_FLOAT;
 }
@@ -184,6 +185,12 @@ void NetcdfFile::write(int variable, const std::vector<std::size_t>& start, cons
                        const unsigned char* values)
 {
     check(nc_put_vara_uchar(id_, variable, start.data(), count.data(), values), "write");
+}
+
+void NetcdfFile::write(int variable, const std::vector<std::size_t>& start, const std::vector<std::size_t>& count,
+                       const char* values)
+{
+    check(nc_put_vara_text(id_, variable, start.data(), count.data(), values), "write");
 }
 
 NetcdfFile::PackedChunk NetcdfFile::pack(int variable, const float* values, std::size_t row, std::size_t rows,
