@@ -12,15 +12,9 @@
 
 #include <cmath>
 #include <filesystem>
-#include <mutex>
 
 namespace kavro::cli {
 namespace {
-
-// The netCDF and HDF5 libraries are not safe to call from two threads at once: the
-// casts take turns at writing their NetCDF files (each compresses on threads of
-// its own meanwhile).
-std::mutex netcdfTurn;
 
 Failure badInput(const std::string& file, const std::string& problem)
 {
@@ -134,10 +128,7 @@ bool produceCast(const StationRow& row, const CruiseSetup& setup)
     context.extraAttributes.emplace_back("cast", row.cast);
     for (const auto& attribute : row.attributes)
         context.extraAttributes.push_back(attribute);
-    {
-        std::lock_guard turn(netcdfTurn);
-        writeNetcdf(psd, nc, context);
-    }
+    writeNetcdf(psd, nc, context);  // NetcdfFile takes turns with the other casts at the library
     std::string error;
     if (!replaceFileAtomically(keyPath(setup.outDir, row.cast), key, &error))
         throw badInput(keyPath(setup.outDir, row.cast), error);

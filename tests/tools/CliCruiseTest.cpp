@@ -53,9 +53,9 @@ struct CruiseTest : CliFixture {
                        "missing.psd,M,Delta,54,7,,,,\n"
                        "b.psd,X,Echo,95,7,,,,\n");
     }
-    CliResult cruise(const std::string& outDir, const std::vector<std::string>& extra = {})
+    CliResult cruise(const std::string& outDir, const std::vector<std::string>& extra = {}, const char* jobs = "2")
     {
-        std::vector<std::string> args = {"cruise", log, "-o", outDir, "--profile", profile, "--bin", "2", "-j", "2",
+        std::vector<std::string> args = {"cruise", log, "-o", outDir, "--profile", profile, "--bin", "2", "-j", jobs,
                                          "--attr", "title=Test cruise", "--attr", "creator_name=A. Scientist"};
         args.insert(args.end(), extra.begin(), extra.end());
         return runCli(args, "export SOURCE_DATE_EPOCH=1796774400;");
@@ -219,15 +219,16 @@ TEST_F(CruiseTest, UpdateRedoesOnlyWhatChanged)
     EXPECT_NE(again.out.find("a.psd -> cast a"), std::string::npos) << again.out;
 }
 
-// A Slurm array over the rows, then one collect, gives what one run gives.
+// A Slurm array over the rows, then one collect, gives what one run of casts side
+// by side gives.
 TEST_F(CruiseTest, RowsThenCollectEqualOneRun)
 {
     ASSERT_EQ(cruise(out).status, 1);
     const std::string split = work.file("split");
-    CliResult r = cruise(split, {"--rows", "1-2"});
+    CliResult r = cruise(split, {"--rows", "1-2"}, "1");
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_FALSE(std::filesystem::exists(split + "/cruise_profiles.nc"));
-    r = cruise(split, {"--rows", "3,5"});
+    r = cruise(split, {"--rows", "3,5"}, "1");
     EXPECT_EQ(r.status, 1);  // row 5 is the bad one
     EXPECT_NE(r.err.find("line 6: latitude 95"), std::string::npos) << r.err;
     EXPECT_EQ(r.err.find("line 5:"), std::string::npos) << r.err;  // not chosen, not told
@@ -238,9 +239,12 @@ TEST_F(CruiseTest, RowsThenCollectEqualOneRun)
         GTEST_SKIP() << "no python3";
     const std::string result = python(R"(import sys
 import xarray as xr
-one, two = (xr.open_dataset(p) for p in sys.argv[1:])
+one, two = (xr.open_dataset(p) for p in sys.argv[1:3])
 assert one.equals(two)
 assert one.attrs['date_created'] == two.attrs['date_created']
+for cast in 'a', 'B', 'R':
+    assert xr.open_dataset(sys.argv[1].replace('cruise_profiles.nc', 'nc/%s.nc' % cast)).equals(
+        xr.open_dataset(sys.argv[2].replace('cruise_profiles.nc', 'nc/%s.nc' % cast))), cast
 print('ok')
 )",
                                       {out + "/cruise_profiles.nc", split + "/cruise_profiles.nc"});
