@@ -7,7 +7,8 @@
 # the demo recording (BUILD_DIR/data/demo), a station log naming them, and runs
 # kavro-cli cruise over it with -j 1 and with -j 2 into fresh folders under
 # /usr/bin/time -v: wall time, peak memory (max RSS) and the ratio of the two wall
-# times.  The machine's load is printed beside the figures.  Reports, never asserts.
+# times.  The machine's load is printed beside the figures: on a busy machine the
+# CPU times tell more than the wall times.  Reports, never asserts.
 set -eu
 . "$(dirname "$0")/long_psd.sh"
 BUILD=${1:-build}
@@ -42,7 +43,10 @@ run() {
     wall=$(sed -n 's/.*Elapsed (wall clock) time (h:mm:ss or m:ss): //p' "$WORK/t$jobs" |
         awk -F: '{ s = 0; for (i = 1; i <= NF; i++) s = s * 60 + $i; print s }')
     rss=$(sed -n 's/.*Maximum resident set size (kbytes): //p' "$WORK/t$jobs")
-    echo "-j $jobs: $wall s wall, peak memory $((rss / 1024)) MB (load now: $(cut -d' ' -f1-3 /proc/loadavg))"
+    user=$(sed -n 's/.*User time (seconds): //p' "$WORK/t$jobs")
+    sys=$(sed -n 's/.*System time (seconds): //p' "$WORK/t$jobs")
+    echo "-j $jobs: $wall s wall ($user s user, $sys s system), peak memory $((rss / 1024)) MB" \
+        "(load now: $(cut -d' ' -f1-3 /proc/loadavg))"
     eval "wall$jobs=$wall"
 }
 run 1

@@ -4,6 +4,7 @@
 #include "core/FrameTimes.h"
 #include "platform/FileUtil.h"
 #include "platform/NumText.h"
+#include "platform/System.h"
 #include "resources/CliProcessTexts.h"
 #include "resources/CruiseTexts.h"
 #include "resources/DataTexts.h"
@@ -245,7 +246,9 @@ void run(const CruiseCommand& c)
         return;
     }
 
-    // The cruise's files from every cast that has its .psd.
+    // The cruise's files from every cast that has its .psd; the memory the casts'
+    // processing freed on its threads goes back first.
+    releaseFreedMemory();
     const ExportContext context = cruiseContext(setup);
     const std::string profiles = joinPath(c.outDir, text::kCruiseProfilesName);
     const std::string summary = joinPath(c.outDir, text::kCruiseSummaryName);
