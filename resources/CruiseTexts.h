@@ -58,6 +58,7 @@ inline constexpr const char* kProfileBinning =
 
 // cruise_report.pdf.
 inline constexpr const char* kReportCruiseLine = "%d casts \xC2\xB7 depth bins of %g %s \xC2\xB7 %s to %s";
+inline constexpr const char* kReportCruiseLineUntimed = "%d casts \xC2\xB7 depth bins of %g %s";
 inline constexpr const char* kReportColourScale =
     "Size images: one colour scale for every cast, %s to %s uL/L (logarithmic)";
 inline constexpr const char* kReportD50 = "D50 (um)";

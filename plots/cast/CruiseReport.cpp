@@ -326,9 +326,11 @@ void Report::cruisePage(QPainter& p, const QRectF& page)
             }
     p.setFont(reportFont(f));
     p.drawText(QRectF(page.left(), page.top() + f * 2.1, page.width(), f * 1.4), Qt::AlignLeft | Qt::AlignTop,
-               formatted(text::kReportCruiseLine, static_cast<int>(casts_.size()), info_.binSize,
-                         info_.depthUnits.c_str(), timeText(t0).toUtf8().constData(),
-                         timeText(t1).toUtf8().constData()));
+               std::isfinite(t0) ? formatted(text::kReportCruiseLine, static_cast<int>(casts_.size()), info_.binSize,
+                                             info_.depthUnits.c_str(), timeText(t0).toUtf8().constData(),
+                                             timeText(t1).toUtf8().constData())
+                                 : formatted(text::kReportCruiseLineUntimed, static_cast<int>(casts_.size()),
+                                             info_.binSize, info_.depthUnits.c_str()));
     p.drawText(QRectF(page.left(), page.top() + f * 3.5, page.width(), f * 1.4), Qt::AlignLeft | Qt::AlignTop,
                scaleText());
     if (casts_.empty()) {

@@ -38,7 +38,7 @@ inline std::string syntheticPsd(const std::vector<SyntheticFrame>& frames, int m
     std::string b = bytesOf(encodePsdHeader(model, 2.0, "/cal/zsc.asc"));
     CFrameResult diameters;
     for (int k = 0; k < kClasses; ++k)
-        diameters.setDiameter(k, 1.0 + k);
+        diameters.setDiameter(k, (1.0 + k) * (1 + model));  // each model diameters of its own
     b += bytesOf(encodeDiameterRecord(diameters));
     for (const SyntheticFrame& f : frames)
         b += bytesOf(encodeOutputRecord(buildOutputRecord(syntheticFrame(f))));

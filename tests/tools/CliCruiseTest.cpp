@@ -40,7 +40,7 @@ struct CruiseTest : CliFixture {
         CliFixture::SetUp();
         std::filesystem::create_directories(work.file("casts"));
         writeFile(work.file("casts/a.psd"), syntheticPsd(kCastA));
-        writeFile(work.file("casts/b.psd"), syntheticPsd(kCastB));
+        writeFile(work.file("casts/b.psd"), syntheticPsd(kCastB, 1));
         writeFile(work.file("casts/r.dat"), descendingRecording(12));
         writeLog("Bravo, shelf");
     }
@@ -145,6 +145,9 @@ assert list(ds.station.values.astype(str)) == ['Alpha', 'Bravo, shelf', 'Charlie
 assert ds.cast.attrs['cf_role'] == 'profile_id'
 assert list(ds.leg.values.astype(str)) == ['1', '2', '2']
 assert ds.depth.attrs['positive'] == 'down' and ds.depth.attrs['units'] == 'm'
+# b is of another model: each cast has its class diameters.
+assert ds.size_class_diameter.dims == ('profile', 'size_class')
+assert list(ds.size_class_diameter.values[:, 2]) == [3.0, 6.0, 3.0], ds.size_class_diameter.values[:, 2]
 assert ds.d50.dims == ('profile', 'depth') and ds.volume_concentration.dims == ('profile', 'depth', 'size_class')
 assert ds.time.values[0] == np.datetime64('2026-12-09T02:00:00'), ds.time.values
 assert np.isnat(ds.time.values[1])
