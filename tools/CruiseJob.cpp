@@ -1,5 +1,6 @@
 #include "tools/CruiseJob.h"
 
+#include "core/CInvPars.h"
 #include "core/CastReader.h"
 #include "core/FrameTimes.h"
 #include "core/TimeStamps.h"
@@ -84,11 +85,16 @@ bool produceCast(const StationRow& row, const CruiseSetup& setup)
     if (sameFile(row.recording, psd))
         throw badInput(row.recording, text::kCliOutputIsInput);
 
-    std::vector<std::string> inputs = {row.recording};
-    if (!isPsd)
+    // The settings profile and the calibration count as inputs too.
+    std::vector<std::string> inputs = {row.recording, env.profile->path()};
+    if (!isPsd) {
         inputs.push_back(defaultBackground(row.recording, calDir, env.settings.pdFirst));
-    else
+        const ModelFiles files = modelFiles(model);
+        for (const std::string& name : {files.kernel, files.h, files.diameters, files.gain})
+            inputs.push_back(joinPath(calDir, name));
+    } else {
         inputs.push_back(frameTimesPathFor(row.recording));
+    }
     std::string stored;
     std::error_code ec;
     if (setup.update && readWholeFile(keyPath(setup.outDir, row.cast), stored) && stored == key &&
