@@ -33,9 +33,10 @@ std::string castNcPath(const std::string& outDir, const std::string& cast);
 // Throws Failure ("<file>: <problem>") when any step fails.
 bool produceCast(const StationRow& row, const CruiseSetup& setup);
 
-// Columns of the pictures of a cast in the report.
-inline constexpr int kOverviewColumns = 900;
-inline constexpr int kProfileColumns = 600;
+// Columns of the pictures of a cast in the report: about the pixels they take on
+// its page (more only makes the PDF larger and slower to write).
+inline constexpr int kOverviewColumns = 500;
+inline constexpr int kProfileColumns = 400;
 
 struct CastOutcome {
     ProfileCast cast;
