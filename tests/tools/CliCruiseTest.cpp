@@ -220,6 +220,11 @@ TEST_F(CruiseTest, UpdateRedoesOnlyWhatChanged)
     EXPECT_NE(again.out.find("cast B is up to date"), std::string::npos) << again.out;
     again = cruise(out, {"--update", "--attr", "project=KAVRO"});
     EXPECT_NE(again.out.find("a.psd -> cast a"), std::string::npos) << again.out;
+    // The settings profile is an input of every cast.
+    std::filesystem::last_write_time(profile, std::filesystem::file_time_type::clock::now());
+    again = cruise(out, {"--update", "--attr", "project=KAVRO"});
+    EXPECT_NE(again.out.find("b.psd -> cast B"), std::string::npos) << again.out;
+    EXPECT_NE(again.out.find("r.dat -> cast R"), std::string::npos) << again.out;
 }
 
 // A Slurm array over the rows, then one collect, gives what one run of casts side
