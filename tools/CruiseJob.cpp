@@ -104,6 +104,11 @@ bool produceCast(const StationRow& row, const CruiseSetup& setup)
 
     std::filesystem::remove(keyPath(setup.outDir, row.cast), ec);
     if (isPsd) {
+        try {
+            const CastReader input(row.recording);  // a file that is no .psd is told by its own name
+        } catch (const CastError& e) {
+            throw Failure(kExitBadInput, e.what());
+        }
         copyFile(row.recording, psd);
         std::filesystem::remove(times, ec);
         if (row.startUtc) {

@@ -110,10 +110,19 @@ TEST_F(CruiseTest, BadRowsAreToldAndTheOtherCastsGoOn)
         << summary;
     EXPECT_EQ(std::count(summary.begin(), summary.end(), '\n'), 4);
 
+    CliResult bad;
+    // A .psd that is none is told by its own name, and nothing of it lands in the archive.
+    writeFile(work.file("casts/junk.psd"), "garbage");
+    writeFile(work.file("junk.csv"), "recording\ncasts/junk.psd\n");
+    bad = runCli({"cruise", work.file("junk.csv"), "-o", out, "--profile", profile});
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_NE(bad.err.find("kavro-cli: " + work.file("casts/junk.psd") + ": "), std::string::npos) << bad.err;
+    EXPECT_FALSE(std::filesystem::exists(out + "/psd/junk.psd"));
+
     // A log that cannot be read at all, and options that make no sense.
     EXPECT_EQ(runCli({"cruise", work.file("none.csv"), "-o", out, "--profile", profile}).status, 1);
     writeFile(work.file("nohead.csv"), "cast,station\nx,y\n");
-    CliResult bad = runCli({"cruise", work.file("nohead.csv"), "-o", out, "--profile", profile});
+    bad = runCli({"cruise", work.file("nohead.csv"), "-o", out, "--profile", profile});
     EXPECT_EQ(bad.status, 1);
     EXPECT_EQ(bad.err, "kavro-cli: " + work.file("nohead.csv") + ": the header has no \"recording\" column\n");
     bad = cruise(out, {"--attr", "no value"});
