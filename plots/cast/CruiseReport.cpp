@@ -260,9 +260,9 @@ void Report::spectrumPanel(QPainter& p, const QRectF& r)
 void Report::table(QPainter& p, const QRectF& r)
 {
     const std::size_t rows = casts_.size() + 1;
-    const double rowH = std::min(fontPx_ * 1.5, r.height() / static_cast<double>(rows));
-    const QFont body = reportFont(rowH / 1.5 * 0.95), head = reportFont(rowH / 1.5 * 0.95, true);
-    const double widths[] = {0.10, 0.17, 0.10, 0.11, 0.17, 0.09, 0.11, 0.15};
+    const double rowH = std::min(fontPx_ * 1.3, r.height() / static_cast<double>(rows));
+    const QFont body = reportFont(rowH / 1.3 * 0.8), head = reportFont(rowH / 1.3 * 0.8, true);
+    const double widths[] = {0.09, 0.17, 0.10, 0.11, 0.21, 0.09, 0.10, 0.13};
     auto cellRect = [&](std::size_t row, int col) {
         double x = r.left() + rowH;  // room for the line sample
         for (int c = 0; c < col; ++c)
@@ -349,8 +349,8 @@ void Report::cruisePage(QPainter& p, const QRectF& page)
     profilePanel(p, r3, text::kReportJunge, kBinJunge, false, false);
     const double lowerTop = top + profileH + f * 5.5;
     const double lowerH = page.bottom() - lowerTop - f * 3.5;
-    spectrumPanel(p, QRectF(left, lowerTop, (page.right() - left) * 0.38, lowerH));
-    const double tableLeft = left + (page.right() - left) * 0.38 + gap;
+    spectrumPanel(p, QRectF(left, lowerTop, (page.right() - left) * 0.36, lowerH));
+    const double tableLeft = left + (page.right() - left) * 0.36 + gap;
     table(p, QRectF(tableLeft, lowerTop - f * 1.6, page.right() - tableLeft, lowerH + f * 3.0));
 }
 
