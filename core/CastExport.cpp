@@ -237,6 +237,8 @@ private:
     void defineAll();
     void globalAttributes();
     void writeCoordinates();
+    void definePlace();
+    void writePlace();
     void writeBlock(std::size_t start, const std::vector<FrameRow>& rows);
     void storePacked();
 
@@ -250,6 +252,7 @@ private:
     int volume_ = -1, total_ = -1, mean_ = -1, sd_ = -1, d10_ = -1, d50_ = -1, d90_ = -1, modeD_ = -1, modeK_ = -1;
     int slope_ = -1, transmission_ = -1, beamC_ = -1, vsf_ = -1, zero_ = -1, saturated_ = -1, flag_ = -1;
     std::array<int, kAux> aux_{};
+    int station_ = -1, latitude_ = -1, longitude_ = -1;
     std::vector<std::future<std::vector<NetcdfFile::PackedChunk>>> packing_;  // the last block's, not stored yet
 };
 
@@ -302,7 +305,9 @@ void NetcdfCast::defineAll()
         angleBounds_ = nc_.defineVariable("vsf_angle_bounds", NetcdfFile::Float, {angleDim_, boundsDim_});
         nc_.text(angleBounds_, "units", "degree");
     }
-    const std::string coordinates = times_.empty() ? "" : "time";
+    std::string coordinates = times_.empty() ? "" : "time";
+    if (context_.place)
+        coordinates += coordinates.empty() ? "latitude longitude station" : " latitude longitude station";
     volume_ = floatVariable(text::kFieldVolume, {frameDim_, classDim_});
     total_ = floatVariable(text::kFieldTotal, {frameDim_});
     mean_ = floatVariable(text::kFieldMean, {frameDim_});
@@ -366,7 +371,37 @@ void NetcdfCast::defineAll()
         for (int var : {volume_, total_, mean_, sd_, d10_, d50_, d90_, modeD_, modeK_, slope_, transmission_, beamC_,
                         zero_, saturated_, flag_})
             nc_.text(var, "coordinates", coordinates);
+    if (context_.place)
+        definePlace();
     globalAttributes();
+}
+
+void NetcdfCast::definePlace()
+{
+    const std::size_t length = std::max<std::size_t>(1, context_.place->station.size());
+    const int strlen = nc_.defineDimension("station_strlen", length);
+    station_ = nc_.defineVariable("station", NetcdfFile::Char, {strlen});
+    nc_.text(station_, "long_name", "station name");
+    latitude_ = nc_.defineVariable("latitude", NetcdfFile::Double, {});
+    longitude_ = nc_.defineVariable("longitude", NetcdfFile::Double, {});
+    for (int var : {latitude_, longitude_})
+        nc_.doubles(var, "_FillValue", {kFillDouble});
+    nc_.text(latitude_, "standard_name", "latitude");
+    nc_.text(latitude_, "long_name", "latitude of the cast");
+    nc_.text(latitude_, "units", "degrees_north");
+    nc_.text(longitude_, "standard_name", "longitude");
+    nc_.text(longitude_, "long_name", "longitude of the cast");
+    nc_.text(longitude_, "units", "degrees_east");
+}
+
+void NetcdfCast::writePlace()
+{
+    const ExportContext::Place& place = *context_.place;
+    std::string name = place.station;
+    name.resize(std::max<std::size_t>(1, name.size()), '\0');
+    nc_.write(station_, {0}, {name.size()}, name.data());
+    nc_.write(latitude_, {}, {}, &place.latitude);
+    nc_.write(longitude_, {}, {}, &place.longitude);
 }
 
 void NetcdfCast::globalAttributes()
@@ -395,6 +430,8 @@ void NetcdfCast::globalAttributes()
     nc_.doubles(-1, "setting_VolConv", {context_.volConv});
     nc_.ints(-1, "setting_AutoMultiScan", {context_.autoMultiScan});
     nc_.text(-1, "settings_comment", text::kNcSettingsNote);
+    for (const auto& [name, value] : context_.extraAttributes)
+        nc_.text(-1, name, value);
 }
 
 void NetcdfCast::writeCoordinates()
@@ -515,6 +552,8 @@ void NetcdfCast::write(const std::string& path)
     defineAll();
     nc_.endDefinitions();
     writeCoordinates();
+    if (context_.place)
+        writePlace();
     forEachBlock(cast_, times_, [this](const std::vector<FrameRow>& rows) {
         writeBlock(static_cast<std::size_t>(rows.front().frame), rows);
     });
@@ -557,6 +596,16 @@ std::string csvCell(const std::string& s, char separator)
 }
 
 }  // namespace
+
+std::array<std::string, kAux> auxVariableNames(const ExportContext& context, const std::set<std::string>& taken)
+{
+    return channelNames(context, taken);
+}
+
+std::string udunitsText(const std::string& units)
+{
+    return udunitsOf(units);
+}
 
 ExportContext exportContext(const Settings& settings, const Profile& profile, const std::string& program,
                             const std::string& commandLine)

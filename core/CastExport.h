@@ -6,7 +6,12 @@
 
 #include <array>
 #include <functional>
+#include <limits>
+#include <optional>
+#include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace kavro {
 
@@ -26,9 +31,24 @@ struct ExportContext {
     std::string calibrationDir;
     std::string program;      // "kavro-cli 1.0.0"
     std::string commandLine;  // for the history attribute
+    // A cast of a cruise: its station and position as scalar coordinates of every
+    // frame variable, and attributes added after the file's own (one of the same
+    // name replaces the file's).
+    struct Place {
+        std::string station;
+        double latitude = std::numeric_limits<double>::quiet_NaN();   // degrees north
+        double longitude = std::numeric_limits<double>::quiet_NaN();  // degrees east
+    };
+    std::optional<Place> place;
+    std::vector<std::pair<std::string, std::string>> extraAttributes;
 };
 ExportContext exportContext(const Settings& settings, const Profile& profile, const std::string& program,
                             const std::string& commandLine);
+
+// The NetCDF variable names of the auxiliary channels (avoiding the names in
+// taken) and the UDUNITS spelling of a channel's units, as the export writes them.
+std::array<std::string, kAux> auxVariableNames(const ExportContext& context, const std::set<std::string>& taken);
+std::string udunitsText(const std::string& units);
 
 // Writes the NetCDF file of a .psd (and of <name>.time.csv beside it when there is
 // one) into a temporary file beside out, renamed into place when complete.  Throws

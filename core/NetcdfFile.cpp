@@ -25,6 +25,7 @@ nc_type typeOf(NetcdfFile::Type t)
     case NetcdfFile::Int: return NC_INT;
     case NetcdfFile::Float: return NC_FLOAT;
     case NetcdfFile::Double: return NC_DOUBLE;
+    case NetcdfFile::Char: return NC_CHAR;
     }
     return NC_FLOAT;
 }
@@ -63,10 +64,20 @@ hid_t hdf5FileOf(const std::string& path)
     return -1;
 }
 
+// The netCDF-C and HDF5 libraries are not safe to call from two threads at once:
+// files written side by side (the casts of kavro-cli cruise) take turns at every
+// call, while their reading, analysing and compressing still run side by side.
+std::recursive_mutex& libraryTurn()
+{
+    static std::recursive_mutex turn;
+    return turn;
+}
+
 }  // namespace
 
 NetcdfFile::~NetcdfFile()
 {
+    const std::lock_guard turn(libraryTurn());
     if (!failed_)
         closeDatasets();
     // After a failed write (a full disk) the library crashes when asked to abort or
@@ -85,6 +96,7 @@ void NetcdfFile::check(int status, const std::string& what)
 
 void NetcdfFile::create(const std::string& path)
 {
+    const std::lock_guard turn(libraryTurn());
     // HDF5 closes the files it still holds when the program exits; a file whose
     // write failed (a full disk) crashes that cleanup, so it is left to the system.
     static std::once_flag noExitCleanup;
@@ -102,6 +114,7 @@ void NetcdfFile::create(const std::string& path)
 
 int NetcdfFile::defineDimension(const std::string& name, std::size_t length)
 {
+    const std::lock_guard turn(libraryTurn());
     int dim = -1;
     check(nc_def_dim(id_, name.c_str(), length == 0 ? NC_UNLIMITED : length, &dim), name);
     return dim;
@@ -109,6 +122,7 @@ int NetcdfFile::defineDimension(const std::string& name, std::size_t length)
 
 int NetcdfFile::defineVariable(const std::string& name, Type type, const std::vector<int>& dimensions)
 {
+    const std::lock_guard turn(libraryTurn());
     int var = -1;
     check(nc_def_var(id_, name.c_str(), typeOf(type), static_cast<int>(dimensions.size()), dimensions.data(), &var),
           name);
@@ -117,73 +131,93 @@ int NetcdfFile::defineVariable(const std::string& name, Type type, const std::ve
 
 void NetcdfFile::compress(int variable, const std::vector<std::size_t>& chunks, int level)
 {
+    const std::lock_guard turn(libraryTurn());
     check(nc_def_var_chunking(id_, variable, NC_CHUNKED, chunks.data()), "chunking");
     check(nc_def_var_deflate(id_, variable, 1, 1, level), "deflate");
 }
 
 void NetcdfFile::text(int variable, const std::string& name, const std::string& value)
 {
+    const std::lock_guard turn(libraryTurn());
     check(nc_put_att_text(id_, varOf(variable), name.c_str(), value.size(), value.data()), name);
 }
 
 void NetcdfFile::floats(int variable, const std::string& name, const std::vector<float>& values)
 {
+    const std::lock_guard turn(libraryTurn());
     check(nc_put_att_float(id_, varOf(variable), name.c_str(), NC_FLOAT, values.size(), values.data()), name);
 }
 
 void NetcdfFile::doubles(int variable, const std::string& name, const std::vector<double>& values)
 {
+    const std::lock_guard turn(libraryTurn());
     check(nc_put_att_double(id_, varOf(variable), name.c_str(), NC_DOUBLE, values.size(), values.data()), name);
 }
 
 void NetcdfFile::ints(int variable, const std::string& name, const std::vector<int>& values)
 {
+    const std::lock_guard turn(libraryTurn());
     check(nc_put_att_int(id_, varOf(variable), name.c_str(), NC_INT, values.size(), values.data()), name);
 }
 
 void NetcdfFile::shorts(int variable, const std::string& name, const std::vector<short>& values)
 {
+    const std::lock_guard turn(libraryTurn());
     check(nc_put_att_short(id_, varOf(variable), name.c_str(), NC_SHORT, values.size(), values.data()), name);
 }
 
 void NetcdfFile::ubytes(int variable, const std::string& name, const std::vector<unsigned char>& values)
 {
+    const std::lock_guard turn(libraryTurn());
     check(nc_put_att_ubyte(id_, varOf(variable), name.c_str(), NC_UBYTE, values.size(), values.data()), name);
 }
 
 void NetcdfFile::endDefinitions()
 {
+    const std::lock_guard turn(libraryTurn());
     check(nc_enddef(id_), "enddef");
 }
 
 void NetcdfFile::write(int variable, const std::vector<std::size_t>& start, const std::vector<std::size_t>& count,
                        const float* values)
 {
+    const std::lock_guard turn(libraryTurn());
     check(nc_put_vara_float(id_, variable, start.data(), count.data(), values), "write");
 }
 
 void NetcdfFile::write(int variable, const std::vector<std::size_t>& start, const std::vector<std::size_t>& count,
                        const double* values)
 {
+    const std::lock_guard turn(libraryTurn());
     check(nc_put_vara_double(id_, variable, start.data(), count.data(), values), "write");
 }
 
 void NetcdfFile::write(int variable, const std::vector<std::size_t>& start, const std::vector<std::size_t>& count,
                        const int* values)
 {
+    const std::lock_guard turn(libraryTurn());
     check(nc_put_vara_int(id_, variable, start.data(), count.data(), values), "write");
 }
 
 void NetcdfFile::write(int variable, const std::vector<std::size_t>& start, const std::vector<std::size_t>& count,
                        const short* values)
 {
+    const std::lock_guard turn(libraryTurn());
     check(nc_put_vara_short(id_, variable, start.data(), count.data(), values), "write");
 }
 
 void NetcdfFile::write(int variable, const std::vector<std::size_t>& start, const std::vector<std::size_t>& count,
                        const unsigned char* values)
 {
+    const std::lock_guard turn(libraryTurn());
     check(nc_put_vara_uchar(id_, variable, start.data(), count.data(), values), "write");
+}
+
+void NetcdfFile::write(int variable, const std::vector<std::size_t>& start, const std::vector<std::size_t>& count,
+                       const char* values)
+{
+    const std::lock_guard turn(libraryTurn());
+    check(nc_put_vara_text(id_, variable, start.data(), count.data(), values), "write");
 }
 
 NetcdfFile::PackedChunk NetcdfFile::pack(int variable, const float* values, std::size_t row, std::size_t rows,
@@ -218,6 +252,7 @@ NetcdfFile::PackedChunk NetcdfFile::pack(int variable, const float* values, std:
 
 long long NetcdfFile::datasetOf(int variable)
 {
+    const std::lock_guard turn(libraryTurn());
     const auto known = datasets_.find(variable);
     if (known != datasets_.end())
         return known->second;
@@ -235,6 +270,7 @@ long long NetcdfFile::datasetOf(int variable)
 
 void NetcdfFile::writePacked(const PackedChunk& chunk)
 {
+    const std::lock_guard turn(libraryTurn());
     const hid_t dataset = datasetOf(chunk.variable);
     hsize_t extent[2] = {0, 1};
     const hid_t space = H5Dget_space(dataset);
@@ -264,6 +300,7 @@ void NetcdfFile::writePacked(const PackedChunk& chunk)
 
 void NetcdfFile::closeDatasets()
 {
+    const std::lock_guard turn(libraryTurn());
     for (const auto& [variable, dataset] : datasets_)
         H5Dclose(dataset);
     datasets_.clear();
@@ -271,6 +308,7 @@ void NetcdfFile::closeDatasets()
 
 void NetcdfFile::close()
 {
+    const std::lock_guard turn(libraryTurn());
     if (id_ < 0)
         return;
     // The library closes the file only when nothing of it is open elsewhere.

@@ -17,7 +17,7 @@ struct NetcdfError : std::runtime_error {
 class NetcdfFile {
 public:
     // The library's type codes, so that callers need not include netcdf.h.
-    enum Type { Byte, UByte, Short, Int, Float, Double };
+    enum Type { Byte, UByte, Short, Int, Float, Double, Char };
 
     NetcdfFile() = default;
     ~NetcdfFile();
@@ -50,6 +50,9 @@ public:
                const short* values);
     void write(int variable, const std::vector<std::size_t>& start, const std::vector<std::size_t>& count,
                const unsigned char* values);
+    // Text of a Char variable (names padded with NUL to the last dimension's length).
+    void write(int variable, const std::vector<std::size_t>& start, const std::vector<std::size_t>& count,
+               const char* values);
     // A chunk of a float variable over frames (one dimension, or two of frames x
     // width; chunked as chunkRows frames, with the shuffle and deflate of
     // compress()) compressed outside the library, so that several chunks are

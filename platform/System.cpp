@@ -7,6 +7,9 @@
 #include <climits>
 #include <thread>
 #include <unistd.h>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 namespace kavro {
 
@@ -44,6 +47,13 @@ long long steadySeconds()
 {
     return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now().time_since_epoch())
         .count();
+}
+
+void releaseFreedMemory()
+{
+#ifdef __GLIBC__
+    malloc_trim(0);
+#endif
 }
 
 }  // namespace kavro

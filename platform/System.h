@@ -21,4 +21,8 @@ long long wallSeconds();
 // waits, which a change of the system clock must not stretch or cut short.
 long long steadySeconds();
 
+// Hands memory the program has freed back to the system where the C library keeps
+// it (glibc keeps a pool per thread): a long command calls it between stages.
+void releaseFreedMemory();
+
 }  // namespace kavro

@@ -42,8 +42,8 @@ std::string silentOpenProblem(const CRawFile& source, const std::string& calDir,
     return text::kCliNoLaserInBackground + background;
 }
 
-// <psd name>.time.csv: frame k of the .psd (counting from 1) is record first + k - 1
-// of a recording whose record 0 was taken at start, one record every interval seconds.
+}  // namespace
+
 void writeNominalTimes(const std::string& psd, int first, int frames, double start, double interval)
 {
     const std::string path = timeStampPathFor(psd);
@@ -57,8 +57,6 @@ void writeNominalTimes(const std::string& psd, int first, int frames, double sta
     if (file.failed())
         throw badInput(path, file.error());
 }
-
-}  // namespace
 
 std::string findRingAreaFile(const std::string& calDir, int model)
 {

@@ -34,6 +34,11 @@ std::string defaultBackground(const std::string& rawFile, const std::string& cal
 // The recording's name cut before its first '.', + ".psd", in outputDir or beside the recording.
 std::string defaultOutput(const std::string& rawFile, const std::string& outputDir);
 
+// <psd name>.time.csv: frame k of the .psd (counting from 1) is record first + k - 1
+// of a recording whose record 0 was taken at start, one record every interval
+// seconds.  Throws Failure naming the file when it cannot be written.
+void writeNominalTimes(const std::string& psd, int first, int frames, double start, double interval);
+
 struct ProcessResult {
     int frames = 0;
     bool multiScan = false;

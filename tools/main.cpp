@@ -2,6 +2,7 @@
 #include "platform/System.h"
 #include "resources/CliTexts.h"
 #include "tools/CliCommon.h"
+#include "tools/CruiseJob.h"
 
 #include <CLI/CLI.hpp>
 #include <clocale>
@@ -72,6 +73,7 @@ int main(int argc, char** argv)
     kavro::cli::addCompareCommand(app);
     kavro::cli::addSummaryCommand(app);
     kavro::cli::addAcquireCommand(app);
+    kavro::cli::addCruiseCommand(app);
 #ifdef KAVRO_WITH_PLOT
     kavro::cli::addPlotCommand(app);
 #endif

@@ -67,6 +67,14 @@ CastPlot::CastPlot(const CastSummary& summary, Orientation orientation) : s_(sum
     }
 }
 
+void CastPlot::setVolumeScale(double lo, double hi)
+{
+    if (lo > 0.0 && hi > lo && std::isfinite(hi)) {
+        volumeLo_ = lo;
+        volumeHi_ = hi;
+    }
+}
+
 QFont CastPlot::font(double scale, bool bold) const
 {
     QFont f(qs(text::kCastFontFace));

@@ -25,6 +25,13 @@ public:
     // pixels the frames run over.
     static int columnsFor(QSize size, Orientation orientation);
 
+    // Fixes the colour scale of the size image (uL/L, lo > 0), so that the pictures
+    // of several casts can be compared; by default three decades under the largest
+    // column mean of this cast.
+    void setVolumeScale(double lo, double hi);
+    double volumeScaleLow() const { return volumeLo_; }
+    double volumeScaleHigh() const { return volumeHi_; }
+
     // Lays out and draws the whole picture into (0, 0, size).
     void draw(QPainter& painter, QSize size);
     // Only the layout for a picture of this size (for the queries below).

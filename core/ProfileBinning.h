@@ -1,0 +1,77 @@
+#pragma once
+// A cast boiled down for the cruise files: its descent binned by the pressure
+// channel, and the figures of its row in the cruise summary.
+//
+// The descent is the frames from the first to the first one with the largest
+// pressure.  Of those, frames with any quality flag are left out; bin k holds the
+// frames whose pressure p lies in [k b, (k+1) b) and is labelled by its centre
+// (k + 1/2) b.  Each value of a bin is the arithmetic mean over its frames of that
+// frame's value (a frame without the value, such as the Junge slope of a frame
+// with fewer than three resolved classes, adds nothing to that value's mean); a
+// bin without frames is NaN with 0 frames.  The cast is read once: frames after
+// the deepest so far are held apart until a deeper frame takes them into the
+// descent.
+#include "core/CastReader.h"
+#include "core/FrameTimes.h"
+
+#include <array>
+#include <vector>
+
+namespace kavro {
+
+// The values of a bin, in this order.
+enum BinValue : int {
+    kBinVolume = 0,                        // kClasses values, one per size class
+    kBinTotal = kClasses,
+    kBinMean,
+    kBinD10,
+    kBinD50,
+    kBinD90,
+    kBinJunge,
+    kBinTransmission,
+    kBinBeamAttenuation,
+    kBinAux,                               // kAux values, one per channel
+    kBinValueCount = kBinAux + kAux,
+};
+
+// Sums of the values of frames and how many frames gave each.
+struct BinSums {
+    std::array<double, kBinValueCount> sum{};
+    std::array<int, kBinValueCount> count{};
+    int frames = 0;
+    void add(const FrameRow& row);
+    void add(const BinSums& other);
+    // The mean of a value; NaN when no frame gave it.
+    double mean(int value) const;
+};
+
+struct CastProfile {
+    double binSize = 1.0;
+    std::vector<BinSums> bins;  // bin k: pressure [k b, (k+1) b)
+
+    // The whole cast.
+    long long frames = 0;
+    std::array<long long, kQualityFlagCount> byFlag{};  // frames carrying each flag bit
+    long long unflagged = 0;
+    double medianD50 = 0.0;        // over unflagged frames; NaN when none
+    double meanTotalVolume = 0.0;  // over unflagged frames; NaN when none
+    double firstUtc = 0.0, lastUtc = 0.0;  // NaN without time stamps
+    std::array<double, kClasses> meanSpectrum{};  // mean volume per class over unflagged frames; NaN when none
+    // The descent.
+    double maxPressure = 0.0;       // NaN when no frame has a pressure
+    long long deepestFrame = -1;    // the first frame at the largest pressure
+    long long descentFrames = 0;    // frames 0 to deepestFrame
+    long long descentUsed = 0;      // of those, the frames that went into a bin
+    double descentStartUtc = 0.0;   // time of the descent's first frame; NaN when unknown
+
+    double binCentre(std::size_t k) const { return (static_cast<double>(k) + 0.5) * binSize; }
+};
+
+// The pressure channel among the auxiliary values (channel 4).
+inline constexpr int kDepthChannel = 4;
+
+// Bins the frames of a cast (times: its time stamps, empty when it has none).
+// binSize must be above 0.  Throws CastError when the file cannot be read.
+CastProfile binCast(const CastReader& cast, const FrameTimes& times, double binSize);
+
+}  // namespace kavro

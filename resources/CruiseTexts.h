@@ -1,0 +1,80 @@
+#pragma once
+// Fixed texts of kavro-cli cruise: the station log, the cruise files and the report.
+
+namespace kavro::text {
+
+// Station log problems.  Whole log: "<file>: <text>"; a row: "<file> line <n>: <text>".
+inline constexpr const char* kStationNoHeader = "the station log is empty (no header line)";
+inline constexpr const char* kStationNoRecordingColumn = "the header has no \"recording\" column";
+inline constexpr const char* kStationLine = "line %d: ";
+inline constexpr const char* kStationNoRecording = "no recording named";
+inline constexpr const char* kStationRecordingMissing = "recording %s not found";
+inline constexpr const char* kStationBadNumber = "%s \"%s\" is not a number";
+inline constexpr const char* kStationOutside = "%s %s is outside %g to %g";
+inline constexpr const char* kStationBadModel = "model \"%s\" is not 0, 1 or 2";
+inline constexpr const char* kStationBadTime = "start_utc \"%s\" is not an ISO 8601 UTC time (2026-12-09T02:20:45Z)";
+inline constexpr const char* kStationBadInterval = "interval_s %s must be above 0";
+inline constexpr const char* kStationBadCastName = "cast name \"%s\" cannot be a file name";
+inline constexpr const char* kStationSameCast = "cast \"%s\" is already on line %d";
+inline constexpr const char* kStationExtraFields = "more fields than the header names";
+
+// kavro-cli cruise.
+inline constexpr const char* kCruiseDescription =
+    "One command from the recordings of a cruise to an archive: .psd and NetCDF per cast, the profiles as one "
+    "CF file, a summary table and a report";
+inline constexpr const char* kCruiseBadAttribute = ": not key = value with a NetCDF attribute name: \"";  // + line + "
+inline constexpr const char* kCruiseBadRows = "--rows: \"%s\" is not a row or range of rows from 1 to %d";
+inline constexpr const char* kCruiseCollectAlone = "--collect goes with neither --rows nor --update";
+inline constexpr const char* kCruiseCannotMakeFolder = "cannot make the folder";
+inline constexpr const char* kCruiseCastDone = "%s -> cast %s\n";                      // recording, cast
+inline constexpr const char* kCruiseCastUpToDate = "%s: cast %s is up to date, skipped\n";  // recording, cast
+inline constexpr const char* kCruiseFilesUpToDate = "%s: the cruise files are up to date\n";
+inline constexpr const char* kCruiseFilesWritten = "%s: cruise files written (%zu casts)\n";
+inline constexpr const char* kCruiseProfilesName = "cruise_profiles.nc";
+inline constexpr const char* kCruiseSummaryName = "cruise_summary.csv";
+inline constexpr const char* kCruiseReportName = "cruise_report.pdf";
+
+// cruise_summary.csv: the head, the flag columns ("frames_<meaning>"), "max_depth_<units>", the tail.
+inline constexpr const char* kCruiseSummaryHead = "cast,station,latitude,longitude,start_utc,end_utc,frames";
+inline constexpr const char* kCruiseSummaryTail = ",descent_frames_used,median_d50_um,mean_total_volume_conc_ul_per_l\n";
+
+// The folder of OUTDIR where --update keeps what each cast was made from.
+inline constexpr const char* kCruiseStateFolder = ".kavro-cruise";
+
+// cruise_profiles.nc.
+inline constexpr const char* kProfileTitle = "KAVRO particle size profiles of a cruise";
+inline constexpr const char* kProfileBinMeanOf = "bin mean of the ";  // + the quantity's long name
+inline constexpr const char* kProfileCastName = "cast name";
+inline constexpr const char* kProfileStationName = "station name";
+inline constexpr const char* kProfileLogColumn = "station log column ";  // + the column's name
+inline constexpr const char* kProfileTime = "time of the first frame of the descent (UTC)";
+inline constexpr const char* kProfileDepth = "pressure channel at the centre of the bin";
+inline constexpr const char* kProfileClassNumber = "size class number (1 = smallest)";
+inline constexpr const char* kProfileFrames = "frames averaged in the bin";
+inline constexpr const char* kProfileBinning =
+    "descent = frames from the first to the first at the largest pressure; frames with any quality flag left out; "
+    "bin k holds pressures from k*b to (k+1)*b (b = depth_bin_size) and is labelled by its centre; each value is "
+    "the arithmetic mean over the bin's frames; an empty bin is NaN with n_frames 0";
+
+// cruise_report.pdf.
+inline constexpr const char* kReportCruiseLine = "%d casts \xC2\xB7 depth bins of %g %s \xC2\xB7 %s to %s";
+inline constexpr const char* kReportCruiseLineUntimed = "%d casts \xC2\xB7 depth bins of %g %s";
+inline constexpr const char* kReportColourScale =
+    "Size images: one colour scale for every cast, %s to %s uL/L (logarithmic)";
+inline constexpr const char* kReportD50 = "D50 (um)";
+inline constexpr const char* kReportTotal = "Total volume (uL/L)";
+inline constexpr const char* kReportJunge = "Junge slope";
+inline constexpr const char* kReportDepth = "Depth (%s)";
+inline constexpr const char* kReportSpectrum = "Mean size spectrum of each cast (unflagged frames)";
+inline constexpr const char* kReportSpectrumX = "Diameter (um)";
+inline constexpr const char* kReportSpectrumY = "Volume (uL/L)";
+inline constexpr const char* kReportTableHead[] = {"Cast", "Station", "Latitude", "Longitude", "Start (UTC)",
+                                                   "Frames", "Max depth", "D50 (um)"};
+inline constexpr const char* kReportCastTitle = "Cast %s \xC2\xB7 station %s \xC2\xB7 %s";
+inline constexpr const char* kReportNoPosition = "no position";
+inline constexpr const char* kReportPosition = "%.4f\xC2\xB0 %c, %.4f\xC2\xB0 %c";
+inline constexpr const char* kReportNoTime = "no time";
+inline constexpr const char* kReportNoCasts = "No cast could be read.";
+inline constexpr const char* kReportPageNumber = "page %d of %d";
+
+}  // namespace kavro::text

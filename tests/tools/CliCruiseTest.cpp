@@ -1,0 +1,269 @@
+// kavro-cli cruise: a station log of casts to an archive, end to end.
+#include "core/OutputRecord.h"
+#include "tests/support/SyntheticCast.h"
+#include "tests/tools/CliRun.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+using namespace kavro;
+using namespace kavro::test;
+
+namespace {
+
+// Frames of a raw recording going down: pressure words 20 per frame (about 1.07 m).
+std::string descendingRecording(int count)
+{
+    std::vector<std::vector<std::uint16_t>> f;
+    for (int n = 0; n < count; ++n) {
+        std::vector<std::uint16_t> words(40, 2000);
+        words[32] = 3000;
+        words[35] = 2000;
+        words[36] = static_cast<std::uint16_t>(20 * n);
+        f.push_back(words);
+    }
+    return rawRecords(f);
+}
+
+// The bins of cast "a" are those of a descent known by construction (bin size 2).
+const std::vector<SyntheticFrame> kCastA = {{0.5, 3, 2.0}, {1.5, 3, 4.0}, {2.5, 5, 6.0, true}, {3.0, 5, 2.0},
+                                            {6.5, 7, 8.0}, {2.0, 9, 1.0}};
+const std::vector<SyntheticFrame> kCastB = {{1.0, 10, 3.0}, {9.0, 12, 5.0}};
+
+struct CruiseTest : CliFixture {
+    std::string log = work.file("casts/CASTS.csv");
+    std::string out = work.file("archive");
+
+    void SetUp() override
+    {
+        CliFixture::SetUp();
+        std::filesystem::create_directories(work.file("casts"));
+        writeFile(work.file("casts/a.psd"), syntheticPsd(kCastA));
+        writeFile(work.file("casts/b.psd"), syntheticPsd(kCastB, 1));
+        writeFile(work.file("casts/r.dat"), descendingRecording(12));
+        writeLog("Bravo, shelf");
+    }
+    void writeLog(const std::string& bravo)
+    {
+        writeFile(log, "Recording,cast,station,latitude,longitude,start_utc,interval_s,cal_dir,leg\n"
+                       "a.psd,,Alpha,54.1,7.2,2026-12-09T02:00:00Z,0.5,,1\n"
+                       "b.psd,B,\"" + bravo + "\",54.3,7.9,,,,2\n"
+                       "r.dat,R,Charlie,55.0,8.125,2026-12-09T04:00:00Z,1," + cal.dir.path() + ",2\n"
+                       "missing.psd,M,Delta,54,7,,,,\n"
+                       "b.psd,X,Echo,95,7,,,,\n");
+    }
+    CliResult cruise(const std::string& outDir, const std::vector<std::string>& extra = {}, const char* jobs = "2")
+    {
+        std::vector<std::string> args = {"cruise", log, "-o", outDir, "--profile", profile, "--bin", "2", "-j", jobs,
+                                         "--attr", "title=Test cruise", "--attr", "creator_name=A. Scientist"};
+        args.insert(args.end(), extra.begin(), extra.end());
+        return runCli(args, "export SOURCE_DATE_EPOCH=1796774400;");
+    }
+    std::string python(const std::string& script, const std::vector<std::string>& args)
+    {
+        // xarray warns when it casts the NaN of a cast without times.
+        writeFile(work.file("check.py"), "import warnings\nwarnings.simplefilter('ignore', RuntimeWarning)\n" + script);
+        std::string cmd = "/usr/bin/python3 " + work.file("check.py");
+        for (const std::string& a : args)
+            cmd += " '" + a + "'";
+        std::FILE* p = popen((cmd + " 2>&1").c_str(), "r");
+        std::string text;
+        char buf[512];
+        while (p && std::fgets(buf, sizeof buf, p))
+            text += buf;
+        if (!p || pclose(p) != 0)
+            text += "(failed)";
+        return text;
+    }
+};
+
+long long mtimeNs(const std::string& path)
+{
+    struct stat s {};
+    if (::stat(path.c_str(), &s) != 0)
+        return -1;
+    return s.st_mtim.tv_sec * 1000000000LL + s.st_mtim.tv_nsec;
+}
+
+}  // namespace
+
+TEST_F(CruiseTest, BadRowsAreToldAndTheOtherCastsGoOn)
+{
+    const CliResult r = cruise(out);
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_NE(r.err.find(log + " line 5: recording " + work.file("casts/missing.psd") + " not found"),
+              std::string::npos)
+        << r.err;
+    EXPECT_NE(r.err.find(log + " line 6: latitude 95 is outside -90 to 90"), std::string::npos) << r.err;
+    for (const char* file : {"psd/a.psd", "psd/a.time.csv", "psd/B.psd", "psd/R.psd", "psd/R.time.csv", "nc/a.nc",
+                             "nc/B.nc", "nc/R.nc", "cruise_profiles.nc", "cruise_summary.csv"})
+        EXPECT_TRUE(std::filesystem::exists(out + "/" + file)) << file;
+    EXPECT_FALSE(std::filesystem::exists(out + "/psd/M.psd"));
+    const std::string summary = readFile(out + "/cruise_summary.csv");
+    EXPECT_NE(summary.find("\na,Alpha,54.1,7.2,2026-12-09T02:00:00.000Z,2026-12-09T02:00:02.500Z,6,1,"),
+              std::string::npos)
+        << summary;
+    EXPECT_NE(summary.find("\nB,\"Bravo, shelf\",54.3,7.9,,,2,"), std::string::npos) << summary;
+    EXPECT_NE(summary.find("\nR,Charlie,55,8.125,2026-12-09T04:00:00.000Z,2026-12-09T04:00:11.000Z,12,"),
+              std::string::npos)
+        << summary;
+    EXPECT_EQ(std::count(summary.begin(), summary.end(), '\n'), 4);
+
+    CliResult bad;
+    // A .psd that is none is told by its own name, and nothing of it lands in the archive.
+    writeFile(work.file("casts/junk.psd"), "garbage");
+    writeFile(work.file("junk.csv"), "recording\ncasts/junk.psd\n");
+    bad = runCli({"cruise", work.file("junk.csv"), "-o", out, "--profile", profile});
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_NE(bad.err.find("kavro-cli: " + work.file("casts/junk.psd") + ": "), std::string::npos) << bad.err;
+    EXPECT_FALSE(std::filesystem::exists(out + "/psd/junk.psd"));
+
+    // A log that cannot be read at all, and options that make no sense.
+    EXPECT_EQ(runCli({"cruise", work.file("none.csv"), "-o", out, "--profile", profile}).status, 1);
+    writeFile(work.file("nohead.csv"), "cast,station\nx,y\n");
+    bad = runCli({"cruise", work.file("nohead.csv"), "-o", out, "--profile", profile});
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_EQ(bad.err, "kavro-cli: " + work.file("nohead.csv") + ": the header has no \"recording\" column\n");
+    bad = cruise(out, {"--attr", "no value"});
+    EXPECT_EQ(bad.status, 2);
+    bad = cruise(out, {"--rows", "7"});
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_NE(bad.err.find("--rows: \"7\" is not a row or range of rows from 1 to 5"), std::string::npos) << bad.err;
+}
+
+// xarray and netCDF4 of Debian read the profile file as a scientist would, and
+// the bins of cast a are those its frames give by construction.
+TEST_F(CruiseTest, ProfilesReadInXarrayAndNetcdf4)
+{
+    if (!std::filesystem::exists("/usr/bin/python3"))
+        GTEST_SKIP() << "no python3";
+    ASSERT_EQ(cruise(out).status, 1);
+    const std::string result = python(R"(import sys, warnings
+import numpy as np, xarray as xr, netCDF4
+path, = sys.argv[1:]
+ds = xr.open_dataset(path)
+assert ds.attrs['featureType'] == 'profile'
+assert ds.attrs['Conventions'] == 'CF-1.10, ACDD-1.3'
+assert ds.attrs['title'] == 'Test cruise' and ds.attrs['creator_name'] == 'A. Scientist'
+assert ds.attrs['date_created'] == '2026-12-09T00:00:00.000Z', ds.attrs['date_created']
+assert ds.attrs['geospatial_lat_min'] == 54.1 and ds.attrs['geospatial_lat_max'] == 55.0
+assert ds.attrs['time_coverage_start'] == '2026-12-09T02:00:00.000Z'
+assert list(ds.cast.values.astype(str)) == ['a', 'B', 'R'], ds.cast.values
+assert list(ds.station.values.astype(str)) == ['Alpha', 'Bravo, shelf', 'Charlie']
+assert ds.cast.attrs['cf_role'] == 'profile_id'
+assert list(ds.leg.values.astype(str)) == ['1', '2', '2']
+assert ds.depth.attrs['positive'] == 'down' and ds.depth.attrs['units'] == 'm'
+# b is of another model: each cast has its class diameters.
+assert ds.size_class_diameter.dims == ('profile', 'size_class')
+assert list(ds.size_class_diameter.values[:, 2]) == [3.0, 6.0, 3.0], ds.size_class_diameter.values[:, 2]
+assert ds.d50.dims == ('profile', 'depth') and ds.volume_concentration.dims == ('profile', 'depth', 'size_class')
+assert ds.time.values[0] == np.datetime64('2026-12-09T02:00:00'), ds.time.values
+assert np.isnat(ds.time.values[1])
+a = ds.sel(profile=0)
+# a: bin 0 frames 0, 1 (class 3: 2, 4), bin 1 frame 3 (class 5: 2; frame 2 is laser off), bins 2 empty, bin 3 frame 4.
+assert list(a.depth.values[:4]) == [1.0, 3.0, 5.0, 7.0]
+assert list(a.n_frames.values[:4]) == [2, 1, 0, 1], a.n_frames.values
+vc = a.volume_concentration.values
+assert vc[0, 3] == 3.0 and vc[1, 5] == 2.0 and vc[3, 7] == 8.0 and vc[0, 5] == 0.0
+assert np.isnan(vc[2]).all() and np.isnan(a.d50.values[2])
+assert a.total_volume.values[0] == 3.0 and a.mean_diameter.values[0] == 13.0
+assert abs(a.pressure.values[0] - 1.0) < 1e-6, a.pressure.values
+assert (a.n_frames.values[4:] == 0).all()
+nc = netCDF4.Dataset(path)
+assert nc.variables['n_frames'].shape == (3, ds.sizes['depth'])
+assert nc.variables['latitude'].units == 'degrees_north'
+r = ds.sel(profile=2)
+assert r.n_frames.values.sum() > 0
+cast = xr.open_dataset(sys.argv[1].replace('cruise_profiles.nc', 'nc/B.nc'))
+assert str(cast.station.values.astype(str)) == 'Bravo, shelf' and float(cast.latitude) == 54.3
+assert 'latitude' in cast.volume_concentration.coords and 'station' in cast.d50.coords
+assert cast.attrs['leg'] == '2' and cast.attrs['creator_name'] == 'A. Scientist'
+print('ok')
+)",
+                                      {out + "/cruise_profiles.nc"});
+    EXPECT_EQ(result, "ok\n");
+}
+
+TEST_F(CruiseTest, ReportNamesEveryStation)
+{
+    if (!std::filesystem::exists("/usr/bin/pdftotext"))
+        GTEST_SKIP() << "no pdftotext";
+    ASSERT_EQ(cruise(out).status, 1);
+    const std::string pdf = out + "/cruise_report.pdf";
+    if (!std::filesystem::exists(pdf))
+        GTEST_SKIP() << "a build without pictures";
+    ASSERT_EQ(std::system(("pdftotext -layout " + pdf + " " + work.file("report.txt")).c_str()), 0);
+    const std::string text = readFile(work.file("report.txt"));
+    for (const char* station : {"Alpha", "Bravo, shelf", "Charlie"})
+        EXPECT_NE(text.find(station), std::string::npos) << station;
+    EXPECT_NE(text.find("one colour scale for every cast"), std::string::npos);
+    EXPECT_NE(text.find("page 4 of 4"), std::string::npos);
+}
+
+TEST_F(CruiseTest, UpdateRedoesOnlyWhatChanged)
+{
+    ASSERT_EQ(cruise(out).status, 1);
+    const long long a = mtimeNs(out + "/psd/a.psd"), b = mtimeNs(out + "/nc/B.nc"), r = mtimeNs(out + "/psd/R.psd");
+    const long long profiles = mtimeNs(out + "/cruise_profiles.nc");
+    CliResult again = cruise(out, {"--update"});
+    EXPECT_EQ(again.status, 1);
+    EXPECT_NE(again.out.find("cast a is up to date"), std::string::npos) << again.out;
+    EXPECT_NE(again.out.find("the cruise files are up to date"), std::string::npos) << again.out;
+    EXPECT_EQ(mtimeNs(out + "/cruise_profiles.nc"), profiles);
+
+    // A changed row redoes its cast and the cruise files, nothing else.
+    writeLog("Bravo, outer shelf");
+    again = cruise(out, {"--update"});
+    EXPECT_NE(again.out.find("b.psd -> cast B"), std::string::npos) << again.out;
+    EXPECT_EQ(mtimeNs(out + "/psd/a.psd"), a);
+    EXPECT_EQ(mtimeNs(out + "/psd/R.psd"), r);
+    EXPECT_NE(mtimeNs(out + "/nc/B.nc"), b);
+    EXPECT_NE(mtimeNs(out + "/cruise_profiles.nc"), profiles);
+    EXPECT_NE(readFile(out + "/cruise_summary.csv").find("Bravo, outer shelf"), std::string::npos);
+
+    // A newer input, and another option, redo as well.
+    std::filesystem::last_write_time(work.file("casts/r.dat"), std::filesystem::file_time_type::clock::now());
+    again = cruise(out, {"--update"});
+    EXPECT_NE(again.out.find("r.dat -> cast R"), std::string::npos) << again.out;
+    EXPECT_NE(again.out.find("cast B is up to date"), std::string::npos) << again.out;
+    again = cruise(out, {"--update", "--attr", "project=KAVRO"});
+    EXPECT_NE(again.out.find("a.psd -> cast a"), std::string::npos) << again.out;
+    // The settings profile is an input of every cast.
+    std::filesystem::last_write_time(profile, std::filesystem::file_time_type::clock::now());
+    again = cruise(out, {"--update", "--attr", "project=KAVRO"});
+    EXPECT_NE(again.out.find("b.psd -> cast B"), std::string::npos) << again.out;
+    EXPECT_NE(again.out.find("r.dat -> cast R"), std::string::npos) << again.out;
+}
+
+// A Slurm array over the rows, then one collect, gives what one run of casts side
+// by side gives.
+TEST_F(CruiseTest, RowsThenCollectEqualOneRun)
+{
+    ASSERT_EQ(cruise(out).status, 1);
+    const std::string split = work.file("split");
+    CliResult r = cruise(split, {"--rows", "1-2"}, "1");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(split + "/cruise_profiles.nc"));
+    r = cruise(split, {"--rows", "3,5"}, "1");
+    EXPECT_EQ(r.status, 1);  // row 5 is the bad one
+    EXPECT_NE(r.err.find("line 6: latitude 95"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("line 5:"), std::string::npos) << r.err;  // not chosen, not told
+    r = cruise(split, {"--collect"});
+    EXPECT_EQ(r.status, 1) << r.err;  // the bad rows of the log are still told
+    EXPECT_EQ(readFile(split + "/cruise_summary.csv"), readFile(out + "/cruise_summary.csv"));
+    if (!std::filesystem::exists("/usr/bin/python3"))
+        GTEST_SKIP() << "no python3";
+    const std::string result = python(R"(import sys
+import xarray as xr
+one, two = (xr.open_dataset(p) for p in sys.argv[1:3])
+assert one.equals(two)
+assert one.attrs['date_created'] == two.attrs['date_created']
+for cast in 'a', 'B', 'R':
+    assert xr.open_dataset(sys.argv[1].replace('cruise_profiles.nc', 'nc/%s.nc' % cast)).equals(
+        xr.open_dataset(sys.argv[2].replace('cruise_profiles.nc', 'nc/%s.nc' % cast))), cast
+print('ok')
+)",
+                                      {out + "/cruise_profiles.nc", split + "/cruise_profiles.nc"});
+    EXPECT_EQ(result, "ok\n");
+}

@@ -1,0 +1,367 @@
+// kavro-cli cruise CASTS.csv -o OUTDIR: one command from the recordings of a
+// cruise to an archive (per-cast .psd and NetCDF, the profiles of the cruise as
+// one CF file, a summary table and a report).
+#include "core/FrameTimes.h"
+#include "platform/FileUtil.h"
+#include "platform/NumText.h"
+#include "platform/System.h"
+#include "resources/CliProcessTexts.h"
+#include "resources/CruiseTexts.h"
+#include "resources/DataTexts.h"
+#include "tools/CruiseJob.h"
+#ifdef KAVRO_WITH_PLOT
+#include "plots/cast/CruiseReport.h"
+#include "resources/CastPlotTexts.h"
+#endif
+
+#include <CLI/CLI.hpp>
+#include <atomic>
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <mutex>
+#include <set>
+#include <thread>
+
+namespace kavro::cli {
+namespace {
+
+struct CruiseCommand {
+    std::string log, outDir, profile, attrsFile, rows;
+    std::vector<std::string> attrs;
+    double bin = 1.0;
+    int jobs = 1;
+    bool update = false, collect = false, quiet = false;
+};
+
+std::string commandLine(const CruiseCommand& c)
+{
+    char bin[64];
+    std::snprintf(bin, sizeof bin, " --bin %g", c.bin);
+    std::string line = std::string(text::kCliCommandName) + " cruise " + c.log + " -o " + c.outDir + bin;
+    if (c.collect)
+        line += " --collect";
+    return line;
+}
+
+std::string trimmed(const std::string& s)
+{
+    const auto first = s.find_first_not_of(" \t\r");
+    if (first == std::string::npos)
+        return {};
+    return s.substr(first, s.find_last_not_of(" \t\r") - first + 1);
+}
+
+bool validAttributeName(const std::string& name)
+{
+    if (name.empty() || !(std::isalpha(static_cast<unsigned char>(name[0])) || name[0] == '_'))
+        return false;
+    for (char c : name)
+        if (!(std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '.' || c == '-'))
+            return false;
+    return true;
+}
+
+void putAttribute(std::vector<std::pair<std::string, std::string>>& attributes, const std::string& name,
+                  const std::string& value)
+{
+    for (auto& a : attributes)
+        if (a.first == name) {
+            a.second = value;
+            return;
+        }
+    attributes.emplace_back(name, value);
+}
+
+// --attrs FILE (lines "key = value", '#' comments), then every --attr key=value.
+std::vector<std::pair<std::string, std::string>> attributesOf(const CruiseCommand& c)
+{
+    std::vector<std::pair<std::string, std::string>> attributes;
+    auto take = [&](const std::string& where, const std::string& line) {
+        const auto eq = line.find('=');
+        const std::string name = eq == std::string::npos ? std::string() : trimmed(line.substr(0, eq));
+        if (!validAttributeName(name))
+            throw Failure(kExitUsage, where + text::kCruiseBadAttribute + line + "\"");
+        putAttribute(attributes, name, trimmed(line.substr(eq + 1)));
+    };
+    if (!c.attrsFile.empty()) {
+        std::string content;
+        if (!readWholeFile(c.attrsFile, content))
+            throw Failure(kExitBadInput, c.attrsFile + ": " + errnoText(errno));
+        int number = 0;
+        std::size_t start = 0;
+        while (start < content.size()) {
+            std::size_t end = content.find('\n', start);
+            if (end == std::string::npos)
+                end = content.size();
+            const std::string line = trimmed(content.substr(start, end - start));
+            ++number;
+            start = end + 1;
+            if (line.empty() || line[0] == '#')
+                continue;
+            char where[64];
+            std::snprintf(where, sizeof where, " line %d", number);
+            take(c.attrsFile + where, line);
+        }
+    }
+    for (const std::string& a : c.attrs)
+        take("--attr", a);
+    return attributes;
+}
+
+// "3", "1-5", "2,4,7-9": row numbers from 1 to count.
+std::set<int> rowsOf(const std::string& list, int count)
+{
+    std::set<int> rows;
+    std::size_t start = 0;
+    while (start <= list.size()) {
+        std::size_t end = list.find(',', start);
+        if (end == std::string::npos)
+            end = list.size();
+        const std::string part = trimmed(list.substr(start, end - start));
+        const auto dash = part.find('-', 1);
+        const auto lo = scanWholeInt(part.substr(0, dash));
+        const auto hi = dash == std::string::npos ? lo : scanWholeInt(part.substr(dash + 1));
+        if (!lo || !hi || *lo < 1 || *hi < *lo || *hi > count) {
+            char b[200];
+            std::snprintf(b, sizeof b, text::kCruiseBadRows, part.c_str(), count);
+            throw Failure(kExitUsage, b);
+        }
+        for (int r = *lo; r <= *hi; ++r)
+            rows.insert(r);
+        start = end + 1;
+    }
+    return rows;
+}
+
+double createdTime()
+{
+    // SOURCE_DATE_EPOCH makes rebuilt files identical.
+    if (const char* epoch = std::getenv("SOURCE_DATE_EPOCH"))
+        if (const auto v = scanWholeDouble(epoch); v && *v >= 0)
+            return *v;
+    timespec ts{};
+    clock_gettime(CLOCK_REALTIME, &ts);
+    return static_cast<double>(ts.tv_sec);
+}
+
+// Runs job(i) for i = 0..count-1 on `threads` threads; a failure is told on its
+// own line and the others go on.  False when any failed.
+bool runJobs(std::size_t count, int threads, std::mutex& out, const std::function<void(std::size_t)>& job)
+{
+    std::atomic<std::size_t> next{0};
+    std::atomic<bool> failed{false};
+    auto work = [&] {
+        for (std::size_t i; (i = next++) < count;) {
+            try {
+                job(i);
+            } catch (const std::exception& e) {
+                std::lock_guard lock(out);
+                std::fprintf(stderr, "kavro-cli: %s\n", e.what());
+                failed = true;
+            }
+        }
+    };
+    std::vector<std::jthread> pool;
+    for (int t = 1; t < threads && static_cast<std::size_t>(t) < count; ++t)
+        pool.emplace_back(work);
+    work();
+    pool.clear();
+    return !failed;
+}
+
+void makeFolder(const std::string& path)
+{
+    std::error_code ec;
+    std::filesystem::create_directories(path, ec);
+    if (!std::filesystem::is_directory(path, ec))
+        throw Failure(kExitBadInput, path + ": " + text::kCruiseCannotMakeFolder);
+}
+
+void run(const CruiseCommand& c)
+{
+    if (c.collect && (!c.rows.empty() || c.update))
+        throw Failure(kExitUsage, text::kCruiseCollectAlone);
+    const auto attributes = attributesOf(c);
+    std::string content;
+    if (!readWholeFile(c.log, content))
+        throw Failure(kExitBadInput, c.log + ": " + errnoText(errno));
+    StationLog log;
+    try {
+        log = parseStationLog(content, directoryPart(c.log), !c.collect);
+    } catch (const std::runtime_error& e) {
+        throw Failure(kExitBadInput, c.log + ": " + e.what());
+    }
+    const std::set<int> chosen = c.rows.empty() ? std::set<int>() : rowsOf(c.rows, log.dataRows);
+    bool failed = false;
+    // With --rows only the chosen rows' problems are told.
+    for (const StationProblem& p : log.problems)
+        if (chosen.empty() || chosen.count(p.index)) {
+            std::fprintf(stderr, "kavro-cli: %s %s\n", c.log.c_str(), p.text.c_str());
+            failed = true;
+        }
+    std::vector<StationRow> rows;
+    for (const StationRow& r : log.rows)
+        if (chosen.empty() || chosen.count(r.index))
+            rows.push_back(r);
+
+    CruiseSetup setup;
+    setup.outDir = c.outDir;
+    setup.profileOption = c.profile;
+    setup.binSize = c.bin;
+    setup.attributes = attributes;
+    setup.commandLine = commandLine(c);
+    setup.update = c.update;
+    for (const char* sub : {"psd", "nc", text::kCruiseStateFolder})
+        makeFolder(joinPath(c.outDir, sub));
+    std::mutex out;
+    const int threads = std::max(1, c.jobs);
+
+    // The casts' own files.
+    std::vector<char> usable(rows.size(), 1);
+    std::atomic<int> redone{0};
+    if (!c.collect) {
+        failed |= !runJobs(rows.size(), threads, out, [&](std::size_t i) {
+            usable[i] = 0;
+            const bool made = produceCast(rows[i], setup);
+            usable[i] = 1;
+            redone += made ? 1 : 0;
+            if (c.quiet)
+                return;
+            std::lock_guard lock(out);
+            if (made)
+                std::printf(text::kCruiseCastDone, rows[i].recording.c_str(), rows[i].cast.c_str());
+            else
+                std::printf(text::kCruiseCastUpToDate, rows[i].recording.c_str(), rows[i].cast.c_str());
+            std::fflush(stdout);
+        });
+    }
+    if (!c.rows.empty()) {
+        requireStdoutWritten();
+        if (failed)
+            throw Failure(kExitBadInput, "");
+        return;
+    }
+
+    // The cruise's files from every cast that has its .psd; the memory the casts'
+    // processing freed on its threads goes back first.
+    releaseFreedMemory();
+    const ExportContext context = cruiseContext(setup);
+    const std::string profiles = joinPath(c.outDir, text::kCruiseProfilesName);
+    const std::string summary = joinPath(c.outDir, text::kCruiseSummaryName);
+    const std::string report = joinPath(c.outDir, text::kCruiseReportName);
+    std::string key = setup.commandLine + "\n";
+    for (const auto& [name, value] : attributes)
+        key += name + "=" + value + "\n";
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        if (usable[i]) {
+            std::string castKey;
+            readWholeFile(joinPath(joinPath(c.outDir, text::kCruiseStateFolder), rows[i].cast + ".key"), castKey);
+            key += rows[i].cast + "\n" + castKey;
+        }
+    const std::string keyFile = joinPath(joinPath(c.outDir, text::kCruiseStateFolder), "cruise.key");
+    std::string stored;
+    std::error_code ec;
+#ifdef KAVRO_WITH_PLOT
+    const bool pictures = true;
+#else
+    const bool pictures = false;
+#endif
+    if (c.update && redone == 0 && readWholeFile(keyFile, stored) && stored == key &&
+        std::filesystem::exists(profiles, ec) && std::filesystem::exists(summary, ec) &&
+        (!pictures || std::filesystem::exists(report, ec))) {
+        if (!c.quiet)
+            std::printf(text::kCruiseFilesUpToDate, c.outDir.c_str());
+        requireStdoutWritten();
+        if (failed)
+            throw Failure(kExitBadInput, "");
+        return;
+    }
+    std::filesystem::remove(keyFile, ec);
+    std::vector<CastOutcome> outcomes(rows.size());
+    std::vector<char> analysed(rows.size(), 0);
+    failed |= !runJobs(rows.size(), threads, out, [&](std::size_t i) {
+        if (!usable[i])
+            return;
+        outcomes[i] = analyseCast(rows[i], setup, context, pictures);
+        analysed[i] = 1;
+    });
+    std::vector<ProfileCast> casts;
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        if (analysed[i])
+            casts.push_back(outcomes[i].cast);
+    const std::string depthUnits = context.channels[kDepthChannel].units;
+    ProfileDatasetOptions options;
+    options.binSize = c.bin;
+    options.context = context;
+    options.attributes = attributes;
+    options.created = createdTime();
+    bool written = true;
+    try {
+        writeProfileDataset(casts, profiles, options);
+    } catch (const CastError& e) {
+        std::fprintf(stderr, "kavro-cli: %s\n", e.what());
+        written = false;
+    }
+    std::string error;
+    if (!replaceFileAtomically(summary, cruiseSummaryCsv(casts, depthUnits), &error)) {
+        std::fprintf(stderr, "kavro-cli: %s: %s\n", summary.c_str(), error.c_str());
+        written = false;
+    }
+#ifdef KAVRO_WITH_PLOT
+    std::vector<CruiseReportCast> drawn;
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        if (analysed[i])
+            drawn.push_back({&outcomes[i].cast, &outcomes[i].overview, &outcomes[i].profile});
+    CruiseReportInfo info;
+    info.depthUnits = depthUnits;
+    info.binSize = c.bin;
+    info.title = text::kProfileTitle;
+    for (const auto& [name, value] : attributes)
+        if (name == "title")
+            info.title = value;
+    if (!writeCruiseReport(drawn, info, report)) {
+        std::fprintf(stderr, "kavro-cli: %s%s\n", report.c_str(), text::kCliPlotWriteFailed);
+        written = false;
+    }
+#endif
+    if (written && !replaceFileAtomically(keyFile, key, &error))
+        std::fprintf(stderr, "kavro-cli: %s: %s\n", keyFile.c_str(), error.c_str());
+    if (!c.quiet)
+        std::printf(text::kCruiseFilesWritten, c.outDir.c_str(), casts.size());
+    requireStdoutWritten();
+    if (failed || !written)
+        throw Failure(kExitBadInput, "");
+}
+
+}  // namespace
+
+void addCruiseCommand(CLI::App& app)
+{
+    auto c = std::make_shared<CruiseCommand>();
+    c->jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    auto* cmd = app.add_subcommand("cruise", text::kCruiseDescription);
+    cmd->add_option("CASTS", c->log, "the station log (CSV: recording, cast, station, latitude, longitude, "
+                                     "start_utc, interval_s, model, cal_dir, other columns as attributes)")
+        ->required();
+    cmd->add_option("-o,--output", c->outDir, "the folder of the archive")->required();
+    cmd->add_option("--bin", c->bin, "depth bin size in the pressure channel's units (default 1)")
+        ->check(finiteNumber(1e-6, 1e6));
+    cmd->add_option("--attr", c->attrs, "a global attribute key=value (repeatable): title, summary, institution, ...");
+    cmd->add_option("--attrs", c->attrsFile, "a file of global attributes, lines \"key = value\"");
+    cmd->add_option("-j", c->jobs, "casts processed side by side (default: the number of cores)")
+        ->check(wholeNumber(1, 1024));
+    cmd->add_flag("--update", c->update, "redo only casts whose row, options or inputs changed");
+    cmd->add_option("--rows", c->rows,
+                    "only these rows of the log (1 = first after the header; 3, 1-5, 2,4): their .psd and .nc, "
+                    "no cruise files");
+    cmd->add_flag("--collect", c->collect, "write the cruise files from the casts' outputs already in OUTDIR");
+    cmd->add_option("--profile", c->profile, "the settings profile to read (default: the program's own)");
+    cmd->add_flag("-q", c->quiet, "no report lines");
+    cmd->callback([c] { run(*c); });
+}
+
+}  // namespace kavro::cli

@@ -1,0 +1,194 @@
+#include "tools/CruiseJob.h"
+
+#include "core/CInvPars.h"
+#include "core/CastReader.h"
+#include "core/FrameTimes.h"
+#include "core/TimeStamps.h"
+#include "platform/FileUtil.h"
+#include "platform/NumText.h"
+#include "resources/CliProcessTexts.h"
+#include "resources/CruiseTexts.h"
+#include "resources/DataTexts.h"
+#include "tools/ProcessJob.h"
+
+#include <cmath>
+#include <filesystem>
+
+namespace kavro::cli {
+namespace {
+
+Failure badInput(const std::string& file, const std::string& problem)
+{
+    return Failure(kExitBadInput, file + ": " + problem);
+}
+
+std::string keyPath(const std::string& outDir, const std::string& cast)
+{
+    return joinPath(joinPath(outDir, text::kCruiseStateFolder), cast + ".key");
+}
+
+// Everything a cast's files depend on besides the files themselves: when it
+// changes, --update makes them again.
+std::string castKey(const StationRow& row, const CruiseSetup& setup, int model, const std::string& calDir,
+                    const std::string& program)
+{
+    std::string key = program + "\n" + row.recording + "\n" + row.cast + "\n" + row.station + "\n" +
+                      formatG(row.latitude, 17) + " " + formatG(row.longitude, 17) + "\n" +
+                      (row.startUtc ? formatG(*row.startUtc, 17) : std::string("-")) + " " +
+                      formatG(row.interval, 17) + "\n" + std::to_string(model) + "\n" + calDir + "\n";
+    for (const auto& [name, value] : row.attributes)
+        key += name + "=" + value + "\n";
+    key += "--\n";
+    for (const auto& [name, value] : setup.attributes)
+        key += name + "=" + value + "\n";
+    return key;
+}
+
+void copyFile(const std::string& from, const std::string& to)
+{
+    std::error_code ec;
+    std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing, ec);
+    if (ec)
+        throw badInput(to, std::string(text::kCliWriteFailed) + ec.message());
+}
+
+}  // namespace
+
+std::string castPsdPath(const std::string& outDir, const std::string& cast)
+{
+    return joinPath(joinPath(outDir, "psd"), cast + ".psd");
+}
+
+std::string castNcPath(const std::string& outDir, const std::string& cast)
+{
+    return joinPath(joinPath(outDir, "nc"), cast + ".nc");
+}
+
+ExportContext cruiseContext(const CruiseSetup& setup)
+{
+    const Environment env = loadEnvironment(setup.profileOption);
+    return exportContext(env.settings, *env.profile, text::kSourceCli, setup.commandLine);
+}
+
+bool produceCast(const StationRow& row, const CruiseSetup& setup)
+{
+    // Each cast reads the profile on its own: casts run on threads of their own.
+    const Environment env = loadEnvironment(setup.profileOption);
+    const int model = row.model.value_or(env.settings.storedInstrumentModel(*env.profile));
+    const std::string calDir = row.calDir.empty() ? env.settings.calFiles : row.calDir;
+    const std::string psd = castPsdPath(setup.outDir, row.cast);
+    const std::string nc = castNcPath(setup.outDir, row.cast);
+    const std::string times = timeStampPathFor(psd);
+    ExportContext context = exportContext(env.settings, *env.profile, text::kSourceCli, setup.commandLine);
+    const std::string key = castKey(row, setup, model, calDir, context.program);
+    const bool isPsd = hasExtension(row.recording, ".psd");
+    if (sameFile(row.recording, psd))
+        throw badInput(row.recording, text::kCliOutputIsInput);
+
+    // The settings profile and the calibration count as inputs too.
+    std::vector<std::string> inputs = {row.recording, env.profile->path()};
+    if (!isPsd) {
+        inputs.push_back(defaultBackground(row.recording, calDir, env.settings.pdFirst));
+        const ModelFiles files = modelFiles(model);
+        for (const std::string& name : {files.kernel, files.h, files.diameters, files.gain})
+            inputs.push_back(joinPath(calDir, name));
+    } else {
+        inputs.push_back(frameTimesPathFor(row.recording));
+    }
+    std::string stored;
+    std::error_code ec;
+    if (setup.update && readWholeFile(keyPath(setup.outDir, row.cast), stored) && stored == key &&
+        upToDate(psd, inputs) && upToDate(nc, {psd, times}) &&
+        (!row.startUtc || std::filesystem::exists(times, ec)))
+        return false;
+
+    std::filesystem::remove(keyPath(setup.outDir, row.cast), ec);
+    if (isPsd) {
+        try {
+            const CastReader input(row.recording);  // a file that is no .psd is told by its own name
+        } catch (const CastError& e) {
+            throw Failure(kExitBadInput, e.what());
+        }
+        copyFile(row.recording, psd);
+        std::filesystem::remove(times, ec);
+        if (row.startUtc) {
+            const CastReader copy(psd);
+            writeNominalTimes(psd, 0, static_cast<int>(copy.frameCount()), *row.startUtc, row.interval);
+        } else if (std::filesystem::exists(frameTimesPathFor(row.recording), ec)) {
+            copyFile(frameTimesPathFor(row.recording), times);
+        }
+    } else {
+        ProcessOptions options;
+        options.model = model;
+        options.calDir = calDir;
+        options.ringArea = findRingAreaFile(calDir, model);
+        options.quiet = true;
+        options.threads = 1;  // the casts are what runs side by side
+        if (row.startUtc)
+            options.startTime = formatUtcTimestamp(*row.startUtc);
+        options.interval = row.interval;
+        std::filesystem::remove(times, ec);
+        processRecording(row.recording, psd, options, env);
+    }
+
+    context.calibrationDir = calDir;
+    context.place = ExportContext::Place{row.station, row.latitude, row.longitude};
+    for (const auto& [name, value] : setup.attributes)
+        if (name != "title")
+            context.extraAttributes.emplace_back(name, value);
+    context.extraAttributes.emplace_back("cast", row.cast);
+    for (const auto& attribute : row.attributes)
+        context.extraAttributes.push_back(attribute);
+    writeNetcdf(psd, nc, context);  // NetcdfFile takes turns with the other casts at the library
+    std::string error;
+    if (!replaceFileAtomically(keyPath(setup.outDir, row.cast), key, &error))
+        throw badInput(keyPath(setup.outDir, row.cast), error);
+    return true;
+}
+
+CastOutcome analyseCast(const StationRow& row, const CruiseSetup& setup, const ExportContext& context, bool pictures)
+{
+    const std::string psd = castPsdPath(setup.outDir, row.cast);
+    CastOutcome out;
+    ProfileCast& cast = out.cast;
+    cast.name = row.cast;
+    cast.station = row.station;
+    cast.latitude = row.latitude;
+    cast.longitude = row.longitude;
+    cast.attributes = row.attributes;
+    FrameTimes times;
+    const std::string timesPath = frameTimesPathFor(psd);
+    std::error_code ec;
+    if (std::filesystem::exists(timesPath, ec)) {
+        std::string error;
+        if (!readFrameTimes(timesPath, times, error))
+            throw badInput(timesPath, error);
+    }
+    try {
+        const CastReader reader(psd);
+        cast.model = reader.model();
+        cast.diameters = reader.diameters();
+        cast.profile = binCast(reader, times, setup.binSize);
+        if (!pictures)
+            return out;
+        CastSource source;
+        source.path = psd;
+        source.headerRecords = static_cast<int>(reader.header().headerRecords);
+        source.header = reader.header();
+        source.diameters = reader.diameters();
+        const auto& pressure = context.channels[kDepthChannel];
+        source.pressureLabel = pressure.label;
+        source.pressureUnits = pressure.units;
+        source.pressureCalibrated = pressure.multiplier != 0.0;
+        source.frameTimes = times;
+        out.overview = summariseCast(source, kOverviewColumns, times.empty() ? CastAxis::Frame : CastAxis::Time);
+        out.profile = summariseCast(source, kProfileColumns, CastAxis::Pressure);
+    } catch (const CastError& e) {
+        throw Failure(kExitBadInput, e.what());
+    } catch (const std::runtime_error& e) {
+        throw Failure(kExitBadInput, e.what());
+    }
+    return out;
+}
+
+}  // namespace kavro::cli

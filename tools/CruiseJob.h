@@ -1,0 +1,58 @@
+#pragma once
+// One cast of kavro-cli cruise: its recording processed into psd/<cast>.psd (with
+// its time file) and exported into nc/<cast>.nc by the same code as process and
+// export, then read back into its binned profile, its figures and its pictures.
+#include "core/CastExport.h"
+#include "core/CastSummary.h"
+#include "core/ProfileDataset.h"
+#include "core/StationLog.h"
+#include "tools/CliCommon.h"
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace kavro::cli {
+
+struct CruiseSetup {
+    std::string outDir;
+    std::string profileOption;  // --profile
+    double binSize = 1.0;
+    // The cruise's attributes (--attr, --attrs); each cast's file gets them all but the title.
+    std::vector<std::pair<std::string, std::string>> attributes;
+    std::string commandLine;
+    bool update = false;
+};
+
+std::string castPsdPath(const std::string& outDir, const std::string& cast);
+std::string castNcPath(const std::string& outDir, const std::string& cast);
+
+// Makes the cast's .psd, time file and NetCDF file.  False when --update found
+// them up to date (the same row and options, outputs newer than their inputs).
+// Throws Failure ("<file>: <problem>") when any step fails.
+bool produceCast(const StationRow& row, const CruiseSetup& setup);
+
+// Columns of the pictures of a cast in the report: about the pixels they take on
+// its page (more only makes the PDF larger and slower to write).
+inline constexpr int kOverviewColumns = 500;
+inline constexpr int kProfileColumns = 400;
+
+struct CastOutcome {
+    ProfileCast cast;
+    // The cast's pictures: along its frames (times when it has them) and against the pressure.
+    CastSummary overview, profile;
+};
+// Reads psd/<cast>.psd back: its bins, figures and, with pictures, its summaries.
+// Throws Failure naming the file when it cannot be read.
+CastOutcome analyseCast(const StationRow& row, const CruiseSetup& setup, const ExportContext& context,
+                        bool pictures);
+
+// The export's context of a cruise: the profile's channel calibration, the program
+// and the command line.
+ExportContext cruiseContext(const CruiseSetup& setup);
+
+// kavro-cli cruise (tools/CmdCruise.cpp).
+void addCruiseCommand(CLI::App& app);
+
+}  // namespace kavro::cli
