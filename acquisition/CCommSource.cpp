@@ -235,6 +235,8 @@ void CCommSource::processFrame()
     writeLogLine(words_.data());
     finishFrame();
     writeTimeStamp(counts_.written, timing_.utcNow ? timing_.utcNow() : std::chrono::system_clock::now());
+    if (recordListener_ && !closing_)
+        recordListener_(outputRecord(), currentFrame_);
 }
 
 int CCommSource::portIndexOf(const std::string& portName)
