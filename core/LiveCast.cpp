@@ -1,5 +1,7 @@
 #include "core/LiveCast.h"
 
+#include "core/CRawSource.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -74,18 +76,17 @@ void LiveCast::refreshColumn(std::size_t i)
     summary_.columns[i] = columns_[i].finish();
 }
 
-CastSource liveCastSource(const std::string& path, int model, double laserReferenceRatio,
-                          const std::string& backgroundPath, const std::string& pressureLabel,
-                          const std::string& pressureUnits, bool pressureCalibrated)
+CastSource liveCastSource(const CRawSource& source, int model)
 {
-    CastSource source;
-    source.path = path;
-    const PsdRecordBytes header = encodePsdHeader(model, laserReferenceRatio, backgroundPath);
-    source.header = decodePsdHeader(header.data());
-    source.pressureLabel = pressureLabel;
-    source.pressureUnits = pressureUnits;
-    source.pressureCalibrated = pressureCalibrated;
-    return source;
+    CastSource cast;
+    cast.path = source.sourceName();
+    const PsdRecordBytes header = encodePsdHeader(model, source.laserReferenceRatio(), source.backgroundFileName());
+    cast.header = decodePsdHeader(header.data());
+    const HKChannel* pressure = source.auxCalibration().Channel(kPressureChannel);
+    cast.pressureLabel = pressure->label;
+    cast.pressureUnits = pressure->units;
+    cast.pressureCalibrated = pressure->multiplier != 0.0;
+    return cast;
 }
 
 }  // namespace kavro

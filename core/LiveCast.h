@@ -49,11 +49,10 @@ private:
     CastSummary summary_;
 };
 
-// The picture's source for frames processed live: the header the .psd output
-// gets (model, laser reference ratio, background file), the pressure channel of
-// the calibration, and the output's path (empty when nothing is recorded).
-CastSource liveCastSource(const std::string& path, int model, double laserReferenceRatio,
-                          const std::string& backgroundPath, const std::string& pressureLabel,
-                          const std::string& pressureUnits, bool pressureCalibrated);
+class CRawSource;
+// The picture's source for the frames a source processes: the header its .psd
+// output gets (model, laser reference ratio, background file), the pressure
+// channel of its calibration, and its name (the .psd output, or "Instrument").
+CastSource liveCastSource(const CRawSource& source, int model);
 
 }  // namespace kavro
