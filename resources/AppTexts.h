@@ -242,7 +242,7 @@ inline constexpr const char* kCastPanelFileKey = "PanelFile";
 // The live panel's line above the picture; %1 is the frame number.
 inline constexpr const char* kCastFollowing = "Newest frame %1 - click the picture to look at an earlier frame";
 inline constexpr const char* kCastViewing =
-    "Viewing frame %1 (recording goes on) - click the newest frame or press End to follow";
+    "Viewing frame %1 while new frames keep coming - click the newest frame or press End to follow";
 inline constexpr const char* kCastWaitingForFrames = "The cast grows here as frames arrive";
 inline constexpr const char* kCastFollowButton = "Follow Newest";
 

@@ -263,7 +263,7 @@ TEST_P(LiveOverviewTest, GrowsWithEveryFrameAndAClickHoldsAFrameWhileTheInstrume
     EXPECT_EQ(label->text(), "Data Frame: 2");
     EXPECT_EQ(view->sizeLayout()->shownSource().frameResult().mean(), panel->liveCast()->record(1)[kRecMean]);
     EXPECT_EQ(panel->stateLabel()->text().toStdString(),
-              "Viewing frame 2 (recording goes on) - click the newest frame or press End to follow");
+              "Viewing frame 2 while new frames keep coming - click the newest frame or press End to follow");
     for (int n = 0; n < 3; ++n)
         next->click();
     auto* instrument = dynamic_cast<CCommSource*>(view->source());
