@@ -270,6 +270,9 @@ void CCommSource::processFrame()
     const UtcTime arrived = receiver_.frameArrived();
     if (writeFrameTogether(out, counts_.written + 1, arrived))
         ++counts_.written;
+    // Every frame taken goes to the window's cast so far, recorded or not.
+    if (recordListener_ && !closing_)
+        recordListener_(outputRecord(), currentFrame_);
 }
 
 int CCommSource::portIndexOf(const std::string& portName)

@@ -58,6 +58,9 @@ public:
     };
     // Receives every frame while a live collection runs.
     using FrameListener = std::function<void(const RawWords& words)>;
+    // Receives the output record of every frame taken, with its frame number, once it
+    // is written (a window that keeps the cast so far in memory).
+    using RecordListener = std::function<void(const OutputRecord& record, int frameNumber)>;
     // Called at each pause while a request waits for its reply: whole seconds waited.
     using WaitListener = std::function<void(int secondsWaited)>;
 
@@ -113,6 +116,7 @@ public:
     // "<name>.time.csv" while it is written, "" when it is not.
     std::string timeStampPath() const { return timeOutput_.isOpen() ? timeOutput_.path() : std::string(); }
     void setWaitListener(WaitListener listener) { waitListener_ = std::move(listener); }
+    void setRecordListener(RecordListener listener) { recordListener_ = std::move(listener); }
 
     // The Send Command window's text.
     const std::string& command() const { return command_; }
@@ -179,6 +183,7 @@ private:
     RawWords words_{};
     FrameListener listener_;
     WaitListener waitListener_;
+    RecordListener recordListener_;
     Counts counts_;
     long long taken_ = 0;  // frames accepted since the open
     Exchange lastExchange_ = Exchange::None;

@@ -61,6 +61,7 @@ CAnimationBar::CAnimationBar(int dialogId, QWidget* parent)
     if (dialogId_ == kInstrumentBar) {
         addButton(kNextButton, text::kNextButton, cmd::GoToNext);
         addButton(kAccumulateButton, text::kAccumulateButton, cmd::AccumulateAverage);
+        addButton(kOverviewButton, text::kCastOverviewButton, cmd::CastOverview);
     } else {
         addButton(kFirstButton, text::kFirstButton, cmd::GoToFirst);
         addButton(kPrevButton, text::kPrevButton, cmd::GoToPrev);

@@ -3,20 +3,25 @@
 #include "app/CAnimationBar.h"
 #include "app/CKavroDoc.h"
 #include "app/CKavroView.h"
+#include "app/CastOverviewPanel.h"
 #include "resources/AppTexts.h"
 
 #include <QCloseEvent>
 #include <QLayout>
+#include <QSplitter>
 #include <QVBoxLayout>
 #include <algorithm>
 
 namespace kavro {
 
 CKavroFrame::CKavroFrame(CKavroApp& app, std::unique_ptr<CKavroDoc> document)
-    : app_(app), document_(std::move(document)), body_(new QWidget), bodyLayout_(new QVBoxLayout(body_))
+    : app_(app), document_(std::move(document)), body_(new QWidget), bodyLayout_(new QVBoxLayout(body_)),
+      splitter_(new QSplitter(Qt::Horizontal))
 {
     bodyLayout_->setContentsMargins(0, 0, 0, 0);
     bodyLayout_->setSpacing(0);
+    splitter_->setChildrenCollapsible(false);
+    bodyLayout_->addWidget(splitter_, 1);
     setWidget(body_);
     resize(kInitialWidth, kInitialHeight);
 }
@@ -31,7 +36,8 @@ CKavroFrame::~CKavroFrame()
 bool CKavroFrame::createView()
 {
     view_ = new CKavroView(app_, *document_, *this);
-    bodyLayout_->addWidget(view_, 1);
+    splitter_->addWidget(view_);
+    splitter_->setStretchFactor(0, 0);
     if (view_->create())
         return true;
     delete view_;
@@ -84,7 +90,7 @@ int CKavroFrame::barsHeight() const
     int h = 0;
     for (int i = 0; i < bodyLayout_->count(); ++i) {
         QWidget* w = bodyLayout_->itemAt(i)->widget();
-        if (w && w != view_)
+        if (w && w != splitter_)
             h += w->sizeHint().height();
     }
     return h;
@@ -100,11 +106,37 @@ void CKavroFrame::fitViewClient(QSize client)
     int width = client.width();
     for (int i = 0; i < bodyLayout_->count(); ++i) {
         QWidget* w = bodyLayout_->itemAt(i)->widget();
-        if (w && w != view_)
+        if (w && w != splitter_)
             width = std::max(width, w->sizeHint().width());
     }
-    contentSize_ = QSize(width + decoration.width(), client.height() + barsHeight() + decoration.height());
+    int height = client.height();
+    viewClient_ = client;
+    if (overviewShown()) {
+        const int panel = CastOverviewPanel::kPreferredWidth;
+        width = std::max(width, client.width() + splitter_->handleWidth() + panel);
+        height = std::max(height, CastOverviewPanel::kMinimumHeight);
+        splitter_->setSizes({client.width(), width - client.width() - splitter_->handleWidth()});
+    }
+    contentSize_ = QSize(width + decoration.width(), height + barsHeight() + decoration.height());
     resize(contentSize_);
+}
+
+void CKavroFrame::setOverviewPanel(QWidget* panel)
+{
+    panel_ = panel;
+    splitter_->addWidget(panel);
+    splitter_->setStretchFactor(1, 1);
+}
+
+void CKavroFrame::setOverviewShown(bool shown)
+{
+    if (!panel_ || shown == overviewShown())
+        return;
+    panel_->setVisible(shown);
+    if (!isMaximized() && !isMinimized())
+        fitViewClient(viewClient_);
+    else if (shown && view_)
+        splitter_->setSizes({viewClient_.width(), std::max(1, splitter_->width() - viewClient_.width())});
 }
 
 }  // namespace kavro

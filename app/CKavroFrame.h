@@ -4,6 +4,7 @@
 #include <QMdiSubWindow>
 #include <memory>
 
+class QSplitter;
 class QVBoxLayout;
 
 namespace kavro {
@@ -48,8 +49,18 @@ public:
     // Height of the docked bars together.
     int barsHeight() const;
     // Resizes the frame, keeping its position, so that the view's client area is
-    // client and the bars fit below it.
+    // client and the bars fit below it (and the overview panel beside it when shown).
     void fitViewClient(QSize client);
+
+    // The Cast Overview panel, beside the view in a splitter (owned by the frame);
+    // it takes the room a larger or maximised frame gives, the view keeps its own.
+    void setOverviewPanel(QWidget* panel);
+    QWidget* overviewPanel() const { return panel_; }
+    QSplitter* splitter() const { return splitter_; }
+    // Shows or hides the panel; a frame that is neither maximised nor minimised
+    // grows or shrinks by the panel's width.
+    void setOverviewShown(bool shown);
+    bool overviewShown() const { return panel_ && !panel_->isHidden(); }
 
 protected:
     // A busy view keeps its frame open.
@@ -60,7 +71,10 @@ private:
     std::unique_ptr<CKavroDoc> document_;
     QWidget* body_;
     QVBoxLayout* bodyLayout_;
+    QSplitter* splitter_;
     CKavroView* view_ = nullptr;
+    QWidget* panel_ = nullptr;
+    QSize viewClient_{kInitialWidth, kInitialHeight};  // the view's client area fitViewClient last gave
     CAnimationBar* animationBar_ = nullptr;
     int instance_ = 1;
     QSize contentSize_{kInitialWidth, kInitialHeight};

@@ -5,6 +5,7 @@
 #include "app/CKavroApp.h"
 #include "app/CKavroDoc.h"
 #include "app/CKavroFrame.h"
+#include "app/CastOverviewPanel.h"
 #include "app/CastOverviewWindow.h"
 #include "app/CMainFrame.h"
 #include "app/CommandTable.h"
@@ -14,13 +15,18 @@
 #include "app/SizeDistributionLayout.h"
 #include "app/ViewPrinter.h"
 #include "core/CDataSource.h"
+#include "core/CPDFile.h"
 #include "core/CastExport.h"
 #include "core/Constants.h"
+#include "core/HeldFrameSource.h"
+#include "core/LiveCast.h"
+#include "platform/Profile.h"
 #include "resources/AppTexts.h"
 
 #include <QApplication>
 #include <QCoreApplication>
 #include <QResizeEvent>
+#include <QShortcut>
 #include <QTimer>
 #include <algorithm>
 
@@ -40,8 +46,10 @@ CKavroView::~CKavroView()
     document_.setView(nullptr);
     if (navigator_)
         navigator_->stop();
-    if (auto* instrument = dynamic_cast<CCommSource*>(source_))
+    if (auto* instrument = dynamic_cast<CCommSource*>(source_)) {
         instrument->setWaitListener(nullptr);
+        instrument->setRecordListener(nullptr);
+    }
     if (source_) {
         try {
             // The instrument's close first writes the complete frames already received.
@@ -109,6 +117,7 @@ void CKavroView::buildSizeDistributionView()
     sizeLayout_->build();
     auto* bar = new CAnimationBar(kind == kKindInstrument ? CAnimationBar::kInstrumentBar : CAnimationBar::kFileBar);
     frame_.setAnimationBar(bar);
+    buildOverviewPanel();
     frame_.fitViewClient(QSize(SizeDistributionLayout::kClientWidth, SizeDistributionLayout::kClientHeight));
 
     source_->rewind();
@@ -164,6 +173,8 @@ void CKavroView::refresh()
     }
     if (overview_)
         overview_->followView();
+    if (panel_ && sourceKind() == kKindPsdFile)
+        panel_->setCurrentFrame(source_->frameNumber());
     if (status_) {
         status_->showExchange();
         status_->showRecording();
@@ -203,6 +214,9 @@ void CKavroView::viewCommand(int id)
         goToFrame();
         break;
     case cmd::CastOverview:
+        toggleOverviewPanel();
+        break;
+    case cmd::CastOverviewWindow:
         showCastOverview();
         break;
     case cmd::Print:
@@ -272,6 +286,88 @@ void CKavroView::showCastOverview()
     overview_->show();
     overview_->raise();
     overview_->activateWindow();
+}
+
+void CKavroView::buildOverviewPanel()
+{
+    const int kind = sourceKind();
+    if (kind != kKindInstrument && kind != kKindPsdFile)
+        return;
+    panel_ = new CastOverviewPanel;
+    panel_->hide();
+    frame_.setOverviewPanel(panel_);
+    if (auto* instrument = dynamic_cast<CCommSource*>(source_)) {
+        panel_->startLive(liveCastSource(*instrument, instrumentModel()));
+        // Every frame taken, several in one request too, whether it is recorded or not.
+        instrument->setRecordListener([this](const OutputRecord& record, int frameNumber) {
+            panel_->append(record, frameNumber);
+        });
+        connect(panel_, &CastOverviewPanel::heldChanged, this, &CKavroView::showHeldFrame);
+        auto* end = new QShortcut(QKeySequence(Qt::Key_End), &frame_);
+        end->setContext(Qt::WidgetWithChildrenShortcut);
+        connect(end, &QShortcut::activated, panel_, &CastOverviewPanel::follow);
+    } else {
+        connect(panel_, &CastOverviewPanel::frameClicked, this, [this](long long frame) {
+            if (navigator_)
+                navigator_->goTo(static_cast<int>(frame));
+        });
+    }
+    // Live windows show the panel unless the user hid it; files show it when asked.
+    const bool live = kind == kKindInstrument;
+    if (app_.profile().readInt(text::kCastPanelSection, live ? text::kCastPanelLiveKey : text::kCastPanelFileKey,
+                               live ? 1 : 0) != 0 &&
+        (live || fillFilePanel()))
+        frame_.setOverviewShown(true);
+}
+
+bool CKavroView::fillFilePanel()
+{
+    const auto* file = dynamic_cast<const CPDFile*>(source_);
+    if (!panel_ || !file)
+        return false;
+    if (panel_->hasCast())
+        return true;
+    try {
+        panel_->showFile(CastOverviewWindow::summaryOf(*file));
+    } catch (const std::exception& e) {
+        app_.prompter().message(std::string(text::kCastUnreadable) + e.what(), MessageIcon::Exclamation);
+        return false;
+    }
+    panel_->setCurrentFrame(source_->frameNumber());
+    return true;
+}
+
+void CKavroView::toggleOverviewPanel()
+{
+    if (panel_)
+        setOverviewPanelShown(!frame_.overviewShown());
+}
+
+void CKavroView::setOverviewPanelShown(bool shown)
+{
+    if (!panel_ || (shown && sourceKind() == kKindPsdFile && !fillFilePanel()))
+        return;
+    frame_.setOverviewShown(shown);
+    app_.reportProfileWrite(app_.profile().writeString(
+        text::kCastPanelSection, sourceKind() == kKindInstrument ? text::kCastPanelLiveKey : text::kCastPanelFileKey,
+        shown ? "1" : "0"));
+}
+
+void CKavroView::showHeldFrame(std::optional<long long> place)
+{
+    if (!sizeLayout_ || !panel_)
+        return;
+    const LiveCast* cast = panel_->liveCast();
+    if (place && cast && *place < cast->size()) {
+        if (!held_)
+            held_ = std::make_unique<HeldFrameSource>(*source_);
+        held_->hold(cast->record(*place), cast->frameNumber(*place));
+        sizeLayout_->showSource(*held_);
+    } else {
+        sizeLayout_->showSource(*source_);
+    }
+    sizeLayout_->redrawPlots();
+    sizeLayout_->showFrameTexts();
 }
 
 bool CKavroView::printPage(QPrinter& printer)

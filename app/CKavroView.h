@@ -8,6 +8,7 @@
 #include <QScrollArea>
 #include <QSize>
 #include <memory>
+#include <optional>
 
 class QPrinter;
 
@@ -17,7 +18,9 @@ class CDataSource;
 class CKavroApp;
 class CKavroDoc;
 class CKavroFrame;
+class CastOverviewPanel;
 class CastOverviewWindow;
+class HeldFrameSource;
 class CCommSource;
 class FrameNavigator;
 class InstrumentStatus;
@@ -52,6 +55,10 @@ public:
     FrameNavigator* navigator() const { return navigator_; }
     // The Cast Overview window, while it is open.
     CastOverviewWindow* castOverview() const;
+    // The Cast Overview panel beside the plots (instrument and .psd views; null for others).
+    CastOverviewPanel* overviewPanel() const { return panel_; }
+    // Shows or hides the panel and remembers the choice for this kind of window.
+    void setOverviewPanelShown(bool shown);
     // The instrument window's status lines (null for other sources).
     InstrumentStatus* instrumentStatus() const { return status_.get(); }
 
@@ -82,6 +89,13 @@ private:
     void frameCommand(int id);
     void goToFrame();
     void showCastOverview();
+    // The panel beside the plots: for the instrument it grows from every frame taken.
+    void buildOverviewPanel();
+    void toggleOverviewPanel();
+    // Fills a .psd panel from the file on first showing; false when it cannot be read (told).
+    bool fillFilePanel();
+    // The plots show the held frame (place in the live cast), or the source's own again.
+    void showHeldFrame(std::optional<long long> place);
     void print();
     void printPreview();
     void companionCommand(int id);
@@ -96,6 +110,8 @@ private:
     std::unique_ptr<InstrumentStatus> status_;
     FrameNavigator* navigator_ = nullptr;
     QPointer<CastOverviewWindow> overview_;
+    CastOverviewPanel* panel_ = nullptr;
+    std::unique_ptr<HeldFrameSource> held_;
     bool busy_ = false;
 };
 

@@ -4,6 +4,7 @@
 #include "app/CKavroDoc.h"
 #include "app/CKavroFrame.h"
 #include "app/CKavroView.h"
+#include "app/CastOverviewWindow.h"
 #include "app/CommandTable.h"
 #include "app/WindowArrangement.h"
 #include "resources/AppTexts.h"
@@ -16,6 +17,7 @@
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QScrollBar>
 #include <algorithm>
 #include <vector>
@@ -271,6 +273,22 @@ void CMainFrame::updateWindowMenu()
         connect(a, &QAction::triggered, this, [this, f] {
             if (frames().contains(f))
                 activate(f);
+        });
+        windowMenu_->addAction(a);
+    }
+    // The Cast Overview windows that are open, after the frames.
+    for (CKavroFrame* f : list) {
+        CastOverviewWindow* overview = f->view() ? f->view()->castOverview() : nullptr;
+        if (!overview || !overview->isVisible())
+            continue;
+        QAction* a = new QAction(QString::fromUtf8(text::kWindowListItem).arg(++number).arg(overview->windowTitle()),
+                                 windowList_);
+        QPointer<CastOverviewWindow> window(overview);
+        connect(a, &QAction::triggered, this, [window] {
+            if (window) {
+                window->raise();
+                window->activateWindow();
+            }
         });
         windowMenu_->addAction(a);
     }

@@ -35,9 +35,7 @@ CastOverviewWindow::CastOverviewWindow(CKavroView& view)
     setWindowFlag(Qt::WindowMaximizeButtonHint);
     setWindowTitle(QString::fromUtf8(text::kCastOverviewTitle) + QString::fromStdString(fileNamePart(file->sourceName())));
 
-    // A time file that cannot be read leaves frames across; the picture still helps.
-    std::string timeError;
-    picture_->setSummary(summariseCast(castSourceOf(*file, timeError), kColumns, CastAxis::Time));
+    picture_->setSummary(summaryOf(*file));
     picture_->setMinimumSize(480, 320);
 
     auto* buttons = new QHBoxLayout;
@@ -57,6 +55,13 @@ CastOverviewWindow::CastOverviewWindow(CKavroView& view)
     connect(printButton_, &QPushButton::clicked, this, &CastOverviewWindow::print);
     connect(saveButton_, &QPushButton::clicked, this, &CastOverviewWindow::savePicture);
     followView();
+}
+
+CastSummary CastOverviewWindow::summaryOf(const CPDFile& file)
+{
+    // A time file that cannot be read leaves frames across; the picture still helps.
+    std::string timeError;
+    return summariseCast(castSourceOf(file, timeError), kColumns, CastAxis::Time);
 }
 
 void CastOverviewWindow::followView()

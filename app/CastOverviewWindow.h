@@ -9,6 +9,9 @@ class QPushButton;
 
 namespace kavro {
 
+class CPDFile;
+struct CastSummary;
+
 class CCastOverviewWnd;
 class CKavroView;
 
@@ -21,6 +24,10 @@ public:
     // Modeless, owned by the view's widget; reads the view's .psd file once.
     // Throws std::runtime_error when the file cannot be read.
     explicit CastOverviewWindow(CKavroView& view);
+
+    // The whole file binned for a picture about a screen wide, along its time stamps
+    // (frames when it has none).  Throws std::runtime_error when it cannot be read.
+    static CastSummary summaryOf(const CPDFile& file);
 
     // The view has moved to another frame.
     void followView();

@@ -25,6 +25,7 @@ inline constexpr int GoToNext = 32792;
 inline constexpr int GoToLast = 32793;
 inline constexpr int GoToFrame = 32800;
 inline constexpr int CastOverview = 32811;
+inline constexpr int CastOverviewWindow = 32812;
 inline constexpr int AccumulateAverage = 32805;
 inline constexpr int AuxParameterFrame = 32795;
 inline constexpr int ViewRings = 32802;

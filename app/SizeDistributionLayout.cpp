@@ -27,7 +27,7 @@ const QColor kFooterColour(0, 0, 128);
 
 SizeDistributionLayout::SizeDistributionLayout(QWidget* canvas, const CDataSource& source, const Settings& settings,
                                                int model)
-    : canvas_(canvas), source_(source), settings_(settings), model_(model == 1 || model == 2 ? model : 0)
+    : canvas_(canvas), source_(&source), settings_(settings), model_(model == 1 || model == 2 ? model : 0)
 {
 }
 
@@ -66,11 +66,11 @@ void SizeDistributionLayout::build()
     barGraph_ = new CBarGraphWnd(CFrameResult::classCount(), canvas_);
     barGraph_->Create(canvas_, 60, 70, 194, 202);
     barGraph_->SetYMax(maxOrdinate_);
-    barGraph_->SetFrame(&source_.frameResult());
+    barGraph_->SetFrame(&source_->frameResult());
     barGraph_->SetMarks(settings_.showMean != 0, settings_.showStdDev != 0);
     linePlot_ = new CLinePlotWnd(canvas_);
     linePlot_->Create(canvas_, 274, 70, 194, 202);
-    linePlot_->SetSource(&source_);
+    linePlot_->SetSource(source_);
 
     header_ = addViewLabel(canvas_, 266, 10, TopCentre, settings_.header, cellFont(arialFamilies(), kBold, 19),
                            kHeaderColour);
@@ -126,8 +126,8 @@ std::string SizeDistributionLayout::frameText(int frame)
 
 void SizeDistributionLayout::showFrameTexts()
 {
-    const CFrameResult& result = source_.frameResult();
-    frameLabel_->SetText(frameText(source_.frameNumber()));
+    const CFrameResult& result = source_->frameResult();
+    frameLabel_->SetText(frameText(source_->frameNumber()));
     meanLabel_->SetText(statisticText(text::kMeanLabel, result.mean()));
     stdDevLabel_->SetText(statisticText(text::kStdDevLabel, result.stdDev()));
     totalLabel_->SetText(statisticText(text::kTotalVolLabel, result.volumeSum()));
@@ -138,6 +138,15 @@ void SizeDistributionLayout::redrawPlots()
     barGraph_->SetMarks(settings_.showMean != 0, settings_.showStdDev != 0);
     barGraph_->update();
     linePlot_->update();
+}
+
+void SizeDistributionLayout::showSource(const CDataSource& source)
+{
+    if (&source == source_)
+        return;
+    source_ = &source;
+    barGraph_->SetFrame(&source_->frameResult());
+    linePlot_->SetSource(source_);
 }
 
 void SizeDistributionLayout::setMaxOrdinate(double value)

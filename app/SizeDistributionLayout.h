@@ -32,6 +32,10 @@ public:
     void showFrameTexts();
     // The bar graph and the line plot draw the current frame again.
     void redrawPlots();
+    // The source whose current frame the plots and texts show: the view's own, or
+    // a frame held still while the view's source goes on (not owned).
+    void showSource(const CDataSource& source);
+    const CDataSource& shownSource() const { return *source_; }
 
     double maxOrdinate() const { return maxOrdinate_; }
     // The top of the size axis: its label and the bar graph's scale.
@@ -63,7 +67,7 @@ private:
     void addAxisLabels();
 
     QWidget* canvas_;
-    const CDataSource& source_;
+    const CDataSource* source_;
     const Settings& settings_;
     int model_;
     double maxOrdinate_ = 10.0;

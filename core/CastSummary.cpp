@@ -17,57 +17,11 @@ namespace {
 constexpr int kPressureChannel = 4;
 constexpr std::size_t kBlockRecords = 4096;  // 2 MB read at a time
 
-// Sum, count and extremes of one quantity over a column's frames.
-struct Accumulator {
-    double sum = 0.0;
-    long long count = 0;
-    float min = 0.0f;
-    float max = 0.0f;
-    void add(float v)
-    {
-        if (!std::isfinite(v))
-            return;
-        if (count == 0 || v < min)
-            min = v;
-        if (count == 0 || v > max)
-            max = v;
-        sum += v;
-        ++count;
-    }
-    CastRange range() const
-    {
-        CastRange r;
-        if (count > 0) {
-            r.min = min;
-            r.max = max;
-            r.mean = static_cast<float>(sum / static_cast<double>(count));
-        }
-        return r;
-    }
-};
+}  // namespace
 
-struct ColumnAccumulator {
-    int firstFrame = -1;
-    int lastFrame = -1;
-    int frames = 0;
-    int usable = 0;
-    std::array<double, kClasses> volume{};
-    Accumulator meanDiameter, d50, totalVolume, transmission, pressure;
-};
-
-// What one frame contributes to the picture.
-struct FrameLook {
-    bool hasOptics = false;  // usable light: the transmission is a measurement, not a placeholder
-    bool hasDistribution = false;
-    bool flagged = false;
-    float meanDiameter = CastRange::kNone;
-    float d50 = CastRange::kNone;
-    float totalVolume = CastRange::kNone;
-};
-
-FrameLook lookOf(const OutputRecord& r, const CastSource& source, const ClassEdges& edges)
+CastLook castLookOf(const OutputRecord& r, const CastSource& source, const ClassEdges& edges)
 {
-    FrameLook look;
+    CastLook look;
     ClassValues volume{};
     double total = 0.0;
     for (int k = 0; k < kClasses; ++k) {
@@ -88,6 +42,8 @@ FrameLook lookOf(const OutputRecord& r, const CastSource& source, const ClassEdg
         look.d50 = static_cast<float>(volumePercentileDiameter(volume, edges, 0.5));
     return look;
 }
+
+namespace {
 
 // The entries a picture uses (volumes, aux values, statistics and optics); the
 // scattering function is left alone, which halves the decoding of a long cast.
@@ -134,8 +90,60 @@ long long forEachFrame(const CastSource& source, Visit&& visit)
     return frame;
 }
 
-CastColumn finish(const ColumnAccumulator& a)
+}  // namespace
+
+bool CastColumnAccumulator::add(long long f, const OutputRecord& r, const CastLook& look)
 {
+    if (frames == 0 || f < firstFrame)
+        firstFrame = static_cast<int>(f);
+    lastFrame = std::max(lastFrame, static_cast<int>(f));
+    ++frames;
+    if (look.hasOptics)  // a frame without light holds 0 or the floor, not a transmission
+        transmission.add(r[kRecTransmission]);
+    pressure.add(r[static_cast<std::size_t>(kRecAux + kPressureChannel)]);
+    if (!look.hasDistribution || look.flagged)
+        return false;
+    ++usable;
+    for (int k = 0; k < kClasses; ++k)
+        volume[static_cast<std::size_t>(k)] += r[static_cast<std::size_t>(kRecVolume + k)];
+    meanDiameter.add(look.meanDiameter);
+    d50.add(look.d50);
+    totalVolume.add(look.totalVolume);
+    return true;
+}
+
+void CastColumnAccumulator::merge(const CastColumnAccumulator& other)
+{
+    if (other.frames == 0)
+        return;
+    if (frames == 0 || other.firstFrame < firstFrame)
+        firstFrame = other.firstFrame;
+    lastFrame = std::max(lastFrame, other.lastFrame);
+    frames += other.frames;
+    usable += other.usable;
+    for (std::size_t k = 0; k < volume.size(); ++k)
+        volume[k] += other.volume[k];
+    meanDiameter.merge(other.meanDiameter);
+    d50.merge(other.d50);
+    totalVolume.merge(other.totalVolume);
+    transmission.merge(other.transmission);
+    pressure.merge(other.pressure);
+}
+
+void widenVolumeRange(const OutputRecord& r, float& lo, float& hi)
+{
+    for (int k = 0; k < kClasses; ++k) {
+        const float v = r[static_cast<std::size_t>(kRecVolume + k)];
+        if (v > 0.0f && std::isfinite(v)) {
+            lo = lo > 0.0f ? std::min(lo, v) : v;
+            hi = std::max(hi, v);
+        }
+    }
+}
+
+CastColumn CastColumnAccumulator::finish() const
+{
+    const CastColumnAccumulator& a = *this;
     CastColumn c;
     c.firstFrame = a.firstFrame;
     c.lastFrame = a.lastFrame;
@@ -151,6 +159,8 @@ CastColumn finish(const ColumnAccumulator& a)
     c.pressure = a.pressure.range();
     return c;
 }
+
+namespace {
 
 long long frameCountOf(const CastSource& source)
 {
@@ -262,7 +272,7 @@ CastSummary summariseCast(const CastSource& source, int columns, CastAxis axis)
     // Depth bins of about three frames each, so that a row is seldom without one.
     if (axis == CastAxis::Pressure)
         n = static_cast<int>(std::min<long long>(n, std::max(1LL, (s.lastProfileFrame + 1) / 3)));
-    std::vector<ColumnAccumulator> acc(static_cast<std::size_t>(n));
+    std::vector<CastColumnAccumulator> acc(static_cast<std::size_t>(n));
     const ClassEdges edges = source.classEdges();
     const double scale = n / (last - first);
     float vMin = 0.0f, vMax = 0.0f;
@@ -271,7 +281,7 @@ CastSummary summariseCast(const CastSource& source, int columns, CastAxis axis)
         const float pressure = r[static_cast<std::size_t>(kRecAux + kPressureChannel)];
         if (pressure != 0.0f && std::isfinite(pressure))
             s.pressureSeen = true;
-        const FrameLook look = lookOf(r, source, edges);
+        const CastLook look = castLookOf(r, source, edges);
         if (!look.hasDistribution)
             ++s.noLightFrames;
         else if (look.flagged)
@@ -280,36 +290,16 @@ CastSummary summariseCast(const CastSource& source, int columns, CastAxis axis)
         if (!std::isfinite(x) || (axis == CastAxis::Pressure && f > s.lastProfileFrame))
             return;
         const int i = std::clamp(static_cast<int>(std::floor((x - first) * scale)), 0, n - 1);
-        ColumnAccumulator& a = acc[static_cast<std::size_t>(i)];
-        if (a.frames == 0)
-            a.firstFrame = static_cast<int>(f);
-        a.firstFrame = std::min(a.firstFrame, static_cast<int>(f));
-        a.lastFrame = std::max(a.lastFrame, static_cast<int>(f));
-        ++a.frames;
-        if (look.hasOptics)  // a frame without light holds 0 or the floor, not a transmission
-            a.transmission.add(r[kRecTransmission]);
-        a.pressure.add(pressure);
-        if (!look.hasDistribution || look.flagged)
+        if (!acc[static_cast<std::size_t>(i)].add(f, r, look))
             return;
-        ++a.usable;
         ++s.usableFrames;
-        for (int k = 0; k < kClasses; ++k) {
-            const float v = r[static_cast<std::size_t>(kRecVolume + k)];
-            a.volume[static_cast<std::size_t>(k)] += v;
-            if (v > 0.0f && std::isfinite(v)) {
-                vMin = vMin > 0.0f ? std::min(vMin, v) : v;
-                vMax = std::max(vMax, v);
-            }
-        }
-        a.meanDiameter.add(look.meanDiameter);
-        a.d50.add(look.d50);
-        a.totalVolume.add(look.totalVolume);
+        widenVolumeRange(r, vMin, vMax);
     });
     s.volumeMin = vMin;
     s.volumeMax = vMax;
     s.columns.reserve(acc.size());
-    for (const ColumnAccumulator& a : acc)
-        s.columns.push_back(finish(a));
+    for (const CastColumnAccumulator& a : acc)
+        s.columns.push_back(a.finish());
     return s;
 }
 

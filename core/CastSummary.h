@@ -11,6 +11,7 @@
 #include "core/OutputRecord.h"
 
 #include <array>
+#include <cmath>
 #include <limits>
 #include <string>
 #include <vector>
@@ -49,6 +50,72 @@ struct CastColumn {
     CastRange transmission;  // over the frames of the column with usable light
     CastRange pressure;      // engineering units of the pressure channel
     bool empty() const { return frames == 0; }
+};
+
+// Sum, count and extremes of one quantity over a column's frames.
+struct CastAccumulator {
+    double sum = 0.0;
+    long long count = 0;
+    float min = 0.0f;
+    float max = 0.0f;
+    void add(float v)
+    {
+        if (!std::isfinite(v))
+            return;
+        if (count == 0 || v < min)
+            min = v;
+        if (count == 0 || v > max)
+            max = v;
+        sum += v;
+        ++count;
+    }
+    void merge(const CastAccumulator& other)
+    {
+        if (other.count == 0)
+            return;
+        if (count == 0 || other.min < min)
+            min = other.min;
+        if (count == 0 || other.max > max)
+            max = other.max;
+        sum += other.sum;
+        count += other.count;
+    }
+    CastRange range() const
+    {
+        CastRange r;
+        if (count > 0) {
+            r.min = min;
+            r.max = max;
+            r.mean = static_cast<float>(sum / static_cast<double>(count));
+        }
+        return r;
+    }
+};
+
+// What one frame contributes to the picture.
+struct CastLook {
+    bool hasOptics = false;  // usable light: the transmission is a measurement, not a placeholder
+    bool hasDistribution = false;
+    bool flagged = false;
+    float meanDiameter = CastRange::kNone;
+    float d50 = CastRange::kNone;
+    float totalVolume = CastRange::kNone;
+};
+
+// The frames of one column as they are added, and the column they make.
+struct CastColumnAccumulator {
+    int firstFrame = -1;
+    int lastFrame = -1;
+    int frames = 0;
+    int usable = 0;
+    std::array<double, kClasses> volume{};
+    CastAccumulator meanDiameter, d50, totalVolume, transmission, pressure;
+
+    // Frame f with its record and look; true when it counts as usable.
+    bool add(long long f, const OutputRecord& r, const CastLook& look);
+    // The frames of another column join this one (two neighbours become one).
+    void merge(const CastColumnAccumulator& other);
+    CastColumn finish() const;
 };
 
 // Where a .psd's frames are and what its header says.
@@ -109,6 +176,12 @@ CastSummary summariseCast(const CastSource& source, int columns, CastAxis axis);
 
 // The frame's place on an axis: its number, its time, its pressure; NaN when it has none.
 double axisValueOf(const CastSource& source, CastAxis axis, long long frame, const OutputRecord& record);
+
+// What a frame record shows in the picture: whether it has a distribution fit to
+// show, its mean diameter, D50 and total volume.
+CastLook castLookOf(const OutputRecord& record, const CastSource& source, const ClassEdges& edges);
+// Widens [lo, hi] to the positive class volumes of a record (lo 0: none yet).
+void widenVolumeRange(const OutputRecord& record, float& lo, float& hi);
 
 class CPDFile;
 // What an open .psd file gives the picture: its path, header and class

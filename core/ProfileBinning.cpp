@@ -114,7 +114,7 @@ CastProfile binCast(const CastReader& cast, const FrameTimes& times, double binS
             break;
         for (std::size_t i = 0; i < records.size(); ++i) {
             const long long n = first + static_cast<long long>(i);
-            FrameRow row = analyseFrame(records[i], n, cast.edges(), cast.backgroundMissing());
+            FrameRow row = analyseFrame(records[i], n, cast.edges(), cast.diameters(), cast.backgroundMissing());
             row.utc = times.utcOfRecord(n);
             ++p.frames;
             if (std::isfinite(row.utc)) {

@@ -232,6 +232,19 @@ inline constexpr const char* kCastSaveFilter =
     "PNG Picture (*.png)|*.png|PDF Document (*.pdf)|*.pdf|SVG Drawing (*.svg)|*.svg||";
 inline constexpr const char* kCastSaveFailed = "The picture could not be written to ";  // + path
 inline constexpr const char* kCastUnreadable = "The file could not be read for the overview: ";  // + reason
+// The overview as a panel beside the frame plots (the command above shows or hides
+// it); the separate window stays available.
+inline constexpr const char* kCmdCastOverviewWindow = "Cast Overview in a &Window";
+// Profile keys that remember whether the panel is shown, by kind of window.
+inline constexpr const char* kCastPanelSection = "Cast Overview";
+inline constexpr const char* kCastPanelLiveKey = "PanelLive";
+inline constexpr const char* kCastPanelFileKey = "PanelFile";
+// The live panel's line above the picture; %1 is the frame number.
+inline constexpr const char* kCastFollowing = "Newest frame %1 - click the picture to look at an earlier frame";
+inline constexpr const char* kCastViewing =
+    "Viewing frame %1 while new frames keep coming - click the newest frame or press End to follow";
+inline constexpr const char* kCastWaitingForFrames = "The cast grows here as frames arrive";
+inline constexpr const char* kCastFollowButton = "Follow Newest";
 
 
 // The desktop program's command line.

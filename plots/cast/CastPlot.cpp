@@ -293,7 +293,8 @@ void drawAxisTitle(QPainter& painter, Side side, const QRectF& plot, double offs
         painter.save();
         painter.translate(plot.left() - offset - m.descent(), plot.center().y());
         painter.rotate(-90);
-        const double w = std::min(m.horizontalAdvance(title), std::max(plot.height() * 1.6, 1.0));
+        // No longer than its panel: the titles of stacked panels never run into each other.
+        const double w = std::min(m.horizontalAdvance(title), std::max(plot.height(), 1.0));
         painter.drawText(QRectF(-w / 2, -m.height(), w, m.height()), Qt::AlignCenter,
                          m.elidedText(title, Qt::ElideRight, w + 1));
         painter.restore();
@@ -457,7 +458,8 @@ void CastPlot::drawColourBar(QPainter& painter)
         painter.translate(colourBar_.right() + tick * 2 + room + tm.height() * 0.3, colourBar_.center().y());
         painter.rotate(90);
         const QString title = qs(text::kCastVolumeAxis);
-        const double w = std::min(tm.horizontalAdvance(title), colourBar_.height() * 1.8);
+        // No longer than the bar, clear of the panels' legends below it.
+        const double w = std::min(tm.horizontalAdvance(title), colourBar_.height());
         painter.drawText(QRectF(-w / 2, -tm.height(), w, tm.height()), Qt::AlignCenter,
                          tm.elidedText(title, Qt::ElideRight, w + 1));
         painter.restore();

@@ -1,9 +1,12 @@
-// The Cast Overview of a .psd view: it opens from the menu and the bar, its cursor
-// follows Go To Frame, and a click on the picture moves the view.
+// The Cast Overview of a .psd view, as a panel beside the plots (the bar's button
+// and the menu show and hide it) and as a window of its own: its cursor follows Go
+// To Frame, a click on the picture moves the view, the window is listed in the
+// Window menu, and the panel's choice is remembered.
 #include "app/CAnimationBar.h"
 #include "app/CKavroFrame.h"
 #include "app/CKavroView.h"
 #include "app/CMainFrame.h"
+#include "app/CastOverviewPanel.h"
 #include "app/CastOverviewWindow.h"
 #include "app/CommandTable.h"
 #include "app/SizeDistributionLayout.h"
@@ -13,6 +16,10 @@
 #include "tests/support/DiagonalCast.h"
 
 #include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSplitter>
 #include <QPrinter>
 #include <QPushButton>
 #include <QTest>
@@ -38,14 +45,21 @@ protected:
     CKavroView* view = nullptr;
 };
 
-TEST_F(CastOverviewTest, TheCursorFollowsGoToFrameAndAClickMovesTheView)
+// How the picture is shown: the panel from the bar's button, the window from its menu item.
+struct ShowCase {
+    const char* name;
+    CCastOverviewWnd* (*show)(CKavroView& view, CKavroApp& app);
+};
+
+class CastOverviewShownTest : public CastOverviewTest, public ::testing::WithParamInterface<ShowCase> {};
+
+TEST_P(CastOverviewShownTest, TheCursorFollowsGoToFrameAndAClickMovesTheView)
 {
     EXPECT_TRUE(app->mainFrame()->action(cmd::CastOverview)->isEnabled());
-    view->frame().animationBar()->button(CAnimationBar::kOverviewButton)->click();
-    CastOverviewWindow* overview = view->castOverview();
-    ASSERT_NE(overview, nullptr);
-    EXPECT_TRUE(overview->isVisible());
-    CCastOverviewWnd* picture = overview->picture();
+    EXPECT_TRUE(app->mainFrame()->action(cmd::CastOverviewWindow)->isEnabled());
+    CCastOverviewWnd* picture = GetParam().show(*view, *app);
+    ASSERT_NE(picture, nullptr);
+    EXPECT_TRUE(picture->isVisible());
     EXPECT_EQ(picture->summary().frames, DiagonalCast::kFrames);
     EXPECT_EQ(picture->currentFrame(), 0);
 
@@ -59,8 +73,6 @@ TEST_F(CastOverviewTest, TheCursorFollowsGoToFrameAndAClickMovesTheView)
     EXPECT_GT(*picture->cursorX(), *at30);  // one frame on, a little to the right
 
     // A click on frame 12's column of the image.
-    app->mainFrame()->action(cmd::CastOverview)->trigger();  // the same window again
-    EXPECT_EQ(view->castOverview(), overview);
     picture->setCurrentFrame(12);
     const double x12 = *picture->cursorX();
     picture->setCurrentFrame(31);
@@ -69,11 +81,77 @@ TEST_F(CastOverviewTest, TheCursorFollowsGoToFrameAndAClickMovesTheView)
     QTest::mouseClick(picture, Qt::LeftButton, {}, click);
     EXPECT_EQ(frameText(), "Data Frame: 12");
     EXPECT_EQ(picture->currentFrame(), 12);
+    EXPECT_TRUE(prompter->messages().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ways, CastOverviewShownTest,
+    ::testing::Values(ShowCase{"Panel",
+                               [](CKavroView& view, CKavroApp&) -> CCastOverviewWnd* {
+                                   view.frame().animationBar()->button(CAnimationBar::kOverviewButton)->click();
+                                   return view.overviewPanel() ? view.overviewPanel()->picture() : nullptr;
+                               }},
+                      ShowCase{"Window",
+                               [](CKavroView& view, CKavroApp& app) -> CCastOverviewWnd* {
+                                   app.mainFrame()->action(cmd::CastOverviewWindow)->trigger();
+                                   app.mainFrame()->action(cmd::CastOverviewWindow)->trigger();  // the same one again
+                                   return view.castOverview() ? view.castOverview()->picture() : nullptr;
+                               }}),
+    [](const ::testing::TestParamInfo<ShowCase>& info) { return std::string(info.param.name); });
+
+TEST_F(CastOverviewTest, ThePanelStandsBesideThePlotsAndIsRememberedPerKindOfWindow)
+{
+    CKavroFrame* frame = &view->frame();
+    CastOverviewPanel* panel = view->overviewPanel();
+    ASSERT_NE(panel, nullptr);
+    EXPECT_FALSE(frame->overviewShown());  // a file's window starts as it always was
+    const int narrow = frame->width();
+    app->mainFrame()->action(cmd::CastOverview)->trigger();
+    ASSERT_TRUE(frame->overviewShown());
+    // Beside the plots, which keep their room; the frame grew by the panel.
+    EXPECT_GE(frame->width(), narrow + CastOverviewPanel::kMinimumWidth);
+    EXPECT_GE(panel->geometry().left(), view->geometry().right());
+    EXPECT_GE(view->width(), SizeDistributionLayout::kClientWidth);
+    EXPECT_FALSE(panel->stateLabel()->isVisible());  // a file has nothing to follow
+    EXPECT_EQ(app->profile().readInt("Cast Overview", "PanelFile", -1), 1);
+
+    // The next file opens with it, the instrument's choice is its own.
+    prompter->choose(DiagonalCast::write(dir, "second.psd"));
+    app->mainFrame()->action(cmd::OpenPsdFile)->trigger();
+    CKavroFrame* second = app->mainFrame()->activeFrame();
+    ASSERT_NE(second, frame);
+    EXPECT_TRUE(second->overviewShown());
+    EXPECT_EQ(app->profile().readInt("Cast Overview", "PanelLive", -1), -1);
+    second->animationBar()->button(CAnimationBar::kOverviewButton)->click();
+    EXPECT_FALSE(second->overviewShown());
+    EXPECT_LE(second->width(), narrow + 1);  // back to the width of the plots
+    EXPECT_EQ(app->profile().readInt("Cast Overview", "PanelFile", -1), 0);
+}
+
+TEST_F(CastOverviewTest, TheWindowIsListedInTheWindowMenu)
+{
+    app->mainFrame()->action(cmd::CastOverviewWindow)->trigger();
+    CastOverviewWindow* overview = view->castOverview();
+    ASSERT_NE(overview, nullptr);
+    QMenu* windowMenu = nullptr;
+    for (QAction* top : app->mainFrame()->menuBar()->actions())
+        if (top->menu() && top->text() == "&Window")
+            windowMenu = top->menu();
+    ASSERT_NE(windowMenu, nullptr);
+    emit windowMenu->aboutToShow();
+    QStringList items;
+    for (QAction* a : app->mainFrame()->windowListActions())
+        items << a->text();
+    EXPECT_EQ(items, QStringList({"&1 diagonal", "&2 Cast Overview - diagonal.psd"}));
+    overview->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    emit windowMenu->aboutToShow();
+    EXPECT_EQ(app->mainFrame()->windowListActions().size(), 1);
 }
 
 TEST_F(CastOverviewTest, PrintsAndSavesTheSamePictureWithItsText)
 {
-    app->mainFrame()->action(cmd::CastOverview)->trigger();
+    app->mainFrame()->action(cmd::CastOverviewWindow)->trigger();
     CastOverviewWindow* overview = view->castOverview();
     ASSERT_NE(overview, nullptr);
     QPrinter& printer = app->printer();

@@ -68,7 +68,8 @@ TEST_F(CommandTest, Menu3HoldsTheDocumentCommandsWithTheirTexts)
     std::set<QString> texts = menuTexts(app->mainFrame());
     for (const char* t : {"&Print...", "Print Pre&view", "P&rint Setup...", "&Show Frame Sequence\tCtrl+A",
                           "Go To &First\tCtrl+F", "Go To &Prev\tCtrl+P", "Go To &Next\tCtrl+N", "Go To &Last\tCtrl+L",
-                          "&Go To Frame ...\tCtrl+G", "Cast &Overview", "&Accumulate and Average Frames",
+                          "&Go To Frame ...\tCtrl+G", "Cast &Overview", "Cast Overview in a &Window",
+                          "&Accumulate and Average Frames",
                           "Show Au&xiliary Parameter Frame\tCtrl+H", "View &Rings", "Edit &Calibration Parameters",
                           "Build &Background Scatter File", "&Size Distribution Display",
                           "&Auxiliary Parameter Display", "&Cascade", "&Tile", "&Arrange Icons", "Show &Buffer",
@@ -76,7 +77,7 @@ TEST_F(CommandTest, Menu3HoldsTheDocumentCommandsWithTheirTexts)
                           "Ne&xt\tCtrl+Tab", "Pre&vious\tCtrl+Shift+Tab", "Cl&ose\tCtrl+F4", "&1 cast07", "&Export for Analysis..."})
         EXPECT_TRUE(texts.count(t)) << t;
     EXPECT_FALSE(texts.count("Edit Calibration Parameters"));  // menu 2's text
-    EXPECT_EQ(texts.size(), 34u);
+    EXPECT_EQ(texts.size(), 35u);
 }
 
 // Each menu's title and items, in order, separators left out.
@@ -110,7 +111,7 @@ TEST_F(CommandTest, TheCommandsStandUnderTheMenusTheirWindowsNameThem)
                       {"&DataFrames",
                        {"&Show Frame Sequence\tCtrl+A", "Go To &First\tCtrl+F", "Go To &Prev\tCtrl+P",
                         "Go To &Next\tCtrl+N", "Go To &Last\tCtrl+L", "&Go To Frame ...\tCtrl+G",
-                        "Cast &Overview", "Show Au&xiliary Parameter Frame\tCtrl+H", "View &Rings", "&Accumulate and Average Frames"}},
+                        "Cast &Overview", "Cast Overview in a &Window", "Show Au&xiliary Parameter Frame\tCtrl+H", "View &Rings", "&Accumulate and Average Frames"}},
                       {"&Comm", {"Show &Buffer", "&Send Command"}},
                       {"&Options",
                        {"&Size Distribution Display", "&Auxiliary Parameter Display", "&Output", "&Locations...",

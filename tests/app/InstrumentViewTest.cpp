@@ -2,30 +2,38 @@
 // on a pseudo-terminal: the port dialog, the source's own file dialogs, frames on
 // Next and on the animation's ticks into the receive-buffer window and the output
 // files, the port let go with the window, a device that is missing, busy or
-// unplugged while the animation runs.
+// unplugged while the animation runs, and the cast so far growing beside the plots.
+#include "acquisition/CCommSource.h"
 #include "acquisition/ui/CShowBufferWnd.h"
 #include "app/CAnimationBar.h"
 #include "app/CKavroDoc.h"
 #include "app/CKavroFrame.h"
 #include "app/CKavroView.h"
 #include "app/CMainFrame.h"
+#include "app/CastOverviewPanel.h"
 #include "app/CommandTable.h"
 #include "app/FrameNavigator.h"
 #include "app/InstrumentStatus.h"
 #include "app/ProgramHooks.h"
 #include "app/SizeDistributionLayout.h"
+#include "core/CDataSource.h"
 #include "platform/PosixSerialLink.h"
+#include "plots/CCastOverviewWnd.h"
 #include "plots/CTextWnd.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/core/CoreFixture.h"
 #include "tools/InstrumentSimulator.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QPushButton>
 #include <QTest>
 #include <algorithm>
+#include <cmath>
+#include <optional>
 #include <atomic>
 #include <functional>
 #include <thread>
@@ -66,6 +74,7 @@ protected:
     }
     // Opens the instrument on the simulator as port COM3: with the test calibration and
     // every output of the instrument on: .psd (at psd), .asc and .log beside it.
+    // An empty psd: every output off, nothing recorded.
     CKavroFrame* openOnSimulator(const std::string& psd)
     {
         Settings& settings = app->settings();
@@ -73,9 +82,11 @@ protected:
         settings.comDevice[2] = sim->devicePath();
         settings.commWait = 0;  // an unanswered request is given up within a second
         for (int slot : {0, 1, 2})
-            settings.outputs.value[slot] = 1;
+            settings.outputs.value[slot] = psd.empty() ? 0 : 1;
         dialogs->portAnswers.push_back(InstrumentChoice{2, 0});
-        prompter->choose(cal.path("RingArea_a.asc")).choose(cal.path("zsc.asc")).choose(psd);
+        prompter->choose(cal.path("RingArea_a.asc")).choose(cal.path("zsc.asc"));
+        if (!psd.empty())
+            prompter->choose(psd);
         app->mainFrame()->action(cmd::OpenInstrument)->trigger();
         return app->mainFrame()->activeFrame();
     }
@@ -202,6 +213,98 @@ TEST_F(InstrumentViewTest, TheAnimationTakesEveryFrameShowsItInTheBufferWindowAn
     const std::string asc = readFile(cal.path("live.asc"));
     EXPECT_EQ(std::count(asc.begin(), asc.end(), '\n'), 3);
 }
+
+// The live window's overview, recording or only showing the frames.
+class LiveOverviewTest : public InstrumentViewTest, public ::testing::WithParamInterface<bool> {
+protected:
+    static void clickOnFrame(CCastOverviewWnd* picture, long long place)
+    {
+        const long long shown = picture->currentFrame();
+        picture->setCurrentFrame(place);
+        const std::optional<double> x = picture->cursorX();
+        picture->setCurrentFrame(shown);
+        ASSERT_TRUE(x.has_value()) << place;
+        const QPoint click(static_cast<int>(std::lround(*x)), picture->height() / 4);
+        ASSERT_EQ(picture->frameAt(click - picture->contentsRect().topLeft()), place);
+        QTest::mouseClick(picture, Qt::LeftButton, {}, click);
+    }
+};
+
+TEST_P(LiveOverviewTest, GrowsWithEveryFrameAndAClickHoldsAFrameWhileTheInstrumentGoesOn)
+{
+    const bool recording = GetParam();
+    ASSERT_TRUE(startSimulator(SimulatorOptions{}));
+    const std::string psd = recording ? cal.path("grow.psd") : std::string();
+    CKavroFrame* frame = openOnSimulator(psd);
+    ASSERT_NE(frame, nullptr) << (prompter->messages().empty() ? "" : prompter->messages()[0]);
+    CKavroView* view = frame->view();
+    CastOverviewPanel* panel = view->overviewPanel();
+    ASSERT_NE(panel, nullptr);
+    EXPECT_TRUE(frame->overviewShown());  // a live window shows the cast so far
+    ASSERT_NE(panel->liveCast(), nullptr);
+    CCastOverviewWnd* picture = panel->picture();
+    CTextWnd* label = view->sizeLayout()->frameLabel();
+    QPushButton* next = frame->animationBar()->button(CAnimationBar::kNextButton);
+
+    for (int n = 1; n <= 5; ++n) {
+        next->click();
+        EXPECT_EQ(panel->liveCast()->size(), n);
+        EXPECT_EQ(picture->summary().frames, n);
+        EXPECT_EQ(static_cast<int>(picture->summary().columns.size()), n);
+        EXPECT_EQ(picture->currentFrame(), n - 1);  // on the newest
+    }
+    EXPECT_EQ(panel->stateLabel()->text().toStdString(),
+              "Newest frame 5 - click the picture to look at an earlier frame");
+    EXPECT_FALSE(panel->followButton()->isEnabled());
+
+    // Frame 2 held: the plots show it, the requests go on and the cast grows.
+    clickOnFrame(picture, 1);
+    ASSERT_EQ(panel->heldPlace(), 1);
+    EXPECT_EQ(label->text(), "Data Frame: 2");
+    EXPECT_EQ(view->sizeLayout()->shownSource().frameResult().mean(), panel->liveCast()->record(1)[kRecMean]);
+    EXPECT_EQ(panel->stateLabel()->text().toStdString(),
+              "Viewing frame 2 while new frames keep coming - click the newest frame or press End to follow");
+    for (int n = 0; n < 3; ++n)
+        next->click();
+    auto* instrument = dynamic_cast<CCommSource*>(view->source());
+    ASSERT_NE(instrument, nullptr);
+    EXPECT_EQ(instrument->counts().written, 8);
+    EXPECT_EQ(instrument->frameNumber(), 8);
+    EXPECT_EQ(panel->liveCast()->size(), 8);
+    EXPECT_EQ(label->text(), "Data Frame: 2");
+    EXPECT_EQ(picture->currentFrame(), 1);
+
+    // Back to the newest by the button, by a click on the newest frame and by End.
+    panel->followButton()->click();
+    EXPECT_TRUE(panel->following());
+    EXPECT_EQ(label->text(), "Data Frame: 8");
+    EXPECT_EQ(&view->sizeLayout()->shownSource(), view->source());
+    clickOnFrame(picture, 3);
+    EXPECT_EQ(label->text(), "Data Frame: 4");
+    clickOnFrame(picture, 7);
+    EXPECT_TRUE(panel->following());
+    EXPECT_EQ(label->text(), "Data Frame: 8");
+    clickOnFrame(picture, 0);
+    EXPECT_EQ(label->text(), "Data Frame: 1");
+    // End reaches the window that has the focus.
+    app->mainFrame()->show();
+    QApplication::setActiveWindow(app->mainFrame());
+    view->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([view] { return view->hasFocus(); }, 2000));
+    QTest::keyClick(view, Qt::Key_End);
+    EXPECT_TRUE(panel->following());
+    EXPECT_EQ(label->text(), "Data Frame: 8");
+    EXPECT_TRUE(prompter->messages().empty());  // the locked output was never opened a second time
+
+    closeWindow(frame);
+    if (recording)
+        EXPECT_EQ(readFile(psd).size(), (8u + 2u) * 512u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Outputs, LiveOverviewTest, ::testing::Values(true, false),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                             return std::string(info.param ? "Recording" : "NotRecording");
+                         });
 
 TEST_F(InstrumentViewTest, AnUnpluggedInstrumentStopsTheAnimationWithOneMessage)
 {

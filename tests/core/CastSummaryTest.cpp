@@ -2,6 +2,7 @@
 // frames without a usable distribution, the time axis from the time stamps.
 #include "core/CastSummary.h"
 #include "core/ColourTable.h"
+#include "core/LiveCast.h"
 #include "tests/support/DiagonalCast.h"
 
 #include <cmath>
@@ -111,6 +112,78 @@ TEST(CastSummaryTest, TimeStampsPutTheFramesAtTheirTimesAndPressureMakesADescent
     EXPECT_EQ(p.lastProfileFrame, 63);  // the deepest frame
     EXPECT_DOUBLE_EQ(p.axisLast, 31.5);
 }
+
+// A cast grown frame by frame in memory draws the same columns as the whole file
+// binned into as many columns, however often its columns had to be merged.
+struct LiveCase {
+    int maxColumns;
+    std::size_t columns;   // after the 64 frames
+    int framesPerColumn;
+};
+
+class LiveCastTest : public ::testing::TestWithParam<LiveCase> {};
+
+void expectSameRange(const CastRange& a, const CastRange& b, const char* what, std::size_t i)
+{
+    EXPECT_EQ(a.has(), b.has()) << what << " column " << i;
+    if (a.has() && b.has()) {
+        EXPECT_FLOAT_EQ(a.min, b.min) << what << " column " << i;
+        EXPECT_FLOAT_EQ(a.max, b.max) << what << " column " << i;
+        EXPECT_NEAR(a.mean, b.mean, 1e-5 * std::fabs(b.mean) + 1e-6) << what << " column " << i;
+    }
+}
+
+TEST_P(LiveCastTest, GrowsIntoTheColumnsOfTheWholeFile)
+{
+    const LiveCase c = GetParam();
+    TempDir dir;
+    const CastSource source = diagonalSource(dir);
+    LiveCast live(source, c.maxColumns);
+    for (int i = 0; i < DiagonalCast::kFrames; ++i) {
+        live.append(buildOutputRecord(DiagonalCast::frame(i)), i + 1);
+        // Never more columns than the limit, every frame in one, the axis a whole number of columns.
+        const CastSummary& s = live.summary();
+        ASSERT_LE(static_cast<int>(s.columns.size()), live.maxColumns()) << i;
+        EXPECT_EQ(s.frames, i + 1);
+        EXPECT_EQ(s.columns.back().lastFrame, i);
+        EXPECT_DOUBLE_EQ(s.axisLast, static_cast<double>(s.columns.size()) * live.framesPerColumn());
+        EXPECT_EQ(s.columnOfFrame(i), static_cast<int>(s.columns.size()) - 1);
+    }
+    EXPECT_EQ(live.frameNumber(DiagonalCast::kFrames - 1), DiagonalCast::kFrames);
+    EXPECT_EQ(live.record(7)[kRecMean], buildOutputRecord(DiagonalCast::frame(7))[kRecMean]);
+    const CastSummary& s = live.summary();
+    ASSERT_EQ(s.columns.size(), c.columns);
+    EXPECT_EQ(live.framesPerColumn(), c.framesPerColumn);
+    EXPECT_DOUBLE_EQ(s.axisLast, DiagonalCast::kFrames);
+
+    const CastSummary file = summariseCast(source, static_cast<int>(c.columns), CastAxis::Frame);
+    EXPECT_EQ(s.usableFrames, file.usableFrames);
+    EXPECT_EQ(s.noLightFrames, file.noLightFrames);
+    EXPECT_EQ(s.flaggedFrames, file.flaggedFrames);
+    EXPECT_FLOAT_EQ(s.volumeMax, file.volumeMax);
+    EXPECT_EQ(s.hasPressure(), file.hasPressure());
+    for (std::size_t i = 0; i < c.columns; ++i) {
+        const CastColumn& a = s.columns[i];
+        const CastColumn& b = file.columns[i];
+        EXPECT_EQ(a.firstFrame, b.firstFrame) << i;
+        EXPECT_EQ(a.lastFrame, b.lastFrame) << i;
+        EXPECT_EQ(a.usable, b.usable) << i;
+        for (std::size_t k = 0; k < kClasses; ++k)
+            EXPECT_TRUE(a.volume[k] == b.volume[k] || (std::isnan(a.volume[k]) && std::isnan(b.volume[k])))
+                << i << " class " << k;
+        expectSameRange(a.meanDiameter, b.meanDiameter, "mean", i);
+        expectSameRange(a.d50, b.d50, "D50", i);
+        expectSameRange(a.totalVolume, b.totalVolume, "volume", i);
+        expectSameRange(a.transmission, b.transmission, "transmission", i);
+        expectSameRange(a.pressure, b.pressure, "pressure", i);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Limits, LiveCastTest,
+                         ::testing::Values(LiveCase{1024, 64, 1},  // room for every frame
+                                           LiveCase{64, 64, 1},    // just enough
+                                           LiveCase{16, 16, 4},    // merged twice
+                                           LiveCase{7, 4, 16}));   // an odd limit: 6, merged down to 3 and grown again
 
 TEST(CastSummaryTest, TheColourMapGetsLighterAlongItsLength)
 {

@@ -1,13 +1,17 @@
 // The cast picture: its pixel columns follow the frames (the diagonal cast draws
-// a diagonal), frames without a usable distribution are drawn as gaps.
+// a diagonal), frames without a usable distribution are drawn as gaps, and no two
+// texts of the picture overlap, down to the smallest picture the windows allow.
 #include "core/CastSummary.h"
 #include "plots/cast/CastPlot.h"
 #include "tests/support/DiagonalCast.h"
 
 #include <QImage>
+#include <QPaintDevice>
+#include <QPaintEngine>
 #include <QPainter>
 #include <cmath>
 #include <gtest/gtest.h>
+#include <vector>
 
 using namespace kavro;
 using namespace kavro::test;
@@ -21,6 +25,8 @@ protected:
         CastSource source;
         source.path = DiagonalCast::write(dir);
         source.header = decodePsdHeader(reinterpret_cast<const unsigned char*>(DiagonalCast::bytes().data()));
+        source.pressureLabel = "Pressure";
+        source.pressureUnits = "dbar";
         summary = summariseCast(source, CastPlot::columnsFor(size, CastPlot::Orientation::AlongX), CastAxis::Frame);
         image.fill(Qt::black);
         QPainter painter(&image);
@@ -74,5 +80,106 @@ TEST_F(CastPlotTest, FramesWithoutADistributionAreGapsNotZeros)
     const int x = static_cast<int>(*plot->pixelOfFrame(10));
     EXPECT_FALSE(neutral(image.pixel(x, static_cast<int>(r.top()) + 3)));
 }
+
+// A paint device that draws nothing and keeps where each text went (its box in
+// device pixels, turned texts included).
+class TextBoxes : public QPaintDevice {
+public:
+    struct Text {
+        QString text;
+        QRectF box;
+        bool turned;  // drawn turned a quarter
+    };
+    explicit TextBoxes(QSize size) : size_(size) {}
+    const std::vector<Text>& texts() const { return engine_.texts; }
+    QPaintEngine* paintEngine() const override { return &engine_; }
+
+protected:
+    int metric(PaintDeviceMetric m) const override
+    {
+        switch (m) {
+        case PdmWidth:
+            return size_.width();
+        case PdmHeight:
+            return size_.height();
+        case PdmDpiX:
+        case PdmDpiY:
+        case PdmPhysicalDpiX:
+        case PdmPhysicalDpiY:
+            return 96;
+        case PdmDepth:
+            return 32;
+        case PdmDevicePixelRatio:
+            return 1;
+        case PdmDevicePixelRatioScaled:
+            return static_cast<int>(devicePixelRatioFScale());
+        default:
+            return 0;
+        }
+    }
+
+private:
+    struct Engine : QPaintEngine {
+        Engine() : QPaintEngine(QPaintEngine::AllFeatures) {}
+        bool begin(QPaintDevice*) override { return true; }
+        bool end() override { return true; }
+        void updateState(const QPaintEngineState& state) override
+        {
+            if (state.state() & QPaintEngine::DirtyTransform)
+                transform = state.transform();
+        }
+        void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
+        void drawPath(const QPainterPath&) override {}
+        void drawPolygon(const QPointF*, int, PolygonDrawMode) override {}
+        void drawLines(const QLineF*, int) override {}
+        void drawRects(const QRectF*, int) override {}
+        void drawImage(const QRectF&, const QImage&, const QRectF&, Qt::ImageConversionFlags) override {}
+        void drawTextItem(const QPointF& p, const QTextItem& item) override
+        {
+            const QRectF box(p.x(), p.y() - item.ascent(), item.width(), item.ascent() + item.descent());
+            texts.push_back({item.text(), transform.mapRect(box), std::fabs(transform.m12()) > 0.5});
+        }
+        Type type() const override { return QPaintEngine::User; }
+        QTransform transform;
+        std::vector<Text> texts;
+    };
+    QSize size_;
+    mutable Engine engine_;
+};
+
+// The picture at the least size of the overview panel's picture and of the
+// Cast Overview window, at a usual size, and a short wide strip.
+class CastPlotTextTest : public CastPlotTest, public ::testing::WithParamInterface<QSize> {};
+
+TEST_P(CastPlotTextTest, NoTwoTextsOverlapAndTheAxisTitlesAreThere)
+{
+    const QSize at = GetParam();
+    CastPlot small(summary, CastPlot::Orientation::AlongX);
+    TextBoxes device(at);
+    {
+        QPainter painter(&device);
+        small.draw(painter, at);
+    }
+    const auto& texts = device.texts();
+    ASSERT_GT(texts.size(), 10u);
+    int titles = 0;
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        const QRectF& a = texts[i].box;
+        EXPECT_TRUE(QRectF(0, 0, at.width(), at.height()).adjusted(-1, -1, 1, 1).contains(a))
+            << texts[i].text.toStdString() << " runs off the picture";
+        // A turned text is an axis title beside its panel (the colour bar's too).
+        titles += texts[i].turned;
+        for (std::size_t j = i + 1; j < texts.size(); ++j) {
+            const QRectF overlap = a.intersected(texts[j].box);
+            EXPECT_FALSE(overlap.width() > 0.5 && overlap.height() > 0.5)
+                << "\"" << texts[i].text.toStdString() << "\" and \"" << texts[j].text.toStdString() << "\" overlap at "
+                << at.width() << "x" << at.height();
+        }
+    }
+    EXPECT_EQ(titles, 6);  // size axis, four panels, colour bar
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, CastPlotTextTest,
+                         ::testing::Values(QSize(352, 260), QSize(480, 320), QSize(1000, 700), QSize(1300, 330)));
 
 }  // namespace

@@ -1,0 +1,77 @@
+#pragma once
+// The Cast Overview as a panel beside a window's frame plots.  For a .psd file it
+// shows the whole file with a cursor at the view's frame.  For the instrument it
+// shows the cast so far, kept in memory from the frames the window takes (never
+// read back from the output file, which the window holds locked), growing as they
+// come, with the cursor on the newest.  A click on an earlier frame holds that
+// frame for the display while the acquisition goes on; a click on the newest
+// frame, End or the Follow Newest button returns to following it.
+#include "core/CastSummary.h"
+#include "core/LiveCast.h"
+
+#include <QWidget>
+#include <memory>
+#include <optional>
+
+class QLabel;
+class QPushButton;
+
+namespace kavro {
+
+class CCastOverviewWnd;
+
+class CastOverviewPanel : public QWidget {
+    Q_OBJECT
+public:
+    // The width the panel adds to a window that is not maximised, and its least size.
+    static constexpr int kPreferredWidth = 600;
+    static constexpr int kMinimumWidth = 360;
+    static constexpr int kMinimumHeight = 300;
+
+    explicit CastOverviewPanel(QWidget* parent = nullptr);
+    ~CastOverviewPanel() override;
+
+    // A live panel: frames are appended as they come, read with source.
+    void startLive(CastSource source);
+    // A file's panel: the whole cast at once.
+    void showFile(CastSummary summary);
+    bool hasCast() const { return live_ != nullptr || hasFile_; }
+
+    // Live: one more frame, with its record and the number the source gave it.
+    void append(const OutputRecord& record, int frameNumber);
+    const LiveCast* liveCast() const { return live_.get(); }
+    // Live: the place in the cast of the frame held for the display; none while
+    // the panel follows the newest frame.
+    std::optional<long long> heldPlace() const { return held_; }
+    bool following() const { return !held_; }
+    // Live: back to the newest frame.
+    void follow();
+    // Live: holds the frame at place (the newest one follows instead).
+    void hold(long long place);
+
+    // A file's panel: the cursor goes to the view's frame.
+    void setCurrentFrame(long long frame);
+
+    CCastOverviewWnd* picture() const { return picture_; }
+    QLabel* stateLabel() const { return state_; }
+    QPushButton* followButton() const { return followButton_; }
+
+signals:
+    // A click on the picture of a file's panel: the view goes to that frame.
+    void frameClicked(long long frame);
+    // Live: a frame is held (its place in the cast), or following has resumed (none).
+    void heldChanged(std::optional<long long> place);
+
+private:
+    void clicked(long long place);
+    void showState();
+
+    CCastOverviewWnd* picture_;
+    QLabel* state_;
+    QPushButton* followButton_;
+    std::unique_ptr<LiveCast> live_;
+    std::optional<long long> held_;
+    bool hasFile_ = false;
+};
+
+}  // namespace kavro
