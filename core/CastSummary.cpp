@@ -281,6 +281,7 @@ CastSummary summariseCast(const CastSource& source, int columns, CastAxis axis)
             return;
         const int i = std::clamp(static_cast<int>(std::floor((x - first) * scale)), 0, n - 1);
         ColumnAccumulator& a = acc[static_cast<std::size_t>(i)];
+        ++s.shownFrames;
         if (a.frames == 0)
             a.firstFrame = static_cast<int>(f);
         a.firstFrame = std::min(a.firstFrame, static_cast<int>(f));
@@ -310,6 +311,15 @@ CastSummary summariseCast(const CastSource& source, int columns, CastAxis axis)
     s.columns.reserve(acc.size());
     for (const ColumnAccumulator& a : acc)
         s.columns.push_back(finish(a));
+    if (axis == CastAxis::Pressure) {
+        int above = -1;  // the last column with frames
+        for (std::size_t i = 0; i < s.columns.size(); ++i) {
+            if (!s.columns[i].empty())
+                above = static_cast<int>(i);
+            else if (above >= 0)
+                s.columns[i] = s.columns[static_cast<std::size_t>(above)];
+        }
+    }
     return s;
 }
 

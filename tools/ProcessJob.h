@@ -34,6 +34,15 @@ std::string defaultBackground(const std::string& rawFile, const std::string& cal
 // The recording's name cut before its first '.', + ".psd", in outputDir or beside the recording.
 std::string defaultOutput(const std::string& rawFile, const std::string& outputDir);
 
+// --update: true when the .psd at psd (and its time file) is what processing the
+// recording with these options would write: the same instrument model, background
+// file and calibration (the header's class diameters), the frame count of the
+// first/last range and its first frame's housekeeping values (the record --first
+// names), and with --start-time the times of its first and last frame.
+// False when any of those differs or the .psd cannot be read.
+bool outputMatchesOptions(const std::string& rawFile, const std::string& psd, const ProcessOptions& options,
+                          const std::string& background, const Environment& env);
+
 struct ProcessResult {
     int frames = 0;
     bool multiScan = false;

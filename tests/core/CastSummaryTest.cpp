@@ -112,6 +112,38 @@ TEST(CastSummaryTest, TimeStampsPutTheFramesAtTheirTimesAndPressureMakesADescent
     EXPECT_DOUBLE_EQ(p.axisLast, 31.5);
 }
 
+// A fast fall between two frames leaves depth rows without a frame: each frame's
+// row reaches down to the next one's, never a blank stripe; the ascent after the
+// deepest frame is not shown, and the count of frames shown says so.
+TEST(CastSummaryTest, AProfileRowWithoutAFrameRepeatsTheRowAbove)
+{
+    TempDir dir;
+    std::string b = bytesOf(encodePsdHeader(0, 2.0, "/cal/zsc.asc"));
+    b += bytesOf(encodeDiameterRecord(DiagonalCast::frame(0)));
+    for (int i = 0; i < 35; ++i) {
+        CFrameResult f = DiagonalCast::frame(i);
+        f.setAux(4, i < 15 ? 0.1 * i : i < 30 ? 20.0 + 0.1 * i : 50.0 - i);  // frames 30..34 come up
+        b += bytesOf(encodeOutputRecord(buildOutputRecord(f)));
+    }
+    writeFile(dir.file("fall.psd"), b);
+    CastSource source;
+    source.path = dir.file("fall.psd");
+    source.header = decodePsdHeader(reinterpret_cast<const unsigned char*>(b.data()));
+    const CastSummary p = summariseCast(source, 100, CastAxis::Pressure);
+    EXPECT_EQ(p.lastProfileFrame, 29);
+    EXPECT_EQ(p.frames, 35);
+    EXPECT_EQ(p.shownFrames, 30);
+    ASSERT_EQ(p.columns.size(), 10u);
+    EXPECT_EQ(p.columns[0].lastFrame, 14);
+    for (std::size_t i = 1; i + 1 < p.columns.size(); ++i) {
+        EXPECT_FALSE(p.columns[i].empty()) << "row " << i;
+        EXPECT_EQ(p.columns[i].lastFrame, 14) << "row " << i;
+        EXPECT_EQ(brightestClass(p.columns[i]), brightestClass(p.columns[0])) << "row " << i;
+    }
+    EXPECT_EQ(p.columns.back().firstFrame, 15);
+    EXPECT_EQ(summariseCast(source, 100, CastAxis::Frame).shownFrames, 35);
+}
+
 TEST(CastSummaryTest, TheColourMapGetsLighterAlongItsLength)
 {
     const auto map = castColourMap();
