@@ -24,8 +24,13 @@ std::string pathRelativeTo(const std::string& path, const std::string& folder)
     const fs::path base = fs::weakly_canonical(fs::absolute(folder.empty() ? "." : folder, ec), ec);
     if (ec)
         return path;
+    // Relative inside the folder (an archive moved as a whole still checks),
+    // absolute for a file elsewhere (no climb of ../../.. that breaks when the
+    // NetCDF file alone is moved).
     const fs::path relative = file.lexically_relative(base);
-    return relative.empty() ? file.string() : relative.string();
+    if (relative.empty() || *relative.begin() == "..")
+        return file.string();
+    return relative.string();
 }
 
 std::string calibrationDigests(const std::string& dir, int model, const std::string& relativeTo)

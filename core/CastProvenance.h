@@ -10,14 +10,14 @@ namespace kavro {
 
 class CastReader;
 
-// path written relative to folder (both made absolute first), so that a line
-// "sha256  path" checks with `sha256sum -c` run in that folder; path as it is
-// when no relative form exists.
+// path as a line "sha256  path" names it so that `sha256sum -c` run in folder
+// checks it: relative to folder when it lies inside it, else absolute (both made
+// absolute and free of symbolic links first); path as it is when that fails.
 std::string pathRelativeTo(const std::string& path, const std::string& folder);
 
 // "sha256  path" lines (the format sha256sum -c checks) of the model's calibration
 // files in dir: kernel, H, diameters, gain, factory background and the ring-area
-// file; paths relative to relativeTo.  A file that is not there has "(not found)"
+// file; paths as pathRelativeTo(path, relativeTo) gives them.  A file that is not there has "(not found)"
 // in place of its digest.
 std::string calibrationDigests(const std::string& dir, int model, const std::string& relativeTo);
 
