@@ -387,16 +387,20 @@ void CastPlot::drawImage(QPainter& painter)
                 img.setPixel(k, i, rgb);
         }
     }
-    // The classes are evenly spaced on the size axis (in log diameter, or by
-    // number), so the image is stretched over the axis in one piece.
+    // Each class is drawn between its own edges on the size axis: the edges come
+    // from the stored class diameters, which need not be evenly spaced in log D.
     const double a0 = alongPixel(s_.axisFirst), a1 = alongPixel(s_.axisLast);
-    const double s0 = size.map(size.lo), s1 = size.map(size.hi);
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, false);
-    if (alongX)
-        painter.drawImage(QRectF(a0, s1, a1 - a0, s0 - s1), img);
-    else
-        painter.drawImage(QRectF(s0, a0, s1 - s0, a1 - a0), img);
+    for (int k = 0; k < kClasses; ++k) {
+        const std::size_t j = static_cast<std::size_t>(k);
+        const double lo = size.map(diameters ? edges[j] : k + 0.5);
+        const double hi = size.map(diameters ? edges[j + 1] : k + 1.5);
+        if (alongX)
+            painter.drawImage(QRectF(a0, hi, a1 - a0, lo - hi), img, QRectF(0, kClasses - 1 - k, n, 1));
+        else
+            painter.drawImage(QRectF(lo, a0, hi - lo, a1 - a0), img, QRectF(k, 0, 1, n));
+    }
     painter.restore();
     painter.setPen(QPen(kInk, 0));
     painter.setBrush(Qt::NoBrush);
