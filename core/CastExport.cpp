@@ -2,13 +2,16 @@
 
 #include "auxiliary/CHKInfo.h"
 #include "core/CInvPars.h"
+#include "core/CastProvenance.h"
 #include "core/CastReader.h"
+#include "core/CfConventions.h"
 #include "core/FrameTimes.h"
 #include "core/NetcdfFile.h"
 #include "core/OutputFile.h"
 #include "core/Settings.h"
 #include "platform/FileUtil.h"
 #include "platform/NumText.h"
+#include "platform/Profile.h"
 #include "platform/Prompter.h"
 #include "platform/Sha256.h"
 #include "resources/AppTexts.h"
@@ -39,14 +42,11 @@ namespace {
 constexpr std::size_t kBlock = 4096;
 constexpr int kDeflateLevel = 1;
 constexpr float kFillFloat = std::numeric_limits<float>::quiet_NaN();
-constexpr double kFillDouble = std::numeric_limits<double>::quiet_NaN();
-
-double nowUtc()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_REALTIME, &ts);
-    return static_cast<double>(ts.tv_sec) + ts.tv_nsec * 1e-9;
-}
+// The netCDF default fill of int64: a time no frame can have.
+constexpr long long kFillTime = -9223372036854775806LL;
+// The auxiliary channels that may carry a standard name.
+constexpr int kPressureChannel = 4;
+constexpr int kTemperatureChannel = 5;
 
 // The time stamps beside the .psd, when there are any.
 FrameTimes timesFor(const std::string& psd)
@@ -80,17 +80,6 @@ std::string variableNameOf(const std::string& label)
     if (!name.empty() && name[0] >= '0' && name[0] <= '9')
         name = "ch_" + name;
     return name;
-}
-
-// The calibration's unit texts in UDUNITS spelling; others as they are.
-std::string udunitsOf(const std::string& units)
-{
-    static const std::pair<const char*, const char*> known[] = {
-        {"mwatts", "mW"}, {"volts", "V"}, {"meters", "m"}, {"deg C", "degC"}, {"", "1"}};
-    for (const auto& [calibration, cf] : known)
-        if (units == calibration)
-            return cf;
-    return units;
 }
 
 // One name per channel: from its label, aux<N> when the label gives none or repeats another.
@@ -194,39 +183,11 @@ void forEachBlock(const CastReader& cast, const FrameTimes& times,
     }
 }
 
-// "sha256  path" lines (the format sha256sum -c checks) of the files a cast was processed with.
-std::string calibrationDigests(const std::string& dir, int model)
-{
-    std::vector<std::string> names;
-    const ModelFiles files = modelFiles(model);
-    for (const std::string& name : {files.kernel, files.h, files.diameters, files.gain})
-        names.push_back(name);
-    names.push_back(text::kFactoryBackgroundName);
-    std::error_code ec;
-    std::vector<std::string> ringAreas;
-    for (const auto& entry : std::filesystem::directory_iterator(dir.empty() ? "." : dir, ec)) {
-        const std::string name = entry.path().filename().string();
-        if (name.rfind("RingArea", 0) == 0)
-            ringAreas.push_back(name);
-    }
-    std::sort(ringAreas.begin(), ringAreas.end());
-    // Of several, the model's own is the one the processing takes.
-    const std::string own = std::string("RingArea_") + modelLetter(model) + ".asc";
-    if (ringAreas.size() > 1 && std::find(ringAreas.begin(), ringAreas.end(), own) != ringAreas.end())
-        ringAreas = {own};
-    names.insert(names.end(), ringAreas.begin(), ringAreas.end());
-    std::string lines;
-    for (const std::string& name : names) {
-        const std::string path = joinPath(dir, name);
-        lines += sha256OfFile(path).value_or(text::kNcNotFound) + "  " + path + "\n";
-    }
-    return lines;
-}
-
 class NetcdfCast {
 public:
-    NetcdfCast(const CastReader& cast, const FrameTimes& times, const ExportContext& context)
-        : cast_(cast), times_(times), context_(context)
+    // out: the file's final name (the provenance's paths are relative to its folder).
+    NetcdfCast(const CastReader& cast, const FrameTimes& times, const ExportContext& context, const std::string& out)
+        : cast_(cast), times_(times), context_(context), out_(out)
     {
     }
     void write(const std::string& path);
@@ -234,25 +195,30 @@ public:
 private:
     int floatVariable(const text::DataField& field, const std::vector<int>& dims);
     void attributes(int var, const text::DataField& field);
+    void defineChannels(const std::string& coordinates);
+    void warn(const std::string& message) const;
     void defineAll();
     void globalAttributes();
-    void writeCoordinates();
     void definePlace();
     void writePlace();
+    void writeCoordinates();
     void writeBlock(std::size_t start, const std::vector<FrameRow>& rows);
     void storePacked();
 
     const CastReader& cast_;
     const FrameTimes& times_;
     const ExportContext& context_;
+    const std::string out_;
+    std::string psdDigest_;
+    long long timeEpochMs_ = 0;  // what the time variable counts from
     NetcdfFile nc_;
     bool withVsf_ = false;
     int frameDim_ = -1, classDim_ = -1, angleDim_ = -1, boundsDim_ = -1;
     int frame_ = -1, time_ = -1, diameter_ = -1, bounds_ = -1, angle_ = -1, angleBounds_ = -1;
     int volume_ = -1, total_ = -1, mean_ = -1, sd_ = -1, d10_ = -1, d50_ = -1, d90_ = -1, modeD_ = -1, modeK_ = -1;
     int slope_ = -1, transmission_ = -1, beamC_ = -1, vsf_ = -1, zero_ = -1, saturated_ = -1, flag_ = -1;
-    std::array<int, kAux> aux_{};
     int station_ = -1, latitude_ = -1, longitude_ = -1;
+    std::array<int, kAux> aux_{};
     std::vector<std::future<std::vector<NetcdfFile::PackedChunk>>> packing_;  // the last block's, not stored yet
 };
 
@@ -284,13 +250,21 @@ void NetcdfCast::defineAll()
     nc_.compress(frame_, {kBlock}, kDeflateLevel);
     attributes(frame_, text::kFieldFrame);
     if (!times_.empty()) {
-        time_ = nc_.defineVariable(text::kFieldTime.variable, NetcdfFile::Double, {frameDim_});
+        // Whole milliseconds as integers since midnight of the cast's first day:
+        // readers that turn them into nanoseconds through a double (xarray does)
+        // stay exact for months, where milliseconds since 1970 would be off by tens
+        // of nanoseconds.  No axis attribute: time is an auxiliary coordinate of the
+        // frame dimension.
+        timeEpochMs_ = static_cast<long long>(std::floor(times_.earliest() / 86400.0)) * 86400000LL;
+        time_ = nc_.defineVariable(text::kFieldTime.variable, NetcdfFile::Int64, {frameDim_});
         nc_.compress(time_, {kBlock}, kDeflateLevel);
-        nc_.doubles(time_, "_FillValue", {kFillDouble});
+        nc_.int64s(time_, "_FillValue", {kFillTime});
         attributes(time_, text::kFieldTime);
-        nc_.text(time_, "standard_name", "time");
+        nc_.text(time_, "units", text::kNcTimeUnits +
+                                     formatUtcTimestamp(static_cast<double>(timeEpochMs_) / 1000.0).substr(0, 10) +
+                                     text::kNcTimeUnitsMidnight);
+        nc_.text(time_, "standard_name", cf::kTime);
         nc_.text(time_, "calendar", "standard");
-        nc_.text(time_, "axis", "T");
     }
     diameter_ = nc_.defineVariable(text::kFieldDiameter.variable, NetcdfFile::Float, {classDim_});
     attributes(diameter_, text::kFieldDiameter);
@@ -330,26 +304,6 @@ void NetcdfCast::defineAll()
         nc_.floats(vsf_, "_FillValue", {kFillFloat});
         attributes(vsf_, text::kFieldVsf);
     }
-    std::set<std::string> taken = {"frame", "time", "size_class", "size_class_bounds", "vsf_angle",
-                                   "vsf_angle_bounds", "volume_concentration", "total_volume_concentration",
-                                   "mean_diameter", "diameter_std", "d10", "d50", "d90", "mode_diameter",
-                                   "mode_class", "junge_slope", "transmission", "beam_attenuation", "vsf",
-                                   "zero_rings", "saturated_rings", "quality_flag"};
-    const auto names = channelNames(context_, taken);
-    for (int i = 0; i < kAux; ++i) {
-        const auto& channel = context_.channels[static_cast<std::size_t>(i)];
-        const int var = nc_.defineVariable(names[static_cast<std::size_t>(i)], NetcdfFile::Float, {frameDim_});
-        nc_.compress(var, {kBlock}, kDeflateLevel);
-        nc_.floats(var, "_FillValue", {kFillFloat});
-        char fallback[32];
-        std::snprintf(fallback, sizeof fallback, text::kAuxFallbackName, i + 1);
-        nc_.text(var, "long_name", channel.label.empty() ? fallback : channel.label);
-        nc_.text(var, "units", udunitsOf(channel.units));
-        char comment[160];
-        std::snprintf(comment, sizeof comment, text::kNcAuxComment, i + 1, channel.multiplier, channel.offset);
-        nc_.text(var, "comment", comment);
-        aux_[static_cast<std::size_t>(i)] = var;
-    }
     zero_ = nc_.defineVariable(text::kFieldZeroRings.variable, NetcdfFile::Short, {frameDim_});
     nc_.compress(zero_, {kBlock}, kDeflateLevel);
     attributes(zero_, text::kFieldZeroRings);
@@ -359,6 +313,7 @@ void NetcdfCast::defineAll()
     flag_ = nc_.defineVariable(text::kFieldFlag.variable, NetcdfFile::UByte, {frameDim_});
     nc_.compress(flag_, {kBlock}, kDeflateLevel);
     attributes(flag_, text::kFieldFlag);
+    nc_.text(flag_, "standard_name", cf::kStatusFlag);
     std::vector<unsigned char> masks;
     std::string meanings;
     for (int b = 0; b < kQualityFlagCount; ++b) {
@@ -367,10 +322,13 @@ void NetcdfCast::defineAll()
     }
     nc_.ubytes(flag_, "flag_masks", masks);
     nc_.text(flag_, "flag_meanings", meanings);
+    nc_.text(beamC_, "standard_name", cf::kBeamAttenuation);
     if (!coordinates.empty())
         for (int var : {volume_, total_, mean_, sd_, d10_, d50_, d90_, modeD_, modeK_, slope_, transmission_, beamC_,
-                        zero_, saturated_, flag_})
-            nc_.text(var, "coordinates", coordinates);
+                        vsf_, zero_, saturated_, flag_})
+            if (var >= 0)
+                nc_.text(var, "coordinates", coordinates);
+    defineChannels(coordinates);
     if (context_.place)
         definePlace();
     globalAttributes();
@@ -404,9 +362,60 @@ void NetcdfCast::writePlace()
     nc_.write(longitude_, {}, {}, &place.longitude);
 }
 
+void NetcdfCast::warn(const std::string& message) const
+{
+    if (context_.warn)
+        context_.warn(out_ + ": " + message);
+}
+
+// One variable per auxiliary channel, named after its label.  Its units go in
+// only when UDUNITS reads them; a standard name only where the channel is what
+// the name says (a pressure in pressure units, the water's temperature).
+void NetcdfCast::defineChannels(const std::string& coordinates)
+{
+    std::set<std::string> taken = {"frame", "time", "size_class", "size_class_bounds", "vsf_angle",
+                                   "vsf_angle_bounds", "volume_concentration", "total_volume_concentration",
+                                   "mean_diameter", "diameter_std", "d10", "d50", "d90", "mode_diameter",
+                                   "mode_class", "junge_slope", "transmission", "beam_attenuation", "vsf",
+                                   "zero_rings", "saturated_rings", "quality_flag"};
+    const auto names = channelNames(context_, taken);
+    for (int i = 0; i < kAux; ++i) {
+        const auto& channel = context_.channels[static_cast<std::size_t>(i)];
+        const int var = nc_.defineVariable(names[static_cast<std::size_t>(i)], NetcdfFile::Float, {frameDim_});
+        nc_.compress(var, {kBlock}, kDeflateLevel);
+        nc_.floats(var, "_FillValue", {kFillFloat});
+        char fallback[32];
+        std::snprintf(fallback, sizeof fallback, text::kAuxFallbackName, i + 1);
+        const std::string label = channel.label.empty() ? fallback : channel.label;
+        nc_.text(var, "long_name", label);
+        std::string standardName;
+        if (i == kPressureChannel)
+            standardName = pressureStandardName(channel.units);
+        else if (i == kTemperatureChannel)
+            standardName = temperatureStandardName(channel.units, context_.temperatureMeasuresWater);
+        if (!standardName.empty())
+            nc_.text(var, "standard_name", standardName);
+        char comment[160];
+        std::snprintf(comment, sizeof comment, text::kNcAuxComment, i + 1, channel.multiplier, channel.offset);
+        const std::string units = udunitsSpelling(channel.units);
+        if (isUdunitsUnit(units)) {
+            nc_.text(var, "units", units);
+            nc_.text(var, "comment", comment);
+        } else {
+            nc_.text(var, "comment", comment + std::string(text::kNcUnitsNotUdunits) + channel.units);
+            char message[512];
+            std::snprintf(message, sizeof message, text::kWarnUnitsNotUdunits, channel.units.c_str(), label.c_str());
+            warn(message);
+        }
+        if (!coordinates.empty())
+            nc_.text(var, "coordinates", coordinates);
+        aux_[static_cast<std::size_t>(i)] = var;
+    }
+}
+
 void NetcdfCast::globalAttributes()
 {
-    const std::string created = formatUtcTimestamp(nowUtc());
+    const std::string created = formatUtcTimestamp(creationTimeUtc());
     const PsdHeader& h = cast_.header();
     const ModelRange range = modelRange(h.model);
     nc_.text(-1, "Conventions", "CF-1.10");
@@ -415,12 +424,26 @@ void NetcdfCast::globalAttributes()
     nc_.text(-1, "history", created + " " + context_.commandLine);
     nc_.text(-1, "date_created", created);
     nc_.text(-1, "source_file", cast_.path());
+    nc_.text(-1, "source_file_sha256", psdDigest_);
     nc_.text(-1, "instrument", text::kModelNames[h.model == 1 || h.model == 2 ? h.model : 0]);
     nc_.ints(-1, "instrument_model", {h.model});
     nc_.doubles(-1, "size_range_um", {range.diameterMin, range.diameterMax});
     nc_.doubles(-1, "laser_reference_ratio", {h.laserReferenceRatio});
     nc_.text(-1, "calibration_folder", context_.calibrationDir);
-    nc_.text(-1, "calibration_files_sha256", calibrationDigests(context_.calibrationDir, h.model));
+    const std::string folder = directoryPart(out_);
+    nc_.text(-1, "calibration_files_sha256", calibrationDigests(context_.calibrationDir, h.model, folder));
+    const std::vector<std::string> mismatches = calibrationMismatches(cast_, context_.calibrationDir);
+    std::string reasons;
+    for (const std::string& m : mismatches)
+        reasons += (reasons.empty() ? "" : "; ") + m;
+    nc_.text(-1, "calibration_check",
+             mismatches.empty() ? std::string(text::kNcCalibrationMatches) : text::kNcCalibrationDiffers + reasons);
+    if (!mismatches.empty()) {
+        char message[1024];
+        std::snprintf(message, sizeof message, text::kWarnCalibrationDiffers, context_.calibrationDir.c_str(),
+                      reasons.c_str());
+        warn(message);
+    }
     nc_.text(-1, "background_file", h.backgroundPath.empty() ? text::kNcNoBackground : h.backgroundPath);
     nc_.text(-1, "background_file_sha256",
              h.backgroundPath.empty() ? "" : sha256OfFile(h.backgroundPath).value_or(text::kNcNotFound));
@@ -521,9 +544,9 @@ void NetcdfCast::writeBlock(std::size_t start, const std::vector<FrameRow>& rows
     nc_.write(frame_, {start}, {n}, frames.data());
     nc_.write(flag_, {start}, {n}, flags.data());
     if (time_ >= 0) {
-        std::vector<double> t(n);
+        std::vector<long long> t(n);
         for (std::size_t i = 0; i < n; ++i)
-            t[i] = std::isfinite(rows[i].utc) ? std::round(rows[i].utc * 1000.0) : kFillDouble;  // whole milliseconds
+            t[i] = std::isfinite(rows[i].utc) ? std::llround(rows[i].utc * 1000.0) - timeEpochMs_ : kFillTime;
         nc_.write(time_, {start}, {n}, t.data());
     }
     std::vector<short> counts(n);
@@ -547,6 +570,7 @@ void NetcdfCast::storePacked()
 
 void NetcdfCast::write(const std::string& path)
 {
+    psdDigest_ = sha256OfFile(cast_.path()).value_or(text::kNcNotFound);
     withVsf_ = holdsScatteringFunction(cast_);
     nc_.create(path);
     defineAll();
@@ -597,16 +621,6 @@ std::string csvCell(const std::string& s, char separator)
 
 }  // namespace
 
-std::array<std::string, kAux> auxVariableNames(const ExportContext& context, const std::set<std::string>& taken)
-{
-    return channelNames(context, taken);
-}
-
-std::string udunitsText(const std::string& units)
-{
-    return udunitsOf(units);
-}
-
 ExportContext exportContext(const Settings& settings, const Profile& profile, const std::string& program,
                             const std::string& commandLine)
 {
@@ -622,6 +636,8 @@ ExportContext exportContext(const Settings& settings, const Profile& profile, co
     c.lRefRatio = settings.lRefRatio;
     c.volConv = GetVolConv(profile, settings.instrumentNumber);
     c.calibrationDir = settings.calFiles;
+    c.temperatureMeasuresWater =
+        profile.readInt(instrumentSection(settings.instrumentNumber), "WaterTemperature", 0) != 0;
     c.program = program + text::kSourceSuite + KAVRO_VERSION + ")";
     c.commandLine = commandLine;
     return c;
@@ -633,7 +649,7 @@ void writeNetcdf(const std::string& psd, const std::string& out, const ExportCon
     const FrameTimes times = timesFor(psd);
     const std::string temp = temporaryBeside(out);
     try {
-        NetcdfCast(cast, times, context).write(temp);
+        NetcdfCast(cast, times, context, out).write(temp);
     } catch (const NetcdfError& e) {
         std::remove(temp.c_str());
         throw CastError(out + ": " + text::kExportNetcdfFailed + e.what());
@@ -642,6 +658,11 @@ void writeNetcdf(const std::string& psd, const std::string& out, const ExportCon
         throw;
     }
     renameIntoPlace(temp, out);
+}
+
+bool netcdfMadeWithCalibration(const std::string& path, const ExportContext& context)
+{
+    return netcdfTextAttribute(path, "", "calibration_folder") == context.calibrationDir;
 }
 
 void writeCsv(const std::string& psd, const ExportContext& context, bool decimalComma,
@@ -761,20 +782,34 @@ bool exportWithDialog(const std::string& psd, Prompter& prompter, const Settings
     try {
         if (sameFile(psd, *chosen))
             throw CastError(*chosen + ": " + text::kExportOverInput);
-        const ExportContext context = exportContext(settings, profile, text::kSourceDesktop,
-                                                    std::string(text::kExportHistoryDesktop) + psd);
+        ExportContext context = exportContext(settings, profile, text::kSourceDesktop,
+                                              std::string(text::kExportHistoryDesktop) + psd);
+        std::string warnings;
+        context.warn = [&](const std::string& message) { warnings += (warnings.empty() ? "" : "\n") + message; };
         tellBusy(true);
         if (hasExtension(*chosen, ".csv"))
             writeCsvFile(psd, *chosen, context, false);
         else
             writeNetcdf(psd, *chosen, context);
         tellBusy(false);
+        if (!warnings.empty())
+            prompter.message(warnings, MessageIcon::Exclamation);
     } catch (const CastError& e) {
         tellBusy(false);
         prompter.message(e.what(), MessageIcon::Exclamation);
         return false;
     }
     return true;
+}
+
+std::array<std::string, kAux> auxVariableNames(const ExportContext& context, const std::set<std::string>& taken)
+{
+    return channelNames(context, taken);
+}
+
+std::string udunitsText(const std::string& units)
+{
+    return udunitsSpelling(units);
 }
 
 }  // namespace kavro

@@ -41,6 +41,13 @@ struct ExportContext {
     };
     std::optional<Place> place;
     std::vector<std::pair<std::string, std::string>> extraAttributes;
+    // The profile says the temperature channel measures the water (key
+    // "WaterTemperature" of the instrument's section), not the instrument itself.
+    bool temperatureMeasuresWater = false;
+    // Told "<output>: warning: ..." for what the export writes all the same but the
+    // user should know: units UDUNITS cannot read, a calibration folder that is not
+    // the one the .psd was processed with.
+    std::function<void(const std::string&)> warn;
 };
 ExportContext exportContext(const Settings& settings, const Profile& profile, const std::string& program,
                             const std::string& commandLine);
@@ -54,6 +61,10 @@ std::string udunitsText(const std::string& units);
 // one) into a temporary file beside out, renamed into place when complete.  Throws
 // CastError ("<file>: <problem>") and leaves nothing behind when anything fails.
 void writeNetcdf(const std::string& psd, const std::string& out, const ExportContext& context);
+
+// --update: true when the NetCDF file at path names the calibration folder the
+// context names (an export with another calibration is made again).
+bool netcdfMadeWithCalibration(const std::string& path, const ExportContext& context);
 
 // The CSV table of a .psd, handed to sink in pieces.  decimalComma: ';' between
 // fields and ',' as the decimal mark.  Throws CastError when the input fails.

@@ -290,6 +290,7 @@ CastSummary summariseCast(const CastSource& source, int columns, CastAxis axis)
         if (!std::isfinite(x) || (axis == CastAxis::Pressure && f > s.lastProfileFrame))
             return;
         const int i = std::clamp(static_cast<int>(std::floor((x - first) * scale)), 0, n - 1);
+        ++s.shownFrames;
         if (!acc[static_cast<std::size_t>(i)].add(f, r, look))
             return;
         ++s.usableFrames;
@@ -300,6 +301,15 @@ CastSummary summariseCast(const CastSource& source, int columns, CastAxis axis)
     s.columns.reserve(acc.size());
     for (const CastColumnAccumulator& a : acc)
         s.columns.push_back(a.finish());
+    if (axis == CastAxis::Pressure) {
+        int above = -1;  // the last column with frames
+        for (std::size_t i = 0; i < s.columns.size(); ++i) {
+            if (!s.columns[i].empty())
+                above = static_cast<int>(i);
+            else if (above >= 0)
+                s.columns[i] = s.columns[static_cast<std::size_t>(above)];
+        }
+    }
     return s;
 }
 

@@ -152,6 +152,7 @@ struct CastSummary {
     double axisFirst = 0.0;
     double axisLast = 0.0;
     long long frames = 0;
+    long long shownFrames = 0;       // frames that have a place on the axis (a profile: the descent's)
     long long usableFrames = 0;
     long long noLightFrames = 0;     // frames without usable light or without particles
     long long flaggedFrames = 0;     // frames with a distribution flagged bad (kCastBadFlags)
@@ -169,7 +170,9 @@ struct CastSummary {
 };
 
 // Reads the frames of source and bins them into `columns` columns along axis
-// (for the frame axis never more columns than frames).  Time needs the frame
+// (for the frame axis never more columns than frames).  Along pressure, a column
+// without frames between two with frames repeats the one above it: each frame's
+// row reaches down to the next frame's, so the profile has no blank stripes.  Time needs the frame
 // times; a source without them falls back to frames.  Throws std::runtime_error
 // naming the file when it cannot be read.
 CastSummary summariseCast(const CastSource& source, int columns, CastAxis axis);

@@ -45,6 +45,15 @@ bool leapYear(int y)
 
 }  // namespace
 
+double FrameTimes::earliest() const
+{
+    double first = std::numeric_limits<double>::quiet_NaN();
+    for (const Stamp& s : stamps_)
+        if (std::isfinite(s.seconds) && !(first <= s.seconds))
+            first = s.seconds;
+    return first;
+}
+
 double FrameTimes::utcOfRecord(long long record) const
 {
     const long long frame = record + 1;

@@ -17,6 +17,8 @@ public:
     bool empty() const { return stamps_.empty(); }
     // Frames that have a time stamp.
     long long count() const { return static_cast<long long>(stamps_.size()); }
+    // The earliest time of any stamp; NaN when there are none.
+    double earliest() const;
     // Adds a stamp; a frame stamped twice keeps the later one.
     void add(long long frame, double seconds);
 

@@ -27,6 +27,7 @@ void LiveCast::append(const OutputRecord& record, int frameNumber)
     const CastLook look = castLookOf(record, summary_.source, edges_);
     CastSummary& s = summary_;
     ++s.frames;
+    ++s.shownFrames;  // every frame has its place on the frame axis
     if (!look.hasDistribution)
         ++s.noLightFrames;
     else if (look.flagged)

@@ -23,6 +23,7 @@ nc_type typeOf(NetcdfFile::Type t)
     case NetcdfFile::UByte: return NC_UBYTE;
     case NetcdfFile::Short: return NC_SHORT;
     case NetcdfFile::Int: return NC_INT;
+    case NetcdfFile::Int64: return NC_INT64;
     case NetcdfFile::Float: return NC_FLOAT;
     case NetcdfFile::Double: return NC_DOUBLE;
     case NetcdfFile::Char: return NC_CHAR;
@@ -74,6 +75,26 @@ std::recursive_mutex& libraryTurn()
 }
 
 }  // namespace
+
+std::string netcdfTextAttribute(const std::string& path, const std::string& variable, const std::string& name)
+{
+    const std::lock_guard turn(libraryTurn());
+    int id = -1;
+    if (nc_open(path.c_str(), NC_NOWRITE, &id) != NC_NOERR)
+        return "";
+    std::string value;
+    int var = NC_GLOBAL;
+    std::size_t length = 0;
+    nc_type type = NC_NAT;
+    if ((variable.empty() || nc_inq_varid(id, variable.c_str(), &var) == NC_NOERR) &&
+        nc_inq_att(id, var, name.c_str(), &type, &length) == NC_NOERR && type == NC_CHAR) {
+        value.resize(length);
+        if (nc_get_att_text(id, var, name.c_str(), value.data()) != NC_NOERR)
+            value.clear();
+    }
+    nc_close(id);
+    return value;
+}
 
 NetcdfFile::~NetcdfFile()
 {
@@ -172,6 +193,12 @@ void NetcdfFile::ubytes(int variable, const std::string& name, const std::vector
     check(nc_put_att_ubyte(id_, varOf(variable), name.c_str(), NC_UBYTE, values.size(), values.data()), name);
 }
 
+void NetcdfFile::int64s(int variable, const std::string& name, const std::vector<long long>& values)
+{
+    const std::lock_guard turn(libraryTurn());
+    check(nc_put_att_longlong(id_, varOf(variable), name.c_str(), NC_INT64, values.size(), values.data()), name);
+}
+
 void NetcdfFile::endDefinitions()
 {
     const std::lock_guard turn(libraryTurn());
@@ -218,6 +245,13 @@ void NetcdfFile::write(int variable, const std::vector<std::size_t>& start, cons
 {
     const std::lock_guard turn(libraryTurn());
     check(nc_put_vara_text(id_, variable, start.data(), count.data(), values), "write");
+}
+
+void NetcdfFile::write(int variable, const std::vector<std::size_t>& start, const std::vector<std::size_t>& count,
+                       const long long* values)
+{
+    const std::lock_guard turn(libraryTurn());
+    check(nc_put_vara_longlong(id_, variable, start.data(), count.data(), values), "write");
 }
 
 NetcdfFile::PackedChunk NetcdfFile::pack(int variable, const float* values, std::size_t row, std::size_t rows,

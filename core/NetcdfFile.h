@@ -14,10 +14,14 @@ struct NetcdfError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// A text attribute of an existing file (variable "" = global); empty when the file,
+// the variable or the attribute is not there.
+std::string netcdfTextAttribute(const std::string& path, const std::string& variable, const std::string& name);
+
 class NetcdfFile {
 public:
     // The library's type codes, so that callers need not include netcdf.h.
-    enum Type { Byte, UByte, Short, Int, Float, Double, Char };
+    enum Type { Byte, UByte, Short, Int, Int64, Float, Double, Char };
 
     NetcdfFile() = default;
     ~NetcdfFile();
@@ -38,6 +42,7 @@ public:
     void ints(int variable, const std::string& name, const std::vector<int>& values);
     void shorts(int variable, const std::string& name, const std::vector<short>& values);
     void ubytes(int variable, const std::string& name, const std::vector<unsigned char>& values);
+    void int64s(int variable, const std::string& name, const std::vector<long long>& values);
     void endDefinitions();
     // Writes a block: start and count per dimension.
     void write(int variable, const std::vector<std::size_t>& start, const std::vector<std::size_t>& count,
@@ -53,6 +58,8 @@ public:
     // Text of a Char variable (names padded with NUL to the last dimension's length).
     void write(int variable, const std::vector<std::size_t>& start, const std::vector<std::size_t>& count,
                const char* values);
+    void write(int variable, const std::vector<std::size_t>& start, const std::vector<std::size_t>& count,
+               const long long* values);
     // A chunk of a float variable over frames (one dimension, or two of frames x
     // width; chunked as chunkRows frames, with the shuffle and deflate of
     // compress()) compressed outside the library, so that several chunks are

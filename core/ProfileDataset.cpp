@@ -1,5 +1,6 @@
 #include "core/ProfileDataset.h"
 
+#include "core/CfConventions.h"
 #include "core/FrameTimes.h"
 #include "core/NetcdfFile.h"
 #include "platform/FileUtil.h"
@@ -161,7 +162,7 @@ void ProfileWriter::write(const std::string& path)
     nc_.doubles(time, "_FillValue", {kNaN});
     nc_.text(time, "standard_name", "time");
     nc_.text(time, "long_name", text::kProfileTime);
-    nc_.text(time, "units", text::kFieldTime.units);
+    nc_.text(time, "units", text::kProfileTimeUnits);
     nc_.text(time, "calendar", "standard");
     nc_.text(time, "axis", "T");
 
@@ -204,7 +205,9 @@ void ProfileWriter::write(const std::string& path)
         const auto& channel = o_.context.channels[static_cast<std::size_t>(c)];
         const text::DataField field = {"", "", channel.label.c_str(), ""};
         const int var = binVariable(auxNames[static_cast<std::size_t>(c)], field, false);
-        nc_.text(var, "units", udunitsText(channel.units));
+        const std::string units = udunitsText(channel.units);
+        if (isUdunitsUnit(units))  // a text UDUNITS cannot read stays in the channel's label
+            nc_.text(var, "units", units);
         values_.emplace_back(var, kBinAux + c);
     }
     const int frames = nc_.defineVariable("n_frames", NetcdfFile::Int, {profileDim_, depthDim_});

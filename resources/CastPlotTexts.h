@@ -9,6 +9,7 @@ inline constexpr const char* kCastFontFace = "Liberation Sans";
 // Title: "<file>  ·  model <n> (set <c>)  ·  <frames> frames".
 inline constexpr const char* kCastTitleModel = "model %d (set %c)";
 inline constexpr const char* kCastTitleFrames = "%lld frames";
+inline constexpr const char* kCastTitleFramesOf = "%lld of %lld frames";  // shown, in the file
 inline constexpr const char* kCastTitleSeparator = "  \u00b7  ";
 // Second line: what the frames were processed with and what they hold.
 inline constexpr const char* kCastSettings =
@@ -26,8 +27,11 @@ inline constexpr const char* kCastClassAxis = "Size class";
 inline constexpr const char* kCastVolumeAxis = "Volume concentration (\u00b5l/l)";
 inline constexpr const char* kCastTotalVolumeAxis = "Total volume (\u00b5l/l)";
 inline constexpr const char* kCastTransmissionAxis = "Transmission";
-inline constexpr const char* kCastPressureAxis = "%s (%s)";  // label (units) of the pressure channel
-inline constexpr const char* kCastPressureNoUnits = "%s";
+// The pressure channel's axis: by what its units measure, else its label (units).
+inline constexpr const char* kCastPressureAxis = "Pressure (%s)";  // units
+inline constexpr const char* kCastDepthAxis = "Depth (%s)";        // units
+inline constexpr const char* kCastChannelAxis = "%s (%s)";         // label, units
+inline constexpr const char* kCastChannelNoUnits = "%s";
 
 // Legends.
 inline constexpr const char* kCastMeanLegend = "mean diameter";

@@ -48,6 +48,7 @@ inline constexpr const char* kProfileCastName = "cast name";
 inline constexpr const char* kProfileStationName = "station name";
 inline constexpr const char* kProfileLogColumn = "station log column ";  // + the column's name
 inline constexpr const char* kProfileTime = "time of the first frame of the descent (UTC)";
+inline constexpr const char* kProfileTimeUnits = "milliseconds since 1970-01-01 00:00:00";
 inline constexpr const char* kProfileDepth = "pressure channel at the centre of the bin";
 inline constexpr const char* kProfileClassNumber = "size class number (1 = smallest)";
 inline constexpr const char* kProfileFrames = "frames averaged in the bin";

@@ -17,7 +17,11 @@ struct DataField {
     const char* units;  // UDUNITS text; "" = none
 };
 inline constexpr DataField kFieldFrame = {"frame", "frame", "frame number in the .psd file (0 = first data record)", ""};
-inline constexpr DataField kFieldTime = {"time", "utc", "time of the frame (UTC)", "milliseconds since 1970-01-01 00:00:00"};
+inline constexpr DataField kFieldTime = {"time", "utc", "time of the frame (UTC)", ""};
+// The NetCDF time units: whole milliseconds since midnight UTC of the cast's first day
+// (+ "YYYY-MM-DD"), so that readers decode them exactly.
+inline constexpr const char* kNcTimeUnits = "milliseconds since ";
+inline constexpr const char* kNcTimeUnitsMidnight = " 00:00:00";
 inline constexpr DataField kFieldDiameter = {"size_class", "", "class diameter", "um"};
 inline constexpr DataField kFieldAngle = {"vsf_angle", "", "scattering angle at the centre of the ring", "degree"};
 inline constexpr DataField kFieldVolume = {"volume_concentration", "volume_conc_ul_per_l_%sum",
@@ -59,6 +63,20 @@ inline constexpr const char* kNcSettingsNote =
 inline constexpr const char* kNcNotFound = "(not found)";
 inline constexpr const char* kNcNoBackground = "(none)";
 inline constexpr const char* kNcAuxComment = "auxiliary channel %d, calibrated: value = counts * %g + %g";
+// Follows kNcAuxComment when the profile's units text is not a UDUNITS unit (no units attribute then).
+inline constexpr const char* kNcUnitsNotUdunits = "; units as the profile gives them (not a UDUNITS unit): ";
+inline constexpr const char* kNcCalibrationMatches = "the calibration folder holds the class diameters of the .psd header";
+inline constexpr const char* kNcCalibrationDiffers = "does not match the .psd header: ";  // + reasons, "; " between
+// Why a calibration folder is not the one a .psd was processed with.
+inline constexpr const char* kCalNoDiameterFile = "no readable class-diameter file ";  // + path
+inline constexpr const char* kCalDiametersDiffer =
+    "%s gives class %d a diameter of %s um, the .psd header %s um";  // file, class, file's, header's
+
+// Export warnings (the export is written all the same), each after "<output>: ".
+inline constexpr const char* kWarnUnitsNotUdunits =
+    "warning: units \"%s\" of channel %s are not a UDUNITS unit; written in its comment, without a units attribute";
+inline constexpr const char* kWarnCalibrationDiffers =
+    "warning: calibration folder %s is not the one the .psd was processed with (%s); its files are recorded as found";
 
 // Export problems, each after "<file>: ".
 inline constexpr const char* kExportTimesProblem = "time stamps: ";  // + the reader's reason
@@ -91,7 +109,9 @@ inline constexpr const char* kCliUpdateNeedsFile = "--update needs output files:
 inline constexpr const char* kSummaryHeader =
     "file,frames,frames_with_distribution,frames_unflagged,laser_off_or_too_weak,water_too_clear,water_too_turbid,"
     "saturated_rings,zero_rings,background_missing,no_particles,median_d50_um,mean_total_volume_conc_ul_per_l,"
-    "min_mean_diameter_um,max_mean_diameter_um,instrument_model,calibration_set,background_file,start_utc,end_utc\n";
+    "min_mean_diameter_um,max_mean_diameter_um,instrument_model,calibration_set,background_file,start_utc,end_utc,times_problem\n";
+// A time file beside a cast that cannot be read (summary), after "kavro-cli: ".
+inline constexpr const char* kSummaryTimesWarning = "warning: times not read, %s\n";  // + "<file>: <problem>"
 inline constexpr const char* kSummaryNoCasts = "no .psd files in ";  // + folder
 
 // kavro-cli info of a .psd: the whole-file summary.

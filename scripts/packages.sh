@@ -5,5 +5,6 @@
 KAVRO_BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev libqt6svg6-dev libcli11-dev fonts-liberation fontconfig pkg-config libnetcdf-dev libdeflate-dev libudunits2-dev)
 # Tests: GoogleTest and Google Benchmark; clang and its runtime for the fuzz targets;
 # poppler-utils (pdftotext, pdftoppm) to read printed pages and PDF pictures back;
-# netcdf-bin, xarray and pandas to read the NetCDF and CSV exports back.
-KAVRO_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev poppler-utils netcdf-bin python3-xarray python3-netcdf4 python3-pandas)
+# netcdf-bin, xarray and pandas to read the NetCDF and CSV exports back; GNU parallel for
+# the archive recipes of docs/data.md that the tests run.
+KAVRO_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev poppler-utils netcdf-bin python3-xarray python3-netcdf4 python3-pandas parallel)

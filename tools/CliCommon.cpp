@@ -14,6 +14,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -58,6 +59,14 @@ void forEachInput(std::size_t count, const std::function<void(std::size_t)>& job
     }
     if (status != kExitOk)
         throw Failure(status, "");
+}
+
+void createFolderFor(const std::string& output)
+{
+    const std::string folder = directoryPart(output);
+    std::error_code ec;
+    if (!folder.empty())
+        std::filesystem::create_directories(folder, ec);  // a failure is told by the write that follows
 }
 
 bool upToDate(const std::string& output, const std::vector<std::string>& inputs)

@@ -48,6 +48,9 @@ void forEachInput(std::size_t count, const std::function<void(std::size_t)>& job
 
 // --update: true when output exists and was modified after every input that exists.
 bool upToDate(const std::string& output, const std::vector<std::string>& inputs);
+// Creates the folder a named output goes into when it is missing.  When it cannot
+// be made, writing the output then fails and names the output and the reason.
+void createFolderFor(const std::string& output);
 
 // Option checks whose refusals read as sentences: "--frames: must be 1 or more, not 0".
 // A whole number from min to max (max INT_MAX: no upper bound worth telling).

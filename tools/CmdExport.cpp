@@ -81,12 +81,13 @@ void run(const ExportCommand& c)
     Environment env = loadEnvironment(c.profile);
     if (!c.calDir.empty())
         env.settings.calFiles = c.calDir;
-    const ExportContext context =
-        exportContext(env.settings, *env.profile, text::kSourceCli, commandLine(c));
+    ExportContext context = exportContext(env.settings, *env.profile, text::kSourceCli, commandLine(c));
+    context.warn = [](const std::string& message) { std::fprintf(stderr, "kavro-cli: %s\n", message.c_str()); };
     forEachInput(c.files.size(), [&](std::size_t i) {
         const std::string& in = c.files[i];
         const std::string& out = outputs[i];
-        if (c.update && upToDate(out, {in, frameTimesPathFor(in)})) {
+        if (c.update && upToDate(out, {in, frameTimesPathFor(in)}) &&
+            (!c.netcdf || netcdfMadeWithCalibration(out, context))) {
             if (!c.quiet)
                 std::printf(text::kCliUpToDate, in.c_str(), out.c_str());
             return;
@@ -97,6 +98,7 @@ void run(const ExportCommand& c)
             sink.close();
             return;
         }
+        createFolderFor(out);
         if (c.netcdf)
             writeNetcdf(in, out, context);
         else
@@ -119,7 +121,8 @@ void addExportCommand(CLI::App& app)
     nc->excludes(csv);
     cmd->add_option("-o,--output", c->output, "the file to write (-: standard output); a folder for several files");
     cmd->add_flag("--decimal-comma", c->decimalComma, "';' between fields, ',' as the decimal mark (with --csv)");
-    cmd->add_flag("--update", c->update, "skip files whose output is newer than the .psd and its time stamps");
+    cmd->add_flag("--update", c->update, "skip files whose output is newer than the .psd and its time stamps "
+                                        "(and, for NetCDF, names the same calibration folder)");
     cmd->add_option("--cal-dir", c->calDir,
                     "calibration folder the provenance names and hashes (default: CalFiles of the profile)");
     cmd->add_option("--profile", c->profile, "the settings profile to read (default: the program's own)");

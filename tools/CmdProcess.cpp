@@ -69,11 +69,14 @@ void run(ProcessCommand& c)
         // With --start-time the time file is an output too.
         std::error_code ec;
         const bool timesMissing = options.startTime && !std::filesystem::exists(timeStampPathFor(outputs[i]), ec);
-        if (c.update && !timesMissing && upToDate(outputs[i], {c.rawFiles[i], background})) {
+        // Up to date: newer than its inputs, and made with the options given now.
+        if (c.update && !timesMissing && upToDate(outputs[i], {c.rawFiles[i], background}) &&
+            outputMatchesOptions(c.rawFiles[i], outputs[i], options, background, env)) {
             if (!options.quiet)
                 std::printf(text::kCliUpToDate, c.rawFiles[i].c_str(), outputs[i].c_str());
             return;
         }
+        createFolderFor(outputs[i]);
         const ProcessResult r = processRecording(c.rawFiles[i], outputs[i], options, env);
         if (!options.quiet)
             std::printf(text::kCliProcessed, c.rawFiles[i].c_str(), r.frames, outputs[i].c_str(),
@@ -120,7 +123,8 @@ void addProcessCommand(CLI::App& app)
         ->check(finiteNumber(0.001, 86400))
         ->needs(start);
     cmd->add_flag("-q", c->options.quiet, "no progress output");
-    cmd->add_flag("--update", c->update, "skip recordings whose .psd is newer than the recording and its background");
+    cmd->add_flag("--update", c->update, "skip recordings whose .psd is newer than the recording and its background "
+                                        "and was made with the same model, calibration, frames and times");
     cmd->callback([c] { run(*c); });
 }
 

@@ -68,7 +68,10 @@ std::string rowOf(const std::string& path)
            number(s.maxMean) + "," + std::to_string(cast.model()) + "," + std::string(1, modelLetter(cast.model())) +
            "," + cell(cast.header().backgroundPath);
     row += "," + (s.stamped > 0 ? formatUtcTimestamp(s.firstUtc) : "") + "," +
-           (s.stamped > 0 ? formatUtcTimestamp(s.lastUtc) : "") + "\n";
+           (s.stamped > 0 ? formatUtcTimestamp(s.lastUtc) : "") + "," + cell(s.timesProblem) + "\n";
+    // A time file that cannot be read is told, as info tells it, not left to look like no times.
+    if (!s.timesProblem.empty())
+        std::fprintf(stderr, (std::string("kavro-cli: ") + text::kSummaryTimesWarning).c_str(), s.timesProblem.c_str());
     return row;
 }
 

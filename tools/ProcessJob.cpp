@@ -1,7 +1,10 @@
 #include "tools/ProcessJob.h"
 
 #include "acquisition/CRawFile.h"
+#include "auxiliary/CHKInfo.h"
 #include "core/CInvPars.h"
+#include "core/CastProvenance.h"
+#include "core/CastReader.h"
 #include "core/FrameTimes.h"
 #include "core/OutputFile.h"
 #include "core/TimeStamps.h"
@@ -14,6 +17,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <vector>
@@ -95,6 +99,68 @@ std::string defaultOutput(const std::string& rawFile, const std::string& outputD
 {
     return joinPath(outputDir.empty() ? directoryPart(rawFile) : outputDir,
                     stemBeforeFirstDot(fileNamePart(rawFile)) + ".psd");
+}
+
+bool outputMatchesOptions(const std::string& rawFile, const std::string& psd, const ProcessOptions& options,
+                          const std::string& background, const Environment& env)
+{
+    namespace fs = std::filesystem;
+    RawRecordFile probe;
+    if (!probe.open(rawFile))
+        return false;  // processing tells the recording's problem
+    const int records = probe.recordCount();
+    try {
+        const CastReader cast(psd);
+        if (cast.model() != options.model || !calibrationMismatches(cast, options.calDir).empty())
+            return false;
+        std::error_code ec1, ec2;
+        const fs::path used = fs::weakly_canonical(fs::absolute(cast.header().backgroundPath), ec1);
+        const fs::path wanted = fs::weakly_canonical(fs::absolute(background), ec2);
+        if (ec1 || ec2 || used != wanted)
+            return false;
+        const int first = options.first.value_or(0);
+        const int last = std::min(options.last.value_or(records - 1), records - 1);
+        const long long frames = std::max(0, last - first + 1);
+        if (cast.frameCount() != frames)
+            return false;
+        // The first frame of the .psd is the recording's record `first`: its
+        // housekeeping values are that record's words through the channel
+        // calibration (summed 16-scan words divided by 16 first).
+        std::uint16_t words[kFrameValues] = {};
+        std::vector<OutputRecord> stored;
+        if (frames > 0) {
+            if (!probe.readRecord(first, words) || cast.read(0, 1, stored) != 1)
+                return false;
+            const CHKInfo channels(env.profile.get());
+            auto sameAux = [&](double divisor) {
+                for (int i = 0; i < kAux; ++i) {
+                    const HKChannel* ch = channels.Channel(i);
+                    const double expected = words[kRings + i] / divisor * ch->multiplier + ch->offset;
+                    const double got = stored[0][static_cast<std::size_t>(kRecAux + i)];
+                    if (!(std::fabs(got - expected) <= 1e-5 * std::max(1.0, std::fabs(expected))))
+                        return false;
+                }
+                return true;
+            };
+            if (!sameAux(1.0) && !sameAux(16.0))
+                return false;
+        }
+        double start = 0.0;
+        if (options.startTime && parseUtcTimestamp(*options.startTime, start) && frames > 0) {
+            FrameTimes times;
+            std::string error;
+            if (!readFrameTimes(timeStampPathFor(psd), times, error))
+                return false;
+            // Whole milliseconds in the file: half of one is the tolerance.
+            auto near = [](double a, double b) { return std::fabs(a - b) < 0.0005; };
+            if (!near(times.utcOfRecord(0), start + first * options.interval) ||
+                !near(times.utcOfRecord(frames - 1), start + (first + frames - 1) * options.interval))
+                return false;
+        }
+    } catch (const CastError&) {
+        return false;
+    }
+    return true;
 }
 
 ProcessResult processRecording(const std::string& rawFile, const std::string& psd, const ProcessOptions& options,

@@ -38,6 +38,14 @@ std::string defaultOutput(const std::string& rawFile, const std::string& outputD
 // of a recording whose record 0 was taken at start, one record every interval
 // seconds.  Throws Failure naming the file when it cannot be written.
 void writeNominalTimes(const std::string& psd, int first, int frames, double start, double interval);
+// --update: true when the .psd at psd (and its time file) is what processing the
+// recording with these options would write: the same instrument model, background
+// file and calibration (the header's class diameters), the frame count of the
+// first/last range and its first frame's housekeeping values (the record --first
+// names), and with --start-time the times of its first and last frame.
+// False when any of those differs or the .psd cannot be read.
+bool outputMatchesOptions(const std::string& rawFile, const std::string& psd, const ProcessOptions& options,
+                          const std::string& background, const Environment& env);
 
 struct ProcessResult {
     int frames = 0;

@@ -1,5 +1,6 @@
 #include "plots/cast/CastPlot.h"
 
+#include "core/CfConventions.h"
 #include "core/ColourTable.h"
 #include "platform/FileUtil.h"
 #include "plots/cast/CastAxes.h"
@@ -39,6 +40,20 @@ QString formatted(const char* format, auto... args)
     char buffer[512];
     std::snprintf(buffer, sizeof buffer, format, args...);
     return QString::fromUtf8(buffer);
+}
+
+// The title of the pressure channel's axis: what it measures, told by its units (a
+// pressure, or a depth in metres), with the units; the channel's label otherwise.
+QString pressureTitle(const CastSource& source)
+{
+    const std::string& units = source.pressureUnits;
+    const std::string spelled = udunitsSpelling(units);
+    if (!units.empty() && unitsConvertible(spelled, "Pa"))
+        return formatted(text::kCastPressureAxis, units.c_str());
+    if (!units.empty() && unitsConvertible(spelled, "m"))
+        return formatted(text::kCastDepthAxis, units.c_str());
+    return units.empty() ? formatted(text::kCastChannelNoUnits, source.pressureLabel.c_str())
+                         : formatted(text::kCastChannelAxis, source.pressureLabel.c_str(), units.c_str());
 }
 
 }  // namespace
@@ -210,7 +225,10 @@ void CastPlot::drawTitle(QPainter& painter, QSize)
     QString line1 = qs(fileNamePart(s_.source.path).c_str());
     if (h.magicOK && h.model >= 0 && h.model <= 2)
         line1 += qs(text::kCastTitleSeparator) + formatted(text::kCastTitleModel, h.model, static_cast<char>('a' + h.model));
-    line1 += qs(text::kCastTitleSeparator) + formatted(text::kCastTitleFrames, s_.frames);
+    // The frames the picture shows (a profile: its descent) of the file's.
+    line1 += qs(text::kCastTitleSeparator) + (s_.shownFrames == s_.frames
+                                                  ? formatted(text::kCastTitleFrames, s_.frames)
+                                                  : formatted(text::kCastTitleFramesOf, s_.shownFrames, s_.frames));
     const std::string background = h.backgroundPath.empty() ? text::kCastNoBackground : fileNamePart(h.backgroundPath);
     QString line2 =
         formatted(text::kCastSettings, shortNumber(h.laserReferenceRatio).toUtf8().constData(), background.c_str(),
@@ -378,16 +396,20 @@ void CastPlot::drawImage(QPainter& painter)
                 img.setPixel(k, i, rgb);
         }
     }
-    // The classes are evenly spaced on the size axis (in log diameter, or by
-    // number), so the image is stretched over the axis in one piece.
+    // Each class is drawn between its own edges on the size axis: the edges come
+    // from the stored class diameters, which need not be evenly spaced in log D.
     const double a0 = alongPixel(s_.axisFirst), a1 = alongPixel(s_.axisLast);
-    const double s0 = size.map(size.lo), s1 = size.map(size.hi);
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, false);
-    if (alongX)
-        painter.drawImage(QRectF(a0, s1, a1 - a0, s0 - s1), img);
-    else
-        painter.drawImage(QRectF(s0, a0, s1 - s0, a1 - a0), img);
+    for (int k = 0; k < kClasses; ++k) {
+        const std::size_t j = static_cast<std::size_t>(k);
+        const double lo = size.map(diameters ? edges[j] : k + 0.5);
+        const double hi = size.map(diameters ? edges[j + 1] : k + 1.5);
+        if (alongX)
+            painter.drawImage(QRectF(a0, hi, a1 - a0, lo - hi), img, QRectF(0, kClasses - 1 - k, n, 1));
+        else
+            painter.drawImage(QRectF(lo, a0, hi - lo, a1 - a0), img, QRectF(k, 0, 1, n));
+    }
     painter.restore();
     painter.setPen(QPen(kInk, 0));
     painter.setBrush(Qt::NoBrush);
@@ -495,9 +517,7 @@ void CastPlot::drawAlongAxis(QPainter& painter, const QRectF& plot, bool labels)
         title = qs(text::kCastFrameAxis);
     } else {
         ticks = linearTicks(scale.lo, scale.hi, std::max(2, static_cast<int>((scale.p1 - scale.p0) / (m.height() * 2.0))));
-        const std::string& units = s_.source.pressureUnits;
-        title = units.empty() ? formatted(text::kCastPressureNoUnits, s_.source.pressureLabel.c_str())
-                              : formatted(text::kCastPressureAxis, s_.source.pressureLabel.c_str(), units.c_str());
+        title = pressureTitle(s_.source);
     }
     if (alongX) {
         // Ticks on every panel, labels under the last one only.
@@ -545,9 +565,7 @@ void CastPlot::drawPanels(QPainter& painter)
     }
     if (alongX && s_.hasPressure()) {
         Panel p;
-        const std::string& units = s_.source.pressureUnits;
-        p.title = units.empty() ? formatted(text::kCastPressureNoUnits, s_.source.pressureLabel.c_str())
-                                : formatted(text::kCastPressureAxis, s_.source.pressureLabel.c_str(), units.c_str());
+        p.title = pressureTitle(s_.source);
         p.series.push_back({[](const CastColumn& c) -> const CastRange& { return c.pressure; }, kPressureColour});
         p.depthDown = true;
         panels.push_back(p);

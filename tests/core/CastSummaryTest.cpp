@@ -145,6 +145,7 @@ TEST_P(LiveCastTest, GrowsIntoTheColumnsOfTheWholeFile)
         const CastSummary& s = live.summary();
         ASSERT_LE(static_cast<int>(s.columns.size()), live.maxColumns()) << i;
         EXPECT_EQ(s.frames, i + 1);
+        EXPECT_EQ(s.shownFrames, s.frames);
         EXPECT_EQ(s.columns.back().lastFrame, i);
         EXPECT_DOUBLE_EQ(s.axisLast, static_cast<double>(s.columns.size()) * live.framesPerColumn());
         EXPECT_EQ(s.columnOfFrame(i), static_cast<int>(s.columns.size()) - 1);
@@ -184,6 +185,38 @@ INSTANTIATE_TEST_SUITE_P(Limits, LiveCastTest,
                                            LiveCase{64, 64, 1},    // just enough
                                            LiveCase{16, 16, 4},    // merged twice
                                            LiveCase{7, 4, 16}));   // an odd limit: 6, merged down to 3 and grown again
+
+// A fast fall between two frames leaves depth rows without a frame: each frame's
+// row reaches down to the next one's, never a blank stripe; the ascent after the
+// deepest frame is not shown, and the count of frames shown says so.
+TEST(CastSummaryTest, AProfileRowWithoutAFrameRepeatsTheRowAbove)
+{
+    TempDir dir;
+    std::string b = bytesOf(encodePsdHeader(0, 2.0, "/cal/zsc.asc"));
+    b += bytesOf(encodeDiameterRecord(DiagonalCast::frame(0)));
+    for (int i = 0; i < 35; ++i) {
+        CFrameResult f = DiagonalCast::frame(i);
+        f.setAux(4, i < 15 ? 0.1 * i : i < 30 ? 20.0 + 0.1 * i : 50.0 - i);  // frames 30..34 come up
+        b += bytesOf(encodeOutputRecord(buildOutputRecord(f)));
+    }
+    writeFile(dir.file("fall.psd"), b);
+    CastSource source;
+    source.path = dir.file("fall.psd");
+    source.header = decodePsdHeader(reinterpret_cast<const unsigned char*>(b.data()));
+    const CastSummary p = summariseCast(source, 100, CastAxis::Pressure);
+    EXPECT_EQ(p.lastProfileFrame, 29);
+    EXPECT_EQ(p.frames, 35);
+    EXPECT_EQ(p.shownFrames, 30);
+    ASSERT_EQ(p.columns.size(), 10u);
+    EXPECT_EQ(p.columns[0].lastFrame, 14);
+    for (std::size_t i = 1; i + 1 < p.columns.size(); ++i) {
+        EXPECT_FALSE(p.columns[i].empty()) << "row " << i;
+        EXPECT_EQ(p.columns[i].lastFrame, 14) << "row " << i;
+        EXPECT_EQ(brightestClass(p.columns[i]), brightestClass(p.columns[0])) << "row " << i;
+    }
+    EXPECT_EQ(p.columns.back().firstFrame, 15);
+    EXPECT_EQ(summariseCast(source, 100, CastAxis::Frame).shownFrames, 35);
+}
 
 TEST(CastSummaryTest, TheColourMapGetsLighterAlongItsLength)
 {

@@ -67,6 +67,40 @@ TEST_F(CastPlotTest, ThePixelColumnsFollowTheFramesAsADiagonal)
     }
 }
 
+// A calibration whose class diameters are not evenly spaced in log D (here 1, 2, ...
+// 32 um): each class is drawn between its own edges on the log diameter axis.
+TEST_F(CastPlotTest, EachClassLiesBetweenItsOwnEdges)
+{
+    CastSource source;
+    source.path = dir.file("linear.psd");
+    source.header = decodePsdHeader(reinterpret_cast<const unsigned char*>(DiagonalCast::bytes().data()));
+    for (int k = 0; k < kClasses; ++k)
+        source.diameters[static_cast<std::size_t>(k)] = k + 1.0;
+    writeFile(source.path, DiagonalCast::bytes());
+    const CastSummary s = summariseCast(source, CastPlot::columnsFor(size, CastPlot::Orientation::AlongX), CastAxis::Frame);
+    QImage picture(size, QImage::Format_RGB32);
+    picture.fill(Qt::black);
+    QPainter painter(&picture);
+    CastPlot linear(s, CastPlot::Orientation::AlongX);
+    linear.draw(painter, size);
+    const QRectF r = linear.imageRect();
+    const ClassEdges e = source.classEdges();
+    auto yOf = [&](double d) { return r.bottom() - std::log(d / e[0]) / std::log(e[32] / e[0]) * r.height(); };
+    for (int i : {2, 6, 12, 30, 62}) {
+        const int k = DiagonalCast::classOf(i);
+        const int x = static_cast<int>(*linear.pixelOfFrame(i));
+        int brightest = -1;
+        double best = -1.0;
+        for (int y = static_cast<int>(r.top()) + 1; y < static_cast<int>(r.bottom()); ++y)
+            if (lightness(picture.pixel(x, y)) > best) {
+                best = lightness(picture.pixel(x, y));
+                brightest = y;
+            }
+        EXPECT_LE(brightest, yOf(e[static_cast<std::size_t>(k)]) + 1) << "frame " << i << " class " << k + 1;
+        EXPECT_GE(brightest, yOf(e[static_cast<std::size_t>(k + 1)]) - 1) << "frame " << i << " class " << k + 1;
+    }
+}
+
 TEST_F(CastPlotTest, FramesWithoutADistributionAreGapsNotZeros)
 {
     const QRectF r = plot->imageRect();

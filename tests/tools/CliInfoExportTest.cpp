@@ -18,8 +18,8 @@ using namespace kavro::test;
 
 namespace {
 
-// Frames whose laser power word is laser; ring 1 of frame n is n.
-std::string frames(int count, std::uint16_t laser)
+// Frames whose laser power word is laser (laser reference reference); ring 1 of frame n is n.
+std::string frames(int count, std::uint16_t laser, std::uint16_t reference = 2000)
 {
     std::vector<std::vector<std::uint16_t>> f;
     for (int n = 0; n < count; ++n) {
@@ -27,7 +27,7 @@ std::string frames(int count, std::uint16_t laser)
         words[0] = static_cast<std::uint16_t>(n);
         words[1] = n == 2 ? 4094 : 500;
         words[32] = laser;
-        words[35] = 2000;
+        words[35] = reference;
         words[37] = static_cast<std::uint16_t>(100 + n);
         f.push_back(words);
     }
@@ -124,14 +124,31 @@ std::vector<float> ncFloats(int nc, const char* name, std::size_t count)
     return v;
 }
 
-std::string ncText(int nc, const char* name)
+// A text attribute of a variable (global: none); "<none>" when it is not there.
+std::string ncText(int nc, const char* name, const char* variable = nullptr)
 {
+    int var = NC_GLOBAL;
+    if (variable && nc_inq_varid(nc, variable, &var) != NC_NOERR)
+        return "<no variable>";
     std::size_t len = 0;
-    if (nc_inq_attlen(nc, NC_GLOBAL, name, &len) != NC_NOERR)
-        return "";
+    if (nc_inq_attlen(nc, var, name, &len) != NC_NOERR)
+        return "<none>";
     std::string s(len, '\0');
-    nc_get_att_text(nc, NC_GLOBAL, name, s.data());
+    nc_get_att_text(nc, var, name, s.data());
     return s;
+}
+
+// What a shell command prints (stdout and stderr) and its exit status.
+std::pair<int, std::string> shell(const std::string& command)
+{
+    std::FILE* p = popen((command + " 2>&1").c_str(), "r");
+    if (!p)
+        return {-1, ""};
+    std::string out;
+    char buf[512];
+    while (std::fgets(buf, sizeof buf, p))
+        out += buf;
+    return {pclose(p), out};
 }
 
 // Four frames with laser light, then two without; frames 0..2 time-stamped.
@@ -198,12 +215,39 @@ TEST_F(ExportTest, NetcdfReadsBackThroughTheCApi)
     nc_get_var_uchar(nc, var, flags);
     EXPECT_EQ(flags[4] & 1, 1);
     EXPECT_EQ(flags[0] & 1, 0);
-    double time[6] = {};
+    long long time[6] = {};
+    nc_type timeType = NC_NAT;
     ASSERT_EQ(nc_inq_varid(nc, "time", &var), NC_NOERR);
-    nc_get_var_double(nc, var, time);
-    EXPECT_EQ(time[1] - time[0], 500.0);  // milliseconds
-    EXPECT_EQ(formatUtcTimestamp(time[2] / 1000.0), "2026-12-09T02:20:46.123Z");
-    EXPECT_TRUE(std::isnan(time[3]));
+    nc_inq_vartype(nc, var, &timeType);
+    EXPECT_EQ(timeType, NC_INT64);  // whole milliseconds, decoded exactly
+    nc_get_var_longlong(nc, var, time);
+    EXPECT_EQ(time[1] - time[0], 500);
+    int timeVar = var;
+    EXPECT_EQ(ncText(nc, "units", "time"), "milliseconds since 2026-12-09 00:00:00");
+    EXPECT_EQ(time[2], ((2 * 60 + 20) * 60 + 46) * 1000LL + 123);
+    long long fill = 0;
+    nc_get_att_longlong(nc, timeVar, "_FillValue", &fill);
+    EXPECT_EQ(time[3], fill);
+    EXPECT_EQ(ncText(nc, "axis", "time"), "<none>");  // an auxiliary coordinate, not the frame axis
+    // Every variable along the frames names its time; standard names where CF has one.
+    for (const char* v : {"volume_concentration", "d50", "transmission", "vsf", "laser_power", "aux7", "quality_flag"})
+        EXPECT_EQ(ncText(nc, "coordinates", v), "time") << v;
+    struct Named {
+        const char* variable;
+        const char* standardName;
+    } named[] = {
+        {"beam_attenuation", "volume_beam_attenuation_coefficient_of_radiative_flux_in_sea_water"},
+        {"quality_flag", "status_flag"},
+        {"time", "time"},
+        {"pressure", "<none>"},     // calibrated in meters: not a pressure
+        {"temperature", "<none>"},  // the profile does not say it is the water's
+        {"laser_power", "<none>"},
+    };
+    for (const Named& n : named)
+        EXPECT_EQ(ncText(nc, "standard_name", n.variable), n.standardName) << n.variable;
+    EXPECT_EQ(ncText(nc, "units", "pressure"), "m");
+    EXPECT_EQ(ncText(nc, "source_file_sha256"), sha256Hex(bytes));
+    EXPECT_EQ(ncText(nc, "calibration_check"), "the calibration folder holds the class diameters of the .psd header");
     EXPECT_EQ(ncText(nc, "Conventions"), "CF-1.10");
     EXPECT_EQ(ncText(nc, "background_file"), cal.path("zsc.asc"));
     EXPECT_EQ(ncText(nc, "background_file_sha256"), sha256Hex(readFile(cal.path("zsc.asc"))));
@@ -211,6 +255,14 @@ TEST_F(ExportTest, NetcdfReadsBackThroughTheCApi)
               std::string::npos);
     EXPECT_NE(ncText(nc, "history").find("kavro-cli export --netcdf"), std::string::npos);
     nc_close(nc);
+    // The digests check with sha256sum -c run in the NetCDF file's folder.
+    int again = -1;
+    ASSERT_EQ(nc_open(work.file("e.nc").c_str(), NC_NOWRITE, &again), NC_NOERR);
+    writeFile(work.file("sums"), ncText(again, "calibration_files_sha256"));
+    nc_close(again);
+    const auto [status, out] = shell("cd / && cd " + work.path() + " && sha256sum -c sums");
+    EXPECT_EQ(status, 0) << out;
+    EXPECT_NE(out.find("M32x32_a.asc: OK"), std::string::npos) << out;
 }
 
 // xarray and pandas of Debian read the NetCDF file and the CSV table as a scientist would.
@@ -232,13 +284,18 @@ rec = np.fromfile(psd, dtype='<f4', offset=1024).reshape(-1, 128)
 ds = xr.open_dataset(nc)
 assert ds.attrs['Conventions'] == 'CF-1.10'
 assert ds.time.dtype.kind == 'M', ds.time.dtype
-assert abs(ds.time.values[0] - np.datetime64('2026-12-09T02:20:45.123')) < np.timedelta64(1, 'us'), ds.time.values[0]
+assert ds.time.values[0] == np.datetime64('2026-12-09T02:20:45.123'), ds.time.values[0]
+assert ds.time.values[2] == np.datetime64('2026-12-09T02:20:46.123'), ds.time.values[2]
 assert np.isnat(ds.time.values[3])
 assert np.array_equal(ds.volume_concentration.values[:4], rec[:4, :32])
 assert np.isnan(ds.volume_concentration.values[4:]).all()
 assert np.isnan(ds.mean_diameter.values[4:]).all()
 assert np.array_equal(ds.mean_diameter.values[:4], rec[:4, 104])
 assert ds.size_class.units == 'um' and len(ds.size_class_bounds) == 32
+b = ds.size_class_bounds.values
+assert ((b[:, 0] < ds.size_class.values) & (ds.size_class.values < b[:, 1])).all(), b
+assert (b[1:, 0] == b[:-1, 1]).all()
+assert np.isin(ds.mode_diameter.values[:4], ds.size_class.values).all(), ds.mode_diameter.values
 assert (ds.quality_flag.values[4:] & 1).all()
 assert ds.d10.values[0] <= ds.d50.values[0] <= ds.d90.values[0]
 rows = list(csv.DictReader(open(table, newline='')))
@@ -314,6 +371,129 @@ TEST_F(ExportTest, UpdateSkipsWhatIsNewerAndRedoesWhatIsNot)
     EXPECT_EQ(r.status, 0);
     EXPECT_GT(fs::last_write_time(psd), fs::last_write_time(raw));
     EXPECT_EQ(runCli({"export", "--csv", "--update", psd}).status, 2);  // stdout cannot be up to date
+
+    // Options that change what the output holds make it again, however new it is;
+    // each step changes one thing of the step before.
+    CalibrationFolder other;
+    other.write("Dias32_b.asc", "2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20 21 22 23 24 25 26 27 28 29 30 31 32 33");
+    const std::vector<std::string> base = {"process", "--update", "--profile", profile, "--background",
+                                           cal.path("zsc.asc"), "-o", psd};
+    struct Step {
+        std::vector<std::string> options;
+        bool redone;
+    } steps[] = {
+        {{"--cal-dir", cal.dir.path()}, false},
+        {{"--cal-dir", cal.dir.path(), "--model", "1"}, true},
+        {{"--cal-dir", cal.dir.path(), "--model", "1"}, false},
+        {{"--cal-dir", cal.dir.path(), "--model", "1", "--last", "2"}, true},
+        {{"--cal-dir", cal.dir.path(), "--model", "1", "--first", "1", "--last", "3"}, true},
+        {{"--cal-dir", other.dir.path(), "--model", "1", "--first", "1", "--last", "3"}, true},
+        {{"--cal-dir", other.dir.path(), "--model", "1", "--first", "1", "--last", "3", "--start-time",
+          "2026-12-09T02:00:00Z"},
+         true},
+        {{"--cal-dir", other.dir.path(), "--model", "1", "--first", "1", "--last", "3", "--start-time",
+          "2026-12-09T02:00:00Z", "--interval", "2"},
+         true},
+        {{"--cal-dir", other.dir.path(), "--model", "1", "--first", "1", "--last", "3", "--start-time",
+          "2026-12-09T02:00:00Z", "--interval", "2"},
+         false},
+    };
+    for (std::size_t i = 0; i < std::size(steps); ++i) {
+        std::vector<std::string> args = base;
+        args.insert(args.end(), steps[i].options.begin(), steps[i].options.end());
+        args.push_back(raw);
+        r = runCli(args);
+        ASSERT_EQ(r.status, 0) << "step " << i << ": " << r.err;
+        EXPECT_EQ(r.out == raw + ": " + psd + " is up to date, skipped\n", !steps[i].redone) << "step " << i << ": " << r.out;
+    }
+    // An export names its calibration folder: another one makes it again.
+    ASSERT_EQ(runCli({"export", "--netcdf", "--update", "--profile", profile, "--cal-dir", other.dir.path(), psd}).status, 0);
+    r = runCli({"export", "--netcdf", "--update", "--profile", profile, "--cal-dir", other.dir.path(), psd});
+    EXPECT_EQ(r.out, psd + ": " + nc + " is up to date, skipped\n");
+    r = runCli({"export", "--netcdf", "--update", "--profile", profile, "--cal-dir", cal.dir.path(), psd});
+    EXPECT_EQ(r.out, psd + " -> " + nc + "\n");
+}
+
+// A frame whose transmission the correction raised to its floor (laser power just
+// above 100 with a high laser reference) has no usable light: flagged, and without
+// concentrations or statistics in the NetCDF, the CSV, info and summary.
+TEST_F(CliFilesTest, FramesAtTheTransmissionFloorHoldNoData)
+{
+    writeFile(work.file("f.raw"), frames(2, 3000) + frames(1, 101, 60000));
+    ASSERT_EQ(processTo(work.file("f.raw"), work.file("f.psd"), "no").status, 0);
+    const std::string bytes = readFile(work.file("f.psd"));
+    ASSERT_EQ(entry(bytes, 2, 106), 0.001f);  // the floor, as the .psd stores it
+    ASSERT_GT(entry(bytes, 2, 0) + entry(bytes, 2, 104), 0.0f);  // ... with a distribution made of noise
+    ASSERT_EQ(runCli({"export", "--netcdf", "-q", "--profile", profile, work.file("f.psd")}).status, 0);
+    int nc = -1;
+    ASSERT_EQ(nc_open(work.file("f.nc").c_str(), NC_NOWRITE, &nc), NC_NOERR);
+    int var = -1;
+    unsigned char flags[3] = {};
+    nc_inq_varid(nc, "quality_flag", &var);
+    nc_get_var_uchar(nc, var, flags);
+    EXPECT_EQ(flags[2] & 1, 1);
+    EXPECT_EQ(flags[0] & 1, 0);
+    for (const char* v : {"volume_concentration", "total_volume_concentration", "mean_diameter", "d50", "mode_diameter",
+                          "junge_slope", "transmission", "beam_attenuation"}) {
+        const std::size_t width = std::string(v) == "volume_concentration" ? 32 : 1;
+        const auto values = ncFloats(nc, v, 3 * width);
+        EXPECT_TRUE(std::isnan(values[2 * width])) << v;
+        EXPECT_FALSE(std::isnan(values[0])) << v;
+    }
+    nc_close(nc);
+    CliResult r = runCli({"export", "--csv", "--profile", profile, work.file("f.psd")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::size_t third = r.out.find("\n2,");
+    ASSERT_NE(third, std::string::npos) << r.out;
+    // No volume in any of the 32 classes, no total volume.
+    EXPECT_EQ(r.out.substr(third, 2 + 33), "\n2" + std::string(33, ',')) << r.out.substr(third, 80);
+    r = runCli({"info", "--profile", profile, work.file("f.psd")});
+    EXPECT_NE(r.out.find("Frames with a size distribution: 2\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("  laser_off_or_too_weak    1\n"), std::string::npos) << r.out;
+    r = runCli({"summary", work.file("f.psd")});
+    EXPECT_EQ(r.out.substr(r.out.find('\n') + 1).rfind(work.file("f.psd") + ",3,2,", 0), 0u) << r.out;
+}
+
+// Provenance that names what the export used: the .psd's own digest, a warning and
+// a calibration_check when the calibration folder is not the one the .psd was
+// processed with, units UDUNITS cannot read moved into the comment, standard names
+// only where the profile's units and words allow them, and with SOURCE_DATE_EPOCH
+// the same bytes from two exports.
+TEST_F(ExportTest, ProvenanceUnitsAndReproducibleBytes)
+{
+    CalibrationFolder other;
+    other.write("Dias32_a.asc", "2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20 21 22 23 24 25 26 27 28 29 30 31 32 33");
+    writeFile(profile, "[Miscellaneous]\nNumIterations=5\n[Instrument1]\nHK4Units=dbar\nHK5Units=deg C\n"
+                       "WaterTemperature=1\nHK6Units=PSU (approx)\n");
+    const std::string nc = work.file("p.nc");
+    CliResult r = runCli({"export", "--netcdf", "-q", "--profile", profile, "--cal-dir", other.dir.path(), "-o", nc, psd},
+                         "SOURCE_DATE_EPOCH=1765246845;export SOURCE_DATE_EPOCH;");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("kavro-cli: " + nc + ": warning: calibration folder " + other.dir.path() +
+                         " is not the one the .psd was processed with ("),
+              std::string::npos)
+        << r.err;
+    EXPECT_NE(r.err.find("kavro-cli: " + nc + ": warning: units \"PSU (approx)\" of channel Aux 1 are not a UDUNITS"),
+              std::string::npos)
+        << r.err;
+    const std::string first = readFile(nc);
+    r = runCli({"export", "--netcdf", "-q", "--profile", profile, "--cal-dir", other.dir.path(), "-o", nc, psd},
+               "SOURCE_DATE_EPOCH=1765246845;export SOURCE_DATE_EPOCH;");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(readFile(nc) == first) << "two exports of one cast differ";
+    int id = -1;
+    ASSERT_EQ(nc_open(nc.c_str(), NC_NOWRITE, &id), NC_NOERR);
+    EXPECT_EQ(ncText(id, "date_created"), "2025-12-09T02:20:45.000Z");
+    EXPECT_EQ(ncText(id, "history").rfind("2025-12-09T02:20:45.000Z kavro-cli export", 0), 0u);
+    EXPECT_EQ(ncText(id, "calibration_check").rfind("does not match the .psd header: ", 0), 0u);
+    EXPECT_NE(ncText(id, "calibration_check").find("class 1 a diameter of 2 um, the .psd header 1 um"),
+              std::string::npos);
+    EXPECT_EQ(ncText(id, "standard_name", "pressure"), "sea_water_pressure");
+    EXPECT_EQ(ncText(id, "standard_name", "temperature"), "sea_water_temperature");
+    EXPECT_EQ(ncText(id, "units", "temperature"), "degC");
+    EXPECT_EQ(ncText(id, "units", "aux_1"), "<none>");
+    EXPECT_NE(ncText(id, "comment", "aux_1").find("(not a UDUNITS unit): PSU (approx)"), std::string::npos);
+    nc_close(id);
 }
 
 TEST_F(ExportTest, AFailedWriteLeavesNoPartialFile)
@@ -362,5 +542,15 @@ TEST_F(ExportTest, InfoAndSummaryTellTheCastInNumbers)
     EXPECT_NE(lines[1].find(",0,a," + cal.path("zsc.asc") + ",2026-12-09T02:20:45.123Z,2026-12-09T02:20:46.123Z"),
               std::string::npos)
         << lines[1];
-    EXPECT_EQ(lines[2].substr(lines[2].size() - 2), ",,");  // no time file beside it
+    EXPECT_EQ(lines[2].substr(lines[2].size() - 3), ",,,");  // no time file beside it
+    EXPECT_EQ(r.err, "");
+    // A time file that cannot be read: warned on stderr and named in the row, as info does.
+    writeFile(work.file("sub/f.time.csv"), "frame;utc\n");
+    r = runCli({"summary", work.file("sub/f.psd")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "kavro-cli: warning: times not read, " + work.file("sub/f.time.csv") +
+                         ": the first line is not \"frame,utc\"\n");
+    EXPECT_NE(r.out.find(",,,\"" + work.file("sub/f.time.csv") + ": the first line is not \"\"frame,utc\"\"\"\n"),
+              std::string::npos)
+        << r.out;
 }

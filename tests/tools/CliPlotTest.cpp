@@ -47,7 +47,7 @@ TEST_F(CliPlot, WritesEachFormatByItsExtensionWithRealText)
     plot({psd, "-o", work.file("cast.pdf")});
     const std::string text = pdfText(work.file("cast.pdf"));
     for (const char* expected : {"cast.psd", "64 frames", "Diameter (\u00b5m)", "Volume concentration (\u00b5l/l)",
-                                 "Total volume (\u00b5l/l)", "Transmission", "Frame", "Pressure (meters)"})
+                                 "Total volume (\u00b5l/l)", "Transmission", "Frame", "Depth (meters)"})
         EXPECT_NE(text.find(expected), std::string::npos) << expected << " in:\n" << text;
 
     plot({psd, "-o", work.file("cast.svg"), "--profile-plot"});
