@@ -141,7 +141,7 @@ TEST_F(InstrumentViewTest, FramesArriveOnNextAndOnTicksUntilTheInstrumentFallsSi
     frame->animationBar()->button(CAnimationBar::kNextButton)->click();
     EXPECT_EQ(layout->frameLabel()->text(), "Data Frame: 1");
     EXPECT_TRUE(layout->meanLabel()->text().startsWith("Mean: "));
-    EXPECT_NE(layout->meanLabel()->text(), "Mean: 0.00");
+    EXPECT_NE(layout->meanLabel()->text(), "Mean: 0.00 µm");
 
     FrameNavigator* nav = frame->view()->navigator();
     EXPECT_EQ(nav->interval(), 1000);

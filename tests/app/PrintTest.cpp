@@ -67,7 +67,7 @@ TEST_F(PrintTest, PrintingToAPdfGivesAPageWithTheViewsTextAndGraphs)
     ASSERT_EQ(std::system(("pdftotext -layout '" + pdf + "' '" + txt + "'").c_str()), 0);
     std::string text = readFile(txt);
     for (const char* expected : {"Particle Size Distribution", "Volume Scattering Function", "Data Frame: 0",
-                                 "Mean: 10.00", "Orvandel (KAVRO)", "microns", "beam c = 0.000"})
+                                 "Mean: 10.00 µm", "Orvandel (KAVRO)", "µm", "beam c = 0.000"})
         EXPECT_NE(text.find(expected), std::string::npos) << expected << " in\n" << text;
 
     ASSERT_EQ(std::system(("pdftoppm -r 50 -png -singlefile '" + pdf + "' '" + dir.file("page") + "'").c_str()), 0);
