@@ -99,7 +99,11 @@ void CTextWnd::fitWithin()
     const QFont font = scaledFont();
     shownText_ = text_;
     shownFont_ = font;
-    setToolTip(QString());
+    // Only a tip the label set itself goes: one its owner set stays through a new scale.
+    if (ownTip_) {
+        setToolTip(QString());
+        ownTip_ = false;
+    }
     const int room = static_cast<int>(maxWidth_ * arrangement().xScale()) - 4;
     if (maxWidth_ <= 0 || angle_ != 0 || QFontMetrics(font).horizontalAdvance(text_) <= room)
         return;
@@ -117,6 +121,7 @@ void CTextWnd::fitWithin()
     // ... and at the smallest size, shortened, with the whole text at hand.
     shownText_ = QFontMetrics(shownFont_).elidedText(text_, Qt::ElideRight, room);
     setToolTip(text_);
+    ownTip_ = true;
 }
 
 void CTextWnd::SizeToText()

@@ -70,6 +70,7 @@ private:
     QString shownText_;
     QFont shownFont_;
     int maxWidth_ = 0;
+    bool ownTip_ = false;  // the tool tip is the whole of a shortened text
     QColor colour_{Qt::black};
     bool fontGiven_ = false;  // a font chosen before the window existed is kept
     bool autoSize_ = true;

@@ -105,6 +105,7 @@ TEST(ArrangementCanvas, WindowsOnTheCanvasFollowItsScaleAndComeBack)
     label->SetText("µl/l");
     auto* strip = new CMarkerStrip(&canvas);
     strip->Create(&canvas, 50, 127, 400, 8);
+    label->setToolTip("set by the label's owner");
     const QRect labelAtOne = label->geometry();
     const QRect stripAtOne = strip->geometry();
 
@@ -120,6 +121,8 @@ TEST(ArrangementCanvas, WindowsOnTheCanvasFollowItsScaleAndComeBack)
     EXPECT_EQ(label->height(), QFontMetrics(label->shownFont()).height() + 2);
     EXPECT_EQ(label->geometry().right() + 1, std::lround(59 * s.xScale()));
     EXPECT_NEAR(label->geometry().center().y(), s.mapY(171), 1.0);
+    // A tool tip its owner gave the label stays through the new scale.
+    EXPECT_EQ(label->toolTip(), "set by the label's owner");
 
     // A label made while the canvas is scaled takes the scale at once.
     auto* late = new CTextWnd(&canvas);
