@@ -33,7 +33,7 @@
 namespace kavro {
 
 CKavroView::CKavroView(CKavroApp& app, CKavroDoc& document, CKavroFrame& frame)
-    : app_(app), document_(document), frame_(frame), canvas_(new QWidget)
+    : app_(app), document_(document), frame_(frame), canvas_(new ArrangementCanvas)
 {
     setFrameShape(QFrame::NoFrame);
     setWidgetResizable(false);
@@ -84,17 +84,47 @@ int CKavroView::instrumentModel() const
 void CKavroView::setExtent(QSize extent)
 {
     extent_ = extent;
-    resizeEvent(nullptr);
+    fitCanvas();
+}
+
+void CKavroView::setArrangement(QSize client, std::vector<ArrangementScale::Rows> plotRows, const QWidget* bar)
+{
+    // The frame is never narrower than its bar: that window is the laid-out one.
+    const int width = std::max(client.width(), bar ? bar->sizeHint().width() : 0);
+    canvas_->setArrangement(client, std::move(plotRows), QSize(width, client.height()));
+    fitCanvas();
 }
 
 void CKavroView::resizeEvent(QResizeEvent* event)
 {
-    if (event)
-        QScrollArea::resizeEvent(event);
-    // Scroll bars appear only when the window is smaller than the extent, and
-    // everything beyond the extent stays visible in a larger one.
-    QSize client = viewport()->size();
-    canvas_->resize(std::max(extent_.width(), client.width()), std::max(extent_.height(), client.height()));
+    QScrollArea::resizeEvent(event);
+    fitCanvas();
+}
+
+bool CKavroView::viewportEvent(QEvent* event)
+{
+    // Scroll bars that come or go change the viewport without resizing the view.
+    const bool handled = QScrollArea::viewportEvent(event);
+    if (event->type() == QEvent::Resize)
+        fitCanvas();
+    return handled;
+}
+
+void CKavroView::fitCanvas()
+{
+    // The arrangement follows the view's own viewport (not its frame's), so that
+    // whatever stands beside the view in the frame takes its share first.
+    const QSize client = viewport()->size();
+    QSize content = extent_;
+    if (canvas_->hasArrangement()) {
+        canvas_->setScale(canvas_->scaleFor(client));
+        content = canvas_->scaledExtent();
+    }
+    // Scroll bars appear only when the window is smaller than the content, and
+    // everything beyond the content stays visible in a larger one.
+    const QSize size(std::max(content.width(), client.width()), std::max(content.height(), client.height()));
+    if (canvas_->size() != size)
+        canvas_->resize(size);
 }
 
 void CKavroView::initialUpdate()
@@ -118,7 +148,9 @@ void CKavroView::buildSizeDistributionView()
     auto* bar = new CAnimationBar(kind == kKindInstrument ? CAnimationBar::kInstrumentBar : CAnimationBar::kFileBar);
     frame_.setAnimationBar(bar);
     buildOverviewPanel();
-    frame_.fitViewClient(QSize(SizeDistributionLayout::kClientWidth, SizeDistributionLayout::kClientHeight));
+    const QSize client(SizeDistributionLayout::kClientWidth, SizeDistributionLayout::kClientHeight);
+    frame_.fitViewClient(client);
+    setArrangement(client, SizeDistributionLayout::plotRows(), bar);
 
     source_->rewind();
     sizeLayout_->showFrameTexts();

@@ -4,15 +4,20 @@
 // display (SizeDistributionLayout, or the raw-data-file layout behind the command
 // hooks), the frame navigation and animation (FrameNavigator) and the printing
 // (ViewPrinter).
+#include "plots/Arrangement.h"
+
 #include <QPointer>
 #include <QScrollArea>
 #include <QSize>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class QPrinter;
 
 namespace kavro {
+
+class ArrangementCanvas;
 
 class CDataSource;
 class CKavroApp;
@@ -47,10 +52,16 @@ public:
     CKavroDoc& document() const { return document_; }
     CKavroFrame& frame() const { return frame_; }
     // The widget the child windows stand on.
-    QWidget* canvas() const { return canvas_; }
-    // The scroll extent: 400 x 360 for the instrument and .psd layouts.
+    ArrangementCanvas* canvas() const { return canvas_; }
+    // The scroll extent: 400 x 360 for the instrument and .psd layouts.  Once a
+    // layout has described its arrangement, the view scrolls only below the
+    // arrangement's readable minimum.
     QSize extent() const { return extent_; }
     void setExtent(QSize extent);
+    // The layout's arrangement: its logical size (the client area it was laid out
+    // for) and the rows of its plots, which take the height a larger window adds;
+    // bar: the bar docked below, which may make the window wider than the client.
+    void setArrangement(QSize client, std::vector<ArrangementScale::Rows> plotRows, const QWidget* bar);
     SizeDistributionLayout* sizeLayout() const { return sizeLayout_.get(); }
     FrameNavigator* navigator() const { return navigator_; }
     // The Cast Overview window, while it is open.
@@ -77,8 +88,11 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
 
 private:
+    // The arrangement scaled to the viewport, and the canvas sized to hold it.
+    void fitCanvas();
     void buildSizeDistributionView();
     // The instrument's status lines, and what the view does while a request waits.
     void buildInstrumentStatus(CCommSource& instrument);
@@ -104,7 +118,7 @@ private:
     CKavroDoc& document_;
     CKavroFrame& frame_;
     CDataSource* source_ = nullptr;
-    QWidget* canvas_;
+    ArrangementCanvas* canvas_;
     QSize extent_{100, 100};
     std::unique_ptr<SizeDistributionLayout> sizeLayout_;
     std::unique_ptr<InstrumentStatus> status_;

@@ -48,6 +48,11 @@ RawFileLayout::RawFileLayout(QWidget* canvas, CRawFile& source, const DisplaySel
 {
 }
 
+std::vector<ArrangementScale::Rows> RawFileLayout::plotRows()
+{
+    return {{kImageRect.top(), kImageRect.top() + kImageRect.height()}, {kGraphY, kGraphY + kGraphHeight + 2}};
+}
+
 int RawFileLayout::markerPosition(int frame, int frames, int width, bool lastMarker)
 {
     if (frames <= 0)

@@ -2,6 +2,8 @@
 // The display of a raw-data-file view: the whole file as a ring image with its
 // colour scale and page markers, the auxiliary graph with its labels and channel
 // legend, and the frame label that Process File writes into.
+#include "plots/Arrangement.h"
+
 #include <vector>
 
 class QWidget;
@@ -23,6 +25,10 @@ public:
     static constexpr int kClientWidth = 600;
     static constexpr int kClientHeight = 432;
     static constexpr int kImageWidth = 400;
+
+    // The rows of the ring image and of the auxiliary graph (with its border): a
+    // taller window gives them its extra height.
+    static std::vector<ArrangementScale::Rows> plotRows();
 
     RawFileLayout(QWidget* canvas, CRawFile& source, const DisplaySelection& selection, HKGraphListener& listener);
 

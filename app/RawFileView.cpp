@@ -61,6 +61,8 @@ RawFileView::RawFileView(CKavroView& view, CRawFile& source)
     layout_ = std::make_unique<RawFileLayout>(view_.canvas(), source_, view_.app().settings().display, *this);
     layout_->build();
     view_.frame().fitViewClient(QSize(RawFileLayout::kClientWidth, RawFileLayout::kClientHeight));
+    view_.setArrangement(QSize(RawFileLayout::kClientWidth, RawFileLayout::kClientHeight), RawFileLayout::plotRows(),
+                         bar_);
 
     connect(bar_, &CFrameSelectBar::command, &view_, [this](int id) { view_.onCommand(id); });
     connect(bar_, &CFrameSelectBar::selectFirstClicked, this, [this] {

@@ -64,12 +64,12 @@ CTextWnd* SizeDistributionLayout::addLabel(int x, int y, int anchorCode, const s
 void SizeDistributionLayout::build()
 {
     barGraph_ = new CBarGraphWnd(CFrameResult::classCount(), canvas_);
-    barGraph_->Create(canvas_, 60, 70, 194, 202);
+    barGraph_->Create(canvas_, 60, kPlotTop, 194, kPlotHeight);
     barGraph_->SetYMax(maxOrdinate_);
     barGraph_->SetFrame(&source_->frameResult());
     barGraph_->SetMarks(settings_.showMean != 0, settings_.showStdDev != 0);
     linePlot_ = new CLinePlotWnd(canvas_);
-    linePlot_->Create(canvas_, 274, 70, 194, 202);
+    linePlot_->Create(canvas_, 274, kPlotTop, 194, kPlotHeight);
     linePlot_->SetSource(source_);
 
     header_ = addViewLabel(canvas_, 266, 10, TopCentre, settings_.header, cellFont(arialFamilies(), kBold, 19),
@@ -112,11 +112,14 @@ void SizeDistributionLayout::addAxisLabels()
     addLabel(468, 272, TopRight, angle[2]);
 }
 
-std::string SizeDistributionLayout::statisticText(const char* label, double value)
+std::string SizeDistributionLayout::statisticText(const char* label, double value, const char* unit)
 {
     if (value < 0.0)
         return label;
-    return std::string(label) + " " + formatFixed(value, 2);
+    std::string text = std::string(label) + " " + formatFixed(value, 2);
+    if (unit != nullptr && *unit != '\0')
+        text.append(" ").append(unit);
+    return text;
 }
 
 std::string SizeDistributionLayout::frameText(int frame)
@@ -128,9 +131,9 @@ void SizeDistributionLayout::showFrameTexts()
 {
     const CFrameResult& result = source_->frameResult();
     frameLabel_->SetText(frameText(source_->frameNumber()));
-    meanLabel_->SetText(statisticText(text::kMeanLabel, result.mean()));
-    stdDevLabel_->SetText(statisticText(text::kStdDevLabel, result.stdDev()));
-    totalLabel_->SetText(statisticText(text::kTotalVolLabel, result.volumeSum()));
+    meanLabel_->SetText(statisticText(text::kMeanLabel, result.mean(), text::kDiameterUnit));
+    stdDevLabel_->SetText(statisticText(text::kStdDevLabel, result.stdDev(), text::kDiameterUnit));
+    totalLabel_->SetText(statisticText(text::kTotalVolLabel, result.volumeSum(), text::kConcentrationUnit));
 }
 
 void SizeDistributionLayout::redrawPlots()

@@ -2,10 +2,13 @@
 // The display of an instrument or .psd view: the size-distribution bar graph, the
 // scattering-function line plot and their labels at fixed pixel positions, with
 // the texts that follow the current frame.
+#include "plots/Arrangement.h"
+
 #include <QColor>
 #include <QFont>
 #include <QStringList>
 #include <string>
+#include <vector>
 
 class QWidget;
 
@@ -22,6 +25,11 @@ public:
     // The view's client area the child frame is sized for (the bar comes below).
     static constexpr int kClientWidth = 532;
     static constexpr int kClientHeight = 414;
+
+    // The rows of the two plots: a taller window gives them its extra height.
+    static std::vector<ArrangementScale::Rows> plotRows() { return {{kPlotTop, kPlotTop + kPlotHeight}}; }
+    static constexpr int kPlotTop = 70;
+    static constexpr int kPlotHeight = 202;
 
     // Children go onto canvas; model (0..2) selects the axis labels.
     SizeDistributionLayout(QWidget* canvas, const CDataSource& source, const Settings& settings, int model);
@@ -51,9 +59,9 @@ public:
     CTextWnd* totalLabel() const { return totalLabel_; }
     CTextWnd* maxOrdinateLabel() const { return maxOrdinateLabel_; }
 
-    // "Mean: %.2lf" and the like from the label "Mean:"; a negative value (no
-    // distribution) gives the bare label.
-    static std::string statisticText(const char* label, double value);
+    // "Mean: %.2lf µm" and the like from the label "Mean:" and the unit; a negative
+    // value (no distribution) gives the bare label.
+    static std::string statisticText(const char* label, double value, const char* unit);
     // "Data Frame: %d".
     static std::string frameText(int frame);
     // A font of the first family that exists whose lines are cellHeight pixels high.

@@ -1,21 +1,28 @@
 #pragma once
 // Prints a view: every drawing window among the view's children draws itself into
-// the page at its own place, one view pixel at the size it has on the screen.
-// The windows draw with painter calls, so a PDF keeps its text and lines.
+// the page at its own place.  The page is used as the screen uses the window: the
+// view's arrangement is fitted to the printable area (one view pixel keeping the
+// physical size it has on the screen), so that a page looks like a window of its
+// size.  The windows draw with painter calls, so a PDF keeps its text and lines.
+#include <QSize>
 #include <QTransform>
 
 class QPaintDevice;
 class QPrinter;
-class QWidget;
 
 namespace kavro {
+
+class ArrangementCanvas;
 
 class ViewPrinter {
 public:
     // View pixels to page pixels: the page's resolution over the screen's.
     static QTransform pageMapping(const QPaintDevice& page, const QPaintDevice& screen);
-    // One page with what canvas shows; false when the printer could not start.
-    static bool printPage(QWidget* canvas, QPrinter& printer);
+    // The printable area of printer's page in the screen's pixels.
+    static QSize pageArea(const QPrinter& printer, const QPaintDevice& screen);
+    // One page with what canvas shows, laid out for the page; false when the
+    // printer could not start.  The windows stand where they stood before afterwards.
+    static bool printPage(ArrangementCanvas* canvas, QPrinter& printer);
 };
 
 }  // namespace kavro

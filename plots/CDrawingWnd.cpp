@@ -1,5 +1,7 @@
 #include "plots/CDrawingWnd.h"
 
+#include "plots/Arrangement.h"
+
 #include <QPaintEngine>
 #include <QPainter>
 #include <QPrinter>
@@ -42,8 +44,20 @@ void CDrawingWnd::createChild(QWidget* parent, const QRect& outer)
         setParent(parent);
         created_ = true;
     }
-    setGeometry(outer);
+    logical_ = outer;
+    setGeometry(arrangement().map(outer));
     show();
+}
+
+const ArrangementScale& CDrawingWnd::arrangement() const
+{
+    return ArrangementCanvas::scaleOf(parentWidget());
+}
+
+void CDrawingWnd::followArrangement()
+{
+    if (created_)
+        setGeometry(arrangement().map(logical_));
 }
 
 void CDrawingWnd::setBorder(bool on)

@@ -10,6 +10,8 @@ class QPainter;
 
 namespace kavro {
 
+class ArrangementScale;
+
 class CDrawingWnd : public QWidget {
     Q_OBJECT
 public:
@@ -25,6 +27,11 @@ public:
     QPoint clientOrigin() const { return contentsRect().topLeft(); }
     bool hasBorder() const { return border_; }
     bool isCreated() const { return created_; }
+    // Where the window stands in its view's arrangement (logical pixels); the
+    // window itself stands there mapped through the scale of the canvas under it.
+    QRect logicalGeometry() const { return logical_; }
+    // Takes its place (and size) again for the canvas's current scale.
+    virtual void followArrangement();
 
     // True when the painter draws on a printer limited to two colours (a QPrinter
     // in grey-scale mode stands for such a device).
@@ -39,8 +46,11 @@ public:
     static void alignLinesToPixels(QPainter& painter);
 
 protected:
-    // Makes this a visible child of parent with the given outer rectangle the first
-    // time; later calls only move and resize it.
+    // The scale of the canvas the window stands on (one to one elsewhere).
+    const ArrangementScale& arrangement() const;
+
+    // Makes this a visible child of parent with the given outer rectangle (logical
+    // pixels of the arrangement) the first time; later calls only move and resize it.
     void createChild(QWidget* parent, const QRect& outer);
     // A thin black border outside the client area, as a bordered window has.
     void setBorder(bool on);
@@ -52,6 +62,7 @@ protected:
 private:
     bool border_ = false;
     bool created_ = false;
+    QRect logical_;
 };
 
 // Draws every visible drawing window among root's descendants, parents before their

@@ -2,6 +2,7 @@
 
 #include "core/CDataSource.h"
 #include "platform/NumText.h"
+#include "plots/Arrangement.h"
 #include "resources/PlotTexts.h"
 
 #include <QFontInfo>
@@ -114,7 +115,7 @@ void CLinePlotWnd::renderInto(QPainter& painter, bool printer)
         // by the printer's resolution on top).
         QFont f = font();
         f.setPixelSize(QFontInfo(f).pixelSize());
-        painter.setFont(f);
+        painter.setFont(arrangement().font(f));
         painter.setPen(Qt::black);
         QString text = QString::fromStdString(text::kBeamPrefix + formatFixed(source_->beamAttenuation(), 3));
         const QFontMetrics metrics = painter.fontMetrics();

@@ -4,6 +4,7 @@
 
 #include <QPainter>
 #include <QLine>
+#include <cmath>
 
 namespace kavro {
 
@@ -15,6 +16,7 @@ CMarkerStrip::CMarkerStrip(QWidget* parent) : CDrawingWnd(parent)
 void CMarkerStrip::Create(QWidget* parent, int x, int y, int w, int h)
 {
     halfHeight_ = h / 2;
+    width_ = w;
     createChild(parent, QRect(x - halfHeight_, y, w + 2 * halfHeight_, h));
 }
 
@@ -37,13 +39,23 @@ int CMarkerStrip::SetMarker(int index, int x)
     return previous;
 }
 
+int CMarkerStrip::drawnAt(int x) const
+{
+    // The strip's own columns (the nominal width and half a height either side)
+    // spread over the columns it has now.
+    const int columns = width_ + 2 * halfHeight_;
+    if (columns <= 0 || clientWidth() == columns)
+        return x + halfHeight_;
+    return static_cast<int>(std::lround(static_cast<double>(x + halfHeight_) * clientWidth() / columns));
+}
+
 void CMarkerStrip::renderInto(QPainter& painter, bool)
 {
     const int h = clientHeight();
     alignLinesToPixels(painter);
     painter.setPen(QPen(Qt::black, 1));
     for (int i = 0; i < count_; ++i) {
-        const int x = markers_[static_cast<std::size_t>(i)] + halfHeight_;
+        const int x = drawnAt(markers_[static_cast<std::size_t>(i)]);
         const QPoint tip(x, 0);
         const QPoint left(x - h / 2, h - 1);
         const QPoint right(x + h / 2, h - 1);

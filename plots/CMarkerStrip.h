@@ -26,10 +26,15 @@ public:
     int markerCount() const { return count_; }
     int halfHeight() const { return halfHeight_; }
 
+    // Where marker position x stands in the strip as it is drawn now (a larger
+    // view stretches the strip with the image above it).
+    int drawnAt(int x) const;
+
     void renderInto(QPainter& painter, bool printer) override;
 
 private:
     int halfHeight_ = 0;
+    int width_ = 0;  // the nominal width the positions are given in
     std::array<int, kMaxMarkers> markers_{};
     int count_ = 0;
 };

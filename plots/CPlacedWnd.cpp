@@ -1,5 +1,7 @@
 #include "plots/CPlacedWnd.h"
 
+#include "plots/Arrangement.h"
+
 namespace kavro {
 
 CPlacedWnd::CPlacedWnd(QWidget* parent) : CDrawingWnd(parent)
@@ -11,9 +13,18 @@ CPlacedWnd::CPlacedWnd(QWidget* parent) : CDrawingWnd(parent)
 void CPlacedWnd::Create(QWidget* parent, int x, int y)
 {
     anchor_ = QPoint(x, y);
-    move(anchor_);
     createChild(parent, QRect(anchor_, size()));
+    // The window's size is its own (its text's), not the arrangement's.
+    resize(logicalGeometry().size());
     onCreate();
+}
+
+void CPlacedWnd::followArrangement()
+{
+    if (!isCreated())
+        return;
+    onScaleChanged();
+    Reposition();
 }
 
 void CPlacedWnd::SetAlignment(int code)
@@ -32,7 +43,7 @@ bool CPlacedWnd::EnableFontDialog(bool enable)
 
 void CPlacedWnd::Reposition()
 {
-    move(placedAt(anchor_, size(), alignment_, pos()));
+    move(placedAt(arrangement().map(anchor_), size(), alignment_, pos()));
 }
 
 QPoint CPlacedWnd::placedAt(QPoint anchor, QSize size, int alignment, QPoint current)

@@ -31,8 +31,11 @@ public:
     void SetAlignment(int code);
     // Returns the previous setting.
     bool EnableFontDialog(bool enable);
-    // Moves the window so that its anchor point falls on the anchor.
+    // Moves the window so that its anchor point falls on the anchor (mapped
+    // through the canvas's scale).
     void Reposition();
+    // Fits itself to the canvas's scale, then stands at its anchor again.
+    void followArrangement() override;
 
     QPoint anchor() const { return anchor_; }
     int alignment() const { return alignment_; }
@@ -48,6 +51,8 @@ public:
 protected:
     // Runs once the window exists, before it is first shown.
     virtual void onCreate() {}
+    // The canvas's scale has changed: a window that sizes itself does so again.
+    virtual void onScaleChanged() {}
 
 private:
     QPoint anchor_;

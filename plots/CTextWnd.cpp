@@ -1,5 +1,6 @@
 #include "plots/CTextWnd.h"
 
+#include "plots/Arrangement.h"
 #include "resources/PlotTexts.h"
 
 #include <QFontDialog>
@@ -31,6 +32,17 @@ void CTextWnd::onCreate()
 {
     // A font or colour chosen before creation stays; otherwise the label font.
     SetFont(fontGiven_ ? font_ : defaultFont(), colour_);
+}
+
+void CTextWnd::onScaleChanged()
+{
+    fitToText();
+    update();
+}
+
+QFont CTextWnd::scaledFont() const
+{
+    return arrangement().font(font_);
 }
 
 void CTextWnd::fitToText()
@@ -84,15 +96,20 @@ void CTextWnd::SetMaxWidth(int pixels)
 
 void CTextWnd::fitWithin()
 {
+    const QFont font = scaledFont();
     shownText_ = text_;
-    shownFont_ = font_;
-    setToolTip(QString());
-    const int room = maxWidth_ - 4;
-    if (maxWidth_ <= 0 || angle_ != 0 || QFontMetrics(font_).horizontalAdvance(text_) <= room)
+    shownFont_ = font;
+    // Only a tip the label set itself goes: one its owner set stays through a new scale.
+    if (ownTip_) {
+        setToolTip(QString());
+        ownTip_ = false;
+    }
+    const int room = static_cast<int>(maxWidth_ * arrangement().xScale()) - 4;
+    if (maxWidth_ <= 0 || angle_ != 0 || QFontMetrics(font).horizontalAdvance(text_) <= room)
         return;
     // A smaller font first, so that the whole text still shows ...
-    const bool pixels = font_.pixelSize() > 0;
-    const double size = pixels ? font_.pixelSize() : font_.pointSizeF();
+    const bool pixels = font.pixelSize() > 0;
+    const double size = pixels ? font.pixelSize() : font.pointSizeF();
     for (double s = size - 1.0; s >= size * kSmallestShrink; s -= 1.0) {
         if (pixels)
             shownFont_.setPixelSize(static_cast<int>(s));
@@ -104,6 +121,7 @@ void CTextWnd::fitWithin()
     // ... and at the smallest size, shortened, with the whole text at hand.
     shownText_ = QFontMetrics(shownFont_).elidedText(text_, Qt::ElideRight, room);
     setToolTip(text_);
+    ownTip_ = true;
 }
 
 void CTextWnd::SizeToText()
@@ -111,7 +129,7 @@ void CTextWnd::SizeToText()
     fitWithin();
     QFontMetrics metrics(shownFont_);
     int w = metrics.horizontalAdvance(shownText_) + 4;
-    int h = QFontMetrics(font_).height() + 2;
+    int h = QFontMetrics(scaledFont()).height() + 2;
     if (angle_ != 0)
         resize(h, w);
     else
@@ -124,7 +142,7 @@ void CTextWnd::renderInto(QPainter& painter, bool)
     // page only the text is drawn, over whatever lies below.
     if (text_.isEmpty())
         return;
-    painter.setFont(font_);
+    painter.setFont(scaledFont());
     const qreal baseline = painter.fontMetrics().ascent();  // a shrunk font stands on the same line
     painter.setFont(shownFont_);
     painter.setPen(colour_);

@@ -37,7 +37,8 @@ public:
 
     const QString& text() const { return text_; }
     const QFont& labelFont() const { return font_; }
-    // What is drawn: the text, or its shortened form; and the font it is drawn in.
+    // What is drawn: the text, or its shortened form; and the font it is drawn in
+    // (the label's font at the canvas's scale, shrunk when the text is too wide).
     const QString& shownText() const { return shownText_; }
     const QFont& shownFont() const { return shownFont_; }
     static constexpr double kSmallestShrink = 0.7;
@@ -52,12 +53,15 @@ public:
 
 protected:
     void onCreate() override;
+    void onScaleChanged() override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     // Asks the user for a font; nothing when cancelled.
     virtual std::optional<QFont> askFont(const QFont& current);
 
 private:
     void fitToText();
+    // The label's font at the canvas's scale.
+    QFont scaledFont() const;
     // The shown text and font for the text, the font and the maximum width.
     void fitWithin();
 
@@ -66,6 +70,7 @@ private:
     QString shownText_;
     QFont shownFont_;
     int maxWidth_ = 0;
+    bool ownTip_ = false;  // the tool tip is the whole of a shortened text
     QColor colour_{Qt::black};
     bool fontGiven_ = false;  // a font chosen before the window existed is kept
     bool autoSize_ = true;

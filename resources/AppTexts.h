@@ -101,19 +101,23 @@ inline constexpr const char* kAccumulateButton = "Accumulate and Average";
 // Labels of the size-distribution view.
 inline constexpr const char* kMakerLabel = "Tolvane";
 inline constexpr const char* kFrameLabel = "Frame:";
-// "Data Frame: %d"; each statistic is its label, a blank and the value as "%.2lf".
+// "Data Frame: %d"; each statistic is its label, a blank, the value as "%.2lf",
+// a blank and its unit.
 inline constexpr const char* kDataFramePrefix = "Data Frame: ";
 inline constexpr const char* kMeanLabel = "Mean:";
 inline constexpr const char* kStdDevLabel = "Std Dev:";
 inline constexpr const char* kTotalVolLabel = "Total Vol Conc:";
+// Units: of a diameter (mean, standard deviation) and of a volume concentration.
+inline constexpr const char* kDiameterUnit = "µm";
+inline constexpr const char* kConcentrationUnit = "µl/l";
 inline constexpr const char* kSizeGraphTitle = "Particle Size Distribution";
 inline constexpr const char* kVsfGraphTitle = "Volume Scattering Function";
-inline constexpr const char* kOrdinateUnit = "ul / l";
+inline constexpr const char* kOrdinateUnit = kConcentrationUnit;
 inline constexpr const char* kOrdinateZero = "0";
 inline constexpr const char* kVsfTop = " +5";
 inline constexpr const char* kVsfBottom = "  -5";
 inline constexpr const char* kVsfTitle = "  log10";
-inline constexpr const char* kSizeUnit = "microns";
+inline constexpr const char* kSizeUnit = kDiameterUnit;
 inline constexpr const char* kAngleUnit = "degrees";
 
 // Axis labels by instrument model: left, middle, right.

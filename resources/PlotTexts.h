@@ -12,10 +12,10 @@ inline constexpr const char* kDibWindow = "DIB Wnd";
 // Face of the labels' default font (fontconfig maps it to a metric twin).
 inline constexpr const char* kLabelFontFace = "Arial";
 
-// Value tip of the bar graph: "[%.3lg um] %.3lg ul/l".
+// Value tip of the bar graph: "[%.3lg µm] %.3lg µl/l".
 inline constexpr const char* kTipBefore = "[";
-inline constexpr const char* kTipDiameterUnit = " um] ";
-inline constexpr const char* kTipValueUnit = " ul/l";
+inline constexpr const char* kTipDiameterUnit = " µm] ";
+inline constexpr const char* kTipValueUnit = " µl/l";
 
 // Line plot read-out: "beam c = %.3lf".
 inline constexpr const char* kBeamPrefix = "beam c = ";

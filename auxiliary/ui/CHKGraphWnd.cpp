@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <algorithm>
 #include <climits>
+#include <cmath>
 
 namespace kavro {
 namespace {
@@ -111,7 +112,9 @@ void CHKGraphWnd::SelectLast()
 
 void CHKGraphWnd::drawGrid(QPainter& painter, int w, int h) const
 {
-    painter.setPen(QPen(kGridColour, 1, Qt::DotLine));
+    QPen grid(kGridColour, 1, Qt::DotLine);
+    grid.setCosmetic(true);
+    painter.setPen(grid);
     for (int i = 1; i <= 3; ++i) {
         const int x = i * w / 4;
         painter.drawLine(x, 0, x, h);
@@ -138,7 +141,9 @@ void CHKGraphWnd::drawTraces(QPainter& painter, int h) const
             const int y = std::min(static_cast<int>(height_ - r.aux[k] * yScale_), h - 1);
             line[i - first_] = QPoint(static_cast<int>((i - first_) * xScale_), y);
         }
-        painter.setPen(QPen(channelColour(k), 1));
+        QPen trace(channelColour(k), 1);
+        trace.setCosmetic(true);
+        painter.setPen(trace);
         painter.drawPolyline(line);
     }
 }
@@ -156,24 +161,33 @@ void CHKGraphWnd::drawCursor(QPainter& painter, int column, int height)
 
 void CHKGraphWnd::renderInto(QPainter& painter, bool printer)
 {
-    const int w = clientWidth();
-    const int h = clientHeight();
+    // The page is drawn in the graph's own columns (one per frame) and rows, and
+    // stretched over the window as the view shows it; the lines stay one pixel wide.
+    const int w = width_ > 0 ? width_ : clientWidth();
+    const int h = height_ > 0 ? height_ : clientHeight();
+    painter.save();
+    if (clientWidth() != w || clientHeight() != h)
+        painter.scale(static_cast<double>(clientWidth()) / w, static_cast<double>(clientHeight()) / h);
     painter.save();
     painter.setClipRect(QRect(0, 0, w, h));
     alignLinesToPixels(painter);
     drawGrid(painter, w, h);
     drawTraces(painter, h);
     painter.restore();
-    if (printer)
-        drawFrame(painter, w, h);
-    else
+    if (!printer)
         drawCursor(painter, cursor_, height_);
+    painter.restore();
+    if (printer)
+        drawFrame(painter, clientWidth(), clientHeight());
 }
 
 void CHKGraphWnd::moveCursorTo(const QMouseEvent& event)
 {
-    const int x = static_cast<int>(event.position().x()) - clientOrigin().x();
-    SetCursor(x);
+    // Window pixels back to the page's columns.
+    double x = event.position().x() - clientOrigin().x();
+    if (width_ > 0 && clientWidth() > 0 && clientWidth() != width_)
+        x = x * width_ / clientWidth();
+    SetCursor(static_cast<int>(std::floor(x)));
     update();
 }
 

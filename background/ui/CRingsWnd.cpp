@@ -22,8 +22,13 @@ namespace {
 
 constexpr int kWidth = 650;
 constexpr int kHeight = 330;
-constexpr int kReadOutX = 412;
-constexpr QRect kGaugeRect(592, 40, 22, 200);
+// The read-outs and the gauge stand in a column right of the plot; a larger
+// window widens and heightens the plot and moves the column along.
+constexpr int kColumnX = 400;
+constexpr int kColumnHeight = 250;
+constexpr int kReadOutX = 412 - kColumnX;
+constexpr QRect kGaugeRect(592 - kColumnX, 40, 22, 200);
+constexpr int kButtonsUp = 42;
 
 QString numberText(double value)
 {
@@ -42,12 +47,15 @@ CRingsWnd::CRingsWnd(BackgroundHost& host, QWidget* parent)
 {
     setWindowTitle(text::kRingsTitle);
     setAttribute(Qt::WA_DeleteOnClose);
-    setFixedSize(kWidth, kHeight);
+    setMinimumSize(kWidth, kHeight);
+    resize(kWidth, kHeight);
     plot_->move(10, 10);
+    column_ = new QWidget(this);
+    column_->setGeometry(kColumnX, 0, kWidth - kColumnX, kColumnHeight);
     buildReadOuts();
     buildGauge();
-    collectButton_->setGeometry(10, kHeight - 42, 280, 30);
-    cancelButton_->setGeometry(kWidth - 110, kHeight - 42, 100, 30);
+    collectButton_->setGeometry(10, kHeight - kButtonsUp, 280, 30);
+    cancelButton_->setGeometry(kWidth - 110, kHeight - kButtonsUp, 100, 30);
     collectButton_->setAutoDefault(false);
     cancelButton_->setAutoDefault(false);
     connect(collectButton_, &QPushButton::clicked, this, &CRingsWnd::beginOrFinish);
@@ -58,17 +66,17 @@ CRingsWnd::CRingsWnd(BackgroundHost& host, QWidget* parent)
 void CRingsWnd::buildReadOuts()
 {
     auto readOut = [this](int y, const char* label, QLabel** caption = nullptr) {
-        auto* l = new QLabel(label, this);
+        auto* l = new QLabel(label, column_);
         l->move(kReadOutX, y);
         if (caption)
             *caption = l;
-        auto* edit = new QLineEdit(this);
+        auto* edit = new QLineEdit(column_);
         edit->setReadOnly(true);
         edit->setGeometry(kReadOutX, y + 18, 110, 24);
         return edit;
     };
     auto unit = [this](QLineEdit* edit, const QString& text) {
-        auto* l = new QLabel(text, this);
+        auto* l = new QLabel(text, column_);
         l->move(edit->geometry().right() + 5, edit->y() + 4);
         l->adjustSize();
         return l;
@@ -96,12 +104,12 @@ void CRingsWnd::showLaserPowerKind()
 
 void CRingsWnd::buildGauge()
 {
-    gauge_ = new CTransmissionGauge(this);
-    gauge_->Create(this, kGaugeRect);
+    gauge_ = new CTransmissionGauge(column_);
+    gauge_->Create(column_, kGaugeRect);
     auto label = [this](int x, int y, int anchor) {
-        auto* l = new CTextWnd(this);
+        auto* l = new CTextWnd(column_);
         l->SetAlignment(anchor);
-        l->Create(this, x, y);
+        l->Create(column_, x, y);
         return l;
     };
     CTextWnd* caption = label(kGaugeRect.left() - 6, kGaugeRect.center().y(), CPlacedWnd::RightCentre);
@@ -111,6 +119,19 @@ void CRingsWnd::buildGauge()
     label(right, kGaugeRect.bottom(), CPlacedWnd::LeftCentre)->SetText(text::kGaugeLow);
     // "100" stands at the 100 % mark, 0.8 of the way up.
     label(right, kGaugeRect.top() + gauge_->markRow(1.0), CPlacedWnd::LeftCentre)->SetText(text::kGaugeHigh);
+}
+
+void CRingsWnd::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+    if (column_ == nullptr)
+        return;
+    const int dx = width() - kWidth;
+    const int dy = height() - kHeight;
+    plot_->resize(RingPlotPanel::kWidth + dx, RingPlotPanel::kHeight + dy);
+    column_->move(kColumnX + dx, dy / 2);
+    collectButton_->move(10, height() - kButtonsUp);
+    cancelButton_->move(width() - 110, height() - kButtonsUp);
 }
 
 double CRingsWnd::frameValue(int index) const

@@ -55,6 +55,10 @@ public:
     QPushButton* collectButton() const { return collectButton_; }
     QPushButton* cancelButton() const { return cancelButton_; }
 
+protected:
+    // The plot takes what the window grows by; the read-outs and gauge move along.
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
     void buildReadOuts();
     // The laser power's caption and unit for what it holds now.
@@ -65,6 +69,7 @@ private:
 
     BackgroundHost& host_;
     RingPlotPanel* plot_;
+    QWidget* column_ = nullptr;
     CTransmissionGauge* gauge_ = nullptr;
     QLineEdit* laserPowerEdit_ = nullptr;
     QLineEdit* factoryEdit_ = nullptr;

@@ -9,13 +9,23 @@
 #include <QPushButton>
 
 namespace kavro {
+namespace {
+
+QPoint scaleButtonAt()
+{
+    return {6, RingPlotPanel::kPlotY + 16};
+}
+
+}  // namespace
 
 RingPlotPanel::RingPlotPanel(const char* firstLegend, const char* secondLegend, double maximum, Prompter& prompter,
                              DialogRunner runner, QWidget* parent)
-    : QWidget(parent), prompter_(prompter), runner_(std::move(runner)), maximum_(maximum),
+    : ArrangementCanvas(parent), prompter_(prompter), runner_(std::move(runner)), maximum_(maximum),
       plot_(new CRingBarGraphWnd(this))
 {
-    setFixedSize(kWidth, kHeight);
+    setArrangement(QSize(kWidth, kHeight), {{kPlotY, kPlotY + kPlotHeight}});
+    setMinimumSize(kWidth, kHeight);
+    resize(kWidth, kHeight);
     plot_->Create(this, kPlotX, kPlotY, kPlotWidth, kPlotHeight);
     const int centre = kPlotX + kPlotWidth / 2;
     firstLegend_ = addLabel(centre, 4, CPlacedWnd::TopCentre, firstLegend, CRingBarGraphWnd::firstColour());
@@ -25,7 +35,7 @@ RingPlotPanel::RingPlotPanel(const char* firstLegend, const char* secondLegend, 
 
     scaleButton_ = new QPushButton(text::kScaleButton, this);
     scaleButton_->setAutoDefault(false);
-    scaleButton_->setGeometry(6, kPlotY + 16, 38, 24);
+    scaleButton_->setGeometry(QRect(scaleButtonAt(), QSize(38, 24)));
     connect(scaleButton_, &QPushButton::clicked, this, &RingPlotPanel::askMaximum);
     setMaximum(maximum);
 }
@@ -38,6 +48,13 @@ CTextWnd* RingPlotPanel::addLabel(int x, int y, int anchor, const char* text, co
     label->SetFont(std::nullopt, colour);
     label->SetText(text);
     return label;
+}
+
+void RingPlotPanel::resizeEvent(QResizeEvent*)
+{
+    setScale(scaleFor(size()));
+    // The button is no drawing window: it follows the scale by hand.
+    scaleButton_->move(scale().map(scaleButtonAt()));
 }
 
 void RingPlotPanel::setSeries(const CRingBarGraphWnd::Rings& first, const CRingBarGraphWnd::Rings& second)

@@ -2,10 +2,10 @@
 // The ring plot of the Rings and Background Scatter Information windows: the
 // two-series bar chart with its legend in the series' colours, the scale labels
 // "0" and the maximum ("%g"), and the "+/-" button that asks for a new maximum.
+// Laid out at kWidth x kHeight; a larger panel stretches the plot to fill it.
 #include "background/ui/BackgroundHost.h"
 #include "background/ui/CRingBarGraphWnd.h"
-
-#include <QWidget>
+#include "plots/Arrangement.h"
 
 class QPushButton;
 
@@ -14,7 +14,7 @@ namespace kavro {
 class CTextWnd;
 class Prompter;
 
-class RingPlotPanel : public QWidget {
+class RingPlotPanel : public ArrangementCanvas {
     Q_OBJECT
 public:
     // Geometry of the panel and of the plot inside it.
@@ -35,11 +35,16 @@ public:
     // "+/-": the Maximum Scale Setting dialog; OK changes the maximum.
     void askMaximum();
 
+    QSize sizeHint() const override { return {kWidth, kHeight}; }
+
     CRingBarGraphWnd* plot() const { return plot_; }
     CTextWnd* topLabel() const { return topLabel_; }
     CTextWnd* firstLegend() const { return firstLegend_; }
     CTextWnd* secondLegend() const { return secondLegend_; }
     QPushButton* scaleButton() const { return scaleButton_; }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     CTextWnd* addLabel(int x, int y, int anchor, const char* text, const QColor& colour);

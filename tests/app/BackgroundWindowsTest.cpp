@@ -365,6 +365,24 @@ TEST_F(BackgroundWindowsTest, TheScaleDialogSetsThePlotsTopAndTheGaugeFollowsThe
     EXPECT_EQ(plot->topLabel()->text(), "1000");
     EXPECT_EQ(plot->plot()->yMax(), 1000.0);
 
+    // A larger window gives the plot what it gains; the read-outs, the gauge and the
+    // buttons move along, and shrinking it back puts everything where it was.
+    const QPoint readOutAt = rings->laserPowerEdit()->mapTo(rings, QPoint(0, 0));
+    const QRect plotAt = plot->plot()->geometry();
+    const QSize opened = rings->size();
+    rings->resize(opened + QSize(400, 300));
+    const QRect stretched = plot->plot()->geometry();
+    EXPECT_EQ(stretched, plot->scale().map(QRect(RingPlotPanel::kPlotX, RingPlotPanel::kPlotY,
+                                                 RingPlotPanel::kPlotWidth, RingPlotPanel::kPlotHeight)));
+    EXPECT_GE(stretched.width(), plotAt.width() + 320);
+    EXPECT_GE(stretched.height(), plotAt.height() + 250);
+    EXPECT_EQ(rings->laserPowerEdit()->mapTo(rings, QPoint(0, 0)), readOutAt + QPoint(400, 150));
+    EXPECT_EQ(rings->collectButton()->geometry().bottom(), rings->height() - 42 + 29);
+    EXPECT_LE(plot->geometry().right(), rings->laserPowerEdit()->mapTo(rings, QPoint(0, 0)).x());
+    rings->resize(opened);
+    EXPECT_EQ(plot->plot()->geometry(), plotAt);
+    EXPECT_EQ(rings->laserPowerEdit()->mapTo(rings, QPoint(0, 0)), readOutAt);
+
     // At opening the laser power is the calibrated one; each new frame shows its raw value.
     CRawSource& source = dynamic_cast<CRawSource&>(*view->source());
     view->navigator()->next();

@@ -152,7 +152,7 @@ TEST_F(InstrumentViewTest, FramesArriveOnNextAndOnTicksUntilTheInstrumentFallsSi
     frame->animationBar()->button(CAnimationBar::kNextButton)->click();
     EXPECT_EQ(layout->frameLabel()->text(), "Data Frame: 0");  // the first record of the .psd
     EXPECT_TRUE(layout->meanLabel()->text().startsWith("Mean: "));
-    EXPECT_NE(layout->meanLabel()->text(), "Mean: 0.00");
+    EXPECT_NE(layout->meanLabel()->text(), "Mean: 0.00 µm");
 
     FrameNavigator* nav = frame->view()->navigator();
     EXPECT_EQ(nav->interval(), 1000);

@@ -3,6 +3,7 @@
 #include "app/CAnimationBar.h"
 #include "app/CKavroFrame.h"
 #include "app/CKavroView.h"
+#include "app/CMainFrame.h"
 #include "app/SizeDistributionLayout.h"
 #include "plots/CBarGraphWnd.h"
 #include "plots/CLinePlotWnd.h"
@@ -11,6 +12,7 @@
 
 #include <QCoreApplication>
 #include <QFontInfo>
+#include <QMdiArea>
 #include <QScrollBar>
 #include <algorithm>
 #include <map>
@@ -40,6 +42,15 @@ std::multimap<QString, CTextWnd*> labels(CKavroView* view)
     return out;
 }
 
+// Resizes the frame so that the view's viewport gets the given size.
+void setViewportSize(CKavroFrame* frame, QSize viewport)
+{
+    for (int i = 0; i < 3 && frame->view()->viewport()->size() != viewport; ++i) {
+        frame->resize(frame->size() + (viewport - frame->view()->viewport()->size()));
+        QCoreApplication::processEvents();
+    }
+}
+
 CTextWnd* label(CKavroView* view, const QString& text)
 {
     auto all = labels(view);
@@ -56,13 +67,13 @@ TEST_F(LayoutTest, EveryLabelStandsAtItsAnchorWithItsAlignment)
         int x, y, alignment;
     };
     for (Row r : {Row{"Orvandel (KAVRO)", 266, 10, 2}, Row{"Tolvane", 266, 344, 2}, Row{"Data Frame: 0", 266, 308, 2},
-                  Row{"Mean: 10.00", 5, 308, 0}, Row{"Std Dev: 1.00", 5, 324, 0},
-                  Row{"Total Vol Conc: 16.00", 5, 340, 0}, Row{"Particle Size Distribution", 157, 68, 3},
-                  Row{"Volume Scattering Function", 371, 68, 3}, Row{"10", 59, 70, 1}, Row{"ul / l", 59, 171, 1},
+                  Row{"Mean: 10.00 µm", 5, 308, 0}, Row{"Std Dev: 1.00 µm", 5, 324, 0},
+                  Row{"Total Vol Conc: 16.00 µl/l", 5, 340, 0}, Row{"Particle Size Distribution", 157, 68, 3},
+                  Row{"Volume Scattering Function", 371, 68, 3}, Row{"10", 59, 70, 1}, Row{"µl/l", 59, 171, 1},
                   Row{"0", 59, 272, 1}, Row{" +5", 470, 70, 0}, Row{"  -5", 470, 272, 0},
                   Row{"  log10", 470, 171, 0}, Row{"5", 60, 272, 4}, Row{"50", 157, 272, 2}, Row{"500", 254, 272, 5},
                   Row{"0.049", 274, 272, 4}, Row{"0.487", 371, 272, 2}, Row{"4.87", 468, 272, 5},
-                  Row{"microns", 157, 290, 2}, Row{"degrees", 371, 290, 2}}) {
+                  Row{"µm", 157, 290, 2}, Row{"degrees", 371, 290, 2}}) {
         CTextWnd* w = label(view, r.text);
         ASSERT_NE(w, nullptr) << r.text;
         EXPECT_EQ(w->anchor(), QPoint(r.x, r.y)) << r.text;
@@ -105,7 +116,7 @@ TEST_F(LayoutTest, HeaderFooterAndMakerHaveTheirFontsAndColours)
         EXPECT_GE(h, cell - 1);
     }
     // The other labels keep the labels' own font: Arial, 12 pixels, weight 600.
-    CTextWnd* unit = label(view, "microns");
+    CTextWnd* unit = label(view, "µm");
     EXPECT_EQ(QFontInfo(unit->labelFont()).family(), "Liberation Sans");
     EXPECT_EQ(unit->labelFont().pixelSize(), 12);
     EXPECT_EQ(unit->colour(), QColor(Qt::black));
@@ -165,24 +176,98 @@ TEST_F(LayoutTest, TheFrameIsSizedForTheViewAndItsBar)
         EXPECT_TRUE(QRect(0, 0, 532, 414).contains(w->geometry())) << w->geometry().x() << "," << w->geometry().y();
 }
 
-TEST_F(LayoutTest, ASmallerWindowScrollsOverTheExtent)
+TEST_F(LayoutTest, TheArrangementFollowsTheViewportDownToItsReadableMinimum)
 {
     CKavroFrame* frame = openPsd();
     ASSERT_NE(frame, nullptr);
-    frame->resize(300, 250);
-    QCoreApplication::processEvents();
     CKavroView* view = frame->view();
-    EXPECT_TRUE(view->horizontalScrollBar()->isVisible());
-    EXPECT_EQ(view->canvas()->width(), 400);
-    EXPECT_GT(view->horizontalScrollBar()->maximum(), 0);
+    SizeDistributionLayout* layout = view->sizeLayout();
+    struct Row {
+        const char* what;
+        QSize viewport;
+        bool scrolls;
+        QSize canvas;          // the canvas the arrangement stands on
+        double widthShare;     // at least this much of the viewport's width is plot ...
+        double heightShare;    // ... and of its height
+    };
+    // The window as it opened: the display at its own size (the window may be
+    // wider, for its bar).
+    const QSize laidOut = view->viewport()->size();
+    for (Row r : {Row{"laid out", laidOut, false, laidOut, 408.0 / laidOut.width() - 0.01, 0.48},
+                  Row{"a full screen", QSize(1366, 640), false, QSize(1366, 640), 0.72, 0.55},
+                  Row{"tall", QSize(700, 700), false, QSize(700, 700), 0.68, 0.50},
+                  Row{"small", QSize(300, 250), true, QSize(399, 311), 0.0, 0.0},
+                  Row{"laid out again", laidOut, false, laidOut, 0.0, 0.0}}) {
+        setViewportSize(frame, r.viewport);
+        if (!r.scrolls) {
+            ASSERT_EQ(view->viewport()->size(), r.viewport) << r.what;
+        }
+        const ArrangementScale& scale = view->canvas()->scale();
+        EXPECT_EQ(view->horizontalScrollBar()->isVisible(), r.scrolls) << r.what;
+        EXPECT_EQ(view->canvas()->size(), r.canvas.expandedTo(view->viewport()->size())) << r.what;
+        EXPECT_GE(scale.fontScale(), ArrangementScale::kMinimum) << r.what;
+
+        const QRect bar = layout->barGraph()->geometry();
+        const QRect vsf = layout->linePlot()->geometry();
+        EXPECT_EQ(bar, scale.map(QRect(60, 70, 194, 202))) << r.what;
+        EXPECT_EQ(vsf, scale.map(QRect(274, 70, 194, 202))) << r.what;
+        const QRect plots = bar.united(vsf);
+        EXPECT_GE(plots.width(), r.widthShare * r.viewport.width()) << r.what;
+        EXPECT_GE(plots.height(), r.heightShare * r.viewport.height()) << r.what;
+        for (CTextWnd* w : view->canvas()->findChildren<CTextWnd*>()) {
+            // Every label at its anchor (mapped), in its font at the view's scale ...
+            EXPECT_EQ(w->pos(), CPlacedWnd::placedAt(scale.map(w->anchor()), w->size(), w->alignment(), {}))
+                << r.what << " " << w->text().toStdString();
+            EXPECT_EQ(w->shownFont().pixelSize(), scale.font(w->labelFont()).pixelSize())
+                << r.what << " " << w->text().toStdString();
+            // ... beside the plots, never over them, and on the canvas.
+            EXPECT_FALSE(w->geometry().intersects(bar) || w->geometry().intersects(vsf))
+                << r.what << " " << w->text().toStdString();
+            EXPECT_TRUE(QRect(QPoint(0, 0), view->canvas()->size()).contains(w->geometry()))
+                << r.what << " " << w->text().toStdString();
+        }
+    }
+    // Back at the laid-out size every window stands where it stood at first.
+    EXPECT_TRUE(view->canvas()->scale().isIdentity());
+    EXPECT_EQ(layout->barGraph()->geometry(), QRect(60, 70, 194, 202));
+    EXPECT_EQ(label(view, "µl/l")->pos(),
+              CPlacedWnd::placedAt(QPoint(59, 171), label(view, "µl/l")->size(), CPlacedWnd::RightCentre, {}));
+}
+
+TEST_F(LayoutTest, AMaximizedWindowOnAFullScreenIsMostlyPlot)
+{
+    // A 1366 x 768 main window with its document window maximized: the two plots
+    // together span at least 70 % of the workspace's width and 50 % of its height.
+    CMainFrame* main = app->mainFrame();
+    main->showNormal();
+    main->resize(1366, 768);
+    CKavroFrame* frame = openPsd();
+    ASSERT_NE(frame, nullptr);
+    frame->showMaximized();
+    QCoreApplication::processEvents();
+    QWidget* workspace = main->mdiArea()->viewport();
+    SizeDistributionLayout* layout = frame->view()->sizeLayout();
+    const QRect bar(layout->barGraph()->mapTo(workspace, QPoint(0, 0)), layout->barGraph()->size());
+    const QRect vsf(layout->linePlot()->mapTo(workspace, QPoint(0, 0)), layout->linePlot()->size());
+    const QRect plots = bar.united(vsf);
+    const double widthShare = static_cast<double>(plots.width()) / workspace->width();
+    const double heightShare = static_cast<double>(plots.height()) / workspace->height();
+    RecordProperty("workspace", (std::to_string(workspace->width()) + "x" + std::to_string(workspace->height())));
+    RecordProperty("plotWidthPercent", static_cast<int>(widthShare * 100));
+    RecordProperty("plotHeightPercent", static_cast<int>(heightShare * 100));
+    EXPECT_GE(widthShare, 0.70);
+    EXPECT_GE(heightShare, 0.50);
+    EXPECT_FALSE(frame->view()->verticalScrollBar()->isVisible());
 }
 
 TEST(LayoutTexts, StatisticsShowTwoDecimalsOrTheBareLabel)
 {
-    EXPECT_EQ(SizeDistributionLayout::statisticText("Mean:", 12.345), "Mean: 12.35");
-    EXPECT_EQ(SizeDistributionLayout::statisticText("Mean:", -1.0), "Mean:");
-    EXPECT_EQ(SizeDistributionLayout::statisticText("Std Dev:", 0.0), "Std Dev: 0.00");
-    EXPECT_EQ(SizeDistributionLayout::statisticText("Total Vol Conc:", 1234567.891), "Total Vol Conc: 1234567.89");
+    EXPECT_EQ(SizeDistributionLayout::statisticText("Mean:", 12.345, "µm"), "Mean: 12.35 µm");
+    EXPECT_EQ(SizeDistributionLayout::statisticText("Mean:", -1.0, "µm"), "Mean:");
+    EXPECT_EQ(SizeDistributionLayout::statisticText("Std Dev:", 0.0, "µm"), "Std Dev: 0.00 µm");
+    EXPECT_EQ(SizeDistributionLayout::statisticText("Total Vol Conc:", 1234567.891, "µl/l"),
+              "Total Vol Conc: 1234567.89 µl/l");
+    EXPECT_EQ(SizeDistributionLayout::statisticText("Mean:", 3.0, ""), "Mean: 3.00");
     EXPECT_EQ(SizeDistributionLayout::frameText(-2), "Data Frame: -2");
 }
 
@@ -191,7 +276,7 @@ TEST_F(LayoutTest, AnEmptyDistributionShowsTheBareLabels)
     CKavroView* view = openPsd({MemoryFrame{-1.0, -1.0, 0.0, 0.0}})->view();
     EXPECT_EQ(view->sizeLayout()->meanLabel()->text(), "Mean:");
     EXPECT_EQ(view->sizeLayout()->stdDevLabel()->text(), "Std Dev:");
-    EXPECT_EQ(view->sizeLayout()->totalLabel()->text(), "Total Vol Conc: 0.00");
+    EXPECT_EQ(view->sizeLayout()->totalLabel()->text(), "Total Vol Conc: 0.00 µl/l");
 }
 
 }  // namespace

@@ -42,9 +42,9 @@ TEST_F(NavigationTest, TheFirstFrameIsShownWithItsStatistics)
 {
     openFile();
     EXPECT_EQ(frameText(), "Data Frame: 0");
-    EXPECT_EQ(meanText(), "Mean: 10.00");
-    EXPECT_EQ(view->sizeLayout()->stdDevLabel()->text(), "Std Dev: 1.00");
-    EXPECT_EQ(view->sizeLayout()->totalLabel()->text(), "Total Vol Conc: 16.00");  // 32 classes x 0.5
+    EXPECT_EQ(meanText(), "Mean: 10.00 µm");
+    EXPECT_EQ(view->sizeLayout()->stdDevLabel()->text(), "Std Dev: 1.00 µm");
+    EXPECT_EQ(view->sizeLayout()->totalLabel()->text(), "Total Vol Conc: 16.00 µl/l");  // 32 classes x 0.5
 }
 
 TEST_F(NavigationTest, StepsAndClampsAtBothEnds)
@@ -59,7 +59,7 @@ TEST_F(NavigationTest, StepsAndClampsAtBothEnds)
         EXPECT_EQ(frameText(), expected) << id;
     }
     run(cmd::GoToLast);
-    EXPECT_EQ(meanText(), "Mean: 13.00");
+    EXPECT_EQ(meanText(), "Mean: 13.00 µm");
     EXPECT_EQ(hooks->framesChanged, 8);  // companion windows hear of every change
 }
 

@@ -4,6 +4,8 @@
 #include "app/CommandTable.h"
 #include "app/CMainFrame.h"
 #include "app/ViewPrinter.h"
+#include "app/SizeDistributionLayout.h"
+#include "plots/CBarGraphWnd.h"
 #include "plots/CDrawingWnd.h"
 #include "tests/app/AppTestSupport.h"
 
@@ -11,6 +13,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QPrinter>
+#include <algorithm>
 #include <cstdlib>
 
 using namespace kavro;
@@ -67,7 +70,7 @@ TEST_F(PrintTest, PrintingToAPdfGivesAPageWithTheViewsTextAndGraphs)
     ASSERT_EQ(std::system(("pdftotext -layout '" + pdf + "' '" + txt + "'").c_str()), 0);
     std::string text = readFile(txt);
     for (const char* expected : {"Particle Size Distribution", "Volume Scattering Function", "Data Frame: 0",
-                                 "Mean: 10.00", "Orvandel (KAVRO)", "microns", "beam c = 0.000"})
+                                 "Mean: 10.00 µm", "Orvandel (KAVRO)", "µm", "beam c = 0.000"})
         EXPECT_NE(text.find(expected), std::string::npos) << expected << " in\n" << text;
 
     ASSERT_EQ(std::system(("pdftoppm -r 50 -png -singlefile '" + pdf + "' '" + dir.file("page") + "'").c_str()), 0);
@@ -99,6 +102,42 @@ TEST_F(PrintTest, APrintedViewMatchesItsLayoutAtTheScreensScale)
     EXPECT_EQ(page.pixelColor(61, 70), QColor(Qt::black));
     EXPECT_EQ(page.pixelColor(150, 70), QColor(Qt::black));
     EXPECT_EQ(page.pixelColor(150, 20), QColor(Qt::white));
+}
+
+TEST_F(PrintTest, APageIsLaidOutLikeAWindowOfItsSizeAndTheWindowStaysAsItWas)
+{
+    CKavroFrame* frame = openPsd();
+    ASSERT_NE(frame, nullptr);
+    QPrinter& printer = app->printer();
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    std::string pdf = dir.file("page.pdf");
+    printer.setOutputFileName(QString::fromStdString(pdf));
+    ArrangementCanvas* canvas = frame->view()->canvas();
+    CDrawingWnd* bar = frame->view()->sizeLayout()->barGraph();
+    const QRect onScreen = bar->geometry();
+    ASSERT_TRUE(frame->view()->printPage(printer));
+    EXPECT_EQ(bar->geometry(), onScreen);
+    EXPECT_TRUE(canvas->scale().isIdentity());
+
+    ASSERT_TRUE(havePoppler()) << "poppler-utils are needed to read the PDF back";
+    // At the screen's resolution a page pixel is a view pixel: the bar graph's frame
+    // on the page is as wide as on a window of the page's printable size.
+    const int dpi = canvas->logicalDpiX();
+    ASSERT_EQ(std::system(("pdftoppm -r " + std::to_string(dpi) + " -png -singlefile '" + pdf + "' '" +
+                           dir.file("page") + "'")
+                              .c_str()),
+              0);
+    QImage page(QString::fromStdString(dir.file("page.png")));
+    ASSERT_FALSE(page.isNull());
+    int longest = 0;
+    for (int y = 0; y < page.height(); ++y)
+        for (int x = 0, run = 0; x < page.width(); ++x) {
+            run = page.pixelColor(x, y).value() < 64 ? run + 1 : 0;
+            longest = std::max(longest, run);
+        }
+    const ArrangementScale forPage = canvas->scaleFor(ViewPrinter::pageArea(printer, *canvas));
+    ASSERT_GT(forPage.xScale(), 1.1);
+    EXPECT_NEAR(longest, forPage.map(QRect(60, 70, 194, 202)).width() + 2, 3);
 }
 
 TEST_F(PrintTest, CancelledPrintingPrintsNothingAndAFailedOneIsTold)

@@ -92,9 +92,9 @@ TEST_F(PsdViewTest, OpensWithTheFirstFrameAndItsStatistics)
     EXPECT_EQ(frame->document().instrumentModel(), 1);
     SizeDistributionLayout* layout = frame->view()->sizeLayout();
     EXPECT_EQ(text(layout->frameLabel()), "Data Frame: 0");
-    EXPECT_EQ(text(layout->meanLabel()), "Mean: 20.00");
-    EXPECT_EQ(text(layout->stdDevLabel()), "Std Dev: 3.26");
-    EXPECT_EQ(text(layout->totalLabel()), "Total Vol Conc: 8.00");
+    EXPECT_EQ(text(layout->meanLabel()), "Mean: 20.00 µm");
+    EXPECT_EQ(text(layout->stdDevLabel()), "Std Dev: 3.26 µm");
+    EXPECT_EQ(text(layout->totalLabel()), "Total Vol Conc: 8.00 µl/l");
     // Model 1's axis labels.
     int found = 0;
     for (CTextWnd* w : frame->view()->canvas()->findChildren<CTextWnd*>())
@@ -135,7 +135,7 @@ TEST_F(PsdViewTest, NavigatesTheFileAndTheAnimationEndsAtItsLastRecord)
     SizeDistributionLayout* layout = frame->view()->sizeLayout();
     app->mainFrame()->action(cmd::GoToLast)->trigger();
     EXPECT_EQ(text(layout->frameLabel()), "Data Frame: 3");
-    EXPECT_EQ(text(layout->meanLabel()), "Mean: 23.00");
+    EXPECT_EQ(text(layout->meanLabel()), "Mean: 23.00 µm");
     app->mainFrame()->action(cmd::GoToPrev)->trigger();
     EXPECT_EQ(text(layout->frameLabel()), "Data Frame: 2");
     dialogs->frameAnswers = {1, 10000};
@@ -220,7 +220,7 @@ TEST_F(PsdViewTest, AFileCutShortOrDeletedUnderTheWindowIsToldAndTheWindowStops)
         app->mainFrame()->action(cmd::GoToFirst)->trigger();
         app->mainFrame()->action(cmd::GoToLast)->trigger();
         EXPECT_EQ(text(layout->frameLabel()), "Data Frame: 1");
-        EXPECT_EQ(text(layout->meanLabel()), "Mean: 21.00");
+        EXPECT_EQ(text(layout->meanLabel()), "Mean: 21.00 µm");
         EXPECT_EQ(prompter->messages().size(), before + 1);
         frame->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

@@ -13,6 +13,7 @@
 #include "auxiliary/ui/CAuxDisplayDlg.h"
 #include "auxiliary/ui/CAuxParamDlg.h"
 #include "auxiliary/ui/CCalibConstDlg.h"
+#include "auxiliary/ui/CHKGraphWnd.h"
 #include "plots/CDibWnd.h"
 #include "plots/CDrawingWnd.h"
 #include "plots/CMarkerStrip.h"
@@ -21,11 +22,13 @@
 #include "tests/app/RawViewFixture.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QImage>
 #include <QPainter>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <cmath>
 #include <map>
 
 using namespace kavro;
@@ -90,6 +93,31 @@ TEST_F(RawViewTest, TheLayoutOfARecording)
     EXPECT_EQ(field(bar, CFrameSelectBar::kFirstEdit), "0");
     EXPECT_EQ(field(bar, CFrameSelectBar::kLastEdit), "449");
     EXPECT_EQ(bar->button(CFrameSelectBar::kProcessButton)->text(), "Process File");
+}
+
+TEST_F(RawViewTest, AStretchedViewKeepsItsPlacesAndPicksTheFrameUnderTheMouse)
+{
+    CKavroFrame* frame = openRecording(450);
+    ASSERT_NE(frame, nullptr);
+    CKavroView* view = frame->view();
+    RawFileView* raw = rawView(frame);
+    frame->resize(frame->size() + QSize(600, 432));
+    QCoreApplication::processEvents();
+    const ArrangementScale& s = view->canvas()->scale();
+    ASSERT_GT(s.xScale(), 1.5);
+    EXPECT_EQ(raw->layout().ringImage()->geometry(), s.map(QRect(50, 30, 400, 97)));
+    EXPECT_EQ(raw->layout().colourScale()->geometry(), s.map(QRect(470, 30, 20, 97)));
+    EXPECT_EQ(raw->graph()->geometry(), s.map(QRect(50, 162, 402, 182)));
+    for (CTextWnd* w : raw->layout().legend())
+        EXPECT_EQ(w->pos(), s.map(w->anchor())) << w->text().toStdString();
+    // Column 10 of the graph's page is frame 10, wherever and however wide the graph is drawn.
+    CHKGraphWnd* graph = raw->graph();
+    const int x = graph->clientOrigin().x() + static_cast<int>(10.5 * graph->clientWidth() / 400.0);
+    QTest::mouseClick(graph, Qt::LeftButton, {}, QPoint(x, 40));
+    EXPECT_EQ(graph->cursorFrame(), 10);
+    // The page markers stay under the image's columns.
+    EXPECT_EQ(raw->layout().markers()->drawnAt(200) + raw->layout().markers()->x(),
+              std::lround(s.mapX(50 + 200)));
 }
 
 TEST_F(RawViewTest, TheRingImageShowsEveryColumnsFrameRingOneAtTheBottom)

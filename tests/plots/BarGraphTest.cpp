@@ -161,8 +161,8 @@ TEST_F(BarGraph, HoldingTheButtonShowsTheClassValue)
 {
     frame.setDiameter(0, 1234.5);
     frame.setVolume(0, 0.000431);
-    EXPECT_EQ(graph.tipText(0), QStringLiteral("[1.23e+03 um] 0.000431 ul/l"));
-    EXPECT_EQ(graph.tipText(9), QStringLiteral("[100 um] 2.25 ul/l"));
+    EXPECT_EQ(graph.tipText(0), QStringLiteral("[1.23e+03 µm] 0.000431 µl/l"));
+    EXPECT_EQ(graph.tipText(9), QStringLiteral("[100 µm] 2.25 µl/l"));
 
     parent.show();
     const QPointF inside(1, 50);  // client x 0
@@ -170,7 +170,7 @@ TEST_F(BarGraph, HoldingTheButtonShowsTheClassValue)
                       Qt::NoModifier);
     QApplication::sendEvent(&graph, &press);
     ASSERT_NE(graph.tip(), nullptr);
-    EXPECT_EQ(graph.tip()->text(), QStringLiteral("[1.23e+03 um] 0.000431 ul/l"));
+    EXPECT_EQ(graph.tip()->text(), QStringLiteral("[1.23e+03 µm] 0.000431 µl/l"));
     EXPECT_TRUE(graph.tip()->isVisible());
     EXPECT_EQ(graph.tip()->pos(), graph.mapToGlobal(QPoint(1, 50)));
 

@@ -71,7 +71,7 @@ TEST(ValueTip, PopupSizedToItsTextWithTheTextInside)
 {
     QWidget owner;
     CValueTipWnd tip;
-    const QString text = QStringLiteral("[431 um] 0.000431 ul/l");
+    const QString text = QStringLiteral("[431 µm] 0.000431 µl/l");
     tip.Create(&owner, 300, 200, text);
     EXPECT_TRUE(tip.isWindow());
     EXPECT_TRUE(tip.isVisible());
