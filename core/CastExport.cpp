@@ -42,6 +42,7 @@ namespace {
 constexpr std::size_t kBlock = 4096;
 constexpr int kDeflateLevel = 1;
 constexpr float kFillFloat = std::numeric_limits<float>::quiet_NaN();
+constexpr double kFillDouble = std::numeric_limits<double>::quiet_NaN();
 // The netCDF default fill of int64: a time no frame can have.
 constexpr long long kFillTime = -9223372036854775806LL;
 // The auxiliary channels that may carry a standard name.
