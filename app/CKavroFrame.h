@@ -52,7 +52,7 @@ public:
     void fitViewClient(QSize client);
 
 protected:
-    // A busy view keeps its frame open.
+    // A busy view keeps its frame open, and so does a No to stopping a recording.
     void closeEvent(QCloseEvent* event) override;
 
 private:

@@ -14,6 +14,7 @@
 #include "app/SizeDistributionLayout.h"
 #include "app/ViewPrinter.h"
 #include "core/CDataSource.h"
+#include "core/CPDFile.h"
 #include "core/CastExport.h"
 #include "core/Constants.h"
 #include "resources/AppTexts.h"
@@ -131,6 +132,7 @@ void CKavroView::buildInstrumentStatus(CCommSource& instrument)
     // instrument that has gone away ends it.
     navigator_->setGoesOnWithoutFrame([&instrument] { return !instrument.linkLost(); });
     instrument.setWaitListener([this](int seconds) { whileWaiting(seconds); });
+    navigator_->setRunningListener([this](bool running) { status_->setRunning(running); });
 }
 
 void CKavroView::whileWaiting(int secondsWaited)
@@ -203,13 +205,20 @@ void CKavroView::viewCommand(int id)
         printPreview();
         break;
     case cmd::ExportData:
-        if (sourceKind() == kKindPsdFile)
-            exportWithDialog(source_->sourceName(), app_.prompter(), app_.settings(), app_.profile(), [](bool busy) {
-                if (busy)
-                    QApplication::setOverrideCursor(Qt::WaitCursor);
-                else
-                    QApplication::restoreOverrideCursor();
-            });
+        if (sourceKind() == kKindPsdFile) {
+            std::string written;
+            exportWithDialog(
+                source_->sourceName(), app_.prompter(), app_.settings(), app_.profile(),
+                [](bool busy) {
+                    if (busy)
+                        QApplication::setOverrideCursor(Qt::WaitCursor);
+                    else
+                        QApplication::restoreOverrideCursor();
+                },
+                &written);
+            if (!written.empty() && app_.mainFrame())
+                app_.mainFrame()->tell(text::kExported + written);
+        }
         break;
     default:
         companionCommand(id);
@@ -239,7 +248,9 @@ void CKavroView::goToFrame()
 {
     if (sourceKind() != kKindPsdFile || !navigator_)
         return;
-    if (std::optional<int> frame = app_.dialogs().askFrameNumber())
+    const auto* psd = dynamic_cast<const CPDFile*>(source_);
+    const int last = psd ? psd->recordCount() - psd->headerRecordCount() - 1 : -1;
+    if (std::optional<int> frame = app_.dialogs().askFrameNumber(last))
         navigator_->goTo(*frame);
 }
 
