@@ -3,10 +3,13 @@
 #include "acquisition/FrameBlock.h"
 #include "core/Settings.h"
 #include "platform/Prompter.h"
+#include "resources/CoreTexts.h"
 #include "resources/RawFileTexts.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
+#include <cstring>
 #include <thread>
 
 namespace kavro {
@@ -55,9 +58,21 @@ void CRawFile::open()
         throw UserAbort{};
     sourceName_ = *chosen;
     const std::string inputPath = sourceName_;
-    if (!input_.open(inputPath))
+    if (!input_.open(inputPath)) {
+        // A folder chosen in the dialog is passed over; a path from elsewhere is told.
+        const int error = errno;
+        if (error != EISDIR)
+            context_.prompter.message(text::kCouldNotOpenFile + inputPath + ": " + std::strerror(error),
+                                      MessageIcon::Exclamation);
         throw UserAbort{};
+    }
     recordCount_ = input_.recordCount();
+    if (recordCount_ == 0) {
+        // Refused before any output is made: no header-only .psd is left behind.
+        input_.close();
+        context_.prompter.message(inputPath + text::kRawHoldsNoFrames, MessageIcon::Exclamation);
+        throw UserAbort{};
+    }
     firstFrame_ = 0;
     lastFrame_ = recordCount_ - 1;
     currentFrame_ = 0;

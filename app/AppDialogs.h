@@ -32,8 +32,8 @@ public:
     virtual std::optional<InstrumentChoice> askInstrumentPort(int port, int model, const PortDevices& devices) = 0;
     // Instrument Model: the preselected model; nothing on Cancel.
     virtual std::optional<int> askInstrumentModel(int model) = 0;
-    // Go To Frame: the frame number entered; nothing on Cancel.
-    virtual std::optional<int> askFrameNumber() = 0;
+    // Go To Frame: the frame number entered (0 to lastFrame); nothing on Cancel.
+    virtual std::optional<int> askFrameNumber(int lastFrame) = 0;
     // The print dialog for printer; false on Cancel.
     virtual bool askPrint(QPrinter& printer) = 0;
     // Print preview of what render draws on the printer's pages.
@@ -41,6 +41,9 @@ public:
     // Page set-up of the program's printer.
     virtual void askPageSetup(QPrinter& printer) = 0;
     virtual void showAbout() = 0;
+    // No instrument output is on: record to the proposed .psd (true; the save dialog
+    // still lets the name change), go on without recording (false), or nothing on Cancel.
+    virtual std::optional<bool> askRecording(const std::string& proposedPath) = 0;
 };
 
 }  // namespace kavro

@@ -2,6 +2,7 @@
 
 #include "app/BackgroundViewHost.h"
 #include "app/CKavroApp.h"
+#include "app/CKavroFrame.h"
 #include "app/CKavroView.h"
 #include "app/CMainFrame.h"
 #include "auxiliary/ui/CHKGraphWnd.h"
@@ -9,7 +10,9 @@
 #include "background/ui/CAccumulateDlg.h"
 #include "background/ui/CBackgroundInfoDlg.h"
 #include "background/ui/CRingsWnd.h"
+#include "core/CRawSource.h"
 #include "core/Constants.h"
+#include "resources/BackgroundTexts.h"
 
 namespace kavro {
 
@@ -17,8 +20,17 @@ void BackgroundHooks::buildBackgroundScatterFile(CMainFrame& frame, CKavroView* 
 {
     (void)active;
     CKavroApp& app = frame.app();
+    // The background files the open windows correct their frames by.
+    std::vector<std::string> inUse;
+    for (CKavroFrame* f : frame.frames())
+        if (const auto* raw = f->view() ? dynamic_cast<const CRawSource*>(f->view()->source()) : nullptr)
+            if (!raw->backgroundFileName().empty())
+                inUse.push_back(raw->backgroundFileName());
+    std::string written;
     buildBackgroundFromRawFile(app.settings(), app.profile(), app.prompter(),
-                               verdictWindow(app.prompter(), runner_, &frame));
+                               verdictWindow(app.prompter(), runner_, &frame), {}, inUse, &written);
+    if (!written.empty())
+        frame.tell(text::kBackgroundWritten + written);
 }
 
 std::optional<int> BackgroundHooks::auxiliaryCursorFrame(CKavroView& view)

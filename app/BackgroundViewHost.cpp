@@ -2,6 +2,7 @@
 
 #include "app/CKavroApp.h"
 #include "app/CKavroView.h"
+#include "app/CMainFrame.h"
 #include "app/FrameNavigator.h"
 #include "background/ui/CAccumulateDlg.h"
 #include "background/ui/CRingsWnd.h"
@@ -94,6 +95,12 @@ void BackgroundViewHost::startAnimation(int intervalMs)
 void BackgroundViewHost::refreshView()
 {
     view_.refresh();
+}
+
+void BackgroundViewHost::tell(const std::string& text)
+{
+    if (CMainFrame* frame = view_.app().mainFrame())
+        frame->tell(text);
 }
 
 void BackgroundViewHost::collectionChanged()

@@ -47,6 +47,7 @@ public:
     void setAveraging(bool collecting) override { averagingFlag_ = collecting; }
     void refreshView() override;
     void collectionChanged() override;
+    void tell(const std::string& text) override;
 
 private:
     CKavroView& view_;

@@ -5,6 +5,7 @@
 #include "app/ProgramHooks.h"
 #include "app/QtAppDialogs.h"
 #include "app/ShellLook.h"
+#include "app/UserGuide.h"
 #include "core/Constants.h"
 #include "platform/FileUtil.h"
 #include "platform/System.h"
@@ -12,6 +13,11 @@
 #include "resources/AppTexts.h"
 
 #include <QApplication>
+#include <QDesktopServices>
+#include <QUrl>
+#include <filesystem>
+#include <QDir>
+#include <QStandardPaths>
 #include <QPalette>
 #include <QPrinter>
 
@@ -47,6 +53,9 @@ AppServices CKavroApp::desktopServices()
     s.sources = std::make_unique<KavroSourceFactory>();
     s.hooks = makeProgramHooks();
     s.executableDirectory = executableDirectory();
+    s.showDocument = [](const std::string& path) {
+        return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+    };
     return s;
 }
 
@@ -75,6 +84,7 @@ bool CKavroApp::initInstance()
         qtDialogs->setParent(mainFrame_.get());
     mainFrame_->show();
     settings_.load(profile(), services_.executableDirectory);
+    mainFrame_->updateEmptyHint();
     return true;
 }
 
@@ -90,6 +100,12 @@ void CKavroApp::openSource(int kind)
 
 void CKavroApp::openPath(const std::string& path)
 {
+    // Told before any question about the model: there is nothing to open.
+    std::error_code error;
+    if (!std::filesystem::exists(path, error)) {
+        prompter().message(text::kFileDoesNotExist + path, MessageIcon::Exclamation);
+        return;
+    }
     if (preset_)
         preset_->presetOpenFile(path);
     openSource(hasExtension(path, ".psd") ? kKindPsdFile : kKindRawFile);
@@ -115,9 +131,38 @@ void CKavroApp::onCommand(int id)
     case cmd::About:
         dialogs().showAbout();
         break;
+    case cmd::OpenFile:
+        openAnyFile();
+        break;
+    case cmd::UserGuide:
+        showUserGuide();
+        break;
     default:
         break;  // help: there is none
     }
+}
+
+void CKavroApp::openAnyFile()
+{
+    FileDialogRequest request;
+    request.title = text::kOpenFileTitle;
+    request.filter = text::kOpenFileFilter;
+    request.mustExist = true;
+    if (const std::optional<std::string> chosen = prompter().openFile(request))
+        openPath(*chosen);
+}
+
+void CKavroApp::showUserGuide()
+{
+    const std::string guide = findUserGuide(services_.executableDirectory, sourceDocsFolder());
+    if (guide.empty()) {
+        prompter().message(text::kNoUserGuide + joinPath(services_.executableDirectory, kInstalledGuide) +
+                               text::kNoUserGuideEnd,
+                           MessageIcon::Exclamation);
+        return;
+    }
+    if (!services_.showDocument || !services_.showDocument(guide))
+        prompter().message(text::kUserGuideNotShown + guide, MessageIcon::Exclamation);
 }
 
 QPrinter& CKavroApp::printer()
@@ -125,6 +170,19 @@ QPrinter& CKavroApp::printer()
     if (!printer_)
         printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
     return *printer_;
+}
+
+std::string CKavroApp::dataFolder() const
+{
+    return settings_.dataFiles.empty() ? defaultDataFolder() : settings_.dataFiles;
+}
+
+std::string CKavroApp::defaultDataFolder()
+{
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!documents.isEmpty() && QDir(documents).exists())
+        return documents.toStdString();
+    return QDir::homePath().toStdString();
 }
 
 void CKavroApp::reportProfileWrite(bool written)

@@ -10,6 +10,7 @@
 #include "platform/Profile.h"
 #include "platform/Prompter.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -29,6 +30,8 @@ struct AppServices {
     std::unique_ptr<SourceFactory> sources;
     std::unique_ptr<CommandHooks> hooks;
     std::string executableDirectory;
+    // Shows a document (the user guide) with the desktop's viewer; false when none could.
+    std::function<bool(const std::string& path)> showDocument;
 };
 
 class CKavroApp {
@@ -58,6 +61,10 @@ public:
     void openPath(const std::string& path);
     // The command handlers of the application (open, print set-up, about, help).
     void onCommand(int id);
+    // Open File: one dialog for recordings and .psd files, opened by their extension.
+    void openAnyFile();
+    // F1: the user guide, or where it should have been.
+    void showUserGuide();
 
     Settings& settings() { return settings_; }
     Profile& profile() { return *services_.profile; }
@@ -69,6 +76,10 @@ public:
     // The printer all views print on; Print Setup changes it.
     QPrinter& printer();
 
+    // The folder new recordings are proposed in: the Locations' data folder, else the
+    // user's documents folder, else the home folder.
+    std::string dataFolder() const;
+    static std::string defaultDataFolder();
     // Tells the user that a dialog's choice could not be stored in the profile.
     void reportProfileWrite(bool written);
 

@@ -2,14 +2,47 @@
 
 #include "app/CKavroApp.h"
 #include "app/CKavroView.h"
+#include "core/CPDFile.h"
+#include "core/CRawSource.h"
 #include "core/Constants.h"
+#include "platform/FileUtil.h"
 #include "platform/Prompter.h"
+#include "resources/AppTexts.h"
+#include "resources/CoreTexts.h"
 
 #include <filesystem>
 
 namespace kavro {
 
 namespace {
+
+// Forwards everything to the program's prompter; a message that a file of the
+// calibration folder could not be opened also says which folder that is and where
+// it is changed.
+class CalibrationHintPrompter : public Prompter {
+public:
+    CalibrationHintPrompter(Prompter& inner, const Settings& settings) : inner_(inner), settings_(settings) {}
+    std::optional<std::string> openFile(const FileDialogRequest& request) override { return inner_.openFile(request); }
+    std::optional<std::string> saveFile(const FileDialogRequest& request) override { return inner_.saveFile(request); }
+    bool askYesNo(const std::string& text) override { return inner_.askYesNo(text); }
+    bool askQuestion(const std::string& text, QuestionStyle style) override { return inner_.askQuestion(text, style); }
+    void message(const std::string& text, MessageIcon icon) override
+    {
+        const std::string lead = text::kCouldNotOpenFile;
+        // "Could not open the file <path>", with no reason after it: the calibration set's message.
+        if (text.rfind(lead, 0) == 0 && text.find(": ", lead.size()) == std::string::npos &&
+            sameFile(directoryPart(text.substr(lead.size())), settings_.calFiles)) {
+            inner_.message(text + text::kCalibrationFolderHint + settings_.calFiles + text::kCalibrationFolderHintEnd,
+                           icon);
+            return;
+        }
+        inner_.message(text, icon);
+    }
+
+private:
+    Prompter& inner_;
+    const Settings& settings_;
+};
 
 // A model outside the three lists preselects the first one.
 int validModel(int model)
@@ -42,10 +75,23 @@ CDataSource& CKavroDoc::createDataSource(int kind)
     else if (kind == kKindRawFile)
         askInstrumentModel();
     Settings& settings = app_.settings();
-    auto source = app_.sources().create(kind, SourceContext{settings, app_.profile(), app_.prompter()}, this);
+    sourcePrompter_ = std::make_unique<CalibrationHintPrompter>(app_.prompter(), settings);
+    auto source = app_.sources().create(kind, SourceContext{settings, app_.profile(), *sourcePrompter_}, this);
     if (!source)
         throw UserAbort{};
+    if (kind == kKindInstrument) {
+        // Asked once the port, the calibration and the background are in, just before
+        // the outputs; a source without that step is asked here.
+        if (auto* live = dynamic_cast<CRawSource*>(source.get()))
+            live->setOutputsQuestion([this](CRawSource& s) { proposeRecording(s); });
+        else
+            proposeRecording(*source);
+    }
     source->open();
+    if (const auto* psd = dynamic_cast<const CPDFile*>(source.get()); psd && psd->trailingBytes() > 0)
+        app_.prompter().message(std::filesystem::path(psd->sourceName()).filename().string() + text::kPartialRecord +
+                                    std::to_string(psd->trailingBytes()) + text::kPartialRecordEnd,
+                                MessageIcon::Information);
     source_ = std::move(source);
     return *source_;
 }
@@ -80,6 +126,33 @@ void CKavroDoc::askInstrumentModel()
         throw UserAbort{};
     app_.reportProfileWrite(settings.acceptInstrumentModel(app_.profile(), *model));
     model_ = *model;
+}
+
+void CKavroDoc::proposeRecording(CDataSource& source)
+{
+    const OutputSwitches outputs = app_.settings().outputs.instrumentSet();
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    const std::string proposal = proposedRecordingPath(app_.dataFolder(), text::kInstrumentSourceName, local);
+    if (outputs.binarySize || outputs.asciiSize || outputs.asciiRaw) {
+        source.proposeOutputs(proposal, false);
+        return;
+    }
+    // Frames from the instrument cannot be measured again: a run that records nothing
+    // is the user's choice, never the default's.
+    const std::optional<bool> record = app_.dialogs().askRecording(proposal);
+    if (!record)
+        throw UserAbort{};
+    if (*record)
+        source.proposeOutputs(proposal, true);
+}
+
+std::string CKavroDoc::proposedRecordingPath(const std::string& folder, const std::string& name, const std::tm& time)
+{
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "-%Y%m%d-%H%M%S.psd", &time);
+    return (std::filesystem::path(folder) / (name + stamp)).string();
 }
 
 bool CKavroDoc::onNewDocument()

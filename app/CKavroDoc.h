@@ -6,12 +6,14 @@
 #include "core/CDataSource.h"
 #include "core/SourceContext.h"
 
+#include <ctime>
 #include <memory>
 #include <string>
 
 namespace kavro {
 
 class CKavroApp;
+class Prompter;
 class CKavroView;
 
 class CKavroDoc : public SourceOwner {
@@ -47,12 +49,20 @@ public:
     static std::string titleFromSourceName(const std::string& sourceName);
     // A title without a final extension of one to three characters ("run.psd" -> "run").
     static std::string withoutShortExtension(const std::string& title);
+    // "<folder>/<name>-YYYYMMDD-HHMMSS.psd" for the local time given.
+    static std::string proposedRecordingPath(const std::string& folder, const std::string& name, const std::tm& time);
 
 private:
     void askInstrumentPort();
     void askInstrumentModel();
+    // The instrument's outputs go to the data folder; with none on, the user is asked
+    // whether to record before the first request.
+    void proposeRecording(CDataSource& source);
 
     CKavroApp& app_;
+    // The prompter the source asks through: the program's, with the calibration
+    // folder's whereabouts added to a message about a calibration file that is missing.
+    std::unique_ptr<Prompter> sourcePrompter_;
     std::unique_ptr<CDataSource> source_;
     CKavroView* view_ = nullptr;
     int model_ = 0;

@@ -1,5 +1,8 @@
 #include "app/CKavroFrame.h"
 
+#include "app/CKavroApp.h"
+#include "app/CMainFrame.h"
+
 #include "app/CAnimationBar.h"
 #include "app/CKavroDoc.h"
 #include "app/CKavroView.h"
@@ -67,7 +70,7 @@ QString CKavroFrame::caption() const
 
 void CKavroFrame::closeEvent(QCloseEvent* event)
 {
-    if (view_ && view_->busy()) {
+    if ((view_ && view_->busy()) || (app_.mainFrame() && !app_.mainFrame()->confirmClose(this))) {
         event->ignore();
         return;
     }

@@ -63,7 +63,7 @@ public:
     bool overviewShown() const { return panel_ && !panel_->isHidden(); }
 
 protected:
-    // A busy view keeps its frame open.
+    // A busy view keeps its frame open, and so does a No to stopping a recording.
     void closeEvent(QCloseEvent* event) override;
 
 private:

@@ -181,6 +181,7 @@ void CKavroView::buildInstrumentStatus(CCommSource& instrument)
             instrument.pollLine();
     });
     linePoll->start(50);
+    navigator_->setRunningListener([this](bool running) { status_->setRunning(running); });
 }
 
 void CKavroView::whileWaiting(int secondsWaited)
@@ -258,13 +259,20 @@ void CKavroView::viewCommand(int id)
         printPreview();
         break;
     case cmd::ExportData:
-        if (sourceKind() == kKindPsdFile)
-            exportWithDialog(source_->sourceName(), app_.prompter(), app_.settings(), app_.profile(), [](bool busy) {
-                if (busy)
-                    QApplication::setOverrideCursor(Qt::WaitCursor);
-                else
-                    QApplication::restoreOverrideCursor();
-            });
+        if (sourceKind() == kKindPsdFile) {
+            std::string written;
+            exportWithDialog(
+                source_->sourceName(), app_.prompter(), app_.settings(), app_.profile(),
+                [](bool busy) {
+                    if (busy)
+                        QApplication::setOverrideCursor(Qt::WaitCursor);
+                    else
+                        QApplication::restoreOverrideCursor();
+                },
+                &written);
+            if (!written.empty() && app_.mainFrame())
+                app_.mainFrame()->tell(text::kExported + written);
+        }
         break;
     default:
         companionCommand(id);
@@ -294,7 +302,9 @@ void CKavroView::goToFrame()
 {
     if (sourceKind() != kKindPsdFile || !navigator_)
         return;
-    if (std::optional<int> frame = app_.dialogs().askFrameNumber())
+    const auto* psd = dynamic_cast<const CPDFile*>(source_);
+    const int last = psd ? psd->recordCount() - psd->headerRecordCount() - 1 : -1;
+    if (std::optional<int> frame = app_.dialogs().askFrameNumber(last))
         navigator_->goTo(*frame);
 }
 

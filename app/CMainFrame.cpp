@@ -6,7 +6,9 @@
 #include "app/CKavroView.h"
 #include "app/CastOverviewWindow.h"
 #include "app/CommandTable.h"
+#include "app/InstrumentStatus.h"
 #include "app/WindowArrangement.h"
+#include "core/Settings.h"
 #include "resources/AppTexts.h"
 
 #include <QAction>
@@ -16,8 +18,10 @@
 #include <QScreen>
 #include <QMdiArea>
 #include <QMenu>
+#include <QLabel>
 #include <QMenuBar>
 #include <QPointer>
+#include <QStatusBar>
 #include <QScrollBar>
 #include <algorithm>
 #include <vector>
@@ -38,7 +42,8 @@ const char* menuText(const Command& c, int number)
 }  // namespace
 
 CMainFrame::CMainFrame(CKavroApp& app)
-    : app_(app), mdiArea_(new QMdiArea(this)), windowList_(new QActionGroup(this))
+    : app_(app), mdiArea_(new QMdiArea(this)), windowList_(new QActionGroup(this)),
+      hint_(new QLabel(mdiArea_->viewport()))
 {
     setWindowTitle(text::kMainFrameTitle);
     // A window that lies partly outside the area can be scrolled to.
@@ -54,8 +59,82 @@ CMainFrame::CMainFrame(CKavroApp& app)
     createActions();
     createMenus();
     showMenu(2);
-    connect(mdiArea_, &QMdiArea::subWindowActivated, this, [this] { childChanged(); });
+    connect(mdiArea_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* w) {
+        childChanged();
+        // Ctrl+Tab, the Window menu or a click may pick a window that lies outside the view.
+        if (w)
+            QTimer::singleShot(0, this, [this, w = QPointer<QMdiSubWindow>(w)] {
+                if (w && w == mdiArea_->activeSubWindow())
+                    reveal(w);
+            });
+    });
+    statusBar()->setSizeGripEnabled(true);
+    mdiArea_->viewport()->installEventFilter(this);
+    hint_->setWordWrap(true);
+    hint_->setAlignment(Qt::AlignCenter);
+    hint_->setStyleSheet("QLabel { color: white; font-size: 11pt; }");
     updateCommandStates();
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == mdiArea_->viewport() && event->type() == QEvent::Resize && !hint_->isHidden())
+        updateEmptyHint();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void CMainFrame::tell(const std::string& text)
+{
+    statusBar()->showMessage(QString::fromStdString(text));
+}
+
+void CMainFrame::updateEmptyHint()
+{
+    const bool empty = frames().isEmpty();
+    if (empty) {
+        QString text = QString::fromUtf8(text::kEmptyWorkspaceHint);
+        // The calibration folder left unset is the program's own folder: say where to set it.
+        bool calibrationSet = false;
+        for (const Settings::Entry& e : app_.settings().entries())
+            if (e.key == "CalFiles")
+                calibrationSet = e.fromProfile;
+        if (!calibrationSet)
+            text += QString::fromUtf8(text::kEmptyWorkspaceCalibration) +
+                    QString::fromStdString(app_.settings().calFiles) + QString::fromUtf8(text::kEmptyWorkspaceCalibrationEnd);
+        hint_->setText(text);
+        const QSize area = mdiArea_->viewport()->size();
+        const int width = std::min(560, std::max(200, area.width() - 40));
+        hint_->setFixedWidth(width);
+        hint_->adjustSize();
+        hint_->move((area.width() - width) / 2, std::max(10, (area.height() - hint_->height()) / 2));
+    }
+    hint_->setVisible(empty);
+}
+
+void CMainFrame::reveal(QMdiSubWindow* window)
+{
+    if (!window || window->isMinimized() || window->isMaximized())
+        return;
+    // The area scrolls its windows: a window left of or above the view moves right or
+    // down by the scroll; one beyond the right or bottom edge the other way, as long
+    // as its top-left corner stays in view.
+    const QRect view = mdiArea_->viewport()->rect();
+    const QRect r = window->geometry();
+    auto shift = [](int low, int high, int viewLow, int viewHigh) {
+        if (low < viewLow)
+            return low - viewLow;
+        if (high > viewHigh)
+            return std::min(high - viewHigh, low - viewLow);
+        return 0;
+    };
+    const int dx = shift(r.left(), r.right(), view.left(), view.right());
+    const int dy = shift(r.top(), r.bottom(), view.top(), view.bottom());
+    QScrollBar* h = mdiArea_->horizontalScrollBar();
+    QScrollBar* v = mdiArea_->verticalScrollBar();
+    if (dx != 0)
+        h->setValue(h->value() + dx);
+    if (dy != 0)
+        v->setValue(v->value() + dy);
 }
 
 CMainFrame::~CMainFrame()
@@ -123,9 +202,10 @@ void CMainFrame::showMenu(int number)
         QAction* a = actions_[c.id];
         if (const char* t = menuText(c, number))
             a->setText(QString::fromUtf8(t));
-        // The document menu's accelerators exist only while it is shown.
-        a->setShortcut(number == 3 && c.accelerator ? QKeySequence(QString::fromUtf8(c.accelerator))
-                                                    : QKeySequence());
+        // The document menu's accelerators exist only while it is shown; those of the
+        // commands of both menus (open, exit, the user guide) always.
+        const bool bound = c.accelerator && (number == 3 || c.textMenu2);
+        a->setShortcut(bound ? QKeySequence(QString::fromUtf8(c.accelerator)) : QKeySequence());
     }
 }
 
@@ -302,6 +382,7 @@ QList<QAction*> CMainFrame::windowListActions() const
 void CMainFrame::childChanged()
 {
     showMenu(frames().isEmpty() ? 2 : 3);
+    updateEmptyHint();
     updateCaption();
     updateCommandStates();
     updateWindowMenu();
@@ -422,14 +503,36 @@ void CMainFrame::arrangeIcons()
     }
 }
 
+bool CMainFrame::confirmClose(CKavroFrame* frame)
+{
+    if (closeConfirmed_.contains(frame))
+        return true;
+    const std::string file = recordingFileName(frame->view() ? frame->view()->source() : nullptr);
+    if (file.empty())
+        return true;
+    return app_.prompter().askQuestion(text::kStopRecordingAsk + file + text::kStopRecordingAskEnd,
+                                       QuestionStyle{true, true});
+}
+
 void CMainFrame::closeEvent(QCloseEvent* event)
 {
     if (anyViewBusy()) {
         event->ignore();
         return;
     }
-    // Nothing asks to be saved: every child closes with its source.
+    // Each window that records asks before it stops; one No keeps every window open.
+    closeConfirmed_.clear();
+    for (CKavroFrame* f : frames()) {
+        if (!confirmClose(f)) {
+            closeConfirmed_.clear();
+            event->ignore();
+            return;
+        }
+        closeConfirmed_.append(f);
+    }
+    // Nothing else asks: every child closes with its source, and its files are complete.
     mdiArea_->closeAllSubWindows();
+    closeConfirmed_.clear();
     event->accept();
 }
 

@@ -8,8 +8,10 @@
 #include <QRect>
 #include <QSize>
 #include <map>
+#include <string>
 
 class QActionGroup;
+class QLabel;
 class QMdiSubWindow;
 class QMenu;
 
@@ -52,12 +54,24 @@ public:
     void updateCommandStates();
     // The Window menu's list of open windows, the active one checked.
     QList<QAction*> windowListActions() const;
+    // Tells in the status bar what a command has done (files written, frames); the
+    // text stays until the next one.
+    void tell(const std::string& text);
+    // The empty workspace's word on what to do (hidden while a window is open).
+    QLabel* emptyHint() const { return hint_; }
+    void updateEmptyHint();
+    // Scrolls the workspace so that as much of the window as fits is in view.
+    void reveal(QMdiSubWindow* window);
+    // Closing a window that records from the instrument asks first; true when it may
+    // close (it records nothing, Yes was answered, or Exit asked already).
+    bool confirmClose(CKavroFrame* frame);
     // Cascade and Tile: every window at least at the size of its content.
     void cascadeFrames();
     void tileFrames();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void createActions();
@@ -86,6 +100,8 @@ private:
     QMenu* windowMenu_ = nullptr;         // menu 3's Window menu
     QActionGroup* windowList_;
     int menuNumber_ = 0;
+    QLabel* hint_;
+    QList<CKavroFrame*> closeConfirmed_;  // recording windows Exit has had a Yes for
 };
 
 }  // namespace kavro

@@ -2,6 +2,7 @@
 
 #include "app/AppDialogs.h"
 #include "app/CKavroApp.h"
+#include "app/CMainFrame.h"
 #include "app/CKavroView.h"
 #include "app/FrameNavigator.h"
 #include "app/ShellLook.h"
@@ -108,6 +109,8 @@ void CastOverviewWindow::savePicture()
         format = PictureFormat::Png;
     if (!writeQuickLook(picture_->summary(), *path, format, picture_->clientWidth(), picture_->clientHeight(), false))
         app.prompter().message(text::kCastSaveFailed + *path, MessageIcon::Exclamation);
+    else if (app.mainFrame())
+        app.mainFrame()->tell(text::kCastSaved + *path);
 }
 
 }  // namespace kavro

@@ -20,13 +20,15 @@ constexpr std::array kCommands = {
     Command{cmd::OpenInstrument, t::kCmdOpenInstrument, t::kCmdOpenInstrument, G::File, false, nullptr, Application, Always},
     Command{cmd::OpenRawFile, t::kCmdOpenRawFile, t::kCmdOpenRawFile, G::File, false, nullptr, Application, Always},
     Command{cmd::OpenPsdFile, t::kCmdOpenPsdFile, t::kCmdOpenPsdFile, G::File, false, nullptr, Application, Always},
+    // The common key for opening: a raw recording or a .psd, told apart by the extension.
+    Command{cmd::OpenFile, t::kCmdOpenFile, t::kCmdOpenFile, G::File, false, "Ctrl+O", Application, Always},
     Command{cmd::ExportData, nullptr, t::kCmdExport, G::File, true, nullptr, View, PsdFileOnly},
     Command{cmd::BuildBackground, t::kCmdBuildBackgroundMain, t::kCmdBuildBackgroundDoc, G::File, true, nullptr,
             MainFrame, Always},
     Command{cmd::Print, nullptr, t::kCmdPrint, G::File, true, nullptr, View, Always},
     Command{cmd::PrintPreview, nullptr, t::kCmdPrintPreview, G::File, false, nullptr, View, Always},
     Command{cmd::PrintSetup, nullptr, t::kCmdPrintSetup, G::File, false, nullptr, Application, Always},
-    Command{cmd::Exit, t::kCmdExit, t::kCmdExit, G::File, true, nullptr, Framework, Always},
+    Command{cmd::Exit, t::kCmdExit, t::kCmdExit, G::File, true, "Ctrl+Q", Framework, Always},
     // DataFrames
     Command{cmd::ShowFrameSequence, nullptr, t::kCmdShowFrameSequence, G::DataFrames, false, "Ctrl+A", View, NotRawFile},
     Command{cmd::GoToFirst, nullptr, t::kCmdGoToFirst, G::DataFrames, true, "Ctrl+F", View, NotInstrument},
@@ -59,11 +61,12 @@ constexpr std::array kCommands = {
     Command{cmd::PreviousWindow, nullptr, t::kCmdPreviousWindow, G::Window, false, "Ctrl+Shift+Tab", Framework, Always},
     Command{cmd::CloseWindow, nullptr, t::kCmdCloseWindow, G::Window, false, "Ctrl+F4", Framework, Always},
     // Help
+    Command{cmd::UserGuide, t::kCmdUserGuide, t::kCmdUserGuide, G::Help, false, "F1", Application, Always},
     Command{cmd::About, t::kCmdAbout, t::kCmdAbout, G::Help, false, nullptr, Application, Always},
-    // Help index, using help and help (F1, main frame's table): no menu item, never enabled.
+    // Help index, using help and help: no menu item, never enabled (F1 opens the user guide).
     Command{cmd::HelpIndex, nullptr, nullptr, G::None, false, nullptr, Application, Never},
     Command{cmd::HelpUsing, nullptr, nullptr, G::None, false, nullptr, Application, Never},
-    Command{cmd::Help, nullptr, nullptr, G::None, false, "F1", Application, Never},
+    Command{cmd::Help, nullptr, nullptr, G::None, false, nullptr, Application, Never},
 };
 
 // Two commands with one id would reach one handler; the table must never hold such a pair.
@@ -76,6 +79,24 @@ constexpr bool idsAreUnique()
     return true;
 }
 static_assert(idsAreUnique(), "two commands share an id");
+
+// Two commands on one key would leave the key to neither.
+constexpr bool sameText(const char* a, const char* b)
+{
+    while (*a && *a == *b)
+        ++a, ++b;
+    return *a == *b;
+}
+constexpr bool acceleratorsAreUnique()
+{
+    for (std::size_t i = 0; i < kCommands.size(); ++i)
+        for (std::size_t j = i + 1; j < kCommands.size(); ++j)
+            if (kCommands[i].accelerator && kCommands[j].accelerator &&
+                sameText(kCommands[i].accelerator, kCommands[j].accelerator))
+                return false;
+    return true;
+}
+static_assert(acceleratorsAreUnique(), "two commands share a key");
 
 }  // namespace
 

@@ -45,6 +45,9 @@ inline constexpr int About = 57664;
 inline constexpr int HelpIndex = 57666;
 inline constexpr int HelpUsing = 57668;
 inline constexpr int Help = 57670;
+// The program's own: open a recording or a .psd by its extension, and the user guide.
+inline constexpr int OpenFile = 32812;
+inline constexpr int UserGuide = 32813;
 }  // namespace cmd
 
 // Who carries a command out.

@@ -42,14 +42,23 @@ DisplayParametersDialog::DisplayParametersDialog(const Values& initial, Prompter
 
 void DisplayParametersDialog::accept()
 {
+    // Each refusal names its box: the dialog has two that take numbers.
     std::optional<double> maxOrdinate = scanWholeDouble(maxOrdinate_->text().toStdString());
     if (!maxOrdinate) {
-        refuseBox(prompter_, text::kEnterNumber, maxOrdinate_);
+        refuseBox(prompter_, (std::string(text::kEnterNumber) + text::kInTheBox + text::kMaxOrdinateLabel).c_str(),
+                  maxOrdinate_);
+        return;
+    }
+    // A plot whose top is at or below its bottom shows nothing (and divides by zero).
+    if (!(*maxOrdinate > 0.0)) {
+        refuseBox(prompter_, (std::string(text::kEnterPositive) + text::kInTheBox + text::kMaxOrdinateLabel).c_str(),
+                  maxOrdinate_);
         return;
     }
     std::optional<int> interval = scanWholeInt(interval_->text().toStdString());
     if (!interval) {
-        refuseBox(prompter_, text::kEnterInteger, interval_);
+        refuseBox(prompter_, (std::string(text::kEnterInteger) + text::kInTheBox + text::kIntervalLabel).c_str(),
+                  interval_);
         return;
     }
     values_.header = header_->text().toStdString();

@@ -39,6 +39,8 @@ void FrameNavigator::toggle()
         running_ = timer_.isActive();
     }
     showTimerState();
+    if (runningListener_)
+        runningListener_(running_);
 }
 
 void FrameNavigator::stop()

@@ -32,6 +32,8 @@ public:
     // Whether a tick may step now; a tick that may not is dropped (another view is in
     // the middle of an exchange that lets the program repaint).
     void setMayStep(std::function<bool()> mayStep) { mayStep_ = std::move(mayStep); }
+    // Told each time the animation starts (true) or stops (false).
+    void setRunningListener(std::function<void(bool)> listener) { runningListener_ = std::move(listener); }
     // Interval and the bar's minimum for the source kind; the thumb moves to the interval.
     void setUp(int kind);
 
@@ -61,6 +63,7 @@ private:
     std::function<void()> refresh_;
     std::function<bool()> goesOnWithoutFrame_;
     std::function<bool()> mayStep_;
+    std::function<void(bool)> runningListener_;
     CAnimationBar* bar_ = nullptr;
     QTimer timer_;
     bool running_ = false;

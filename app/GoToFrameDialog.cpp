@@ -7,11 +7,12 @@
 #include <QFormLayout>
 #include <QLineEdit>
 #include <QRegularExpressionValidator>
+#include <string>
 
 namespace kavro {
 
-GoToFrameDialog::GoToFrameDialog(Prompter& prompter, QWidget* parent)
-    : QDialog(parent), prompter_(prompter), edit_(new QLineEdit(this))
+GoToFrameDialog::GoToFrameDialog(Prompter& prompter, QWidget* parent, int lastFrame)
+    : QDialog(parent), prompter_(prompter), edit_(new QLineEdit(this)), lastFrame_(lastFrame)
 {
     setWindowTitle(text::kGoToTitle);
     edit_->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), edit_));
@@ -30,6 +31,12 @@ void GoToFrameDialog::accept()
     int value = edit_->text().toInt(&ok);
     if (!ok) {
         refuseBox(prompter_, text::kEnterInteger, edit_);
+        return;
+    }
+    if (lastFrame_ >= 0 && value > lastFrame_) {
+        const std::string told =
+            text::kFrameOutOfRange + std::to_string(value) + text::kFrameRange + std::to_string(lastFrame_) + ".";
+        refuseBox(prompter_, told.c_str(), edit_);
         return;
     }
     frame_ = value;

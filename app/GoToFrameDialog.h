@@ -13,8 +13,9 @@ class GoToFrameDialog : public QDialog {
 public:
     static constexpr int kFrameEdit = 208;
 
-    // prompter tells the user when the box does not hold a number.
-    explicit GoToFrameDialog(Prompter& prompter, QWidget* parent = nullptr);
+    // prompter tells the user when the box does not hold a number, or (lastFrame 0 or
+    // more) a number past the last frame of the file.
+    explicit GoToFrameDialog(Prompter& prompter, QWidget* parent = nullptr, int lastFrame = -1);
 
     QLineEdit* frameEdit() const { return edit_; }
     // The number entered (valid after OK).
@@ -27,6 +28,7 @@ private:
     Prompter& prompter_;
     QLineEdit* edit_;
     int frame_ = 0;
+    int lastFrame_ = -1;
 };
 
 }  // namespace kavro

@@ -34,6 +34,14 @@ void setLine(CTextWnd* label, const std::string& text, const QColor& colour)
 
 }  // namespace
 
+std::string recordingFileName(const CDataSource* source)
+{
+    const auto* live = dynamic_cast<const CCommSource*>(source);
+    if (!live || !live->recording())
+        return std::string();
+    return fileNamePart(live->outputPaths().front());
+}
+
 InstrumentStatus::InstrumentStatus(QWidget* canvas, const CCommSource& source, int commWait)
     : source_(source),
       commWait_(commWait),
@@ -43,21 +51,35 @@ InstrumentStatus::InstrumentStatus(QWidget* canvas, const CCommSource& source, i
     showRecording();
 }
 
-std::string InstrumentStatus::recordingText(const std::vector<std::string>& paths, const std::string& outputError)
+std::string InstrumentStatus::recordingText(const std::vector<std::string>& paths, const std::string& outputError,
+                                            Run run, long frames)
 {
     if (!outputError.empty())
         return text::kRecordingFailed + outputError;
     if (paths.empty())
-        return text::kNotRecording;
-    return text::kRecordingTo + fileListText(paths);
+        return run == Run::Going ? text::kNotRecording : text::kStoppedNothingRecorded;
+    if (run == Run::Going)
+        return text::kRecordingTo + fileListText(paths);
+    return (run == Run::Lost ? text::kStoppedLost : text::kStopped) + std::to_string(frames) +
+           (frames == 1 ? text::kStoppedFrameIn : text::kStoppedFramesIn) + fileListText(paths);
+}
+
+void InstrumentStatus::setRunning(bool running)
+{
+    stopped_ = !running;
+    showRecording();
 }
 
 void InstrumentStatus::showRecording()
 {
     const bool failed = !source_.outputError().empty();
     const bool recording = source_.recording();
-    setLine(recording_, recordingText(source_.outputPaths(), source_.outputError()),
-            recording && !failed ? kRecordingColour : kTroubleColour);
+    const Run run = source_.linkLost() ? Run::Lost : stopped_ ? Run::Stopped : Run::Going;
+    const QColor colour = failed || run == Run::Lost || (!recording && run == Run::Going) ? kTroubleColour
+                          : run == Run::Stopped                                          ? kWaitingColour
+                                                                                         : kRecordingColour;
+    setLine(recording_, recordingText(source_.outputPaths(), source_.outputError(), run, source_.counts().written),
+            colour);
 }
 
 std::string InstrumentStatus::exchangeText() const

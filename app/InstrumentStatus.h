@@ -11,6 +11,11 @@ class QWidget;
 namespace kavro {
 
 class CCommSource;
+class CDataSource;
+
+// The file name of what a live source records to (its .psd, else its first output);
+// "" for a source that records nothing or is no instrument.
+std::string recordingFileName(const CDataSource* source);
 class CTextWnd;
 
 class InstrumentStatus {
@@ -22,20 +27,28 @@ public:
     // After every request: what it brought, and the recording state.
     void showExchange();
     void showRecording();
+    // The animation's timer started or stopped: once it has stopped (or the instrument
+    // is lost) the line says Stopped, never Recording.
+    void setRunning(bool running);
     // While a request waits for its reply: the line says so and is drawn at once.
     void showWaiting(int secondsWaited);
 
     CTextWnd* exchangeLabel() const { return exchange_; }
     CTextWnd* recordingLabel() const { return recording_; }
 
-    // "Recording: a.psd, a.asc in /dir" for the files written, or why nothing is.
-    static std::string recordingText(const std::vector<std::string>& paths, const std::string& outputError);
+    // Where the frames stand: taken as they come, stopped by the user, or the instrument gone.
+    enum class Run { Going, Stopped, Lost };
+    // "Recording: a.psd, a.asc in /dir" for the files written, "Stopped: 12 frames in
+    // a.psd, a.asc in /dir" once no more are taken, or why nothing is.
+    static std::string recordingText(const std::vector<std::string>& paths, const std::string& outputError,
+                                     Run run = Run::Going, long frames = 0);
 
 private:
     std::string exchangeText() const;
 
     const CCommSource& source_;
     int commWait_;
+    bool stopped_ = false;  // the timer ran and has stopped
     CTextWnd* exchange_;
     CTextWnd* recording_;
 };

@@ -22,7 +22,9 @@ LocationsDialog::LocationsDialog(const std::string& directory, int lookBesideRaw
       directory_(new QLineEdit(QString::fromStdString(directory), this)),
       lookBesideRawFile_(new QCheckBox(QString::fromUtf8(text::kLookBesideRawFile), this)),
       browse_(new QPushButton(QString::fromUtf8(text::kBrowseFolderButton), this)),
-      warning_(new QLabel(QString::fromUtf8(text::kNoSuchFolder), this))
+      warning_(new QLabel(QString::fromUtf8(text::kNoSuchFolder), this)),
+      dataFolder_(new QLineEdit(this)),
+      dataBrowse_(new QPushButton(QString::fromUtf8(text::kBrowseFolderButton), this))
 {
     setWindowTitle(text::kLocationsTitle);
     directory_->setMinimumWidth(360);
@@ -46,10 +48,17 @@ LocationsDialog::LocationsDialog(const std::string& directory, int lookBesideRaw
     auto* groupLayout = new QVBoxLayout(group);
     groupLayout->addWidget(lookBesideRawFile_);
     content->addWidget(group);
+    auto* recordings = new QGroupBox(QString::fromUtf8(text::kRecordingsGroup), this);
+    auto* recordingsLayout = new QHBoxLayout(recordings);
+    recordingsLayout->addWidget(dataFolder_, 1);
+    recordingsLayout->addWidget(dataBrowse_);
+    dataBrowse_->setAutoDefault(false);
+    content->addWidget(recordings);
     addOkCancel(*this, content);
 
     connect(directory_, &QLineEdit::textChanged, this, &LocationsDialog::checkFolder);
     connect(browse_, &QPushButton::clicked, this, &LocationsDialog::browse);
+    connect(dataBrowse_, &QPushButton::clicked, this, &LocationsDialog::browseDataFolder);
     checkFolder();
 }
 
@@ -76,6 +85,29 @@ std::string LocationsDialog::directory() const
 int LocationsDialog::lookBesideRawFile() const
 {
     return lookBesideRawFile_->isChecked() ? 1 : 0;
+}
+
+}  // namespace kavro
+
+namespace kavro {
+
+void LocationsDialog::setDataFolder(const std::string& folder, const std::string& defaultFolder)
+{
+    dataFolder_->setText(QString::fromStdString(folder));
+    dataFolder_->setPlaceholderText(QString::fromStdString(defaultFolder));
+}
+
+std::string LocationsDialog::dataFolder() const
+{
+    return dataFolder_->text().trimmed().toStdString();
+}
+
+void LocationsDialog::browseDataFolder()
+{
+    const QString start = dataFolder_->text().isEmpty() ? dataFolder_->placeholderText() : dataFolder_->text();
+    const QString chosen = QFileDialog::getExistingDirectory(this, QString::fromUtf8(text::kChooseDataFolder), start);
+    if (!chosen.isEmpty())
+        dataFolder_->setText(chosen);
 }
 
 }  // namespace kavro

@@ -5,6 +5,7 @@
 #include "resources/AppTexts.h"
 
 #include <QMessageBox>
+#include <QPushButton>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
@@ -28,9 +29,9 @@ std::optional<int> QtAppDialogs::askInstrumentModel(int model)
     return dialog.model();
 }
 
-std::optional<int> QtAppDialogs::askFrameNumber()
+std::optional<int> QtAppDialogs::askFrameNumber(int lastFrame)
 {
-    GoToFrameDialog dialog(prompter_, parent_);
+    GoToFrameDialog dialog(prompter_, parent_, lastFrame);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return dialog.frame();
@@ -59,6 +60,29 @@ void QtAppDialogs::showAbout()
 {
     QMessageBox box(QMessageBox::Information, text::kAboutTitle, text::kAboutText, QMessageBox::Ok, parent_);
     box.exec();
+}
+
+}  // namespace kavro
+
+namespace kavro {
+
+std::optional<bool> QtAppDialogs::askRecording(const std::string& proposedPath)
+{
+    QMessageBox box(QMessageBox::Question, text::kRecordingQuestionTitle,
+                    QString::fromUtf8(text::kRecordingQuestion) + QString::fromStdString(proposedPath) +
+                        QString::fromUtf8(text::kRecordingQuestionEnd),
+                    QMessageBox::NoButton, parent_);
+    QPushButton* record = box.addButton(QString::fromUtf8(text::kRecordButton), QMessageBox::AcceptRole);
+    QPushButton* without = box.addButton(QString::fromUtf8(text::kWithoutRecordingButton), QMessageBox::DestructiveRole);
+    box.addButton(QMessageBox::Cancel);
+    box.setDefaultButton(record);
+    box.setEscapeButton(QMessageBox::Cancel);
+    box.exec();
+    if (box.clickedButton() == record)
+        return true;
+    if (box.clickedButton() == without)
+        return false;
+    return std::nullopt;
 }
 
 }  // namespace kavro

@@ -16,11 +16,12 @@ public:
 
     std::optional<InstrumentChoice> askInstrumentPort(int port, int model, const PortDevices& devices) override;
     std::optional<int> askInstrumentModel(int model) override;
-    std::optional<int> askFrameNumber() override;
+    std::optional<int> askFrameNumber(int lastFrame) override;
     bool askPrint(QPrinter& printer) override;
     void showPrintPreview(QPrinter& printer, const std::function<void(QPrinter&)>& render) override;
     void askPageSetup(QPrinter& printer) override;
     void showAbout() override;
+    std::optional<bool> askRecording(const std::string& proposedPath) override;
 
 private:
     Prompter& prompter_;

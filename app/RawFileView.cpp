@@ -3,6 +3,7 @@
 #include "acquisition/CRawFile.h"
 #include "app/CFrameSelectBar.h"
 #include "app/CKavroApp.h"
+#include "app/CMainFrame.h"
 #include "app/CKavroFrame.h"
 #include "app/CKavroView.h"
 #include "app/CommandTable.h"
@@ -10,6 +11,7 @@
 #include "app/RawViewHooks.h"
 #include "app/SizeDistributionLayout.h"
 #include "auxiliary/ui/CAuxParamDlg.h"
+#include "platform/FileUtil.h"
 #include "platform/Prompter.h"
 #include "plots/CTextWnd.h"
 #include "resources/AppTexts.h"
@@ -201,7 +203,12 @@ void RawFileView::finishProcessing(int processed)
     label->SetText(text::kBlankFrameLabel);
     label->repaint();
     // Closing completes the result files.
+    const std::vector<std::string> files = source_.outputPaths();
     source_.close();
+    if (processed > 0 && view_.app().mainFrame())
+        view_.app().mainFrame()->tell(text::kProcessed + std::to_string(processed) +
+                                      (processed == 1 ? text::kProcessedFrameInto : text::kProcessedFramesInto) +
+                                      fileListText(files));
     processing_ = false;
     view_.setBusy(false);
     QApplication::restoreOverrideCursor();

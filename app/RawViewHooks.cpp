@@ -157,9 +157,15 @@ void RawViewHooks::locations(CMainFrame& frame)
 {
     CKavroApp& app = frame.app();
     LocationsDialog dialog(app.settings().calFiles, app.settings().pdFirst, &frame);
-    if (run_(dialog) == QDialog::Accepted)
-        app.reportProfileWrite(
-            app.settings().acceptLocations(app.profile(), dialog.directory(), dialog.lookBesideRawFile()));
+    const std::string storedData = app.settings().dataFiles;
+    dialog.setDataFolder(storedData, CKavroApp::defaultDataFolder());
+    if (run_(dialog) != QDialog::Accepted)
+        return;
+    bool written = app.settings().acceptLocations(app.profile(), dialog.directory(), dialog.lookBesideRawFile());
+    if (dialog.dataFolder() != storedData)
+        written = app.settings().acceptDataFolder(app.profile(), dialog.dataFolder()) && written;
+    app.reportProfileWrite(written);
+    frame.updateEmptyHint();
 }
 
 }  // namespace kavro

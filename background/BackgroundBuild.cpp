@@ -12,7 +12,8 @@
 namespace kavro {
 
 BuildResult buildBackgroundFromRawFile(Settings& settings, Profile& profile, Prompter& prompter,
-                                       const VerdictStep& verdict, const std::string& factoryPath)
+                                       const VerdictStep& verdict, const std::string& factoryPath,
+                                       const std::vector<std::string>& inUse, std::string* writtenPath)
 {
     std::unique_ptr<CScatterAccumulator> accumulator;
     try {
@@ -34,15 +35,22 @@ BuildResult buildBackgroundFromRawFile(Settings& settings, Profile& profile, Pro
         return BuildResult::NoRecords;
     if (!verdict(*accumulator))
         return BuildResult::Rejected;
-    return acceptBackground(*accumulator, settings, profile, prompter, *raw) ? BuildResult::Accepted
-                                                                             : BuildResult::AcceptedWithFailure;
+    const bool ok = acceptBackground(*accumulator, settings, profile, prompter, *raw, inUse);
+    if (writtenPath)
+        *writtenPath = accumulator->writtenPath();
+    return ok ? BuildResult::Accepted : BuildResult::AcceptedWithFailure;
 }
 
 bool acceptBackground(CScatterAccumulator& accumulator, Settings& settings, Profile& profile, Prompter& prompter,
-                      const std::string& protectedPath)
+                      const std::string& protectedPath, const std::vector<std::string>& inUse)
 {
-    // A cancelled save dialog is the user's choice, not a failure.
-    bool ok = accumulator.writeOutput(protectedPath) >= 0;
+    // A cancelled save dialog is the user's choice, not a failure; and a ratio taken
+    // from a background that was not kept would correct later frames by a file
+    // nobody has.
+    const int written = accumulator.writeOutput(protectedPath, inUse);
+    if (written <= 0)
+        return written == 0;
+    bool ok = true;
     if (accumulator.updateLaserReferenceRatio(settings, profile) == CScatterAccumulator::RatioUpdate::StoreFailed) {
         // The profile's reason already starts with its path.
         prompter.message(std::string(text::kWriteFailed) + profile.lastError(), MessageIcon::Exclamation);
@@ -52,14 +60,15 @@ bool acceptBackground(CScatterAccumulator& accumulator, Settings& settings, Prof
 }
 
 BuildResult finishLiveBackground(CScatterAccumulator& accumulator, CRawSource* instrument, Settings& settings,
-                                 Profile& profile, Prompter& prompter, const VerdictStep& verdict)
+                                 Profile& profile, Prompter& prompter, const VerdictStep& verdict,
+                                 const std::vector<std::string>& inUse)
 {
     accumulator.decideMultiScan();
     if (!accumulator.average())
         return BuildResult::NoRecords;
     if (!verdict(accumulator))
         return BuildResult::Rejected;
-    bool ok = acceptBackground(accumulator, settings, profile, prompter);
+    bool ok = acceptBackground(accumulator, settings, profile, prompter, {}, inUse);
     // The averages become the background of the frames that follow, written or not.
     if (instrument)
         instrument->setBackgroundFromRecord(accumulator.averages().data());

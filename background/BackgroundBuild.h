@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace kavro {
 
@@ -25,21 +26,25 @@ enum class BuildResult {
     AcceptedWithFailure,  // accepted, but the file or the profile could not be written (told)
 };
 
-// Where the factory background comes from: the calibration folder unless a path is given.
+// Where the factory background comes from: the calibration folder unless a path is
+// given; inUse: the background files of the windows open (replaced only after a Yes).
 BuildResult buildBackgroundFromRawFile(Settings& settings, Profile& profile, Prompter& prompter,
-                                       const VerdictStep& verdict, const std::string& factoryPath = {});
+                                       const VerdictStep& verdict, const std::string& factoryPath = {},
+                                       const std::vector<std::string>& inUse = {}, std::string* writtenPath = nullptr);
 
-// The Accept step of every build: write the file (never over protectedPath), then
-// update the laser-reference ratio whether or not the file was written.  False
-// when something could not be written (the user has been told).
+// The Accept step of every build: write the file (never over protectedPath), then,
+// only when it was written, update the laser-reference ratio: a cancelled save
+// changes no setting.  False when something could not be written (the user has
+// been told).
 bool acceptBackground(CScatterAccumulator& accumulator, Settings& settings, Profile& profile, Prompter& prompter,
-                      const std::string& protectedPath = {});
+                      const std::string& protectedPath = {}, const std::vector<std::string>& inUse = {});
 
 // FINISH of a live background collection: the multi-scan decision, the average and
 // the verdict; on Accept the file is written, the instrument (when given) takes the
 // averages as its background, and the laser-reference ratio is updated.
 BuildResult finishLiveBackground(CScatterAccumulator& accumulator, CRawSource* instrument, Settings& settings,
-                                 Profile& profile, Prompter& prompter, const VerdictStep& verdict);
+                                 Profile& profile, Prompter& prompter, const VerdictStep& verdict,
+                                 const std::vector<std::string>& inUse = {});
 
 // What the end of an accumulate-and-average collection gives the window.
 struct AveragingResult {

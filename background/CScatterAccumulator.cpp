@@ -187,6 +187,16 @@ std::string CScatterAccumulator::qualityText() const
     return text + averagingText();
 }
 
+bool CScatterAccumulator::verdictFails() const
+{
+    if (factoryIsBad() || sum_[kLaserPowerIndex] / factory_[kLaserPowerIndex] < 0.8)
+        return true;
+    for (std::size_t i = 0; i < kRings; ++i)
+        if (sum_[i] > 2.0 * factory_[i])
+            return true;
+    return zeroRingRecords_ > 0 || saturatedRecords_ > 0;
+}
+
 std::string CScatterAccumulator::averagingText() const
 {
     std::string text;
@@ -197,8 +207,9 @@ std::string CScatterAccumulator::averagingText() const
     return text + withCount(text::kFramesCollected, recordCount_);
 }
 
-int CScatterAccumulator::writeOutput(const std::string& protectedPath)
+int CScatterAccumulator::writeOutput(const std::string& protectedPath, const std::vector<std::string>& inUse)
 {
+    writtenPath_.clear();
     FileDialogRequest request = asciiFileRequest(text::kBackgroundOutputTitle, text::kBackgroundOutputName);
     request.overwritePrompt = true;
     auto chosen = prompter_.saveFile(request);
@@ -208,11 +219,18 @@ int CScatterAccumulator::writeOutput(const std::string& protectedPath)
         prompter_.message(text::kOutputIsInput + *chosen, MessageIcon::Exclamation);
         return -1;
     }
+    // The file an open source corrects its frames by: replacing it changes what the
+    // next opening of that calibration means.
+    for (const std::string& path : inUse)
+        if (sameFile(*chosen, path) &&
+            !prompter_.askQuestion(*chosen + text::kBackgroundInUseAsk, QuestionStyle{true, true}))
+            return 0;
     std::string error;
     if (!writeTo(*chosen, &error)) {
         prompter_.message(std::string(text::kWriteFailed) + *chosen + ": " + error, MessageIcon::Exclamation);
         return -1;
     }
+    writtenPath_ = *chosen;
     return 1;
 }
 

@@ -9,6 +9,7 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace kavro {
 
@@ -61,11 +62,17 @@ public:
     std::string averagingText() const;
     // The factory background's laser power is 100 or less.
     bool factoryIsBad() const;
+    // The verdict finds fault: a bad factory file, a weak laser, rings above twice the
+    // factory's, or records with zero or saturated rings.
+    bool verdictFails() const;
 
     // Asks for the output file and writes the 40 averages, "%e" one a line.
-    // 1 when written, 0 when the dialog was cancelled, -1 after a message when the
-    // file is protectedPath (the recording being averaged) or could not be written.
-    int writeOutput(const std::string& protectedPath = {});
+    // 1 when written, 0 when the dialog was cancelled (or No was answered to replacing
+    // a background file in use), -1 after a message when the file is protectedPath
+    // (the recording being averaged) or could not be written.
+    int writeOutput(const std::string& protectedPath = {}, const std::vector<std::string>& inUse = {});
+    // The file the last writeOutput wrote ("" when it wrote none).
+    const std::string& writtenPath() const { return writtenPath_; }
     // Writes the averages to path; false with the reason in *error when it fails
     // (the file is then left as it was).
     bool writeTo(const std::string& path, std::string* error) const;
@@ -87,6 +94,7 @@ public:
 
 private:
     std::array<double, kFrameValues> sum_{};
+    std::string writtenPath_;
     int multiScanRecords_ = 0;
     int zeroRingRecords_ = 0;
     int saturatedRecords_ = 0;

@@ -60,6 +60,17 @@ public:
 
     // Stores the volume conversion constant in the frame result.
     void setVolumeConversion(double value);
+    // Before a recording source opens: the .psd its save dialog proposes (the .asc,
+    // .log and time file go beside what is chosen), and, with record, its .psd and
+    // .log switched on for this source alone (the program's switches stay as they are).
+    void proposeOutputs(const std::string& psdPath, bool record)
+    {
+        sourceName_ = psdPath;
+        if (record) {
+            switches_.binarySize = 1;
+            switches_.asciiRaw = 1;
+        }
+    }
 
     CFrameResult& frameResult() { return *frameResult_; }
     const CFrameResult& frameResult() const { return *frameResult_; }

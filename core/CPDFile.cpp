@@ -6,8 +6,10 @@
 #include "resources/CoreTexts.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cmath>
+#include <cstring>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -36,8 +38,15 @@ void CPDFile::open()
     sourceName_ = *chosen;
     close();
     fd_ = openRegularFileDescriptor(sourceName_);
-    if (fd_ < 0)
+    if (fd_ < 0) {
+        // A folder chosen in the dialog was always passed over silently; a path that
+        // came from elsewhere (the command line) and cannot be read is told.
+        const int error = errno;
+        if (error != EISDIR)
+            context_.prompter.message(text::kCouldNotOpenFile + sourceName_ + ": " + std::strerror(error),
+                                      MessageIcon::Exclamation);
         throw UserAbort{};
+    }
     // A lock per open file: a second window of this program conflicts as well.
     if (viewLock_ && ::flock(fd_, LOCK_SH | LOCK_NB) != 0) {
         context_.prompter.message(sourceName_ + text::kPsdBeingWritten, MessageIcon::Exclamation);
@@ -45,10 +54,12 @@ void CPDFile::open()
         throw UserAbort{};
     }
     // A file beyond a terabyte still counts its records in an int.
-    const long long records = std::max(0LL, fileLength(fd_)) / kPsdRecordBytes;
+    const long long length = std::max(0LL, fileLength(fd_));
+    const long long records = length / kPsdRecordBytes;
     recordCount_ = static_cast<int>(std::min<long long>(records, INT_MAX));
+    trailingBytes_ = length - records * kPsdRecordBytes;
     if (recordCount_ <= 1) {
-        context_.prompter.message(text::kEmptyPsdFile);
+        context_.prompter.message(std::string(text::kEmptyPsdFile) + text::kFileNamed + sourceName_);
         throw UserAbort{};
     }
     if (!checkHeader())
@@ -93,7 +104,8 @@ bool CPDFile::checkHeader()
     header_ = decodePsdHeader(buffer_.data());
     if (!header_.magicOK) {
         // Opening what is most likely another kind of file is not the default.
-        if (!context_.prompter.askQuestion(text::kNotKavroPsd, {.defaultNo = true}))
+        if (!context_.prompter.askQuestion(std::string(text::kNotKavroPsd) + text::kFileNamed + sourceName_,
+                                           {.defaultNo = true}))
             return false;
         // Every record, record 0 included, is a frame record.
         headerRecords_ = 0;

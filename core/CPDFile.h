@@ -39,6 +39,8 @@ public:
     // the message has been shown, and from then on every move answers 0 and keeps
     // the frame (and its number) that was shown last.
     bool fileChanged() const { return changed_; }
+    // Bytes after the last whole record at the open (a recording cut off mid-record); never read.
+    long long trailingBytes() const { return trailingBytes_; }
     // Record 0 as read at open (for a file read without header: its first record).
     const PsdHeader& header() const { return header_; }
 
@@ -55,6 +57,7 @@ private:
 
     int fd_ = -1;
     bool viewLock_ = true;
+    long long trailingBytes_ = 0;
     long long position_ = 0;  // byte offset of the next read
     PsdRecordBytes buffer_{};
     int headerRecords_ = 0;

@@ -204,6 +204,8 @@ void CRawSource::runOpenSequence(bool psdAlways, const std::string& inputPath)
     calibrationOK_ = selectBackground();
     if (!calibrationOK_)
         throw UserAbort{};
+    if (outputsQuestion_)
+        outputsQuestion_(*this);
     const bool psd = psdAlways || switches_.binarySize;
     if (psd)
         choosePsdOutput(sourceName_);

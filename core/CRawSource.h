@@ -10,6 +10,7 @@
 #include "core/TimeStamps.h"
 
 #include <array>
+#include <functional>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -71,6 +72,10 @@ public:
     // time stamps), which its save dialog did not ask about, are replaced only when
     // the user says so; No abandons the open before anything is written.
     void setAskBeforeReplacing(bool ask) { askBeforeReplacing_ = ask; }
+    // Runs in the open sequence once the calibration and background are in, before the
+    // outputs are chosen: the desktop program asks there whether to record (it may
+    // propose the outputs, or throw UserAbort).
+    void setOutputsQuestion(std::function<void(CRawSource&)> ask) { outputsQuestion_ = std::move(ask); }
 
     // Steps of the open sequence, each throwing UserAbort to abandon the open.
     int selectBackground();
@@ -171,6 +176,7 @@ private:
     std::string inputPath_;
     bool replaceOutputs_ = true;
     bool askBeforeReplacing_ = false;
+    std::function<void(CRawSource&)> outputsQuestion_;
     // Asks once about those of paths that exist; UserAbort when the answer is No.
     void confirmReplacing(const std::vector<std::string>& paths);
 };

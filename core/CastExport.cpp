@@ -764,7 +764,7 @@ void writeCsvFile(const std::string& psd, const std::string& out, const ExportCo
 }
 
 bool exportWithDialog(const std::string& psd, Prompter& prompter, const Settings& settings, const Profile& profile,
-                      const std::function<void(bool)>& busy)
+                      const std::function<void(bool)>& busy, std::string* writtenPath)
 {
     FileDialogRequest request;
     request.title = text::kExportTitle;
@@ -800,6 +800,8 @@ bool exportWithDialog(const std::string& psd, Prompter& prompter, const Settings
         prompter.message(e.what(), MessageIcon::Exclamation);
         return false;
     }
+    if (writtenPath)
+        *writtenPath = *chosen;
     return true;
 }
 

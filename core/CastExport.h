@@ -78,6 +78,6 @@ void writeCsvFile(const std::string& psd, const std::string& out, const ExportCo
 // Failures are told through the prompter.  True when a file was written.  busy is
 // told true when the writing begins and false when it has ended (a wait cursor).
 bool exportWithDialog(const std::string& psd, Prompter& prompter, const Settings& settings, const Profile& profile,
-                      const std::function<void(bool)>& busy = {});
+                      const std::function<void(bool)>& busy = {}, std::string* writtenPath = nullptr);
 
 }  // namespace kavro

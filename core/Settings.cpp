@@ -34,6 +34,7 @@ void Settings::load(const Profile& profile, const std::string& executableDir)
     calFiles = cal.empty() ? executableDir : cal;
     entries_.push_back(Entry{kSectionDirectories, "CalFiles", calFiles, !cal.empty()});
     readInt(kSectionDirectories, "PDFirst", pdFirst);
+    readText(kSectionDirectories, "DataFiles", dataFiles);
     readText(kSectionCommunications, "InstrumentPort", instrumentPort);
     for (int i = 0; i < 4; ++i) {
         std::string key = "COM" + std::to_string(i + 1) + "Device";
@@ -91,6 +92,12 @@ bool Settings::acceptLocations(Profile& profile, const std::string& directoryTex
     calFiles = directoryText.empty() ? executableDirectory : directoryText;
     pdFirst = lookBesideRawFile;
     return ok;
+}
+
+bool Settings::acceptDataFolder(Profile& profile, const std::string& folderText)
+{
+    dataFiles = folderText;
+    return profile.writeString(kSectionDirectories, "DataFiles", folderText);
 }
 
 bool Settings::acceptInstrumentPort(Profile& profile, int portIndex)

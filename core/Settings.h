@@ -23,6 +23,7 @@ public:
     // Directories
     std::string calFiles;     // calibration directory in force (the executable's when the key is empty)
     int pdFirst = 0;          // look for the background file beside the raw file first
+    std::string dataFiles;    // folder the instrument's recordings are proposed in ("" = the user's documents)
     // Communications
     std::string instrumentPort = "COM2:";
     std::array<std::string, 4> comDevice = {"/dev/ttyUSB0", "/dev/ttyUSB1", "/dev/ttyUSB2", "/dev/ttyUSB3"};
@@ -66,6 +67,8 @@ public:
     bool acceptDisplayParameters(Profile& profile, int newShowMean, int newShowStdDev,
                                  const std::string& headerText, const std::string& footerText);
     bool acceptLocations(Profile& profile, const std::string& directoryText, int lookBesideRawFile);
+    // "DataFiles": the folder new recordings are proposed in; "" for the user's documents.
+    bool acceptDataFolder(Profile& profile, const std::string& folderText);
     bool acceptInstrumentPort(Profile& profile, int portIndex);
     bool acceptInstrumentModel(Profile& profile, int model);
     // "COMnDevice": the device of port 0..3, in force at once.

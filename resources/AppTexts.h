@@ -54,6 +54,8 @@ inline constexpr const char* kInstanceSeparator = ":";
 inline constexpr const char* kCmdShowBuffer = "Show &Buffer";
 inline constexpr const char* kCmdSendCommand = "&Send Command";
 inline constexpr const char* kCmdAbout = "&About KAVRO...";
+inline constexpr const char* kCmdOpenFile = "&Open File...";
+inline constexpr const char* kCmdUserGuide = "&User Guide";
 
 // About box.
 inline constexpr const char* kAboutTitle = "About KAVRO";
@@ -128,6 +130,11 @@ inline constexpr const char* kAngleAxis[3][3] = {
 // A number box that does not hold a number.
 inline constexpr const char* kEnterInteger = "Please enter an integer.";
 inline constexpr const char* kEnterNumber = "Please enter a number.";
+inline constexpr const char* kEnterPositive = "Please enter a number above 0.";
+inline constexpr const char* kInTheBox = "\nIn the box: ";  // + the box's label
+// Go To Frame: a number past the file's last frame.
+inline constexpr const char* kFrameOutOfRange = "There is no frame ";  // + number + kFrameRange + last
+inline constexpr const char* kFrameRange = " in this file: its frames are 0 to ";
 
 // A printer (or PDF file) that would not take the page.
 inline constexpr const char* kPrintFailed = "The page could not be printed.";
@@ -149,7 +156,60 @@ inline constexpr const char* kNoFrameLinkLost = "No frame: the instrument is los
 inline constexpr const char* kRejectedCount = " rejected, ";
 inline constexpr const char* kWithoutFrameCount = " requests without a frame";
 inline constexpr const char* kRecordingTo = "Recording: ";  // + the files
+// The status bar after a command has written something.
+inline constexpr const char* kExported = "Exported to ";  // + path
+inline constexpr const char* kCastSaved = "Cast picture saved: ";  // + path
+inline constexpr const char* kProcessed = "Processed ";  // + frames + kProcessedFramesInto + the files
+inline constexpr const char* kProcessedFramesInto = " frames into ";
+inline constexpr const char* kProcessedFrameInto = " frame into ";
+// The empty workspace: what to do first.
+inline constexpr const char* kEmptyWorkspaceHint =
+    "To begin, open a recording (File > Open Raw Data File, or Ctrl+O), a result file "
+    "(File > Open Particle Distribution File) or the instrument (File > Open Instrument).\n\n"
+    "F1 opens the user guide.";
+inline constexpr const char* kEmptyWorkspaceCalibration =
+    "\n\nCalibration files are looked for in ";  // + folder
+inline constexpr const char* kEmptyWorkspaceCalibrationEnd =
+    ".  Set the calibration folder in Options > Locations.";
+// After "Could not open the file" for a file of the calibration folder.
+inline constexpr const char* kCalibrationFolderHint = "\n\nCalibration files are looked for in ";  // + folder
+inline constexpr const char* kCalibrationFolderHintEnd =
+    ".  Set the calibration folder in Options > Locations.";
+// Open File (Ctrl+O): recordings and results in one dialog.
+inline constexpr const char* kOpenFileTitle = "Open File";
+inline constexpr const char* kOpenFileFilter =
+    "Recordings and Results (*.psd;*.raw;*.bin;*.dat)|*.psd;*.raw;*.bin;*.dat|Particle Sizes (*.psd)|*.psd|"
+    "Kavro Data (*.raw;*.bin;*.dat)|*.raw;*.bin;*.dat|All (*.*)|*.*||";
+// F1: the user guide.
+inline constexpr const char* kNoUserGuide = "The user guide was not found.  It is installed as\n";  // + path
+inline constexpr const char* kNoUserGuideEnd =
+    "\n(cmake --install puts it there); it is also docs/desktop.md in the program's source.";
+inline constexpr const char* kUserGuideNotShown = "No program could show the user guide: ";  // + path
+// Opening files: a path that names nothing, a .psd that ends in part of a record.
+inline constexpr const char* kFileDoesNotExist = "The file does not exist: ";  // + path
+inline constexpr const char* kPartialRecord = " ends in part of a record (";  // file name + this + bytes
+inline constexpr const char* kPartialRecordEnd =
+    " bytes, most likely a recording that was cut off).  Every whole frame is shown; the part is not.";
+// Open Instrument with no output on: asked before the first request.
+inline constexpr const char* kRecordingQuestionTitle = "Record the frames?";
+inline constexpr const char* kRecordingQuestion =
+    "No output is on (Options > Output): the frames from the instrument would be shown but not kept.\n\n"
+    "Record them to\n";  // + the proposed .psd
+inline constexpr const char* kRecordingQuestionEnd =
+    "\nwith the .log of the raw frames and the time file beside it?  The save dialog that follows "
+    "lets you change the name.";
+inline constexpr const char* kRecordButton = "Record";
+inline constexpr const char* kWithoutRecordingButton = "Continue without recording";
+// Closing a window (or the program) while it records from the instrument.
+inline constexpr const char* kStopRecordingAsk = "Recording to ";  // + the .psd's file name
+inline constexpr const char* kStopRecordingAskEnd = ": stop recording and close?";
 inline constexpr const char* kNotRecording = "Not recording: no instrument output is on (Options > Output)";
+// Once the timer has stopped or the instrument is lost: what was recorded.
+inline constexpr const char* kStopped = "Stopped: ";  // + frames + kStoppedFramesIn + the files
+inline constexpr const char* kStoppedLost = "Stopped, the instrument is lost: ";
+inline constexpr const char* kStoppedFramesIn = " frames in ";
+inline constexpr const char* kStoppedFrameIn = " frame in ";
+inline constexpr const char* kStoppedNothingRecorded = "Stopped: nothing was recorded (no instrument output is on)";
 inline constexpr const char* kRecordingFailed = "Recording failed: ";  // + what went wrong
 
 // Raw-data-file view.
@@ -222,6 +282,9 @@ inline constexpr const char* kBackgroundGroup = "Background Scatter File";
 inline constexpr const char* kLookBesideRawFile = "Look first in location of raw data file.";
 inline constexpr const char* kBrowseFolderButton = "Browse...";
 inline constexpr const char* kChooseCalibrationFolder = "Calibration / Inversion Files Folder";
+// The folder the instrument's recordings are proposed in (empty: the documents folder).
+inline constexpr const char* kRecordingsGroup = "Recordings from the instrument: folder proposed for new files";
+inline constexpr const char* kChooseDataFolder = "Folder for Recordings";
 // Shown under the folder while the text typed there names no existing folder.
 inline constexpr const char* kNoSuchFolder = "This folder does not exist: no calibration files can be found there.";
 

@@ -15,6 +15,11 @@ inline constexpr const char* kNoBackgroundRecords = "Unable to build background 
 
 // The verdict; every line ends with "\r\n".
 inline constexpr const char* kBadFactoryFile = "BAD factory background scatter file.\r\n";
+// The status bar after a background scatter file was written.
+inline constexpr const char* kBackgroundWritten = "Background scatter file written: ";  // + path
+// Saving a background over the one an open window corrects its frames by.
+inline constexpr const char* kBackgroundInUseAsk =
+    "\nis the background scatter file of a window that is open.  Replace it with the new background?";
 inline constexpr const char* kLaserTooLow = "Laser power is too low compared to factory value.\r\n";
 inline constexpr const char* kRingsExceedFactory =
     "Average ring values exceed factory by a factor of at least 2.0 for %d ring(s).\r\n";
@@ -76,6 +81,8 @@ inline constexpr const char* kAveragingOutputFilter = "Particle Sizes (*.psd)|*.
 // An averaging output that is one of the files the instrument is being recorded to.
 inline constexpr const char* kAveragingOutputInUse =
     "The averaged frame cannot go to a file that this instrument window is recording to: ";
+// BEGIN with an output that cannot be written: the path, ": ", the reason.
+inline constexpr const char* kAveragingCannotWrite = "The averaged frame could not be written to ";
 // BEGIN without an output file: the average would go nowhere.
 inline constexpr const char* kAveragingNoOutput =
     "No output file: choose the file for the averaged frame (\"Output file:\", \"...\") before BEGIN.";

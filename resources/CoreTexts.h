@@ -23,6 +23,8 @@ inline constexpr const char* kPsdOpenTitle = "Open Particle Size Distribution Fi
 inline constexpr const char* kEmptyPsdFile = "Empty particle distribution file.";
 inline constexpr const char* kNotKavroPsd =
     "This file does not appear to be a KAVRO400 Particle Size Distribution file.  Do you wish to continue?";
+// After a message about a file: the file it is about.
+inline constexpr const char* kFileNamed = "\nFile: ";  // + path
 inline constexpr const char* kBadHeaderRecord = "Bad file header record.";
 // A .psd being shown that another program cut short, deleted or replaced: the path,
 // then what happened, then the end.

@@ -5,6 +5,7 @@
 namespace kavro::text {
 
 inline constexpr const char* kRawOpenTitle = "Open Raw Data File";
+inline constexpr const char* kRawHoldsNoFrames = " holds no frames: there is nothing to show.";  // after the path
 inline constexpr const char* kRawDataFilter = "Kavro Data (*.raw;*.bin;*.dat)|*.raw;*.bin;*.dat|All (*.*)|*.*||";
 // Two blanks after the full stop.
 inline constexpr const char* kMultiScanQuestion =

@@ -4,6 +4,7 @@
 // collection, the frame timer, and the way modal dialogs are run (the desktop
 // program runs them, the tests answer them).
 #include <functional>
+#include <string>
 
 class QDialog;
 
@@ -42,6 +43,8 @@ public:
     virtual void refreshView() = 0;
     // A collection began or ended: both windows show whether they can begin one.
     virtual void collectionChanged() = 0;
+    // Tells in the program's status bar what was written.
+    virtual void tell(const std::string& text) { (void)text; }
 };
 
 }  // namespace kavro

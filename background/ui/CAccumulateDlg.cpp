@@ -12,6 +12,9 @@
 #include "resources/CoreTexts.h"
 
 #include <QCheckBox>
+#include <cerrno>
+#include <filesystem>
+#include <unistd.h>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -20,6 +23,27 @@
 #include <QPushButton>
 
 namespace kavro {
+
+namespace {
+
+// Why a file could not be written at path ("" when it looks as if it could): the path
+// is a folder, its folder does not exist, or neither the file nor its folder may be written.
+std::string whyNotWritable(const std::string& path)
+{
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error))
+        return errnoText(EISDIR);
+    const std::string dir = directoryPart(path).empty() ? std::string(".") : directoryPart(path);
+    if (!std::filesystem::is_directory(dir, error))
+        return errnoText(ENOENT);
+    const bool exists = std::filesystem::exists(path, error);
+    if (::access(exists ? path.c_str() : dir.c_str(), exists ? W_OK : W_OK | X_OK) != 0)
+        return errnoText(errno);
+    return std::string();
+}
+
+}  // namespace
+
 
 CAccumulateDlg::CAccumulateDlg(BackgroundHost& host, QWidget* parent)
     : QDialog(parent), host_(host), frameCountEdit_(new QLineEdit(this)), framesEdit_(new QLineEdit(this)),
@@ -111,6 +135,15 @@ bool CAccumulateDlg::takeFields()
     if (!clash.empty()) {
         host_.prompter().message(text::kAveragingOutputInUse + clash, MessageIcon::Exclamation);
         return false;
+    }
+    // Told now, not after the frames have been collected for nothing.
+    for (const std::string& path : {psd ? output : std::string(), asc ? ascPath : std::string()}) {
+        const std::string why = path.empty() ? std::string() : whyNotWritable(path);
+        if (!why.empty()) {
+            host_.prompter().message(text::kAveragingCannotWrite + path + ": " + why, MessageIcon::Exclamation);
+            outputEdit_->setFocus();
+            return false;
+        }
     }
     framesToAverage_ = frames;
     output_ = output;

@@ -23,7 +23,7 @@ CBackgroundInfoDlg::CBackgroundInfoDlg(CScatterAccumulator& accumulator, Prompte
     verdictBox_->setFixedHeight(6 * verdictBox_->fontMetrics().lineSpacing());
     factoryButton_->setAutoDefault(false);
     cancelButton_->setAutoDefault(false);
-    acceptButton_->setDefault(true);
+    acceptButton_->setAutoDefault(false);
     connect(factoryButton_, &QPushButton::clicked, this, &CBackgroundInfoDlg::chooseFactoryFile);
     connect(acceptButton_, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancelButton_, &QPushButton::clicked, this, &QDialog::reject);
@@ -57,6 +57,10 @@ void CBackgroundInfoDlg::showAccumulator()
     }
     plot_->setSeries(averages, factory);
     verdictBox_->setPlainText(displayText(accumulator_.qualityText()));
+    // Return accepts a good background only: a verdict with faults is accepted by a click.
+    const bool fails = accumulator_.verdictFails();
+    acceptButton_->setDefault(!fails);
+    cancelButton_->setDefault(fails);
 }
 
 void CBackgroundInfoDlg::chooseFactoryFile()

@@ -220,8 +220,14 @@ void CRingsWnd::finish()
     host_.collectionChanged();
     if (accumulator) {
         auto* instrument = dynamic_cast<CCommSource*>(&host_.source());
+        std::vector<std::string> inUse;
+        if (instrument && !instrument->backgroundFileName().empty())
+            inUse.push_back(instrument->backgroundFileName());
         finishLiveBackground(*accumulator, instrument, host_.settings(), host_.profile(), host_.prompter(),
-                             verdictWindow(host_.prompter(), [this](QDialog& d) { return host_.runDialog(d); }, this));
+                             verdictWindow(host_.prompter(), [this](QDialog& d) { return host_.runDialog(d); }, this),
+                             inUse);
+        if (!accumulator->writtenPath().empty())
+            host_.tell(text::kBackgroundWritten + accumulator->writtenPath());
     }
     // The accumulator goes here, whatever the verdict.
     accumulator.reset();

@@ -212,21 +212,21 @@ TEST_F(RawFileTest, PeekLoadsTheStoredWordsAndLeavesThePositionBehind)
     EXPECT_EQ(src.peekRawFrame(2), 0);  // beyond the range
 }
 
-TEST_F(RawFileTest, EmptyFile)
+TEST_F(RawFileTest, ARecordingWithoutAWholeRecordIsRefusedBeforeAnyOutput)
 {
     env.settings.autoMultiScan = 0;
-    prepare("");
-    CRawFile src(context, &owner);
-    src.open();
-    EXPECT_EQ(src.recordCount(), 0);
-    EXPECT_EQ(src.lastFrameOfRange(), -1);
-    EXPECT_TRUE(src.frameSummary().empty());
-    EXPECT_EQ(src.readNextFrame(), 0);
-    EXPECT_EQ(src.goToFrame(0), 0);
-    EXPECT_EQ(src.peekRawFrame(0), 0);
-    EXPECT_EQ(src.processRange(2), 0);
-    src.close();
-    EXPECT_EQ(readFile(env.cal.path("out.psd")).size(), 1024u);
+    for (const std::string& content : {std::string(), std::string(79, '\x01')}) {
+        ScriptedPrompter prompter;
+        SourceContext ctx{env.settings, env.profile, prompter};
+        writeFile(input, content);
+        prompter.choose(input);
+        CRawFile src(ctx, &owner);
+        EXPECT_THROW(src.open(), UserAbort) << content.size();
+        // Told by name, before the calibration is asked for and before a .psd exists.
+        EXPECT_EQ(prompter.messages(), std::vector<std::string>{input + " holds no frames: there is nothing to show."});
+        EXPECT_EQ(prompter.calls().size(), 2u);
+        EXPECT_FALSE(fileExists(env.cal.path("out.psd")));
+    }
 }
 
 TEST_F(RawFileTest, AGrowingRecordingKeepsItsCountFromTheOpen)
@@ -253,6 +253,7 @@ TEST_F(RawFileTest, AGrowingRecordingKeepsItsCountFromTheOpen)
 
 TEST_F(RawFileTest, CancelledOrUnreadableRecordingIsAbandonedSilently)
 {
+
     env.prompter.cancel();
     CRawFile cancelled(context, &owner);
     EXPECT_THROW(cancelled.open(), UserAbort);
@@ -263,6 +264,14 @@ TEST_F(RawFileTest, CancelledOrUnreadableRecordingIsAbandonedSilently)
     EXPECT_THROW(folder.open(), UserAbort);
     EXPECT_EQ(env.prompter.calls().size(), 2u);  // nothing after the failed open
     EXPECT_TRUE(env.prompter.messages().empty());
+
+    // A path that names nothing (given on a command line) is told, not passed over.
+    env.prompter.choose(env.cal.path("missing.raw"));
+    CRawFile missing(context, &owner);
+    EXPECT_THROW(missing.open(), UserAbort);
+    EXPECT_EQ(env.prompter.messages(),
+              std::vector<std::string>{"Could not open the file " + env.cal.path("missing.raw") +
+                                       ": No such file or directory"});
 }
 
 TEST_F(RawFileTest, SummaryCanBeLeftOutAndMultiScanDecided)

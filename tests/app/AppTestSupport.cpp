@@ -143,12 +143,23 @@ std::optional<int> ScriptedDialogs::askInstrumentModel(int model)
     return answer;
 }
 
-std::optional<int> ScriptedDialogs::askFrameNumber()
+std::optional<int> ScriptedDialogs::askFrameNumber(int lastFrame)
 {
+    frameRangeAsked.push_back(lastFrame);
     if (frameAnswers.empty())
         throw std::logic_error("unexpected Go To dialog");
     auto answer = frameAnswers.front();
     frameAnswers.pop_front();
+    return answer;
+}
+
+std::optional<bool> ScriptedDialogs::askRecording(const std::string& proposedPath)
+{
+    recordingAsked.push_back(proposedPath);
+    if (recordAnswers.empty())
+        return false;
+    auto answer = recordAnswers.front();
+    recordAnswers.pop_front();
     return answer;
 }
 
@@ -201,8 +212,14 @@ AppFixture::AppFixture(std::unique_ptr<SourceFactory> sources, std::unique_ptr<C
         s.hooks = std::move(h);
     }
     s.executableDirectory = dir.path();
+    s.showDocument = [this](const std::string& path) {
+        documentsShown.push_back(path);
+        return true;
+    };
     app = std::make_unique<CKavroApp>(std::move(s));
     app->initInstance();
+    // Recordings are proposed in the test's folder, never the user's documents.
+    app->settings().dataFiles = dir.path();
 }
 
 AppFixture::~AppFixture() = default;

@@ -92,21 +92,26 @@ class ScriptedDialogs : public AppDialogs {
 public:
     std::optional<InstrumentChoice> askInstrumentPort(int port, int model, const PortDevices& devices) override;
     std::optional<int> askInstrumentModel(int model) override;
-    std::optional<int> askFrameNumber() override;
+    std::optional<int> askFrameNumber(int lastFrame) override;
     bool askPrint(QPrinter& printer) override;
     void showPrintPreview(QPrinter& printer, const std::function<void(QPrinter&)>& render) override;
     void askPageSetup(QPrinter& printer) override;
     void showAbout() override { ++aboutShown; }
+    std::optional<bool> askRecording(const std::string& proposedPath) override;
 
     // Answers, first in first out; an empty answer is Cancel.
     std::deque<std::optional<InstrumentChoice>> portAnswers;
     std::deque<std::optional<int>> modelAnswers;
     std::deque<std::optional<int>> frameAnswers;
+    // Record (true), go on without (false), Cancel (empty); none queued: go on without.
+    std::deque<std::optional<bool>> recordAnswers;
+    std::vector<std::string> recordingAsked;  // the proposed paths
     bool printAccepted = true;
     // What the dialogs were opened with.
     std::vector<std::pair<int, int>> portAsked;  // preselected port, model
     std::vector<PortDevices> portDevicesAsked;
     std::vector<int> modelAsked;
+    std::vector<int> frameRangeAsked;  // the last frame Go To was opened with
     int previewsShown = 0;
     int pageSetups = 0;
     int aboutShown = 0;
@@ -158,6 +163,7 @@ protected:
     ScriptedDialogs* dialogs;
     MemorySourceFactory* factory = nullptr;  // null with the program's own sources
     RecordingHooks* hooks = nullptr;
+    std::vector<std::string> documentsShown;  // what the desktop's viewer was asked to show
     std::unique_ptr<CKavroApp> app;
 };
 

@@ -24,6 +24,7 @@
 #include "tests/app/AppTestSupport.h"
 #include "tools/InstrumentSimulator.h"
 
+#include <QStatusBar>
 #include <QAction>
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -302,12 +303,26 @@ TEST_F(BackgroundWindowsTest, AveragingWithoutAnOutputIsRefusedAndCancelTellsWha
     ASSERT_NE(avg, nullptr);
     FrameNavigator* nav = view->navigator();
     avg->framesToAverageEdit()->setText("5");
-    avg->outputEdit()->setText("  ");
-    avg->collectButton()->click();
-    EXPECT_EQ(prompter->messages(), std::vector<std::string>{"No output file: choose the file for the averaged "
-                                                             "frame (\"Output file:\", \"...\") before BEGIN."});
-    EXPECT_FALSE(avg->collecting());
-    EXPECT_FALSE(nav->running());
+    // Outputs that cannot be written are told at BEGIN, before any frame is collected.
+    struct Row {
+        std::string output;
+        std::string told;
+    };
+    const Row rows[] = {
+        {"  ", "No output file: choose the file for the averaged frame (\"Output file:\", \"...\") before BEGIN."},
+        {dir.path(), "The averaged frame could not be written to " + dir.path() + ": Is a directory"},
+        {dir.file("gone/avg.psd"),
+         "The averaged frame could not be written to " + dir.file("gone/avg.psd") + ": No such file or directory"},
+    };
+    for (const Row& row : rows) {
+        avg->outputEdit()->setText(QString::fromStdString(row.output));
+        avg->collectButton()->click();
+        ASSERT_FALSE(prompter->messages().empty());
+        EXPECT_EQ(prompter->messages().back(), row.told);
+        EXPECT_FALSE(avg->collecting()) << row.output;
+        EXPECT_FALSE(nav->running()) << row.output;
+    }
+    const std::size_t told = prompter->messages().size();
 
     const std::string output = dir.file("part.psd");
     avg->outputEdit()->setText(QString::fromStdString(output));
@@ -317,8 +332,8 @@ TEST_F(BackgroundWindowsTest, AveragingWithoutAnOutputIsRefusedAndCancelTellsWha
     nav->tick();
     nav->tick();
     avg->cancelButton()->click();
-    ASSERT_EQ(prompter->messages().size(), 2u);
-    EXPECT_EQ(prompter->messages()[1], "Averaging cancelled after 2 of 5 frames. The average of these 2 frames was "
+    ASSERT_EQ(prompter->messages().size(), told + 1);
+    EXPECT_EQ(prompter->messages().back(), "Averaging cancelled after 2 of 5 frames. The average of these 2 frames was "
                                        "written to " + output + " and " + dir.file("part.asc") + ".");
     EXPECT_EQ(readFile(output).size(), 3u * 512u);
     EXPECT_FALSE(nav->running());
@@ -483,6 +498,43 @@ TEST(BackgroundInfoWindow, AnotherFactoryFileRedrawsAndJudgesAgain)
     EXPECT_EQ(window.result(), QDialog::Rejected);
 }
 
+TEST(BackgroundInfoWindow, ReturnAcceptsOnlyAVerdictWithoutFault)
+{
+    TempDir dir;
+    ScriptedPrompter prompter;
+    Settings settings;
+    settings.calFiles = dir.path();
+    std::string factory;
+    for (int i = 0; i < kFrameValues; ++i)
+        factory += formatG(i < kRings ? 50.0 : i == kLaserPowerIndex ? 2000.0 : 1000.0) + "\n";
+    writeFile(dir.file("factory_zsc.asc"), factory);
+    struct Row {
+        const char* what;
+        std::uint16_t ring, power, ring3;
+        bool fails;
+    };
+    const Row rows[] = {
+        {"good", 20, 1900, 20, false},
+        {"a ring at 0", 20, 1900, 0, true},
+        {"weak laser", 20, 1000, 20, true},
+        {"rings above twice the factory's", 120, 1900, 120, true},
+        {"saturated", 20, 1900, 4095, true},
+    };
+    for (const Row& row : rows) {
+        CScatterAccumulator accumulator(settings, prompter);
+        RawWords frame{};
+        frame.fill(row.ring);
+        frame[kLaserPowerIndex] = row.power;
+        frame[3] = row.ring3;
+        accumulator.addFrame(frame);
+        ASSERT_EQ(accumulator.average(), 1) << row.what;
+        EXPECT_EQ(accumulator.verdictFails(), row.fails) << row.what << ": " << accumulator.qualityText();
+        CBackgroundInfoDlg window(accumulator, prompter, [](QDialog&) { return QDialog::Rejected; });
+        EXPECT_EQ(window.acceptButton()->isDefault(), !row.fails) << row.what;
+        EXPECT_EQ(window.cancelButton()->isDefault(), row.fails) << row.what;
+    }
+}
+
 TEST_F(BackgroundWindowsTest, BuildFromARawFileThroughTheVerdictWindow)
 {
     SKIP_WITHOUT_DEMO();
@@ -494,6 +546,8 @@ TEST_F(BackgroundWindowsTest, BuildFromARawFileThroughTheVerdictWindow)
     EXPECT_TRUE(verdicts[0].endsWith("100 frames collected.\n")) << verdicts[0].toStdString();
     const std::string written = readFile(output);
     EXPECT_EQ(std::count(written.begin(), written.end(), '\n'), 40);
+    EXPECT_EQ(app->mainFrame()->statusBar()->currentMessage().toStdString(),
+              "Background scatter file written: " + output);
 }
 
 TEST_F(BackgroundWindowsTest, TheRingsOfARawRecordingAreReadNotCollected)

@@ -15,6 +15,7 @@
 #include "tests/app/AppTestSupport.h"
 #include "tests/support/DiagonalCast.h"
 
+#include <QStatusBar>
 #include <QAction>
 #include <QLabel>
 #include <QMenu>
@@ -162,6 +163,7 @@ TEST_F(CastOverviewTest, PrintsAndSavesTheSamePictureWithItsText)
     const std::string saved = dir.file("saved.svg");
     prompter->choose(saved);
     overview->saveButton()->click();
+    EXPECT_EQ(app->mainFrame()->statusBar()->currentMessage().toStdString(), "Cast picture saved: " + saved);
     ASSERT_EQ(std::system(("pdftotext '" + printed + "' '" + printed + ".txt'").c_str()), 0);
     for (const std::string& text : {readFile(printed + ".txt"), readFile(saved)})
         for (const char* expected : {"diagonal.psd", "Transmission", "Frame"})

@@ -5,11 +5,14 @@
 #include "app/CKavroView.h"
 #include "app/CMainFrame.h"
 #include "app/CommandTable.h"
+#include "app/UserGuide.h"
+#include "platform/FileUtil.h"
 #include "tests/app/AppTestSupport.h"
 
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
+#include <filesystem>
 #include <set>
 #include <utility>
 #include <vector>
@@ -58,7 +61,8 @@ TEST_F(CommandTest, Menu2HoldsOnlyTheCommandsWithoutADocument)
 {
     std::set<QString> expected = {"Open &Instrument",      "Open Ra&w Data File", "Open Particle &Distribution File",
                                   "E&xit",                 "&Build Background Scatter File", "&Output",
-                                  "&Locations...",         "Edit Calibration Parameters",    "&About KAVRO..."};
+                                  "&Locations...",         "Edit Calibration Parameters",    "&About KAVRO...",
+                                  "&Open File...",         "&User Guide"};
     EXPECT_EQ(menuTexts(app->mainFrame()), expected);
 }
 
@@ -74,10 +78,11 @@ TEST_F(CommandTest, Menu3HoldsTheDocumentCommandsWithTheirTexts)
                           "Build &Background Scatter File", "&Size Distribution Display",
                           "&Auxiliary Parameter Display", "&Cascade", "&Tile", "&Arrange Icons", "Show &Buffer",
                           "&Send Command", "&About KAVRO...", "Open &Instrument", "&Locations...", "&Output",
-                          "Ne&xt\tCtrl+Tab", "Pre&vious\tCtrl+Shift+Tab", "Cl&ose\tCtrl+F4", "&1 cast07", "&Export for Analysis..."})
+                          "Ne&xt\tCtrl+Tab", "Pre&vious\tCtrl+Shift+Tab", "Cl&ose\tCtrl+F4", "&1 cast07", "&Export for Analysis...",
+                          "&Open File...", "&User Guide"})
         EXPECT_TRUE(texts.count(t)) << t;
     EXPECT_FALSE(texts.count("Edit Calibration Parameters"));  // menu 2's text
-    EXPECT_EQ(texts.size(), 35u);
+    EXPECT_EQ(texts.size(), 37u);
 }
 
 // Each menu's title and items, in order, separators left out.
@@ -100,14 +105,14 @@ TEST_F(CommandTest, TheCommandsStandUnderTheMenusTheirWindowsNameThem)
     EXPECT_EQ(menuLayout(app->mainFrame()),
               (Layout{{"&File",
                        {"Open &Instrument", "Open Ra&w Data File", "Open Particle &Distribution File",
-                        "&Build Background Scatter File", "E&xit"}},
+                        "&Open File...", "&Build Background Scatter File", "E&xit"}},
                       {"&Options", {"&Output", "&Locations...", "Edit Calibration Parameters"}},
-                      {"&Help", {"&About KAVRO..."}}}));
+                      {"&Help", {"&User Guide", "&About KAVRO..."}}}));
     ASSERT_NE(openPsd(), nullptr);
     EXPECT_EQ(menuLayout(app->mainFrame()),
               (Layout{{"&File",
                        {"Open &Instrument", "Open Ra&w Data File", "Open Particle &Distribution File",
-                        "&Export for Analysis...", "Build &Background Scatter File", "&Print...", "Print Pre&view", "P&rint Setup...", "E&xit"}},
+                        "&Open File...", "&Export for Analysis...", "Build &Background Scatter File", "&Print...", "Print Pre&view", "P&rint Setup...", "E&xit"}},
                       {"&DataFrames",
                        {"&Show Frame Sequence\tCtrl+A", "Go To &First\tCtrl+F", "Go To &Prev\tCtrl+P",
                         "Go To &Next\tCtrl+N", "Go To &Last\tCtrl+L", "&Go To Frame ...\tCtrl+G",
@@ -119,7 +124,7 @@ TEST_F(CommandTest, TheCommandsStandUnderTheMenusTheirWindowsNameThem)
                       {"&Window",
                        {"&Cascade", "&Tile", "&Arrange Icons", "Ne&xt\tCtrl+Tab", "Pre&vious\tCtrl+Shift+Tab",
                         "Cl&ose\tCtrl+F4", "&1 cast07"}},
-                      {"&Help", {"&About KAVRO..."}}}));
+                      {"&Help", {"&User Guide", "&About KAVRO..."}}}));
 }
 
 TEST_F(CommandTest, TheDocumentAcceleratorsExistOnlyWithMenu3)
@@ -137,9 +142,78 @@ TEST_F(CommandTest, TheDocumentAcceleratorsExistOnlyWithMenu3)
         EXPECT_EQ(main->action(id)->shortcut(), QKeySequence(key)) << key;
         EXPECT_TRUE(main->action(id)->text().endsWith(QString("\t") + key)) << key;
     }
-    EXPECT_EQ(main->action(cmd::Help)->shortcut(), QKeySequence("F1"));
+    EXPECT_TRUE(main->action(cmd::Help)->shortcut().isEmpty());
     EXPECT_FALSE(enabled(main, cmd::Help));
     EXPECT_FALSE(enabled(main, cmd::HelpIndex));
+}
+
+// The desktop's usual keys where the command table leaves them free: bound with and
+// without a document, each on its own command.
+TEST_F(CommandTest, TheStandardKeysOpenQuitAndHelpInBothMenus)
+{
+    CMainFrame* main = app->mainFrame();
+    const std::pair<int, const char*> keys[] = {{cmd::OpenFile, "Ctrl+O"}, {cmd::Exit, "Ctrl+Q"}, {cmd::UserGuide, "F1"}};
+    for (bool document : {false, true}) {
+        if (document)
+            ASSERT_NE(openPsd(), nullptr);
+        SCOPED_TRACE(document ? "menu 3" : "menu 2");
+        std::set<QKeySequence> taken;
+        for (const Command& c : commandTable())
+            if (QKeySequence key = main->action(c.id)->shortcut(); !key.isEmpty())
+                EXPECT_TRUE(taken.insert(key).second) << key.toString().toStdString();
+        for (auto [id, key] : keys) {
+            EXPECT_EQ(main->action(id)->shortcut(), QKeySequence(key)) << key;
+            EXPECT_TRUE(enabled(main, id)) << key;
+        }
+    }
+}
+
+TEST_F(CommandTest, OpenFileOpensByTheExtensionAndF1ShowsTheUserGuide)
+{
+    const std::string psd = dir.file("cast.PSD");
+    const std::string raw = dir.file("cast.dat");
+    writeFile(psd, "x");
+    writeFile(raw, "x");
+    dialogs->modelAnswers.push_back(0);
+    prompter->choose(psd).choose(raw);
+    for (int i = 0; i < 2; ++i)
+        app->mainFrame()->action(cmd::OpenFile)->trigger();
+    EXPECT_EQ(factory->kindsAsked, (std::vector<int>{kKindPsdFile, kKindRawFile}));
+    ASSERT_EQ(prompter->calls().size(), 2u);
+    EXPECT_EQ(prompter->calls()[0].request.title, "Open File");
+    EXPECT_TRUE(prompter->calls()[0].request.mustExist);
+    EXPECT_EQ(app->mainFrame()->frames().size(), 2);
+
+    app->mainFrame()->action(cmd::UserGuide)->trigger();
+    ASSERT_EQ(documentsShown.size(), 1u);
+    EXPECT_TRUE(sameFile(documentsShown[0], std::string(KAVRO_SOURCE_DIR) + "/docs/desktop.md")) << documentsShown[0];
+    EXPECT_TRUE(prompter->messages().empty());
+}
+
+TEST(UserGuide, IsFoundInstalledBesideTheProgramOrInTheSourceTree)
+{
+    TempDir dir;
+    std::filesystem::create_directories(dir.file("prefix/bin"));
+    std::filesystem::create_directories(dir.file("prefix/share/doc/kavro"));
+    std::filesystem::create_directories(dir.file("src/docs"));
+    const std::string installed = dir.file("prefix/share/doc/kavro/desktop.md");
+    const std::string source = dir.file("src/docs/desktop.md");
+    struct Row {
+        bool installed, inSource;
+        std::string found;
+    };
+    for (const Row& row : {Row{true, true, installed}, Row{false, true, source}, Row{true, false, installed},
+                           Row{false, false, ""}}) {
+        std::filesystem::remove(installed);
+        std::filesystem::remove(source);
+        if (row.installed)
+            writeFile(installed, "# guide\n");
+        if (row.inSource)
+            writeFile(source, "# guide\n");
+        EXPECT_EQ(findUserGuide(dir.file("prefix/bin"), dir.file("src/docs")), row.found)
+            << row.installed << row.inSource;
+    }
+    EXPECT_EQ(findUserGuide(dir.file("prefix/bin"), ""), "");
 }
 
 TEST_F(CommandTest, EnableRulesFollowTheActiveChildAcrossThreeDocuments)

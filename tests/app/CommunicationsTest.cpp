@@ -358,6 +358,7 @@ TEST_F(CommunicationsTest, ARecordingWindowNamesItsFilesAndClosingWritesTheFrame
 
     // Two frames arrive that nobody asked for yet: the window's close takes them.
     instruments->link->arrive(frameText(3) + frameText(4) + "{5 5");
+    prompter->answer(true);  // stop recording and close
     recording->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     const std::string log = readFile(dir.file("cast.log"));

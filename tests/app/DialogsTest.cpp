@@ -85,15 +85,31 @@ TEST(GoToDialog, TakesDigitsOnlyStartingAtZero)
     EXPECT_TRUE(prompter.calls().empty());
 }
 
-TEST(GoToDialog, AnEmptyOrTooLargeNumberIsRefusedAndTheDialogStaysOpen)
+TEST(GoToDialog, AnEmptyTooLargeOrOutOfRangeNumberIsRefusedAndTheDialogStaysOpen)
 {
-    for (const char* entry : {"", "99999999999"}) {
+    struct Row {
+        const char* entry;
+        int lastFrame;  // -1: the range is not known
+        const char* told;  // "" when accepted
+    };
+    const Row rows[] = {
+        {"", -1, "Please enter an integer."},
+        {"99999999999", -1, "Please enter an integer."},
+        {"12", -1, ""},
+        {"12", 12, ""},
+        {"0", 0, ""},
+        {"13", 12, "There is no frame 13 in this file: its frames are 0 to 12."},
+        {"1", 0, "There is no frame 1 in this file: its frames are 0 to 0."},
+    };
+    for (const Row& row : rows) {
         ScriptedPrompter prompter;
-        GoToFrameDialog dialog(prompter);
-        dialog.frameEdit()->setText(entry);
+        GoToFrameDialog dialog(prompter, nullptr, row.lastFrame);
+        dialog.frameEdit()->setText(row.entry);
         dialog.accept();
-        EXPECT_NE(dialog.result(), QDialog::Accepted) << entry;
-        EXPECT_EQ(prompter.messages(), std::vector<std::string>{"Please enter an integer."}) << entry;
+        const bool accepted = std::string(row.told).empty();
+        EXPECT_EQ(dialog.result() == QDialog::Accepted, accepted) << row.entry << " of " << row.lastFrame;
+        EXPECT_EQ(prompter.messages(), accepted ? std::vector<std::string>{} : std::vector<std::string>{row.told})
+            << row.entry;
     }
 }
 

@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCoreApplication>
+#include <QLabel>
 #include <QMdiArea>
 #include <QTest>
 
@@ -53,6 +54,23 @@ TEST_F(DocumentTest, StartsEmptyWithMenu2AndItsCaption)
     EXPECT_EQ(main->menuNumber(), 2);
     EXPECT_EQ(main->windowTitle(), "KAVRO");
     EXPECT_EQ(app->pendingSourceKind(), -1);
+    // The empty workspace says what to do, and, with no calibration folder set, where it is set.
+    QLabel* hint = main->emptyHint();
+    EXPECT_FALSE(hint->isHidden());
+    EXPECT_TRUE(hint->text().contains("Open Raw Data File")) << hint->text().toStdString();
+    EXPECT_TRUE(hint->text().contains("Options > Locations"));
+    EXPECT_TRUE(hint->text().contains(QString::fromStdString(dir.path())));
+    CKavroFrame* frame = openPsd();
+    ASSERT_NE(frame, nullptr);
+    EXPECT_TRUE(hint->isHidden());
+    frame->close();
+    flushDeferredDeletes();
+    EXPECT_FALSE(hint->isHidden());
+    // A folder set in the profile: the hint no longer asks for one.
+    app->profile().writeString("Directories", "CalFiles", dir.path());
+    app->settings().load(app->profile(), dir.path());
+    main->updateEmptyHint();
+    EXPECT_FALSE(hint->text().contains("Options > Locations"));
 }
 
 TEST_F(DocumentTest, OpeningAPsdFileTitlesDocumentFrameAndMainFrame)
@@ -312,6 +330,20 @@ TEST_F(DocumentTest, CascadeKeepsTheViewsWholeAndTheAreaScrollsToWhatLiesOutside
     }
     EXPECT_EQ(main->mdiArea()->horizontalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
     EXPECT_EQ(main->mdiArea()->verticalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
+    // Each window Ctrl+Tab (or the Window menu) brings forward is scrolled into view.
+    bool outside = false;
+    for (CKavroFrame* f : opened)
+        outside = outside || !QRect(QPoint(0, 0), area).contains(f->geometry());
+    ASSERT_TRUE(outside) << "the tiled windows all fit: nothing to scroll to";
+    for (int step = 0; step < 2 * opened.size(); ++step) {
+        main->action(cmd::NextWindow)->trigger();
+        QCoreApplication::processEvents();
+        const QRect r = main->activeFrame()->geometry();
+        EXPECT_TRUE(QRect(QPoint(0, 0), area).contains(r.topLeft())) << step;
+        if (r.width() <= area.width() && r.height() <= area.height()) {
+            EXPECT_TRUE(QRect(QPoint(0, 0), area).contains(r)) << step;
+        }
+    }
 }
 
 }  // namespace

@@ -35,7 +35,10 @@
 #include <cmath>
 #include <optional>
 #include <atomic>
+#include <filesystem>
 #include <functional>
+#include <optional>
+#include <regex>
 #include <thread>
 
 using namespace kavro;
@@ -207,6 +210,7 @@ TEST_F(InstrumentViewTest, TheAnimationTakesEveryFrameShowsItInTheBufferWindowAn
     EXPECT_EQ(sim->counters().replies, 3);
     EXPECT_TRUE(prompter->messages().empty());
 
+    prompter->answer(true);  // stop recording and close
     closeWindow(frame);
     EXPECT_EQ(readFile(psd).size(), (3u + 2u) * 512u);
     EXPECT_EQ(readFile(cal.path("live.log")), logOf(3));
@@ -306,6 +310,119 @@ INSTANTIATE_TEST_SUITE_P(Outputs, LiveOverviewTest, ::testing::Values(true, fals
                              return std::string(info.param ? "Recording" : "NotRecording");
                          });
 
+TEST_F(InstrumentViewTest, WithNoOutputOnTheOpenAsksWhetherToRecordBeforeTheFirstRequest)
+{
+    SimulatorOptions looping;
+    looping.loop = true;
+    ASSERT_TRUE(startSimulator(looping));
+    Settings& settings = app->settings();
+    settings.calFiles = cal.dir.path();
+    settings.comDevice[2] = sim->devicePath();
+    settings.commWait = 0;
+    const std::regex proposal(std::regex_replace(dir.path(), std::regex(R"([.^$|()\[\]{}*+?\\])"), R"(\$&)") +
+                              R"(/Instrument-\d{8}-\d{6}\.psd)");
+    const std::string psd = dir.file("rec.psd");
+    struct Case {
+        std::optional<bool> answer;  // Record, Continue without recording, Cancel
+        bool opens;
+        std::string title;
+        std::vector<std::string> files;  // written in the data folder
+    };
+    const Case cases[] = {
+        {true, true, "rec", {"rec.psd", "rec.log", "rec.time.csv"}},
+        {false, true, "Instrument", {}},
+        {std::nullopt, false, "", {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.answer ? (*c.answer ? "record" : "continue") : "cancel");
+        for (const char* name : {"rec.psd", "rec.log", "rec.time.csv", "rec.asc"})
+            std::filesystem::remove(dir.file(name));
+        const std::size_t callsBefore = prompter->calls().size();
+        const long requestsBefore = sim->counters().requests;
+        dialogs->portAnswers.push_back(InstrumentChoice{2, 0});
+        dialogs->recordAnswers.push_back(c.answer);
+        prompter->choose(cal.path("RingArea_a.asc")).choose(cal.path("zsc.asc"));
+        if (c.answer && *c.answer)
+            prompter->choose(psd);
+        app->mainFrame()->action(cmd::OpenInstrument)->trigger();
+        ASSERT_FALSE(dialogs->recordingAsked.empty());
+        EXPECT_TRUE(std::regex_match(dialogs->recordingAsked.back(), proposal)) << dialogs->recordingAsked.back();
+        EXPECT_EQ(sim->counters().requests, requestsBefore) << "a request went out at the open";
+        EXPECT_EQ(prompter->pendingAnswers(), 0u);
+        CKavroFrame* frame = app->mainFrame()->activeFrame();
+        if (!c.opens) {
+            // Asked after the calibration and background, before any output: Cancel leaves none.
+            EXPECT_EQ(frame, nullptr);
+            EXPECT_EQ(prompter->calls().size(), callsBefore + 2);
+            EXPECT_FALSE(fileExists(psd));
+            continue;
+        }
+        ASSERT_NE(frame, nullptr) << (prompter->messages().empty() ? "" : prompter->messages()[0]);
+        EXPECT_EQ(frame->document().title(), c.title);
+        if (c.answer && *c.answer) {
+            // The save dialog proposes the data folder's stamped name; the user may change it.
+            const FileDialogRequest& save = prompter->calls().back().request;
+            EXPECT_EQ(save.initialDirectory, dir.path());
+            EXPECT_EQ(dir.file(save.initialName), dialogs->recordingAsked.back());
+        }
+        // Two frames, then the timer runs and stops: the line tells what was kept.
+        frame->animationBar()->button(CAnimationBar::kNextButton)->click();
+        frame->animationBar()->button(CAnimationBar::kNextButton)->click();
+        FrameNavigator* nav = frame->view()->navigator();
+        nav->toggle();
+        const std::string running = frame->view()->instrumentStatus()->recordingLabel()->toolTip().toStdString();
+        nav->toggle();
+        const std::string stopped = frame->view()->instrumentStatus()->recordingLabel()->toolTip().toStdString();
+        if (c.files.empty()) {
+            EXPECT_EQ(running, "Not recording: no instrument output is on (Options > Output)");
+            EXPECT_EQ(stopped, "Stopped: nothing was recorded (no instrument output is on)");
+            closeWindow(frame);  // nothing recorded: no question
+            EXPECT_TRUE(app->mainFrame()->frames().isEmpty());
+        } else {
+            EXPECT_EQ(running, "Recording: rec.psd, rec.log, rec.time.csv in " + dir.path());
+            EXPECT_EQ(stopped, "Stopped: 2 frames in rec.psd, rec.log, rec.time.csv in " + dir.path());
+            // Closing asks first; No keeps the window recording, Yes closes it with its files whole.
+            prompter->answer(false);
+            closeWindow(frame);
+            ASSERT_EQ(app->mainFrame()->frames().size(), 1);
+            EXPECT_EQ(prompter->calls().back().text, "Recording to rec.psd: stop recording and close?");
+            EXPECT_TRUE(prompter->calls().back().style.defaultNo);
+            prompter->answer(true);
+            closeWindow(frame);
+            EXPECT_TRUE(app->mainFrame()->frames().isEmpty());
+            EXPECT_EQ(readFile(psd).size(), (2u + 2u) * 512u);
+            EXPECT_EQ(readFile(dir.file("rec.log")), logOf(2));
+        }
+        for (const char* name : {"rec.psd", "rec.log", "rec.time.csv", "rec.asc"})
+            EXPECT_EQ(fileExists(dir.file(name)),
+                      std::find(c.files.begin(), c.files.end(), name) != c.files.end())
+                << name;
+        EXPECT_TRUE(prompter->messages().empty());
+        // The program's own switches are as they were: the choice was this run's.
+        for (int slot = 0; slot < 5; ++slot)
+            EXPECT_EQ(settings.outputs.value[slot], slot == 3 ? 1 : 0) << slot;
+    }
+}
+
+TEST_F(InstrumentViewTest, ExitWithARecordingWindowAsksAndANoKeepsEveryWindow)
+{
+    ASSERT_TRUE(startSimulator(once()));
+    const std::string psd = cal.path("exit.psd");
+    CKavroFrame* frame = openOnSimulator(psd);
+    ASSERT_NE(frame, nullptr);
+    frame->animationBar()->button(CAnimationBar::kNextButton)->click();
+    for (bool yes : {false, true}) {
+        prompter->answer(yes);
+        app->mainFrame()->action(cmd::Exit)->trigger();
+        QTest::qWait(20);  // Exit closes the main window once the menu is done
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_EQ(prompter->calls().back().text, "Recording to exit.psd: stop recording and close?");
+        EXPECT_EQ(app->mainFrame()->frames().size(), yes ? 0 : 1);
+    }
+    EXPECT_EQ(readFile(psd).size(), (1u + 2u) * 512u);
+    EXPECT_EQ(prompter->pendingAnswers(), 0u);
+}
+
 TEST_F(InstrumentViewTest, AnUnpluggedInstrumentStopsTheAnimationWithOneMessage)
 {
     ASSERT_TRUE(startSimulator(SimulatorOptions{}));
@@ -345,6 +462,10 @@ TEST_F(InstrumentViewTest, AnUnpluggedInstrumentStopsTheAnimationWithOneMessage)
     EXPECT_EQ(window->count(), received);
 
     // Every frame received is in the files.
+    EXPECT_EQ(frame->view()->instrumentStatus()->recordingLabel()->toolTip().toStdString(),
+              "Stopped, the instrument is lost: " + std::to_string(received) +
+                  " frames in unplugged.psd, unplugged.asc, unplugged.log, unplugged.time.csv in " + cal.dir.path());
+    prompter->answer(true);
     closeWindow(frame);
     EXPECT_EQ(readFile(cal.path("unplugged.log")), logOf(static_cast<std::size_t>(received)));
     EXPECT_EQ(readFile(psd).size(), (static_cast<std::size_t>(received) + 2u) * 512u);

@@ -7,6 +7,7 @@
 #include "app/CommandTable.h"
 #include "app/DisplayParametersDialog.h"
 #include "app/FrameNavigator.h"
+#include "app/CKavroApp.h"
 #include "app/LocationsDialog.h"
 #include "app/OutputOptionsDialog.h"
 #include "app/RawViewHooks.h"
@@ -73,9 +74,11 @@ TEST_F(OptionDialogsTest, DisplayParametersStopTheAnimationAndApplyToTheView)
         EXPECT_EQ(dialog.maxOrdinateEdit()->text(), "10");
         EXPECT_EQ(dialog.intervalEdit()->text(), "500");
         // Refused boxes keep the dialog open.
-        dialog.maxOrdinateEdit()->setText("ten");
-        dialog.accept();
-        EXPECT_EQ(dialog.result(), QDialog::Rejected);
+        for (const char* bad : {"ten", "0", "-3", "nan"}) {
+            dialog.maxOrdinateEdit()->setText(bad);
+            dialog.accept();
+            EXPECT_EQ(dialog.result(), QDialog::Rejected) << bad;
+        }
         dialog.maxOrdinateEdit()->setText("2.5");
         dialog.intervalEdit()->setText("0.5");
         dialog.accept();
@@ -87,7 +90,13 @@ TEST_F(OptionDialogsTest, DisplayParametersStopTheAnimationAndApplyToTheView)
     });
     command(cmd::SizeDistributionDisplay);
     EXPECT_FALSE(ranWhileOpen);
-    EXPECT_EQ(prompter->messages(), (std::vector<std::string>{"Please enter a number.", "Please enter an integer."}));
+    // Each refusal names its box.
+    const std::string maxBox = "\nIn the box: Maximum ordinate value:";
+    EXPECT_EQ(prompter->messages(),
+              (std::vector<std::string>{"Please enter a number." + maxBox, "Please enter a number above 0." + maxBox,
+                                        "Please enter a number above 0." + maxBox,
+                                        "Please enter a number." + maxBox,  // "nan" is no number
+                                        "Please enter an integer.\nIn the box: Animation frame interval:"}));
     EXPECT_TRUE(nav->running());
     EXPECT_EQ(nav->interval(), 100);
     EXPECT_EQ(nav->timer().interval(), 100);
@@ -192,9 +201,16 @@ TEST_F(OptionDialogsTest, LocationsWriteTheFolderAndTheBackgroundRule)
         EXPECT_EQ(dialog.browseButton()->text(), "Browse...");
         dialog.directoryEdit()->setText("/cal/kavro");
         dialog.lookBesideRawFileBox()->setChecked(true);
+        // The recordings' folder: the one set (the test's), the documents folder shown greyed.
+        EXPECT_EQ(dialog.dataFolderEdit()->text().toStdString(), dir.path());
+        EXPECT_EQ(dialog.dataFolderEdit()->placeholderText().toStdString(), CKavroApp::defaultDataFolder());
+        dialog.dataFolderEdit()->setText("/data/casts");
         dialog.accept();
     });
     command(cmd::Locations);
+    EXPECT_EQ(app->settings().dataFiles, "/data/casts");
+    EXPECT_EQ(app->dataFolder(), "/data/casts");
+    EXPECT_EQ(app->profile().readString("Directories", "DataFiles", "?"), "/data/casts");
     EXPECT_EQ(app->settings().calFiles, "/cal/kavro");
     EXPECT_EQ(app->settings().pdFirst, 1);
     EXPECT_EQ(app->profile().readString("Directories", "CalFiles", "?"), "/cal/kavro");
@@ -205,10 +221,14 @@ TEST_F(OptionDialogsTest, LocationsWriteTheFolderAndTheBackgroundRule)
         EXPECT_EQ(dialog.directoryEdit()->text(), "/cal/kavro");
         EXPECT_TRUE(dialog.lookBesideRawFileBox()->isChecked());
         dialog.directoryEdit()->clear();
+        dialog.dataFolderEdit()->clear();
         dialog.accept();
     });
     command(cmd::Locations);
     EXPECT_EQ(app->settings().calFiles, dir.path());
+    // An empty recordings' folder is the documents (or home) folder, never the calibration one.
+    EXPECT_EQ(app->dataFolder(), CKavroApp::defaultDataFolder());
+    EXPECT_NE(app->dataFolder(), app->settings().calFiles);
     EXPECT_TRUE(app->profile().hasKey("Directories", "CalFiles"));
     EXPECT_EQ(app->profile().readString("Directories", "CalFiles", "?"), "");
 }

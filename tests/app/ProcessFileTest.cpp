@@ -12,9 +12,11 @@
 #include "app/RawViewHooks.h"
 #include "auxiliary/ui/CAuxParamDlg.h"
 #include "background/ui/CRingsWnd.h"
+#include "platform/FileUtil.h"
 #include "plots/CTextWnd.h"
 #include "tests/app/RawViewFixture.h"
 
+#include <QStatusBar>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -71,6 +73,9 @@ TEST_F(ProcessFileTest, WritesTheSameBytesAsKavroCliProcess)
     EXPECT_FALSE(raw->sourceOpen());
     EXPECT_FALSE(frame->view()->busy());
     EXPECT_TRUE(prompter->messages().empty());
+    // The status bar tells what was written.
+    EXPECT_EQ(app->mainFrame()->statusBar()->currentMessage().toStdString(),
+              "Processed 291 frames into " + fileNamePart(psd) + " in " + dir.path());
 
     ASSERT_EQ(cliProcess(dir.file("cli.psd"), 10, 300), 0);
     const std::string gui = readFile(psd);

@@ -12,6 +12,7 @@
 #include "plots/CTextWnd.h"
 #include "tests/app/AppTestSupport.h"
 
+#include <QStatusBar>
 #include <QAction>
 #include <QCoreApplication>
 #include <filesystem>
@@ -143,6 +144,8 @@ TEST_F(PsdViewTest, NavigatesTheFileAndTheAnimationEndsAtItsLastRecord)
     EXPECT_EQ(text(layout->frameLabel()), "Data Frame: 1");
     app->mainFrame()->action(cmd::GoToFrame)->trigger();
     EXPECT_EQ(text(layout->frameLabel()), "Data Frame: 3");
+    // The dialog knew the file's frames, 0 to 3, to tell a number outside them.
+    EXPECT_EQ(dialogs->frameRangeAsked, (std::vector<int>{3, 3}));
 
     app->mainFrame()->action(cmd::GoToFirst)->trigger();
     FrameNavigator* nav = frame->view()->navigator();
@@ -175,6 +178,7 @@ TEST_F(PsdViewTest, FileExportWritesNetcdfOrCsvAndLeavesTheViewWhereItWas)
     nc_inq_dimlen(id, dim, &frames);
     nc_close(id);
     EXPECT_EQ(frames, 4u);
+    EXPECT_EQ(app->mainFrame()->statusBar()->currentMessage().toStdString(), "Exported to " + nc);
     prompter->choose(dir.file("out/cast.CSV"));
     app->mainFrame()->action(cmd::ExportData)->trigger();
     EXPECT_EQ(readFile(dir.file("out/cast.CSV")).rfind("frame,volume_conc_ul_per_l_", 0), 0u);
@@ -185,6 +189,9 @@ TEST_F(PsdViewTest, FileExportWritesNetcdfOrCsvAndLeavesTheViewWhereItWas)
     app->mainFrame()->action(cmd::ExportData)->trigger();
     ASSERT_EQ(prompter->messages().size(), 1u);
     EXPECT_EQ(prompter->messages()[0].rfind(dir.file("cast.psd/x.nc") + ": ", 0), 0u);
+    // A failure is never told as a success.
+    EXPECT_EQ(app->mainFrame()->statusBar()->currentMessage().toStdString(),
+              "Exported to " + dir.file("out/cast.CSV"));
 }
 
 TEST_F(PsdViewTest, AFileCutShortOrDeletedUnderTheWindowIsToldAndTheWindowStops)
@@ -227,14 +234,52 @@ TEST_F(PsdViewTest, AFileCutShortOrDeletedUnderTheWindowIsToldAndTheWindowStops)
     }
 }
 
-TEST_F(PsdViewTest, AFileWithoutFramesIsToldAndNothingOpens)
+// Files named on the command line (or chosen) that cannot be shown as they are: told by name.
+TEST_F(PsdViewTest, BadOpensAreToldByTheirFileName)
 {
-    EXPECT_EQ(openFile("empty.psd", std::string(512, '\0')), nullptr);
-    EXPECT_EQ(prompter->messages(), std::vector<std::string>{"Empty particle distribution file."});
-    prompter->cancel();
-    app->mainFrame()->action(cmd::OpenPsdFile)->trigger();
-    EXPECT_TRUE(app->mainFrame()->frames().isEmpty());
-    EXPECT_EQ(prompter->messages().size(), 1u);
+    struct Row {
+        std::string name;
+        std::string bytes;    // nothing written when empty and missing
+        bool missing;
+        std::optional<bool> answer;  // to the question the open asks
+        bool opens;
+        std::string told;     // the message or question, {path} for the file's path
+    };
+    const Row rows[] = {
+        {"missing.psd", "", true, std::nullopt, false, "The file does not exist: {path}"},
+        {"missing.raw", "", true, std::nullopt, false, "The file does not exist: {path}"},
+        {"empty.psd", std::string(512, '\0'), false, std::nullopt, false,
+         "Empty particle distribution file.\nFile: {path}"},
+        {"notes.psd", std::string(2048, 'n'), false, false, false,
+         "This file does not appear to be a KAVRO400 Particle Size Distribution file.  Do you wish to "
+         "continue?\nFile: {path}"},
+        {"cut.psd", psdFile(0, 3) + std::string(100, '\x7f'), false, std::nullopt, true,
+         "cut.psd ends in part of a record (100 bytes, most likely a recording that was cut off).  Every whole "
+         "frame is shown; the part is not."},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::string path = dir.file(row.name);
+        if (!row.missing)
+            writeFile(path, row.bytes);
+        if (row.answer)
+            prompter->answer(*row.answer);
+        const std::size_t before = prompter->calls().size();
+        app->openPath(path);
+        ASSERT_EQ(prompter->calls().size(), before + 1);
+        std::string told = row.told;
+        if (const auto at = told.find("{path}"); at != std::string::npos)
+            told.replace(at, 6, path);
+        EXPECT_EQ(prompter->calls().back().text, told);
+        EXPECT_EQ(app->mainFrame()->frames().size(), row.opens ? 1 : 0);
+        EXPECT_TRUE(dialogs->modelAsked.empty());  // a raw file that is not there asks for no model
+        EXPECT_EQ(prompter->pendingAnswers(), 0u);
+        if (row.opens) {
+            EXPECT_EQ(app->mainFrame()->activeFrame()->view()->source()->recordCount(), 5);
+            app->mainFrame()->activeFrame()->close();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        }
+    }
 }
 
 }  // namespace

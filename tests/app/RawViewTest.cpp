@@ -29,6 +29,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <cmath>
+#include <filesystem>
 #include <map>
 
 using namespace kavro;
@@ -253,24 +254,26 @@ TEST_F(RawViewTest, TheAuxiliaryWindowShowsTheCursorFramesRecord)
     EXPECT_EQ(auxWindowOf(*frame->view()), nullptr);
 }
 
-TEST_F(RawViewTest, AnEmptyRecordingShowsAnEmptyViewThatStillWorks)
+TEST_F(RawViewTest, AnEmptyRecordingIsRefusedAtTheOpenAndLeavesNoPsd)
 {
-    CKavroFrame* frame = openRecording(0);
-    ASSERT_NE(frame, nullptr);
-    RawFileView* raw = rawView(frame);
-    EXPECT_EQ(raw->layout().ringImage()->image().width(), 0);
-    command(cmd::GoToNext);
-    command(cmd::GoToLast);
-    command(cmd::AuxParameterFrame);
-    QTest::mouseClick(raw->graph(), Qt::LeftButton, {}, QPoint(50, 40));
-    ASSERT_NE(auxWindowOf(*frame->view()), nullptr);
-    EXPECT_EQ(field(raw->bar(), CFrameSelectBar::kLastEdit), "-1");
-    raw->bar()->edit(CFrameSelectBar::kLastEdit)->setText("0");
-    // Nothing to process: told, and nothing claims to have finished.
-    raw->processFile();
-    EXPECT_EQ(prompter->messages(), std::vector<std::string>{"The file holds no frames to process."});
-    EXPECT_EQ(raw->bar()->button(CFrameSelectBar::kProcessButton)->text(), "Process File");
-    EXPECT_EQ(readFile(cal.path("cast.psd")).size(), 1024u);
+    // No frame -1 with made-up auxiliary values, and no header-only .psd.
+    EXPECT_EQ(openRecording(0), nullptr);
+    EXPECT_EQ(prompter->messages(), std::vector<std::string>{recording + " holds no frames: there is nothing to show."});
+    EXPECT_FALSE(fileExists(cal.path("cast.psd")));
+    EXPECT_TRUE(app->mainFrame()->frames().isEmpty());
+}
+
+TEST_F(RawViewTest, AMissingCalibrationFileNamesTheFolderAndWhereToChangeIt)
+{
+    const std::string empty = cal.dir.path() + "/elsewhere";
+    std::filesystem::create_directory(empty);
+    app->settings().calFiles = empty;
+    EXPECT_EQ(openRecording(5), nullptr);
+    ASSERT_FALSE(prompter->messages().empty());
+    EXPECT_EQ(prompter->messages()[0], "Could not open the file " + empty + "/M32x32_a.asc\n\nCalibration files are "
+                                       "looked for in " + empty + ".  Set the calibration folder in Options > "
+                                       "Locations.");
+    EXPECT_TRUE(app->mainFrame()->frames().isEmpty());
 }
 
 TEST_F(RawViewTest, TheDisplaySelectionRebuildsTheLegend)

@@ -1,6 +1,7 @@
 #include "background/BackgroundBuild.h"
 #include "tests/background/BackgroundFixture.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace kavro;
@@ -21,7 +22,7 @@ struct Build {
         std::vector<std::vector<std::uint16_t>> frames(4, asWords(backgroundFrame(12, 2000, 101)));
         writeFile(env.path("bg.raw"), rawRecords(frames));
     }
-    BuildResult run(const std::string& factory = {})
+    BuildResult run(const std::string& factory = {}, const std::vector<std::string>& inUse = {})
     {
         return buildBackgroundFromRawFile(
             env.settings, env.profile, env.prompter,
@@ -30,7 +31,7 @@ struct Build {
                 verdictText = acc.qualityText();
                 return accept;
             },
-            factory);
+            factory, inUse);
     }
 };
 
@@ -86,29 +87,61 @@ TEST(BackgroundBuild, ARecordingWithoutRecordsStopsAfterTheMessage)
               std::vector<std::string>{"Unable to build background scattering file. No records read."});
 }
 
-TEST(BackgroundBuild, AcceptWithoutAFileStillStoresTheRatio)
+TEST(BackgroundBuild, TheRatioChangesOnlyWhenTheFileWasWritten)
 {
-    // The save dialog cancelled: nothing written, not a failure.
-    Build cancelled;
-    cancelled.env.prompter.choose(cancelled.env.path("bg.raw")).cancel();
-    EXPECT_EQ(cancelled.run(), BuildResult::Accepted);
-    EXPECT_EQ(cancelled.env.profile.readString("Miscellaneous", "LRefRatio", ""), "19.802");
-
-    // The file cannot be written: told, and the ratio is stored all the same.
-    Build blocked;
-    const std::string out = blocked.env.path("factory_zsc.asc") + "/zsc.asc";
-    blocked.env.prompter.choose(blocked.env.path("bg.raw")).choose(out);
-    EXPECT_EQ(blocked.run(), BuildResult::AcceptedWithFailure);
-    EXPECT_EQ(blocked.env.prompter.messages(),
-              std::vector<std::string>{"Could not write to the file " + out + ": Not a directory"});
-    EXPECT_EQ(blocked.env.profile.readString("Miscellaneous", "LRefRatio", ""), "19.802");
-
-    // The recording itself chosen as the output: refused, the recording intact.
-    Build over;
-    const std::string before = readFile(over.env.path("bg.raw"));
-    over.env.prompter.choose(over.env.path("bg.raw")).choose(over.env.path("bg.raw"));
-    EXPECT_EQ(over.run(), BuildResult::AcceptedWithFailure);
-    EXPECT_EQ(readFile(over.env.path("bg.raw")), before);
+    struct Row {
+        const char* what;
+        std::function<void(Build&)> script;  // the answers after the recording's dialog
+        bool inUse;                           // bg_in_use.asc is an open window's background
+        BuildResult result;
+        bool stored;
+        std::string told;  // the one message, {dir} for the folder
+    };
+    const Row rows[] = {
+        {"save dialog cancelled", [](Build& b) { b.env.prompter.cancel(); }, false, BuildResult::Accepted, false, ""},
+        {"file cannot be written",
+         [](Build& b) { b.env.prompter.choose(b.env.path("factory_zsc.asc") + "/zsc.asc"); }, false,
+         BuildResult::AcceptedWithFailure, false,
+         "Could not write to the file {dir}/factory_zsc.asc/zsc.asc: Not a directory"},
+        {"the recording itself", [](Build& b) { b.env.prompter.choose(b.env.path("bg.raw")); }, false,
+         BuildResult::AcceptedWithFailure, false, ""},
+        {"the background in use, No",
+         [](Build& b) { b.env.prompter.choose(b.env.path("bg_in_use.asc")).answer(false); }, true,
+         BuildResult::Accepted, false, ""},
+        {"the background in use, Yes",
+         [](Build& b) { b.env.prompter.choose(b.env.path("bg_in_use.asc")).answer(true); }, true,
+         BuildResult::Accepted, true, ""},
+        {"another file beside the one in use", [](Build& b) { b.env.prompter.choose(b.env.path("new.asc")); }, true,
+         BuildResult::Accepted, true, ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        Build b;
+        const std::string inUse = b.env.path("bg_in_use.asc");
+        writeFile(inUse, "old\n");
+        const std::string recording = readFile(b.env.path("bg.raw"));
+        b.env.prompter.choose(b.env.path("bg.raw"));
+        row.script(b);
+        EXPECT_EQ(b.run({}, row.inUse ? std::vector<std::string>{inUse} : std::vector<std::string>{}), row.result);
+        EXPECT_EQ(b.env.prompter.pendingAnswers(), 0u);
+        EXPECT_EQ(b.env.settings.lRefRatio != 2.0, row.stored) << b.env.settings.lRefRatio;
+        EXPECT_EQ(b.env.profile.readString("Miscellaneous", "LRefRatio", ""), row.stored ? "19.802" : "");
+        EXPECT_EQ(readFile(b.env.path("bg.raw")), recording);
+        // The file in use is replaced only after a Yes.
+        const bool replaced = row.stored && std::string(row.what).find("in use, Yes") != std::string::npos;
+        EXPECT_EQ(readFile(inUse) == "old\n", !replaced);
+        if (row.inUse && std::string(row.what).find("in use,") != std::string::npos) {
+            EXPECT_EQ(b.env.prompter.calls().back().text,
+                      inUse + "\nis the background scatter file of a window that is open.  Replace it with the new "
+                              "background?");
+            EXPECT_TRUE(b.env.prompter.calls().back().style.defaultNo);
+        }
+        std::string told = row.told;
+        if (const auto at = told.find("{dir}"); at != std::string::npos)
+            told.replace(at, 5, b.env.dir.path());
+        if (!told.empty())
+            EXPECT_EQ(b.env.prompter.messages(), std::vector<std::string>{told});
+    }
 }
 
 TEST(BackgroundBuild, AProfileThatCannotBeWrittenIsTold)

@@ -156,7 +156,8 @@ TEST_F(PsdTest, WrongMagicAsksAndYesReadsEveryRecord)
     env.prompter.choose(path).answer(false);
     EXPECT_THROW(src.open(), UserAbort);
     EXPECT_EQ(env.prompter.calls().back().text,
-              "This file does not appear to be a KAVRO400 Particle Size Distribution file.  Do you wish to continue?");
+              "This file does not appear to be a KAVRO400 Particle Size Distribution file.  Do you wish to continue?"
+              "\nFile: " + path);
     EXPECT_TRUE(env.prompter.calls().back().style.defaultNo);
 
     env.settings.lRefRatio = 3.5;
@@ -182,8 +183,9 @@ TEST_F(PsdTest, ShortFilesAndBadHeadersAreRefusedWithTheirMessages)
         const char* message;
     };
     const Case cases[] = {
-        {"", "Empty particle distribution file."},
-        {std::string(1023, 'K'), "Empty particle distribution file."},
+        // The file is named: the message may come for a file given on the command line.
+        {"", "Empty particle distribution file.\nFile: {path}"},
+        {std::string(1023, 'K'), "Empty particle distribution file.\nFile: {path}"},
         {header("KAVRO400", 0, 0, 2.0) + diameterRecord(), "Bad file header record."},
         {header("KAVRO400", -7, 0, 2.0) + diameterRecord(), "Bad file header record."},
         {header("KAVRO400", INT_MAX, 0, 2.0) + diameterRecord(), "Bad file header record."},
@@ -199,7 +201,10 @@ TEST_F(PsdTest, ShortFilesAndBadHeadersAreRefusedWithTheirMessages)
         prompter.choose(path);
         EXPECT_THROW(f.open(), UserAbort) << c.content.size();
         ASSERT_EQ(prompter.messages().size(), 1u);
-        EXPECT_EQ(prompter.messages()[0], c.message);
+        std::string told = c.message;
+        if (const auto at = told.find("{path}"); at != std::string::npos)
+            told.replace(at, 6, path);
+        EXPECT_EQ(prompter.messages()[0], told);
     }
 
     // Cancelled dialog and a folder: abandoned without a word.
@@ -208,6 +213,12 @@ TEST_F(PsdTest, ShortFilesAndBadHeadersAreRefusedWithTheirMessages)
     env.prompter.choose(env.cal.dir.path());
     EXPECT_THROW(src.open(), UserAbort);
     EXPECT_TRUE(env.prompter.messages().empty());
+    // A path that names nothing is told with the reason.
+    env.prompter.choose(env.cal.path("gone.psd"));
+    EXPECT_THROW(src.open(), UserAbort);
+    EXPECT_EQ(env.prompter.messages(),
+              std::vector<std::string>{"Could not open the file " + env.cal.path("gone.psd") +
+                                       ": No such file or directory"});
 }
 
 TEST_F(PsdTest, NavigationClampsAtBothEnds)

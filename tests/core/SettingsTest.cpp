@@ -28,6 +28,7 @@ TEST(Settings, DefaultsWithNoProfile)
     EXPECT_EQ(s.header, "Orvandel (KAVRO)");
     EXPECT_EQ(s.footer, "Tolvane");
     EXPECT_EQ(s.pdFirst, 0);
+    EXPECT_EQ(s.dataFiles, "");  // the program's default (the documents folder) applies
     EXPECT_EQ(s.procOpt1, 0);
     EXPECT_EQ(s.comDevice[1], "/dev/ttyUSB1");
     EXPECT_EQ(s.baudRate, 9600);
@@ -39,13 +40,14 @@ TEST(Settings, ParsingRules)
 {
     TempDir dir;
     writeFile(dir.file("p.INI"),
-              "[Directories]\nCalFiles=\nPDFirst=1\n[Miscellaneous]\nLRefRatio=2.5 volts\nStartChar=<<<\nEndChar=\n"
-              "NumIterations=abc\nCommWait=12\nHeader=Cruise 42\n[Communications]\nInstrumentPort=COM7:\n");
+              "[Directories]\nCalFiles=\nPDFirst=1\nDataFiles=/data/casts\n[Miscellaneous]\nLRefRatio=2.5 volts\n"
+              "StartChar=<<<\nEndChar=\nNumIterations=abc\nCommWait=12\nHeader=Cruise 42\n[Communications]\nInstrumentPort=COM7:\n");
     Profile profile(dir.file("p.INI"));
     Settings s;
     s.load(profile, "/exe");
     EXPECT_EQ(s.calFiles, "/exe");  // present but empty is like absent
     EXPECT_EQ(s.pdFirst, 1);
+    EXPECT_EQ(s.dataFiles, "/data/casts");
     EXPECT_EQ(s.lRefRatio, 2.5);    // a number followed by text uses the number
     EXPECT_EQ(s.startChar, '<');    // first character only
     EXPECT_EQ(s.endChar, '\0');     // empty text: NUL

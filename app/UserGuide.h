@@ -1,0 +1,17 @@
+#pragma once
+// Where F1 finds the user guide: installed beside the program (share/doc/kavro), or,
+// for a program run from its build tree, in the source tree's docs folder.
+#include <string>
+
+namespace kavro {
+
+// The first of the guide's places that holds desktop.md; "" when none does.
+// executableDirectory: the folder of the running program; sourceDocs: the source
+// tree's docs folder ("" when unknown).
+std::string findUserGuide(const std::string& executableDirectory, const std::string& sourceDocs);
+// The source tree's docs folder this program was built from.
+std::string sourceDocsFolder();
+// Where the installed guide lives, relative to the program's folder, for messages.
+inline constexpr const char* kInstalledGuide = "../share/doc/kavro/desktop.md";
+
+}  // namespace kavro
