@@ -46,8 +46,8 @@ inline constexpr int HelpIndex = 57666;
 inline constexpr int HelpUsing = 57668;
 inline constexpr int Help = 57670;
 // The program's own: open a recording or a .psd by its extension, and the user guide.
-inline constexpr int OpenFile = 32812;
-inline constexpr int UserGuide = 32813;
+inline constexpr int OpenFile = 32814;
+inline constexpr int UserGuide = 32815;
 }  // namespace cmd
 
 // Who carries a command out.
