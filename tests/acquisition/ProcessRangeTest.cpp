@@ -95,9 +95,10 @@ struct ProcessRangeTest : RawFileTest {
 
 TEST_F(ProcessRangeTest, SameBytesAndStateAsFrameByFrameForEveryThreadCount)
 {
-    auto frames = variedFrames(4500, 7);
+    auto frames = variedFrames(8300, 7);
     // No laser light from frame 4100 on: the total volume of the last frames
-    // is the one an earlier frame left, possibly in another thread's share or block.
+    // is the one an earlier frame left, possibly in another thread's share or block
+    // (the third block has none of its own and takes the second block's).
     for (std::size_t n = 4100; n < frames.size(); ++n)
         frames[n][32] = 50;
     const std::string content = rawRecords(frames);
@@ -105,9 +106,12 @@ TEST_F(ProcessRangeTest, SameBytesAndStateAsFrameByFrameForEveryThreadCount)
     struct Range {
         int first, last;
     };
-    for (Range range : {Range{0, 4499}, Range{0, 4295}, Range{5, 4499}, Range{17, 17}}) {
+    // One block exactly (nothing to read ahead), two exactly, three (the first block's
+    // pieces reused while the second is written), and a range past the data.
+    for (Range range : {Range{0, 4499}, Range{0, 4295}, Range{5, 4499}, Range{17, 17}, Range{0, 4095},
+                        Range{0, 8191}, Range{0, 8299}, Range{4000, 100000}}) {
         const RunResult reference = run(content, "ref", range.first, range.last, 0);
-        ASSERT_EQ(reference.frames, range.last - range.first + 1);
+        ASSERT_EQ(reference.frames, std::min(range.last, 8299) - range.first + 1);
         for (int threads : {1, 2, 3, 8}) {
             const std::string what = "range " + std::to_string(range.first) + ".." + std::to_string(range.last) +
                                      ", " + std::to_string(threads) + " threads";
