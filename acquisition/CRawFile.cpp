@@ -203,12 +203,11 @@ int CRawFile::processRange(int threads, const std::function<bool(int)>& progress
                                threads, *frameResult_);
     // A block is written while the next one is processed: the writer joins the
     // block's pieces and appends them, the processing threads go on with the next
-    // block in the other set of pieces.  (The writer is joined however the loop ends.)
+    // block in the other set of pieces.  (The writer is waited for however the loop ends.)
     FrameOutputs writing;
-    std::jthread writer;
+    BackgroundTask writer;
     auto awaitWrite = [&] {
-        if (writer.joinable())
-            writer.join();
+        writer.wait();
         tellOutputFailures();
     };
     std::vector<unsigned char> bytes, ahead;
@@ -228,7 +227,7 @@ int CRawFile::processRange(int threads, const std::function<bool(int)>& progress
         if (!outputError_.empty())
             break;
         const std::vector<FrameShare>& pieces = blocks.pieces();
-        writer = std::jthread([this, &writing, &pieces] {
+        writer.start([this, &writing, &pieces] {
             joinOutputs(pieces, writing);
             appendFrameOutputs(writing);
         });

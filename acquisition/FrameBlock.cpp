@@ -55,6 +55,69 @@ void joinOutputs(const std::vector<FrameShare>& pieces, FrameOutputs& out)
     }
 }
 
+BackgroundTask::BackgroundTask() : thread_([this] { loop(); }) {}
+
+BackgroundTask::~BackgroundTask()
+{
+    {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [&] { return !running_; });
+        stopping_ = true;
+    }
+    changed_.notify_all();
+    thread_.join();
+}
+
+void BackgroundTask::loop()
+{
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        changed_.wait(lock, [&] { return stopping_ || running_; });
+        if (stopping_)
+            return;
+        std::function<void()> task = std::move(task_);
+        lock.unlock();
+        std::exception_ptr error;
+        try {
+            task();
+        } catch (...) {
+            error = std::current_exception();
+        }
+        lock.lock();
+        error_ = error;
+        running_ = false;
+        changed_.notify_all();
+    }
+}
+
+void BackgroundTask::start(std::function<void()> task)
+{
+    {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [&] { return !running_; });
+        if (error_) {
+            std::exception_ptr error;
+            std::swap(error, error_);
+            std::rethrow_exception(error);
+        }
+        task_ = std::move(task);
+        running_ = true;
+    }
+    changed_.notify_all();
+}
+
+void BackgroundTask::wait()
+{
+    std::exception_ptr error;
+    {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [&] { return !running_; });
+        std::swap(error, error_);
+    }
+    if (error)
+        std::rethrow_exception(error);
+}
+
 FrameBlockProcessor::FrameBlockProcessor(FrameBlockJob job, int threads, const CFrameResult& start)
     : job_(std::move(job)), threads_(std::max(threads, 1))
 {

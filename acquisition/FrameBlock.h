@@ -41,6 +41,34 @@ struct alignas(64) FrameShare {
 // memory kept).
 void joinOutputs(const std::vector<FrameShare>& pieces, FrameOutputs& out);
 
+// One thread that runs one task at a time in the background, kept from task to task
+// (starting a thread for every block costs more than the block's write).
+class BackgroundTask {
+public:
+    BackgroundTask();
+    // Waits for the task running, if any, then ends the thread.
+    ~BackgroundTask();
+    BackgroundTask(const BackgroundTask&) = delete;
+    BackgroundTask& operator=(const BackgroundTask&) = delete;
+
+    // Waits for the task before, then hands task to the thread; when the task before
+    // threw, its exception is thrown here instead and task is not started.
+    void start(std::function<void()> task);
+    // Waits until the task handed over last is done; an exception it threw is thrown here.
+    void wait();
+
+private:
+    void loop();
+
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::function<void()> task_;
+    bool running_ = false;
+    bool stopping_ = false;
+    std::exception_ptr error_;
+    std::thread thread_;
+};
+
 class FrameBlockProcessor {
 public:
     // start: the frame result before the first block (diameters, volume conversion,
