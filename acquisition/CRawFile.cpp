@@ -197,14 +197,16 @@ int CRawFile::frameValues(int n, double values[kFrameValues]) const
     return 1;
 }
 
-int CRawFile::framesLeft(int limit) const
+int CRawFile::framesLeft(int limit, int ahead) const
 {
-    if (currentFrame_ > lastFrame_ || nextRecord_ < 0 || nextRecord_ >= recordCount_)
+    const long long frame = static_cast<long long>(currentFrame_) + ahead;
+    const long long record = nextRecord_ + ahead;
+    if (frame > lastFrame_ || record < 0 || record >= recordCount_)
         return 0;
-    long long left = static_cast<long long>(lastFrame_) - currentFrame_ + 1;
-    left = std::min(left, static_cast<long long>(recordCount_) - nextRecord_);
-    left = std::min(left, static_cast<long long>(INT_MAX) - currentFrame_);
-    return static_cast<int>(std::min<long long>(left, limit));
+    long long left = static_cast<long long>(lastFrame_) - frame + 1;
+    left = std::min(left, static_cast<long long>(recordCount_) - record);
+    left = std::min(left, static_cast<long long>(INT_MAX) - frame);
+    return static_cast<int>(std::max(0LL, std::min<long long>(left, limit)));
 }
 
 int CRawFile::processRange(int threads, const std::function<bool(int)>& progress)
@@ -214,36 +216,45 @@ int CRawFile::processRange(int threads, const std::function<bool(int)>& progress
                                              [this](const OutputRecord& record, const std::uint16_t* words,
                                                     FrameOutputs& out) { formatFrameOutputs(record, words, out); }},
                                threads, *frameResult_);
-    // A block is written while the next one is processed.  (The writer is joined
-    // however the loop ends.)
+    // A block is written while the next one is processed: the writer joins the
+    // block's pieces and appends them, the processing threads go on with the next
+    // block in the other set of pieces.  (The writer is waited for however the loop ends.)
     FrameOutputs writing;
-    std::jthread writer;
+    BackgroundTask writer;
     auto awaitWrite = [&] {
-        if (writer.joinable())
-            writer.join();
+        writer.wait();
         tellOutputFailures();
     };
-    std::vector<unsigned char> bytes;
+    std::vector<unsigned char> bytes, ahead;
+    int wanted = framesLeft(kBlockFrames, 0);
+    int got = wanted > 0 ? input_.readRecords(nextRecord_, wanted, bytes) : 0;
     int done = 0;
-    for (;;) {
-        const int wanted = framesLeft(kBlockFrames);
-        const int got = wanted > 0 ? input_.readRecords(nextRecord_, wanted, bytes) : 0;
-        if (got <= 0)
-            break;
-        blocks.process(bytes.data(), got);
+    while (got > 0) {
+        // The next block is read while the other threads finish their last pieces.
+        const bool more = got == wanted;  // else the end of the data came early
+        int nextWanted = 0;
+        int nextGot = 0;
+        blocks.process(bytes.data(), got, [&] {
+            nextWanted = more ? framesLeft(kBlockFrames, got) : 0;
+            nextGot = nextWanted > 0 ? input_.readRecords(nextRecord_ + got, nextWanted, ahead) : 0;
+        });
         awaitWrite();
         if (!outputError_.empty())
             break;
-        blocks.takeOutputs(writing);
-        writer = std::jthread([this, &writing] { appendFrameOutputs(writing); });
+        const std::vector<FrameShare>& pieces = blocks.pieces();
+        writer.start([this, &writing, &pieces] {
+            joinOutputs(pieces, writing);
+            appendFrameOutputs(writing);
+        });
         adoptLastFrame(blocks.last());
         nextRecord_ += got;
         currentFrame_ += got;
         done += got;
         if (progress && !progress(done))
             break;
-        if (got < wanted)  // the end of the data came early
-            break;
+        std::swap(bytes, ahead);
+        wanted = nextWanted;
+        got = nextGot;
     }
     awaitWrite();
     return done;

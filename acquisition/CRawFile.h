@@ -76,8 +76,8 @@ private:
     void decideMultiScan();
     // The state a block's last frame left, as reading that frame alone would have left it.
     void adoptLastFrame(const FrameShare& last);
-    // Frames that read next frame would read from here on, at most limit.
-    int framesLeft(int limit) const;
+    // Frames that read next frame would read once ahead more frames are read, at most limit.
+    int framesLeft(int limit, int ahead) const;
 
     RawRecordFile input_;
     // Every record's words as stored, kept with the frame summary.

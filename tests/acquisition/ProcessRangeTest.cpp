@@ -1,4 +1,10 @@
+#include "acquisition/FrameBlock.h"
 #include "tests/acquisition/RawFileFixture.h"
+
+#include <atomic>
+#include <chrono>
+#include <stdexcept>
+#include <thread>
 
 using namespace kavro;
 using namespace kavro::test;
@@ -95,9 +101,10 @@ struct ProcessRangeTest : RawFileTest {
 
 TEST_F(ProcessRangeTest, SameBytesAndStateAsFrameByFrameForEveryThreadCount)
 {
-    auto frames = variedFrames(4500, 7);
+    auto frames = variedFrames(8300, 7);
     // No laser light from frame 4100 on: the total volume of the last frames
-    // is the one an earlier frame left, possibly in another thread's share or block.
+    // is the one an earlier frame left, possibly in another thread's share or block
+    // (the third block has none of its own and takes the second block's).
     for (std::size_t n = 4100; n < frames.size(); ++n)
         frames[n][32] = 50;
     const std::string content = rawRecords(frames);
@@ -105,9 +112,12 @@ TEST_F(ProcessRangeTest, SameBytesAndStateAsFrameByFrameForEveryThreadCount)
     struct Range {
         int first, last;
     };
-    for (Range range : {Range{0, 4499}, Range{0, 4295}, Range{5, 4499}, Range{17, 17}}) {
+    // One block exactly (nothing to read ahead), two exactly, three (the first block's
+    // pieces reused while the second is written), and a range past the data.
+    for (Range range : {Range{0, 4499}, Range{0, 4295}, Range{5, 4499}, Range{17, 17}, Range{0, 4095},
+                        Range{0, 8191}, Range{0, 8299}, Range{4000, 100000}}) {
         const RunResult reference = run(content, "ref", range.first, range.last, 0);
-        ASSERT_EQ(reference.frames, range.last - range.first + 1);
+        ASSERT_EQ(reference.frames, std::min(range.last, 8299) - range.first + 1);
         for (int threads : {1, 2, 3, 8}) {
             const std::string what = "range " + std::to_string(range.first) + ".." + std::to_string(range.last) +
                                      ", " + std::to_string(threads) + " threads";
@@ -175,4 +185,60 @@ TEST_F(ProcessRangeTest, AFullDiskStopsAtAWholeBlockAndIsTold)
     EXPECT_NE(env.prompter.messages()[0].find("full.psd"), std::string::npos);
     src.close();
     EXPECT_EQ(readFile(env.cal.path("full.psd")).size(), (2u + 4096u) * 512u);
+}
+
+TEST(BackgroundTaskTest, OneTaskAtATimeInOrderAndItsFailureToldOnce)
+{
+    struct Case {
+        const char* what;
+        int failing;  // the task that throws; -1: none
+    };
+    for (Case c : {Case{"none fails", -1}, Case{"the first fails", 0}, Case{"a middle one fails", 3},
+                   Case{"the last fails", 5}}) {
+        std::vector<int> ran;
+        std::atomic<int> running{0};
+        std::atomic<bool> overlapped{false};
+        int told = 0;
+        {
+            BackgroundTask task;
+            auto job = [&](int i) {
+                return [&, i] {
+                    if (running++ != 0)
+                        overlapped = true;
+                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                    ran.push_back(i);
+                    --running;
+                    if (i == c.failing)
+                        throw std::runtime_error("write failed");
+                };
+            };
+            int i = 0;
+            for (; i < 6; ++i) {
+                try {
+                    task.start(job(i));
+                } catch (const std::runtime_error&) {
+                    ++told;
+                    break;  // the way the writer stops
+                }
+            }
+            try {
+                task.wait();
+            } catch (const std::runtime_error&) {
+                ++told;
+            }
+            // Still of use after a failure, and a second wait has nothing more to tell.
+            task.start(job(100));
+            EXPECT_NO_THROW(task.wait()) << c.what;
+            // The last task before the object goes is waited for.
+            task.start(job(101));
+        }
+        std::vector<int> expected;
+        for (int i = 0; i <= (c.failing < 0 ? 5 : c.failing); ++i)
+            expected.push_back(i);
+        expected.push_back(100);
+        expected.push_back(101);
+        EXPECT_EQ(ran, expected) << c.what;
+        EXPECT_FALSE(overlapped) << c.what;
+        EXPECT_EQ(told, c.failing < 0 ? 0 : 1) << c.what;
+    }
 }
