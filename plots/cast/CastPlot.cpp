@@ -308,13 +308,27 @@ void drawAxisTitle(QPainter& painter, Side side, const QRectF& plot, double offs
     painter.setPen(kInk);
     const QFontMetricsF m(font, painter.device());
     if (side == Side::Left) {
+        // No longer than its panel, so that the titles of stacked panels never run into
+        // each other: a title too long for a short panel is set smaller (down to half
+        // the size), and only then shortened.
+        const double room = std::max(plot.height(), 1.0);
+        QFont fitted = font;
+        const double advance = m.horizontalAdvance(title);
+        if (advance > room) {
+            const double scale = std::max(room / advance, 0.5);
+            if (font.pointSizeF() > 0)
+                fitted.setPointSizeF(font.pointSizeF() * scale);
+            else
+                fitted.setPixelSize(std::max(1, static_cast<int>(font.pixelSize() * scale)));
+        }
+        const QFontMetricsF fm(fitted, painter.device());
         painter.save();
+        painter.setFont(fitted);
         painter.translate(plot.left() - offset - m.descent(), plot.center().y());
         painter.rotate(-90);
-        // No longer than its panel: the titles of stacked panels never run into each other.
-        const double w = std::min(m.horizontalAdvance(title), std::max(plot.height(), 1.0));
-        painter.drawText(QRectF(-w / 2, -m.height(), w, m.height()), Qt::AlignCenter,
-                         m.elidedText(title, Qt::ElideRight, w + 1));
+        const double w = std::min(fm.horizontalAdvance(title), room);
+        painter.drawText(QRectF(-w / 2, -fm.height(), w, fm.height()), Qt::AlignCenter,
+                         fm.elidedText(title, Qt::ElideRight, w + 1));
         painter.restore();
     } else {
         const double y = side == Side::Bottom ? plot.bottom() + offset : plot.top() - offset - m.height();

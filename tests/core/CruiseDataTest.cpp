@@ -127,9 +127,13 @@ const std::vector<SyntheticFrame> kDescent = {
     {5.0, 9, 1.0},                         // 9: the way up
 };
 
+// The centre of class k between the edges the cast's stored diameters give.
 double centre(int k)
 {
-    const ClassEdges e = modelClassEdges(0);
+    ClassValues diameters{};
+    for (int c = 0; c < kClasses; ++c)
+        diameters[static_cast<std::size_t>(c)] = 1.0 + c;  // as syntheticPsd stores them for model 0
+    const ClassEdges e = classEdgesFor(diameters, 0);
     return std::sqrt(e[static_cast<std::size_t>(k)] * e[static_cast<std::size_t>(k + 1)]);
 }
 
