@@ -610,6 +610,8 @@ void renameIntoPlace(const std::string& temp, const std::string& out)
     }
 }
 
+}  // namespace
+
 std::string csvCell(const std::string& s, char separator)
 {
     if (s.find_first_of(std::string(1, separator) + "\"\n\r") == std::string::npos)
@@ -619,8 +621,6 @@ std::string csvCell(const std::string& s, char separator)
         quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
     return quoted + "\"";
 }
-
-}  // namespace
 
 ExportContext exportContext(const Settings& settings, const Profile& profile, const std::string& program,
                             const std::string& commandLine)

@@ -56,6 +56,8 @@ ExportContext exportContext(const Settings& settings, const Profile& profile, co
 // taken) and the UDUNITS spelling of a channel's units, as the export writes them.
 std::array<std::string, kAux> auxVariableNames(const ExportContext& context, const std::set<std::string>& taken);
 std::string udunitsText(const std::string& units);
+// A CSV cell: quoted (inner quotes doubled) when it holds the separator, a quote or a line end.
+std::string csvCell(const std::string& s, char separator = ',');
 
 // Writes the NetCDF file of a .psd (and of <name>.time.csv beside it when there is
 // one) into a temporary file beside out, renamed into place when complete.  Throws

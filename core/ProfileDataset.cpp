@@ -1,5 +1,6 @@
 #include "core/ProfileDataset.h"
 
+#include "core/CastExport.h"
 #include "core/CfConventions.h"
 #include "core/FrameTimes.h"
 #include "core/NetcdfFile.h"
@@ -339,14 +340,7 @@ CruiseCoverage cruiseCoverage(const std::vector<ProfileCast>& casts)
 
 std::string cruiseSummaryCsv(const std::vector<ProfileCast>& casts, const std::string& depthUnits)
 {
-    auto cell = [](const std::string& s) {
-        if (s.find_first_of(",\"\n\r") == std::string::npos)
-            return s;
-        std::string quoted = "\"";
-        for (char c : s)
-            quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-        return quoted + "\"";
-    };
+    auto cell = [](const std::string& s) { return csvCell(s); };
     auto number = [](double v, int digits) { return std::isfinite(v) ? formatG(v, digits) : std::string(); };
     auto time = [](double t) { return std::isfinite(t) ? formatUtcTimestamp(t) : std::string(); };
     std::string unit;

@@ -1,4 +1,5 @@
 // kavro-cli summary: one CSV row per cast of one or more folders (or .psd files).
+#include "core/CastExport.h"
 #include "core/CInvPars.h"
 #include "core/CastReader.h"
 #include "core/FrameTimes.h"
@@ -43,12 +44,7 @@ std::vector<std::string> castsOf(const std::vector<std::string>& args)
 
 std::string cell(const std::string& s)
 {
-    if (s.find_first_of(",\"\n\r") == std::string::npos)
-        return s;
-    std::string quoted = "\"";
-    for (char c : s)
-        quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return quoted + "\"";
+    return csvCell(s);
 }
 
 std::string number(double v)
