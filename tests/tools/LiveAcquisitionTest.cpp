@@ -882,7 +882,8 @@ TEST_F(LiveTest, CommandLineStampsALateReplyWhenItCameAndKeepsTheRequestsAfterIt
 {
     // A request every 2 s, each waiting up to 1 s (CommWait 0); the second reply comes
     // 1.5 s after its request, when that request has given up.
-    frames = recording(4);
+    frames = recording(5);  // the recording's special frames reach up to frame 4
+    frames.resize(4);
     auto F = [this](int k) { return frameReply(frames[static_cast<std::size_t>(k)], '{', '}'); };
     ScriptedInstrument instrument("", {F(0), "@1500 " + F(1), F(2), F(3)});
     ASSERT_FALSE(instrument.device().empty());
