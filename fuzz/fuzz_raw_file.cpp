@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 
 using namespace kavro;
@@ -68,12 +69,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     prompter.choose(psdPath).answer(yes);
     FixedModelOwner owner(0);
     CRawFile source(SourceContext{settings, profile, prompter}, &owner);
+    const long long records = static_cast<long long>(file.size()) / kRawRecordBytes;
+    std::filesystem::remove(psdPath);  // the last input's
     try {
         source.open();
     } catch (const UserAbort&) {
-        fuzz::require(false, "a recording that exists opens");
+        // Only a recording without one whole record is refused (it holds no frames),
+        // and then no result file is left behind.
+        fuzz::require(records == 0, "a recording that exists and holds a frame opens");
+        fuzz::require(!std::filesystem::exists(psdPath), "a refused recording leaves no .psd");
+        return 0;
     }
-    const long long records = static_cast<long long>(file.size()) / kRawRecordBytes;
+    fuzz::require(records > 0, "a recording without a whole record is refused");
     fuzz::require(source.recordCount() == records, "the record count is the whole records of the file");
     fuzz::require(static_cast<long long>(source.frameSummary().size()) == records, "one summary entry a record");
     int marked = 0;
