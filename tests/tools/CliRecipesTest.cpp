@@ -95,8 +95,8 @@ TEST_F(RecipeTest, EveryShellRecipeOfTheDataPageRunsAsWritten)
         {"", {"psd/cast1.psd", "psd/cast2.psd", "nc/cast1.nc", "nc/cast2.nc"}},
         {"SLURM_ARRAY_TASK_ID=1 SLURM_CPUS_PER_TASK=2", {"psd/cast2.psd", "nc/cast2.nc"}},
         {"",
-         {"archive/cruise_profiles.nc", "archive/cruise_summary.csv", "archive/cruise_report.pdf",
-          "archive/psd/cast1.psd", "archive/nc/cast2.nc"},
+         // (the report needs the drawing part, absent from a build without Qt: the cruise test reads it)
+         {"archive/cruise_profiles.nc", "archive/cruise_summary.csv", "archive/psd/cast1.psd", "archive/nc/cast2.nc"},
          false},
         {"SLURM_ARRAY_TASK_ID=1", {"archive/psd/cast1.psd", "archive/nc/cast1.nc"}, false},
         {"", {"archive/nc/cast1.nc", "archive/nc/cast2.nc", "archive/cruise_profiles.nc"}, false},
