@@ -648,9 +648,14 @@ void writeNetcdf(const std::string& psd, const std::string& out, const ExportCon
 {
     const CastReader cast(psd);
     const FrameTimes times = timesFor(psd);
+    writeNetcdfInPlace(out, [&](const std::string& temp) { NetcdfCast(cast, times, context, out).write(temp); });
+}
+
+void writeNetcdfInPlace(const std::string& out, const std::function<void(const std::string&)>& write)
+{
     const std::string temp = temporaryBeside(out);
     try {
-        NetcdfCast(cast, times, context, out).write(temp);
+        write(temp);
     } catch (const NetcdfError& e) {
         std::remove(temp.c_str());
         throw CastError(out + ": " + text::kExportNetcdfFailed + e.what());

@@ -63,6 +63,9 @@ std::string csvCell(const std::string& s, char separator = ',');
 // one) into a temporary file beside out, renamed into place when complete.  Throws
 // CastError ("<file>: <problem>") and leaves nothing behind when anything fails.
 void writeNetcdf(const std::string& psd, const std::string& out, const ExportContext& context);
+// Runs write(temp) on a file beside out and puts it in out's place only when it is whole;
+// a failure removes it and is told as a CastError naming out.
+void writeNetcdfInPlace(const std::string& out, const std::function<void(const std::string&)>& write);
 
 // --update: true when the NetCDF file at path names the calibration folder the
 // context names (an export with another calibration is made again).

@@ -365,23 +365,7 @@ std::string cruiseSummaryCsv(const std::vector<ProfileCast>& casts, const std::s
 void writeProfileDataset(const std::vector<ProfileCast>& casts, const std::string& out,
                          const ProfileDatasetOptions& options)
 {
-    char suffix[64];
-    std::snprintf(suffix, sizeof suffix, ".part-%ld", static_cast<long>(::getpid()));
-    const std::string temp = out + suffix;
-    try {
-        ProfileWriter(casts, options).write(temp);
-    } catch (const NetcdfError& e) {
-        std::remove(temp.c_str());
-        throw CastError(out + ": " + text::kExportNetcdfFailed + e.what());
-    } catch (...) {
-        std::remove(temp.c_str());
-        throw;
-    }
-    if (std::rename(temp.c_str(), out.c_str()) != 0) {
-        const int error = errno;
-        std::remove(temp.c_str());
-        throw CastError(out + ": " + text::kExportCannotCreate + errnoText(error));
-    }
+    writeNetcdfInPlace(out, [&](const std::string& temp) { ProfileWriter(casts, options).write(temp); });
 }
 
 }  // namespace kavro
