@@ -1,8 +1,8 @@
 // kavro-cli simraw: the demo recording and its true distributions.
 #include "resources/CliTexts.h"
 #include "tools/CliCommon.h"
-#include "tools/DemoRecording.h"
-#include "tools/NumberFiles.h"
+#include "sim/DemoRecording.h"
+#include "sim/NumberFiles.h"
 
 #include "platform/FileUtil.h"
 
@@ -19,7 +19,7 @@ struct SimrawOptions {
 };
 
 void runSimraw(const SimrawOptions& o)
-{
+try {
     demo::DemoInputs in = demo::loadDemoInputs(o.calDir, o.model);
     demo::RecordingOptions options;
     options.frames = o.frames;
@@ -27,6 +27,8 @@ void runSimraw(const SimrawOptions& o)
     std::string rawPath = o.output.empty() ? joinPath(o.calDir, text::kDemoRecordingFile) : o.output;
     demo::writeWholeFile(rawPath, demo::encodeRaw(frames));
     demo::writeWholeFile(demo::truthPathFor(rawPath), demo::truthCsv(frames, in.diameters));
+} catch (const demo::DemoError& e) {
+    throw Failure(kExitBadInput, e.what());
 }
 
 }  // namespace

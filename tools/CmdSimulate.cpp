@@ -1,7 +1,7 @@
 // kavro-cli simulate: the instrument on a pseudo-terminal, for trying the live
 // source without an instrument.
 #include "tools/CliCommon.h"
-#include "tools/InstrumentSimulator.h"
+#include "sim/InstrumentSimulator.h"
 #include "tools/StopSignals.h"
 
 #include "platform/FileUtil.h"

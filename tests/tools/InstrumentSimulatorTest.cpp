@@ -1,4 +1,4 @@
-#include "tools/InstrumentSimulator.h"
+#include "sim/InstrumentSimulator.h"
 
 #include "acquisition/FrameReceiver.h"
 #include "platform/PosixSerialLink.h"

@@ -12,7 +12,7 @@
 #include "platform/System.h"
 #include "tests/core/CoreFixture.h"
 #include "tests/tools/CliRun.h"
-#include "tools/InstrumentSimulator.h"
+#include "sim/InstrumentSimulator.h"
 
 #include <algorithm>
 #include <atomic>
