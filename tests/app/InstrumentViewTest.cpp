@@ -22,7 +22,7 @@
 #include "plots/CTextWnd.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/core/CoreFixture.h"
-#include "tools/InstrumentSimulator.h"
+#include "sim/InstrumentSimulator.h"
 
 #include <QAction>
 #include <QApplication>
