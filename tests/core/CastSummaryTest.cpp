@@ -83,9 +83,8 @@ TEST(CastSummaryTest, TimeStampsPutTheFramesAtTheirTimesAndPressureMakesADescent
     TempDir dir;
     CastSource source = diagonalSource(dir);
     // Two stamps a minute apart, the rest missing: only those two frames have a place.
-    // (The time file counts from 1: its frame 1 is data record 0.)
-    source.frameTimes.add(1, 1000.0);
-    source.frameTimes.add(64, 1060.0);
+    source.frameTimes.add(0, 1000.0);
+    source.frameTimes.add(63, 1060.0);
     const CastSummary t = summariseCast(source, 60, CastAxis::Time);
     EXPECT_EQ(t.axis, CastAxis::Time);
     EXPECT_DOUBLE_EQ(t.axisFirst, 1000.0);
@@ -98,7 +97,7 @@ TEST(CastSummaryTest, TimeStampsPutTheFramesAtTheirTimesAndPressureMakesADescent
     // the pause's ten empty.
     source.frameTimes = FrameTimes{};
     for (int f = 0; f < DiagonalCast::kFrames; ++f)
-        source.frameTimes.add(f + 1, 2000.0 + f + (f > 31 ? 10.0 : 0.0));
+        source.frameTimes.add(f, 2000.0 + f + (f > 31 ? 10.0 : 0.0));
     const CastSummary regular = summariseCast(source, 1000, CastAxis::Time);
     EXPECT_EQ(regular.columns.size(), 73u);
     int empty = 0;
