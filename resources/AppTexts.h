@@ -323,6 +323,11 @@ inline constexpr const char* kCastViewing =
     "Viewing frame %1 while new frames keep coming - click the newest frame or press End to follow";
 inline constexpr const char* kCastWaitingForFrames = "The cast grows here as frames arrive";
 inline constexpr const char* kCastFollowButton = "Follow Newest";
+// A raw recording's panel while its frames are processed in the background, and
+// when that ended early; %1 frames done of %2, %3 the reason.
+inline constexpr const char* kCastScanProgress = "Processing the recording for the overview: %1 of %2 frames";
+inline constexpr const char* kCastScanFailed = "The overview holds %1 of %2 frames: %3";
+inline constexpr const char* kCastPanelRawKey = "PanelRaw";
 
 
 // The desktop program's command line.

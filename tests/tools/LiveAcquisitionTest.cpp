@@ -875,8 +875,9 @@ TEST_F(LiveTest, EveryWellFormedFrameSentIsWrittenOnceInOrderAndNothingElse)
         expectSameOutputs(got, processed(sent), sent.size());
         const std::string times = readFile(env.cal.path("scenario.time.csv"));
         EXPECT_EQ(lineCount(times), static_cast<long>(sent.size()) + 1);
-        EXPECT_EQ(times.rfind("frame,utc\n1,", 0), 0u);
-        EXPECT_NE(times.find("\n" + std::to_string(sent.size()) + ","), std::string::npos);
+        EXPECT_EQ(times.rfind("record,utc\n0,", 0), 0u);
+        EXPECT_NE(times.find("\n" + std::to_string(sent.size() - 1) + ","), std::string::npos);
+        EXPECT_EQ(times.find("\n" + std::to_string(sent.size()) + ","), std::string::npos);
         if (sc.intervalMs > 0) {
             const std::vector<double> stamps = stampsOf(times);
             const auto sentAt = instrument.sentAt();
