@@ -422,6 +422,11 @@ void NetcdfCast::write(const std::string& path)
 
 }  // namespace
 
+bool netcdfExportBuilt()
+{
+    return true;
+}
+
 void writeNetcdf(const std::string& psd, const std::string& out, const ExportContext& context)
 {
     const CastReader cast(psd);

@@ -87,6 +87,8 @@ inline constexpr const char* kWarnCalibrationDiffers =
 // Export problems, each after "<file>: ".
 inline constexpr const char* kExportTimesProblem = "time stamps: ";  // + the reader's reason
 inline constexpr const char* kExportNetcdfFailed = "NetCDF write failed: ";  // + reason
+// A build without the netCDF library (the Windows command line).
+inline constexpr const char* kNetcdfNotBuilt = "NetCDF export is not available in this build";
 inline constexpr const char* kExportCannotCreate = "cannot create the output: ";  // + reason
 
 // The source attribute: the writing program and its version.
