@@ -1,16 +1,17 @@
 #include "core/CastReader.h"
 
 #include "core/FrameTimes.h"
-#include "platform/FileUtil.h"
+#include "platform/File.h"
 #include "resources/CliProcessTexts.h"
 #include "resources/CoreTexts.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <limits>
-#include <unistd.h>
+#include <optional>
 
 namespace kavro {
 namespace {
@@ -25,28 +26,47 @@ int storedCount(float v)
 
 }  // namespace
 
-CastReader::CastReader(const std::string& path) : path_(path)
+CastReader::CastReader(const std::string& path, Options options) : path_(path)
 {
-    fd_ = openRegularFileDescriptor(path);
-    if (fd_ < 0)
-        throw CastError(path + ": " + errnoText(errno));
-    const long long records = std::max(0LL, fileLength(fd_)) / kPsdRecordBytes;
+    if (!file_.open(path)) {
+        const int error = errno;
+        throw CastError(path + ": " + file_.error(), CastFault::Open, error);
+    }
+    open(options);  // a failure closes the file as file_ goes
+}
+
+void CastReader::open(Options options)
+{
+    // A lock per open file: a second window of this program conflicts as well.
+    if (options.sharedLock && !file_.lockShared())
+        throw CastError(path_ + text::kPsdBeingWritten, CastFault::Locked);
+    identity_ = file_.identity();
+    const long long length = std::max(0LL, file_.length());
+    records_ = length / kPsdRecordBytes;
+    trailingBytes_ = length - records_ * kPsdRecordBytes;
+    edges_ = modelClassEdges(0);
+    diameters_ = classCentres(edges_);
     PsdRecordBytes bytes{};
-    if (records <= 1 || readAt(fd_, bytes.data(), bytes.size(), 0) != kPsdRecordBytes) {
-        ::close(fd_);
-        fd_ = -1;
-        throw CastError(path + ": " + (records <= 1 ? text::kEmptyPsdFile : text::kCliNotPsd));
+    const bool first = records_ >= 1 && readRecord(0, bytes);
+    if (first)
+        header_ = decodePsdHeader(bytes.data());
+    if (options.check != Check::None) {
+        if (records_ <= 1)
+            throw CastError(path_ + ": " + text::kEmptyPsdFile, CastFault::Empty);
+        if (!first || (!header_.magicOK && options.check == Check::Strict))
+            throw CastError(path_ + ": " + text::kCliNotPsd, CastFault::NotPsd);
+        // A header that claims more header records than the file holds is as bad as none.
+        if (header_.magicOK && (header_.headerRecords < 1 || header_.headerRecords > records_))
+            throw CastError(path_ + ": " + text::kBadHeaderRecord, CastFault::BadHeader);
     }
-    header_ = decodePsdHeader(bytes.data());
-    if (!header_.magicOK || header_.headerRecords < 1 || header_.headerRecords > records) {
-        ::close(fd_);
-        fd_ = -1;
-        throw CastError(path + ": " + (header_.magicOK ? text::kBadHeaderRecord : text::kCliNotPsd));
-    }
-    frames_ = records - header_.headerRecords;
+    const bool sound = header_.magicOK && header_.headerRecords >= 1 && header_.headerRecords <= records_;
+    headerRecords_ = sound ? header_.headerRecords : 0;
+    frames_ = records_ - headerRecords_;
+    if (!sound)
+        return;
     edges_ = modelClassEdges(header_.model);
     diameters_ = classCentres(edges_);
-    if (header_.headerRecords >= 2 && readAt(fd_, bytes.data(), bytes.size(), kPsdRecordBytes) == kPsdRecordBytes) {
+    if (headerRecords_ >= 2 && readRecord(1, bytes)) {
         ClassValues stored{};
         bool any = false;
         for (int k = 0; k < kClasses; ++k) {
@@ -63,10 +83,25 @@ CastReader::CastReader(const std::string& path) : path_(path)
     }
 }
 
-CastReader::~CastReader()
+CastReader::~CastReader() = default;
+
+std::size_t CastReader::readRecords(long long first, std::size_t count, std::vector<unsigned char>& bytes) const
 {
-    if (fd_ >= 0)
-        ::close(fd_);
+    if (first < 0 || count == 0)
+        return 0;
+    if (bytes.size() < count * kPsdRecordBytes)
+        bytes.resize(count * kPsdRecordBytes);
+    const long long got = file_.readAt(first * kPsdRecordBytes, bytes.data(), count * kPsdRecordBytes);
+    if (got < 0) {
+        const int error = errno;
+        throw CastError(path_ + ": " + file_.error(), CastFault::Read, error);
+    }
+    return static_cast<std::size_t>(got) / kPsdRecordBytes;
+}
+
+bool CastReader::readRecord(long long record, PsdRecordBytes& bytes) const
+{
+    return record >= 0 && file_.readAt(record * kPsdRecordBytes, bytes.data(), bytes.size()) == kPsdRecordBytes;
 }
 
 std::size_t CastReader::read(long long first, std::size_t count, std::vector<OutputRecord>& records) const
@@ -75,16 +110,35 @@ std::size_t CastReader::read(long long first, std::size_t count, std::vector<Out
     if (first < 0 || first >= frames_)
         return 0;
     const std::size_t n = static_cast<std::size_t>(std::min<long long>(static_cast<long long>(count), frames_ - first));
-    if (bytes_.size() < n * kPsdRecordBytes)
-        bytes_.resize(n * kPsdRecordBytes);
-    const long long got = readAt(fd_, bytes_.data(), n * kPsdRecordBytes, (first + header_.headerRecords) * kPsdRecordBytes);
-    if (got < 0)
-        throw CastError(path_ + ": " + errnoText(errno));
-    const std::size_t whole = static_cast<std::size_t>(got) / kPsdRecordBytes;
+    const std::size_t whole = readRecords(first + headerRecords_, n, bytes_);
     records.resize(whole);
     for (std::size_t i = 0; i < whole; ++i)
         records[i] = decodeOutputRecordBytes(bytes_.data() + i * kPsdRecordBytes);
     return whole;
+}
+
+long long CastReader::recordsNow() const
+{
+    // Another program may cut the file short, delete it or put another in its place
+    // (a logger that does not honour the lock).
+    const std::optional<FileStamp> named = fileStamp(path_);
+    const long long length = file_.length();
+    if (!named || named->identity != identity_ || file_.identity() != identity_ || length < 0)
+        return -1;
+    return length / kPsdRecordBytes;
+}
+
+bool CastReader::isPsdFile(const std::string& path)
+{
+    try {
+        const CastReader file(path, Options{Check::None, false});
+        // The magic alone decides, even in a file shorter than a record.
+        char magic[8] = {};
+        return file.file_.readAt(0, magic, sizeof magic) == static_cast<long long>(sizeof magic) &&
+               std::memcmp(magic, kPsdMagic, sizeof magic) == 0;
+    } catch (const CastError&) {
+        return false;
+    }
 }
 
 FrameRow analyseFrame(const OutputRecord& rec, long long frame, const ClassEdges& edges, const ClassValues& diameters,

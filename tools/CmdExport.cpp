@@ -72,6 +72,8 @@ void runExport(const ExportCommand& c)
 {
     if (!c.csv && !c.netcdf)
         throw Failure(kExitUsage, text::kCliExportFormat);
+    if (c.netcdf && !netcdfExportBuilt())
+        throw Failure(kExitUsage, text::kNetcdfNotBuilt);
     if (c.decimalComma && !c.csv)
         throw Failure(kExitUsage, text::kCliDecimalCommaIsCsv);
     const std::vector<std::string> outputs = outputsOf(c);

@@ -20,7 +20,7 @@
 #include "auxiliary/ui/CAuxParamDlg.h"
 #include "background/ui/CRingsWnd.h"
 #include "core/CDataSource.h"
-#include "platform/PosixSerialLink.h"
+#include "platform/posix/PosixSerialLink.h"
 #include "plots/CCastOverviewWnd.h"
 #include "plots/CTextWnd.h"
 #include "tests/app/AppTestSupport.h"

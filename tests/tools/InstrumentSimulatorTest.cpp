@@ -1,7 +1,7 @@
 #include "sim/InstrumentSimulator.h"
 
 #include "acquisition/FrameReceiver.h"
-#include "platform/PosixSerialLink.h"
+#include "platform/posix/PosixSerialLink.h"
 #include "resources/CliTexts.h"
 #include "sim/LoopbackLine.h"
 #include "tests/support/TestFiles.h"
