@@ -1,0 +1,83 @@
+// The serial ports of a Windows machine: the registry's list of the COM ports
+// that drivers have made (HKLM\HARDWARE\DEVICEMAP\SERIALCOMM), which is also what
+// the Device Manager shows.
+#include "platform/ComPorts.h"
+#include "platform/SerialDevices.h"
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
+namespace kavro {
+
+namespace {
+
+std::string narrow(const wchar_t* text, std::size_t length)
+{
+    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
+    if (size > 0)
+        ::WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), out.data(), size, nullptr, nullptr);
+    return out;
+}
+
+std::vector<SerialCommEntry> readSerialComm()
+{
+    std::vector<SerialCommEntry> entries;
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return entries;  // no key: no port has ever been made on this machine
+    for (DWORD index = 0;; ++index) {
+        wchar_t name[256];
+        wchar_t data[256];
+        DWORD nameLength = 256;
+        DWORD dataBytes = sizeof data;
+        DWORD type = 0;
+        const LONG r = ::RegEnumValueW(key, index, name, &nameLength, nullptr, &type, reinterpret_cast<BYTE*>(data),
+                                       &dataBytes);
+        if (r == ERROR_NO_MORE_ITEMS)
+            break;
+        if (r != ERROR_SUCCESS || type != REG_SZ)
+            continue;  // a value too long for a port name, or not text: not a port
+        std::size_t dataLength = dataBytes / sizeof(wchar_t);
+        while (dataLength > 0 && data[dataLength - 1] == L'\0')
+            --dataLength;
+        entries.emplace_back(narrow(name, nameLength), narrow(data, dataLength));
+    }
+    ::RegCloseKey(key);
+    return entries;
+}
+
+}  // namespace
+
+std::vector<SerialDevice> listSerialDevices(const SerialDeviceRoots&)
+{
+    return serialDevicesFromComm(readSerialComm());
+}
+
+std::string describeSerialDevice(const SerialDevice& device)
+{
+    return device.name.empty() ? device.path : device.target + "  " + device.name;
+}
+
+std::string presentDeviceOr(const std::string& fallback, const SerialDeviceRoots& roots)
+{
+    if (fallback.empty())
+        return fallback;
+    const std::vector<SerialDevice> devices = listSerialDevices(roots);
+    const int wanted = comPortNumber(fallback);
+    int adapters = 0;
+    const SerialDevice* adapter = nullptr;
+    for (const SerialDevice& d : devices) {
+        if (wanted != 0 && comPortNumber(d.path) == wanted)
+            return fallback;
+        if (d.adapter) {
+            ++adapters;
+            adapter = &d;
+        }
+    }
+    return adapters == 1 ? adapter->path : fallback;
+}
+
+}  // namespace kavro
