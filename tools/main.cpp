@@ -52,6 +52,21 @@ const char* unknownCommand(CLI::App& app, int argc, char** argv)
     return nullptr;
 }
 
+#ifndef KAVRO_WITH_PLOT
+// A command this build leaves out is still known by name: whatever follows it,
+// the user is told why it is missing rather than that it does not exist.
+void addAbsentCommand(CLI::App& app, const std::string& name, const char* help, const char* reason)
+{
+    auto* cmd = app.add_subcommand(name, help);
+    cmd->allow_extras();
+    cmd->set_help_flag();
+    cmd->callback([name, reason] {
+        throw kavro::cli::Failure(kavro::cli::kExitUsage, name + kavro::text::kCliAbsentIn + kavro::text::kCliThisBuild +
+                                                              kavro::text::kCliAbsentBecause + reason);
+    });
+}
+#endif
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -76,6 +91,8 @@ int main(int argc, char** argv)
     kavro::cli::addCruiseCommand(app);
 #ifdef KAVRO_WITH_PLOT
     kavro::cli::addPlotCommand(app);
+#else
+    addAbsentCommand(app, "plot", kavro::text::kCliPlotAbsentHelp, kavro::text::kCliPlotAbsentReason);
 #endif
     addHelpCommand(app);
     try {
