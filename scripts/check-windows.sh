@@ -42,6 +42,28 @@ export KAVRO_PROFILE="$work/kavro.INI"
 "$lin" simraw --cal-dir cal --model 1 --frames 200 -o rec1.raw >/dev/null
 "$lin" simraw --cal-dir cal --model 2 --frames 200 -o rec2.raw >/dev/null
 
+# A report of the Windows program as the Linux one words it: LF line ends, and the
+# paths wine gives as Z:\tmp\x written /tmp/x.
+as_posix_text() {
+  sed -e 's/\r$//' -e 's#Z:\\#/#g' -e 's#\\#/#g'
+}
+
+# same_output LIN WIN: the two files hold the same bytes.  A .psd names its background
+# file by its full path in the header (bytes 24..511 of record 0), which is the
+# system's own path: there the Windows path must name the same file.
+same_output() {
+  local a=$1 b=$2
+  if [[ $a != *.psd ]]; then
+    cmp -s "$a" "$b"
+    return
+  fi
+  cmp -s -n 24 "$a" "$b" && cmp -s -i 512 "$a" "$b" || return 1
+  local pa pb
+  pa=$(head -c 512 "$a" | tail -c 488 | tr -d '\0')
+  pb=$(head -c 512 "$b" | tail -c 488 | tr -d '\0' | as_posix_text)
+  [[ "$pa" == "$pb" ]]
+}
+
 # run NAME ARGS...: the same command in lin/ and win/ (paths relative, so that no
 # output names a folder of its own); stdout and stderr kept, CR of Windows line
 # ends taken out of them (files are compared as written).
@@ -55,8 +77,8 @@ run() {
     local status=0
     (cd "$side" && "${program[@]}" "$@" >"$name.out" 2>"$name.err") || status=$?
     echo "$status" >"$side/$name.status"
-    tr -d '\r' <"$side/$name.out" >"$side/$name.out.txt" && rm "$side/$name.out"
-    tr -d '\r' <"$side/$name.err" >"$side/$name.err.txt" && rm "$side/$name.err"
+    as_posix_text <"$side/$name.out" >"$side/$name.out.txt" && rm "$side/$name.out"
+    as_posix_text <"$side/$name.err" >"$side/$name.err.txt" && rm "$side/$name.err"
   done
 }
 
@@ -83,7 +105,7 @@ while IFS= read -r -d '' file; do
   files=$((files + 1))
   if [[ ! -f "win/$rel" ]]; then
     fail "win/$rel is missing (the Linux build wrote lin/$rel)"
-  elif ! cmp -s "lin/$rel" "win/$rel"; then
+  elif ! same_output "lin/$rel" "win/$rel"; then
     fail "lin/$rel and win/$rel differ"
     cmp "lin/$rel" "win/$rel" | head -3 >&2 || true
   fi
@@ -140,7 +162,7 @@ live() {
   for ext in psd asc log; do
     if [[ ! -s "lin/$name/live.$ext" ]]; then
       fail "$name: the Linux acquire wrote no .$ext"
-    elif ! cmp -s "lin/$name/live.$ext" "win/$name/live.$ext"; then
+    elif ! same_output "lin/$name/live.$ext" "win/$name/live.$ext"; then
       fail "$name: the .$ext of the Linux and the wine acquire differ"
     fi
   done
