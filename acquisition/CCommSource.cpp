@@ -2,7 +2,7 @@
 
 #include "core/Settings.h"
 #include "platform/FileUtil.h"
-#include "platform/PosixSerialLink.h"
+#include "platform/SystemSerialLink.h"
 #include "platform/Prompter.h"
 #include "platform/System.h"
 #include "resources/AcquisitionTexts.h"
@@ -384,7 +384,7 @@ void CCommSource::showText(std::string_view text, bool rejected)
 
 std::unique_ptr<SerialLink> makeInstrumentLink(const Settings& settings)
 {
-    return std::make_unique<PosixSerialLink>(settings.instrumentDevices(), settings.baudRate);
+    return makeSystemSerialLink(settings.instrumentDevices(), settings.baudRate);
 }
 
 }  // namespace kavro

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <unistd.h>
 
 namespace kavro {
 namespace {
@@ -28,10 +27,9 @@ RawRecordFile::~RawRecordFile()
 bool RawRecordFile::open(const std::string& path)
 {
     close();
-    fd_ = openRegularFileDescriptor(path);
-    if (fd_ < 0)
+    if (!file_.open(path))
         return false;
-    const long long length = std::max(0LL, fileLength(fd_));
+    const long long length = std::max(0LL, file_.length());
     recordCount_ = static_cast<int>(std::min<long long>(length / kRawRecordBytes, INT_MAX - 1));
     trailingBytes_ = length - static_cast<long long>(recordCount_) * kRawRecordBytes;
     return true;
@@ -39,20 +37,17 @@ bool RawRecordFile::open(const std::string& path)
 
 void RawRecordFile::close()
 {
-    if (fd_ >= 0) {
-        ::close(fd_);
-        fd_ = -1;
-    }
+    file_.close();
     recordCount_ = 0;
     trailingBytes_ = 0;
 }
 
 bool RawRecordFile::readRecord(long long n, std::uint16_t words[kFrameValues]) const
 {
-    if (fd_ < 0 || n < 0 || n >= recordCount_)
+    if (!file_.isOpen() || n < 0 || n >= recordCount_)
         return false;
     unsigned char bytes[kRawRecordBytes];
-    if (readAt(fd_, bytes, sizeof bytes, n * kRawRecordBytes) != kRawRecordBytes)
+    if (file_.readAt(n * kRawRecordBytes, bytes, sizeof bytes) != kRawRecordBytes)
         return false;
     const RawWords decoded = decodeRawRecord(bytes);
     std::copy(decoded.begin(), decoded.end(), words);
@@ -61,11 +56,11 @@ bool RawRecordFile::readRecord(long long n, std::uint16_t words[kFrameValues]) c
 
 int RawRecordFile::readRecords(long long first, int count, std::vector<unsigned char>& bytes) const
 {
-    if (fd_ < 0 || first < 0 || first >= recordCount_ || count <= 0)
+    if (!file_.isOpen() || first < 0 || first >= recordCount_ || count <= 0)
         return 0;
     const int wanted = static_cast<int>(std::min<long long>(count, recordCount_ - first));
     bytes.resize(static_cast<std::size_t>(wanted) * kRawRecordBytes);
-    const long long got = readAt(fd_, bytes.data(), bytes.size(), first * kRawRecordBytes);
+    const long long got = file_.readAt(first * kRawRecordBytes, bytes.data(), bytes.size());
     return got > 0 ? static_cast<int>(got / kRawRecordBytes) : 0;
 }
 

@@ -2,6 +2,8 @@
 // A raw recording as the instrument writes it: a bare sequence of 80-byte records,
 // each 40 unsigned 16-bit words stored big-endian (rings 1..32, then the eight
 // auxiliary channels).  Reads go by record number, many records per system call.
+#include "platform/File.h"
+
 #include "core/RawRecord.h"
 
 #include <cstdint>
@@ -29,7 +31,7 @@ public:
     // read); false with errno set when it cannot be opened.
     bool open(const std::string& path);
     void close();
-    bool isOpen() const { return fd_ >= 0; }
+    bool isOpen() const { return file_.isOpen(); }
     // Whole records when the file was opened, at most INT_MAX - 1; the count stays
     // fixed even when the file grows afterwards.
     int recordCount() const { return recordCount_; }
@@ -45,7 +47,7 @@ public:
     int forEachRecord(const std::function<void(int, const std::uint16_t*)>& visit) const;
 
 private:
-    int fd_ = -1;
+    ReadOnlyFile file_;
     int recordCount_ = 0;
     long long trailingBytes_ = 0;
 };

@@ -13,7 +13,7 @@
 
 #include "acquisition/CCommSource.h"
 #include "core/Settings.h"
-#include "platform/PosixSerialLink.h"
+#include "platform/posix/PosixSerialLink.h"
 #include "platform/Profile.h"
 #include "platform/ScriptedPrompter.h"
 #include "platform/System.h"

@@ -5,7 +5,7 @@
 #include "core/CDataSource.h"
 #include "core/CInvPars.h"
 #include "core/FrameProcessor.h"
-#include "core/OutputFile.h"
+#include "platform/OutputFile.h"
 #include "core/OutputRecord.h"
 #include "core/TimeStamps.h"
 

@@ -42,8 +42,8 @@ std::string calibrationDigests(const std::string& dir, int model, const std::str
     names.push_back(text::kFactoryBackgroundName);
     std::error_code ec;
     std::vector<std::string> ringAreas;
-    for (const auto& entry : std::filesystem::directory_iterator(dir.empty() ? "." : dir, ec)) {
-        const std::string name = entry.path().filename().string();
+    for (const auto& entry : std::filesystem::directory_iterator(pathFromUtf8(dir.empty() ? "." : dir), ec)) {
+        const std::string name = utf8FromPath(entry.path().filename());
         if (name.rfind("RingArea", 0) == 0)
             ringAreas.push_back(name);
     }

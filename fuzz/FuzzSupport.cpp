@@ -1,12 +1,12 @@
 #include "fuzz/FuzzSupport.h"
 
 #include "core/CInvPars.h"
+#include "platform/File.h"
 #include "platform/NumText.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <sys/stat.h>
 #include <system_error>
 #include <vector>
 
@@ -64,8 +64,8 @@ void writeBytes(const std::string& path, std::string_view bytes)
 
 long long fileSize(const std::string& path)
 {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 ? static_cast<long long>(st.st_size) : -1;
+    const std::optional<FileStamp> stamp = fileStamp(path);
+    return stamp ? stamp->size : -1;
 }
 
 void writeSoundCalibration()

@@ -1,5 +1,7 @@
 #pragma once
 // Small file and path helpers shared by every layer.
+#include <cstdio>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -10,12 +12,25 @@ namespace kavro {
 // The whole content of a regular file; false when it cannot be read.
 bool readWholeFile(const std::string& path, std::string& content);
 
-// Replaces path with content atomically: a temporary file beside it is written,
-// flushed to disk and renamed over the old one.  Missing parent folders are made.
+// Replaces path with content atomically (through FileReplacement): a temporary
+// file beside it is written, flushed to disk and renamed over the old one.
+// Missing parent folders are made.
 // A link is followed (the file it names is replaced, the link stays); a folder,
 // device or pipe is refused.
 // False (and a reason in *error) when any step fails; the old file is then untouched.
 bool replaceFileAtomically(const std::string& path, std::string_view content, std::string* error);
+
+// The file a path names when its last part is a symbolic link, followed link by
+// link as the system would, also to a file that does not exist yet; the path
+// itself otherwise.
+std::string followLinks(const std::string& path);
+
+// Paths are UTF-8 text everywhere in the program; these make the system's path
+// of one and back (on Windows through the wide form, so "Müller/Fahrt 1" works).
+std::filesystem::path pathFromUtf8(const std::string& path);
+std::string utf8FromPath(const std::filesystem::path& path);
+// std::fopen for a UTF-8 path.
+std::FILE* openFile(const std::string& path, const char* mode);
 
 // True when both paths name the same file (the same file reached through links,
 // or the same path once "." and ".." are resolved).  False when either is empty.
@@ -42,19 +57,27 @@ std::string stemBeforeFirstDot(std::string_view fileName);
 // otherwise their paths, separated by ", ".  "" for none.
 std::string fileListText(const std::vector<std::string>& paths);
 
-// strerror() of an errno value, thread-safe.
+// The system's words for an errno value, thread-safe.
 std::string errnoText(int error);
+// Makes a new folder parent/prefixXXXXXX under a name nobody has; its path, or
+// "" when it cannot be made.
+std::string makeUniqueFolder(const std::string& parent, const std::string& prefix);
+// Why a file could not be written at path ("" when it looks as if it could): the
+// path is a folder, its folder does not exist, or neither the file nor its folder
+// may be written.
+std::string whyNotWritable(const std::string& path);
 // Bytes an ordinary user may still write on the disk that holds folder; nothing when unknown.
 std::optional<unsigned long long> freeBytesAt(const std::string& folder);
 
 }  // namespace kavro
 
-#include <cstdio>
 namespace kavro {
 // Opens an existing regular file for reading ("r"); null for a missing file, a
 // folder, a device or a pipe (a pipe would block), with errno set.
 std::FILE* openRegularFileForReading(const std::string& path, bool binary = false);
-// The same as a file descriptor (read only, close-on-exec); -1 with errno set.
+// The same as a C runtime file descriptor (read only, close-on-exec); -1 with
+// errno set.  The descriptor functions serve the readers not yet on ReadOnlyFile
+// (platform/File.h), which new code uses instead.
 int openRegularFileDescriptor(const std::string& path);
 // Reads up to size bytes at offset, going on after short reads until the end of the
 // file; the bytes read, or -1 on a read error (errno set) or a negative offset.

@@ -1,16 +1,14 @@
 #include "platform/Profile.h"
 
+#include "platform/File.h"
 #include "platform/FileUtil.h"
 #include "platform/NumText.h"
+#include "platform/System.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
-#include <pwd.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace kavro {
 namespace {
@@ -85,13 +83,12 @@ Profile::Profile(std::string path) : path_(std::move(path)) {}
 
 void Profile::refresh() const
 {
-    struct stat st {};
     std::int64_t stamp[4] = {-1, -1, -1, -1};
-    if (::stat(path_.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
-        stamp[0] = static_cast<std::int64_t>(st.st_dev);
-        stamp[1] = static_cast<std::int64_t>(st.st_ino);
-        stamp[2] = static_cast<std::int64_t>(st.st_size);
-        stamp[3] = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    if (const std::optional<FileStamp> now = fileStamp(path_); now && now->regular) {
+        stamp[0] = static_cast<std::int64_t>(now->identity.volume);
+        stamp[1] = static_cast<std::int64_t>(now->identity.index);
+        stamp[2] = static_cast<std::int64_t>(now->size);
+        stamp[3] = static_cast<std::int64_t>(now->modifiedNs);
     }
     if (loaded_ && std::memcmp(stamp, stamp_, sizeof stamp) == 0)
         return;
@@ -232,18 +229,7 @@ std::string profileLocation(std::string_view executableName)
 {
     if (const char* explicitPath = std::getenv("KAVRO_PROFILE"); explicitPath && *explicitPath)
         return explicitPath;
-    std::string base;
-    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg == '/') {
-        base = xdg;
-    } else {
-        const char* home = std::getenv("HOME");
-        if (!home || !*home) {
-            if (struct passwd* pw = ::getpwuid(::getuid()))
-                home = pw->pw_dir;
-        }
-        base = std::string(home ? home : ".") + "/.config";
-    }
-    return base + "/kavro/" + std::string(executableName) + ".INI";
+    return userConfigFolder() + "/kavro/" + std::string(executableName) + ".INI";
 }
 
 }  // namespace kavro

@@ -49,7 +49,8 @@ private:
 };
 
 // Where the program's profile lives: $KAVRO_PROFILE when it is set, otherwise
-// <executable name>.INI in $XDG_CONFIG_HOME/kavro (by default ~/.config/kavro).
+// <executable name>.INI in $XDG_CONFIG_HOME/kavro (by default ~/.config/kavro),
+// on Windows in %APPDATA%\kavro.
 std::string profileLocation(std::string_view executableName);
 
 // The executable name whose profile both the desktop program and kavro-cli use.

@@ -1,6 +1,6 @@
 #pragma once
 // The serial port of the instrument: the seven operations the instrument source
-// uses.  PosixSerialLink drives a real device through termios; the tests script
+// uses.  makeSystemSerialLink (SystemSerialLink.h) drives a real device; the tests script
 // one of their own.
 #include <string>
 

@@ -11,6 +11,14 @@ std::string executableDirectory();
 
 void sleepMilliseconds(int ms);
 
+// Whether the error stream goes to a terminal a person watches (for progress lines).
+bool stderrIsTerminal();
+// This process's number, for names that must differ between running programs.
+long long processId();
+// The folder where this user's programs keep their settings: $XDG_CONFIG_HOME
+// (by default ~/.config) on POSIX, %APPDATA% on Windows.  UTF-8.
+std::string userConfigFolder();
+
 // For the programs' main(): past a file size limit (ulimit -f) a write then fails
 // with "File too large" and is reported like a full disk, instead of the signal
 // ending the program without a word.

@@ -47,12 +47,6 @@ inline constexpr const char* kOutputNamedTwice =
 // After a live output failed: "<failure>. Recording stopped; every output holds the same 6 frames."
 inline constexpr const char* kOutputsStopped = ". Recording stopped; every output holds the same ";  // + n
 inline constexpr const char* kOutputsStoppedFrames = " frames.";
-inline constexpr const char* kOutputRemoved = "the file was deleted while it was being written";
-
-// Why an output file is refused: another writer or a window showing it holds its
-// lock, or it exists and was not to be replaced.
-inline constexpr const char* kOutputInUse = "in use by another program or window";
-inline constexpr const char* kOutputExists = "the file exists already";
 // A .psd that a window is to show while another program or window writes it.
 inline constexpr const char* kPsdBeingWritten = " is being written by another program or window.";  // after the path
 // The time stamps of live frames beside the other outputs: "<name>.time.csv".

@@ -6,7 +6,6 @@
 #include "resources/CliProcessTexts.h"
 
 #include <cerrno>
-#include <sys/stat.h>
 
 namespace kavro::cli {
 
@@ -29,9 +28,9 @@ std::optional<std::string> BatchPrompter::answerFor(const FileDialogRequest& req
 std::optional<std::string> BatchPrompter::openFile(const FileDialogRequest& request)
 {
     auto path = answerFor(request);
-    struct stat st {};
-    if (path && request.mustExist && ::stat(path->c_str(), &st) != 0) {
-        problems_.push_back(*path + ": " + errnoText(errno));
+    std::error_code error;
+    if (path && request.mustExist && !std::filesystem::exists(pathFromUtf8(*path), error)) {
+        problems_.push_back(*path + ": " + (error ? error : std::make_error_code(std::errc::no_such_file_or_directory)).message());
         return std::nullopt;
     }
     return path;

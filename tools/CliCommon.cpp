@@ -2,6 +2,7 @@
 
 #include "core/CastReader.h"
 #include "core/FrameTimes.h"
+#include "platform/File.h"
 #include "platform/FileUtil.h"
 #include "platform/NumText.h"
 #include "platform/System.h"
@@ -15,8 +16,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace kavro::cli {
 
@@ -30,10 +29,9 @@ Environment loadEnvironment(const std::string& profileOption)
 
 void requireReadableFile(const std::string& path)
 {
-    const int fd = openRegularFileDescriptor(path);
-    if (fd < 0)
-        throw Failure(kExitBadInput, path + ": " + errnoText(errno));
-    ::close(fd);
+    ReadOnlyFile file;
+    if (!file.open(path))
+        throw Failure(kExitBadInput, path + ": " + file.error());
 }
 
 void forEachInput(std::size_t count, const std::function<void(std::size_t)>& job)
@@ -66,21 +64,18 @@ void createFolderFor(const std::string& output)
     const std::string folder = directoryPart(output);
     std::error_code ec;
     if (!folder.empty())
-        std::filesystem::create_directories(folder, ec);  // a failure is told by the write that follows
+        std::filesystem::create_directories(pathFromUtf8(folder), ec);  // a failure is told by the write that follows
 }
 
 bool upToDate(const std::string& output, const std::vector<std::string>& inputs)
 {
-    struct stat out {};
-    if (::stat(output.c_str(), &out) != 0)
+    const std::optional<FileStamp> out = fileStamp(output);
+    if (!out)
         return false;
     for (const std::string& input : inputs) {
-        struct stat in {};
-        if (::stat(input.c_str(), &in) != 0)
-            continue;
+        const std::optional<FileStamp> in = fileStamp(input);
         // Nanosecond times where the file system keeps them; an equal time counts as older.
-        if (in.st_mtim.tv_sec > out.st_mtim.tv_sec ||
-            (in.st_mtim.tv_sec == out.st_mtim.tv_sec && in.st_mtim.tv_nsec >= out.st_mtim.tv_nsec))
+        if (in && in->modifiedNs >= out->modifiedNs)
             return false;
     }
     return true;

@@ -1,7 +1,7 @@
 #pragma once
 // What every kavro-cli command shares: the settings profile, the program's
 // settings, and the rule for failures (one line naming the file and the problem).
-#include "core/OutputFile.h"
+#include "platform/OutputFile.h"
 #include "core/Settings.h"
 #include "platform/Profile.h"
 

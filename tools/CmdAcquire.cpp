@@ -13,15 +13,13 @@
 #include "resources/CoreTexts.h"
 #include "tools/BatchPrompter.h"
 #include "tools/ProcessJob.h"
-#include "tools/StopSignals.h"
+#include "platform/StopSignals.h"
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <filesystem>
-#include <unistd.h>
 
 namespace kavro::cli {
 
@@ -88,7 +86,7 @@ void checkOutputs(const AcquireOptions& o)
         return;
     for (const std::string& path : paths) {
         std::error_code ec;
-        if (std::filesystem::exists(std::filesystem::symlink_status(path, ec)))
+        if (std::filesystem::exists(std::filesystem::symlink_status(pathFromUtf8(path), ec)))
             throw Failure(kExitBadInput, path + text::kAcquireExists);
     }
 }
@@ -215,7 +213,7 @@ void addAcquireCommand(CLI::App& app)
         AcquireOptions options = args->options;
         requireFileOutput(options.psd, text::kCliPsdWhat);
         options.psd = withDefaultExtension(options.psd, text::kPsdExtension);
-        options.status = ::isatty(STDERR_FILENO) != 0;
+        options.status = stderrIsTerminal();
         StopSignals signals;
         AcquireResult r = acquire(options, env, [&signals](int ms) { return signals.waitMs(ms) ? signals.signal() : 0; });
         // The summary comes after any end; the status says whether the end was wanted.
@@ -228,7 +226,7 @@ void addAcquireCommand(CLI::App& app)
         const bool written = std::fflush(stdout) == 0 && !std::ferror(stdout);
         if (!r.error.empty())
             throw Failure(kExitBadInput, r.error);
-        if (r.signal == SIGHUP)
+        if (signals.hungUp())
             throw Failure(kExitBadInput, text::kAcquireHungUp);
         if (!written)
             requireStdoutWritten();

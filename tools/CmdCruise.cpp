@@ -176,8 +176,8 @@ bool runJobs(std::size_t count, int threads, std::mutex& out, const std::functio
 void makeFolder(const std::string& path)
 {
     std::error_code ec;
-    std::filesystem::create_directories(path, ec);
-    if (!std::filesystem::is_directory(path, ec))
+    std::filesystem::create_directories(pathFromUtf8(path), ec);
+    if (!std::filesystem::is_directory(pathFromUtf8(path), ec))
         throw Failure(kExitBadInput, path + ": " + text::kCruiseCannotMakeFolder);
 }
 

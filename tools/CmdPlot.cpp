@@ -1,5 +1,6 @@
 // kavro-cli plot FILE.psd... -o PICTURE|FOLDER: quick-look pictures of whole casts.
 #include "core/CastSummary.h"
+#include "platform/FileReplacement.h"
 #include "platform/FileUtil.h"
 #include "plots/cast/QuickLook.h"
 #include "resources/CastPlotTexts.h"
@@ -10,7 +11,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <stdexcept>
-#include <unistd.h>
 
 namespace kavro::cli {
 namespace {
@@ -57,20 +57,13 @@ void plotOne(const std::string& input, const std::string& output, PictureFormat 
     }
     if (o.profilePlot && summary.frames > 0 && !summary.pressureSeen)
         throw Failure(kExitBadInput, input + text::kCliPlotNoPressure);
-    const std::string temporary = joinPath(directoryPart(output), "." + fileNamePart(output) + "." +
-                                                                      std::to_string(::getpid()) + ".part");
-    if (!writeQuickLook(summary, temporary, format, o.width, o.height, o.profilePlot)) {
-        std::error_code ignored;
-        std::filesystem::remove(temporary, ignored);
+    FileReplacement replacement;
+    if (!replacement.begin(output))
+        throw Failure(kExitBadInput, replacement.error());
+    if (!writeQuickLook(summary, replacement.temporaryPath(), format, o.width, o.height, o.profilePlot))
         throw Failure(kExitBadInput, output + text::kCliPlotWriteFailed);
-    }
-    std::error_code error;
-    std::filesystem::rename(temporary, output, error);
-    if (error) {
-        std::error_code ignored;
-        std::filesystem::remove(temporary, ignored);
-        throw Failure(kExitBadInput, output + ": " + text::kCliWriteFailed + error.message());
-    }
+    if (!replacement.commit())
+        throw Failure(kExitBadInput, replacement.error());
     std::printf(text::kCliPlotWrote, input.c_str(), output.c_str());
     std::fflush(stdout);
 }
@@ -80,10 +73,10 @@ void plot(PlotOptions& o)
     parseSize(o);
     Environment env = loadEnvironment(o.profile);
     const bool many = o.files.size() > 1;
-    const bool toFolder = many || (!o.output.empty() && std::filesystem::is_directory(o.output));
+    const bool toFolder = many || (!o.output.empty() && std::filesystem::is_directory(pathFromUtf8(o.output)));
     if (toFolder) {
         const std::string folder = o.output.empty() ? std::string() : o.output;
-        if (many && (folder.empty() || !std::filesystem::is_directory(folder)))
+        if (many && (folder.empty() || !std::filesystem::is_directory(pathFromUtf8(folder))))
             throw Failure(kExitUsage, (folder.empty() ? std::string("-o") : folder) + text::kCliPlotNotFolder);
         const PictureFormat format = pictureFormatOf("x." + o.format);
         if (format == PictureFormat::Unknown)

@@ -2,7 +2,7 @@
 // source without an instrument.
 #include "tools/CliCommon.h"
 #include "tools/InstrumentSimulator.h"
-#include "tools/StopSignals.h"
+#include "platform/StopSignals.h"
 
 #include "platform/FileUtil.h"
 #include "platform/System.h"
@@ -30,7 +30,7 @@ std::string demoRecording()
 {
     std::string path = joinPath(directoryPart(executableDirectory()), "data/demo/demo.raw");
     std::error_code ec;
-    return std::filesystem::is_regular_file(path, ec) ? path : std::string();
+    return std::filesystem::is_regular_file(pathFromUtf8(path), ec) ? path : std::string();
 }
 
 void runSimulator(SimulateArgs& args)

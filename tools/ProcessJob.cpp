@@ -6,7 +6,7 @@
 #include "core/CastProvenance.h"
 #include "core/CastReader.h"
 #include "core/FrameTimes.h"
-#include "core/OutputFile.h"
+#include "platform/OutputFile.h"
 #include "core/TimeStamps.h"
 #include "platform/FileUtil.h"
 #include "resources/CliProcessTexts.h"

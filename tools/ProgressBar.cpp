@@ -1,10 +1,10 @@
 #include "tools/ProgressBar.h"
 
+#include "platform/System.h"
 #include "resources/CliProcessTexts.h"
 
 #include <algorithm>
 #include <cstdio>
-#include <unistd.h>
 
 namespace kavro::cli {
 namespace {
@@ -14,7 +14,7 @@ constexpr int kBarWidth = 30;
 }  // namespace
 
 ProgressBar::ProgressBar(std::string label, int total, bool wanted)
-    : label_(std::move(label)), total_(total), shown_(wanted && ::isatty(STDERR_FILENO) == 1),
+    : label_(std::move(label)), total_(total), shown_(wanted && stderrIsTerminal()),
       start_(std::chrono::steady_clock::now()), lastDraw_(start_)
 {
 }

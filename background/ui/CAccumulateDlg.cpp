@@ -12,9 +12,6 @@
 #include "resources/CoreTexts.h"
 
 #include <QCheckBox>
-#include <cerrno>
-#include <filesystem>
-#include <unistd.h>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -23,27 +20,6 @@
 #include <QPushButton>
 
 namespace kavro {
-
-namespace {
-
-// Why a file could not be written at path ("" when it looks as if it could): the path
-// is a folder, its folder does not exist, or neither the file nor its folder may be written.
-std::string whyNotWritable(const std::string& path)
-{
-    std::error_code error;
-    if (std::filesystem::is_directory(path, error))
-        return errnoText(EISDIR);
-    const std::string dir = directoryPart(path).empty() ? std::string(".") : directoryPart(path);
-    if (!std::filesystem::is_directory(dir, error))
-        return errnoText(ENOENT);
-    const bool exists = std::filesystem::exists(path, error);
-    if (::access(exists ? path.c_str() : dir.c_str(), exists ? W_OK : W_OK | X_OK) != 0)
-        return errnoText(errno);
-    return std::string();
-}
-
-}  // namespace
-
 
 CAccumulateDlg::CAccumulateDlg(BackgroundHost& host, QWidget* parent)
     : QDialog(parent), host_(host), frameCountEdit_(new QLineEdit(this)), framesEdit_(new QLineEdit(this)),

@@ -4,23 +4,11 @@
 #include "platform/ComPorts.h"
 #include "platform/SerialDevices.h"
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
+#include "platform/win32/Wide.h"
 
 namespace kavro {
 
 namespace {
-
-std::string narrow(const wchar_t* text, std::size_t length)
-{
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
-    if (size > 0)
-        ::WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), out.data(), size, nullptr, nullptr);
-    return out;
-}
 
 std::vector<SerialCommEntry> readSerialComm()
 {
@@ -43,7 +31,7 @@ std::vector<SerialCommEntry> readSerialComm()
         std::size_t dataLength = dataBytes / sizeof(wchar_t);
         while (dataLength > 0 && data[dataLength - 1] == L'\0')
             --dataLength;
-        entries.emplace_back(narrow(name, nameLength), narrow(data, dataLength));
+        entries.emplace_back(win32::utf8(std::wstring(name, nameLength)), win32::utf8(std::wstring(data, dataLength)));
     }
     ::RegCloseKey(key);
     return entries;

@@ -1,16 +1,14 @@
 #include "platform/win32/Win32SerialLink.h"
 
 #include "platform/ComPorts.h"
+#include "platform/SystemSerialLink.h"
 #include "resources/AcquisitionTexts.h"
+
+#include "platform/win32/Wide.h"
 
 #include <mutex>
 #include <set>
 #include <utility>
-
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
 
 namespace kavro {
 
@@ -27,27 +25,6 @@ bool supportedBaud(int baudRate)
     return false;
 }
 
-// The system's own words for an error, as UTF-8 without the trailing line end.
-std::string systemText(DWORD error)
-{
-    wchar_t* buffer = nullptr;
-    const DWORD n = ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                         FORMAT_MESSAGE_IGNORE_INSERTS,
-                                     nullptr, error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    std::string text;
-    if (n > 0 && buffer) {
-        const int size = ::WideCharToMultiByte(CP_UTF8, 0, buffer, static_cast<int>(n), nullptr, 0, nullptr, nullptr);
-        text.resize(static_cast<std::size_t>(size > 0 ? size : 0));
-        if (size > 0)
-            ::WideCharToMultiByte(CP_UTF8, 0, buffer, static_cast<int>(n), text.data(), size, nullptr, nullptr);
-    }
-    if (buffer)
-        ::LocalFree(buffer);
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ' || text.back() == '.'))
-        text.pop_back();
-    return text.empty() ? "error " + std::to_string(error) : text;
-}
-
 // The reason an open failed, in words for the person at the instrument.
 std::string openFailureText(DWORD error)
 {
@@ -61,7 +38,7 @@ std::string openFailureText(DWORD error)
     case ERROR_BUSY:
         return text::kSerialInUse;
     default:
-        return text::kSerialCannotOpen + systemText(error);
+        return text::kSerialCannotOpen + win32::errorText(error);
     }
 }
 
@@ -112,15 +89,6 @@ private:
     std::set<int> numbers_;
 };
 
-std::wstring wide(const std::string& utf8)
-{
-    const int size = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring out(static_cast<std::size_t>(size > 0 ? size : 0), L'\0');
-    if (size > 0)
-        ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), size);
-    return out;
-}
-
 }  // namespace
 
 Win32SerialLink::Win32SerialLink(std::array<std::string, 4> devices, int baudRate)
@@ -156,7 +124,7 @@ int Win32SerialLink::open(int portIndex)
         return 1;
     }
     // Share mode 0: nobody else opens the port while this program has it.
-    HANDLE h = ::CreateFileW(wide(comPortFileName(device_)).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+    HANDLE h = ::CreateFileW(win32::wide(comPortFileName(device_)).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         setError(openFailureText(::GetLastError()));
@@ -189,7 +157,7 @@ int Win32SerialLink::setLineParameters()
     DCB dcb{};
     dcb.DCBlength = sizeof dcb;
     if (!::GetCommState(h, &dcb)) {
-        setError(text::kSerialCannotConfigure + systemText(::GetLastError()));
+        setError(text::kSerialCannotConfigure + win32::errorText(::GetLastError()));
         return 1;
     }
     dcb.BaudRate = static_cast<DWORD>(baudRate_);
@@ -219,7 +187,7 @@ int Win32SerialLink::setLineParameters()
     timeouts.WriteTotalTimeoutMultiplier = static_cast<DWORD>(10 * 1000 / baudRate_ + 1);
     timeouts.WriteTotalTimeoutConstant = static_cast<DWORD>(writeGraceMs_);
     if (!::SetCommState(h, &dcb) || !::SetCommTimeouts(h, &timeouts)) {
-        setError(text::kSerialCannotConfigure + systemText(::GetLastError()));
+        setError(text::kSerialCannotConfigure + win32::errorText(::GetLastError()));
         return 1;
     }
     return 0;
@@ -307,7 +275,7 @@ void Win32SerialLink::markFailedBySystem(unsigned long error)
     if (portGone(error))
         markFailed(text::kSerialGone);
     else
-        markFailed(text::kSerialIoError + systemText(error));
+        markFailed(text::kSerialIoError + win32::errorText(error));
 }
 
 void Win32SerialLink::release()
@@ -317,6 +285,11 @@ void Win32SerialLink::release()
     HeldPorts::instance().change(comPortNumber(device_), false);
     ::CloseHandle(static_cast<HANDLE>(handle_));
     handle_ = nullptr;
+}
+
+std::unique_ptr<SerialLink> makeSystemSerialLink(std::array<std::string, 4> devices, int baudRate)
+{
+    return std::make_unique<Win32SerialLink>(std::move(devices), baudRate);
 }
 
 }  // namespace kavro

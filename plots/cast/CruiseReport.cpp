@@ -1,6 +1,7 @@
 #include "plots/cast/CruiseReport.h"
 
 #include "core/FrameTimes.h"
+#include "platform/FileReplacement.h"
 #include "plots/cast/CastAxes.h"
 #include "plots/cast/CastPlot.h"
 #include "plots/cast/QuickLook.h"
@@ -414,16 +415,8 @@ bool writeCruiseReport(const std::vector<CruiseReportCast>& casts, const CruiseR
                        const std::string& path)
 {
     ensureOffscreenGui();
-    const std::string temp = path + ".part";
-    if (!Report(casts, info).write(temp)) {
-        std::remove(temp.c_str());
-        return false;
-    }
-    if (std::rename(temp.c_str(), path.c_str()) != 0) {
-        std::remove(temp.c_str());
-        return false;
-    }
-    return true;
+    FileReplacement replacement;
+    return replacement.begin(path) && Report(casts, info).write(replacement.temporaryPath()) && replacement.commit();
 }
 
 }  // namespace kavro

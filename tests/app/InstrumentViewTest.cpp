@@ -17,7 +17,7 @@
 #include "app/ProgramHooks.h"
 #include "app/SizeDistributionLayout.h"
 #include "core/CDataSource.h"
-#include "platform/PosixSerialLink.h"
+#include "platform/posix/PosixSerialLink.h"
 #include "plots/CCastOverviewWnd.h"
 #include "plots/CTextWnd.h"
 #include "tests/app/AppTestSupport.h"

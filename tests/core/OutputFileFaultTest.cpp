@@ -1,6 +1,6 @@
 // Result files on a disk that fills up: a real (small) file system, where the
 // system may take part of a record before it runs out of room.
-#include "core/OutputFile.h"
+#include "platform/OutputFile.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/TestFiles.h"
 

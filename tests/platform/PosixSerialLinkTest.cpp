@@ -1,4 +1,4 @@
-#include "platform/PosixSerialLink.h"
+#include "platform/posix/PosixSerialLink.h"
 #include "platform/SerialDevices.h"
 
 #include "tests/support/TestFiles.h"

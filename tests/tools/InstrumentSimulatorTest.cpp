@@ -1,7 +1,7 @@
 #include "tools/InstrumentSimulator.h"
 
 #include "acquisition/FrameReceiver.h"
-#include "platform/PosixSerialLink.h"
+#include "platform/posix/PosixSerialLink.h"
 #include "tests/support/TestFiles.h"
 
 #include <chrono>

@@ -8,7 +8,7 @@
 #include "core/CPDFile.h"
 #include "core/FrameTimes.h"
 #include "background/CScatterAccumulator.h"
-#include "platform/PosixSerialLink.h"
+#include "platform/posix/PosixSerialLink.h"
 #include "platform/System.h"
 #include "tests/core/CoreFixture.h"
 #include "tests/tools/CliRun.h"

@@ -1,13 +1,13 @@
-#include "core/OutputFile.h"
+#include "platform/OutputFile.h"
 
 #include "platform/FileUtil.h"
-#include "resources/CoreTexts.h"
+#include "resources/PlatformTexts.h"
 
 #include <cerrno>
+#include <chrono>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
-#include <time.h>
 #include <unistd.h>
 #include <utility>
 
@@ -16,9 +16,7 @@ namespace {
 
 double monotonicSeconds()
 {
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<double>(ts.tv_sec) + ts.tv_nsec * 1e-9;
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
 }  // namespace
@@ -40,43 +38,46 @@ bool OutputFile::create(const std::string& path, Existing existing)
     // Never O_TRUNC here: the file is emptied only once the lock is ours, so a
     // file another writer holds keeps every byte.
     const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (existing == Existing::Refuse ? O_EXCL : 0);
-    fd_ = ::open(path.c_str(), flags, 0666);
-    if (fd_ < 0)
+    const int fd = ::open(path.c_str(), flags, 0666);
+    if (fd < 0)
         return refuse(errno == EEXIST ? std::string(text::kOutputExists) : errnoText(errno));
+    file_ = fd;
     struct stat st {};
-    if (::fstat(fd_, &st) == 0 && !S_ISREG(st.st_mode))
-        return refuse("not a regular file");  // a device or pipe would not take whole records reliably
-    if (::flock(fd_, LOCK_EX | LOCK_NB) != 0)
+    if (::fstat(fd, &st) == 0 && !S_ISREG(st.st_mode))
+        return refuse(text::kNotRegularFile);  // a device or pipe would not take whole records reliably
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0)
         return refuse(errno == EWOULDBLOCK ? std::string(text::kOutputInUse) : errnoText(errno));
-    if (st.st_size > 0 && ::ftruncate(fd_, 0) != 0)
+    if (st.st_size > 0 && ::ftruncate(fd, 0) != 0)
         return refuse(errnoText(errno));
     return true;
 }
 
 bool OutputFile::refuse(std::string why)
 {
+    const int fd = static_cast<int>(file_);
     error_ = std::move(why);
-    if (fd_ >= 0)
-        ::close(fd_);
-    fd_ = -1;
+    if (file_ != kNoFile)
+        ::close(fd);
+    file_ = kNoFile;
     return false;
 }
 
 bool OutputFile::append(std::string_view bytes)
 {
-    if (fd_ < 0 || failed_)
+    const int fd = static_cast<int>(file_);
+    if (file_ == kNoFile || failed_)
         return false;
     std::size_t done = 0;
     while (done < bytes.size()) {
-        ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
+        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0) {
             error_ = errnoText(n < 0 ? errno : ENOSPC);
             failed_ = true;
             // Never leave half a record behind.
-            if (done > 0 && ::ftruncate(fd_, size_) == 0)
-                ::lseek(fd_, size_, SEEK_SET);
+            if (done > 0 && ::ftruncate(fd, size_) == 0)
+                ::lseek(fd, size_, SEEK_SET);
             return false;
         }
         done += static_cast<std::size_t>(n);
@@ -84,7 +85,7 @@ bool OutputFile::append(std::string_view bytes)
     size_ += static_cast<long long>(bytes.size());
     // Writing on into a file that someone deleted succeeds and loses everything.
     struct stat st {};
-    if (::fstat(fd_, &st) == 0 && st.st_nlink == 0) {
+    if (::fstat(fd, &st) == 0 && st.st_nlink == 0) {
         error_ = text::kOutputRemoved;
         failed_ = true;
         return false;
@@ -96,9 +97,10 @@ bool OutputFile::append(std::string_view bytes)
 
 bool OutputFile::truncateTo(long long size)
 {
-    if (fd_ < 0 || size < 0 || size > size_)
+    const int fd = static_cast<int>(file_);
+    if (file_ == kNoFile || size < 0 || size > size_)
         return false;
-    if (::ftruncate(fd_, size) != 0 || ::lseek(fd_, size, SEEK_SET) != size)
+    if (::ftruncate(fd, size) != 0 || ::lseek(fd, size, SEEK_SET) != size)
         return false;
     size_ = size;
     return true;
@@ -111,8 +113,9 @@ void OutputFile::setSyncInterval(double seconds)
 
 bool OutputFile::sync()
 {
+    const int fd = static_cast<int>(file_);
     lastSync_ = monotonicSeconds();
-    if (::fdatasync(fd_) != 0) {
+    if (::fdatasync(fd) != 0) {
         error_ = errnoText(errno);
         failed_ = true;
         return false;
@@ -131,14 +134,15 @@ bool OutputFile::sync()
 
 void OutputFile::close()
 {
-    if (fd_ >= 0) {
+    const int fd = static_cast<int>(file_);
+    if (file_ != kNoFile) {
         if (syncInterval_ > 0.0 && !failed_)
             sync();
-        if (::close(fd_) != 0 && !failed_) {
+        if (::close(fd) != 0 && !failed_) {
             failed_ = true;
             error_ = errnoText(errno);
         }
-        fd_ = -1;
+        file_ = kNoFile;
     }
 }
 

@@ -1,4 +1,5 @@
-#include "platform/PosixSerialLink.h"
+#include "platform/posix/PosixSerialLink.h"
+#include "platform/SystemSerialLink.h"
 
 #include "platform/FileUtil.h"
 #include "resources/AcquisitionTexts.h"
@@ -312,6 +313,15 @@ void PosixSerialLink::release()
     HeldDevices::instance().change(fd_, false);
     ::close(fd_);
     fd_ = -1;
+}
+
+}  // namespace kavro
+
+namespace kavro {
+
+std::unique_ptr<SerialLink> makeSystemSerialLink(std::array<std::string, 4> devices, int baudRate)
+{
+    return std::make_unique<PosixSerialLink>(std::move(devices), baudRate);
 }
 
 }  // namespace kavro

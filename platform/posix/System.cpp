@@ -1,0 +1,57 @@
+#include "platform/System.h"
+
+#include <climits>
+#include <csignal>
+#include <cstdlib>
+#include <pwd.h>
+#include <unistd.h>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
+namespace kavro {
+
+std::string executablePath()
+{
+    char buf[PATH_MAX + 1];
+    ssize_t n = ::readlink("/proc/self/exe", buf, PATH_MAX);
+    if (n <= 0)
+        return std::string();
+    return std::string(buf, static_cast<std::size_t>(n));
+}
+
+void writeFailsPastFileSizeLimit()
+{
+    std::signal(SIGXFSZ, SIG_IGN);
+}
+
+void releaseFreedMemory()
+{
+#ifdef __GLIBC__
+    malloc_trim(0);
+#endif
+}
+
+bool stderrIsTerminal()
+{
+    return ::isatty(STDERR_FILENO) == 1;
+}
+
+long long processId()
+{
+    return static_cast<long long>(::getpid());
+}
+
+std::string userConfigFolder()
+{
+    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg == '/')
+        return xdg;
+    const char* home = std::getenv("HOME");
+    if (!home || !*home) {
+        if (struct passwd* pw = ::getpwuid(::getuid()))
+            home = pw->pw_dir;
+    }
+    return std::string(home ? home : ".") + "/.config";
+}
+
+}  // namespace kavro
