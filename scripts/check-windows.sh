@@ -20,6 +20,11 @@ for program in "$lin" "$win"; do
   [[ -x "$program" || -f "$program" ]] || { echo "error: $program is missing: build it first" >&2; exit 1; }
 done
 source scripts/wine-env.sh "$windows_build"
+# One wine server for every run, quiet: it opens the COM port's pseudo-terminal itself
+# and reports on its own stderr when the simulator's end closes.
+wineserver -k 2>/dev/null || true
+wineserver -p >/dev/null 2>&1
+trap 'wineserver -k 2>/dev/null || true' EXIT
 wine "$win" --version >/dev/null
 
 failures=0

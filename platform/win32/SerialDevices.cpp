@@ -49,17 +49,29 @@ std::string describeSerialDevice(const SerialDevice& device)
     return device.name.empty() ? device.path : device.target + "  " + device.name;
 }
 
+std::string defaultSerialDevice(int portIndex)
+{
+    return "COM" + std::to_string(portIndex + 1);
+}
+
+bool serialDevicePresent(const std::string& device)
+{
+    // Any COM port Windows can open has a DOS device name, whether a driver made it
+    // (and listed it in SERIALCOMM) or it was mapped some other way.
+    if (comPortNumber(device) == 0)
+        return false;
+    wchar_t target[512];
+    return ::QueryDosDeviceW(win32::wide("COM" + std::to_string(comPortNumber(device))).c_str(), target, 512) != 0;
+}
+
 std::string presentDeviceOr(const std::string& fallback, const SerialDeviceRoots& roots)
 {
-    if (fallback.empty())
+    if (fallback.empty() || serialDevicePresent(fallback))
         return fallback;
     const std::vector<SerialDevice> devices = listSerialDevices(roots);
-    const int wanted = comPortNumber(fallback);
     int adapters = 0;
     const SerialDevice* adapter = nullptr;
     for (const SerialDevice& d : devices) {
-        if (wanted != 0 && comPortNumber(d.path) == wanted)
-            return fallback;
         if (d.adapter) {
             ++adapters;
             adapter = &d;
