@@ -1,7 +1,7 @@
 #include "core/CPDFile.h"
 
+#include "core/CastReader.h"
 #include "core/Settings.h"
-#include "platform/FileUtil.h"
 #include "platform/Prompter.h"
 #include "resources/CoreTexts.h"
 
@@ -10,9 +10,6 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace kavro {
 
@@ -37,39 +34,46 @@ void CPDFile::open()
         throw UserAbort{};
     sourceName_ = *chosen;
     close();
-    fd_ = openRegularFileDescriptor(sourceName_);
-    if (fd_ < 0) {
-        // A folder chosen in the dialog was always passed over silently; a path that
-        // came from elsewhere (the command line) and cannot be read is told.
-        const int error = errno;
-        if (error != EISDIR)
-            context_.prompter.message(text::kCouldNotOpenFile + sourceName_ + ": " + std::strerror(error),
-                                      MessageIcon::Exclamation);
-        throw UserAbort{};
-    }
-    // A lock per open file: a second window of this program conflicts as well.
-    if (viewLock_ && ::flock(fd_, LOCK_SH | LOCK_NB) != 0) {
-        context_.prompter.message(sourceName_ + text::kPsdBeingWritten, MessageIcon::Exclamation);
+    if (!openReader() || !checkHeader()) {
         close();
         throw UserAbort{};
     }
-    // A file beyond a terabyte still counts its records in an int.
-    const long long length = std::max(0LL, fileLength(fd_));
-    const long long records = length / kPsdRecordBytes;
-    recordCount_ = static_cast<int>(std::min<long long>(records, INT_MAX));
-    trailingBytes_ = length - records * kPsdRecordBytes;
-    if (recordCount_ <= 1) {
-        context_.prompter.message(std::string(text::kEmptyPsdFile) + text::kFileNamed + sourceName_);
-        throw UserAbort{};
-    }
-    if (!checkHeader())
-        throw UserAbort{};
-    struct stat st {};
-    if (::fstat(fd_, &st) == 0) {
-        device_ = static_cast<unsigned long long>(st.st_dev);
-        inode_ = static_cast<unsigned long long>(st.st_ino);
-    }
     changed_ = false;
+}
+
+bool CPDFile::openReader()
+{
+    try {
+        reader_ = std::make_unique<CastReader>(
+            sourceName_, CastReader::Options{CastReader::Check::AllowHeaderless, viewLock_});
+    } catch (const CastError& e) {
+        switch (e.fault) {
+        case CastFault::Open:
+            // A folder chosen in the dialog was always passed over silently; a path that
+            // came from elsewhere (the command line) and cannot be read is told.
+            if (e.systemError != EISDIR)
+                context_.prompter.message(text::kCouldNotOpenFile + sourceName_ + ": " + std::strerror(e.systemError),
+                                          MessageIcon::Exclamation);
+            break;
+        case CastFault::Locked:
+            context_.prompter.message(sourceName_ + text::kPsdBeingWritten, MessageIcon::Exclamation);
+            break;
+        case CastFault::Empty:
+            context_.prompter.message(std::string(text::kEmptyPsdFile) + text::kFileNamed + sourceName_);
+            break;
+        case CastFault::BadHeader:
+            context_.prompter.message(text::kBadHeaderRecord);
+            break;
+        default:
+            context_.prompter.message(e.what(), MessageIcon::Exclamation);
+            break;
+        }
+        return false;
+    }
+    // A file beyond a terabyte still counts its records in an int.
+    recordCount_ = static_cast<int>(std::min<long long>(reader_->recordCount(), INT_MAX));
+    trailingBytes_ = reader_->trailingBytes();
+    return true;
 }
 
 bool CPDFile::fileUnchanged()
@@ -79,13 +83,8 @@ bool CPDFile::fileUnchanged()
     // Another program may cut the file short, delete it or put another in its place
     // (a logger that does not honour the lock); the records then are not the ones
     // this window counted, and reading on would show an old frame under a new number.
-    struct stat now {};
-    struct stat named {};
-    const bool open = fd_ >= 0 && ::fstat(fd_, &now) == 0;
-    const bool vanished = !open || now.st_nlink == 0 || ::stat(sourceName_.c_str(), &named) != 0 ||
-                          static_cast<unsigned long long>(named.st_dev) != device_ ||
-                          static_cast<unsigned long long>(named.st_ino) != inode_;
-    const long long records = open ? static_cast<long long>(now.st_size) / kPsdRecordBytes : 0;
+    const long long records = reader_ ? reader_->recordsNow() : -1;
+    const bool vanished = records < 0;
     if (!vanished && records >= recordCount_)
         return true;
     changed_ = true;
@@ -101,8 +100,8 @@ bool CPDFile::checkHeader()
 {
     if (!readRecord(0))
         return false;
-    header_ = decodePsdHeader(buffer_.data());
-    if (!header_.magicOK) {
+    header_ = reader_->header();
+    if (!reader_->hasHeader()) {
         // Opening what is most likely another kind of file is not the default.
         if (!context_.prompter.askQuestion(std::string(text::kNotKavroPsd) + text::kFileNamed + sourceName_,
                                            {.defaultNo = true}))
@@ -114,12 +113,7 @@ bool CPDFile::checkHeader()
         position_ = 0;
         return true;
     }
-    // A header that claims more header records than the file holds is as bad as none.
-    if (header_.headerRecords < 1 || header_.headerRecords > recordCount_) {
-        context_.prompter.message(text::kBadHeaderRecord);
-        return false;
-    }
-    headerRecords_ = header_.headerRecords;
+    headerRecords_ = reader_->headerRecords();
     currentFrame_ = headerRecords_;
     // Only a model the program knows goes to the document: it picks labels by it.
     if (header_.model >= 0 && header_.model <= 2 && owner_)
@@ -139,14 +133,11 @@ bool CPDFile::checkHeader()
 
 bool CPDFile::readRecord(long long n)
 {
-    if (fd_ < 0)
-        return false;
     PsdRecordBytes bytes;
-    const long long offset = n * kPsdRecordBytes;
-    if (readAt(fd_, bytes.data(), bytes.size(), offset) != kPsdRecordBytes)
+    if (!reader_ || !reader_->readRecord(n, bytes))
         return false;
     buffer_ = bytes;
-    position_ = offset + kPsdRecordBytes;
+    position_ = n * kPsdRecordBytes + kPsdRecordBytes;
     return true;
 }
 
@@ -161,10 +152,7 @@ int CPDFile::readNextFrame()
 
 void CPDFile::close()
 {
-    if (fd_ >= 0) {
-        ::close(fd_);
-        fd_ = -1;
-    }
+    reader_.reset();
 }
 
 int CPDFile::lastNavigableRecord() const

@@ -5,7 +5,11 @@
 #include "core/CDataSource.h"
 #include "core/OutputRecord.h"
 
+#include <memory>
+
 namespace kavro {
+
+class CastReader;
 
 class CPDFile : public CDataSource {
 public:
@@ -46,6 +50,8 @@ public:
 
 private:
     bool checkHeader();
+    // Opens the reader; false (told) when the file cannot be read as a .psd.
+    bool openReader();
     // Reads record n into the record buffer; false when it is not whole.
     bool readRecord(long long n);
     // Moves to record n and reads it; the current frame changes only when it was read.
@@ -55,14 +61,13 @@ private:
     // The last record navigation may stand on: the file's last, but never a header record.
     int lastNavigableRecord() const;
 
-    int fd_ = -1;
+    std::unique_ptr<CastReader> reader_;
     bool viewLock_ = true;
     long long trailingBytes_ = 0;
     long long position_ = 0;  // byte offset of the next read
     PsdRecordBytes buffer_{};
     int headerRecords_ = 0;
     PsdHeader header_;
-    unsigned long long device_ = 0, inode_ = 0;  // the file opened, to tell it from a replacement
     bool changed_ = false;
 };
 

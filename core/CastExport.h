@@ -59,6 +59,10 @@ std::string udunitsText(const std::string& units);
 // A CSV cell: quoted (inner quotes doubled) when it holds the separator, a quote or a line end.
 std::string csvCell(const std::string& s, char separator = ',');
 
+// False in a build without the netCDF library (KAVRO_NETCDF=OFF): the NetCDF
+// outputs then throw CastError "<file>: NetCDF export is not available in this build".
+bool netcdfExportBuilt();
+
 // Writes the NetCDF file of a .psd (and of <name>.time.csv beside it when there is
 // one) into a temporary file beside out, renamed into place when complete.  Throws
 // CastError ("<file>: <problem>") and leaves nothing behind when anything fails.

@@ -8,8 +8,11 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <limits>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace kavro {
@@ -25,28 +28,58 @@ int storedCount(float v)
 
 }  // namespace
 
-CastReader::CastReader(const std::string& path) : path_(path)
+CastReader::CastReader(const std::string& path, Options options) : path_(path)
 {
     fd_ = openRegularFileDescriptor(path);
-    if (fd_ < 0)
-        throw CastError(path + ": " + errnoText(errno));
-    const long long records = std::max(0LL, fileLength(fd_)) / kPsdRecordBytes;
+    if (fd_ < 0) {
+        const int error = errno;
+        throw CastError(path + ": " + errnoText(error), CastFault::Open, error);
+    }
+    try {
+        open(options);
+    } catch (...) {
+        ::close(fd_);
+        fd_ = -1;
+        throw;
+    }
+}
+
+void CastReader::open(Options options)
+{
+    // A lock per open file: a second window of this program conflicts as well.
+    if (options.sharedLock && ::flock(fd_, LOCK_SH | LOCK_NB) != 0)
+        throw CastError(path_ + text::kPsdBeingWritten, CastFault::Locked);
+    struct stat st {};
+    if (::fstat(fd_, &st) == 0) {
+        device_ = static_cast<unsigned long long>(st.st_dev);
+        inode_ = static_cast<unsigned long long>(st.st_ino);
+    }
+    const long long length = std::max(0LL, fileLength(fd_));
+    records_ = length / kPsdRecordBytes;
+    trailingBytes_ = length - records_ * kPsdRecordBytes;
+    edges_ = modelClassEdges(0);
+    diameters_ = classCentres(edges_);
     PsdRecordBytes bytes{};
-    if (records <= 1 || readAt(fd_, bytes.data(), bytes.size(), 0) != kPsdRecordBytes) {
-        ::close(fd_);
-        fd_ = -1;
-        throw CastError(path + ": " + (records <= 1 ? text::kEmptyPsdFile : text::kCliNotPsd));
+    const bool first = records_ >= 1 && readRecord(0, bytes);
+    if (first)
+        header_ = decodePsdHeader(bytes.data());
+    if (options.check != Check::None) {
+        if (records_ <= 1)
+            throw CastError(path_ + ": " + text::kEmptyPsdFile, CastFault::Empty);
+        if (!first || (!header_.magicOK && options.check == Check::Strict))
+            throw CastError(path_ + ": " + text::kCliNotPsd, CastFault::NotPsd);
+        // A header that claims more header records than the file holds is as bad as none.
+        if (header_.magicOK && (header_.headerRecords < 1 || header_.headerRecords > records_))
+            throw CastError(path_ + ": " + text::kBadHeaderRecord, CastFault::BadHeader);
     }
-    header_ = decodePsdHeader(bytes.data());
-    if (!header_.magicOK || header_.headerRecords < 1 || header_.headerRecords > records) {
-        ::close(fd_);
-        fd_ = -1;
-        throw CastError(path + ": " + (header_.magicOK ? text::kBadHeaderRecord : text::kCliNotPsd));
-    }
-    frames_ = records - header_.headerRecords;
+    const bool sound = header_.magicOK && header_.headerRecords >= 1 && header_.headerRecords <= records_;
+    headerRecords_ = sound ? header_.headerRecords : 0;
+    frames_ = records_ - headerRecords_;
+    if (!sound)
+        return;
     edges_ = modelClassEdges(header_.model);
     diameters_ = classCentres(edges_);
-    if (header_.headerRecords >= 2 && readAt(fd_, bytes.data(), bytes.size(), kPsdRecordBytes) == kPsdRecordBytes) {
+    if (headerRecords_ >= 2 && readRecord(1, bytes)) {
         ClassValues stored{};
         bool any = false;
         for (int k = 0; k < kClasses; ++k) {
@@ -69,22 +102,62 @@ CastReader::~CastReader()
         ::close(fd_);
 }
 
+std::size_t CastReader::readRecords(long long first, std::size_t count, std::vector<unsigned char>& bytes) const
+{
+    if (first < 0 || count == 0)
+        return 0;
+    if (bytes.size() < count * kPsdRecordBytes)
+        bytes.resize(count * kPsdRecordBytes);
+    const long long got = readAt(fd_, bytes.data(), count * kPsdRecordBytes, first * kPsdRecordBytes);
+    if (got < 0) {
+        const int error = errno;
+        throw CastError(path_ + ": " + errnoText(error), CastFault::Read, error);
+    }
+    return static_cast<std::size_t>(got) / kPsdRecordBytes;
+}
+
+bool CastReader::readRecord(long long record, PsdRecordBytes& bytes) const
+{
+    return record >= 0 && readAt(fd_, bytes.data(), bytes.size(), record * kPsdRecordBytes) == kPsdRecordBytes;
+}
+
 std::size_t CastReader::read(long long first, std::size_t count, std::vector<OutputRecord>& records) const
 {
     records.clear();
     if (first < 0 || first >= frames_)
         return 0;
     const std::size_t n = static_cast<std::size_t>(std::min<long long>(static_cast<long long>(count), frames_ - first));
-    if (bytes_.size() < n * kPsdRecordBytes)
-        bytes_.resize(n * kPsdRecordBytes);
-    const long long got = readAt(fd_, bytes_.data(), n * kPsdRecordBytes, (first + header_.headerRecords) * kPsdRecordBytes);
-    if (got < 0)
-        throw CastError(path_ + ": " + errnoText(errno));
-    const std::size_t whole = static_cast<std::size_t>(got) / kPsdRecordBytes;
+    const std::size_t whole = readRecords(first + headerRecords_, n, bytes_);
     records.resize(whole);
     for (std::size_t i = 0; i < whole; ++i)
         records[i] = decodeOutputRecordBytes(bytes_.data() + i * kPsdRecordBytes);
     return whole;
+}
+
+long long CastReader::recordsNow() const
+{
+    // Another program may cut the file short, delete it or put another in its place
+    // (a logger that does not honour the lock).
+    struct stat now {};
+    struct stat named {};
+    if (fd_ < 0 || ::fstat(fd_, &now) != 0 || now.st_nlink == 0 || ::stat(path_.c_str(), &named) != 0 ||
+        static_cast<unsigned long long>(named.st_dev) != device_ ||
+        static_cast<unsigned long long>(named.st_ino) != inode_)
+        return -1;
+    return static_cast<long long>(now.st_size) / kPsdRecordBytes;
+}
+
+bool CastReader::isPsdFile(const std::string& path)
+{
+    try {
+        const CastReader file(path, Options{Check::None, false});
+        // The magic alone decides, even in a file shorter than a record.
+        char magic[8] = {};
+        return readAt(file.fd_, magic, sizeof magic, 0) == static_cast<long long>(sizeof magic) &&
+               std::memcmp(magic, kPsdMagic, sizeof magic) == 0;
+    } catch (const CastError&) {
+        return false;
+    }
 }
 
 FrameRow analyseFrame(const OutputRecord& rec, long long frame, const ClassEdges& edges, const ClassValues& diameters,

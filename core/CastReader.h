@@ -1,8 +1,9 @@
 #pragma once
-// A .psd file read for analysis: the header, the class diameters and the frame
-// records in blocks, and each frame turned into the values a scientist works with
-// (placeholders replaced by NaN, statistics and quality flags added).  The NetCDF
-// and CSV exports, kavro-cli info and the archive summary read casts through this.
+// The program's one reader of .psd files: the header, the class diameters and the
+// records, one at a time or in blocks, and each frame turned into the values a
+// scientist works with (placeholders replaced by NaN, statistics and quality flags
+// added).  The desktop's file source (CPDFile), the NetCDF and CSV exports, the
+// pictures of a cast, kavro-cli info and the archive summary read casts through this.
 #include "core/FrameStatistics.h"
 #include "core/OutputRecord.h"
 
@@ -13,16 +14,36 @@
 
 namespace kavro {
 
+// What went wrong with a .psd; Other for every failure not of the reader.
+enum class CastFault { Other, Open, Locked, Empty, NotPsd, BadHeader, Read };
+
 // "<path>: <problem>".
 struct CastError : std::runtime_error {
-    using std::runtime_error::runtime_error;
+    explicit CastError(const std::string& what, CastFault f = CastFault::Other, int error = 0)
+        : std::runtime_error(what), fault(f), systemError(error)
+    {
+    }
+    CastFault fault;
+    int systemError;  // errno of an Open or Read fault
 };
 
 class CastReader {
 public:
-    // Opens and checks the header; throws CastError when the file is not a
-    // KAVRO400 .psd with at least its header.
-    explicit CastReader(const std::string& path);
+    enum class Check {
+        Strict,           // a KAVRO400 .psd with its header and at least one more record
+        AllowHeaderless,  // as Strict, but a file without the magic is all frame records
+        None,             // any regular file; the header's records when it has a sound one
+    };
+    struct Options {
+        Check check = Check::Strict;
+        // A shared lock for as long as the reader lives: refused (CastFault::Locked)
+        // while a writer holds the file, and it keeps writers out.
+        bool sharedLock = false;
+    };
+    // Opens and checks the header; throws CastError (Open, Locked, Empty, NotPsd,
+    // BadHeader) naming the file when it cannot be read as asked.
+    explicit CastReader(const std::string& path) : CastReader(path, Options{}) {}
+    CastReader(const std::string& path, Options options);
     ~CastReader();
     CastReader(const CastReader&) = delete;
     CastReader& operator=(const CastReader&) = delete;
@@ -42,12 +63,39 @@ public:
     // No background path in the header: processed without a background scatter file.
     bool backgroundMissing() const { return header_.backgroundPath.empty(); }
 
-    // Reads up to count records from the frame first on; the records read.  Throws on a read error.
+    // Reads up to count records from the frame first on (never past the frames
+    // counted at the open); the records read.  Throws CastError on a read error.
     std::size_t read(long long first, std::size_t count, std::vector<OutputRecord>& records) const;
 
+    // Whole records at the open, header records included; the bytes after the last
+    // of them (a recording cut off mid-record: reported, never read).
+    long long recordCount() const { return records_; }
+    long long trailingBytes() const { return trailingBytes_; }
+    // Records before the first frame: the header's count, 0 for a file without one.
+    int headerRecords() const { return headerRecords_; }
+    // True when the file starts with the KAVRO400 magic.
+    bool hasHeader() const { return header_.magicOK; }
+    // The raw bytes of up to count records from record first on (header records
+    // counted; a file that grew since the open is read on); the whole records read.
+    // Throws CastError on a read error.
+    std::size_t readRecords(long long first, std::size_t count, std::vector<unsigned char>& bytes) const;
+    // One record; false when the file does not hold it whole.
+    bool readRecord(long long record, PsdRecordBytes& bytes) const;
+    // The whole records the file holds now; -1 when it is no longer the file that
+    // was opened (deleted, or another file put in its place under its name).
+    long long recordsNow() const;
+
+    // True when the file can be opened and starts with the KAVRO400 magic.
+    static bool isPsdFile(const std::string& path);
+
 private:
+    void open(Options options);
+
     std::string path_;
     int fd_ = -1;
+    long long records_ = 0, trailingBytes_ = 0;
+    int headerRecords_ = 0;
+    unsigned long long device_ = 0, inode_ = 0;  // the file opened, to tell it from a replacement
     PsdHeader header_;
     long long frames_ = 0;
     ClassValues diameters_{};

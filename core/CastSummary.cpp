@@ -1,14 +1,12 @@
 #include "core/CastSummary.h"
 
 #include "core/CPDFile.h"
-#include "platform/FileUtil.h"
+#include "core/CastReader.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <filesystem>
 #include <stdexcept>
-#include <unistd.h>
 
 namespace kavro {
 
@@ -63,30 +61,21 @@ void decodeDrawnEntries(const unsigned char* bytes, OutputRecord& r)
 template <typename Visit>
 long long forEachFrame(const CastSource& source, Visit&& visit)
 {
-    const int fd = openRegularFileDescriptor(source.path);
-    if (fd < 0)
-        throw std::runtime_error(source.path + ": " + errnoText(errno));
-    std::vector<unsigned char> block(kBlockRecords * kPsdRecordBytes);
-    long long offset = static_cast<long long>(source.headerRecords) * kPsdRecordBytes;
+    const CastReader file(source.path, CastReader::Options{CastReader::Check::None, false});
+    std::vector<unsigned char> block;
+    long long record = source.headerRecords;
     long long frame = 0;
     for (;;) {
-        const long long got = readAt(fd, block.data(), block.size(), offset);
-        if (got < 0) {
-            const int error = errno;
-            ::close(fd);
-            throw std::runtime_error(source.path + ": " + errnoText(error));
+        const std::size_t records = file.readRecords(record, kBlockRecords, block);
+        OutputRecord decoded{};
+        for (std::size_t i = 0; i < records; ++i) {
+            decodeDrawnEntries(block.data() + i * kPsdRecordBytes, decoded);
+            visit(frame++, decoded);
         }
-        const long long records = got / kPsdRecordBytes;
-        OutputRecord record{};
-        for (long long i = 0; i < records; ++i) {
-            decodeDrawnEntries(block.data() + i * kPsdRecordBytes, record);
-            visit(frame++, record);
-        }
-        if (got < static_cast<long long>(block.size()))
+        if (records < kBlockRecords)
             break;
-        offset += got;
+        record += static_cast<long long>(records);
     }
-    ::close(fd);
     return frame;
 }
 
@@ -164,12 +153,8 @@ namespace {
 
 long long frameCountOf(const CastSource& source)
 {
-    const int fd = openRegularFileDescriptor(source.path);
-    if (fd < 0)
-        throw std::runtime_error(source.path + ": " + errnoText(errno));
-    const long long length = fileLength(fd);
-    ::close(fd);
-    return std::max(0LL, length / kPsdRecordBytes - source.headerRecords);
+    const CastReader file(source.path, CastReader::Options{CastReader::Check::None, false});
+    return std::max(0LL, file.recordCount() - source.headerRecords);
 }
 
 }  // namespace

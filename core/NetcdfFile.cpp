@@ -6,12 +6,14 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdint>
-#include <hdf5.h>
-#include <libdeflate.h>
 #include <limits>
 #include <memory>
 #include <mutex>
 #include <netcdf.h>
+#if KAVRO_HDF5_CHUNKS
+#include <hdf5.h>
+#include <libdeflate.h>
+#endif
 
 namespace kavro {
 namespace {
@@ -39,6 +41,7 @@ int varOf(int variable)
 // The file stores floats little-endian, as they lie in memory here.
 static_assert(std::endian::native == std::endian::little);
 
+#if KAVRO_HDF5_CHUNKS
 struct CompressorDeleter {
     void operator()(libdeflate_compressor* c) const { libdeflate_free_compressor(c); }
 };
@@ -64,6 +67,8 @@ hid_t hdf5FileOf(const std::string& path)
     }
     return -1;
 }
+
+#endif
 
 // The netCDF-C and HDF5 libraries are not safe to call from two threads at once:
 // files written side by side (the casts of kavro-cli cruise) take turns at every
@@ -124,7 +129,9 @@ void NetcdfFile::create(const std::string& path)
     // Every chunk is written whole and once, so a small cache is enough; the
     // library's default per variable would hold over a hundred megabytes here.
     std::call_once(noExitCleanup, [] {
+#if KAVRO_HDF5_CHUNKS
         H5dont_atexit();
+#endif
         nc_set_chunk_cache(2u << 20, 16, 1.0f);
     });
     path_ = path;
@@ -254,6 +261,7 @@ void NetcdfFile::write(int variable, const std::vector<std::size_t>& start, cons
     check(nc_put_vara_longlong(id_, variable, start.data(), count.data(), values), "write");
 }
 
+#if KAVRO_HDF5_CHUNKS
 NetcdfFile::PackedChunk NetcdfFile::pack(int variable, const float* values, std::size_t row, std::size_t rows,
                                          std::size_t chunkRows, std::size_t width, int level)
 {
@@ -332,11 +340,15 @@ void NetcdfFile::writePacked(const PackedChunk& chunk)
     }
 }
 
+#endif
+
 void NetcdfFile::closeDatasets()
 {
     const std::lock_guard turn(libraryTurn());
+#if KAVRO_HDF5_CHUNKS
     for (const auto& [variable, dataset] : datasets_)
         H5Dclose(dataset);
+#endif
     datasets_.clear();
 }
 

@@ -24,14 +24,6 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr float kFillFloat = std::numeric_limits<float>::quiet_NaN();
 constexpr int kDeflateLevel = 1;
 
-void widen(double& lo, double& hi, double v)
-{
-    if (!std::isfinite(v))
-        return;
-    lo = std::isfinite(lo) ? std::min(lo, v) : v;
-    hi = std::isfinite(hi) ? std::max(hi, v) : v;
-}
-
 bool sameDiameters(const std::vector<ProfileCast>& casts)
 {
     for (const ProfileCast& c : casts)
@@ -322,45 +314,6 @@ void ProfileWriter::globalAttributes()
 }
 
 }  // namespace
-
-CruiseCoverage cruiseCoverage(const std::vector<ProfileCast>& casts)
-{
-    CruiseCoverage c{kNaN, kNaN, kNaN, kNaN, kNaN, kNaN, kNaN, kNaN};
-    for (const ProfileCast& cast : casts) {
-        widen(c.timeMin, c.timeMax, cast.profile.firstUtc);
-        widen(c.timeMin, c.timeMax, cast.profile.lastUtc);
-        widen(c.latMin, c.latMax, cast.latitude);
-        widen(c.lonMin, c.lonMax, cast.longitude);
-        for (std::size_t k = 0; k < cast.profile.bins.size(); ++k)
-            if (cast.profile.bins[k].frames > 0)
-                widen(c.depthMin, c.depthMax, cast.profile.binCentre(k));
-    }
-    return c;
-}
-
-std::string cruiseSummaryCsv(const std::vector<ProfileCast>& casts, const std::string& depthUnits)
-{
-    auto cell = [](const std::string& s) { return csvCell(s); };
-    auto number = [](double v, int digits) { return std::isfinite(v) ? formatG(v, digits) : std::string(); };
-    auto time = [](double t) { return std::isfinite(t) ? formatUtcTimestamp(t) : std::string(); };
-    std::string unit;
-    for (char c : udunitsText(depthUnits))
-        unit += (std::isalnum(static_cast<unsigned char>(c)) ? c : '_');
-    std::string csv = text::kCruiseSummaryHead;
-    for (const char* meaning : text::kFlagMeanings)
-        csv += std::string(",frames_") + meaning;
-    csv += ",max_depth" + (unit.empty() ? std::string() : "_" + unit) + text::kCruiseSummaryTail;
-    for (const ProfileCast& c : casts) {
-        const CastProfile& p = c.profile;
-        csv += cell(c.name) + "," + cell(c.station) + "," + number(c.latitude, 10) + "," + number(c.longitude, 10) +
-               "," + time(p.firstUtc) + "," + time(p.lastUtc) + "," + std::to_string(p.frames);
-        for (long long n : p.byFlag)
-            csv += "," + std::to_string(n);
-        csv += "," + number(p.maxPressure, 7) + "," + std::to_string(p.descentUsed) + "," + number(p.medianD50, 7) +
-               "," + number(p.meanTotalVolume, 7) + "\n";
-    }
-    return csv;
-}
 
 void writeProfileDataset(const std::vector<ProfileCast>& casts, const std::string& out,
                          const ProfileDatasetOptions& options)

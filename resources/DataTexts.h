@@ -23,7 +23,9 @@ inline constexpr DataField kFieldTime = {"time", "utc", "time of the frame (UTC)
 inline constexpr const char* kNcTimeUnits = "milliseconds since ";
 inline constexpr const char* kNcTimeUnitsMidnight = " 00:00:00";
 inline constexpr DataField kFieldDiameter = {"size_class", "", "class diameter", "um"};
+inline constexpr DataField kFieldDiameterBounds = {"size_class_bounds", "", "", "um"};
 inline constexpr DataField kFieldAngle = {"vsf_angle", "", "scattering angle at the centre of the ring", "degree"};
+inline constexpr DataField kFieldAngleBounds = {"vsf_angle_bounds", "", "", "degree"};
 inline constexpr DataField kFieldVolume = {"volume_concentration", "volume_conc_ul_per_l_%sum",
                                            "volume concentration of particles in the size class", "uL L-1"};
 inline constexpr DataField kFieldTotal = {"total_volume_concentration", "total_volume_conc_ul_per_l",
@@ -49,6 +51,10 @@ inline constexpr DataField kFieldZeroRings = {"zero_rings", "zero_rings", "numbe
 inline constexpr DataField kFieldSaturatedRings = {"saturated_rings", "saturated_rings",
                                                    "number of rings above 4093 counts (saturated)", "1"};
 inline constexpr DataField kFieldFlag = {"quality_flag", "quality_flag", "quality flags of the frame", ""};
+// The place of a cruise's cast: scalar coordinates of every frame variable.
+inline constexpr DataField kFieldStation = {"station", "", "station name", ""};
+inline constexpr DataField kFieldLatitude = {"latitude", "", "latitude of the cast", "degrees_north"};
+inline constexpr DataField kFieldLongitude = {"longitude", "", "longitude of the cast", "degrees_east"};
 // Meanings of the quality flag bits 1, 2, 4, ... 64.
 inline constexpr const char* kFlagMeanings[7] = {
     "laser_off_or_too_weak", "water_too_clear", "water_too_turbid", "saturated_rings",
@@ -81,6 +87,8 @@ inline constexpr const char* kWarnCalibrationDiffers =
 // Export problems, each after "<file>: ".
 inline constexpr const char* kExportTimesProblem = "time stamps: ";  // + the reader's reason
 inline constexpr const char* kExportNetcdfFailed = "NetCDF write failed: ";  // + reason
+// A build without the netCDF library (the Windows command line).
+inline constexpr const char* kNetcdfNotBuilt = "NetCDF export is not available in this build";
 inline constexpr const char* kExportCannotCreate = "cannot create the output: ";  // + reason
 
 // The source attribute: the writing program and its version.

@@ -130,6 +130,8 @@ void addExportCommand(CLI::App& app)
     cmd->callback([c] {
         if (!c->csv && !c->netcdf)
             throw Failure(kExitUsage, text::kCliExportFormat);
+        if (c->netcdf && !netcdfExportBuilt())
+            throw Failure(kExitUsage, text::kNetcdfNotBuilt);
         run(*c);
     });
 }

@@ -15,9 +15,6 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
-#include <filesystem>
-#include <unistd.h>
 
 namespace kavro::cli {
 namespace {
@@ -119,9 +116,8 @@ void psdInfo(const std::string& path, Environment& env, TextSink& out)
     out.format(text::kInfoRatio, formatG(h.laserReferenceRatio).c_str());
     out.format(text::kInfoBackground, h.backgroundPath.c_str());
     out.format(text::kInfoRecords, file.recordCount() - file.headerRecordCount());
-    const long long trailing = std::filesystem::file_size(path) % kPsdRecordBytes;
-    if (trailing > 0)
-        out.format(text::kInfoTrailing, trailing);
+    if (file.trailingBytes() > 0)
+        out.format(text::kInfoTrailing, file.trailingBytes());
     out.add(text::kInfoDiameters);
     for (int k = 0; k < kClasses; ++k)
         out.format(" %s", formatG(file.frameResult().diameter(k)).c_str());
@@ -132,15 +128,7 @@ void psdInfo(const std::string& path, Environment& env, TextSink& out)
 // A .psd by its name or its magic; anything else is taken as a raw recording.
 bool looksLikePsd(const std::string& path)
 {
-    if (hasExtension(path, ".psd"))
-        return true;
-    int fd = openRegularFileDescriptor(path);
-    if (fd < 0)
-        return false;
-    char magic[8] = {};
-    const bool psd = readAt(fd, magic, sizeof magic, 0) == 8 && std::memcmp(magic, kPsdMagic, 8) == 0;
-    ::close(fd);
-    return psd;
+    return hasExtension(path, ".psd") || CastReader::isPsdFile(path);
 }
 
 }  // namespace

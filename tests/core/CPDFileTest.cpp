@@ -1,4 +1,7 @@
 #include "core/CPDFile.h"
+#include "core/CastReader.h"
+#include "core/OutputFile.h"
+#include "resources/CoreTexts.h"
 #include "tests/core/CoreFixture.h"
 
 #include <climits>
@@ -292,4 +295,106 @@ TEST_F(PsdTest, ARecordCutShortKeepsThePreviousFrame)
     EXPECT_EQ(src.lastFrame(), 0);
     EXPECT_EQ(recordShown(), 2);
     EXPECT_EQ(src.rawValue(32), 20.0);
+}
+
+// The one reader under every caller: what each check accepts, and the fault it
+// names for what it refuses.
+TEST(CastReaderTest, EachCheckAcceptsItsFilesAndNamesWhatItRefuses)
+{
+    using Check = CastReader::Check;
+    struct Case {
+        const char* name;
+        std::string content;
+        Check check;
+        CastFault fault;  // Other: opens
+        int headerRecords;
+        long long frames, trailing;
+    };
+    const std::string psd = psdFile(6);
+    const std::string foreign = std::string(512, 'x') + frameRecord(1) + frameRecord(2);
+    const std::vector<Case> cases = {
+        {"a .psd", psd, Check::Strict, CastFault::Other, 2, 4, 0},
+        {"a .psd cut mid-record", psd + "abc", Check::Strict, CastFault::Other, 2, 4, 3},
+        {"header records only", psdFile(2), Check::Strict, CastFault::Other, 2, 0, 0},
+        {"one record", header("KAVRO400", 1, 0, 2.0), Check::Strict, CastFault::Empty, 0, 0, 0},
+        {"nothing", "", Check::AllowHeaderless, CastFault::Empty, 0, 0, 0},
+        {"no magic", foreign, Check::Strict, CastFault::NotPsd, 0, 0, 0},
+        {"no magic, taken as frames", foreign + "z", Check::AllowHeaderless, CastFault::Other, 0, 3, 1},
+        {"more header records than the file", header("KAVRO400", 4, 0, 2.0) + diameterRecord(), Check::Strict,
+         CastFault::BadHeader, 0, 0, 0},
+        {"a bad header, taken as frames", header("KAVRO400", -3, 0, 2.0) + diameterRecord(), Check::None,
+         CastFault::Other, 0, 2, 0},
+        {"nothing, unchecked", "", Check::None, CastFault::Other, 0, 0, 0},
+        {"one header record", header("KAVRO400", 1, 1, 2.0) + frameRecord(1), Check::Strict, CastFault::Other, 1, 1,
+         0},
+    };
+    TempDir dir;
+    const std::string path = dir.file("c.psd");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        writeFile(path, c.content);
+        try {
+            const CastReader r(path, {c.check, false});
+            EXPECT_EQ(c.fault, CastFault::Other) << "opened";
+            EXPECT_EQ(r.headerRecords(), c.headerRecords);
+            EXPECT_EQ(r.frameCount(), c.frames);
+            EXPECT_EQ(r.recordCount(), c.frames + c.headerRecords);
+            EXPECT_EQ(r.trailingBytes(), c.trailing);
+            // The frames in order, nothing of the cut-off tail.
+            std::vector<OutputRecord> records;
+            EXPECT_EQ(r.read(0, 100, records), static_cast<std::size_t>(c.frames));
+            if (c.frames > 0 && c.headerRecords > 0)
+                EXPECT_EQ(records.back()[0], static_cast<float>(c.headerRecords + c.frames - 1));
+        } catch (const CastError& e) {
+            EXPECT_EQ(e.fault, c.fault) << e.what();
+            EXPECT_EQ(std::string(e.what()).rfind(path + ":", 0), 0u) << e.what();
+        }
+    }
+    EXPECT_TRUE(CastReader::isPsdFile((writeFile(path, "KAVRO400"), path)));  // the magic alone
+    EXPECT_FALSE(CastReader::isPsdFile((writeFile(path, foreign), path)));
+    EXPECT_FALSE(CastReader::isPsdFile(dir.file("none.psd")));
+    EXPECT_FALSE(CastReader::isPsdFile(dir.path()));
+    try {
+        CastReader r(dir.file("none.psd"));
+        ADD_FAILURE() << "opened a file that is not there";
+    } catch (const CastError& e) {
+        EXPECT_EQ(e.fault, CastFault::Open);
+        EXPECT_EQ(e.systemError, ENOENT);
+    }
+}
+
+TEST(CastReaderTest, ALockedFileIsRefusedAndAChangedOneIsNoticed)
+{
+    TempDir dir;
+    const std::string path = dir.file("c.psd");
+    {
+        // A writer holds the file: a reader that wants the lock is refused, one that does not reads.
+        OutputFile writer;
+        ASSERT_TRUE(writer.create(path));
+        ASSERT_TRUE(writer.append(psdFile(5)));
+        try {
+            CastReader r(path, {CastReader::Check::Strict, true});
+            ADD_FAILURE() << "opened a file being written";
+        } catch (const CastError& e) {
+            EXPECT_EQ(e.fault, CastFault::Locked);
+            EXPECT_EQ(e.what(), path + text::kPsdBeingWritten);
+        }
+        EXPECT_EQ(CastReader(path).frameCount(), 3);
+    }
+    const CastReader r(path, {CastReader::Check::Strict, true});
+    EXPECT_EQ(r.recordsNow(), 5);
+    // Grown: read on past the records of the open; read() keeps to them.
+    writeFile(path, psdFile(7));
+    EXPECT_EQ(r.recordsNow(), 7);
+    std::vector<unsigned char> bytes;
+    EXPECT_EQ(r.readRecords(5, 10, bytes), 2u);
+    std::vector<OutputRecord> records;
+    EXPECT_EQ(r.read(0, 10, records), 3u);
+    // Cut short, then replaced under its name.
+    std::filesystem::resize_file(path, 3 * 512 + 17);
+    EXPECT_EQ(r.recordsNow(), 3);
+    const std::string other = dir.file("other.psd");
+    writeFile(other, psdFile(9));
+    std::filesystem::rename(other, path);
+    EXPECT_EQ(r.recordsNow(), -1);
 }

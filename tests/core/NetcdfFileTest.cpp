@@ -1,3 +1,4 @@
+#include "core/FrameColumnWriter.h"
 #include "core/NetcdfFile.h"
 #include "tests/support/TestFiles.h"
 
@@ -5,6 +6,7 @@
 #include <cstring>
 #include <gtest/gtest.h>
 #include <limits>
+#include <map>
 #include <netcdf.h>
 
 using namespace kavro;
@@ -23,6 +25,7 @@ std::vector<float> readAll(int nc, const char* name, std::size_t count)
 
 }  // namespace
 
+#if KAVRO_HDF5_CHUNKS
 // Chunks compressed by the program read back exactly as the same values written
 // through the library: whole chunks, a short last one, NaN and signed zeros.
 TEST(NetcdfFile, PackedChunksReadBackAsTheLibraryWritesThem)
@@ -69,4 +72,79 @@ TEST(NetcdfFile, PackedChunksReadBackAsTheLibraryWritesThem)
     nc_close(nc);
     ASSERT_EQ(std::memcmp(plain.data(), values.data(), values.size() * sizeof(float)), 0);
     EXPECT_EQ(std::memcmp(packed.data(), values.data(), values.size() * sizeof(float)), 0);
+}
+#endif
+
+// The float columns over frames read back the same whichever way this build
+// writes them: blocks of frames (the last one short), one value and several per
+// frame, NaN and signed zeros.
+TEST(FrameColumnWriter, BothPathsStoreTheSameValues)
+{
+    constexpr std::size_t kChunkRows = 8, kWidth = 3;
+    struct Case {
+        const char* name;
+        std::size_t rows;
+    };
+    const std::vector<Case> cases = {{"one short block", 5}, {"whole blocks", 2 * kChunkRows},
+                                     {"whole blocks and a short one", 3 * kChunkRows + 1}};
+    using Path = FrameColumnWriter::Path;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<float> narrow(c.rows), wide(c.rows * kWidth);
+        for (std::size_t i = 0; i < wide.size(); ++i)
+            wide[i] = std::ldexp(static_cast<float>(i % 5) - 2.0f, static_cast<int>(i % 9) - 4);
+        for (std::size_t i = 0; i < narrow.size(); ++i)
+            narrow[i] = static_cast<float>(i) * 0.25f - 1.0f;
+        wide[1] = std::numeric_limits<float>::quiet_NaN();
+        narrow[c.rows - 1] = -0.0f;
+
+        TempDir dir;
+        const std::string path = dir.file("w.nc");
+        {
+            NetcdfFile nc;
+            nc.create(path);
+            const int rows = nc.defineDimension("frame", 0);
+            const int cols = nc.defineDimension("column", kWidth);
+            std::map<Path, std::pair<int, int>> vars;
+            for (const auto& [p, name] : {std::pair{Path::Library, "library"}, std::pair{Path::DirectChunks, "direct"}}) {
+                const int n = nc.defineVariable(std::string(name) + "_narrow", NetcdfFile::Float, {rows});
+                const int w = nc.defineVariable(std::string(name) + "_wide", NetcdfFile::Float, {rows, cols});
+                nc.compress(n, {kChunkRows}, 1);
+                nc.compress(w, {kChunkRows, kWidth}, 1);
+                vars[p] = {n, w};
+            }
+            nc.endDefinitions();
+            for (Path p : {Path::Library, Path::DirectChunks}) {
+                FrameColumnWriter writer(nc, kChunkRows, 1, p);
+                for (std::size_t row = 0; row < c.rows; row += kChunkRows) {
+                    const std::size_t n = std::min(kChunkRows, c.rows - row);
+                    FrameColumnWriter::Columns a(1), b(1);
+                    a[0] = {vars[p].first, std::vector<float>(narrow.begin() + static_cast<long>(row),
+                                                              narrow.begin() + static_cast<long>(row + n))};
+                    b[0] = {vars[p].second, std::vector<float>(wide.begin() + static_cast<long>(row * kWidth),
+                                                               wide.begin() + static_cast<long>((row + n) * kWidth))};
+                    writer.add(row, n, std::move(a), 1);
+                    writer.add(row, n, std::move(b), kWidth);
+                    writer.endBlock();
+                }
+                writer.finish();
+            }
+            nc.close();
+        }
+        int nc = -1;
+        ASSERT_EQ(nc_open(path.c_str(), NC_NOWRITE, &nc), NC_NOERR);
+        int dim = -1;
+        std::size_t length = 0;
+        ASSERT_EQ(nc_inq_dimid(nc, "frame", &dim), NC_NOERR);
+        nc_inq_dimlen(nc, dim, &length);
+        EXPECT_EQ(length, c.rows);
+        for (const char* name : {"library", "direct"}) {
+            SCOPED_TRACE(name);
+            const std::vector<float> n = readAll(nc, (std::string(name) + "_narrow").c_str(), narrow.size());
+            const std::vector<float> w = readAll(nc, (std::string(name) + "_wide").c_str(), wide.size());
+            EXPECT_EQ(std::memcmp(n.data(), narrow.data(), narrow.size() * sizeof(float)), 0);
+            EXPECT_EQ(std::memcmp(w.data(), wide.data(), wide.size() * sizeof(float)), 0);
+        }
+        nc_close(nc);
+    }
 }
