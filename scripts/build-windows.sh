@@ -23,6 +23,6 @@ fi
 # No Qt, no netCDF, no UDUNITS and no Google Benchmark for mingw in Debian: the
 # command line without the desktop program, the NetCDF export and the plots.
 cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake" \
-  -DCMAKE_BUILD_TYPE=Release -DKAVRO_GUI=OFF -DKAVRO_BENCH=OFF -DKAVRO_NETCDF=OFF \
+  -DCMAKE_BUILD_TYPE=Release -DKAVRO_GUI=OFF -DKAVRO_BENCH=OFF -DKAVRO_NETCDF=OFF -DKAVRO_UDUNITS=OFF \
   -DKAVRO_TESTS=ON -DKAVRO_GTEST_SOURCE=/usr/src/googletest "${launcher[@]}" >/dev/null
 cmake --build "$build" --parallel "$(nproc)" "$@"

@@ -52,7 +52,7 @@ const char* unknownCommand(CLI::App& app, int argc, char** argv)
     return nullptr;
 }
 
-#ifndef KAVRO_WITH_PLOT
+#if !defined(KAVRO_WITH_PLOT) || defined(_WIN32)
 // A command this build leaves out is still known by name: whatever follows it,
 // the user is told why it is missing rather than that it does not exist.
 void addAbsentCommand(CLI::App& app, const std::string& name, const char* help, const char* reason)
@@ -84,7 +84,11 @@ int main(int argc, char** argv)
     kavro::cli::addMakecalCommand(app);
     kavro::cli::addSimrawCommand(app);
     kavro::cli::addBackgroundCommand(app);
+#ifdef _WIN32
+    addAbsentCommand(app, "simulate", kavro::text::kCliSimulateAbsentHelp, kavro::text::kCliSimulateAbsentReason);
+#else
     kavro::cli::addSimulateCommand(app);
+#endif
     kavro::cli::addCompareCommand(app);
     kavro::cli::addSummaryCommand(app);
     kavro::cli::addAcquireCommand(app);
