@@ -1,7 +1,6 @@
 // The CSV table of a cast: one line per frame, units in the column names.
 #include "core/CastExport.h"
 #include "core/CastExportParts.h"
-#include "core/OutputFile.h"
 #include "platform/NumText.h"
 #include "resources/CoreTexts.h"
 #include "resources/DataTexts.h"
@@ -101,23 +100,16 @@ void writeCsv(const std::string& psd, const ExportContext& context, bool decimal
 
 void writeCsvFile(const std::string& psd, const std::string& out, const ExportContext& context, bool decimalComma)
 {
-    const std::string temp = temporaryBeside(out);
-    try {
-        OutputFile file;
-        if (!file.create(temp))
-            throw CastError(out + ": " + text::kExportCannotCreate + file.error());
-        writeCsv(psd, context, decimalComma, [&](const std::string& text) {
-            if (!file.append(text))
-                throw CastError(out + ": " + text::kExportCannotCreate + file.error());
-        });
-        file.close();
-        if (file.failed())
-            throw CastError(out + ": " + text::kExportCannotCreate + file.error());
-    } catch (...) {
-        std::remove(temp.c_str());
-        throw;
-    }
-    renameIntoPlace(temp, out);
+    // Written beside out and put in its place only when whole.
+    FileReplacement file;
+    if (!file.begin(out))
+        throw CastError(out + ": " + text::kExportCannotCreate + replacementProblem(file));
+    writeCsv(psd, context, decimalComma, [&](const std::string& text) {
+        if (!file.write(text))
+            throw CastError(out + ": " + text::kExportCannotCreate + replacementProblem(file));
+    });
+    if (!file.commit())
+        throw CastError(out + ": " + text::kExportCannotCreate + replacementProblem(file));
 }
 
 }  // namespace kavro

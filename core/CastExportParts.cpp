@@ -1,16 +1,11 @@
 #include "core/CastExportParts.h"
 
 #include "core/BlockPipeline.h"
-#include "platform/FileUtil.h"
 #include "resources/CoreTexts.h"
 #include "resources/DataTexts.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <filesystem>
-#include <stdlib.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace kavro {
 
@@ -83,26 +78,11 @@ std::array<std::string, kAux> channelNames(const ExportContext& context, const s
     return names;
 }
 
-std::string temporaryBeside(const std::string& out)
+std::string replacementProblem(const FileReplacement& replacement)
 {
-    std::string pattern = out + ".part-XXXXXX";
-    const int fd = mkstemp(pattern.data());
-    if (fd < 0)
-        throw CastError(out + ": " + text::kExportCannotCreate + errnoText(errno));
-    ::close(fd);
-    return pattern;
-}
-
-void renameIntoPlace(const std::string& temp, const std::string& out)
-{
-    const mode_t mask = umask(0);
-    umask(mask);
-    chmod(temp.c_str(), 0666 & ~mask);
-    if (std::rename(temp.c_str(), out.c_str()) != 0) {
-        const int error = errno;
-        std::remove(temp.c_str());
-        throw CastError(out + ": " + text::kExportCannotCreate + errnoText(error));
-    }
+    const std::string prefix = replacement.target() + ": ";
+    const std::string& error = replacement.error();
+    return error.rfind(prefix, 0) == 0 ? error.substr(prefix.size()) : error;
 }
 
 }  // namespace kavro

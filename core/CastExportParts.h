@@ -5,6 +5,7 @@
 #include "core/CastExport.h"
 #include "core/CastReader.h"
 #include "core/FrameTimes.h"
+#include "platform/FileReplacement.h"
 
 #include <array>
 #include <functional>
@@ -34,9 +35,7 @@ std::string variableNameOf(const std::string& label);
 // repeats another or a name in taken.
 std::array<std::string, kAux> channelNames(const ExportContext& context, const std::set<std::string>& taken);
 
-// A temporary name beside out, created so that no other writer can have it.
-std::string temporaryBeside(const std::string& out);
-// Gives the finished temporary file the permissions a new file gets, then out's name.
-void renameIntoPlace(const std::string& temp, const std::string& out);
+// Why a replacement failed, without the file name its error() starts with.
+std::string replacementProblem(const FileReplacement& replacement);
 
 }  // namespace kavro

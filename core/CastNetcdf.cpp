@@ -436,17 +436,16 @@ void writeNetcdf(const std::string& psd, const std::string& out, const ExportCon
 
 void writeNetcdfInPlace(const std::string& out, const std::function<void(const std::string&)>& write)
 {
-    const std::string temp = temporaryBeside(out);
+    FileReplacement file;
+    if (!file.begin(out))
+        throw CastError(out + ": " + text::kExportCannotCreate + replacementProblem(file));
     try {
-        write(temp);
+        write(file.temporaryPath());
     } catch (const NetcdfError& e) {
-        std::remove(temp.c_str());
         throw CastError(out + ": " + text::kExportNetcdfFailed + e.what());
-    } catch (...) {
-        std::remove(temp.c_str());
-        throw;
     }
-    renameIntoPlace(temp, out);
+    if (!file.commit())
+        throw CastError(out + ": " + text::kExportCannotCreate + replacementProblem(file));
 }
 
 bool netcdfMadeWithCalibration(const std::string& path, const ExportContext& context)

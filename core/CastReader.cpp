@@ -1,7 +1,7 @@
 #include "core/CastReader.h"
 
 #include "core/FrameTimes.h"
-#include "platform/FileUtil.h"
+#include "platform/File.h"
 #include "resources/CliProcessTexts.h"
 #include "resources/CoreTexts.h"
 
@@ -11,9 +11,7 @@
 #include <cstring>
 #include <filesystem>
 #include <limits>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <optional>
 
 namespace kavro {
 namespace {
@@ -30,31 +28,20 @@ int storedCount(float v)
 
 CastReader::CastReader(const std::string& path, Options options) : path_(path)
 {
-    fd_ = openRegularFileDescriptor(path);
-    if (fd_ < 0) {
+    if (!file_.open(path)) {
         const int error = errno;
-        throw CastError(path + ": " + errnoText(error), CastFault::Open, error);
+        throw CastError(path + ": " + file_.error(), CastFault::Open, error);
     }
-    try {
-        open(options);
-    } catch (...) {
-        ::close(fd_);
-        fd_ = -1;
-        throw;
-    }
+    open(options);  // a failure closes the file as file_ goes
 }
 
 void CastReader::open(Options options)
 {
     // A lock per open file: a second window of this program conflicts as well.
-    if (options.sharedLock && ::flock(fd_, LOCK_SH | LOCK_NB) != 0)
+    if (options.sharedLock && !file_.lockShared())
         throw CastError(path_ + text::kPsdBeingWritten, CastFault::Locked);
-    struct stat st {};
-    if (::fstat(fd_, &st) == 0) {
-        device_ = static_cast<unsigned long long>(st.st_dev);
-        inode_ = static_cast<unsigned long long>(st.st_ino);
-    }
-    const long long length = std::max(0LL, fileLength(fd_));
+    identity_ = file_.identity();
+    const long long length = std::max(0LL, file_.length());
     records_ = length / kPsdRecordBytes;
     trailingBytes_ = length - records_ * kPsdRecordBytes;
     edges_ = modelClassEdges(0);
@@ -96,11 +83,7 @@ void CastReader::open(Options options)
     }
 }
 
-CastReader::~CastReader()
-{
-    if (fd_ >= 0)
-        ::close(fd_);
-}
+CastReader::~CastReader() = default;
 
 std::size_t CastReader::readRecords(long long first, std::size_t count, std::vector<unsigned char>& bytes) const
 {
@@ -108,17 +91,17 @@ std::size_t CastReader::readRecords(long long first, std::size_t count, std::vec
         return 0;
     if (bytes.size() < count * kPsdRecordBytes)
         bytes.resize(count * kPsdRecordBytes);
-    const long long got = readAt(fd_, bytes.data(), count * kPsdRecordBytes, first * kPsdRecordBytes);
+    const long long got = file_.readAt(first * kPsdRecordBytes, bytes.data(), count * kPsdRecordBytes);
     if (got < 0) {
         const int error = errno;
-        throw CastError(path_ + ": " + errnoText(error), CastFault::Read, error);
+        throw CastError(path_ + ": " + file_.error(), CastFault::Read, error);
     }
     return static_cast<std::size_t>(got) / kPsdRecordBytes;
 }
 
 bool CastReader::readRecord(long long record, PsdRecordBytes& bytes) const
 {
-    return record >= 0 && readAt(fd_, bytes.data(), bytes.size(), record * kPsdRecordBytes) == kPsdRecordBytes;
+    return record >= 0 && file_.readAt(record * kPsdRecordBytes, bytes.data(), bytes.size()) == kPsdRecordBytes;
 }
 
 std::size_t CastReader::read(long long first, std::size_t count, std::vector<OutputRecord>& records) const
@@ -138,13 +121,11 @@ long long CastReader::recordsNow() const
 {
     // Another program may cut the file short, delete it or put another in its place
     // (a logger that does not honour the lock).
-    struct stat now {};
-    struct stat named {};
-    if (fd_ < 0 || ::fstat(fd_, &now) != 0 || now.st_nlink == 0 || ::stat(path_.c_str(), &named) != 0 ||
-        static_cast<unsigned long long>(named.st_dev) != device_ ||
-        static_cast<unsigned long long>(named.st_ino) != inode_)
+    const std::optional<FileStamp> named = fileStamp(path_);
+    const long long length = file_.length();
+    if (!named || named->identity != identity_ || file_.identity() != identity_ || length < 0)
         return -1;
-    return static_cast<long long>(now.st_size) / kPsdRecordBytes;
+    return length / kPsdRecordBytes;
 }
 
 bool CastReader::isPsdFile(const std::string& path)
@@ -153,7 +134,7 @@ bool CastReader::isPsdFile(const std::string& path)
         const CastReader file(path, Options{Check::None, false});
         // The magic alone decides, even in a file shorter than a record.
         char magic[8] = {};
-        return readAt(file.fd_, magic, sizeof magic, 0) == static_cast<long long>(sizeof magic) &&
+        return file.file_.readAt(0, magic, sizeof magic) == static_cast<long long>(sizeof magic) &&
                std::memcmp(magic, kPsdMagic, sizeof magic) == 0;
     } catch (const CastError&) {
         return false;

@@ -6,6 +6,7 @@
 // pictures of a cast, kavro-cli info and the archive summary read casts through this.
 #include "core/FrameStatistics.h"
 #include "core/OutputRecord.h"
+#include "platform/File.h"
 
 #include <array>
 #include <stdexcept>
@@ -92,10 +93,10 @@ private:
     void open(Options options);
 
     std::string path_;
-    int fd_ = -1;
+    ReadOnlyFile file_;
     long long records_ = 0, trailingBytes_ = 0;
     int headerRecords_ = 0;
-    unsigned long long device_ = 0, inode_ = 0;  // the file opened, to tell it from a replacement
+    FileIdentity identity_;  // the file opened, to tell it from a replacement
     PsdHeader header_;
     long long frames_ = 0;
     ClassValues diameters_{};

@@ -15,7 +15,6 @@
 #include <cstdio>
 #include <limits>
 #include <thread>
-#include <unistd.h>
 
 namespace kavro {
 namespace {
