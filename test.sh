@@ -3,9 +3,10 @@
 #
 # Three builds: build/release (the program and every test), build/asan (the tests
 # that need no screen, with AddressSanitizer and UndefinedBehaviorSanitizer) and
-# build/fuzz (the libFuzzer programs, clang).  The last two run as tests of the
-# first (asan.* and fuzz.*, see cmake/Hardening.cmake), so the one CTest run at the
-# end covers everything and its summary is the last thing printed.
+# build/fuzz (the libFuzzer programs, clang); on CI a fourth, build/windows (kavro-cli.exe
+# and the unit tests for Windows, run under wine).  The others run as tests of the
+# first (asan.*, fuzz.*, windows.check; see cmake/Hardening.cmake), so the one CTest run
+# at the end covers everything and its summary is the last thing printed.
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/packages.sh
@@ -29,8 +30,16 @@ build=build/release
 asan=build/asan
 fuzz=build/fuzz
 
+# The Windows stage (on CI, or with RUN_WINDOWS_TESTS=1): kavro-cli.exe and the unit tests
+# cross-built with mingw-w64, then checked under wine as the test windows.check of this
+# build (scripts/check-windows.sh).  A developer's plain ./test.sh leaves it out.
+windows_dir=""
+if [[ "${RUN_WINDOWS_TESTS:-}" == 1 || "${CI:-}" == true ]]; then
+  windows_dir="$PWD/build/windows"
+fi
+
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKAVRO_TESTS=ON "${launcher[@]}" \
-  -DKAVRO_ASAN_DIR="$PWD/$asan" -DKAVRO_FUZZ_DIR="$PWD/$fuzz" >/dev/null
+  -DKAVRO_ASAN_DIR="$PWD/$asan" -DKAVRO_FUZZ_DIR="$PWD/$fuzz" -DKAVRO_WINDOWS_DIR="$windows_dir" >/dev/null
 cmake --build "$build" --parallel "$jobs"
 
 echo "== Sanitizer build of the tests without a screen ($asan)"
@@ -42,6 +51,13 @@ echo "== Fuzz programs ($fuzz)"
 cmake -S . -B "$fuzz" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DKAVRO_FUZZ=ON -DKAVRO_GUI=OFF -DKAVRO_BENCH=OFF -DKAVRO_TESTS=OFF "${launcher[@]}" >/dev/null
 cmake --build "$fuzz" --parallel "$jobs" --target fuzzers
+
+if [[ -n "$windows_dir" ]]; then
+  echo "== Windows build ($windows_dir)"
+  started=$SECONDS
+  scripts/build-windows.sh
+  echo "Windows build: $((SECONDS - started)) s"
+fi
 
 cd "$build"
 ctest --output-on-failure -j "$jobs" --timeout 600

@@ -39,3 +39,14 @@ if(KAVRO_FUZZ_DIR)
     set_tests_properties(fuzz.${_name}.replay fuzz.${_name}.run PROPERTIES RESOURCE_LOCK fuzz.${_name})
   endforeach()
 endif()
+
+# The Windows build checked under wine (scripts/check-windows.sh): its unit tests, byte
+# identity with this build's kavro-cli and live logging through a COM port.  ./test.sh
+# names the folder on CI or with RUN_WINDOWS_TESTS=1; empty (the default): no such test.
+set(KAVRO_WINDOWS_DIR "" CACHE PATH "Windows cross build checked under wine as a test of this build")
+if(KAVRO_WINDOWS_DIR)
+  add_test(NAME windows.check
+           COMMAND ${PROJECT_SOURCE_DIR}/scripts/check-windows.sh ${PROJECT_BINARY_DIR} ${KAVRO_WINDOWS_DIR})
+  # Its live part times replies; it runs on its own rather than beside the busiest tests.
+  set_tests_properties(windows.check PROPERTIES LABELS windows TIMEOUT 1800 RUN_SERIAL TRUE)
+endif()

@@ -1,6 +1,8 @@
 #include "core/CfConventions.h"
 
+#ifdef KAVRO_UDUNITS
 #include <udunits2.h>
+#endif
 
 #include <cctype>
 #include <cstdlib>
@@ -11,6 +13,7 @@
 namespace kavro {
 namespace {
 
+#ifdef KAVRO_UDUNITS
 // The unit system, loaded once; null when the database cannot be read.  The
 // library is not thread-safe, so every use holds the lock.
 struct UnitSystem {
@@ -46,6 +49,7 @@ Unit parse(ut_system* system, const std::string& text)
         return nullptr;
     return Unit(ut_parse(system, text.c_str(), UT_ASCII));
 }
+#endif
 
 }  // namespace
 
@@ -99,6 +103,7 @@ std::string udunitsSpelling(const std::string& units)
     return units;
 }
 
+#ifdef KAVRO_UDUNITS
 bool unitsCheckAvailable()
 {
     return unitSystem().system != nullptr;
@@ -122,5 +127,23 @@ bool unitsConvertible(const std::string& units, const std::string& reference)
     const Unit a = parse(u.system, units), b = parse(u.system, reference);
     return a && b && ut_are_convertible(a.get(), b.get()) != 0;
 }
+#else
+// A build without UDUNITS-2 (the Windows command line): as when its database
+// cannot be loaded, every text is accepted and none is known to convert.
+bool unitsCheckAvailable()
+{
+    return false;
+}
+
+bool isUdunitsUnit(const std::string&)
+{
+    return true;
+}
+
+bool unitsConvertible(const std::string&, const std::string&)
+{
+    return false;
+}
+#endif
 
 }  // namespace kavro

@@ -128,7 +128,7 @@ std::string Settings::instrumentDevice(int portIndex) const
         return std::string();
     const auto i = static_cast<std::size_t>(portIndex);
     // Only the built-in default gives way: a device set by a run of its own stays.
-    const bool byDefault = !comDeviceStored[i] && comDevice[i] == "/dev/ttyUSB" + std::to_string(portIndex);
+    const bool byDefault = !comDeviceStored[i] && comDevice[i] == defaultSerialDevice(portIndex);
     return byDefault ? presentDeviceOr(comDevice[i]) : comDevice[i];
 }
 

@@ -5,6 +5,7 @@
 // switches, the auxiliary display selection, the last chosen model).
 #include "auxiliary/CHKInfo.h"
 #include "core/OutputSwitches.h"
+#include "platform/SerialDevices.h"
 
 #include <array>
 #include <string>
@@ -26,7 +27,8 @@ public:
     std::string dataFiles;    // folder the instrument's recordings are proposed in ("" = the user's documents)
     // Communications
     std::string instrumentPort = "COM2:";
-    std::array<std::string, 4> comDevice = {"/dev/ttyUSB0", "/dev/ttyUSB1", "/dev/ttyUSB2", "/dev/ttyUSB3"};
+    std::array<std::string, 4> comDevice = {defaultSerialDevice(0), defaultSerialDevice(1), defaultSerialDevice(2),
+                                            defaultSerialDevice(3)};
     std::array<bool, 4> comDeviceStored{};  // the profile (or an option) names the port's device
     int baudRate = 9600;
     // Miscellaneous

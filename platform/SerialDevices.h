@@ -29,6 +29,13 @@ std::vector<SerialDevice> listSerialDevices(const SerialDeviceRoots& roots = {})
 // One line for a person: "/dev/ttyUSB0  usb-FTDI_FT232R_A1-if00-port0".
 std::string describeSerialDevice(const SerialDevice& device);
 
+// The device port 0..3 ("COM1:".."COM4:") opens when the profile names none:
+// /dev/ttyUSB0.. on POSIX, COM1.. on Windows.
+std::string defaultSerialDevice(int portIndex);
+
+// Whether a device of that name is there now (a device node; a COM port Windows knows).
+bool serialDevicePresent(const std::string& device);
+
 // The device for a port whose profile names none: fallback when it exists, else
 // the only USB adapter plugged in, else fallback still.
 std::string presentDeviceOr(const std::string& fallback, const SerialDeviceRoots& roots = {});

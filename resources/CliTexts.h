@@ -30,6 +30,19 @@ inline constexpr const char* kBadNumbers = "holds a value that is not positive a
 inline constexpr const char* kCliUnknownCommand = "unknown command '";  // + name + "'" + kCliCommandsHint
 inline constexpr const char* kCliNoCommand = "no command given";        // + kCliCommandsHint
 inline constexpr const char* kCliCommandsHint = "; 'kavro-cli help' lists the commands";
+// A command this build leaves out: "plot" + kCliAbsentIn + the build + kCliAbsentBecause + the reason.
+inline constexpr const char* kCliAbsentIn = " is not available in ";
+#ifdef _WIN32
+inline constexpr const char* kCliThisBuild = "the Windows build";
+#else
+inline constexpr const char* kCliThisBuild = "this build";
+#endif
+inline constexpr const char* kCliAbsentBecause = ": ";
+inline constexpr const char* kCliPlotAbsentReason = "it draws with Qt, which this build of kavro-cli is made without";
+inline constexpr const char* kCliPlotAbsentHelp = "(not in this build) draw quick-look pictures of .psd files";
+inline constexpr const char* kCliSimulateAbsentReason =
+    "it plays the instrument on a pseudo-terminal, which Windows does not have; run it on Linux";
+inline constexpr const char* kCliSimulateAbsentHelp = "(not in this build) play the instrument on a pseudo-terminal";
 // The refusals of the option checks, after "--option: ":
 // "must be a whole number from 0 to 2, not '5'", "must be 1 or more", "must be auto, yes or no".
 inline constexpr const char* kCliMustBe = "must be ";

@@ -220,6 +220,7 @@ void addBackgroundCommand(CLI::App& app)
     cmd->callback([o] { runBackground(*o); });
 }
 
+#ifndef _WIN32
 void addSimulateCommand(CLI::App& app)
 {
     auto* cmd = app.add_subcommand("simulate", "Play the instrument on a pseudo-terminal, answering frame requests");
@@ -242,6 +243,7 @@ void addSimulateCommand(CLI::App& app)
     cmd->add_option("--seed", o.seed, "seed of the line noise")->check(wholeNumber(0, UINT_MAX));
     cmd->callback([args] { runSimulate(*args); });
 }
+#endif
 
 void addCompareCommand(CLI::App& app)
 {
@@ -369,6 +371,20 @@ const char* unknownCommand(CLI::App& app, int argc, char** argv)
     return nullptr;
 }
 
+#if !defined(KAVRO_WITH_PLOT) || defined(_WIN32)
+// A command this build leaves out is still known by name: whatever follows it,
+// the user is told why it is missing rather than that it does not exist.
+void addAbsentCommand(CLI::App& app, const std::string& name, const char* help, const char* reason)
+{
+    auto* cmd = app.add_subcommand(name, help);
+    cmd->allow_extras();
+    cmd->set_help_flag();
+    cmd->callback([name, reason] {
+        throw Failure(kExitUsage, name + text::kCliAbsentIn + text::kCliThisBuild + text::kCliAbsentBecause + reason);
+    });
+}
+#endif
+
 }  // namespace
 
 int runCommandLine(int argc, char** argv, const std::string& versionLine)
@@ -384,13 +400,19 @@ int runCommandLine(int argc, char** argv, const std::string& versionLine)
     addMakecalCommand(app);
     addSimrawCommand(app);
     addBackgroundCommand(app);
+#ifdef _WIN32
+    addAbsentCommand(app, "simulate", text::kCliSimulateAbsentHelp, text::kCliSimulateAbsentReason);
+#else
     addSimulateCommand(app);
+#endif
     addCompareCommand(app);
     addSummaryCommand(app);
     addAcquireCommand(app);
     addCruiseCommand(app);
 #ifdef KAVRO_WITH_PLOT
     addPlotCommand(app);
+#else
+    addAbsentCommand(app, "plot", text::kCliPlotAbsentHelp, text::kCliPlotAbsentReason);
 #endif
     addHelpCommand(app);
     try {

@@ -4,7 +4,6 @@
 #include "tools/Acquire.h"
 
 #include <cstdio>
-#include <filesystem>
 
 namespace kavro::cli {
 
@@ -20,9 +19,8 @@ void printSerialDevices(const Environment& env)
     std::printf(text::kDevicesPortsHead, env.profile->path().c_str());
     for (int port = 0; port < 4; ++port) {
         const std::string device = env.settings.instrumentDevice(port);
-        std::error_code ec;
         std::printf(text::kDevicesPortLine, Settings::portName(port).c_str(), device.c_str(),
-                    std::filesystem::exists(device, ec) ? "" : text::kDevicesMissing);
+                    serialDevicePresent(device) ? "" : text::kDevicesMissing);
     }
     std::fflush(stdout);
 }

@@ -109,6 +109,17 @@ std::string describeSerialDevice(const SerialDevice& device)
     return device.name.empty() ? device.path : device.target + "  " + device.name;
 }
 
+std::string defaultSerialDevice(int portIndex)
+{
+    return "/dev/ttyUSB" + std::to_string(portIndex);
+}
+
+bool serialDevicePresent(const std::string& device)
+{
+    std::error_code ec;
+    return !device.empty() && fs::exists(device, ec);
+}
+
 std::string presentDeviceOr(const std::string& fallback, const SerialDeviceRoots& roots)
 {
     std::error_code ec;

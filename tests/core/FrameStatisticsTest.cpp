@@ -7,6 +7,20 @@
 #include <numbers>
 #include <gtest/gtest.h>
 
+namespace {
+
+// Seconds since the epoch of a UTC calendar time (timegm; Windows calls it _mkgmtime).
+std::time_t utcSeconds(std::tm* tm)
+{
+#ifdef _WIN32
+    return _mkgmtime(tm);
+#else
+    return timegm(tm);
+#endif
+}
+
+}  // namespace
+
 using namespace kavro;
 
 namespace {
@@ -190,7 +204,7 @@ TEST(FrameTimes, ReadsTheLiveTimeFile)
         FrameTimes times;
         std::string error;
         ASSERT_TRUE(readFrameTimes(path, times, error)) << error;
-        EXPECT_NEAR(times.utcOfRecord(16), static_cast<double>(timegm(&tm)) + 0.123, 1e-6);
+        EXPECT_NEAR(times.utcOfRecord(16), static_cast<double>(utcSeconds(&tm)) + 0.123, 1e-6);
         EXPECT_EQ(formatUtcTimestamp(times.utcOfRecord(16)), "2026-12-09T02:20:45.123Z");
         EXPECT_EQ(formatUtcTimestamp(times.utcOfRecord(1)), "2024-02-29T23:59:58.500Z");
         EXPECT_EQ(times.count(), 2);

@@ -1,5 +1,5 @@
 // kavro-cli plot as a user runs it: PNG, PDF with its text, SVG, a folder of
-// pictures, and clear refusals.  Only in builds with the plot command (Qt).
+// pictures, and clear refusals.  A build without Qt says why it has no plot.
 #ifdef KAVRO_WITH_PLOT
 #include "tests/support/DiagonalCast.h"
 #include "tests/tools/CliRun.h"
@@ -72,6 +72,37 @@ TEST_F(CliPlot, SeveralCastsGoIntoAFolderAndBadRequestsAreRefused)
     writeFile(work.file("junk.psd"), std::string(2048, 'x'));
     EXPECT_NE(plot({work.file("junk.psd"), "-o", work.file("junk.png")}, 1).find("junk.psd"), std::string::npos);
     EXPECT_FALSE(fileExists(work.file("junk.png")));
+}
+
+}  // namespace
+#else
+#include "tests/tools/CliRun.h"
+
+#include <gtest/gtest.h>
+
+using namespace kavro::test;
+
+namespace {
+
+// Whatever follows the command, the answer names it and the reason, never "unknown command".
+TEST_F(CliFixture, PlotWithoutQtSaysWhyAndFails)
+{
+    const std::vector<std::vector<std::string>> kCalls = {
+        {"plot"},
+        {"plot", "cast.psd", "-o", "cast.png"},
+        {"plot", "--help"},
+        {"plot", "--no-such-option", "a", "b"},
+    };
+    for (const auto& call : kCalls) {
+        SCOPED_TRACE(cliCommand(call));
+        const CliResult r = runCli(call);
+        EXPECT_EQ(r.status, 2);
+        EXPECT_NE(r.err.find("plot is not available in "), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("Qt"), std::string::npos) << r.err;
+        EXPECT_EQ(r.err.find("unknown command"), std::string::npos) << r.err;
+        EXPECT_TRUE(r.out.empty()) << r.out;
+    }
+    EXPECT_NE(runCli({"help"}).out.find("plot"), std::string::npos);
 }
 
 }  // namespace

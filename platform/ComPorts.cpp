@@ -1,0 +1,68 @@
+#include "platform/ComPorts.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace kavro {
+
+namespace {
+
+bool startsWithNoCase(const std::string& text, const std::string& prefix)
+{
+    if (text.size() < prefix.size())
+        return false;
+    for (std::size_t i = 0; i < prefix.size(); ++i)
+        if (std::toupper(static_cast<unsigned char>(text[i])) != std::toupper(static_cast<unsigned char>(prefix[i])))
+            return false;
+    return true;
+}
+
+}  // namespace
+
+int comPortNumber(const std::string& device)
+{
+    std::string name = device;
+    if (startsWithNoCase(name, "\\\\.\\"))
+        name.erase(0, 4);
+    if (!name.empty() && name.back() == ':')
+        name.pop_back();
+    if (!startsWithNoCase(name, "COM") || name.size() < 4 || name.size() > 6 || name[3] == '0')
+        return 0;
+    int number = 0;
+    for (std::size_t i = 3; i < name.size(); ++i) {
+        if (name[i] < '0' || name[i] > '9')
+            return 0;
+        number = number * 10 + (name[i] - '0');
+    }
+    return number <= 256 ? number : 0;
+}
+
+std::string comPortFileName(const std::string& device)
+{
+    const int number = comPortNumber(device);
+    return number > 0 ? "\\\\.\\COM" + std::to_string(number) : std::string();
+}
+
+std::vector<SerialDevice> serialDevicesFromComm(const std::vector<SerialCommEntry>& entries)
+{
+    std::vector<std::pair<int, SerialDevice>> ports;
+    for (const SerialCommEntry& e : entries) {
+        const int number = comPortNumber(e.second);
+        if (number == 0)
+            continue;
+        if (std::any_of(ports.begin(), ports.end(), [number](const auto& p) { return p.first == number; }))
+            continue;
+        const std::string port = "COM" + std::to_string(number);
+        // The built-in UARTs are "\Device\Serial<n>"; USB adapters bring drivers of
+        // their own ("\Device\VCP0", "\Device\USBSER000", "\Device\Silabser0").
+        const bool adapter = !startsWithNoCase(e.first, "\\Device\\Serial");
+        ports.emplace_back(number, SerialDevice{port, port, e.first, adapter});
+    }
+    std::sort(ports.begin(), ports.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<SerialDevice> devices;
+    for (auto& p : ports)
+        devices.push_back(std::move(p.second));
+    return devices;
+}
+
+}  // namespace kavro

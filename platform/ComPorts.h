@@ -1,0 +1,32 @@
+#pragma once
+// Windows' names of serial ports, as plain text work that needs no Windows: the
+// name a port is opened by and the device list made of the registry's SERIALCOMM
+// entries.  The Windows device list and serial link use it; the tests check it on
+// every system.
+#include "platform/SerialDevices.h"
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace kavro {
+
+// The number of a COM port named "COM5", "com5:" or "\\.\COM5" (1..256); 0 for a
+// text that names no COM port.
+int comPortNumber(const std::string& device);
+
+// The file name CreateFile opens for a COM port: "\\.\COM5" (ports from COM10 up
+// open only in this form); "" for a text that names no COM port.
+std::string comPortFileName(const std::string& device);
+
+// One value of HKLM\HARDWARE\DEVICEMAP\SERIALCOMM: the driver's device name
+// ("\Device\Serial0", "\Device\VCP0") and the port it gives ("COM3").
+using SerialCommEntry = std::pair<std::string, std::string>;
+
+// The ports of those entries in port-number order, each once: path and target
+// "COM3", name the driver's device; a port of any driver but the built-in serial
+// driver counts as an adapter (USB-serial drivers name their devices their own way).
+// Entries that name no COM port are left out.
+std::vector<SerialDevice> serialDevicesFromComm(const std::vector<SerialCommEntry>& entries);
+
+}  // namespace kavro
