@@ -6,6 +6,7 @@
 // truncated until it is closed, so a second writer (another window, another
 // kavro-cli, another program that honours locks) and a window showing it are
 // refused instead of destroying or mixing the data.
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -32,6 +33,10 @@ public:
     // answered; later appends answer false as well.  A file deleted while it is
     // written counts as failed too.
     bool append(std::string_view bytes);
+    // append() of the parts one after another, in one gathered write: a block of
+    // records kept in several buffers goes to the file without being joined first.
+    // The parts count as one record: a failure leaves none of them in the file.
+    bool append(std::span<const std::string_view> parts);
     // A live recording cannot be made again: with an interval, what append() handed
     // to the system is forced onto the disk (fdatasync, and the folder once, for a
     // new file's name) when the interval has passed since the last time, and at
@@ -54,6 +59,8 @@ public:
 
 private:
     bool refuse(std::string why);
+    // What every append does once its bytes are in: the deleted-file check and the sync.
+    bool appended(std::size_t bytes);
     bool sync();
 
     int fd_ = -1;
