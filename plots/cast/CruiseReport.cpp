@@ -441,19 +441,17 @@ std::optional<std::string> drawCastPage(const CruiseReportCast& cast, const Crui
 
 bool writeCruiseReport(const std::vector<std::optional<std::string>>& pages, const std::string& path)
 {
-    std::vector<std::string> documents;
+    std::vector<std::string_view> documents;
     documents.reserve(pages.size());
     for (const auto& page : pages) {
         if (!page)
             return false;
-        documents.push_back(*page);
+        documents.emplace_back(*page);
     }
-    const std::optional<std::string> report = joinPdfPages(documents);
-    if (!report)
-        return false;
     const std::string temp = path + ".part";
     OutputFile file;
-    const bool written = file.create(temp) && file.append(*report);
+    const bool written = file.create(temp) &&
+                         joinPdfPages(documents, [&file](std::string_view bytes) { return file.append(bytes); });
     file.close();
     if (!written || file.failed() || std::rename(temp.c_str(), path.c_str()) != 0) {
         std::remove(temp.c_str());

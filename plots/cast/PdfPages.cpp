@@ -339,18 +339,37 @@ bool Document::reachable(const std::vector<int>& roots, const std::set<int>& nod
     return true;
 }
 
-void appendObject(std::string& out, std::vector<std::size_t>& offsets, int number, std::string_view head,
+// The joined document on its way out: the bytes not yet handed over, and how many were.
+struct Output {
+    const std::function<bool(std::string_view)>& write;
+    std::string text;
+    std::size_t handed = 0;
+
+    std::size_t size() const { return handed + text.size(); }
+    bool flush(bool all)
+    {
+        if (text.size() < (all ? 1u : kFlushBytes))
+            return true;
+        handed += text.size();
+        const bool ok = write(text);
+        text.clear();
+        return ok;
+    }
+    static constexpr std::size_t kFlushBytes = 1 << 20;
+};
+
+void appendObject(Output& out, std::vector<std::size_t>& offsets, int number, std::string_view head,
                   const PdfObject* stream)
 {
     offsets[static_cast<std::size_t>(number)] = out.size();
-    out += std::to_string(number) + " 0 obj";
-    out.append(head);
+    out.text += std::to_string(number) + " 0 obj";
+    out.text.append(head);
     if (stream) {
-        out += "stream\n";
-        out.append(stream->stream);
-        out += "\nendstream\n";
+        out.text += "stream\n";
+        out.text.append(stream->stream);
+        out.text += "\nendstream\n";
     }
-    out += "endobj\n";
+    out.text += "endobj\n";
 }
 
 }  // namespace
@@ -365,10 +384,10 @@ std::optional<int> pdfPageCount(const std::string& document)
     return static_cast<int>(leaves.size());
 }
 
-std::optional<std::string> joinPdfPages(const std::vector<std::string>& documents)
+bool joinPdfPages(const std::vector<std::string_view>& documents, const std::function<bool(std::string_view)>& write)
 {
     if (documents.empty())
-        return std::nullopt;
+        return false;
     // 1: the catalog, 2: the page tree, then each document's objects in turn.
     constexpr int kCatalog = 1, kPageTree = 2;
     struct Part {
@@ -382,20 +401,31 @@ std::optional<std::string> joinPdfPages(const std::vector<std::string>& document
     for (std::size_t i = 0; i < documents.size(); ++i) {
         Part& part = parts[i];
         if (!part.doc.read(documents[i]) || !part.doc.pages(part.pages, part.nodes))
-            return std::nullopt;
+            return false;
         std::vector<int> roots = part.pages;
         if (i == 0 && part.doc.info() >= 0)
             roots.push_back(part.doc.info());
         std::set<int> objects;
         if (!part.doc.reachable(roots, part.nodes, objects))
-            return std::nullopt;
+            return false;
         for (int number : objects)
             part.numbers[number] = next++;
     }
 
+    // Every reference leads to an object copied (or to the page tree).
+    for (Part& part : parts)
+        for (const auto& [old, number] : part.numbers) {
+            std::vector<int> refs;
+            references(part.doc.object(old)->head, [](int) { return std::nullopt; }, &refs);
+            for (int ref : refs)
+                if (!part.nodes.count(ref) && !part.numbers.count(ref))
+                    return false;
+        }
+
     const std::string_view first = parts[0].doc.bytes();
-    std::string out(first.substr(0, first.find_first_of("\r\n")));
-    out += "\n%\xE2\xE3\xCF\xD3\n";
+    Output out{write};
+    out.text.assign(first.substr(0, first.find_first_of("\r\n")));
+    out.text += "\n%\xE2\xE3\xCF\xD3\n";
     std::vector<std::size_t> offsets(static_cast<std::size_t>(next), 0);
     std::string kids;
     for (Part& part : parts) {
@@ -406,15 +436,11 @@ std::optional<std::string> joinPdfPages(const std::vector<std::string>& document
             return it == part.numbers.end() ? std::nullopt : std::optional<int>(it->second);
         };
         for (const auto& [old, number] : part.numbers) {
-            const auto obj = part.doc.object(old);
-            if (!obj)
-                return std::nullopt;
-            std::vector<int> refs;
-            const std::string head = references(obj->head, renumber, &refs);
-            for (int ref : refs)
-                if (!renumber(ref))
-                    return std::nullopt;  // an object the document does not hold
-            appendObject(out, offsets, number, head, obj->isStream ? &*obj : nullptr);
+            const auto obj = part.doc.object(old);  // read once already
+            appendObject(out, offsets, number, references(obj->head, renumber, nullptr),
+                         obj->isStream ? &*obj : nullptr);
+            if (!out.flush(false))
+                return false;
         }
         for (int page : part.pages)
             kids += std::to_string(part.numbers.at(page)) + " 0 R\n";
@@ -427,17 +453,17 @@ std::optional<std::string> joinPdfPages(const std::vector<std::string>& document
                  "\n<<\n/Type /Pages\n/Kids\n[\n" + kids + "]\n/Count " + std::to_string(count) + "\n>>\n", nullptr);
 
     const std::size_t table = out.size();
-    out += "xref\n0 " + std::to_string(next) + "\n0000000000 65535 f \n";
+    out.text += "xref\n0 " + std::to_string(next) + "\n0000000000 65535 f \n";
     for (std::size_t n = 1; n < offsets.size(); ++n) {
         char entry[32];
         std::snprintf(entry, sizeof entry, "%010zu 00000 n \n", offsets[n]);
-        out += entry;
+        out.text += entry;
     }
-    out += "trailer\n<<\n/Size " + std::to_string(next) + "\n/Root 1 0 R\n";
+    out.text += "trailer\n<<\n/Size " + std::to_string(next) + "\n/Root 1 0 R\n";
     if (const int info = parts[0].doc.info(); info >= 0)
-        out += "/Info " + std::to_string(parts[0].numbers.at(info)) + " 0 R\n";
-    out += ">>\nstartxref\n" + std::to_string(table) + "\n%%EOF\n";
-    return out;
+        out.text += "/Info " + std::to_string(parts[0].numbers.at(info)) + " 0 R\n";
+    out.text += ">>\nstartxref\n" + std::to_string(table) + "\n%%EOF\n";
+    return out.flush(true);
 }
 
 }  // namespace kavro

@@ -17,6 +17,19 @@ using kavro::test::TempDir;
 
 namespace {
 
+// The joined document, or nothing.
+std::optional<std::string> joined(const std::vector<std::string>& documents)
+{
+    std::string out;
+    const std::vector<std::string_view> views(documents.begin(), documents.end());
+    if (!joinPdfPages(views, [&out](std::string_view bytes) {
+            out += bytes;
+            return true;
+        }))
+        return std::nullopt;
+    return out;
+}
+
 // A PDF with one page per text, each page the given size (points), the text on it
 // and a small image (a stream with binary data of its own).
 std::string drawDocument(const std::vector<std::string>& texts, QSizeF points, const char* title = "doc")
@@ -86,12 +99,12 @@ TEST(PdfPages, JoinsThePagesOfEachDocumentInOrder)
                 pageSizes.push_back(c.sizes[d]);
             }
         }
-        const auto joined = joinPdfPages(documents);
-        ASSERT_TRUE(joined.has_value());
-        EXPECT_EQ(pdfPageCount(*joined), static_cast<int>(texts.size()));
+        const auto whole = joined(documents);
+        ASSERT_TRUE(whole.has_value());
+        EXPECT_EQ(pdfPageCount(*whole), static_cast<int>(texts.size()));
         if (!haveTools)
             continue;
-        const std::string pdf = save(dir, "joined.pdf", *joined);
+        const std::string pdf = save(dir, "joined.pdf", *whole);
         // Every page's text on its own page, in order.
         std::string expected;
         for (const std::string& t : texts)
@@ -139,8 +152,11 @@ TEST(PdfPages, RefusesWhatItCannotRead)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_FALSE(joinPdfPages(c.documents).has_value());
+        EXPECT_FALSE(joined(c.documents).has_value());
     }
+    // A write that fails is told.
+    const std::vector<std::string_view> one{good};
+    EXPECT_FALSE(joinPdfPages(one, [](std::string_view) { return false; }));
     EXPECT_EQ(pdfPageCount(good), 1);
     EXPECT_FALSE(pdfPageCount(noTable).has_value());
 }
