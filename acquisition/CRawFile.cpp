@@ -216,10 +216,11 @@ int CRawFile::processRange(int threads, const std::function<bool(int)>& progress
                                              [this](const OutputRecord& record, const std::uint16_t* words,
                                                     FrameOutputs& out) { formatFrameOutputs(record, words, out); }},
                                threads, *frameResult_);
-    // A block is written while the next one is processed: the writer joins the
-    // block's pieces and appends them, the processing threads go on with the next
-    // block in the other set of pieces.  (The writer is waited for however the loop ends.)
-    FrameOutputs writing;
+    // A block is written while the next one is processed: the writer hands the
+    // block's pieces to each file in one gathered write, the processing threads go on
+    // with the next block in the other set of pieces.  (The writer is waited for
+    // however the loop ends.)
+    std::vector<const FrameOutputs*> writing;
     BackgroundTask writer;
     auto awaitWrite = [&] {
         writer.wait();
@@ -241,11 +242,10 @@ int CRawFile::processRange(int threads, const std::function<bool(int)>& progress
         awaitWrite();
         if (!outputError_.empty())
             break;
-        const std::vector<FrameShare>& pieces = blocks.pieces();
-        writer.start([this, &writing, &pieces] {
-            joinOutputs(pieces, writing);
-            appendFrameOutputs(writing);
-        });
+        writing.clear();
+        for (const FrameShare& piece : blocks.pieces())
+            writing.push_back(&piece.outputs);
+        writer.start([this, &writing] { appendFrameOutputs(writing); });
         adoptLastFrame(blocks.last());
         nextRecord_ += got;
         currentFrame_ += got;

@@ -41,25 +41,6 @@ void processFrameWords(const FrameProcessor& processor, bool multiScan, FrameSha
     share.record = buildOutputRecord(share.result);
 }
 
-void joinOutputs(const std::vector<FrameShare>& pieces, FrameOutputs& out)
-{
-    clearKeepingMemory(out);
-    std::size_t psd = 0, asc = 0, log = 0;
-    for (const FrameShare& piece : pieces) {
-        psd += piece.outputs.psd.size();
-        asc += piece.outputs.asc.size();
-        log += piece.outputs.log.size();
-    }
-    out.psd.reserve(psd);
-    out.asc.reserve(asc);
-    out.log.reserve(log);
-    for (const FrameShare& piece : pieces) {
-        out.psd += piece.outputs.psd;
-        out.asc += piece.outputs.asc;
-        out.log += piece.outputs.log;
-    }
-}
-
 BackgroundTask::BackgroundTask() : thread_([this] { loop(); }) {}
 
 BackgroundTask::~BackgroundTask()

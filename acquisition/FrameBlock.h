@@ -42,10 +42,6 @@ struct alignas(64) FrameShare {
 // result carries from the frame before what a frame without statistics keeps.
 void processFrameWords(const FrameProcessor& processor, bool multiScan, FrameShare& share);
 
-// The records and lines of the pieces, in frame order, into out (emptied first, its
-// memory kept).
-void joinOutputs(const std::vector<FrameShare>& pieces, FrameOutputs& out);
-
 // One thread that runs one task at a time in the background, kept from task to task
 // (starting a thread for every block costs more than the block's write).
 class BackgroundTask {
@@ -92,8 +88,6 @@ public:
     // while the next block is processed (which fills the other set) and are reused by
     // the block after that.
     const std::vector<FrameShare>& pieces() const { return sets_[current_]; }
-    // Hands over the block's records and lines in frame order (joined into out).
-    void takeOutputs(FrameOutputs& out) const { joinOutputs(pieces(), out); }
     // The state the block's last frame left, as reading the frames one by one would
     // have left it (total volume included).
     const FrameShare& last() const { return last_; }

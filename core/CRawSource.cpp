@@ -290,8 +290,10 @@ void CRawSource::finishFrame()
 
 void CRawSource::formatFrameOutputs(const OutputRecord& record, const std::uint16_t* words, FrameOutputs& out) const
 {
-    if (switches_.binarySize && psdOutput_.isOpen())
-        out.psd += bytesOf(encodeOutputRecord(record));
+    if (switches_.binarySize && psdOutput_.isOpen()) {
+        const PsdRecordBytes bytes = encodeOutputRecord(record);
+        out.psd.append(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    }
     if (switches_.asciiSize && ascOutput_.isOpen())
         out.asc += ascLine(record, switches_.vsfInAscii != 0);
     if (words && logOutput_.isOpen())
@@ -306,12 +308,27 @@ void CRawSource::writeFrameOutputs(const FrameOutputs& out)
 
 void CRawSource::appendFrameOutputs(const FrameOutputs& out)
 {
-    if (!out.psd.empty() && psdOutput_.isOpen())
-        psdOutput_.append(out.psd);
-    if (!out.asc.empty() && ascOutput_.isOpen())
-        ascOutput_.append(out.asc);
-    if (!out.log.empty() && logOutput_.isOpen())
-        logOutput_.append(out.log);
+    const FrameOutputs* one[] = {&out};
+    appendFrameOutputs(one);
+}
+
+void CRawSource::appendFrameOutputs(std::span<const FrameOutputs* const> parts)
+{
+    std::vector<std::string_view> bytes;
+    bytes.reserve(parts.size());
+    auto gather = [&](OutputFile& file, std::string FrameOutputs::*member) {
+        if (!file.isOpen())
+            return;
+        bytes.clear();
+        for (const FrameOutputs* part : parts)
+            if (!(part->*member).empty())
+                bytes.emplace_back(part->*member);
+        if (!bytes.empty())
+            file.append(std::span<const std::string_view>(bytes));
+    };
+    gather(psdOutput_, &FrameOutputs::psd);
+    gather(ascOutput_, &FrameOutputs::asc);
+    gather(logOutput_, &FrameOutputs::log);
 }
 
 void CRawSource::tellOutputFailures()

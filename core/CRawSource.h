@@ -13,6 +13,7 @@
 #include <functional>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <vector>
 
 namespace kavro {
@@ -143,6 +144,9 @@ protected:
     // run on a thread of its own while frames are formatted), and the telling of the
     // first failure.
     void appendFrameOutputs(const FrameOutputs& out);
+    // The outputs of consecutive frames (a block's pieces, in frame order), each
+    // file's parts in one gathered write, as if they had been joined first.
+    void appendFrameOutputs(std::span<const FrameOutputs* const> parts);
     void tellOutputFailures();
     // Closes the result files; a failure the system reports only now is told as well.
     void closeOutputs();

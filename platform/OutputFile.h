@@ -9,6 +9,7 @@
 // refused instead of destroying or mixing the data.
 #include "platform/File.h"
 
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -35,6 +36,10 @@ public:
     // answered; later appends answer false as well.  A file deleted while it is
     // written counts as failed too.
     bool append(std::string_view bytes);
+    // append() of the parts one after another, in one gathered write: a block of
+    // records kept in several buffers goes to the file without being joined first.
+    // The parts count as one record: a failure leaves none of them in the file.
+    bool append(std::span<const std::string_view> parts);
     // A live recording cannot be made again: with an interval, what append() handed
     // to the system is forced onto the disk (fdatasync, and the folder once, for a
     // new file's name) when the interval has passed since the last time, and at
@@ -58,6 +63,9 @@ public:
 private:
     bool refuse(std::string why);
     bool sync();
+    // The end of a successful append of bytes: the size, the deleted-file check and
+    // the sync interval.
+    bool appended(std::size_t bytes);
 
     NativeFile file_ = kNoFile;
     double syncInterval_ = 0.0;

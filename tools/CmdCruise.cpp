@@ -12,6 +12,7 @@
 #include "tools/CruiseJob.h"
 #ifdef KAVRO_WITH_PLOT
 #include "plots/cast/CruiseReport.h"
+#include "plots/cast/QuickLook.h"
 #include "resources/CastPlotTexts.h"
 #endif
 
@@ -214,8 +215,22 @@ void runCruise(const CruiseCommand& c)
     std::mutex out;
     const int threads = std::max(1, c.jobs);
 
-    // The casts' own files.
-    std::vector<char> usable(rows.size(), 1);
+#ifdef KAVRO_WITH_PLOT
+    const bool pictures = true;
+#else
+    const bool pictures = false;
+#endif
+    const ExportContext context = cruiseContext(setup);
+    // A cast's own files, then (unless --update may find the cruise's files up to
+    // date, or only the casts are asked for) what the cruise's files take from it,
+    // read back while the other threads still process their casts.
+    std::vector<CastOutcome> outcomes(rows.size());
+    std::vector<char> usable(rows.size(), 1), analysed(rows.size(), 0);
+    const bool analyseAtOnce = !c.update && c.rows.empty() && !c.collect;
+    auto analyse = [&](std::size_t i) {
+        outcomes[i] = analyseCast(rows[i], setup, context, pictures);
+        analysed[i] = 1;
+    };
     std::atomic<int> redone{0};
     if (!c.collect) {
         failed |= !runJobs(rows.size(), threads, out, [&](std::size_t i) {
@@ -223,14 +238,16 @@ void runCruise(const CruiseCommand& c)
             const bool made = produceCast(rows[i], setup);
             usable[i] = 1;
             redone += made ? 1 : 0;
-            if (c.quiet)
-                return;
-            std::lock_guard lock(out);
-            if (made)
-                std::printf(text::kCruiseCastDone, rows[i].recording.c_str(), rows[i].cast.c_str());
-            else
-                std::printf(text::kCruiseCastUpToDate, rows[i].recording.c_str(), rows[i].cast.c_str());
-            std::fflush(stdout);
+            if (!c.quiet) {
+                std::lock_guard lock(out);
+                if (made)
+                    std::printf(text::kCruiseCastDone, rows[i].recording.c_str(), rows[i].cast.c_str());
+                else
+                    std::printf(text::kCruiseCastUpToDate, rows[i].recording.c_str(), rows[i].cast.c_str());
+                std::fflush(stdout);
+            }
+            if (analyseAtOnce)
+                analyse(i);
         });
     }
     if (!c.rows.empty()) {
@@ -243,7 +260,6 @@ void runCruise(const CruiseCommand& c)
     // The cruise's files from every cast that has its .psd; the memory the casts'
     // processing freed on its threads goes back first.
     releaseFreedMemory();
-    const ExportContext context = cruiseContext(setup);
     const std::string profiles = joinPath(c.outDir, text::kCruiseProfilesName);
     const std::string summary = joinPath(c.outDir, text::kCruiseSummaryName);
     const std::string report = joinPath(c.outDir, text::kCruiseReportName);
@@ -259,11 +275,6 @@ void runCruise(const CruiseCommand& c)
     const std::string keyFile = joinPath(joinPath(c.outDir, text::kCruiseStateFolder), "cruise.key");
     std::string stored;
     std::error_code ec;
-#ifdef KAVRO_WITH_PLOT
-    const bool pictures = true;
-#else
-    const bool pictures = false;
-#endif
     if (c.update && redone == 0 && readWholeFile(keyFile, stored) && stored == key &&
         std::filesystem::exists(profiles, ec) && std::filesystem::exists(summary, ec) &&
         (!pictures || std::filesystem::exists(report, ec))) {
@@ -275,13 +286,9 @@ void runCruise(const CruiseCommand& c)
         return;
     }
     std::filesystem::remove(keyFile, ec);
-    std::vector<CastOutcome> outcomes(rows.size());
-    std::vector<char> analysed(rows.size(), 0);
     failed |= !runJobs(rows.size(), threads, out, [&](std::size_t i) {
-        if (!usable[i])
-            return;
-        outcomes[i] = analyseCast(rows[i], setup, context, pictures);
-        analysed[i] = 1;
+        if (usable[i] && !analysed[i] && !analyseAtOnce)
+            analyse(i);
     });
     std::vector<ProfileCast> casts;
     for (std::size_t i = 0; i < rows.size(); ++i)
@@ -317,7 +324,17 @@ void runCruise(const CruiseCommand& c)
     for (const auto& [name, value] : attributes)
         if (name == "title")
             info.title = value;
-    if (!writeCruiseReport(drawn, info, report)) {
+    // Every page on one colour scale, each drawn on whichever thread is free; the
+    // pages are joined in station order.
+    const CruiseReportScale scale = cruiseReportScale(drawn, c.bin);
+    const int pageCount = static_cast<int>(drawn.size()) + 1;
+    std::vector<std::optional<std::string>> pages(drawn.size() + 1);
+    ensureOffscreenGui();
+    runJobs(pages.size(), threads, out, [&](std::size_t i) {
+        pages[i] = i == 0 ? drawCruisePage(drawn, info, scale, pageCount)
+                          : drawCastPage(drawn[i - 1], info, scale, static_cast<int>(i) + 1, pageCount);
+    });
+    if (!writeCruiseReport(pages, report)) {
         std::fprintf(stderr, "kavro-cli: %s%s\n", report.c_str(), text::kCliPlotWriteFailed);
         written = false;
     }

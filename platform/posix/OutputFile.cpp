@@ -3,13 +3,17 @@
 #include "platform/FileUtil.h"
 #include "resources/PlatformTexts.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <climits>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 #include <utility>
+#include <vector>
 
 namespace kavro {
 namespace {
@@ -82,7 +86,55 @@ bool OutputFile::append(std::string_view bytes)
         }
         done += static_cast<std::size_t>(n);
     }
-    size_ += static_cast<long long>(bytes.size());
+    return appended(bytes.size());
+}
+
+bool OutputFile::append(std::span<const std::string_view> parts)
+{
+    const int fd = static_cast<int>(file_);
+    if (file_ == kNoFile || failed_)
+        return false;
+    std::vector<iovec> left;
+    left.reserve(parts.size());
+    std::size_t total = 0;
+    for (std::string_view part : parts)
+        if (!part.empty()) {
+            left.push_back(iovec{const_cast<char*>(part.data()), part.size()});
+            total += part.size();
+        }
+    std::size_t first = 0;  // the first part not yet written whole
+    std::size_t done = 0;
+    while (first < left.size()) {
+        const int count = static_cast<int>(std::min<std::size_t>(left.size() - first, IOV_MAX));
+        ssize_t n = ::writev(fd, left.data() + first, count);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            error_ = errnoText(n < 0 ? errno : ENOSPC);
+            failed_ = true;
+            if (done > 0 && ::ftruncate(fd, size_) == 0)
+                ::lseek(fd, size_, SEEK_SET);
+            return false;
+        }
+        done += static_cast<std::size_t>(n);
+        // Past the parts written whole; a part written in part goes on from where it stopped.
+        for (auto taken = static_cast<std::size_t>(n); taken > 0;) {
+            iovec& part = left[first];
+            const std::size_t step = std::min(taken, part.iov_len);
+            part.iov_base = static_cast<char*>(part.iov_base) + step;
+            part.iov_len -= step;
+            taken -= step;
+            if (part.iov_len == 0)
+                ++first;
+        }
+    }
+    return appended(total);
+}
+
+bool OutputFile::appended(std::size_t bytes)
+{
+    const int fd = static_cast<int>(file_);
+    size_ += static_cast<long long>(bytes);
     // Writing on into a file that someone deleted succeeds and loses everything.
     struct stat st {};
     if (::fstat(fd, &st) == 0 && st.st_nlink == 0) {

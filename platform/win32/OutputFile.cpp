@@ -73,6 +73,20 @@ bool OutputFile::refuse(std::string why)
     return false;
 }
 
+// Windows gathers writes only for unbuffered files: the parts are joined and go to
+// the file as one record.
+bool OutputFile::append(std::span<const std::string_view> parts)
+{
+    std::string joined;
+    std::size_t total = 0;
+    for (std::string_view part : parts)
+        total += part.size();
+    joined.reserve(total);
+    for (std::string_view part : parts)
+        joined.append(part);
+    return append(std::string_view(joined));
+}
+
 bool OutputFile::append(std::string_view bytes)
 {
     if (file_ == kNoFile || failed_)

@@ -4,10 +4,13 @@
 #include "platform/FileReplacement.h"
 #include "plots/cast/CastAxes.h"
 #include "plots/cast/CastPlot.h"
+#include "plots/cast/PdfPages.h"
 #include "plots/cast/QuickLook.h"
 #include "resources/CastPlotTexts.h"
 #include "resources/CruiseTexts.h"
 
+#include <QBuffer>
+#include <QByteArray>
 #include <QFontMetricsF>
 #include <QPageLayout>
 #include <QPageSize>
@@ -73,27 +76,12 @@ QString timeText(double t)
 
 class Report {
 public:
-    Report(const std::vector<CruiseReportCast>& casts, const CruiseReportInfo& info) : casts_(casts), info_(info)
+    Report(const std::vector<CruiseReportCast>& casts, const CruiseReportInfo& info, const CruiseReportScale& scale)
+        : casts_(casts), info_(info), scaleLo_(scale.volumeLo), scaleHi_(scale.volumeHi), maxDepth_(scale.maxDepth)
     {
-        float hi = 0.0f;
-        for (const CruiseReportCast& c : casts_)
-            for (const CastSummary* s : {c.overview, c.profile})
-                for (const CastColumn& col : s->columns)
-                    for (float v : col.volume)
-                        if (std::isfinite(v))
-                            hi = std::max(hi, v);
-        if (hi > 0.0f) {
-            scaleHi_ = hi;
-            scaleLo_ = hi * 1e-3;
-        }
-        for (const CruiseReportCast& c : casts_)
-            for (std::size_t k = 0; k < c.cast->profile.bins.size(); ++k)
-                if (c.cast->profile.bins[k].frames > 0)
-                    maxDepth_ = std::max(maxDepth_, (static_cast<double>(k) + 1.0) * info_.binSize);
-        if (maxDepth_ <= 0.0)
-            maxDepth_ = info_.binSize;
     }
-    bool write(const std::string& path);
+    // A one-page PDF: the cruise page, or the page of one cast (page > 1).
+    std::optional<std::string> document(const CruiseReportCast* cast, int page, int pageCount);
 
 private:
     void cruisePage(QPainter& p, const QRectF& page);
@@ -384,39 +372,86 @@ void Report::castPage(QPainter& p, const QRectF& page, const CruiseReportCast& c
     p.restore();
 }
 
-bool Report::write(const std::string& path)
+std::optional<std::string> Report::document(const CruiseReportCast* cast, int page, int pageCount)
 {
-    QPdfWriter writer(qs(path));
-    writer.setResolution(kDpi);
-    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF(10, 10, 10, 10),
-                                     QPageLayout::Millimeter));
-    writer.setTitle(qs(info_.title));
-    writer.setCreator(QStringLiteral("kavro-cli"));
-    QPainter p;
-    if (!p.begin(&writer))
-        return false;
-    const QRectF page(0, 0, writer.width(), writer.height());
-    fontPx_ = std::clamp(page.height() / 52.0, 9.0, 16.0);
-    const int pages = 1 + static_cast<int>(casts_.size());
-    cruisePage(p, page);
-    footer(p, page, 1, pages);
-    for (std::size_t i = 0; i < casts_.size(); ++i) {
-        if (!writer.newPage())
-            return false;
-        castPage(p, page, casts_[i]);
-        footer(p, page, static_cast<int>(i) + 2, pages);
+    QByteArray bytes;
+    {
+        QBuffer buffer(&bytes);
+        if (!buffer.open(QIODevice::WriteOnly))
+            return std::nullopt;
+        QPdfWriter writer(&buffer);
+        writer.setResolution(kDpi);
+        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape,
+                                         QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter));
+        writer.setTitle(qs(info_.title));
+        writer.setCreator(QStringLiteral("kavro-cli"));
+        QPainter p;
+        if (!p.begin(&writer))
+            return std::nullopt;
+        const QRectF area(0, 0, writer.width(), writer.height());
+        fontPx_ = std::clamp(area.height() / 52.0, 9.0, 16.0);
+        if (cast)
+            castPage(p, area, *cast);
+        else
+            cruisePage(p, area);
+        footer(p, area, page, pageCount);
+        if (!p.end())
+            return std::nullopt;
     }
-    return p.end();
+    return bytes.toStdString();
 }
 
 }  // namespace
 
-bool writeCruiseReport(const std::vector<CruiseReportCast>& casts, const CruiseReportInfo& info,
-                       const std::string& path)
+CruiseReportScale cruiseReportScale(const std::vector<CruiseReportCast>& casts, double binSize)
 {
-    ensureOffscreenGui();
+    CruiseReportScale scale;
+    float hi = 0.0f;
+    for (const CruiseReportCast& c : casts)
+        for (const CastSummary* s : {c.overview, c.profile})
+            for (const CastColumn& col : s->columns)
+                for (float v : col.volume)
+                    if (std::isfinite(v))
+                        hi = std::max(hi, v);
+    if (hi > 0.0f) {
+        scale.volumeHi = hi;
+        scale.volumeLo = hi * 1e-3;
+    }
+    for (const CruiseReportCast& c : casts)
+        for (std::size_t k = 0; k < c.cast->profile.bins.size(); ++k)
+            if (c.cast->profile.bins[k].frames > 0)
+                scale.maxDepth = std::max(scale.maxDepth, (static_cast<double>(k) + 1.0) * binSize);
+    if (scale.maxDepth <= 0.0)
+        scale.maxDepth = binSize;
+    return scale;
+}
+
+std::optional<std::string> drawCruisePage(const std::vector<CruiseReportCast>& casts, const CruiseReportInfo& info,
+                                          const CruiseReportScale& scale, int pageCount)
+{
+    return Report(casts, info, scale).document(nullptr, 1, pageCount);
+}
+
+std::optional<std::string> drawCastPage(const CruiseReportCast& cast, const CruiseReportInfo& info,
+                                        const CruiseReportScale& scale, int page, int pageCount)
+{
+    const std::vector<CruiseReportCast> none;
+    return Report(none, info, scale).document(&cast, page, pageCount);
+}
+
+bool writeCruiseReport(const std::vector<std::optional<std::string>>& pages, const std::string& path)
+{
+    std::vector<std::string_view> documents;
+    documents.reserve(pages.size());
+    for (const auto& page : pages) {
+        if (!page)
+            return false;
+        documents.emplace_back(*page);
+    }
     FileReplacement replacement;
-    return replacement.begin(path) && Report(casts, info).write(replacement.temporaryPath()) && replacement.commit();
+    return replacement.begin(path) &&
+           joinPdfPages(documents, [&replacement](std::string_view bytes) { return replacement.write(bytes); }) &&
+           replacement.commit();
 }
 
 }  // namespace kavro

@@ -12,6 +12,10 @@
 #include <cstdio>
 #include <filesystem>
 #include <set>
+#include <vector>
+#include <string_view>
+#include <span>
+#include <optional>
 
 using namespace kavro;
 using kavro::test::readFile;
@@ -381,4 +385,50 @@ TEST(FileBehaviour, ALiveFileIsForcedOntoTheDiskOnItsIntervalAndAtClose)
     ASSERT_TRUE(replay.append(std::string(512, 'a')));
     replay.close();
     EXPECT_EQ(replay.syncs(), 0);
+}
+
+TEST(FileBehaviour, AGatheredWriteIsItsPartsInOrderOrNothing)
+{
+    // Parts of several sizes (empty ones among them, more than one writev takes at
+    // once), after a first record of 512 bytes; limit: the largest file allowed (0: none).
+    const struct {
+        const char* name;
+        std::vector<std::size_t> parts;
+        unsigned long limit;
+        bool whole;
+    } cases[] = {
+        {"one part", {512}, 0, true},
+        {"block of pieces", {4096, 0, 512, 8192, 0, 1}, 0, true},
+        {"more parts than one call takes", std::vector<std::size_t>(2500, 7), 0, true},
+        {"nothing at all", {0, 0}, 0, true},
+        {"cut in the second part", {512, 512, 512}, 1400, false},
+        {"cut among many parts", std::vector<std::size_t>(3000, 5), 9000, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        std::vector<std::string> parts;
+        std::string expected(512, '#');
+        for (std::size_t i = 0; i < c.parts.size(); ++i)
+            parts.emplace_back(c.parts[i], static_cast<char>('a' + i % 26));
+        for (const std::string& p : parts)
+            expected += p;
+        const std::vector<std::string_view> views(parts.begin(), parts.end());
+        OutputFile f;
+        {
+            std::optional<kavro::test::FileSizeLimit> limit;
+            if (c.limit) {
+                limit.emplace(c.limit);
+                if (!limit->active())
+                    continue;  // no file size limit on this system
+            }
+            ASSERT_TRUE(f.create(dir.file("a.psd")));
+            ASSERT_TRUE(f.append(std::string(512, '#')));
+            EXPECT_EQ(f.append(std::span<const std::string_view>(views)), c.whole);
+            EXPECT_EQ(f.failed(), !c.whole);
+            f.close();
+        }
+        EXPECT_EQ(readFile(dir.file("a.psd")), c.whole ? expected : std::string(512, '#'));
+        EXPECT_EQ(f.size(), static_cast<long long>(c.whole ? expected.size() : 512));
+    }
 }
