@@ -268,7 +268,8 @@ void CCommSource::processFrame()
     formatFrameOutputs(record_, words_.data(), out);
     // The time its end character arrived, not the time it was taken.
     const UtcTime arrived = receiver_.frameArrived();
-    if (writeFrameTogether(out, counts_.written + 1, arrived))
+    // The time file names the frame by the .psd record it becomes (from 0).
+    if (writeFrameTogether(out, counts_.written, arrived))
         ++counts_.written;
     // Every frame taken goes to the window's cast so far, recorded or not.
     if (recordListener_ && !closing_)

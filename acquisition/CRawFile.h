@@ -70,6 +70,9 @@ public:
     int multiScanMarkedRecords() const { return markedRecords_; }
     // The last record read, in host order.
     const std::uint16_t* recordWords() const { return words_; }
+    // Every record's words as stored (host order), kept at the open with the frame
+    // summary; empty when the source keeps none.
+    const std::vector<RawWords>& keptRecords() const { return records_; }
 
 private:
     int preScan();
@@ -81,7 +84,7 @@ private:
 
     RawRecordFile input_;
     // Every record's words as stored, kept with the frame summary.
-    std::vector<std::array<std::uint16_t, kFrameValues>> records_;
+    std::vector<RawWords> records_;
     std::uint16_t words_[kFrameValues] = {};
     long long nextRecord_ = 0;  // the file position, in records
     bool keepFrameSummary_ = true;

@@ -18,11 +18,7 @@ void processShare(const unsigned char* records, int first, int end, const FrameB
     for (int n = first; n < end; ++n) {
         const RawWords words = decodeRawRecord(records + static_cast<std::size_t>(n) * kRawRecordBytes);
         std::copy(words.begin(), words.end(), share.words);
-        rawValuesOfWords(share.words, job.multiScan, share.raw.data());
-        // The laser test takes the word as stored; the raw values are divided already.
-        job.processor.correct(share.raw.data(), share.words[kLaserPowerIndex], false, share.work, share.result);
-        job.processor.invert(share.work, share.result);
-        share.record = buildOutputRecord(share.result);
+        processFrameWords(job.processor, job.multiScan, share);
         job.format(share.record, share.words, share.outputs);
     }
 }
@@ -35,6 +31,15 @@ void clearKeepingMemory(FrameOutputs& out)
 }
 
 }  // namespace
+
+void processFrameWords(const FrameProcessor& processor, bool multiScan, FrameShare& share)
+{
+    rawValuesOfWords(share.words, multiScan, share.raw.data());
+    // The laser test takes the word as stored; the raw values are divided already.
+    processor.correct(share.raw.data(), share.words[kLaserPowerIndex], false, share.work, share.result);
+    processor.invert(share.work, share.result);
+    share.record = buildOutputRecord(share.result);
+}
 
 void joinOutputs(const std::vector<FrameShare>& pieces, FrameOutputs& out)
 {

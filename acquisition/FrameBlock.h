@@ -37,6 +37,11 @@ struct alignas(64) FrameShare {
     OutputRecord record{};
 };
 
+// One frame through the processing read next frame gives it: share.words (as
+// stored, in host order) into its raw values, work, result and .psd record.  The
+// result carries from the frame before what a frame without statistics keeps.
+void processFrameWords(const FrameProcessor& processor, bool multiScan, FrameShare& share);
+
 // The records and lines of the pieces, in frame order, into out (emptied first, its
 // memory kept).
 void joinOutputs(const std::vector<FrameShare>& pieces, FrameOutputs& out);

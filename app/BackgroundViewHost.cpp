@@ -6,6 +6,7 @@
 #include "app/FrameNavigator.h"
 #include "background/ui/CAccumulateDlg.h"
 #include "background/ui/CRingsWnd.h"
+#include "core/HeldFrameSource.h"
 
 namespace kavro {
 
@@ -48,12 +49,30 @@ CDataSource& BackgroundViewHost::source()
 
 CRingsWnd& BackgroundViewHost::showRings()
 {
-    if (!rings_)
+    const bool made = !rings_;
+    if (made)
         rings_ = new CRingsWnd(*this, &view_);
     rings_->show();
     rings_->raise();
-    rings_->redraw();
+    // A new window starts on the frame the view shows, held or newest.
+    if (made && view_.heldFrame())
+        showViewFrame(*rings_);
+    else
+        rings_->redraw();
     return *rings_;
+}
+
+void BackgroundViewHost::showViewFrame(CRingsWnd& rings)
+{
+    const HeldFrameSource* held = view_.heldFrame();
+    if (!held || !held->words()) {
+        rings.newFrame();
+        return;
+    }
+    std::array<double, kFrameValues> values{};
+    for (int i = 0; i < kFrameValues; ++i)
+        values[static_cast<std::size_t>(i)] = held->rawValue(i);
+    rings.showFrameValues(values, held->frameNumber());
 }
 
 CAccumulateDlg& BackgroundViewHost::showAveraging()
@@ -71,7 +90,7 @@ CAccumulateDlg& BackgroundViewHost::showAveraging()
 void BackgroundViewHost::frameChanged()
 {
     if (rings_)
-        rings_->newFrame();
+        showViewFrame(*rings_);
     if (averagingCollects())
         averaging_->updateCount();
 }

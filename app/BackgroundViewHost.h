@@ -50,6 +50,9 @@ public:
     void tell(const std::string& text) override;
 
 private:
+    // The frame the view shows: the frame it holds for its display, or its source's.
+    void showViewFrame(CRingsWnd& rings);
+
     CKavroView& view_;
     DialogRunner runner_;
     LiveCollection collection_;

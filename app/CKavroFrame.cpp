@@ -77,6 +77,13 @@ void CKavroFrame::closeEvent(QCloseEvent* event)
     QMdiSubWindow::closeEvent(event);
 }
 
+void CKavroFrame::changeEvent(QEvent* event)
+{
+    QMdiSubWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && isVisible() && app_.mainFrame())
+        app_.mainFrame()->rememberMaximized();
+}
+
 void CKavroFrame::dockBar(QWidget* bar)
 {
     bodyLayout_->addWidget(bar, 0);

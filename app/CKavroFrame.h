@@ -65,6 +65,8 @@ public:
 protected:
     // A busy view keeps its frame open, and so does a No to stopping a recording.
     void closeEvent(QCloseEvent* event) override;
+    // Maximising or restoring a window is remembered: the next window opens the same way.
+    void changeEvent(QEvent* event) override;
 
 private:
     CKavroApp& app_;

@@ -29,6 +29,7 @@
 #include <QShortcut>
 #include <QTimer>
 #include <algorithm>
+#include <climits>
 
 namespace kavro {
 
@@ -134,6 +135,7 @@ void CKavroView::initialUpdate()
     if (sourceKind() == kKindRawFile) {
         setExtent(QSize(100, 100));
         app_.hooks().buildRawFileLayout(*this);
+        buildOverviewPanel();
         return;
     }
     setExtent(QSize(CKavroDoc::kDocumentWidth, CKavroDoc::kDocumentHeight));
@@ -333,7 +335,7 @@ void CKavroView::showCastOverview()
 void CKavroView::buildOverviewPanel()
 {
     const int kind = sourceKind();
-    if (kind != kKindInstrument && kind != kKindPsdFile)
+    if (kind != kKindInstrument && kind != kKindPsdFile && kind != kKindRawFile)
         return;
     panel_ = new CastOverviewPanel;
     panel_->hide();
@@ -341,8 +343,8 @@ void CKavroView::buildOverviewPanel()
     if (auto* instrument = dynamic_cast<CCommSource*>(source_)) {
         panel_->startLive(liveCastSource(*instrument, instrumentModel()));
         // Every frame taken, several in one request too, whether it is recorded or not.
-        instrument->setRecordListener([this](const OutputRecord& record, int frameNumber) {
-            panel_->append(record, frameNumber);
+        instrument->setRecordListener([this, instrument](const OutputRecord& record, int frameNumber) {
+            panel_->append(record, frameNumber, &instrument->frameWords());
         });
         connect(panel_, &CastOverviewPanel::heldChanged, this, &CKavroView::showHeldFrame);
         auto* end = new QShortcut(QKeySequence(Qt::Key_End), &frame_);
@@ -350,25 +352,39 @@ void CKavroView::buildOverviewPanel()
         connect(end, &QShortcut::activated, panel_, &CastOverviewPanel::follow);
     } else {
         connect(panel_, &CastOverviewPanel::frameClicked, this, [this](long long frame) {
+            const int n = static_cast<int>(std::clamp<long long>(frame, 0, INT_MAX));
             if (navigator_)
-                navigator_->goTo(static_cast<int>(frame));
+                navigator_->goTo(n);
+            else if (sourceKind() == kKindRawFile)
+                app_.hooks().rawFileGoTo(*this, n);
         });
     }
     // Live windows show the panel unless the user hid it; files show it when asked.
     const bool live = kind == kKindInstrument;
-    if (app_.profile().readInt(text::kCastPanelSection, live ? text::kCastPanelLiveKey : text::kCastPanelFileKey,
-                               live ? 1 : 0) != 0 &&
+    if (app_.profile().readInt(text::kCastPanelSection, panelProfileKey(), live ? 1 : 0) != 0 &&
         (live || fillFilePanel()))
         frame_.setOverviewShown(true);
 }
 
+const char* CKavroView::panelProfileKey() const
+{
+    const int kind = sourceKind();
+    return kind == kKindInstrument ? text::kCastPanelLiveKey
+                                   : kind == kKindRawFile ? text::kCastPanelRawKey : text::kCastPanelFileKey;
+}
+
 bool CKavroView::fillFilePanel()
 {
-    const auto* file = dynamic_cast<const CPDFile*>(source_);
-    if (!panel_ || !file)
+    if (!panel_)
         return false;
     if (panel_->hasCast())
         return true;
+    // A raw recording's frames are processed for it in the background.
+    if (sourceKind() == kKindRawFile)
+        return app_.hooks().fillRawFileOverview(*this, *panel_);
+    const auto* file = dynamic_cast<const CPDFile*>(source_);
+    if (!file)
+        return false;
     try {
         panel_->showFile(CastOverviewWindow::summaryOf(*file));
     } catch (const std::exception& e) {
@@ -387,12 +403,10 @@ void CKavroView::toggleOverviewPanel()
 
 void CKavroView::setOverviewPanelShown(bool shown)
 {
-    if (!panel_ || (shown && sourceKind() == kKindPsdFile && !fillFilePanel()))
+    if (!panel_ || (shown && sourceKind() != kKindInstrument && !fillFilePanel()))
         return;
     frame_.setOverviewShown(shown);
-    app_.reportProfileWrite(app_.profile().writeString(
-        text::kCastPanelSection, sourceKind() == kKindInstrument ? text::kCastPanelLiveKey : text::kCastPanelFileKey,
-        shown ? "1" : "0"));
+    app_.reportProfileWrite(app_.profile().writeString(text::kCastPanelSection, panelProfileKey(), shown ? "1" : "0"));
 }
 
 void CKavroView::showHeldFrame(std::optional<long long> place)
@@ -403,13 +417,24 @@ void CKavroView::showHeldFrame(std::optional<long long> place)
     if (place && cast && *place < cast->size()) {
         if (!held_)
             held_ = std::make_unique<HeldFrameSource>(*source_);
-        held_->hold(cast->record(*place), cast->frameNumber(*place));
+        held_->hold(cast->record(*place), cast->frameNumber(*place), cast->words(*place));
         sizeLayout_->showSource(*held_);
     } else {
         sizeLayout_->showSource(*source_);
     }
     sizeLayout_->redrawPlots();
     sizeLayout_->showFrameTexts();
+    // The auxiliary and Rings windows show what the plots show.
+    try {
+        app_.hooks().frameChanged(*this);
+    } catch (...) {
+        // A companion window that cannot show the frame does not stop the view.
+    }
+}
+
+const HeldFrameSource* CKavroView::heldFrame() const
+{
+    return panel_ && panel_->heldPlace() && held_ ? held_.get() : nullptr;
 }
 
 bool CKavroView::printPage(QPrinter& printer)

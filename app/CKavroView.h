@@ -66,8 +66,11 @@ public:
     FrameNavigator* navigator() const { return navigator_; }
     // The Cast Overview window, while it is open.
     CastOverviewWindow* castOverview() const;
-    // The Cast Overview panel beside the plots (instrument and .psd views; null for others).
+    // The Cast Overview panel beside the plots (instrument, .psd and raw-recording views).
     CastOverviewPanel* overviewPanel() const { return panel_; }
+    // The frame the live panel holds for the display (the plots, the auxiliary and
+    // Rings windows show it); null while the view follows its source.
+    const HeldFrameSource* heldFrame() const;
     // Shows or hides the panel and remembers the choice for this kind of window.
     void setOverviewPanelShown(bool shown);
     // The instrument window's status lines (null for other sources).
@@ -106,8 +109,11 @@ private:
     // The panel beside the plots: for the instrument it grows from every frame taken.
     void buildOverviewPanel();
     void toggleOverviewPanel();
-    // Fills a .psd panel from the file on first showing; false when it cannot be read (told).
+    // Fills a .psd panel from the file on first showing (false when it cannot be read,
+    // told), or starts a raw recording's panel filling in the background.
     bool fillFilePanel();
+    // The profile key that remembers the panel for this kind of window.
+    const char* panelProfileKey() const;
     // The plots show the held frame (place in the live cast), or the source's own again.
     void showHeldFrame(std::optional<long long> place);
     void print();

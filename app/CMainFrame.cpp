@@ -268,9 +268,21 @@ CKavroFrame* CMainFrame::newDocument()
         }
     f->initialUpdate();
     placeNewFrame(f);
-    f->show();
+    if (app_.profile().readInt(text::kWindowsSection, text::kWindowsMaximizedKey, 0) != 0)
+        f->showMaximized();
+    else
+        f->show();
     activate(f);
     return f;
+}
+
+void CMainFrame::rememberMaximized()
+{
+    const QList<CKavroFrame*> all = frames();
+    const bool maximized = std::any_of(all.begin(), all.end(), [](CKavroFrame* f) { return f->isMaximized(); });
+    if (maximized != (app_.profile().readInt(text::kWindowsSection, text::kWindowsMaximizedKey, 0) != 0))
+        app_.reportProfileWrite(
+            app_.profile().writeString(text::kWindowsSection, text::kWindowsMaximizedKey, maximized ? "1" : "0"));
 }
 
 void CMainFrame::numberInstance(CKavroFrame* frame)

@@ -65,6 +65,9 @@ public:
     // Closing a window that records from the instrument asks first; true when it may
     // close (it records nothing, Yes was answered, or Exit asked already).
     bool confirmClose(CKavroFrame* frame);
+    // Stores whether a window is maximised, so that the next window (in this run or the
+    // next) opens maximised too.
+    void rememberMaximized();
     // Cascade and Tile: every window at least at the size of its content.
     void cascadeFrames();
     void tileFrames();

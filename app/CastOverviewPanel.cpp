@@ -7,6 +7,8 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <climits>
 
 namespace kavro {
 
@@ -40,9 +42,48 @@ void CastOverviewPanel::startLive(CastSource source)
     live_ = std::make_unique<LiveCast>(std::move(source));
     held_.reset();
     hasFile_ = false;
+    scan_ = false;
     picture_->setSummary(live_->summary());
     state_->show();
     followButton_->show();
+    showState();
+}
+
+void CastOverviewPanel::startScan(CastSource source, long long total)
+{
+    // The recording can be read again: the picture keeps no copy of its frames.
+    live_ = std::make_unique<LiveCast>(std::move(source), LiveCast::kDefaultMaxColumns, false);
+    held_.reset();
+    hasFile_ = false;
+    scan_ = true;
+    scanEnded_ = false;
+    scanTotal_ = total;
+    scanError_.clear();
+    picture_->setSummary(live_->summary());
+    state_->show();
+    followButton_->hide();
+    showState();
+}
+
+void CastOverviewPanel::appendScanned(const std::vector<OutputRecord>& records)
+{
+    if (!live_ || !scan_ || records.empty())
+        return;
+    // One picture for the whole batch: the frames in it cost an append each, the
+    // picture is drawn once.
+    for (const OutputRecord& record : records)
+        live_->append(record, static_cast<int>(std::min<long long>(live_->size(), INT_MAX)));
+    picture_->setSummary(live_->summary());
+    picture_->setCurrentFrame(current_);
+    showState();
+}
+
+void CastOverviewPanel::endScan(const std::string& reason)
+{
+    if (!scan_)
+        return;
+    scanEnded_ = true;
+    scanError_ = reason;
     showState();
 }
 
@@ -51,16 +92,17 @@ void CastOverviewPanel::showFile(CastSummary summary)
     live_.reset();
     held_.reset();
     hasFile_ = true;
+    scan_ = false;
     picture_->setSummary(std::move(summary));
     state_->hide();
     followButton_->hide();
 }
 
-void CastOverviewPanel::append(const OutputRecord& record, int frameNumber)
+void CastOverviewPanel::append(const OutputRecord& record, int frameNumber, const RawWords* words)
 {
-    if (!live_)
+    if (!live_ || scan_)
         return;
-    live_->append(record, frameNumber);
+    live_->append(record, frameNumber, words);
     picture_->setSummary(live_->summary());
     picture_->setCurrentFrame(held_ ? *held_ : live_->size() - 1);
     showState();
@@ -68,7 +110,7 @@ void CastOverviewPanel::append(const OutputRecord& record, int frameNumber)
 
 void CastOverviewPanel::follow()
 {
-    if (!live_ || !held_)
+    if (!live_ || scan_ || !held_)
         return;
     held_.reset();
     picture_->setCurrentFrame(live_->size() - 1);
@@ -78,7 +120,7 @@ void CastOverviewPanel::follow()
 
 void CastOverviewPanel::hold(long long place)
 {
-    if (!live_ || live_->empty())
+    if (!live_ || scan_ || live_->empty())
         return;
     place = std::clamp(place, 0LL, live_->size() - 1);
     if (place == live_->size() - 1) {
@@ -93,13 +135,17 @@ void CastOverviewPanel::hold(long long place)
 
 void CastOverviewPanel::setCurrentFrame(long long frame)
 {
-    if (!live_)
-        picture_->setCurrentFrame(frame);
+    if (live_ && !scan_)
+        return;
+    current_ = frame;
+    picture_->setCurrentFrame(frame);
 }
 
 void CastOverviewPanel::clicked(long long place)
 {
-    if (live_)
+    if (live_ && scan_)
+        emit frameClicked(live_->frameNumber(std::clamp(place, 0LL, std::max(0LL, live_->size() - 1))));
+    else if (live_)
         hold(place);
     else
         emit frameClicked(place);
@@ -109,6 +155,17 @@ void CastOverviewPanel::showState()
 {
     if (!live_)
         return;
+    if (scan_) {
+        if (!scanEnded_)
+            state_->setText(QString::fromUtf8(text::kCastScanProgress).arg(live_->size()).arg(scanTotal_));
+        else if (!scanError_.empty())
+            state_->setText(QString::fromUtf8(text::kCastScanFailed)
+                                .arg(live_->size())
+                                .arg(scanTotal_)
+                                .arg(QString::fromStdString(scanError_)));
+        state_->setVisible(!scanEnded_ || !scanError_.empty());
+        return;
+    }
     followButton_->setEnabled(held_.has_value());
     if (live_->empty()) {
         state_->setText(QString::fromUtf8(text::kCastWaitingForFrames));

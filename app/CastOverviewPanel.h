@@ -5,13 +5,17 @@
 // read back from the output file, which the window holds locked), growing as they
 // come, with the cursor on the newest.  A click on an earlier frame holds that
 // frame for the display while the acquisition goes on; a click on the newest
-// frame, End or the Follow Newest button returns to following it.
+// frame, End or the Follow Newest button returns to following it.  For a raw
+// recording it shows the recording's frames as they are processed in the
+// background, growing the same way, and a click goes to the frame clicked.
 #include "core/CastSummary.h"
 #include "core/LiveCast.h"
 
 #include <QWidget>
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 class QLabel;
 class QPushButton;
@@ -36,9 +40,17 @@ public:
     // A file's panel: the whole cast at once.
     void showFile(CastSummary summary);
     bool hasCast() const { return live_ != nullptr || hasFile_; }
+    // A raw recording's panel: total frames to come, in batches, in frame order.
+    void startScan(CastSource source, long long total);
+    // Scan: the next frames' records; the first is the frame after those shown.
+    void appendScanned(const std::vector<OutputRecord>& records);
+    // Scan: no more frames come; reason says why when not all of them came.
+    void endScan(const std::string& reason);
+    bool scanning() const { return scan_ && !scanEnded_; }
 
-    // Live: one more frame, with its record and the number the source gave it.
-    void append(const OutputRecord& record, int frameNumber);
+    // Live: one more frame, with its record, the number the source gave it and the
+    // words it came as (kept, so that a held frame shows its rings and channels).
+    void append(const OutputRecord& record, int frameNumber, const RawWords* words = nullptr);
     const LiveCast* liveCast() const { return live_.get(); }
     // Live: the place in the cast of the frame held for the display; none while
     // the panel follows the newest frame.
@@ -49,7 +61,7 @@ public:
     // Live: holds the frame at place (the newest one follows instead).
     void hold(long long place);
 
-    // A file's panel: the cursor goes to the view's frame.
+    // A file's or a recording's panel: the cursor goes to the view's frame.
     void setCurrentFrame(long long frame);
 
     CCastOverviewWnd* picture() const { return picture_; }
@@ -57,7 +69,7 @@ public:
     QPushButton* followButton() const { return followButton_; }
 
 signals:
-    // A click on the picture of a file's panel: the view goes to that frame.
+    // A click on the picture of a file's or a recording's panel: the view goes to that frame.
     void frameClicked(long long frame);
     // Live: a frame is held (its place in the cast), or following has resumed (none).
     void heldChanged(std::optional<long long> place);
@@ -72,6 +84,12 @@ private:
     std::unique_ptr<LiveCast> live_;
     std::optional<long long> held_;
     bool hasFile_ = false;
+    // A raw recording's panel: its frames, the frames still to come, the view's frame.
+    bool scan_ = false;
+    bool scanEnded_ = false;
+    long long scanTotal_ = 0;
+    std::string scanError_;
+    long long current_ = 0;
 };
 
 }  // namespace kavro

@@ -11,6 +11,7 @@ namespace kavro {
 
 class CKavroView;
 class CMainFrame;
+class CastOverviewPanel;
 
 class CommandHooks {
 public:
@@ -41,6 +42,14 @@ public:
     // once Process File has closed the source; the source never moves).  Not while
     // Process File runs.
     virtual void graphFrameReported(CKavroView& view, int frame) { (void)view, (void)frame; }
+    // A raw-data-file view's Cast Overview panel: filled with the recording's frames,
+    // processed in the background (false when it cannot be); a click in it goes to a frame.
+    virtual bool fillRawFileOverview(CKavroView& view, CastOverviewPanel& panel)
+    {
+        (void)view, (void)panel;
+        return false;
+    }
+    virtual void rawFileGoTo(CKavroView& view, int frame) { (void)view, (void)frame; }
 
     // After the view has shown a new frame: the companion windows take it.
     virtual void frameChanged(CKavroView& view) { (void)view; }

@@ -36,7 +36,7 @@ constexpr std::array kCommands = {
     Command{cmd::GoToNext, nullptr, t::kCmdGoToNext, G::DataFrames, false, "Ctrl+N", View, Always},
     Command{cmd::GoToLast, nullptr, t::kCmdGoToLast, G::DataFrames, false, "Ctrl+L", View, NotInstrument},
     Command{cmd::GoToFrame, nullptr, t::kCmdGoToFrame, G::DataFrames, false, "Ctrl+G", View, PsdFileOnly},
-    Command{cmd::CastOverview, nullptr, t::kCmdCastOverview, G::DataFrames, false, nullptr, View, NotRawFile},
+    Command{cmd::CastOverview, nullptr, t::kCmdCastOverview, G::DataFrames, false, nullptr, View, Always},
     Command{cmd::CastOverviewWindow, nullptr, t::kCmdCastOverviewWindow, G::DataFrames, false, nullptr, View,
             PsdFileOnly},
     // The menu text shows Ctrl+H, so the key does what it says.

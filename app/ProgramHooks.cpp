@@ -76,6 +76,19 @@ void ProgramHooks::graphFrameReported(CKavroView& view, int frame)
     each([&](CommandHooks& h) { h.graphFrameReported(view, frame); });
 }
 
+bool ProgramHooks::fillRawFileOverview(CKavroView& view, CastOverviewPanel& panel)
+{
+    for (auto& part : parts_)
+        if (part->fillRawFileOverview(view, panel))
+            return true;
+    return false;
+}
+
+void ProgramHooks::rawFileGoTo(CKavroView& view, int frame)
+{
+    each([&](CommandHooks& h) { h.rawFileGoTo(view, frame); });
+}
+
 void ProgramHooks::frameChanged(CKavroView& view)
 {
     each([&](CommandHooks& h) { h.frameChanged(view); });

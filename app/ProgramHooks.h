@@ -27,6 +27,9 @@ public:
     void buildRawFileLayout(CKavroView& view) override;
     void rawFilePage(CKavroView& view, int commandId) override;
     void graphFrameReported(CKavroView& view, int frame) override;
+    // True once a part has filled the panel.
+    bool fillRawFileOverview(CKavroView& view, CastOverviewPanel& panel) override;
+    void rawFileGoTo(CKavroView& view, int frame) override;
     void frameChanged(CKavroView& view) override;
     void bufferText(CKavroView& view, const std::string& text, bool rejected) override;
 

@@ -1,16 +1,19 @@
 #include "app/RawFileView.h"
 
 #include "acquisition/CRawFile.h"
+#include "acquisition/RawCastScan.h"
 #include "app/CFrameSelectBar.h"
 #include "app/CKavroApp.h"
 #include "app/CMainFrame.h"
 #include "app/CKavroFrame.h"
 #include "app/CKavroView.h"
+#include "app/CastOverviewPanel.h"
 #include "app/CommandTable.h"
 #include "app/RawFileLayout.h"
 #include "app/RawViewHooks.h"
 #include "app/SizeDistributionLayout.h"
 #include "auxiliary/ui/CAuxParamDlg.h"
+#include "core/LiveCast.h"
 #include "platform/FileUtil.h"
 #include "platform/Prompter.h"
 #include "plots/CTextWnd.h"
@@ -20,6 +23,7 @@
 #include <QCloseEvent>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QTimer>
 #include <algorithm>
 #include <thread>
 
@@ -78,6 +82,7 @@ RawFileView::RawFileView(CKavroView& view, CRawFile& source)
     connect(bar_, &CFrameSelectBar::processClicked, this, [this] { processFile(); });
 }
 
+// The scan (a thread with its own copies) is stopped and waited for.
 RawFileView::~RawFileView() = default;
 
 RawFileView* RawFileView::of(const CKavroView& view)
@@ -120,6 +125,51 @@ void RawFileView::selectionChanged()
 void RawFileView::setCursorFrame(int frame)
 {
     bar_->setCurrentFrame(frame);
+    if (panel_)
+        panel_->setCurrentFrame(frame);
+}
+
+bool RawFileView::fillOverview(CastOverviewPanel& panel)
+{
+    if (panel.hasCast())
+        return true;
+    if (source_.keptRecords().empty())
+        return false;
+    panel_ = &panel;
+    scan_ = std::make_unique<RawCastScan>(source_);
+    panel.startScan(liveCastSource(source_, view_.instrumentModel()), scan_->total());
+    panel.setCurrentFrame(graph()->cursorFrame());
+    // The window takes what is done ten times a second: a long recording fills the
+    // picture from the left while the window answers as usual.
+    scanTimer_ = new QTimer(this);
+    connect(scanTimer_, &QTimer::timeout, this, &RawFileView::takeScanned);
+    scanTimer_->start(100);
+    scan_->start();
+    return true;
+}
+
+void RawFileView::takeScanned()
+{
+    if (!scan_)
+        return;
+    std::vector<OutputRecord> batch;
+    scan_->take(batch);
+    // Ended with everything taken: the last batch is in hand.
+    const bool finished = scan_->finished();
+    if (panel_)
+        panel_->appendScanned(batch);
+    if (!finished)
+        return;
+    if (panel_)
+        panel_->endScan(scan_->error());
+    scanTimer_->stop();
+    scan_.reset();
+}
+
+void RawFileView::goToFrame(int frame)
+{
+    if (!processing_)
+        graph()->ShowFrame(frame);
 }
 
 void RawFileView::setSelection(int first, int last)

@@ -5,14 +5,18 @@
 #include "auxiliary/ui/CHKGraphWnd.h"
 
 #include <QObject>
+#include <QPointer>
 #include <functional>
 #include <memory>
 
 class QProgressDialog;
+class QTimer;
 
 namespace kavro {
 
 class CFrameSelectBar;
+class CastOverviewPanel;
+class RawCastScan;
 class CKavroView;
 class CRawFile;
 class RawFileLayout;
@@ -34,6 +38,16 @@ public:
     void processFile();
     // The legend again from the display selection, and the view redrawn.
     void selectionChanged();
+    // The view's Cast Overview panel takes the recording's frames, processed in the
+    // background and shown as they come, the cursor on the graph's frame.  Once:
+    // later calls find the panel filled or filling.  False when the source kept no
+    // records to process.
+    bool fillOverview(CastOverviewPanel& panel);
+    // The graph's page with frame, its cursor on it, and the frame reported (the
+    // auxiliary and rings windows take it).
+    void goToFrame(int frame);
+    // The background processing for the panel, while it runs (null before and after).
+    RawCastScan* overviewScan() const { return scan_.get(); }
 
     CRawFile& source() const { return source_; }
     bool sourceOpen() const;
@@ -57,6 +71,8 @@ public:
 
 private:
     bool processBlock(int framesDone, QProgressDialog& progress);
+    // Hands the frames the scan has done since the last time to the panel.
+    void takeScanned();
     // processed: the frames the run processed.
     void finishProcessing(int processed);
 
@@ -67,6 +83,9 @@ private:
     bool processPending_ = true;
     bool processing_ = false;
     std::function<void(int)> observer_;
+    std::unique_ptr<RawCastScan> scan_;
+    QTimer* scanTimer_ = nullptr;
+    QPointer<CastOverviewPanel> panel_;
 };
 
 }  // namespace kavro

@@ -17,6 +17,7 @@
 #include "auxiliary/ui/CCalibConstDlg.h"
 #include "core/CDataSource.h"
 #include "core/Constants.h"
+#include "core/HeldFrameSource.h"
 #include "plots/CBarGraphWnd.h"
 #include "plots/CTextWnd.h"
 
@@ -54,10 +55,37 @@ void RawViewHooks::rawFilePage(CKavroView& view, int commandId)
         raw->page(commandId);
 }
 
+bool RawViewHooks::fillRawFileOverview(CKavroView& view, CastOverviewPanel& panel)
+{
+    RawFileView* raw = RawFileView::of(view);
+    return raw && raw->fillOverview(panel);
+}
+
+void RawViewHooks::rawFileGoTo(CKavroView& view, int frame)
+{
+    if (RawFileView* raw = RawFileView::of(view))
+        raw->goToFrame(frame);
+}
+
+namespace {
+
+// The auxiliary window shows the frame the view shows: the one its live panel holds,
+// or its source's current one.
+void showViewFrame(CAuxParamDlg& aux, const CKavroView& view)
+{
+    const HeldFrameSource* held = view.heldFrame();
+    if (held && held->words())
+        aux.ShowRecord(summarizeRecord(held->words()->data()), held->frameNumber());
+    else
+        aux.Refresh();
+}
+
+}  // namespace
+
 void RawViewHooks::frameChanged(CKavroView& view)
 {
     if (CAuxParamDlg* aux = auxWindowOf(view))
-        aux->Refresh();
+        showViewFrame(*aux, view);
 }
 
 void RawViewHooks::showAuxiliaryParameterFrame(CKavroView& view)
@@ -75,6 +103,8 @@ void RawViewHooks::showAuxiliaryParameterFrame(CKavroView& view)
     aux->raise();
     if (RawFileView* raw = RawFileView::of(view))
         raw->graph()->ReportFrame();
+    else if (view.heldFrame())
+        showViewFrame(*aux, view);
 }
 
 void RawViewHooks::auxiliaryParameterDisplay(CKavroView& view)

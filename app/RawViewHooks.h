@@ -27,6 +27,8 @@ public:
     void sizeDistributionDisplay(CKavroView& view) override;
     void buildRawFileLayout(CKavroView& view) override;
     void rawFilePage(CKavroView& view, int commandId) override;
+    bool fillRawFileOverview(CKavroView& view, CastOverviewPanel& panel) override;
+    void rawFileGoTo(CKavroView& view, int frame) override;
     void frameChanged(CKavroView& view) override;
 
     // The interval the Display Parameters dialog gives a view: at least 100 ms for

@@ -2,6 +2,7 @@
 
 #include "app/ViewLabels.h"
 #include "core/CDataSource.h"
+#include "core/FrameStatistics.h"
 #include "core/Settings.h"
 #include "platform/NumText.h"
 #include "plots/CBarGraphWnd.h"
@@ -22,6 +23,7 @@ constexpr int kTitleMaxWidth = 2 * 266 - 8;
 
 const QColor kHeaderColour(255, 0, 0);
 const QColor kFooterColour(0, 0, 128);
+const QColor kQualityColour(160, 0, 0);
 
 }  // namespace
 
@@ -83,6 +85,10 @@ void SizeDistributionLayout::build()
     addMakerLabel(canvas_, 5, 364);
 
     frameLabel_ = addLabel(266, 308, TopCentre, text::kFrameLabel);
+    // Between the frame number and the footer, in the statistics' size.
+    qualityLabel_ = addLabel(266, 326, TopCentre, "");
+    qualityLabel_->SetColour(kQualityColour);
+    qualityLabel_->SetMaxWidth(kTitleMaxWidth);
     meanLabel_ = addLabel(5, 308, LeftCentre, text::kMeanLabel);
     stdDevLabel_ = addLabel(5, 324, LeftCentre, text::kStdDevLabel);
     totalLabel_ = addLabel(5, 340, LeftCentre, text::kTotalVolLabel);
@@ -127,10 +133,21 @@ std::string SizeDistributionLayout::frameText(int frame)
     return text::kDataFramePrefix + std::to_string(frame);
 }
 
+std::string SizeDistributionLayout::qualityText(unsigned flags)
+{
+    std::string text;
+    for (int b = 0; b < kQualityFlagCount; ++b)
+        if (flags & kQualityFlagBits[b])
+            text.append(text.empty() ? "" : text::kFrameQualitySeparator).append(text::kFrameQualityTexts[b]);
+    return text;
+}
+
 void SizeDistributionLayout::showFrameTexts()
 {
     const CFrameResult& result = source_->frameResult();
     frameLabel_->SetText(frameText(source_->frameNumber()));
+    // Before the first frame there is nothing to judge.
+    qualityLabel_->SetText(source_->frameNumber() < 0 ? std::string() : qualityText(qualityFlags(result, false)));
     meanLabel_->SetText(statisticText(text::kMeanLabel, result.mean(), text::kDiameterUnit));
     stdDevLabel_->SetText(statisticText(text::kStdDevLabel, result.stdDev(), text::kDiameterUnit));
     totalLabel_->SetText(statisticText(text::kTotalVolLabel, result.volumeSum(), text::kConcentrationUnit));

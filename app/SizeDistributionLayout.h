@@ -57,6 +57,7 @@ public:
     CTextWnd* meanLabel() const { return meanLabel_; }
     CTextWnd* stdDevLabel() const { return stdDevLabel_; }
     CTextWnd* totalLabel() const { return totalLabel_; }
+    CTextWnd* qualityLabel() const { return qualityLabel_; }
     CTextWnd* maxOrdinateLabel() const { return maxOrdinateLabel_; }
 
     // "Mean: %.2lf µm" and the like from the label "Mean:" and the unit; a negative
@@ -64,6 +65,9 @@ public:
     static std::string statisticText(const char* label, double value, const char* unit);
     // "Data Frame: %d".
     static std::string frameText(int frame);
+    // What is wrong with a frame, from its quality flags ("No usable laser light ·
+    // Saturated rings"); empty for a sound frame.
+    static std::string qualityText(unsigned flags);
     // A font of the first family that exists whose lines are cellHeight pixels high.
     static QFont cellFont(const QStringList& families, int weight, int cellHeight);
     // The families that stand for "Arial" and "New Times Roman".
@@ -87,6 +91,7 @@ private:
     CTextWnd* meanLabel_ = nullptr;
     CTextWnd* stdDevLabel_ = nullptr;
     CTextWnd* totalLabel_ = nullptr;
+    CTextWnd* qualityLabel_ = nullptr;
     CTextWnd* maxOrdinateLabel_ = nullptr;
 };
 

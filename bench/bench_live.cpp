@@ -17,8 +17,8 @@
 #include "platform/Profile.h"
 #include "platform/ScriptedPrompter.h"
 #include "platform/System.h"
-#include "tools/DemoCalibration.h"
-#include "tools/InstrumentSimulator.h"
+#include "sim/DemoCalibration.h"
+#include "sim/InstrumentSimulator.h"
 
 #include <cstdlib>
 #include <filesystem>

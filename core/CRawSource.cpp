@@ -327,17 +327,17 @@ void CRawSource::writeLogLine(const std::uint16_t words[kFrameValues])
         writeOutput(logOutput_, logLine(words));
 }
 
-void CRawSource::writeTimeStamp(long long frame, UtcTime time)
+void CRawSource::writeTimeStamp(long long record, UtcTime time)
 {
     if (timeOutput_.isOpen())
-        writeOutput(timeOutput_, timeStampLine(frame, time));
+        writeOutput(timeOutput_, timeStampLine(record, time));
 }
 
-bool CRawSource::writeFrameTogether(const FrameOutputs& out, long long frame, UtcTime time)
+bool CRawSource::writeFrameTogether(const FrameOutputs& out, long long record, UtcTime time)
 {
     if (outputsStopped_)
         return false;
-    const std::string stamp = timeOutput_.isOpen() ? timeStampLine(frame, time) : std::string();
+    const std::string stamp = timeOutput_.isOpen() ? timeStampLine(record, time) : std::string();
     struct Part {
         OutputFile* file;
         std::string_view bytes;
@@ -366,7 +366,7 @@ bool CRawSource::writeFrameTogether(const FrameOutputs& out, long long frame, Ut
     outputsStopped_ = true;
     if (outputError_.empty()) {
         outputError_ = std::string(text::kWriteFailed) + failed->path() + ": " + failed->error() +
-                       text::kOutputsStopped + std::to_string(frame - 1) + text::kOutputsStoppedFrames;
+                       text::kOutputsStopped + std::to_string(record) + text::kOutputsStoppedFrames;
         context_.prompter.message(outputError_, MessageIcon::Exclamation);
     }
     return false;

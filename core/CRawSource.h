@@ -125,14 +125,14 @@ protected:
     // Record 0 of a .psd file for this source (sets the source's ratio copy).
     std::string psdHeaderRecord();
     void writeLogLine(const std::uint16_t words[kFrameValues]);
-    // The time-stamp line of frame (when that file is open).
-    void writeTimeStamp(long long frame, UtcTime time);
+    // The time-stamp line of the .psd record `record` (when that file is open).
+    void writeTimeStamp(long long record, UtcTime time);
     // One live frame to every open output at once: its .psd record, .asc and .log
-    // lines and its time stamp (line frame, at time).  When one file fails, the frame
+    // lines and its time stamp (its .psd record from 0, at time).  When one file fails, the frame
     // is cut back from the others, the failure is told with the number of frames
     // every file holds, and no output is written to again: every file ends with the
     // same frame.  True when the frame is in every open output.
-    bool writeFrameTogether(const FrameOutputs& out, long long frame, UtcTime time);
+    bool writeFrameTogether(const FrameOutputs& out, long long record, UtcTime time);
     // True once writeFrameTogether stopped the outputs.
     bool outputsStopped() const { return outputsStopped_; }
     // Appends the frame's .psd record and .asc line, and its .log line when words is

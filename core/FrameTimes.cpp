@@ -56,25 +56,24 @@ double FrameTimes::earliest() const
 
 double FrameTimes::utcOfRecord(long long record) const
 {
-    const long long frame = record + 1;
-    auto it = std::lower_bound(stamps_.begin(), stamps_.end(), frame,
-                               [](const Stamp& s, long long f) { return s.frame < f; });
-    return it != stamps_.end() && it->frame == frame ? it->seconds : std::numeric_limits<double>::quiet_NaN();
+    auto it = std::lower_bound(stamps_.begin(), stamps_.end(), record,
+                               [](const Stamp& s, long long r) { return s.record < r; });
+    return it != stamps_.end() && it->record == record ? it->seconds : std::numeric_limits<double>::quiet_NaN();
 }
 
-void FrameTimes::add(long long frame, double seconds)
+void FrameTimes::add(long long record, double seconds)
 {
-    // Lines come in frame order; anything else is put in its place.
-    if (stamps_.empty() || stamps_.back().frame < frame) {
-        stamps_.push_back({frame, seconds});
+    // Lines come in record order; anything else is put in its place.
+    if (stamps_.empty() || stamps_.back().record < record) {
+        stamps_.push_back({record, seconds});
         return;
     }
-    auto it = std::lower_bound(stamps_.begin(), stamps_.end(), frame,
-                               [](const Stamp& s, long long f) { return s.frame < f; });
-    if (it != stamps_.end() && it->frame == frame)
+    auto it = std::lower_bound(stamps_.begin(), stamps_.end(), record,
+                               [](const Stamp& s, long long r) { return s.record < r; });
+    if (it != stamps_.end() && it->record == record)
         it->seconds = seconds;
     else
-        stamps_.insert(it, {frame, seconds});
+        stamps_.insert(it, {record, seconds});
 }
 
 std::string frameTimesPathFor(std::string_view outputPath)
@@ -143,6 +142,7 @@ bool readFrameTimes(const std::string& path, FrameTimes& times, std::string& err
     times = FrameTimes{};
     std::size_t at = 0;
     long long lineNumber = 0;
+    long long firstNumber = 0;  // the number the file gives the .psd's record 0
     while (at < content.size()) {
         const std::size_t end = content.find('\n', at);
         if (end == std::string::npos && lineNumber > 0)
@@ -155,7 +155,9 @@ bool readFrameTimes(const std::string& path, FrameTimes& times, std::string& err
         if (lineNumber == 1) {
             if (line.substr(0, 3) == "\xEF\xBB\xBF")
                 line.remove_prefix(3);
-            if (line != text::kTimeStampHeader) {
+            if (line == text::kTimeStampOldHeader) {
+                firstNumber = 1;
+            } else if (line != text::kTimeStampHeader) {
                 error = text::kTimesBadHeader;
                 return false;
             }
@@ -175,7 +177,8 @@ bool readFrameTimes(const std::string& path, FrameTimes& times, std::string& err
             error = buf;
             return false;
         }
-        times.add(frame, seconds);
+        if (frame >= firstNumber)
+            times.add(frame - firstNumber, seconds);
     }
     if (lineNumber == 0) {
         error = text::kTimesBadHeader;

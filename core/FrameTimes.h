@@ -1,8 +1,10 @@
 #pragma once
 // The time stamps of a live recording: <name>.time.csv beside its .psd, a header
-// line "frame,utc" and then one line per frame, "17,2026-12-09T02:20:45.123Z"
-// (ISO 8601, UTC, milliseconds optional).  The file counts the frames from 1 (the
-// frame's line in the .log); the readers count the .psd's data records from 0.
+// line "record,utc" and then one line per frame, "17,2026-12-09T02:20:45.123Z"
+// (ISO 8601, UTC, milliseconds optional), the frame named by its .psd data record
+// counting from 0, the number the windows, Go To Frame and the exports show.
+// Files of earlier versions start "frame,utc" and count from 1 (the frame's line in
+// the .log); they are read with 1 taken off, so both give the same records.
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,19 +14,19 @@ namespace kavro {
 class FrameTimes {
 public:
     // Seconds since 1970-01-01T00:00:00Z of the .psd's data record `record` (0 = the
-    // first), the file's frame record + 1; NaN when the file has no line for it.
+    // first); NaN when the file has no line for it.
     double utcOfRecord(long long record) const;
     bool empty() const { return stamps_.empty(); }
     // Frames that have a time stamp.
     long long count() const { return static_cast<long long>(stamps_.size()); }
     // The earliest time of any stamp; NaN when there are none.
     double earliest() const;
-    // Adds a stamp; a frame stamped twice keeps the later one.
-    void add(long long frame, double seconds);
+    // Adds a stamp for a .psd record; a record stamped twice keeps the later one.
+    void add(long long record, double seconds);
 
 private:
     struct Stamp {
-        long long frame;
+        long long record;
         double seconds;
     };
     std::vector<Stamp> stamps_;  // ascending frame numbers
@@ -40,9 +42,10 @@ bool parseUtcTimestamp(std::string_view text, double& seconds);
 std::string formatUtcTimestamp(double seconds);
 
 // Reads a time file.  False with a reason ("line 7: ...") when the file cannot be
-// read, its header is not "frame,utc", or a complete line is malformed.  A last line
-// without its line end (a recording cut short while writing it) is ignored.  When a
-// frame appears twice the later line wins.
+// read, its header is neither "record,utc" nor "frame,utc", or a complete line is
+// malformed.  A last line without its line end (a recording cut short while writing
+// it) is ignored.  When a frame appears twice the later line wins.  An old file's
+// line for frame 0 names no record and is passed over.
 bool readFrameTimes(const std::string& path, FrameTimes& times, std::string& error);
 
 }  // namespace kavro

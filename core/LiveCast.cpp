@@ -11,18 +11,27 @@ namespace {
 constexpr int kPressureChannel = 4;
 }
 
-LiveCast::LiveCast(CastSource source, int maxColumns)
-    : maxColumns_(std::max(2, maxColumns / 2 * 2)), edges_(source.classEdges())
+LiveCast::LiveCast(CastSource source, int maxColumns, bool keepRecords)
+    : maxColumns_(std::max(2, maxColumns / 2 * 2)), keepRecords_(keepRecords), edges_(source.classEdges())
 {
     summary_.source = std::move(source);
     summary_.axis = CastAxis::Frame;
 }
 
-void LiveCast::append(const OutputRecord& record, int frameNumber)
+void LiveCast::append(const OutputRecord& record, int frameNumber, const RawWords* words)
 {
     const long long place = size();
-    records_.push_back(record);
+    if (keepRecords_)
+        records_.push_back(record);
     numbers_.push_back(frameNumber);
+    if (words || !words_.empty()) {
+        words_.resize(numbers_.size());
+        hasWords_.resize(numbers_.size());
+        if (words) {
+            words_.back() = *words;
+            hasWords_.back() = true;
+        }
+    }
 
     const CastLook look = castLookOf(record, summary_.source, edges_);
     CastSummary& s = summary_;

@@ -8,6 +8,7 @@
 // the frame axis by their place in the cast (0, 1, 2 ...); the number the source
 // gave each frame is kept beside it.
 #include "core/CastSummary.h"
+#include "core/RawRecord.h"
 
 #include <vector>
 
@@ -18,17 +19,29 @@ public:
     static constexpr int kDefaultMaxColumns = 1024;
 
     // source: the header, class edges and pressure channel the frames are read with.
-    // maxColumns is rounded down to an even number of at least 2.
-    explicit LiveCast(CastSource source, int maxColumns = kDefaultMaxColumns);
+    // maxColumns is rounded down to an even number of at least 2.  Without
+    // keepRecords only the picture and the frame numbers are kept (a recording that
+    // can be read again needs no copy of its frames: half a kilobyte a frame).
+    explicit LiveCast(CastSource source, int maxColumns = kDefaultMaxColumns, bool keepRecords = true);
 
-    // Appends a frame that has been processed: its record and its number at the source.
-    void append(const OutputRecord& record, int frameNumber);
+    // Appends a frame that has been processed: its record and its number at the
+    // source, and the words it came as when there are any (a held frame then shows
+    // its raw values too: rings, auxiliary channels).
+    void append(const OutputRecord& record, int frameNumber, const RawWords* words = nullptr);
 
-    long long size() const { return static_cast<long long>(records_.size()); }
-    bool empty() const { return records_.empty(); }
-    // The record and the source's number of the frame at place i (0 .. size()-1).
+    long long size() const { return static_cast<long long>(numbers_.size()); }
+    bool empty() const { return numbers_.empty(); }
+    bool keepsRecords() const { return keepRecords_; }
+    // The record (kept records only) and the source's number of the frame at place i
+    // (0 .. size()-1).
     const OutputRecord& record(long long i) const { return records_[static_cast<std::size_t>(i)]; }
     int frameNumber(long long i) const { return numbers_[static_cast<std::size_t>(i)]; }
+    // The words frame i came as; null when it was appended without them.
+    const RawWords* words(long long i) const
+    {
+        const auto k = static_cast<std::size_t>(i);
+        return k < words_.size() && hasWords_[k] ? &words_[k] : nullptr;
+    }
     int framesPerColumn() const { return perColumn_; }
     int maxColumns() const { return maxColumns_; }
 
@@ -42,9 +55,12 @@ private:
 
     int maxColumns_;
     int perColumn_ = 1;
+    bool keepRecords_;
     ClassEdges edges_{};
     std::vector<OutputRecord> records_;
     std::vector<int> numbers_;
+    std::vector<RawWords> words_;    // beside records_ once any frame came with words
+    std::vector<bool> hasWords_;
     std::vector<CastColumnAccumulator> columns_;
     CastSummary summary_;
 };

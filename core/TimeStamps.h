@@ -1,9 +1,10 @@
 #pragma once
 // The time stamps of live frames: "<name>.time.csv" beside the live outputs, a
-// header line "frame,utc" and one line per frame written, e.g.
-// "17,2026-12-09T02:20:45.123Z".  The frame is the frame's line in the .log (its
-// record in the .psd, counting from 1); the time is UTC with milliseconds, when
-// the program received the frame.  Casts are merged with CTD and GPS logs by it.
+// header line "record,utc" and one line per frame written, e.g.
+// "17,2026-12-09T02:20:45.123Z".  The number is the frame's data record in the .psd,
+// counting from 0 (the number the windows and the exports give it); the time is UTC
+// with milliseconds, when the program received the frame.  Casts are merged with CTD
+// and GPS logs by it.
 #include <chrono>
 #include <string>
 #include <string_view>
@@ -15,9 +16,9 @@ using UtcTime = std::chrono::system_clock::time_point;
 // "2026-12-09T02:20:45.123Z".
 std::string utcMillisText(UtcTime time);
 // "17,2026-12-09T02:20:45.123Z\n".
-std::string timeStampLine(long long frame, UtcTime time);
+std::string timeStampLine(long long record, UtcTime time);
 // The same for seconds since 1970 UTC (rounded to the millisecond).
-std::string timeStampLine(long long frame, double utcSeconds);
+std::string timeStampLine(long long record, double utcSeconds);
 // The time-stamp file of outputs named after basePath: its extension replaced by ".time.csv".
 std::string timeStampPathFor(std::string_view basePath);
 

@@ -5,6 +5,9 @@
 
 namespace kavro::text {
 
+// A raw recording's frames could not all be processed for its overview, for want of a reason.
+inline constexpr const char* kCastScanUnknownFailure = "the processing of a frame failed";
+
 inline constexpr const char* kSerialNoSuchDevice = "no such device (is the instrument's USB adapter plugged in?)";
 inline constexpr const char* kSerialInUse = "in use by another program";
 inline constexpr const char* kSerialHeldHere = "already open in this program (another window has it)";

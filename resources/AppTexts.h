@@ -109,6 +109,13 @@ inline constexpr const char* kDataFramePrefix = "Data Frame: ";
 inline constexpr const char* kMeanLabel = "Mean:";
 inline constexpr const char* kStdDevLabel = "Std Dev:";
 inline constexpr const char* kTotalVolLabel = "Total Vol Conc:";
+// Under the frame number: what is wrong with the frame shown, in the order of its flag
+// bits (laser, too clear, too turbid, saturated rings, rings at zero, no background, no
+// particles), joined by kFrameQualitySeparator; nothing for a sound frame.
+inline constexpr const char* kFrameQualityTexts[7] = {
+    "No usable laser light", "Water too clear", "Water too turbid", "Saturated rings", "Rings at zero",
+    "No background", "No particles"};
+inline constexpr const char* kFrameQualitySeparator = " \u00b7 ";
 // Units: of a diameter (mean, standard deviation) and of a volume concentration.
 inline constexpr const char* kDiameterUnit = "µm";
 inline constexpr const char* kConcentrationUnit = "µl/l";
@@ -302,6 +309,10 @@ inline constexpr const char* kCastUnreadable = "The file could not be read for t
 // The overview as a panel beside the frame plots (the command above shows or hides
 // it); the separate window stays available.
 inline constexpr const char* kCmdCastOverviewWindow = "Cast Overview in a &Window";
+// Profile key that remembers whether the windows were last used maximised: a new
+// window then opens maximised.
+inline constexpr const char* kWindowsSection = "Windows";
+inline constexpr const char* kWindowsMaximizedKey = "Maximized";
 // Profile keys that remember whether the panel is shown, by kind of window.
 inline constexpr const char* kCastPanelSection = "Cast Overview";
 inline constexpr const char* kCastPanelLiveKey = "PanelLive";
@@ -312,6 +323,11 @@ inline constexpr const char* kCastViewing =
     "Viewing frame %1 while new frames keep coming - click the newest frame or press End to follow";
 inline constexpr const char* kCastWaitingForFrames = "The cast grows here as frames arrive";
 inline constexpr const char* kCastFollowButton = "Follow Newest";
+// A raw recording's panel while its frames are processed in the background, and
+// when that ended early; %1 frames done of %2, %3 the reason.
+inline constexpr const char* kCastScanProgress = "Processing the recording for the overview: %1 of %2 frames";
+inline constexpr const char* kCastScanFailed = "The overview holds %1 of %2 frames: %3";
+inline constexpr const char* kCastPanelRawKey = "PanelRaw";
 
 
 // The desktop program's command line.

@@ -9,6 +9,8 @@ inline constexpr const char* kSimulatorRecording = "Recording: %s (%zu frames)\n
 inline constexpr const char* kSimulatorSynthetic = "Recording: none, %zu synthesised frames\n";
 inline constexpr const char* kSimulatorHint = "To use it as %s, set in section [Communications] of %s:\n  %sDevice=%s\n";
 inline constexpr const char* kSimulatorStopHint = "Stop with Ctrl-C.\n";
+inline constexpr const char* kNoPseudoTerminal = "the instrument simulator needs pseudo-terminals, which this system does not have";
+inline constexpr const char* kLoopbackHungUp = "the simulated instrument hung up";
 inline constexpr const char* kSimulatorSummary = "Frame requests: %ld, replies: %ld, dropped: %ld, other lines: %ld\n";
 
 // kavro-cli makecal and simraw: the demo data

@@ -51,8 +51,12 @@ inline constexpr const char* kOutputsStoppedFrames = " frames.";
 inline constexpr const char* kPsdBeingWritten = " is being written by another program or window.";  // after the path
 // The time stamps of live frames beside the other outputs: "<name>.time.csv".
 inline constexpr const char* kTimeStampSuffix = ".time.csv";
-// The header line of the time file (the writers end it with a line end).
-inline constexpr const char* kTimeStampHeader = "frame,utc";
+// The header line of the time file (the writers end it with a line end): each line
+// names the frame by its .psd record, counting from 0.
+inline constexpr const char* kTimeStampHeader = "record,utc";
+// The header of time files written by earlier versions, whose lines count the
+// frames from 1 (the frame's line in the .log); still read.
+inline constexpr const char* kTimeStampOldHeader = "frame,utc";
 // Files beside a chosen .psd that exist already: "<files>", then the question.
 inline constexpr const char* kReplaceBesideFiles = "These files exist already: ";
 inline constexpr const char* kReplaceBesideAsk = ".  Do you want to replace them?";

@@ -6,8 +6,8 @@ namespace kavro::text {
 
 // Reading <name>.time.csv; each shown after "<file>: ".
 inline constexpr const char* kTimesCannotRead = "cannot read the time stamps";
-inline constexpr const char* kTimesBadHeader = "the first line is not \"frame,utc\"";
-inline constexpr const char* kTimesBadLine = "line %lld: not \"frame,YYYY-MM-DDTHH:MM:SS.mmmZ\"";
+inline constexpr const char* kTimesBadHeader = "the first line is not \"record,utc\" (nor \"frame,utc\")";
+inline constexpr const char* kTimesBadLine = "line %lld: not \"number,YYYY-MM-DDTHH:MM:SS.mmmZ\"";
 
 // A quantity of the exports: its NetCDF variable, its CSV column, its CF attributes.
 struct DataField {

@@ -5,10 +5,8 @@
 #include "core/Settings.h"
 #include "platform/Profile.h"
 
-#include <CLI/CLI.hpp>
 #include <climits>
 #include <functional>
-#include <initializer_list>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -52,16 +50,6 @@ bool upToDate(const std::string& output, const std::vector<std::string>& inputs)
 // be made, writing the output then fails and names the output and the reason.
 void createFolderFor(const std::string& output);
 
-// Option checks whose refusals read as sentences: "--frames: must be 1 or more, not 0".
-// A whole number from min to max (max INT_MAX: no upper bound worth telling).
-CLI::Validator wholeNumber(long long min, long long max = INT_MAX);
-// A finite number from min to max ("nan" and "inf" are refused).
-CLI::Validator finiteNumber(double min, double max);
-// One of the words given.
-CLI::Validator oneOf(std::initializer_list<const char*> words);
-// "YYYY-MM-DDTHH:MM:SS[.fff]Z".
-CLI::Validator utcTime();
-
 // "-" as an output file: standard output.
 inline constexpr const char* kStandardOutput = "-";
 // Throws a usage Failure when option (-o) asks for standard output for a format
@@ -85,21 +73,5 @@ private:
     OutputFile file_;
     std::string buffer_;
 };
-
-// Each command adds itself to the application; its callback runs the command and
-// throws Failure on error.
-void addSettingsCommand(CLI::App& app);
-void addProcessCommand(CLI::App& app);
-void addInfoCommand(CLI::App& app);
-void addExportCommand(CLI::App& app);
-void addMakecalCommand(CLI::App& app);
-void addSimrawCommand(CLI::App& app);
-void addBackgroundCommand(CLI::App& app);
-void addSimulateCommand(CLI::App& app);
-void addCompareCommand(CLI::App& app);
-void addSummaryCommand(CLI::App& app);
-void addAcquireCommand(CLI::App& app);
-// Only in a build with Qt's GUI part (it draws the pictures).
-void addPlotCommand(CLI::App& app);
 
 }  // namespace kavro::cli

@@ -1,6 +1,7 @@
 // kavro-cli acquire: live logging from the instrument for a laptop on deck or a
 // logger without a screen.
 #include "tools/Acquire.h"
+#include "tools/Commands.h"
 
 #include "acquisition/CCommSource.h"
 #include "acquisition/RequestPacer.h"
@@ -15,7 +16,6 @@
 #include "tools/ProcessJob.h"
 #include "platform/StopSignals.h"
 
-#include <CLI/CLI.hpp>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -86,7 +86,7 @@ void checkOutputs(const AcquireOptions& o)
         return;
     for (const std::string& path : paths) {
         std::error_code ec;
-        if (std::filesystem::exists(std::filesystem::symlink_status(pathFromUtf8(path), ec)))
+        if (std::filesystem::exists(std::filesystem::symlink_status(path, ec)))
             throw Failure(kExitBadInput, path + text::kAcquireExists);
     }
 }
@@ -177,60 +177,31 @@ AcquireResult acquire(const AcquireOptions& o, Environment& env, const StopWait&
     return r;
 }
 
-void addAcquireCommand(CLI::App& app)
+void runAcquire(const AcquireCommand& c)
 {
-    struct Args {
-        std::string profile;
-        AcquireOptions options;
-        bool listDevices = false;
-    };
-    auto args = std::make_shared<Args>();
-    AcquireOptions& o = args->options;
-    auto* cmd = app.add_subcommand("acquire", "Log frames live from the instrument into .psd, .asc and .log files");
-    cmd->add_option("--model", o.model, "instrument model 0, 1 or 2 (default: InstrumentModel of the profile)")
-        ->check(wholeNumber(0, 2));
-    cmd->add_option("--port", o.port, "COM1: to COM4: (default: InstrumentPort of the profile)")
-        ->check(oneOf({"COM1:", "COM2:", "COM3:", "COM4:"}));
-    cmd->add_option("--device", o.device, "the serial device to use for the port, e.g. /dev/ttyUSB0 or /dev/pts/5");
-    cmd->add_option("--cal-dir", o.calDir, "calibration folder (default: CalFiles of the profile)");
-    cmd->add_option("--ring-area", o.ringArea, "ring-area file (default: the only RingArea*.asc of the calibration folder)");
-    cmd->add_option("--background", o.background, "background scatter file (default: zsc.asc of the folder)");
-    cmd->add_option("-o,--output", o.psd, "the .psd file to write (the .asc and .log go beside it; a name without an extension gets .psd)");
-    cmd->add_flag("--asc", o.asc, "write the .asc size file");
-    cmd->add_flag("--vsf", o.vsf, "write the .asc with the volume scattering function");
-    cmd->add_flag("--log", o.log, "write the .log of the raw words");
-    cmd->add_flag("--overwrite", o.overwrite, "replace output files that exist already");
-    cmd->add_option("--interval", o.interval, "seconds from one frame request to the next (default: 1)")
-        ->check(finiteNumber(0.0, 86400.0));
-    cmd->add_option("--frames", o.frames, "stop after this many frames (default: until Ctrl-C)")
-        ->check(wholeNumber(1));
-    cmd->add_option("--profile", args->profile, "the settings profile to read (default: the program's own)");
-    cmd->add_flag("--list-devices", args->listDevices, text::kAcquireListDevicesHelp);
-    cmd->callback([args] {
-        Environment env = loadEnvironment(args->profile);
-        if (args->listDevices)
-            return printSerialDevices(env);
-        AcquireOptions options = args->options;
-        requireFileOutput(options.psd, text::kCliPsdWhat);
-        options.psd = withDefaultExtension(options.psd, text::kPsdExtension);
-        options.status = stderrIsTerminal();
-        StopSignals signals;
-        AcquireResult r = acquire(options, env, [&signals](int ms) { return signals.waitMs(ms) ? signals.signal() : 0; });
-        // The summary comes after any end; the status says whether the end was wanted.
-        std::printf(text::kAcquireSummary, r.counts.written, r.counts.rejected, r.counts.suspect,
-                    r.counts.withoutFrame);
-        std::string files;
-        for (const std::string& f : r.files)
-            files += (files.empty() ? "" : ", ") + f;
-        std::printf("%s%s\n", text::kAcquireFiles, files.c_str());
-        const bool written = std::fflush(stdout) == 0 && !std::ferror(stdout);
-        if (!r.error.empty())
-            throw Failure(kExitBadInput, r.error);
-        if (signals.hungUp())
-            throw Failure(kExitBadInput, text::kAcquireHungUp);
-        if (!written)
-            requireStdoutWritten();
-    });
+    Environment env = loadEnvironment(c.profile);
+    if (c.listDevices)
+        return printSerialDevices(env);
+    AcquireOptions options = c.options;
+    requireFileOutput(options.psd, text::kCliPsdWhat);
+    options.psd = withDefaultExtension(options.psd, text::kPsdExtension);
+    options.status = stderrIsTerminal();
+    StopSignals signals;
+    AcquireResult r = acquire(options, env, [&signals](int ms) { return signals.waitMs(ms) ? signals.signal() : 0; });
+    // The summary comes after any end; the status says whether the end was wanted.
+    std::printf(text::kAcquireSummary, r.counts.written, r.counts.rejected, r.counts.suspect,
+                r.counts.withoutFrame);
+    std::string files;
+    for (const std::string& f : r.files)
+        files += (files.empty() ? "" : ", ") + f;
+    std::printf("%s%s\n", text::kAcquireFiles, files.c_str());
+    const bool written = std::fflush(stdout) == 0 && !std::ferror(stdout);
+    if (!r.error.empty())
+        throw Failure(kExitBadInput, r.error);
+    if (signals.hungUp())
+        throw Failure(kExitBadInput, text::kAcquireHungUp);
+    if (!written)
+        requireStdoutWritten();
 }
 
 }  // namespace kavro::cli

@@ -8,9 +8,8 @@
 #include "resources/BackgroundTexts.h"
 #include "resources/CliProcessTexts.h"
 #include "resources/CoreTexts.h"
-#include "tools/CliCommon.h"
+#include "tools/Commands.h"
 
-#include <CLI/CLI.hpp>
 #include <cerrno>
 #include <cstdio>
 #include <vector>
@@ -18,19 +17,10 @@
 namespace kavro::cli {
 namespace {
 
-struct BackgroundOptions {
-    std::string raw;
-    std::string output;
-    std::string factory;
-    std::string profile;
-    std::string calDir;
-    std::string multiScan;  // "" = as the profile's AutoMultiScan says
-};
-
 // Answers the build's dialogs from the options and keeps its messages.
 class OptionPrompter : public Prompter {
 public:
-    OptionPrompter(const BackgroundOptions& options, std::string output) : options_(options), output_(std::move(output)) {}
+    OptionPrompter(const BackgroundCommand& options, std::string output) : options_(options), output_(std::move(output)) {}
 
     std::optional<std::string> openFile(const FileDialogRequest&) override { return options_.raw; }
     std::optional<std::string> saveFile(const FileDialogRequest&) override { return output_; }
@@ -45,7 +35,7 @@ public:
     const std::vector<std::string>& messages() const { return messages_; }
 
 private:
-    const BackgroundOptions& options_;
+    const BackgroundCommand& options_;
     std::string output_;
     std::vector<std::string> messages_;
 };
@@ -76,7 +66,9 @@ std::string lineText(const char* line)
     throw Failure(kExitBadInput, messages.empty() ? std::string("failed") : messages.back());
 }
 
-void runBackground(const BackgroundOptions& o)
+}  // namespace
+
+void runBackground(const BackgroundCommand& o)
 {
     Environment env = loadEnvironment(o.profile);
     if (!o.calDir.empty())
@@ -119,27 +111,6 @@ void runBackground(const BackgroundOptions& o)
         std::printf(text::kCliRatioStored, formatG(*ratio).c_str(), env.profile->path().c_str());
     else
         std::fputs(text::kCliRatioUnchanged, stdout);
-}
-
-}  // namespace
-
-void addBackgroundCommand(CLI::App& app)
-{
-    auto* cmd = app.add_subcommand("background", "Build a background scatter file (zsc.asc) from a raw recording "
-                                                 "of clean water and judge it against the factory background");
-    auto o = std::make_shared<BackgroundOptions>();
-    cmd->add_option("RAW", o->raw, "the raw recording (80-byte records); its first 100 records are averaged")
-        ->required();
-    cmd->add_option("-o,--output", o->output, "the background scatter file to write (default: zsc.asc beside RAW; "
-                                                    "a name without an extension gets .asc)");
-    cmd->add_option("--factory", o->factory, "the factory background (default: factory_zsc.asc in the calibration folder)");
-    cmd->add_option("--profile", o->profile, "the settings profile to read and to store LRefRatio in");
-    cmd->add_option("--cal-dir", o->calDir, "the calibration folder (default: CalFiles of the profile)");
-    cmd->add_option("--multiscan", o->multiScan,
-                    "summed 16-scan records (laser power above 4095): auto = treat them so, yes/no = the answer "
-                    "to the question asked when AutoMultiScan is 0 (default: as the profile's AutoMultiScan says)")
-        ->check(oneOf({"auto", "yes", "no"}));
-    cmd->callback([o] { runBackground(*o); });
 }
 
 }  // namespace kavro::cli

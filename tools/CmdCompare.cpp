@@ -3,9 +3,9 @@
 // truth file), segment by segment.
 #include "platform/FileUtil.h"
 #include "platform/NumText.h"
+#include "tools/Commands.h"
 #include "tools/PsdInput.h"
 
-#include <CLI/CLI.hpp>
 #include <cmath>
 #include <cstdio>
 #include <sstream>
@@ -73,45 +73,38 @@ struct Segment {
 
 }  // namespace
 
-void addCompareCommand(CLI::App& app)
+void runCompare(const CompareCommand& c)
 {
-    auto* cmd = app.add_subcommand("compare", "Compare the mean diameters of a processed recording with the known ones");
-    auto truth = std::make_shared<std::string>();
-    auto psd = std::make_shared<std::string>();
-    cmd->add_option("TRUTH", *truth, "the truth file written beside a demo recording (.csv)")->required();
-    cmd->add_option("RESULT", *psd, "the .psd file processed from that recording")->required();
-    cmd->callback([truth, psd] {
-        std::vector<TruthRow> rows = readTruth(*truth);
-        Environment env = loadEnvironment("");
-        PsdInput input(*psd, env);
-        CPDFile& file = input.file();
-        std::vector<Segment> segments;
-        int ok = file.rewind();
-        for (std::size_t frame = 0; ok && frame < rows.size(); ++frame, ok = file.nextFrame()) {
-            const TruthRow& row = rows[frame];
-            if (segments.empty() || segments.back().name != row.segment)
-                segments.push_back(Segment{row.segment});
-            Segment& s = segments.back();
-            ++s.frames;
-            const double inverted = file.frameResult().mean();
-            if (row.laserOn && row.mean > 0.0 && inverted > 0.0) {
-                ++s.compared;
-                s.trueSum += row.mean;
-                s.invertedSum += inverted;
-            }
+    std::vector<TruthRow> rows = readTruth(c.truth);
+    Environment env = loadEnvironment("");
+    PsdInput input(c.psd, env);
+    CPDFile& file = input.file();
+    std::vector<Segment> segments;
+    int ok = file.rewind();
+    for (std::size_t frame = 0; ok && frame < rows.size(); ++frame, ok = file.nextFrame()) {
+        const TruthRow& row = rows[frame];
+        if (segments.empty() || segments.back().name != row.segment)
+            segments.push_back(Segment{row.segment});
+        Segment& s = segments.back();
+        ++s.frames;
+        const double inverted = file.frameResult().mean();
+        if (row.laserOn && row.mean > 0.0 && inverted > 0.0) {
+            ++s.compared;
+            s.trueSum += row.mean;
+            s.invertedSum += inverted;
         }
-        std::printf("%-10s %7s %16s %20s %11s\n", "segment", "frames", "true mean (um)", "inverted mean (um)",
-                    "difference");
-        for (const Segment& s : segments) {
-            if (s.compared == 0) {
-                std::printf("%-10s %7d %16s %20s %11s\n", s.name.c_str(), s.frames, "-", "-", "(no light)");
-                continue;
-            }
-            const double t = s.trueSum / s.compared, v = s.invertedSum / s.compared;
-            std::printf("%-10s %7d %16s %20s %10s%%\n", s.name.c_str(), s.frames, formatFixed(t, 1).c_str(),
-                        formatFixed(v, 1).c_str(), formatFixed(100.0 * (v - t) / t, 1).c_str());
+    }
+    std::printf("%-10s %7s %16s %20s %11s\n", "segment", "frames", "true mean (um)", "inverted mean (um)",
+                "difference");
+    for (const Segment& s : segments) {
+        if (s.compared == 0) {
+            std::printf("%-10s %7d %16s %20s %11s\n", s.name.c_str(), s.frames, "-", "-", "(no light)");
+            continue;
         }
-    });
+        const double t = s.trueSum / s.compared, v = s.invertedSum / s.compared;
+        std::printf("%-10s %7d %16s %20s %10s%%\n", s.name.c_str(), s.frames, formatFixed(t, 1).c_str(),
+                    formatFixed(v, 1).c_str(), formatFixed(100.0 * (v - t) / t, 1).c_str());
+    }
 }
 
 }  // namespace kavro::cli

@@ -8,13 +8,13 @@
 #include "resources/CliProcessTexts.h"
 #include "resources/CruiseTexts.h"
 #include "resources/DataTexts.h"
+#include "tools/Commands.h"
 #include "tools/CruiseJob.h"
 #ifdef KAVRO_WITH_PLOT
 #include "plots/cast/CruiseReport.h"
 #include "resources/CastPlotTexts.h"
 #endif
 
-#include <CLI/CLI.hpp>
 #include <atomic>
 #include <cctype>
 #include <cerrno>
@@ -28,14 +28,6 @@
 
 namespace kavro::cli {
 namespace {
-
-struct CruiseCommand {
-    std::string log, outDir, profile, attrsFile, rows;
-    std::vector<std::string> attrs;
-    double bin = 1.0;
-    int jobs = 1;
-    bool update = false, collect = false, quiet = false;
-};
 
 std::string commandLine(const CruiseCommand& c)
 {
@@ -181,7 +173,9 @@ void makeFolder(const std::string& path)
         throw Failure(kExitBadInput, path + ": " + text::kCruiseCannotMakeFolder);
 }
 
-void run(const CruiseCommand& c)
+}  // namespace
+
+void runCruise(const CruiseCommand& c)
 {
     if (c.collect && (!c.rows.empty() || c.update))
         throw Failure(kExitUsage, text::kCruiseCollectAlone);
@@ -335,33 +329,6 @@ void run(const CruiseCommand& c)
     requireStdoutWritten();
     if (failed || !written)
         throw Failure(kExitBadInput, "");
-}
-
-}  // namespace
-
-void addCruiseCommand(CLI::App& app)
-{
-    auto c = std::make_shared<CruiseCommand>();
-    c->jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-    auto* cmd = app.add_subcommand("cruise", text::kCruiseDescription);
-    cmd->add_option("CASTS", c->log, "the station log (CSV: recording, cast, station, latitude, longitude, "
-                                     "start_utc, interval_s, model, cal_dir, other columns as attributes)")
-        ->required();
-    cmd->add_option("-o,--output", c->outDir, "the folder of the archive")->required();
-    cmd->add_option("--bin", c->bin, "depth bin size in the pressure channel's units (default 1)")
-        ->check(finiteNumber(1e-6, 1e6));
-    cmd->add_option("--attr", c->attrs, "a global attribute key=value (repeatable): title, summary, institution, ...");
-    cmd->add_option("--attrs", c->attrsFile, "a file of global attributes, lines \"key = value\"");
-    cmd->add_option("-j", c->jobs, "casts processed side by side (default: the number of cores)")
-        ->check(wholeNumber(1, 1024));
-    cmd->add_flag("--update", c->update, "redo only casts whose row, options or inputs changed");
-    cmd->add_option("--rows", c->rows,
-                    "only these rows of the log (1 = first after the header; 3, 1-5, 2,4): their .psd and .nc, "
-                    "no cruise files");
-    cmd->add_flag("--collect", c->collect, "write the cruise files from the casts' outputs already in OUTDIR");
-    cmd->add_option("--profile", c->profile, "the settings profile to read (default: the program's own)");
-    cmd->add_flag("-q", c->quiet, "no report lines");
-    cmd->callback([c] { run(*c); });
 }
 
 }  // namespace kavro::cli

@@ -5,21 +5,14 @@
 #include "platform/FileUtil.h"
 #include "resources/CliProcessTexts.h"
 #include "resources/DataTexts.h"
-#include "tools/CliCommon.h"
+#include "tools/Commands.h"
 
-#include <CLI/CLI.hpp>
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
 
 namespace kavro::cli {
 namespace {
-
-struct ExportCommand {
-    std::vector<std::string> files;
-    std::string output, profile, calDir;
-    bool csv = false, netcdf = false, decimalComma = false, update = false, quiet = false;
-};
 
 std::string commandLine(const ExportCommand& c)
 {
@@ -73,8 +66,12 @@ std::vector<std::string> outputsOf(const ExportCommand& c)
     return outputs;
 }
 
-void run(const ExportCommand& c)
+}  // namespace
+
+void runExport(const ExportCommand& c)
 {
+    if (!c.csv && !c.netcdf)
+        throw Failure(kExitUsage, text::kCliExportFormat);
     if (c.decimalComma && !c.csv)
         throw Failure(kExitUsage, text::kCliDecimalCommaIsCsv);
     const std::vector<std::string> outputs = outputsOf(c);
@@ -105,32 +102,6 @@ void run(const ExportCommand& c)
             writeCsvFile(in, out, context, c.decimalComma);
         if (!c.quiet)
             std::printf(text::kCliExported, in.c_str(), out.c_str());
-    });
-}
-
-}  // namespace
-
-void addExportCommand(CLI::App& app)
-{
-    auto c = std::make_shared<ExportCommand>();
-    auto* cmd = app.add_subcommand("export", "Write the frames of .psd files as CF-NetCDF or as a CSV table");
-    cmd->add_option("FILE", c->files, "the .psd files")->required();
-    auto* csv = cmd->add_flag("--csv", c->csv, "a CSV table (one file without -o: to stdout)");
-    auto* nc = cmd->add_flag("--netcdf", c->netcdf, "CF-1.10 NetCDF-4 (default output: <name>.nc beside the .psd)");
-    csv->excludes(nc);
-    nc->excludes(csv);
-    cmd->add_option("-o,--output", c->output, "the file to write (-: standard output); a folder for several files");
-    cmd->add_flag("--decimal-comma", c->decimalComma, "';' between fields, ',' as the decimal mark (with --csv)");
-    cmd->add_flag("--update", c->update, "skip files whose output is newer than the .psd and its time stamps "
-                                        "(and, for NetCDF, names the same calibration folder)");
-    cmd->add_option("--cal-dir", c->calDir,
-                    "calibration folder the provenance names and hashes (default: CalFiles of the profile)");
-    cmd->add_option("--profile", c->profile, "the settings profile to read (default: the program's own)");
-    cmd->add_flag("-q", c->quiet, "no report lines");
-    cmd->callback([c] {
-        if (!c->csv && !c->netcdf)
-            throw Failure(kExitUsage, text::kCliExportFormat);
-        run(*c);
     });
 }
 

@@ -8,9 +8,9 @@
 #include "resources/CliProcessTexts.h"
 #include "resources/CoreTexts.h"
 #include "resources/DataTexts.h"
+#include "tools/Commands.h"
 #include "tools/PsdInput.h"
 
-#include <CLI/CLI.hpp>
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
@@ -145,28 +145,19 @@ bool looksLikePsd(const std::string& path)
 
 }  // namespace
 
-void addInfoCommand(CLI::App& app)
+void runInfo(const InfoCommand& c)
 {
-    auto file = std::make_shared<std::string>();
-    auto profile = std::make_shared<std::string>();
-    auto* cmd = app.add_subcommand("info", "Describe a raw recording or a .psd file");
-    cmd->add_option("FILE", *file, "a raw recording or a .psd file")->required();
-    auto output = std::make_shared<std::string>();
-    cmd->add_option("-o,--output", *output, "the file to write (default, or -: standard output)");
-    cmd->add_option("--profile", *profile, "the settings profile to read (default: the program's own)");
-    cmd->callback([file, profile, output] {
-        if (*output != kStandardOutput && !output->empty() && sameFile(*file, *output))
-            throw Failure(kExitUsage, *output + ": " + text::kCliOutputIsInput);
-        Environment env = loadEnvironment(*profile);
-        // The input is judged before the output is made, so a bad input leaves no file behind.
-        requireReadableFile(*file);
-        TextSink out(*output);
-        if (looksLikePsd(*file))
-            psdInfo(*file, env, out);
-        else
-            rawInfo(*file, env, out);
-        out.close();
-    });
+    if (c.output != kStandardOutput && !c.output.empty() && sameFile(c.file, c.output))
+        throw Failure(kExitUsage, c.output + ": " + text::kCliOutputIsInput);
+    Environment env = loadEnvironment(c.profile);
+    // The input is judged before the output is made, so a bad input leaves no file behind.
+    requireReadableFile(c.file);
+    TextSink out(c.output);
+    if (looksLikePsd(c.file))
+        psdInfo(c.file, env, out);
+    else
+        rawInfo(c.file, env, out);
+    out.close();
 }
 
 }  // namespace kavro::cli

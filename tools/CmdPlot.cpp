@@ -5,9 +5,9 @@
 #include "plots/cast/QuickLook.h"
 #include "resources/CastPlotTexts.h"
 #include "resources/CliProcessTexts.h"
+#include "tools/Commands.h"
 #include "tools/PsdInput.h"
 
-#include <CLI/CLI.hpp>
 #include <cstdio>
 #include <filesystem>
 #include <stdexcept>
@@ -18,14 +18,7 @@ namespace {
 constexpr int kSmallest = 200;
 constexpr int kLargest = 10000;
 
-struct PlotOptions {
-    std::vector<std::string> files;
-    std::string output, profile, size = "1600x1000", format = "png";
-    bool profilePlot = false;
-    int width = 1600, height = 1000;
-};
-
-void parseSize(PlotOptions& o)
+void parseSize(PlotCommand& o)
 {
     int w = 0, h = 0;
     char extra = 0;
@@ -38,7 +31,7 @@ void parseSize(PlotOptions& o)
 
 // The picture is drawn into a temporary file beside its place and renamed into
 // place when whole, so that a failure never leaves half a picture.
-void plotOne(const std::string& input, const std::string& output, PictureFormat format, const PlotOptions& o,
+void plotOne(const std::string& input, const std::string& output, PictureFormat format, const PlotCommand& o,
              Environment& env)
 {
     if (sameFile(input, output))
@@ -68,7 +61,9 @@ void plotOne(const std::string& input, const std::string& output, PictureFormat 
     std::fflush(stdout);
 }
 
-void plot(PlotOptions& o)
+}  // namespace
+
+void runPlot(PlotCommand& o)
 {
     parseSize(o);
     Environment env = loadEnvironment(o.profile);
@@ -92,22 +87,6 @@ void plot(PlotOptions& o)
     if (format == PictureFormat::Unknown)
         throw Failure(kExitUsage, output + text::kCliPlotBadExtension);
     plotOne(input, output, format, o, env);
-}
-
-}  // namespace
-
-void addPlotCommand(CLI::App& app)
-{
-    auto o = std::make_shared<PlotOptions>();
-    auto* cmd = app.add_subcommand("plot", text::kCliPlotDescription);
-    cmd->add_option("FILES", o->files, "the .psd files")->required();
-    cmd->add_option("-o,--output", o->output,
-                    "the picture (.png, .pdf or .svg), or the folder for several (default: beside the input)");
-    cmd->add_option("--size", o->size, "the picture's size in pixels, WIDTHxHEIGHT (default 1600x1000)");
-    cmd->add_option("--format", o->format, "png, pdf or svg for pictures named by kavro-cli (default png)");
-    cmd->add_flag("--profile-plot", o->profilePlot, "the quantities against the pressure channel, depth down");
-    cmd->add_option("--profile", o->profile, "the settings profile to read (default: the program's own)");
-    cmd->callback([o] { plot(*o); });
 }
 
 }  // namespace kavro::cli

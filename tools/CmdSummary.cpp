@@ -7,9 +7,8 @@
 #include "platform/NumText.h"
 #include "resources/CliProcessTexts.h"
 #include "resources/DataTexts.h"
-#include "tools/CliCommon.h"
+#include "tools/Commands.h"
 
-#include <CLI/CLI.hpp>
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
@@ -71,8 +70,12 @@ std::string rowOf(const std::string& path)
     return row;
 }
 
-void run(const std::vector<std::string>& args, const std::string& output)
+}  // namespace
+
+void runSummary(const SummaryCommand& c)
 {
+    const std::vector<std::string>& args = c.inputs;
+    const std::string& output = c.output;
     if (!output.empty() && output != kStandardOutput)
         for (const std::string& a : args)
             if (sameFile(a, output))
@@ -97,18 +100,6 @@ void run(const std::vector<std::string>& args, const std::string& output)
     }
     if (status != kExitOk)
         throw Failure(status, "");
-}
-
-}  // namespace
-
-void addSummaryCommand(CLI::App& app)
-{
-    auto args = std::make_shared<std::vector<std::string>>();
-    auto output = std::make_shared<std::string>();
-    auto* cmd = app.add_subcommand("summary", "One CSV row per cast: the .psd files of folders (searched down) or named");
-    cmd->add_option("FOLDER", *args, "folders or .psd files")->required();
-    cmd->add_option("-o,--output", *output, "the CSV file to write (default, or -: standard output)");
-    cmd->callback([args, output] { run(*args, *output); });
 }
 
 }  // namespace kavro::cli

@@ -52,7 +52,4 @@ CastOutcome analyseCast(const StationRow& row, const CruiseSetup& setup, const E
 // and the command line.
 ExportContext cruiseContext(const CruiseSetup& setup);
 
-// kavro-cli cruise (tools/CmdCruise.cpp).
-void addCruiseCommand(CLI::App& app);
-
 }  // namespace kavro::cli

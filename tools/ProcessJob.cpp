@@ -52,8 +52,8 @@ void writeNominalTimes(const std::string& psd, int first, int frames, double sta
 {
     const std::string path = timeStampPathFor(psd);
     std::string lines = std::string(text::kTimeStampHeader) + "\n";
-    for (int k = 1; k <= frames; ++k)
-        lines += timeStampLine(k, start + static_cast<double>(first + k - 1) * interval);
+    for (int k = 0; k < frames; ++k)
+        lines += timeStampLine(k, start + static_cast<double>(first + k) * interval);
     OutputFile file;
     if (!file.create(path) || !file.append(lines))
         throw badInput(path, file.error());

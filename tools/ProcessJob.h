@@ -34,7 +34,7 @@ std::string defaultBackground(const std::string& rawFile, const std::string& cal
 // The recording's name cut before its first '.', + ".psd", in outputDir or beside the recording.
 std::string defaultOutput(const std::string& rawFile, const std::string& outputDir);
 
-// <psd name>.time.csv: frame k of the .psd (counting from 1) is record first + k - 1
+// <psd name>.time.csv: record k of the .psd (counting from 0) is record first + k
 // of a recording whose record 0 was taken at start, one record every interval
 // seconds.  Throws Failure naming the file when it cannot be written.
 void writeNominalTimes(const std::string& psd, int first, int frames, double start, double interval);

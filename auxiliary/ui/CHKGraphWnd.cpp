@@ -65,6 +65,18 @@ void CHKGraphWnd::ReportFrame()
     listener_.frameReported(f, (*records_)[static_cast<std::size_t>(f)]);
 }
 
+void CHKGraphWnd::ShowFrame(int frame)
+{
+    if (count_ <= 0)
+        return;
+    frame = std::clamp(frame, 0, count_ - 1);
+    // Another page starts where Next and Previous would have brought it.
+    if (frame < first_ || frame - first_ >= visible_)
+        first_ = frame / visible_ * visible_;
+    cursor_ = frame - first_;
+    pageChanged();
+}
+
 void CHKGraphWnd::FirstPage()
 {
     first_ = 0;

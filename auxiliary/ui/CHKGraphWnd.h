@@ -44,6 +44,9 @@ public:
     void SetCursor(int column);
     // Hands the view the cursor frame and its record (nothing when the file has none).
     void ReportFrame();
+    // The page that holds frame (the one shown when it is there), the cursor on
+    // frame, and the frame reported; frame is clamped to the file's frames.
+    void ShowFrame(int frame);
     void FirstPage();
     void PreviousPage();
     void NextPage();

@@ -156,13 +156,18 @@ bool CRingsWnd::showRawFrame(int frame)
     std::array<double, kFrameValues> values{};
     if (!file || !file->frameValues(frame, values.data()))
         return false;
+    showFrameValues(values, frame);
+    return true;
+}
+
+void CRingsWnd::showFrameValues(const std::array<double, kFrameValues>& values, int frame)
+{
     rawFrame_ = values;
     rawFrameNumber_ = frame;
     laserPower_ = values[kLaserPowerIndex];
     laserPowerCalibrated_ = false;
     showLaserPowerKind();
     redraw();
-    return true;
 }
 
 void CRingsWnd::redraw()

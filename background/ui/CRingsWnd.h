@@ -35,6 +35,9 @@ public:
     // without moving the source or writing its result files.  False, and nothing
     // changes, when it cannot be read (the file has been processed and closed).
     bool showRawFrame(int frame);
+    // Shows the raw values of frame number `frame` that the view holds for its
+    // display (a live frame looked at again), until the next newFrame.
+    void showFrameValues(const std::array<double, kFrameValues>& values, int frame);
     // The BEGIN/FINISH button.
     void beginOrFinish();
     // The button's caption and whether it can be pressed.

@@ -335,7 +335,11 @@ TEST_F(CommTest, AFrameThatIsNotFortySixteenBitNumbersIsRejectedAndCounted)
     const std::string log = readFile(here.file("Instrument.log"));
     EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 3);
     EXPECT_NE(log.find("\n9 8 7 3 3 "), std::string::npos);
-    EXPECT_EQ(readFile(here.file("Instrument.time.csv")).substr(0, 12), "frame,utc\n1,");
+    // The time file names each frame by its .psd record, as the window numbers it.
+    const std::string times = readFile(here.file("Instrument.time.csv"));
+    EXPECT_EQ(times.substr(0, 13), "record,utc\n0,");
+    EXPECT_NE(times.find("\n2,"), std::string::npos);
+    EXPECT_EQ(times.find("\n3,"), std::string::npos);
 }
 
 TEST_F(CommTest, WordsAreTheUnsignedSixteenBitValues)
@@ -384,10 +388,12 @@ TEST_F(CommTest, AFramesNumberIsItsRecordInTheReplayedPsdAndAnAverageSavedLeaves
         EXPECT_FLOAT_EQ(static_cast<float>(replay.transmission()),
                         static_cast<float>(transmissions[static_cast<std::size_t>(n)]));
     }
-    // The time file counts the same records from 1: the frame's line in the .log.
+    // The time file names the same records by the same numbers.
     const std::string times = readFile(env.cal.path("numbers.time.csv"));
     EXPECT_EQ(std::count(times.begin(), times.end(), '\n'), 5);
-    EXPECT_NE(times.find("\n4,"), std::string::npos);
+    EXPECT_EQ(times.rfind("record,utc\n0,", 0), 0u);
+    EXPECT_NE(times.find("\n3,"), std::string::npos);
+    EXPECT_EQ(times.find("\n4,"), std::string::npos);
 }
 
 TEST_F(CommTest, CtrlCAndCommandsAreSentWithCrLfAndTheirReplyKeptApart)

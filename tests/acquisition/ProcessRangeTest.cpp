@@ -1,4 +1,5 @@
 #include "acquisition/FrameBlock.h"
+#include "acquisition/RawCastScan.h"
 #include "tests/acquisition/RawFileFixture.h"
 
 #include <atomic>
@@ -185,6 +186,63 @@ TEST_F(ProcessRangeTest, AFullDiskStopsAtAWholeBlockAndIsTold)
     EXPECT_NE(env.prompter.messages()[0].find("full.psd"), std::string::npos);
     src.close();
     EXPECT_EQ(readFile(env.cal.path("full.psd")).size(), (2u + 4096u) * 512u);
+}
+
+// The overview of a raw recording's window: its background scan gives every frame
+// the very record Process File writes for it, from copies taken when it was made
+// (the source is closed before the scan starts), and stops when asked.
+TEST_F(ProcessRangeTest, OverviewScanGivesEveryFrameTheRecordOfTheResultFile)
+{
+    auto dark = variedFrames(700, 5);
+    for (std::size_t n = 600; n < dark.size(); ++n)
+        dark[n][32] = 50;  // no laser light: the total volume an earlier frame left
+    struct Case {
+        const char* what;
+        std::string content;
+    } cases[] = {{"single scans, a dark end", rawRecords(dark)},
+                 {"multi-scan", rawRecords(variedFrames(300, 11, true)) + "tail"},
+                 {"one frame", rawRecords(variedFrames(1, 2))}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const RunResult reference = run(c.content, "ref", 0, 100000, 0);
+        prepare(c.content, env.cal.path("scan.psd"));
+        CRawFile src(context, &owner);
+        src.open();
+        RawCastScan scan(src);
+        src.close();
+        EXPECT_EQ(scan.total(), reference.frames);
+        scan.start();
+        std::vector<OutputRecord> got;
+        while (!scan.finished()) {
+            scan.take(got);
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        scan.take(got);
+        EXPECT_EQ(scan.error(), "");
+        EXPECT_EQ(scan.taken(), reference.frames);
+        ASSERT_EQ(got.size(), static_cast<std::size_t>(reference.frames));
+        std::string bytes;
+        for (const OutputRecord& r : got) {
+            const PsdRecordBytes b = encodeOutputRecord(r);
+            bytes.append(b.begin(), b.end());
+        }
+        // The header and the class diameters, then the frames.
+        ASSERT_EQ(reference.psd.size(), bytes.size() + 2 * kPsdRecordBytes);
+        EXPECT_TRUE(reference.psd.compare(2 * kPsdRecordBytes, std::string::npos, bytes) == 0);
+    }
+
+    // Stopped early: it ends, with no more than it had done.
+    prepare(rawRecords(variedFrames(3000, 9)), env.cal.path("scan.psd"));
+    CRawFile src(context, &owner);
+    src.open();
+    RawCastScan scan(src);
+    scan.start();
+    scan.stop();
+    std::vector<OutputRecord> got;
+    scan.take(got);
+    EXPECT_TRUE(scan.finished());
+    EXPECT_LE(got.size(), 3000u);
+    EXPECT_EQ(scan.taken(), static_cast<long long>(got.size()));
 }
 
 TEST(BackgroundTaskTest, OneTaskAtATimeInOrderAndItsFailureToldOnce)

@@ -22,7 +22,7 @@
 #include "platform/NumText.h"
 #include "plots/CTextWnd.h"
 #include "tests/app/AppTestSupport.h"
-#include "tools/InstrumentSimulator.h"
+#include "sim/InstrumentSimulator.h"
 
 #include <QStatusBar>
 #include <QAction>

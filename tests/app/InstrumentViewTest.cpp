@@ -15,20 +15,24 @@
 #include "app/FrameNavigator.h"
 #include "app/InstrumentStatus.h"
 #include "app/ProgramHooks.h"
+#include "app/RawViewHooks.h"
 #include "app/SizeDistributionLayout.h"
+#include "auxiliary/ui/CAuxParamDlg.h"
+#include "background/ui/CRingsWnd.h"
 #include "core/CDataSource.h"
 #include "platform/posix/PosixSerialLink.h"
 #include "plots/CCastOverviewWnd.h"
 #include "plots/CTextWnd.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/core/CoreFixture.h"
-#include "tools/InstrumentSimulator.h"
+#include "sim/InstrumentSimulator.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 #include <algorithm>
@@ -260,6 +264,17 @@ TEST_P(LiveOverviewTest, GrowsWithEveryFrameAndAClickHoldsAFrameWhileTheInstrume
     EXPECT_EQ(panel->stateLabel()->text().toStdString(),
               "Newest frame 4 - click the picture to look at an earlier frame");
     EXPECT_FALSE(panel->followButton()->isEnabled());
+    // The auxiliary and Rings windows show what the plots show: the newest, or the held frame.
+    app->mainFrame()->action(cmd::AuxParameterFrame)->trigger();
+    app->mainFrame()->action(cmd::ViewRings)->trigger();
+    CAuxParamDlg* aux = auxWindowOf(*view);
+    CRingsWnd* rings = view->findChild<CRingsWnd*>();
+    ASSERT_NE(aux, nullptr);
+    ASSERT_NE(rings, nullptr);
+    auto shown = [&] { return (aux->frameText() + "/" + rings->frameNumberEdit()->text()).toStdString(); };
+    EXPECT_EQ(shown(), "4/4");
+    auto* instrument = dynamic_cast<CCommSource*>(view->source());
+    ASSERT_NE(instrument, nullptr);
 
     // Frame 2 held: the plots show it, the requests go on and the cast grows.
     clickOnFrame(picture, 1);
@@ -268,10 +283,20 @@ TEST_P(LiveOverviewTest, GrowsWithEveryFrameAndAClickHoldsAFrameWhileTheInstrume
     EXPECT_EQ(view->sizeLayout()->shownSource().frameResult().mean(), panel->liveCast()->record(1)[kRecMean]);
     EXPECT_EQ(panel->stateLabel()->text().toStdString(),
               "Viewing frame 1 while new frames keep coming - click the newest frame or press End to follow");
+    const RawWords* heldWords = panel->liveCast()->words(1);
+    ASSERT_NE(heldWords, nullptr);
+    auto showsHeldRings = [&] {
+        for (int i = 0; i < kFrameValues; ++i)
+            if (rings->frameValue(i) != (*heldWords)[static_cast<std::size_t>(i)])
+                return false;
+        return true;
+    };
+    EXPECT_EQ(shown(), "1/1");
+    EXPECT_TRUE(showsHeldRings());
     for (int n = 0; n < 3; ++n)
         next->click();
-    auto* instrument = dynamic_cast<CCommSource*>(view->source());
-    ASSERT_NE(instrument, nullptr);
+    EXPECT_EQ(shown(), "1/1");  // new frames leave the held one in view
+    EXPECT_TRUE(showsHeldRings());
     EXPECT_EQ(instrument->counts().written, 8);
     EXPECT_EQ(instrument->frameNumber(), 7);  // the .psd record of the newest, from 0
     EXPECT_EQ(panel->liveCast()->size(), 8);
@@ -282,6 +307,22 @@ TEST_P(LiveOverviewTest, GrowsWithEveryFrameAndAClickHoldsAFrameWhileTheInstrume
     panel->followButton()->click();
     EXPECT_TRUE(panel->following());
     EXPECT_EQ(label->text(), "Data Frame: 7");
+    EXPECT_EQ(shown(), "7/7");
+    EXPECT_EQ(rings->frameValue(0), instrument->rawValue(0));
+    // Windows opened while a frame is held start on it.
+    clickOnFrame(picture, 2);
+    aux->close();
+    rings->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    app->mainFrame()->action(cmd::AuxParameterFrame)->trigger();
+    app->mainFrame()->action(cmd::ViewRings)->trigger();
+    aux = auxWindowOf(*view);
+    rings = view->findChild<CRingsWnd*>();
+    ASSERT_NE(aux, nullptr);
+    ASSERT_NE(rings, nullptr);
+    EXPECT_EQ(shown(), "2/2");
+    panel->followButton()->click();
+    EXPECT_EQ(shown(), "7/7");
     EXPECT_EQ(&view->sizeLayout()->shownSource(), view->source());
     clickOnFrame(picture, 3);
     EXPECT_EQ(label->text(), "Data Frame: 3");

@@ -5,6 +5,7 @@
 #include "app/CKavroView.h"
 #include "app/CMainFrame.h"
 #include "app/SizeDistributionLayout.h"
+#include "core/FrameStatistics.h"
 #include "plots/CBarGraphWnd.h"
 #include "plots/CLinePlotWnd.h"
 #include "plots/CTextWnd.h"
@@ -88,7 +89,12 @@ TEST_F(LayoutTest, EveryLabelStandsAtItsAnchorWithItsAlignment)
         if (it->second->anchor() == QPoint(5, 364) && it->second->alignment() == 4)
             ++found;
     EXPECT_EQ(found, 1);
-    EXPECT_EQ(all.size(), 23u);
+    EXPECT_EQ(all.size(), 24u);
+    // Under the frame number, centred, in dark red: what is wrong with the frame.
+    auto quality = std::find_if(all.begin(), all.end(), [](auto& l) { return l.second->anchor() == QPoint(266, 326); });
+    ASSERT_NE(quality, all.end());
+    EXPECT_EQ(quality->second->alignment(), 2);
+    EXPECT_EQ(quality->second->colour(), QColor(160, 0, 0));
 }
 
 TEST_F(LayoutTest, HeaderFooterAndMakerHaveTheirFontsAndColours)
@@ -258,6 +264,15 @@ TEST_F(LayoutTest, AMaximizedWindowOnAFullScreenIsMostlyPlot)
     EXPECT_GE(widthShare, 0.70);
     EXPECT_GE(heightShare, 0.50);
     EXPECT_FALSE(frame->view()->verticalScrollBar()->isVisible());
+
+    // Working maximised is remembered: the next window opens maximised, until one is restored.
+    EXPECT_EQ(app->profile().readInt("Windows", "Maximized", 0), 1);
+    CKavroFrame* second = openPsd();
+    ASSERT_NE(second, nullptr);
+    EXPECT_TRUE(second->isMaximized());
+    second->showNormal();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(app->profile().readInt("Windows", "Maximized", 1), 0);
 }
 
 TEST(LayoutTexts, StatisticsShowTwoDecimalsOrTheBareLabel)
@@ -269,6 +284,10 @@ TEST(LayoutTexts, StatisticsShowTwoDecimalsOrTheBareLabel)
               "Total Vol Conc: 1234567.89 µl/l");
     EXPECT_EQ(SizeDistributionLayout::statisticText("Mean:", 3.0, ""), "Mean: 3.00");
     EXPECT_EQ(SizeDistributionLayout::frameText(-2), "Data Frame: -2");
+    EXPECT_EQ(SizeDistributionLayout::qualityText(0), "");
+    EXPECT_EQ(SizeDistributionLayout::qualityText(kFlagLaserOff), "No usable laser light");
+    EXPECT_EQ(SizeDistributionLayout::qualityText(kFlagTooTurbid | kFlagSaturatedRings | kFlagNoParticles),
+              "Water too turbid · Saturated rings · No particles");
 }
 
 TEST_F(LayoutTest, AnEmptyDistributionShowsTheBareLabels)

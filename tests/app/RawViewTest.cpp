@@ -6,6 +6,7 @@
 #include "app/CKavroFrame.h"
 #include "app/CKavroView.h"
 #include "app/CMainFrame.h"
+#include "app/CastOverviewPanel.h"
 #include "app/CommandTable.h"
 #include "app/RawFileLayout.h"
 #include "app/RawFileView.h"
@@ -14,6 +15,7 @@
 #include "auxiliary/ui/CAuxParamDlg.h"
 #include "auxiliary/ui/CCalibConstDlg.h"
 #include "auxiliary/ui/CHKGraphWnd.h"
+#include "plots/CCastOverviewWnd.h"
 #include "plots/CDibWnd.h"
 #include "plots/CDrawingWnd.h"
 #include "plots/CMarkerStrip.h"
@@ -24,6 +26,7 @@
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QImage>
+#include <QLabel>
 #include <QPainter>
 #include <QLineEdit>
 #include <QPushButton>
@@ -183,6 +186,83 @@ TEST_F(RawViewTest, FramesCommandsPageThroughTheGraph)
     EXPECT_EQ(rawSource(frame)->currentFrame(), 0);
     // Every page reports its cursor frame (kept at 49 since the short page) to the rings window's hook.
     EXPECT_EQ(hooks->calls.back(), "graphFrame:49");
+}
+
+// The Cast Overview panel of a recording's window: shown on request, filled by
+// processing the recording in the background (the window goes on meanwhile), its
+// cursor on the graph's frame, and a click goes to the frame clicked.
+TEST_F(RawViewTest, TheCastPanelFillsInTheBackgroundAndAClickGoesToTheFrame)
+{
+    CKavroFrame* frame = openRecording(450);
+    ASSERT_NE(frame, nullptr);
+    CKavroView* view = frame->view();
+    CastOverviewPanel* panel = view->overviewPanel();
+    ASSERT_NE(panel, nullptr);
+    EXPECT_FALSE(frame->overviewShown());  // a recording's window starts as it always was
+    EXPECT_TRUE(app->mainFrame()->action(cmd::CastOverview)->isEnabled());
+    command(cmd::CastOverview);
+    ASSERT_TRUE(frame->overviewShown());
+    EXPECT_EQ(app->profile().readInt("Cast Overview", "PanelRaw", -1), 1);
+    EXPECT_EQ(app->profile().readInt("Cast Overview", "PanelFile", -1), -1);
+    // The command returns at once: the frames come on the window's timer.
+    EXPECT_TRUE(panel->scanning());
+    EXPECT_EQ(panel->liveCast()->size(), 0);
+    EXPECT_EQ(panel->stateLabel()->text().toStdString(), "Processing the recording for the overview: 0 of 450 frames");
+    ASSERT_TRUE(QTest::qWaitFor([panel] { return !panel->scanning(); }, 20000));
+    CCastOverviewWnd* picture = panel->picture();
+    EXPECT_EQ(picture->summary().frames, 450);
+    EXPECT_EQ(panel->liveCast()->frameNumber(449), 449);
+    EXPECT_FALSE(panel->stateLabel()->isVisible());
+    EXPECT_FALSE(panel->followButton()->isVisible());
+    EXPECT_EQ(rawView(frame)->overviewScan(), nullptr);  // done, its copies let go
+    // Nothing processed into the result file: that is Process File's.
+    EXPECT_EQ(rawSource(frame)->currentFrame(), 0);
+
+    // The cursor stands on the graph's frame, and follows it.
+    RawFileView* raw = rawView(frame);
+    EXPECT_EQ(picture->currentFrame(), raw->graph()->cursorFrame());
+    command(cmd::GoToNext);
+    EXPECT_EQ(picture->currentFrame(), 449);
+    // Clicks on frames of another page and of the page shown.
+    struct Click {
+        long long frame;
+        int first;  // the graph's page then
+    } clicks[] = {{12, 0}, {430, 400}, {399, 0}, {0, 0}, {449, 400}};
+    for (const Click& c : clicks) {
+        picture->setCurrentFrame(c.frame);
+        const std::optional<double> x = picture->cursorX();
+        ASSERT_TRUE(x.has_value()) << c.frame;
+        picture->setCurrentFrame(raw->graph()->cursorFrame());
+        const QPoint at(static_cast<int>(std::lround(*x)), picture->height() / 4);
+        ASSERT_EQ(picture->frameAt(at - picture->contentsRect().topLeft()), c.frame);
+        QTest::mouseClick(picture, Qt::LeftButton, {}, at);
+        EXPECT_EQ(raw->graph()->cursorFrame(), c.frame);
+        EXPECT_EQ(raw->graph()->first(), c.first) << c.frame;
+        EXPECT_EQ(picture->currentFrame(), c.frame);
+        EXPECT_EQ(hooks->calls.back(), "graphFrame:" + std::to_string(c.frame));
+    }
+    EXPECT_TRUE(prompter->messages().empty());
+}
+
+TEST_F(RawViewTest, ALongRecordingsPanelKeepsTheWindowAnsweringAndGoesWithIt)
+{
+    app->profile().writeString("Cast Overview", "PanelRaw", "1");
+    CKavroFrame* frame = openRecording(50000);
+    ASSERT_NE(frame, nullptr);
+    ASSERT_TRUE(frame->overviewShown());  // remembered from the last recording's window
+    CastOverviewPanel* panel = frame->view()->overviewPanel();
+    // Open before a single frame of the overview is in: the scan runs in the background.
+    EXPECT_TRUE(panel->scanning());
+    EXPECT_NE(rawView(frame)->overviewScan(), nullptr);
+    EXPECT_EQ(panel->liveCast()->size(), 0);
+    // The window pages through the graph meanwhile, and the picture grows.
+    command(cmd::GoToNext);
+    EXPECT_EQ(rawView(frame)->graph()->first(), 400);
+    ASSERT_TRUE(QTest::qWaitFor([panel] { return panel->liveCast()->size() > 0; }, 20000));
+    // Closed, whether its frames are still being processed or not: the scan goes with it.
+    frame->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(app->mainFrame()->frames().isEmpty());
 }
 
 TEST_F(RawViewTest, APrintedViewHasTheGraphFramedAndNoCursor)

@@ -83,9 +83,8 @@ TEST(CastSummaryTest, TimeStampsPutTheFramesAtTheirTimesAndPressureMakesADescent
     TempDir dir;
     CastSource source = diagonalSource(dir);
     // Two stamps a minute apart, the rest missing: only those two frames have a place.
-    // (The time file counts from 1: its frame 1 is data record 0.)
-    source.frameTimes.add(1, 1000.0);
-    source.frameTimes.add(64, 1060.0);
+    source.frameTimes.add(0, 1000.0);
+    source.frameTimes.add(63, 1060.0);
     const CastSummary t = summariseCast(source, 60, CastAxis::Time);
     EXPECT_EQ(t.axis, CastAxis::Time);
     EXPECT_DOUBLE_EQ(t.axisFirst, 1000.0);
@@ -98,7 +97,7 @@ TEST(CastSummaryTest, TimeStampsPutTheFramesAtTheirTimesAndPressureMakesADescent
     // the pause's ten empty.
     source.frameTimes = FrameTimes{};
     for (int f = 0; f < DiagonalCast::kFrames; ++f)
-        source.frameTimes.add(f + 1, 2000.0 + f + (f > 31 ? 10.0 : 0.0));
+        source.frameTimes.add(f, 2000.0 + f + (f > 31 ? 10.0 : 0.0));
     const CastSummary regular = summariseCast(source, 1000, CastAxis::Time);
     EXPECT_EQ(regular.columns.size(), 73u);
     int empty = 0;
@@ -114,11 +113,13 @@ TEST(CastSummaryTest, TimeStampsPutTheFramesAtTheirTimesAndPressureMakesADescent
 }
 
 // A cast grown frame by frame in memory draws the same columns as the whole file
-// binned into as many columns, however often its columns had to be merged.
+// binned into as many columns, however often its columns had to be merged, and
+// whether it keeps the frames' records or only their picture.
 struct LiveCase {
     int maxColumns;
     std::size_t columns;   // after the 64 frames
     int framesPerColumn;
+    bool keepRecords = true;
 };
 
 class LiveCastTest : public ::testing::TestWithParam<LiveCase> {};
@@ -138,9 +139,12 @@ TEST_P(LiveCastTest, GrowsIntoTheColumnsOfTheWholeFile)
     const LiveCase c = GetParam();
     TempDir dir;
     const CastSource source = diagonalSource(dir);
-    LiveCast live(source, c.maxColumns);
+    LiveCast live(source, c.maxColumns, c.keepRecords);
     for (int i = 0; i < DiagonalCast::kFrames; ++i) {
-        live.append(buildOutputRecord(DiagonalCast::frame(i)), i + 1);
+        // The words of every frame but those after 40, which came without them.
+        RawWords words{};
+        words[0] = static_cast<std::uint16_t>(i);
+        live.append(buildOutputRecord(DiagonalCast::frame(i)), i + 1, i <= 40 ? &words : nullptr);
         // Never more columns than the limit, every frame in one, the axis a whole number of columns.
         const CastSummary& s = live.summary();
         ASSERT_LE(static_cast<int>(s.columns.size()), live.maxColumns()) << i;
@@ -151,7 +155,13 @@ TEST_P(LiveCastTest, GrowsIntoTheColumnsOfTheWholeFile)
         EXPECT_EQ(s.columnOfFrame(i), static_cast<int>(s.columns.size()) - 1);
     }
     EXPECT_EQ(live.frameNumber(DiagonalCast::kFrames - 1), DiagonalCast::kFrames);
-    EXPECT_EQ(live.record(7)[kRecMean], buildOutputRecord(DiagonalCast::frame(7))[kRecMean]);
+    EXPECT_EQ(live.keepsRecords(), c.keepRecords);
+    if (c.keepRecords)
+        EXPECT_EQ(live.record(7)[kRecMean], buildOutputRecord(DiagonalCast::frame(7))[kRecMean]);
+    ASSERT_NE(live.words(40), nullptr);
+    EXPECT_EQ((*live.words(40))[0], 40);
+    EXPECT_EQ(live.words(41), nullptr);
+    EXPECT_EQ(live.words(DiagonalCast::kFrames), nullptr);
     const CastSummary& s = live.summary();
     ASSERT_EQ(s.columns.size(), c.columns);
     EXPECT_EQ(live.framesPerColumn(), c.framesPerColumn);
@@ -184,7 +194,8 @@ INSTANTIATE_TEST_SUITE_P(Limits, LiveCastTest,
                          ::testing::Values(LiveCase{1024, 64, 1},  // room for every frame
                                            LiveCase{64, 64, 1},    // just enough
                                            LiveCase{16, 16, 4},    // merged twice
-                                           LiveCase{7, 4, 16}));   // an odd limit: 6, merged down to 3 and grown again
+                                           LiveCase{7, 4, 16},     // an odd limit: 6, merged down to 3 and grown again
+                                           LiveCase{16, 16, 4, false}));  // the picture alone
 
 // A fast fall between two frames leaves depth rows without a frame: each frame's
 // row reaches down to the next one's, never a blank stripe; the ascent after the

@@ -167,12 +167,6 @@ TEST(FrameTimes, ReadsTheLiveTimeFile)
     test::TempDir dir;
     EXPECT_EQ(frameTimesPathFor(dir.file("cast1.psd")), dir.file("cast1.time.csv"));
     const std::string path = dir.file("cast1.time.csv");
-    // CRLF lines, a frame stamped twice (the later wins), and a last line cut short.
-    test::writeFile(path, "frame,utc\r\n0,2026-12-09T02:20:44.923Z\r\n17,2026-12-09T02:20:45.123Z\r\n"
-                          "2,2024-02-29T23:59:59Z\n2,2024-02-29T23:59:58.5Z\n18,2026-12-09T02:2");
-    FrameTimes times;
-    std::string error;
-    ASSERT_TRUE(readFrameTimes(path, times, error)) << error;
     std::tm tm{};
     tm.tm_year = 2026 - 1900;
     tm.tm_mon = 11;
@@ -180,21 +174,42 @@ TEST(FrameTimes, ReadsTheLiveTimeFile)
     tm.tm_hour = 2;
     tm.tm_min = 20;
     tm.tm_sec = 45;
-    // Frame 17 of the file (the 17th line of the .log) is the .psd's data record 16.
-    EXPECT_NEAR(times.utcOfRecord(16), static_cast<double>(timegm(&tm)) + 0.123, 1e-6);
-    EXPECT_EQ(formatUtcTimestamp(times.utcOfRecord(16)), "2026-12-09T02:20:45.123Z");
-    EXPECT_EQ(formatUtcTimestamp(times.utcOfRecord(1)), "2024-02-29T23:59:58.500Z");
-    EXPECT_EQ(times.count(), 3);
-    EXPECT_TRUE(std::isnan(times.utcOfRecord(0)));
-    EXPECT_TRUE(std::isnan(times.utcOfRecord(17)));
+    // Today's file names the .psd record from 0; an earlier version's "frame,utc" file
+    // counts from 1 (its line 0 names no record).  Both give the same records their times.
+    struct Format {
+        const char* header;
+        int first;
+    } formats[] = {{"record,utc", 0}, {"frame,utc", 1}, {"\xEF\xBB\xBFrecord,utc", 0}};
+    for (const Format& f : formats) {
+        SCOPED_TRACE(f.header);
+        auto n = [&](int record) { return std::to_string(record + f.first); };
+        // CRLF lines, a record stamped twice (the later wins), and a last line cut short.
+        test::writeFile(path, std::string(f.header) + "\r\n" + (f.first ? "0,2026-12-09T02:20:44.923Z\r\n" : "") +
+                                  n(16) + ",2026-12-09T02:20:45.123Z\r\n" + n(1) + ",2024-02-29T23:59:59Z\n" + n(1) +
+                                  ",2024-02-29T23:59:58.5Z\n" + n(17) + ",2026-12-09T02:2");
+        FrameTimes times;
+        std::string error;
+        ASSERT_TRUE(readFrameTimes(path, times, error)) << error;
+        EXPECT_NEAR(times.utcOfRecord(16), static_cast<double>(timegm(&tm)) + 0.123, 1e-6);
+        EXPECT_EQ(formatUtcTimestamp(times.utcOfRecord(16)), "2026-12-09T02:20:45.123Z");
+        EXPECT_EQ(formatUtcTimestamp(times.utcOfRecord(1)), "2024-02-29T23:59:58.500Z");
+        EXPECT_EQ(times.count(), 2);
+        EXPECT_EQ(formatUtcTimestamp(times.earliest()), "2024-02-29T23:59:58.500Z");
+        EXPECT_TRUE(std::isnan(times.utcOfRecord(0)));
+        EXPECT_TRUE(std::isnan(times.utcOfRecord(17)));
+    }
+    FrameTimes times;
+    std::string error;
 
     struct Bad {
         const char* content;
         const char* error;
     } bad[] = {
-        {"frame;utc\n0,2026-12-09T02:20:44.923Z\n", "the first line is not \"frame,utc\""},
-        {"", "the first line is not \"frame,utc\""},
+        {"frame;utc\n0,2026-12-09T02:20:44.923Z\n", "the first line is not \"record,utc\""},
+        {"record,UTC\n0,2026-12-09T02:20:44.923Z\n", "the first line is not \"record,utc\""},
+        {"", "the first line is not \"record,utc\""},
         {"frame,utc\n0,2026-12-09T02:20:44.923Z\n-1,2026-12-09T02:20:44Z\n", "line 3: "},
+        {"record,utc\n0,2026-12-09T02:20:44.923Z\n-1,2026-12-09T02:20:44Z\n", "line 3: "},
         {"frame,utc\n0,2026-02-30T02:20:44Z\n", "line 2: "},
         {"frame,utc\n0,2026-12-09 02:20:44Z\n", "line 2: "},
         {"frame,utc\nx,2026-12-09T02:20:44Z\n", "line 2: "},

@@ -1,6 +1,8 @@
 // kavro-cli makecal and simraw as a user runs them: files, bytes and exit statuses.
 #include "tests/tools/CliRun.h"
 
+#include "platform/Sha256.h"
+
 #include <gtest/gtest.h>
 
 
@@ -49,6 +51,38 @@ TEST(CliDemo, TheBuildsDemoDataIsWhatTheCommandsMakeNow)
     ASSERT_EQ(kavroCli(dir, {"simraw", "--cal-dir", dir.path(), "--model", "1", "-o", dir.file("demo_b.raw")}).status, 0);
     for (const char* name : {"M32x32_a.asc", "H32_b.asc", "Gain_c.asc", "zsc.asc", "demo_b.raw", "demo_b_truth.csv"})
         EXPECT_EQ(test::readFile(built + name), test::readFile(dir.file(name))) << name;
+}
+
+TEST(CliDemo, TheDemoBytesAreThoseOfEveryEarlierRelease)
+{
+    // The demo files are compared byte for byte between builds: a change of the
+    // physics or the writers shows here before it changes anyone's demo.
+    struct Case {
+        int model;
+        const char* raw;
+        const char* truth;
+    };
+    const Case cases[] = {
+        {0, "dd5cafbe2632da8433646ad9ac130d07127f457f8068269ea97395eabd1a9f05",
+         "e94d39916c4c028067776d653a79f4c0dbc32a4f541152ee5d1af51eea260bef"},
+        {1, "93181ae626a6937c640257ff54302771fe6baf74d8620472f18ebd08bdf3655f",
+         "1c30e71a7adfde573a1e049100f47583e25043cf3efaa9c0b198ae5a2e53fe63"},
+        {2, "3c78f8cce613feb475fd580a9b6703900be35d79bfd735c136c11f569cb30353",
+         "ce7b8d3b977095b18807fb5f75980392b9f07fffac4adda130b5cd763b114f06"},
+    };
+    test::TempDir dir;
+    ASSERT_EQ(kavroCli(dir, {"makecal", dir.file("cal")}).status, 0);
+    EXPECT_EQ(sha256OfFile(dir.file("cal/M32x32_b.asc")),
+              "d44985e0a1a2eb2c5eda061e48450de5ddd4c4b98c1ac32750d13d5b0682cc88");
+    EXPECT_EQ(sha256OfFile(dir.file("cal/zsc.asc")), "2c765b6f078b9b381735f94588bd6fa9d5159433ef5373e8fba7ff717000b468");
+    for (const Case& c : cases) {
+        const std::string raw = dir.file("m" + std::to_string(c.model) + ".raw");
+        test::CliResult r = kavroCli(dir, {"simraw", "--cal-dir", dir.file("cal"), "--model", std::to_string(c.model),
+                                           "--frames", "40", "-o", raw});
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(sha256OfFile(raw), c.raw) << "model " << c.model;
+        EXPECT_EQ(sha256OfFile(dir.file("m" + std::to_string(c.model) + "_truth.csv")), c.truth) << "model " << c.model;
+    }
 }
 
 TEST(CliDemo, BadUsageAndBadInput)

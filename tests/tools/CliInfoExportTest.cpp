@@ -151,7 +151,8 @@ std::pair<int, std::string> shell(const std::string& command)
     return {pclose(p), out};
 }
 
-// Four frames with laser light, then two without; frames 0..2 time-stamped.
+// Four frames with laser light, then two without; frames 0..2 time-stamped by a time
+// file of an earlier version (numbered from 1), which every reader still takes as is.
 struct ExportTest : CliFilesTest {
     std::string psd = work.file("e.psd");
     std::string bytes;
@@ -337,8 +338,8 @@ TEST_F(ExportTest, StartTimeGivesAProcessedRecordingItsTimes)
                           "--start-time", "2026-12-09T23:59:59Z", "--interval", "0.5", "-o", psd2,
                           work.file("e.raw")});
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(readFile(work.file("n.time.csv")), "frame,utc\n1,2026-12-10T00:00:00.000Z\n2,2026-12-10T00:00:00.500Z\n"
-                                                 "3,2026-12-10T00:00:01.000Z\n4,2026-12-10T00:00:01.500Z\n");
+    EXPECT_EQ(readFile(work.file("n.time.csv")), "record,utc\n0,2026-12-10T00:00:00.000Z\n1,2026-12-10T00:00:00.500Z\n"
+                                                 "2,2026-12-10T00:00:01.000Z\n3,2026-12-10T00:00:01.500Z\n");
     r = runCli({"export", "--csv", "-q", "--profile", profile, psd2});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.out.find("\n0,2026-12-10T00:00:00.000Z,"), std::string::npos) << r.out.substr(0, 400);
@@ -348,7 +349,7 @@ TEST_F(ExportTest, StartTimeGivesAProcessedRecordingItsTimes)
     r = runCli({"process", "-q", "--update", "--profile", profile, "--cal-dir", cal.dir.path(), "--start-time",
                 "2026-12-09T23:59:59Z", "-o", psd2, work.file("e.raw")});
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(readFile(work.file("n.time.csv")).substr(0, 37), "frame,utc\n1,2026-12-09T23:59:59.000Z\n");
+    EXPECT_EQ(readFile(work.file("n.time.csv")).substr(0, 38), "record,utc\n0,2026-12-09T23:59:59.000Z\n");
 }
 
 TEST_F(ExportTest, UpdateSkipsWhatIsNewerAndRedoesWhatIsNot)
@@ -549,8 +550,8 @@ TEST_F(ExportTest, InfoAndSummaryTellTheCastInNumbers)
     r = runCli({"summary", work.file("sub/f.psd")});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.err, "kavro-cli: warning: times not read, " + work.file("sub/f.time.csv") +
-                         ": the first line is not \"frame,utc\"\n");
-    EXPECT_NE(r.out.find(",,,\"" + work.file("sub/f.time.csv") + ": the first line is not \"\"frame,utc\"\"\"\n"),
+                         ": the first line is not \"record,utc\" (nor \"frame,utc\")\n");
+    EXPECT_NE(r.out.find(",,,\"" + work.file("sub/f.time.csv") + ": the first line is not \"\"record,utc\"\" (nor \"\"frame,utc\"\")\"\n"),
               std::string::npos)
         << r.out;
 }

@@ -1,7 +1,9 @@
-#include "tools/InstrumentSimulator.h"
+#include "sim/InstrumentSimulator.h"
 
 #include "acquisition/FrameReceiver.h"
 #include "platform/posix/PosixSerialLink.h"
+#include "resources/CliTexts.h"
+#include "sim/LoopbackLine.h"
 #include "tests/support/TestFiles.h"
 
 #include <chrono>
@@ -67,14 +69,24 @@ void expectWords(const FrameReceiver& rx, const RawWords& words)
         ASSERT_EQ(values[i], static_cast<double>(words[i])) << "value " << i << " of " << rx.frameText();
 }
 
+// The two lines the simulator plays on: a pseudo-terminal opened as a serial
+// device, and the in-process line.  Every behaviour below holds on both.
+enum class Line { PseudoTerminal, InProcess };
+
 struct Rig {
-    explicit Rig(SimulatorOptions options, std::vector<RawWords> recording = distinctFrames(5))
+    explicit Rig(Line line, SimulatorOptions options, std::vector<RawWords> recording = distinctFrames(5))
         : sim(std::move(recording), options)
     {
-        std::string error;
-        if (!sim.start(&error))
-            throw std::runtime_error(error);
-        link = std::make_unique<PosixSerialLink>(std::array<std::string, 4>{sim.devicePath(), "", "", ""});
+        if (line == Line::PseudoTerminal) {
+            std::string error;
+            if (!sim.start(&error))
+                throw std::runtime_error(error);
+            link = std::make_unique<PosixSerialLink>(std::array<std::string, 4>{sim.devicePath(), "", "", ""});
+        } else {
+            LoopbackLine loop = makeLoopbackLine();
+            sim.attach(std::move(loop.instrument));
+            link = std::move(loop.program);
+        }
         if (link->open(0) != 0 || link->setLineParameters() != 0)
             throw std::runtime_error(link->lastError());
     }
@@ -83,11 +95,18 @@ struct Rig {
         return kavro::exchange(*link, rx, waitMs, [this] { sim.step(5); });
     }
     InstrumentSimulator sim;
-    std::unique_ptr<PosixSerialLink> link;
+    std::unique_ptr<SerialLink> link;
     FrameReceiver rx;
 };
 
-TEST(InstrumentSimulator, SplitDelayedNoisyRepliesReadBackAsTheRecording)
+class InstrumentSimulatorOn : public ::testing::TestWithParam<Line> {};
+
+INSTANTIATE_TEST_SUITE_P(Lines, InstrumentSimulatorOn, ::testing::Values(Line::PseudoTerminal, Line::InProcess),
+                         [](const ::testing::TestParamInfo<Line>& info) {
+                             return info.param == Line::PseudoTerminal ? "PseudoTerminal" : "InProcess";
+                         });
+
+TEST_P(InstrumentSimulatorOn, SplitDelayedNoisyRepliesReadBackAsTheRecording)
 {
     SimulatorOptions o;
     o.replyDelayMs = 20;
@@ -95,7 +114,7 @@ TEST(InstrumentSimulator, SplitDelayedNoisyRepliesReadBackAsTheRecording)
     o.pieceGapMs = 5;
     o.lineNoise = true;
     o.seed = 7;
-    Rig rig(o);
+    Rig rig(GetParam(), o);
     const auto& recording = rig.sim.recording();
     for (std::size_t k = 0; k < 12; ++k) {  // twice round the recording and on
         ASSERT_EQ(rig.exchange(), Result::Frame) << "reply " << k;
@@ -105,11 +124,11 @@ TEST(InstrumentSimulator, SplitDelayedNoisyRepliesReadBackAsTheRecording)
     EXPECT_EQ(rig.sim.counters().replies, 12);
 }
 
-TEST(InstrumentSimulator, DroppedRepliesUseUpTheirFrames)
+TEST_P(InstrumentSimulatorOn, DroppedRepliesUseUpTheirFrames)
 {
     SimulatorOptions o;
     o.dropEvery = 3;
-    Rig rig(o);
+    Rig rig(GetParam(), o);
     std::vector<std::size_t> answered;
     for (std::size_t k = 0; k < 6; ++k)
         if (rig.exchange(300) == Result::Frame) {
@@ -120,12 +139,12 @@ TEST(InstrumentSimulator, DroppedRepliesUseUpTheirFrames)
     EXPECT_EQ(rig.sim.counters().dropped, 2);
 }
 
-TEST(InstrumentSimulator, AnswersCommandsAndCtrlC)
+TEST_P(InstrumentSimulatorOn, AnswersCommandsAndCtrlC)
 {
     SimulatorOptions o;
     o.commandReply = "READY";
     o.ctrlCReply = "BREAK";
-    Rig rig(o);
+    Rig rig(GetParam(), o);
     EXPECT_EQ(replyTo(*rig.link, rig.sim, "RUN 5\r\n", "READY\r\n"), "RUN 5\r\nREADY\r\n");
     EXPECT_EQ(replyTo(*rig.link, rig.sim, "\x03\r\n", "BREAK\r\n"), "BREAK\r\n");
     EXPECT_EQ(rig.sim.counters().commands, 2);
@@ -135,11 +154,11 @@ TEST(InstrumentSimulator, AnswersCommandsAndCtrlC)
     expectWords(rig.rx, rig.sim.recording()[0]);
 }
 
-TEST(InstrumentSimulator, StopsAtTheEndOfTheRecordingOrAfterNReplies)
+TEST_P(InstrumentSimulatorOn, StopsAtTheEndOfTheRecordingOrAfterNReplies)
 {
     SimulatorOptions once;
     once.loop = false;
-    Rig a(once, distinctFrames(2));
+    Rig a(GetParam(), once, distinctFrames(2));
     EXPECT_EQ(a.exchange(), Result::Frame);
     EXPECT_FALSE(a.sim.finished());
     EXPECT_EQ(a.exchange(), Result::Frame);
@@ -148,7 +167,7 @@ TEST(InstrumentSimulator, StopsAtTheEndOfTheRecordingOrAfterNReplies)
 
     SimulatorOptions three;
     three.maxReplies = 3;
-    Rig b(three, distinctFrames(2));
+    Rig b(GetParam(), three, distinctFrames(2));
     for (std::size_t k = 0; k < 3; ++k) {
         ASSERT_EQ(b.exchange(), Result::Frame);
         expectWords(b.rx, b.sim.recording()[k % 2]);
@@ -156,9 +175,9 @@ TEST(InstrumentSimulator, StopsAtTheEndOfTheRecordingOrAfterNReplies)
     EXPECT_TRUE(b.sim.finished());
 }
 
-TEST(InstrumentSimulator, RunsOnItsOwnThreadAndHangsUp)
+TEST_P(InstrumentSimulatorOn, RunsOnItsOwnThreadAndHangsUp)
 {
-    Rig rig(SimulatorOptions{});
+    Rig rig(GetParam(), SimulatorOptions{});
     std::atomic<bool> stop{false};
     std::thread runner([&] { rig.sim.run(stop); });
     Result first = exchange(*rig.link, rig.rx, 2000, [] { std::this_thread::sleep_for(std::chrono::milliseconds(5)); });
@@ -170,17 +189,24 @@ TEST(InstrumentSimulator, RunsOnItsOwnThreadAndHangsUp)
     rig.sim.hangUp();
     EXPECT_EQ(rig.rx.receive(*rig.link), Result::LinkFailed);
     EXPECT_TRUE(rig.link->failed());
-    EXPECT_EQ(rig.link->lastError().rfind(rig.sim.devicePath() + ": ", 0), 0u);
+    if (GetParam() == Line::PseudoTerminal)
+        EXPECT_EQ(rig.link->lastError().rfind(rig.sim.devicePath() + ": ", 0), 0u) << rig.link->lastError();
+    else
+        EXPECT_EQ(rig.link->lastError(), text::kLoopbackHungUp);
+    // Nothing moves on a line that has hung up, and it does not open again.
+    char scrap[16];
+    EXPECT_EQ(rig.link->readPending(scrap, static_cast<int>(sizeof scrap)), 0);
+    EXPECT_FALSE(rig.sim.step(0));
 }
 
-TEST(InstrumentSimulator, HangingUpInTheMiddleOfAReplyGivesNoFrame)
+TEST_P(InstrumentSimulatorOn, HangingUpInTheMiddleOfAReplyGivesNoFrame)
 {
     // The line goes dead after the first piece of a reply: what came is no frame,
     // the frame before stays as it was, and the receiver says the link failed.
     SimulatorOptions options;
     options.pieces = 3;
     options.pieceGapMs = 200;
-    Rig rig(options);
+    Rig rig(GetParam(), options);
     ASSERT_EQ(rig.exchange(), Result::Frame);
     const std::string before(rig.rx.frameText());
 

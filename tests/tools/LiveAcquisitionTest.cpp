@@ -12,7 +12,8 @@
 #include "platform/System.h"
 #include "tests/core/CoreFixture.h"
 #include "tests/tools/CliRun.h"
-#include "tools/InstrumentSimulator.h"
+#include "sim/InstrumentSimulator.h"
+#include "sim/LoopbackLine.h"
 
 #include <algorithm>
 #include <atomic>
@@ -135,13 +136,21 @@ struct LiveTest : ::testing::Test {
         EXPECT_EQ(r.status, 0) << r.err;
         return outputsBeside(psd);
     }
-    // Live from a simulator on a pseudo-terminal, driven between the source's polls.
-    std::unique_ptr<CCommSource> openLive(InstrumentSimulator& sim, const std::string& psd)
+    // Live from a simulator on a pseudo-terminal (or on the in-process line), driven
+    // between the source's polls.
+    std::unique_ptr<CCommSource> openLive(InstrumentSimulator& sim, const std::string& psd, bool inProcess = false)
     {
-        std::string error;
-        EXPECT_TRUE(sim.start(&error)) << error;
-        auto src = openSource(std::make_unique<PosixSerialLink>(std::array<std::string, 4>{sim.devicePath(), "", "", ""}),
-                              psd);
+        std::unique_ptr<SerialLink> link;
+        if (inProcess) {
+            LoopbackLine line = makeLoopbackLine();
+            sim.attach(std::move(line.instrument));
+            link = std::move(line.program);
+        } else {
+            std::string error;
+            EXPECT_TRUE(sim.start(&error)) << error;
+            link = std::make_unique<PosixSerialLink>(std::array<std::string, 4>{sim.devicePath(), "", "", ""});
+        }
+        auto src = openSource(std::move(link), psd);
         src->setTiming({steadySeconds, [&sim](int ms) { sim.step(ms); }});
         return src;
     }
@@ -160,16 +169,19 @@ TEST_F(LiveTest, LiveFramesGiveTheBytesOfTheRecordingOnAnyLine)
     rough.lineNoise = true;
     rough.seed = 11;
     int run = 0;
-    for (const SimulatorOptions& options : {clean, rough}) {
-        SCOPED_TRACE(run);
-        InstrumentSimulator sim(frames, options);
-        const std::string psd = env.cal.path("live" + std::to_string(run++) + ".psd");
-        auto src = openLive(sim, psd);
-        for (std::size_t k = 0; k < frames.size(); ++k)
-            ASSERT_EQ(src->nextFrame(), 1) << "frame " << k;
-        EXPECT_EQ(src->frameNumber(), static_cast<int>(frames.size()) - 1);  // the last record, from 0
-        src->close();
-        expectSameOutputs(outputsBeside(psd), want, frames.size());
+    for (bool inProcess : {false, true}) {
+        for (const SimulatorOptions& options : {clean, rough}) {
+            SCOPED_TRACE(run);
+            SCOPED_TRACE(inProcess ? "in-process line" : "pseudo-terminal");
+            InstrumentSimulator sim(frames, options);
+            const std::string psd = env.cal.path("live" + std::to_string(run++) + ".psd");
+            auto src = openLive(sim, psd, inProcess);
+            for (std::size_t k = 0; k < frames.size(); ++k)
+                ASSERT_EQ(src->nextFrame(), 1) << "frame " << k;
+            EXPECT_EQ(src->frameNumber(), static_cast<int>(frames.size()) - 1);  // the last record, from 0
+            src->close();
+            expectSameOutputs(outputsBeside(psd), want, frames.size());
+        }
     }
 }
 
@@ -863,8 +875,9 @@ TEST_F(LiveTest, EveryWellFormedFrameSentIsWrittenOnceInOrderAndNothingElse)
         expectSameOutputs(got, processed(sent), sent.size());
         const std::string times = readFile(env.cal.path("scenario.time.csv"));
         EXPECT_EQ(lineCount(times), static_cast<long>(sent.size()) + 1);
-        EXPECT_EQ(times.rfind("frame,utc\n1,", 0), 0u);
-        EXPECT_NE(times.find("\n" + std::to_string(sent.size()) + ","), std::string::npos);
+        EXPECT_EQ(times.rfind("record,utc\n0,", 0), 0u);
+        EXPECT_NE(times.find("\n" + std::to_string(sent.size() - 1) + ","), std::string::npos);
+        EXPECT_EQ(times.find("\n" + std::to_string(sent.size()) + ","), std::string::npos);
         if (sc.intervalMs > 0) {
             const std::vector<double> stamps = stampsOf(times);
             const auto sentAt = instrument.sentAt();

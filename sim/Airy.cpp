@@ -1,4 +1,4 @@
-#include "tools/Airy.h"
+#include "sim/Airy.h"
 
 #include <cmath>
 #include <numbers>

@@ -7,10 +7,10 @@
 // slowly and inflates the volume-weighted mean: 50 updates leave the means of the
 // demo segments 6 to 26 per cent high; 200 bring them within 10 per cent and
 // 1000 within 3.
-#include "tools/DemoRecording.h"
+#include "sim/DemoRecording.h"
 
 #include "core/Inversion.h"
-#include "tests/tools/DemoTestSet.h"
+#include "tests/sim/DemoTestSet.h"
 
 #include <gtest/gtest.h>
 

@@ -1,14 +1,13 @@
-#include "tools/DemoRecording.h"
+#include "sim/DemoRecording.h"
 
 #include "core/CInvPars.h"
 #include "platform/FileUtil.h"
 #include "platform/NumText.h"
 #include "resources/CoreTexts.h"
 #include "resources/CliTexts.h"
-#include "tools/CliCommon.h"
-#include "tools/DemoCast.h"
-#include "tools/DemoNoise.h"
-#include "tools/NumberFiles.h"
+#include "sim/DemoCast.h"
+#include "sim/DemoNoise.h"
+#include "sim/NumberFiles.h"
 
 #include <algorithm>
 #include <cmath>
@@ -46,7 +45,7 @@ void checkPositive(const std::string& path, const std::vector<double>& values)
 {
     for (double v : values)
         if (!(v > 0.0) || !std::isfinite(v))
-            throw cli::Failure(cli::kExitBadInput, path + ": " + text::kBadNumbers);
+            throw DemoError(path + ": " + text::kBadNumbers);
 }
 
 void fillHousekeeping(const CastState& c, DemoNoise& noise, double scale, RawWords& w)
@@ -83,7 +82,7 @@ DemoInputs loadDemoInputs(const std::string& calDir, int model)
     path = joinPath(calDir, text::kBackgroundInitialName);
     in.background = toArray<kFrameValues>(readNumbers(path, kFrameValues));
     if (!(in.background[kLaserPowerIndex] > kLaserFloor) || !(in.background[kLaserReferenceIndex] > kLaserFloor))
-        throw cli::Failure(cli::kExitBadInput, path + ": " + text::kNoLaserPower);
+        throw DemoError(path + ": " + text::kNoLaserPower);
     return in;
 }
 

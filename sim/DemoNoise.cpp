@@ -1,4 +1,4 @@
-#include "tools/DemoNoise.h"
+#include "sim/DemoNoise.h"
 
 #include <cmath>
 #include <numbers>

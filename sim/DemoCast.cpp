@@ -1,4 +1,4 @@
-#include "tools/DemoCast.h"
+#include "sim/DemoCast.h"
 
 #include <algorithm>
 #include <cmath>

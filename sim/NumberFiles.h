@@ -1,12 +1,19 @@
 #pragma once
 // Whole files of numbers for the demo commands: written in one piece, read back
 // with the same "%lg" reading the calibration set uses.  Failures throw
-// cli::Failure with a message naming the file.
+// DemoError with a message naming the file.
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace kavro::demo {
+
+// A demo input that cannot be read or an output that cannot be written: the
+// message names the file and the problem, ready to be shown as it is.
+struct DemoError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
 
 // Replaces path with content (folders made when missing); a failed write throws.
 void writeWholeFile(const std::string& path, std::string_view content);

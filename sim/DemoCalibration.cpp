@@ -1,4 +1,4 @@
-#include "tools/DemoCalibration.h"
+#include "sim/DemoCalibration.h"
 
 #include "core/CInvPars.h"
 #include "core/FrameStatistics.h"
@@ -6,8 +6,8 @@
 #include "platform/NumText.h"
 #include "resources/CoreTexts.h"
 #include "resources/CliTexts.h"
-#include "tools/Airy.h"
-#include "tools/NumberFiles.h"
+#include "sim/Airy.h"
+#include "sim/NumberFiles.h"
 
 #include <cmath>
 #include <numbers>

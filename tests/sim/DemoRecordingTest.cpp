@@ -1,6 +1,7 @@
 // The demo recording: words that the program's calibration set, loading the demo
 // files, corrects back into the forward-modelled rings; and a cast that looks like one.
-#include "tools/DemoRecording.h"
+#include "sim/DemoRecording.h"
+#include "sim/NumberFiles.h"
 
 #include "core/CInvPars.h"
 #include "core/Settings.h"
@@ -8,8 +9,7 @@
 #include "platform/ScriptedPrompter.h"
 #include "resources/CoreTexts.h"
 #include "tests/support/TestFiles.h"
-#include "tests/tools/DemoTestSet.h"
-#include "tools/CliCommon.h"
+#include "tests/sim/DemoTestSet.h"
 
 #include <gtest/gtest.h>
 
@@ -184,8 +184,7 @@ TEST(DemoRecording, InputsMustBeCompleteAndSound)
     try {
         loadDemoInputs(broken.path(), 1);
         FAIL() << "no failure";
-    } catch (const cli::Failure& f) {
-        EXPECT_EQ(f.status, cli::kExitBadInput);
+    } catch (const DemoError& f) {
         EXPECT_EQ(std::string(f.what()), kernel + ": holds fewer numbers than the 1024 needed");
     }
     std::string rings;
@@ -195,10 +194,10 @@ TEST(DemoRecording, InputsMustBeCompleteAndSound)
     try {
         loadDemoInputs(broken.path(), 0);
         FAIL() << "no failure";
-    } catch (const cli::Failure& f) {
+    } catch (const DemoError& f) {
         EXPECT_NE(std::string(f.what()).find("zsc.asc: background laser power"), std::string::npos) << f.what();
     }
-    EXPECT_THROW(loadDemoInputs(broken.file("missing"), 0), cli::Failure);
+    EXPECT_THROW(loadDemoInputs(broken.file("missing"), 0), DemoError);
 }
 
 }  // namespace

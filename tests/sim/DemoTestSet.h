@@ -1,7 +1,7 @@
 #pragma once
 // One demo calibration folder per test program, written on first use and removed at exit.
 #include "tests/support/TestFiles.h"
-#include "tools/DemoRecording.h"
+#include "sim/DemoRecording.h"
 
 namespace kavro::demo::test {
 

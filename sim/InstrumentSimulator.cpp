@@ -1,16 +1,10 @@
-#include "tools/InstrumentSimulator.h"
+#include "sim/InstrumentSimulator.h"
 
 #include "platform/FileUtil.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <climits>
 #include <cmath>
-#include <cstdlib>
-#include <fcntl.h>
-#include <poll.h>
-#include <termios.h>
-#include <unistd.h>
 
 namespace kavro {
 
@@ -18,15 +12,6 @@ namespace {
 
 constexpr std::size_t kRecordBytes = kRawRecordBytes;
 constexpr std::size_t kMaxLineLength = 4096;  // a longer line without LF is noise
-
-bool makeRaw(int fd)
-{
-    termios t{};
-    if (::tcgetattr(fd, &t) != 0)
-        return false;
-    ::cfmakeraw(&t);
-    return ::tcsetattr(fd, TCSANOW, &t) == 0;
-}
 
 }  // namespace
 
@@ -100,44 +85,30 @@ InstrumentSimulator::~InstrumentSimulator()
 bool InstrumentSimulator::start(std::string* error)
 {
     hangUp();
-    int master = ::posix_openpt(O_RDWR | O_NOCTTY);
-    char name[PATH_MAX] = {};
-    if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0
-        || ::ptsname_r(master, name, sizeof name) != 0) {
-        *error = "cannot create a pseudo-terminal: " + errnoText(errno);
-        if (master >= 0)
-            ::close(master);
+    std::unique_ptr<InstrumentPort> port = openPseudoTerminalPort(error);
+    if (!port)
         return false;
-    }
-    ::fcntl(master, F_SETFD, FD_CLOEXEC);
-    ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
-    // Raw from the start: an echoing terminal would hand our own replies back as requests.
-    int slave = ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (slave < 0 || !makeRaw(slave)) {
-        *error = std::string(name) + ": cannot set up the pseudo-terminal: " + errnoText(errno);
-        if (slave >= 0)
-            ::close(slave);
-        ::close(master);
-        return false;
-    }
-    master_ = master;
-    slave_ = slave;
-    devicePath_ = name;
+    attach(std::move(port));
     return true;
+}
+
+void InstrumentSimulator::attach(std::unique_ptr<InstrumentPort> port)
+{
+    hangUp();
+    port_ = std::move(port);
+    devicePath_ = port_ ? port_->devicePath() : std::string();
 }
 
 bool InstrumentSimulator::step(int waitMs)
 {
-    if (master_ < 0 || finished())
+    if (!port_ || finished())
         return false;
     int timeout = std::max(waitMs, 0);
     if (!queue_.empty()) {
         auto untilDue = std::chrono::ceil<std::chrono::milliseconds>(queue_.front().due - Clock::now()).count();
         timeout = static_cast<int>(std::clamp<long long>(untilDue, 0, timeout));
     }
-    pollfd p{master_, POLLIN, 0};
-    if (::poll(&p, 1, timeout) > 0 && (p.revents & POLLIN))
-        readRequests();
+    readRequests(timeout);
     writeDue();
     return !finished();
 }
@@ -150,11 +121,9 @@ void InstrumentSimulator::run(const std::atomic<bool>& stop)
 
 void InstrumentSimulator::hangUp()
 {
-    if (slave_ >= 0)
-        ::close(slave_);
-    if (master_ >= 0)
-        ::close(master_);
-    slave_ = master_ = -1;
+    if (port_)
+        port_->hangUp();
+    port_.reset();
     queue_.clear();
 }
 
@@ -169,16 +138,15 @@ InstrumentSimulator::Counters InstrumentSimulator::counters() const
     return Counters{requests_.load(), replies_.load(), dropped_.load(), commands_.load()};
 }
 
-void InstrumentSimulator::readRequests()
+void InstrumentSimulator::readRequests(int waitMs)
 {
     char buf[256];
-    for (;;) {
-        ssize_t n = ::read(master_, buf, sizeof buf);
-        if (n < 0 && errno == EINTR)
-            continue;
+    // Waits for the first bytes only; the rest are those already there.
+    for (int wait = waitMs;; wait = 0) {
+        int n = port_->read(buf, static_cast<int>(sizeof buf), wait);
         if (n <= 0)
             return;
-        for (ssize_t i = 0; i < n; ++i) {
+        for (int i = 0; i < n; ++i) {
             if (buf[i] == '\n') {
                 if (!line_.empty() && line_.back() == '\r')
                     line_.pop_back();
@@ -246,11 +214,9 @@ void InstrumentSimulator::writeDue()
 {
     while (!queue_.empty() && queue_.front().due <= Clock::now()) {
         std::string& bytes = queue_.front().bytes;
-        ssize_t n = ::write(master_, bytes.data(), bytes.size());
-        if (n < 0 && errno == EINTR)
-            continue;
+        int n = port_->write(bytes.data(), static_cast<int>(std::min<std::size_t>(bytes.size(), INT_MAX)));
         if (n <= 0)
-            return;  // the terminal is full: the rest goes at the next step
+            return;  // the line is full: the rest goes at the next step
         bytes.erase(0, static_cast<std::size_t>(n));
         if (bytes.empty())
             queue_.pop_front();

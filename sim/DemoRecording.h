@@ -8,7 +8,7 @@
 // gives back d = M x of the true distribution, up to the rounding to whole counts
 // and a little detector noise: raw_i = tau (R / R0) (background_i + d_i / ringarea_i).
 #include "core/RawRecord.h"
-#include "tools/DemoCalibration.h"
+#include "sim/DemoCalibration.h"
 
 #include <cstdint>
 #include <string>

@@ -4,7 +4,7 @@
 // then to a mix of fine and coarse particles, the water turning turbid at depth.
 // Everything here is what was in the water and around the instrument; how the
 // instrument saw it is the recording's business.
-#include "tools/DemoCalibration.h"
+#include "sim/DemoCalibration.h"
 
 #include <string>
 

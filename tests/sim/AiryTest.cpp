@@ -1,5 +1,5 @@
 // The Bessel functions and the Airy encircled energy behind the demo kernels.
-#include "tools/Airy.h"
+#include "sim/Airy.h"
 
 #include <gtest/gtest.h>
 

@@ -1,19 +1,24 @@
 #pragma once
-// A stand-in for the instrument on a pseudo-terminal: the program (or a test)
-// opens the terminal's device as its serial port, and every frame request
-// (carriage return, line feed) is answered with the next frame of a recording
-// as "{v1 v2 ... v40}".  Replies can be delayed, split across several writes,
+// A stand-in for the instrument at one end of a serial line: every frame request
+// (carriage return, line feed) is answered with the next frame of a recording as
+// "{v1 v2 ... v40}".  Replies can be delayed, split across several writes,
 // preceded by line noise or left out, to exercise the receiving side.
+//
+// The line is an InstrumentPort: a pseudo-terminal whose device the program (or
+// a test) opens as its serial port (start()), or any other port, such as the
+// in-process LoopbackLine (attach()).
 //
 // Poll driven: step() waits for requests and writes what is due, so a test can
 // drive it on its own thread (run()) or between its own reads.
 #include "core/RawRecord.h"
+#include "sim/InstrumentPort.h"
 
 #include <array>
 #include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -60,9 +65,13 @@ public:
     InstrumentSimulator(const InstrumentSimulator&) = delete;
     InstrumentSimulator& operator=(const InstrumentSimulator&) = delete;
 
-    // Opens the pseudo-terminal in raw mode.  False, and the reason, on failure.
+    // Opens a pseudo-terminal in raw mode and plays the instrument on it.  False,
+    // and the reason, on failure.
     bool start(std::string* error);
-    // The device the program opens as its serial port, e.g. "/dev/pts/5".
+    // Plays the instrument on port instead (a line it already had hangs up).
+    void attach(std::unique_ptr<InstrumentPort> port);
+    // The device the program opens as its serial port, e.g. "/dev/pts/5" ("" when
+    // the port is no device).
     const std::string& devicePath() const { return devicePath_; }
 
     // Reads requests and writes what is due, waiting at most waitMs for either.
@@ -71,7 +80,7 @@ public:
     bool step(int waitMs);
     // Steps until finished or until stop becomes true.
     void run(const std::atomic<bool>& stop);
-    // Closes the terminal: the program's side of the line hangs up.
+    // Ends the line: the program's side sees the instrument hang up.
     void hangUp();
 
     bool finished() const;
@@ -85,7 +94,7 @@ private:
         std::string bytes;
     };
 
-    void readRequests();
+    void readRequests(int waitMs);
     void handleLine(const std::string& line);
     void answerFrameRequest();
     void schedule(std::string bytes, int delayMs);
@@ -94,8 +103,7 @@ private:
 
     std::vector<RawWords> recording_;
     SimulatorOptions options_;
-    int master_ = -1;
-    int slave_ = -1;  // held open so the terminal never hangs up between the program's opens
+    std::unique_ptr<InstrumentPort> port_;
     std::string devicePath_;
     std::string line_;
     std::size_t next_ = 0;  // next frame of the recording

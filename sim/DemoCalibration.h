@@ -68,7 +68,7 @@ std::string matrixText(const Matrix& m);
 std::string columnText(const double* values, int count);
 
 // Writes the sets of all three models and both backgrounds into dir (made when
-// missing).  Throws cli::Failure naming the file when a write fails.
+// missing).  Throws DemoError naming the file when a write fails.
 void writeCalibrationSet(const std::string& dir);
 
 }  // namespace kavro::demo

@@ -1,9 +1,8 @@
-#include "tools/NumberFiles.h"
+#include "sim/NumberFiles.h"
 
 #include "core/CInvPars.h"
 #include "platform/FileUtil.h"
 #include "resources/CliTexts.h"
-#include "tools/CliCommon.h"
 
 #include <cerrno>
 
@@ -13,7 +12,7 @@ void writeWholeFile(const std::string& path, std::string_view content)
 {
     std::string error;
     if (!replaceFileAtomically(path, content, &error))
-        throw cli::Failure(cli::kExitBadInput, text::kCannotWrite + error);
+        throw DemoError(text::kCannotWrite + error);
 }
 
 std::vector<double> readNumbers(const std::string& path, int count)
@@ -24,13 +23,12 @@ std::vector<double> readNumbers(const std::string& path, int count)
     errno = 0;
     int n = readNumberFile(path, values.data(), count, &complete, &opened);
     if (!opened)
-        throw cli::Failure(cli::kExitBadInput, text::kCannotOpen + path + ": " + errnoText(errno));
+        throw DemoError(text::kCannotOpen + path + ": " + errnoText(errno));
     // The calibration set stops quietly at text; here every number must be there.
     if (n < count && complete)
-        throw cli::Failure(cli::kExitBadInput, path + ": " + text::kTextAfter + std::to_string(n));
+        throw DemoError(path + ": " + text::kTextAfter + std::to_string(n));
     if (n < count)
-        throw cli::Failure(cli::kExitBadInput,
-                           path + ": " + text::kTooFewNumbers + std::to_string(count) + text::kNumbersNeeded);
+        throw DemoError(path + ": " + text::kTooFewNumbers + std::to_string(count) + text::kNumbersNeeded);
     return values;
 }
 
