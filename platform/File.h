@@ -59,6 +59,9 @@ public:
     long long length() const;
     // The file's identity; a zero identity when closed.
     FileIdentity identity() const;
+    // True when the open file has no name left (deleted while open); a file
+    // replaced under its name is told by comparing identity() with fileStamp().
+    bool deleted() const;
     // Takes a shared (read) lock without waiting: false when a writer holds the
     // file (its exclusive lock), so that a viewer never reads a file being written.
     bool lockShared();

@@ -90,6 +90,12 @@ FileIdentity ReadOnlyFile::identity() const
     return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
 }
 
+bool ReadOnlyFile::deleted() const
+{
+    struct stat st {};
+    return file_ != kNoFile && ::fstat(fdOf(file_), &st) == 0 && st.st_nlink == 0;
+}
+
 bool ReadOnlyFile::lockShared()
 {
     if (file_ == kNoFile)

@@ -114,6 +114,14 @@ FileIdentity ReadOnlyFile::identity() const
     return {info.dwVolumeSerialNumber, (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
 }
 
+bool ReadOnlyFile::deleted() const
+{
+    FILE_STANDARD_INFO info{};
+    return file_ != kNoFile &&
+           GetFileInformationByHandleEx(handleOf(file_), FileStandardInfo, &info, sizeof info) &&
+           (info.DeletePending || info.NumberOfLinks == 0);
+}
+
 bool ReadOnlyFile::lockShared()
 {
     if (file_ == kNoFile)
