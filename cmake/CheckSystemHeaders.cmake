@@ -23,18 +23,6 @@ set(_allowed
   "tests/tools/LiveAcquisitionTest.cpp|live acquisition through a pseudo-terminal, stopped by signals"
   "tests/tools/InstrumentSimulatorTest.cpp|the simulator on a pseudo-terminal"
 )
-# TEMPORARY: files whose system calls move onto platform/ in branches not yet
-# merged (the .psd readers and the export).  Remove
-# each line once its branch is in.
-list(APPEND _allowed
-  "core/CPDFile.cpp|temporary"
-  "core/CastExport.cpp|temporary"
-  "core/CastReader.cpp|temporary"
-  "core/CastSummary.cpp|temporary"
-  "core/ProfileDataset.cpp|temporary"
-  "tools/CmdInfo.cpp|temporary"
-)
-
 set(_allowed_files "")
 foreach(_entry ${_allowed})
   string(REGEX REPLACE "\\|.*$" "" _file "${_entry}")

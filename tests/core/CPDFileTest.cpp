@@ -1,6 +1,6 @@
 #include "core/CPDFile.h"
 #include "core/CastReader.h"
-#include "core/OutputFile.h"
+#include "platform/OutputFile.h"
 #include "resources/CoreTexts.h"
 #include "tests/core/CoreFixture.h"
 
