@@ -18,10 +18,10 @@ std::string pathRelativeTo(const std::string& path, const std::string& folder)
 {
     namespace fs = std::filesystem;
     std::error_code ec;
-    const fs::path file = fs::weakly_canonical(fs::absolute(path, ec), ec);
+    const fs::path file = fs::weakly_canonical(fs::absolute(pathFromUtf8(path), ec), ec);
     if (ec)
         return path;
-    const fs::path base = fs::weakly_canonical(fs::absolute(folder.empty() ? "." : folder, ec), ec);
+    const fs::path base = fs::weakly_canonical(fs::absolute(pathFromUtf8(folder.empty() ? "." : folder), ec), ec);
     if (ec)
         return path;
     // Relative inside the folder (an archive moved as a whole still checks),
@@ -29,8 +29,14 @@ std::string pathRelativeTo(const std::string& path, const std::string& folder)
     // NetCDF file alone is moved).
     const fs::path relative = file.lexically_relative(base);
     if (relative.empty() || *relative.begin() == "..")
-        return file.string();
-    return relative.string();
+        return utf8FromPath(file);
+    // A relative path travels with the archive to other systems: written with '/'
+    // everywhere, as every system reads it.
+    std::string text = utf8FromPath(relative);
+#ifdef _WIN32
+    std::replace(text.begin(), text.end(), '\\', '/');
+#endif
+    return text;
 }
 
 std::string calibrationDigests(const std::string& dir, int model, const std::string& relativeTo)
