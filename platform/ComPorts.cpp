@@ -1,5 +1,7 @@
 #include "platform/ComPorts.h"
 
+#include "resources/AcquisitionTexts.h"
+
 #include <algorithm>
 #include <cctype>
 
@@ -63,6 +65,16 @@ std::vector<SerialDevice> serialDevicesFromComm(const std::vector<SerialCommEntr
     for (auto& p : ports)
         devices.push_back(std::move(p.second));
     return devices;
+}
+
+std::string configuredPortDevice(const std::array<std::string, 4>& devices, int portIndex, std::string& error)
+{
+    std::string device;
+    if (portIndex >= 0 && portIndex <= 3)
+        device = devices[static_cast<std::size_t>(portIndex)];
+    if (device.empty())
+        error = "COM" + std::to_string(portIndex + 1) + ": " + text::kSerialNoDeviceConfigured;
+    return device;
 }
 
 }  // namespace kavro

@@ -5,6 +5,7 @@
 // every system.
 #include "platform/SerialDevices.h"
 
+#include <array>
 #include <string>
 #include <utility>
 #include <vector>
@@ -18,6 +19,11 @@ int comPortNumber(const std::string& device);
 // The file name CreateFile opens for a COM port: "\\.\COM5" (ports from COM10 up
 // open only in this form); "" for a text that names no COM port.
 std::string comPortFileName(const std::string& device);
+
+// The device set for the port COM1:..COM4: (portIndex 0..3) among devices; "" with
+// error ("COM3: no device is set ...") when the index names no port or none is set.
+// Both serial links choose their device by it.
+std::string configuredPortDevice(const std::array<std::string, 4>& devices, int portIndex, std::string& error);
 
 // One value of HKLM\HARDWARE\DEVICEMAP\SERIALCOMM: the driver's device name
 // ("\Device\Serial0", "\Device\VCP0") and the port it gives ("COM3").

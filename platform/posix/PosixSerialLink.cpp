@@ -1,6 +1,7 @@
 #include "platform/posix/PosixSerialLink.h"
 #include "platform/SystemSerialLink.h"
 
+#include "platform/ComPorts.h"
 #include "platform/FileUtil.h"
 #include "resources/AcquisitionTexts.h"
 
@@ -118,14 +119,9 @@ int PosixSerialLink::open(int portIndex)
     release();
     failed_ = false;
     lastError_.clear();
-    if (portIndex >= 0 && portIndex <= 3)
-        device_ = devices_[static_cast<std::size_t>(portIndex)];
-    else
-        device_.clear();
-    if (device_.empty()) {
-        lastError_ = "COM" + std::to_string(portIndex + 1) + ": " + text::kSerialNoDeviceConfigured;
+    device_ = configuredPortDevice(devices_, portIndex, lastError_);
+    if (device_.empty())
         return 1;
-    }
     if (HeldDevices::instance().holds(device_)) {
         setError(text::kSerialHeldHere);
         return 1;

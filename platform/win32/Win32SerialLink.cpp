@@ -106,14 +106,9 @@ int Win32SerialLink::open(int portIndex)
     release();
     failed_ = false;
     lastError_.clear();
-    if (portIndex >= 0 && portIndex <= 3)
-        device_ = devices_[static_cast<std::size_t>(portIndex)];
-    else
-        device_.clear();
-    if (device_.empty()) {
-        lastError_ = "COM" + std::to_string(portIndex + 1) + ": " + text::kSerialNoDeviceConfigured;
+    device_ = configuredPortDevice(devices_, portIndex, lastError_);
+    if (device_.empty())
         return 1;
-    }
     const int number = comPortNumber(device_);
     if (number == 0) {
         setError(text::kSerialNoSuchDevice);
