@@ -2,8 +2,17 @@
 
 #include "platform/FileUtil.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#define KAVRO_SHA_X86 1
+#include <cpuid.h>
+#include <immintrin.h>
+#else
+#define KAVRO_SHA_X86 0
+#endif
 
 namespace kavro {
 namespace {
@@ -23,62 +32,147 @@ std::uint32_t rotr(std::uint32_t x, int n)
     return (x >> n) | (x << (32 - n));
 }
 
+void portableBlocks(std::array<std::uint32_t, 8>& state, const unsigned char* p, std::size_t count)
+{
+    for (; count > 0; --count, p += 64) {
+        std::uint32_t w[64];
+        for (int i = 0; i < 16; ++i)
+            w[i] = static_cast<std::uint32_t>(p[4 * i]) << 24 | static_cast<std::uint32_t>(p[4 * i + 1]) << 16 |
+                   static_cast<std::uint32_t>(p[4 * i + 2]) << 8 | static_cast<std::uint32_t>(p[4 * i + 3]);
+        for (int i = 16; i < 64; ++i) {
+            const std::uint32_t s0 = rotr(w[i - 15], 7) ^ rotr(w[i - 15], 18) ^ (w[i - 15] >> 3);
+            const std::uint32_t s1 = rotr(w[i - 2], 17) ^ rotr(w[i - 2], 19) ^ (w[i - 2] >> 10);
+            w[i] = w[i - 16] + s0 + w[i - 7] + s1;
+        }
+        std::uint32_t a = state[0], b = state[1], c = state[2], d = state[3];
+        std::uint32_t e = state[4], f = state[5], g = state[6], h = state[7];
+        for (int i = 0; i < 64; ++i) {
+            const std::uint32_t t1 =
+                h + (rotr(e, 6) ^ rotr(e, 11) ^ rotr(e, 25)) + ((e & f) ^ (~e & g)) + kRound[i] + w[i];
+            const std::uint32_t t2 = (rotr(a, 2) ^ rotr(a, 13) ^ rotr(a, 22)) + ((a & b) ^ (a & c) ^ (b & c));
+            h = g;
+            g = f;
+            f = e;
+            e = d + t1;
+            d = c;
+            c = b;
+            b = a;
+            a = t1 + t2;
+        }
+        state[0] += a;
+        state[1] += b;
+        state[2] += c;
+        state[3] += d;
+        state[4] += e;
+        state[5] += f;
+        state[6] += g;
+        state[7] += h;
+    }
+}
+
+#if KAVRO_SHA_X86
+// The SHA extensions keep the state as two registers, ABEF and CDGH; each
+// sha256rnds2 does two rounds, and msg1/msg2 extend the message four words at a time.
+__attribute__((target("sha,sse4.1"))) void shaExtensionBlocks(std::array<std::uint32_t, 8>& state,
+                                                                const unsigned char* p, std::size_t count)
+{
+    const __m128i byteSwap = _mm_set_epi64x(0x0c0d0e0f08090a0bLL, 0x0405060700010203LL);
+    __m128i dcba = _mm_loadu_si128(reinterpret_cast<const __m128i*>(&state[0]));
+    __m128i hgfe = _mm_loadu_si128(reinterpret_cast<const __m128i*>(&state[4]));
+    const __m128i cdab = _mm_shuffle_epi32(dcba, 0xB1);
+    const __m128i efgh = _mm_shuffle_epi32(hgfe, 0x1B);
+    __m128i abef = _mm_alignr_epi8(cdab, efgh, 8);
+    __m128i cdgh = _mm_blend_epi16(efgh, cdab, 0xF0);
+    for (; count > 0; --count, p += 64) {
+        const __m128i abefBefore = abef;
+        const __m128i cdghBefore = cdgh;
+        __m128i w[16];
+        for (int i = 0; i < 4; ++i)
+            w[i] = _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i)), byteSwap);
+        for (int i = 4; i < 16; ++i)
+            w[i] = _mm_sha256msg2_epu32(
+                _mm_add_epi32(_mm_sha256msg1_epu32(w[i - 4], w[i - 3]), _mm_alignr_epi8(w[i - 1], w[i - 2], 4)),
+                w[i - 1]);
+        for (int i = 0; i < 16; ++i) {
+            __m128i wk = _mm_add_epi32(w[i], _mm_loadu_si128(reinterpret_cast<const __m128i*>(&kRound[4 * i])));
+            cdgh = _mm_sha256rnds2_epu32(cdgh, abef, wk);
+            wk = _mm_shuffle_epi32(wk, 0x0E);
+            abef = _mm_sha256rnds2_epu32(abef, cdgh, wk);
+        }
+        abef = _mm_add_epi32(abef, abefBefore);
+        cdgh = _mm_add_epi32(cdgh, cdghBefore);
+    }
+    const __m128i feba = _mm_shuffle_epi32(abef, 0x1B);
+    const __m128i dchg = _mm_shuffle_epi32(cdgh, 0xB1);
+    dcba = _mm_blend_epi16(feba, dchg, 0xF0);
+    hgfe = _mm_alignr_epi8(dchg, feba, 8);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(&state[0]), dcba);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(&state[4]), hgfe);
+}
+#endif
+
 }  // namespace
 
-Sha256::Sha256()
-    : h_{0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a, 0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19}
+bool Sha256::available(Kernel kernel)
+{
+    if (kernel == Kernel::Portable)
+        return true;
+#if KAVRO_SHA_X86
+    unsigned a = 0, b = 0, c = 0, d = 0;
+    if (!__get_cpuid(1, &a, &b, &c, &d) || !(c & bit_SSE4_1) || !(c & bit_SSSE3))
+        return false;
+    return __get_cpuid_count(7, 0, &a, &b, &c, &d) && (b & bit_SHA);
+#else
+    return false;
+#endif
+}
+
+Sha256::Kernel Sha256::fastest()
+{
+    static const Kernel best = available(Kernel::ShaExtensions) ? Kernel::ShaExtensions : Kernel::Portable;
+    return best;
+}
+
+Sha256::Sha256(Kernel kernel)
+    : kernel_(available(kernel) ? kernel : Kernel::Portable),
+      h_{0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a, 0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19}
 {
 }
 
-void Sha256::block(const unsigned char* p)
+void Sha256::blocks(const unsigned char* p, std::size_t count)
 {
-    std::uint32_t w[64];
-    for (int i = 0; i < 16; ++i)
-        w[i] = static_cast<std::uint32_t>(p[4 * i]) << 24 | static_cast<std::uint32_t>(p[4 * i + 1]) << 16 |
-               static_cast<std::uint32_t>(p[4 * i + 2]) << 8 | static_cast<std::uint32_t>(p[4 * i + 3]);
-    for (int i = 16; i < 64; ++i) {
-        const std::uint32_t s0 = rotr(w[i - 15], 7) ^ rotr(w[i - 15], 18) ^ (w[i - 15] >> 3);
-        const std::uint32_t s1 = rotr(w[i - 2], 17) ^ rotr(w[i - 2], 19) ^ (w[i - 2] >> 10);
-        w[i] = w[i - 16] + s0 + w[i - 7] + s1;
+#if KAVRO_SHA_X86
+    if (kernel_ == Kernel::ShaExtensions) {
+        shaExtensionBlocks(h_, p, count);
+        return;
     }
-    std::uint32_t a = h_[0], b = h_[1], c = h_[2], d = h_[3], e = h_[4], f = h_[5], g = h_[6], h = h_[7];
-    for (int i = 0; i < 64; ++i) {
-        const std::uint32_t t1 = h + (rotr(e, 6) ^ rotr(e, 11) ^ rotr(e, 25)) + ((e & f) ^ (~e & g)) + kRound[i] + w[i];
-        const std::uint32_t t2 = (rotr(a, 2) ^ rotr(a, 13) ^ rotr(a, 22)) + ((a & b) ^ (a & c) ^ (b & c));
-        h = g;
-        g = f;
-        f = e;
-        e = d + t1;
-        d = c;
-        c = b;
-        b = a;
-        a = t1 + t2;
-    }
-    h_[0] += a;
-    h_[1] += b;
-    h_[2] += c;
-    h_[3] += d;
-    h_[4] += e;
-    h_[5] += f;
-    h_[6] += g;
-    h_[7] += h;
+#endif
+    portableBlocks(h_, p, count);
 }
 
 void Sha256::add(const void* data, std::size_t size)
 {
     const auto* p = static_cast<const unsigned char*>(data);
     length_ += size;
-    while (size > 0) {
+    if (used_ > 0) {
         const std::size_t n = std::min(size, sizeof buffer_ - used_);
         std::memcpy(buffer_ + used_, p, n);
         used_ += n;
         p += n;
         size -= n;
-        if (used_ == sizeof buffer_) {
-            block(buffer_);
-            used_ = 0;
-        }
+        if (used_ < sizeof buffer_)
+            return;
+        blocks(buffer_, 1);
+        used_ = 0;
     }
+    // Whole blocks straight from the caller's bytes; only a tail is kept.
+    const std::size_t whole = size / sizeof buffer_;
+    if (whole > 0)
+        blocks(p, whole);
+    p += whole * sizeof buffer_;
+    size -= whole * sizeof buffer_;
+    std::memcpy(buffer_, p, size);
+    used_ = size;
 }
 
 std::string Sha256::hexDigest()

@@ -12,13 +12,21 @@ namespace kavro {
 
 class Sha256 {
 public:
-    Sha256();
+    // How the 64-byte blocks are compressed: in plain C++, or with the SHA instructions of
+    // x86 processors that have them (about five times faster on a large .psd).  Both give
+    // the same digest; the default takes the fastest this processor has.
+    enum class Kernel { Portable, ShaExtensions };
+    static bool available(Kernel kernel);
+    static Kernel fastest();
+
+    explicit Sha256(Kernel kernel = fastest());
     void add(const void* data, std::size_t size);
     // The digest as 64 lowercase hex digits; the object is spent afterwards.
     std::string hexDigest();
 
 private:
-    void block(const unsigned char* p);
+    void blocks(const unsigned char* p, std::size_t count);
+    Kernel kernel_;
     std::array<std::uint32_t, 8> h_;
     unsigned char buffer_[64];
     std::size_t used_ = 0;

@@ -2,6 +2,8 @@
 #include "platform/Sha256.h"
 #include "tests/support/TestFiles.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -60,6 +62,41 @@ TEST(Sha256, KnownDigestsOfBytesAndFiles)
               "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0");
     EXPECT_FALSE(kavro::sha256OfFile(dir.file("missing")));
     EXPECT_FALSE(kavro::sha256OfFile(dir.path()));
+}
+
+TEST(Sha256, EveryKernelGivesTheSameDigestHoweverTheBytesArrive)
+{
+    // Bytes that are not all alike, so that a swapped word or a wrong message schedule shows.
+    std::string bytes(70000, '\0');
+    std::uint32_t x = 12345;
+    for (char& c : bytes) {
+        x = x * 1103515245u + 12345u;
+        c = static_cast<char>(x >> 24);
+    }
+    const std::string millionA =
+        "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0";  // 1,000,000 x 'a'
+    for (const auto kernel : {Sha256::Kernel::Portable, Sha256::Kernel::ShaExtensions}) {
+        if (!Sha256::available(kernel))
+            continue;
+        SCOPED_TRACE(kernel == Sha256::Kernel::Portable ? "portable" : "SHA extensions");
+        Sha256 a(kernel);
+        const std::string chunk(1000, 'a');
+        for (int i = 0; i < 1000; ++i)
+            a.add(chunk.data(), chunk.size());
+        EXPECT_EQ(a.hexDigest(), millionA);
+        // Lengths around the block and padding edges, fed whole and in uneven pieces.
+        for (const std::size_t length : {0u, 1u, 55u, 56u, 63u, 64u, 65u, 119u, 128u, 1000u, 70000u}) {
+            const std::string_view part(bytes.data(), length);
+            Sha256 whole(kernel), portable(Sha256::Kernel::Portable), pieces(kernel);
+            whole.add(part.data(), part.size());
+            portable.add(part.data(), part.size());
+            for (std::size_t at = 0, step = 1; at < length; at += step, step = step * 3 % 97 + 1)
+                pieces.add(part.data() + at, std::min(step, length - at));
+            const std::string expected = portable.hexDigest();
+            EXPECT_EQ(whole.hexDigest(), expected) << length;
+            EXPECT_EQ(pieces.hexDigest(), expected) << length;
+        }
+    }
 }
 
 TEST(FileUtil, AListOfFilesNamesTheirFolderOnceWhenTheyShareIt)
