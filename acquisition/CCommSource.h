@@ -106,6 +106,8 @@ public:
     int nextFrame() override;
 
     const Counts& counts() const { return counts_; }
+    // The window shows frame 0 before the instrument has sent any.
+    bool holdsFrame() const override { return taken_ > 0; }
     Exchange lastExchange() const { return lastExchange_; }
     // The warning told at the open when the outputs' disk has room for less than
     // half a day of frames at one a second; "" when there is room (or no output).

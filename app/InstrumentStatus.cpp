@@ -12,9 +12,10 @@ namespace kavro {
 
 namespace {
 
-// Positions in the instrument layout: under the frame label, and under the maker's name.
+// Positions in the instrument layout: under the footer (the frame's quality line stands
+// under the frame label), and under the maker's name.
 constexpr int kExchangeX = 266;
-constexpr int kExchangeY = 326;
+constexpr int kExchangeY = 367;
 constexpr int kRecordingX = 5;
 constexpr int kRecordingY = 386;
 constexpr int kLineWidth = 522;  // the client area's width less the margins

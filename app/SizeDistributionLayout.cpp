@@ -147,7 +147,7 @@ void SizeDistributionLayout::showFrameTexts()
     const CFrameResult& result = source_->frameResult();
     frameLabel_->SetText(frameText(source_->frameNumber()));
     // Before the first frame there is nothing to judge.
-    qualityLabel_->SetText(source_->frameNumber() < 0 ? std::string() : qualityText(qualityFlags(result, false)));
+    qualityLabel_->SetText(!source_->holdsFrame() ? std::string() : qualityText(qualityFlags(result, false)));
     meanLabel_->SetText(statisticText(text::kMeanLabel, result.mean(), text::kDiameterUnit));
     stdDevLabel_->SetText(statisticText(text::kStdDevLabel, result.stdDev(), text::kDiameterUnit));
     totalLabel_->SetText(statisticText(text::kTotalVolLabel, result.volumeSum(), text::kConcentrationUnit));

@@ -51,6 +51,8 @@ public:
     virtual double transmission() const { return 0.0; }
     virtual double beamAttenuation() const { return 0.0; }
     virtual int frameNumber() const { return currentFrame_; }
+    // Whether a frame has been read, so that the results describe one.
+    virtual bool holdsFrame() const { return frameNumber() >= 0; }
     virtual double laserReferenceRatio() const { return laserReferenceRatio_; }
     virtual int rawBinarySwitch() const { return switches_.rawBinary; }
     virtual int asciiRawSwitch() const { return switches_.asciiRaw; }

@@ -155,9 +155,11 @@ TEST_F(InstrumentViewTest, FramesArriveOnNextAndOnTicksUntilTheInstrumentFallsSi
     EXPECT_EQ(settings.instrumentPort, "COM3:");
     SizeDistributionLayout* layout = frame->view()->sizeLayout();
     EXPECT_EQ(layout->frameLabel()->text(), "Data Frame: 0");
+    EXPECT_EQ(layout->qualityLabel()->text(), "");  // no frame yet, so nothing wrong with one
 
     frame->animationBar()->button(CAnimationBar::kNextButton)->click();
     EXPECT_EQ(layout->frameLabel()->text(), "Data Frame: 0");  // the first record of the .psd
+    EXPECT_EQ(layout->qualityLabel()->text(), "");  // a sound frame
     EXPECT_TRUE(layout->meanLabel()->text().startsWith("Mean: "));
     EXPECT_NE(layout->meanLabel()->text(), "Mean: 0.00 µm");
 
@@ -171,8 +173,11 @@ TEST_F(InstrumentViewTest, FramesArriveOnNextAndOnTicksUntilTheInstrumentFallsSi
     nav->tick();  // the recording has ended: no frame comes, and the timer goes on asking
     EXPECT_TRUE(nav->running());
     EXPECT_EQ(layout->frameLabel()->text(), "Data Frame: 2");
-    EXPECT_EQ(frame->view()->instrumentStatus()->exchangeLabel()->text(),
-              "No frame for this request: no reply within 0 s");
+    CTextWnd* exchange = frame->view()->instrumentStatus()->exchangeLabel();
+    EXPECT_EQ(exchange->text(), "No frame for this request: no reply within 0 s");
+    // A frame with something wrong and a request without a frame: neither line may hide the other.
+    layout->qualityLabel()->SetText("Water too turbid · Saturated rings");
+    EXPECT_FALSE(exchange->geometry().intersects(layout->qualityLabel()->geometry()));
     nav->toggle();
     EXPECT_EQ(frame->animationBar()->timerText(), "Timer-OFF");
     EXPECT_EQ(sim->counters().replies, 3);
