@@ -9,12 +9,8 @@
 #include "resources/CruiseTexts.h"
 #include "resources/DataTexts.h"
 #include "tools/Commands.h"
+#include "tools/CruiseFiles.h"
 #include "tools/CruiseJob.h"
-#ifdef KAVRO_WITH_PLOT
-#include "plots/cast/CruiseReport.h"
-#include "plots/cast/QuickLook.h"
-#include "resources/CastPlotTexts.h"
-#endif
 
 #include <atomic>
 #include <cctype>
@@ -23,6 +19,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <thread>
@@ -221,6 +218,11 @@ void runCruise(const CruiseCommand& c)
     const bool pictures = false;
 #endif
     const ExportContext context = cruiseContext(setup);
+    CruiseFilesSetup filesSetup;
+    filesSetup.outDir = c.outDir;
+    filesSetup.binSize = c.bin;
+    filesSetup.attributes = attributes;
+    filesSetup.created = createdTime();
     // A cast's own files, then (unless --update may find the cruise's files up to
     // date, or only the casts are asked for) what the cruise's files take from it,
     // read back while the other threads still process their casts.
@@ -231,23 +233,75 @@ void runCruise(const CruiseCommand& c)
         outcomes[i] = analyseCast(rows[i], setup, context, pictures);
         analysed[i] = 1;
     };
+    auto analysedCasts = [&] {
+        std::vector<const CastOutcome*> casts;
+        for (std::size_t i = 0; i < rows.size(); ++i)
+            if (analysed[i])
+                casts.push_back(&outcomes[i]);
+        return casts;
+    };
+    auto told = [&](std::size_t i, bool made) {
+        if (c.quiet)
+            return;
+        std::lock_guard lock(out);
+        if (made)
+            std::printf(text::kCruiseCastDone, rows[i].recording.c_str(), rows[i].cast.c_str());
+        else
+            std::printf(text::kCruiseCastUpToDate, rows[i].recording.c_str(), rows[i].cast.c_str());
+        std::fflush(stdout);
+    };
     std::atomic<int> redone{0};
-    if (!c.collect) {
+    std::unique_ptr<CruiseFiles> files;
+    const std::string keyFile = joinPath(joinPath(c.outDir, text::kCruiseStateFolder), "cruise.key");
+    std::error_code ec;
+    if (analyseAtOnce) {
+        std::filesystem::remove(keyFile, ec);  // until the cruise's files are all made again
+        // Each cast's .psd and time file, read back at once; then its NetCDF file
+        // side by side with the cruise's files, which need every cast read back
+        // (the report's colour scale is shared).  The NetCDF library serves one
+        // file at a time, and what it does the other threads draw meanwhile.
+        std::vector<std::optional<CastPending>> pending(rows.size());
+        failed |= !runJobs(rows.size(), threads, out, [&](std::size_t i) {
+            usable[i] = 0;
+            pending[i] = beginCast(rows[i], setup);
+            analyse(i);
+        });
+        // The memory the casts' processing freed on its threads goes back first.
+        releaseFreedMemory();
+        files = std::make_unique<CruiseFiles>(filesSetup, context, analysedCasts());
+        std::vector<std::size_t> casts;
+        for (std::size_t i = 0; i < rows.size(); ++i)
+            if (pending[i])
+                casts.push_back(i);
+        const std::vector<CruiseStep> steps = cruiseSteps(casts.size(), files->pieces());
+        failed |= !runJobs(steps.size(), threads, out, [&](std::size_t s) {
+            if (!steps[s].cast) {
+                files->make(steps[s].index);
+                return;
+            }
+            const std::size_t i = casts[steps[s].index];
+            finishCast(rows[i], setup, *pending[i]);
+            usable[i] = 1;
+            ++redone;
+            told(i, true);
+        });
+        // A cast whose NetCDF file failed is left out of the cruise's files, as
+        // when its .psd failed: they are made again without it.
+        bool leftOut = false;
+        for (std::size_t i = 0; i < rows.size(); ++i)
+            if (analysed[i] && !usable[i]) {
+                analysed[i] = 0;
+                leftOut = true;
+            }
+        if (leftOut)
+            files.reset();
+    } else if (!c.collect) {
         failed |= !runJobs(rows.size(), threads, out, [&](std::size_t i) {
             usable[i] = 0;
             const bool made = produceCast(rows[i], setup);
             usable[i] = 1;
             redone += made ? 1 : 0;
-            if (!c.quiet) {
-                std::lock_guard lock(out);
-                if (made)
-                    std::printf(text::kCruiseCastDone, rows[i].recording.c_str(), rows[i].cast.c_str());
-                else
-                    std::printf(text::kCruiseCastUpToDate, rows[i].recording.c_str(), rows[i].cast.c_str());
-                std::fflush(stdout);
-            }
-            if (analyseAtOnce)
-                analyse(i);
+            told(i, made);
         });
     }
     if (!c.rows.empty()) {
@@ -257,9 +311,6 @@ void runCruise(const CruiseCommand& c)
         return;
     }
 
-    // The cruise's files from every cast that has its .psd; the memory the casts'
-    // processing freed on its threads goes back first.
-    releaseFreedMemory();
     const std::string profiles = joinPath(c.outDir, text::kCruiseProfilesName);
     const std::string summary = joinPath(c.outDir, text::kCruiseSummaryName);
     const std::string report = joinPath(c.outDir, text::kCruiseReportName);
@@ -272,9 +323,7 @@ void runCruise(const CruiseCommand& c)
             readWholeFile(joinPath(joinPath(c.outDir, text::kCruiseStateFolder), rows[i].cast + ".key"), castKey);
             key += rows[i].cast + "\n" + castKey;
         }
-    const std::string keyFile = joinPath(joinPath(c.outDir, text::kCruiseStateFolder), "cruise.key");
     std::string stored;
-    std::error_code ec;
     if (c.update && redone == 0 && readWholeFile(keyFile, stored) && stored == key &&
         std::filesystem::exists(profiles, ec) && std::filesystem::exists(summary, ec) &&
         (!pictures || std::filesystem::exists(report, ec))) {
@@ -285,64 +334,27 @@ void runCruise(const CruiseCommand& c)
             throw Failure(kExitBadInput, "");
         return;
     }
-    std::filesystem::remove(keyFile, ec);
-    failed |= !runJobs(rows.size(), threads, out, [&](std::size_t i) {
-        if (usable[i] && !analysed[i] && !analyseAtOnce)
-            analyse(i);
-    });
-    std::vector<ProfileCast> casts;
-    for (std::size_t i = 0; i < rows.size(); ++i)
-        if (analysed[i])
-            casts.push_back(outcomes[i].cast);
-    const std::string depthUnits = context.channels[kDepthChannel].units;
-    ProfileDatasetOptions options;
-    options.binSize = c.bin;
-    options.context = context;
-    options.attributes = attributes;
-    options.created = createdTime();
-    bool written = true;
-    try {
-        writeProfileDataset(casts, profiles, options);
-    } catch (const CastError& e) {
-        std::fprintf(stderr, "kavro-cli: %s\n", e.what());
-        written = false;
+    if (!files) {
+        // The cruise's files from every cast that has its .psd; the memory the
+        // casts' processing freed on its threads goes back first.
+        std::filesystem::remove(keyFile, ec);
+        releaseFreedMemory();
+        failed |= !runJobs(rows.size(), threads, out, [&](std::size_t i) {
+            if (usable[i] && !analysed[i] && !analyseAtOnce)
+                analyse(i);
+        });
+        files = std::make_unique<CruiseFiles>(filesSetup, context, analysedCasts());
+        failed |= !runJobs(files->pieces(), threads, out, [&](std::size_t piece) { files->make(piece); });
     }
+    const std::vector<std::string> problems = files->problems();
+    for (const std::string& p : problems)
+        std::fprintf(stderr, "%s\n", p.c_str());
+    const bool written = problems.empty();
     std::string error;
-    if (!replaceFileAtomically(summary, cruiseSummaryCsv(casts, depthUnits), &error)) {
-        std::fprintf(stderr, "kavro-cli: %s: %s\n", summary.c_str(), error.c_str());
-        written = false;
-    }
-#ifdef KAVRO_WITH_PLOT
-    std::vector<CruiseReportCast> drawn;
-    for (std::size_t i = 0; i < rows.size(); ++i)
-        if (analysed[i])
-            drawn.push_back({&outcomes[i].cast, &outcomes[i].overview, &outcomes[i].profile});
-    CruiseReportInfo info;
-    info.depthUnits = depthUnits;
-    info.binSize = c.bin;
-    info.title = text::kProfileTitle;
-    for (const auto& [name, value] : attributes)
-        if (name == "title")
-            info.title = value;
-    // Every page on one colour scale, each drawn on whichever thread is free; the
-    // pages are joined in station order.
-    const CruiseReportScale scale = cruiseReportScale(drawn, c.bin);
-    const int pageCount = static_cast<int>(drawn.size()) + 1;
-    std::vector<std::optional<std::string>> pages(drawn.size() + 1);
-    ensureOffscreenGui();
-    runJobs(pages.size(), threads, out, [&](std::size_t i) {
-        pages[i] = i == 0 ? drawCruisePage(drawn, info, scale, pageCount)
-                          : drawCastPage(drawn[i - 1], info, scale, static_cast<int>(i) + 1, pageCount);
-    });
-    if (!writeCruiseReport(pages, report)) {
-        std::fprintf(stderr, "kavro-cli: %s%s\n", report.c_str(), text::kCliPlotWriteFailed);
-        written = false;
-    }
-#endif
     if (written && !replaceFileAtomically(keyFile, key, &error))
         std::fprintf(stderr, "kavro-cli: %s: %s\n", keyFile.c_str(), error.c_str());
     if (!c.quiet)
-        std::printf(text::kCruiseFilesWritten, c.outDir.c_str(), casts.size());
+        std::printf(text::kCruiseFilesWritten, c.outDir.c_str(), files->castCount());
     requireStdoutWritten();
     if (failed || !written)
         throw Failure(kExitBadInput, "");
