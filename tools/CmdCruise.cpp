@@ -211,6 +211,9 @@ void runCruise(const CruiseCommand& c)
         makeFolder(joinPath(c.outDir, sub));
     std::mutex out;
     const int threads = std::max(1, c.jobs);
+    // Each NetCDF file is compressed and read ahead on threads of its own: with a
+    // memory pool each, freed memory would pile up in pools no thread uses again.
+    limitMemoryPools(std::max(2, threads));
 
 #ifdef KAVRO_WITH_PLOT
     const bool pictures = true;
