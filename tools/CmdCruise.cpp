@@ -12,15 +12,18 @@
 #include "tools/CruiseFiles.h"
 #include "tools/CruiseJob.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cctype>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <memory>
 #include <mutex>
+#include <numeric>
 #include <set>
 #include <thread>
 
@@ -163,6 +166,23 @@ bool runJobs(std::size_t count, int threads, std::mutex& out, const std::functio
     return !failed;
 }
 
+// The order the casts are processed in: the longest recordings first, so that no
+// long cast is left running alone at the end; a .psd (only copied) after every
+// recording to process.  Station order among equals.
+std::vector<std::size_t> longestFirst(const std::vector<StationRow>& rows)
+{
+    std::vector<std::pair<bool, std::uintmax_t>> work;
+    for (const StationRow& r : rows) {
+        std::error_code ec;
+        const std::uintmax_t size = std::filesystem::file_size(pathFromUtf8(r.recording), ec);
+        work.emplace_back(!hasExtension(r.recording, ".psd"), ec ? 0 : size);
+    }
+    std::vector<std::size_t> order(rows.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return work[a] > work[b]; });
+    return order;
+}
+
 void makeFolder(const std::string& path)
 {
     std::error_code ec;
@@ -264,7 +284,9 @@ void runCruise(const CruiseCommand& c)
         // (the report's colour scale is shared).  The NetCDF library serves one
         // file at a time, and what it does the other threads draw meanwhile.
         std::vector<std::optional<CastPending>> pending(rows.size());
-        failed |= !runJobs(rows.size(), threads, out, [&](std::size_t i) {
+        const std::vector<std::size_t> order = longestFirst(rows);
+        failed |= !runJobs(rows.size(), threads, out, [&](std::size_t k) {
+            const std::size_t i = order[k];
             usable[i] = 0;
             pending[i] = beginCast(rows[i], setup);
             analyse(i);
