@@ -70,7 +70,7 @@ ExportContext cruiseContext(const CruiseSetup& setup)
     return exportContext(env.settings, *env.profile, text::kSourceCli, setup.commandLine);
 }
 
-std::optional<CastPending> beginCast(const StationRow& row, const CruiseSetup& setup)
+bool produceCast(const StationRow& row, const CruiseSetup& setup)
 {
     // Each cast reads the profile on its own: casts run on threads of their own.
     const Environment env = loadEnvironment(setup.profileOption);
@@ -100,7 +100,7 @@ std::optional<CastPending> beginCast(const StationRow& row, const CruiseSetup& s
     if (setup.update && readWholeFile(keyPath(setup.outDir, row.cast), stored) && stored == key &&
         upToDate(psd, inputs) && upToDate(nc, {psd, times}) &&
         (!row.startUtc || std::filesystem::exists(times, ec)))
-        return std::nullopt;
+        return false;
 
     std::filesystem::remove(keyPath(setup.outDir, row.cast), ec);
     if (isPsd) {
@@ -139,24 +139,11 @@ std::optional<CastPending> beginCast(const StationRow& row, const CruiseSetup& s
     context.extraAttributes.emplace_back("cast", row.cast);
     for (const auto& attribute : row.attributes)
         context.extraAttributes.push_back(attribute);
-    return CastPending{psd, nc, key, std::move(context)};
-}
-
-void finishCast(const StationRow& row, const CruiseSetup& setup, const CastPending& pending)
-{
-    // NetcdfFile takes turns with the other casts at the library.
-    writeNetcdf(pending.psd, pending.nc, pending.context);
+    writeNetcdf(psd, nc, context);  // NetcdfFile takes turns with the other casts at the library
     std::string error;
-    if (!replaceFileAtomically(keyPath(setup.outDir, row.cast), pending.key, &error))
+    if (!replaceFileAtomically(keyPath(setup.outDir, row.cast), key, &error))
         throw badInput(keyPath(setup.outDir, row.cast), error);
-}
-
-bool produceCast(const StationRow& row, const CruiseSetup& setup)
-{
-    const std::optional<CastPending> pending = beginCast(row, setup);
-    if (pending)
-        finishCast(row, setup, *pending);
-    return pending.has_value();
+    return true;
 }
 
 CastOutcome analyseCast(const StationRow& row, const CruiseSetup& setup, const ExportContext& context, bool pictures)
