@@ -9,21 +9,20 @@
 #include "resources/CruiseTexts.h"
 #include "resources/DataTexts.h"
 #include "tools/Commands.h"
+#include "tools/CruiseFiles.h"
 #include "tools/CruiseJob.h"
-#ifdef KAVRO_WITH_PLOT
-#include "plots/cast/CruiseReport.h"
-#include "plots/cast/QuickLook.h"
-#include "resources/CastPlotTexts.h"
-#endif
 
+#include <algorithm>
 #include <atomic>
 #include <cctype>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <mutex>
+#include <numeric>
 #include <set>
 #include <thread>
 
@@ -166,6 +165,23 @@ bool runJobs(std::size_t count, int threads, std::mutex& out, const std::functio
     return !failed;
 }
 
+// The order the casts are processed in: the longest recordings first, so that no
+// long cast is left running alone at the end; a .psd (only copied) after every
+// recording to process.  Station order among equals.
+std::vector<std::size_t> longestFirst(const std::vector<StationRow>& rows)
+{
+    std::vector<std::pair<bool, std::uintmax_t>> work;
+    for (const StationRow& r : rows) {
+        std::error_code ec;
+        const std::uintmax_t size = std::filesystem::file_size(pathFromUtf8(r.recording), ec);
+        work.emplace_back(!hasExtension(r.recording, ".psd"), ec ? 0 : size);
+    }
+    std::vector<std::size_t> order(rows.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return work[a] > work[b]; });
+    return order;
+}
+
 void makeFolder(const std::string& path)
 {
     std::error_code ec;
@@ -221,6 +237,11 @@ void runCruise(const CruiseCommand& c)
     const bool pictures = false;
 #endif
     const ExportContext context = cruiseContext(setup);
+    CruiseFilesSetup filesSetup;
+    filesSetup.outDir = c.outDir;
+    filesSetup.binSize = c.bin;
+    filesSetup.attributes = attributes;
+    filesSetup.created = createdTime();
     // A cast's own files, then (unless --update may find the cruise's files up to
     // date, or only the casts are asked for) what the cruise's files take from it,
     // read back while the other threads still process their casts.
@@ -231,21 +252,37 @@ void runCruise(const CruiseCommand& c)
         outcomes[i] = analyseCast(rows[i], setup, context, pictures);
         analysed[i] = 1;
     };
+    auto analysedCasts = [&] {
+        std::vector<const CastOutcome*> casts;
+        for (std::size_t i = 0; i < rows.size(); ++i)
+            if (analysed[i])
+                casts.push_back(&outcomes[i]);
+        return casts;
+    };
+    auto told = [&](std::size_t i, bool made) {
+        if (c.quiet)
+            return;
+        std::lock_guard lock(out);
+        if (made)
+            std::printf(text::kCruiseCastDone, rows[i].recording.c_str(), rows[i].cast.c_str());
+        else
+            std::printf(text::kCruiseCastUpToDate, rows[i].recording.c_str(), rows[i].cast.c_str());
+        std::fflush(stdout);
+    };
     std::atomic<int> redone{0};
     if (!c.collect) {
-        failed |= !runJobs(rows.size(), threads, out, [&](std::size_t i) {
+        // Side by side the longest casts go first; one at a time in station order.
+        std::vector<std::size_t> order(rows.size());
+        std::iota(order.begin(), order.end(), std::size_t{0});
+        if (threads > 1)
+            order = longestFirst(rows);
+        failed |= !runJobs(rows.size(), threads, out, [&](std::size_t k) {
+            const std::size_t i = order[k];
             usable[i] = 0;
             const bool made = produceCast(rows[i], setup);
             usable[i] = 1;
             redone += made ? 1 : 0;
-            if (!c.quiet) {
-                std::lock_guard lock(out);
-                if (made)
-                    std::printf(text::kCruiseCastDone, rows[i].recording.c_str(), rows[i].cast.c_str());
-                else
-                    std::printf(text::kCruiseCastUpToDate, rows[i].recording.c_str(), rows[i].cast.c_str());
-                std::fflush(stdout);
-            }
+            told(i, made);
             if (analyseAtOnce)
                 analyse(i);
         });
@@ -257,9 +294,6 @@ void runCruise(const CruiseCommand& c)
         return;
     }
 
-    // The cruise's files from every cast that has its .psd; the memory the casts'
-    // processing freed on its threads goes back first.
-    releaseFreedMemory();
     const std::string profiles = joinPath(c.outDir, text::kCruiseProfilesName);
     const std::string summary = joinPath(c.outDir, text::kCruiseSummaryName);
     const std::string report = joinPath(c.outDir, text::kCruiseReportName);
@@ -285,64 +319,25 @@ void runCruise(const CruiseCommand& c)
             throw Failure(kExitBadInput, "");
         return;
     }
+    // The cruise's files from every cast that has its .psd; the memory the casts'
+    // processing freed on its threads goes back first.
     std::filesystem::remove(keyFile, ec);
+    releaseFreedMemory();
     failed |= !runJobs(rows.size(), threads, out, [&](std::size_t i) {
         if (usable[i] && !analysed[i] && !analyseAtOnce)
             analyse(i);
     });
-    std::vector<ProfileCast> casts;
-    for (std::size_t i = 0; i < rows.size(); ++i)
-        if (analysed[i])
-            casts.push_back(outcomes[i].cast);
-    const std::string depthUnits = context.channels[kDepthChannel].units;
-    ProfileDatasetOptions options;
-    options.binSize = c.bin;
-    options.context = context;
-    options.attributes = attributes;
-    options.created = createdTime();
-    bool written = true;
-    try {
-        writeProfileDataset(casts, profiles, options);
-    } catch (const CastError& e) {
-        std::fprintf(stderr, "kavro-cli: %s\n", e.what());
-        written = false;
-    }
+    CruiseFiles files(filesSetup, context, analysedCasts());
+    failed |= !runJobs(files.pieces(), threads, out, [&](std::size_t piece) { files.make(piece); });
+    const std::vector<std::string> problems = files.problems();
+    for (const std::string& p : problems)
+        std::fprintf(stderr, "%s\n", p.c_str());
+    const bool written = problems.empty();
     std::string error;
-    if (!replaceFileAtomically(summary, cruiseSummaryCsv(casts, depthUnits), &error)) {
-        std::fprintf(stderr, "kavro-cli: %s: %s\n", summary.c_str(), error.c_str());
-        written = false;
-    }
-#ifdef KAVRO_WITH_PLOT
-    std::vector<CruiseReportCast> drawn;
-    for (std::size_t i = 0; i < rows.size(); ++i)
-        if (analysed[i])
-            drawn.push_back({&outcomes[i].cast, &outcomes[i].overview, &outcomes[i].profile});
-    CruiseReportInfo info;
-    info.depthUnits = depthUnits;
-    info.binSize = c.bin;
-    info.title = text::kProfileTitle;
-    for (const auto& [name, value] : attributes)
-        if (name == "title")
-            info.title = value;
-    // Every page on one colour scale, each drawn on whichever thread is free; the
-    // pages are joined in station order.
-    const CruiseReportScale scale = cruiseReportScale(drawn, c.bin);
-    const int pageCount = static_cast<int>(drawn.size()) + 1;
-    std::vector<std::optional<std::string>> pages(drawn.size() + 1);
-    ensureOffscreenGui();
-    runJobs(pages.size(), threads, out, [&](std::size_t i) {
-        pages[i] = i == 0 ? drawCruisePage(drawn, info, scale, pageCount)
-                          : drawCastPage(drawn[i - 1], info, scale, static_cast<int>(i) + 1, pageCount);
-    });
-    if (!writeCruiseReport(pages, report)) {
-        std::fprintf(stderr, "kavro-cli: %s%s\n", report.c_str(), text::kCliPlotWriteFailed);
-        written = false;
-    }
-#endif
     if (written && !replaceFileAtomically(keyFile, key, &error))
         std::fprintf(stderr, "kavro-cli: %s: %s\n", keyFile.c_str(), error.c_str());
     if (!c.quiet)
-        std::printf(text::kCruiseFilesWritten, c.outDir.c_str(), casts.size());
+        std::printf(text::kCruiseFilesWritten, c.outDir.c_str(), files.castCount());
     requireStdoutWritten();
     if (failed || !written)
         throw Failure(kExitBadInput, "");

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <map>
 #include <sys/stat.h>
 
 using namespace kavro;
@@ -199,6 +200,42 @@ TEST_F(CruiseTest, ReportNamesEveryStation)
         EXPECT_NE(text.find(station), std::string::npos) << station;
     EXPECT_NE(text.find("one colour scale for every cast"), std::string::npos);
     EXPECT_NE(text.find("page 4 of 4"), std::string::npos);
+}
+
+// A cast whose NetCDF file cannot be written is left out of every cruise file,
+// though its .psd was read back before: one thread or two, the same files.
+TEST_F(CruiseTest, ACastWithoutItsNetcdfFileIsLeftOut)
+{
+    std::map<std::string, std::string> first;
+    for (const char* jobs : {"1", "2"}) {
+        std::filesystem::remove_all(out);
+        // A folder where B's NetCDF file belongs cannot be replaced by it.
+        std::filesystem::create_directories(out + "/nc/B.nc/in the way");
+        const CliResult r = cruise(out, {}, jobs);
+        EXPECT_EQ(r.status, 1) << jobs;
+        EXPECT_NE(r.err.find(out + "/nc/B.nc: "), std::string::npos) << r.err;
+        EXPECT_NE(r.out.find("cruise files written (2 casts)"), std::string::npos) << r.out;
+        const std::string summary = readFile(out + "/cruise_summary.csv");
+        EXPECT_EQ(summary.find("Bravo"), std::string::npos) << summary;
+        EXPECT_NE(summary.find("\nR,Charlie,"), std::string::npos) << summary;
+        std::vector<std::string> files = {"cruise_summary.csv", "cruise_profiles.nc", "nc/a.nc", "nc/R.nc"};
+        if (std::filesystem::exists("/usr/bin/pdftotext") && std::filesystem::exists(out + "/cruise_report.pdf")) {
+            const std::string text = work.file("report.txt");
+            ASSERT_EQ(std::system(("pdftotext -layout " + out + "/cruise_report.pdf " + text).c_str()), 0);
+            const std::string report = readFile(text);
+            EXPECT_EQ(report.find("Bravo"), std::string::npos) << jobs;
+            EXPECT_NE(report.find("page 3 of 3"), std::string::npos) << jobs;
+            files.push_back("report.txt");
+            writeFile(out + "/report.txt", report);
+        }
+        for (const std::string& file : files) {
+            const std::string content = readFile(out + "/" + file);
+            if (first.count(file))
+                EXPECT_EQ(content, first[file]) << file << " differs with -j " << jobs;
+            else
+                first[file] = content;
+        }
+    }
 }
 
 TEST_F(CruiseTest, UpdateRedoesOnlyWhatChanged)
