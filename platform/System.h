@@ -1,5 +1,6 @@
 #pragma once
 // The few operating-system services the program needs beyond files.
+#include <optional>
 #include <string>
 
 namespace kavro {
@@ -15,6 +16,11 @@ void sleepMilliseconds(int ms);
 bool stderrIsTerminal();
 // This process's number, for names that must differ between running programs.
 long long processId();
+// The value of an environment variable, as UTF-8 text on every system (on Windows
+// read from the wide environment, so a value with any characters comes through
+// whatever the code page); nothing when it is not set.  Every read of the
+// environment goes through here.
+std::optional<std::string> environmentVariable(const char* name);
 // The folder where this user's programs keep their settings: $XDG_CONFIG_HOME
 // (by default ~/.config) on POSIX, %APPDATA% on Windows.  UTF-8.
 std::string userConfigFolder();

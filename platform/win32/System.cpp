@@ -47,12 +47,21 @@ long long processId()
     return static_cast<long long>(GetCurrentProcessId());
 }
 
+std::optional<std::string> environmentVariable(const char* name)
+{
+    // The narrow environment holds the values in the ANSI code page, where a name
+    // like "Müller" may not exist at all: the wide one holds them as they are.
+    if (const wchar_t* value = _wgetenv(wide(name).c_str()))
+        return utf8(value);
+    return std::nullopt;
+}
+
 std::string userConfigFolder()
 {
-    if (const wchar_t* appData = _wgetenv(L"APPDATA"); appData && *appData)
-        return forwardSlashes(utf8(appData));
-    if (const wchar_t* profile = _wgetenv(L"USERPROFILE"); profile && *profile)
-        return forwardSlashes(utf8(profile)) + "/AppData/Roaming";
+    if (const auto appData = environmentVariable("APPDATA"); appData && !appData->empty())
+        return forwardSlashes(*appData);
+    if (const auto profile = environmentVariable("USERPROFILE"); profile && !profile->empty())
+        return forwardSlashes(*profile) + "/AppData/Roaming";
     return ".";
 }
 
