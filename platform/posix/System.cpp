@@ -20,6 +20,16 @@ std::string executablePath()
     return std::string(buf, static_cast<std::size_t>(n));
 }
 
+std::vector<std::string> commandLineArguments(int argc, char** argv)
+{
+    return std::vector<std::string>(argv, argv + argc);
+}
+
+void consoleShowsUtf8()
+{
+    // A terminal shows the bytes in the user's own encoding, UTF-8 nowadays.
+}
+
 void writeFailsPastFileSizeLimit()
 {
     std::signal(SIGXFSZ, SIG_IGN);

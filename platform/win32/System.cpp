@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <io.h>
+#include <shellapi.h>
 
 namespace kavro {
 
@@ -25,6 +26,25 @@ std::string executablePath()
             return std::string();
         buffer.resize(buffer.size() * 2);
     }
+}
+
+std::vector<std::string> commandLineArguments(int argc, char** argv)
+{
+    int count = 0;
+    wchar_t** wideArgs = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (!wideArgs)
+        return std::vector<std::string>(argv, argv + argc);
+    std::vector<std::string> args;
+    args.reserve(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i)
+        args.push_back(utf8(wideArgs[i]));
+    LocalFree(wideArgs);
+    return args;
+}
+
+void consoleShowsUtf8()
+{
+    SetConsoleOutputCP(CP_UTF8);
 }
 
 void writeFailsPastFileSizeLimit()
