@@ -31,7 +31,8 @@ std::string userConfigFolder();
 // name like "D:\Fahrt 1\Müller.raw" may not exist at all; argv itself elsewhere.
 std::vector<std::string> commandLineArguments(int argc, char** argv);
 // For the programs' main(): the console shows the UTF-8 text the program writes
-// (Windows consoles otherwise take it in their own code page).
+// (Windows consoles otherwise take it in their own code page, which is given back
+// when the program ends).
 void consoleShowsUtf8();
 // For the programs' main(): past a file size limit (ulimit -f) a write then fails
 // with "File too large" and is reported like a full disk, instead of the signal

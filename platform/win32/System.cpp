@@ -42,9 +42,17 @@ std::vector<std::string> commandLineArguments(int argc, char** argv)
     return args;
 }
 
+namespace {
+UINT consoleCodePageBefore = 0;
+}  // namespace
+
 void consoleShowsUtf8()
 {
-    SetConsoleOutputCP(CP_UTF8);
+    // The console window is the user's: its own code page is given back at the end.
+    consoleCodePageBefore = GetConsoleOutputCP();
+    if (consoleCodePageBefore == 0 || consoleCodePageBefore == CP_UTF8 || !SetConsoleOutputCP(CP_UTF8))
+        return;
+    std::atexit([] { SetConsoleOutputCP(consoleCodePageBefore); });
 }
 
 void writeFailsPastFileSizeLimit()
