@@ -161,6 +161,19 @@ TEST(FileUtil, PathRules)
     EXPECT_EQ(stemBeforeFirstDot("cast.3.raw"), "cast");
     EXPECT_EQ(joinPath("/cal", "M32x32_a.asc"), "/cal/M32x32_a.asc");
     EXPECT_EQ(joinPath("/cal/", "M32x32_a.asc"), "/cal/M32x32_a.asc");
+    // A path as typed in a Windows console: a backslash separates there, elsewhere it is part of a name.
+    const std::string typed = "D:\\cruise.1\\c";
+#ifdef _WIN32
+    EXPECT_EQ(directoryPart(typed), "D:\\cruise.1");
+    EXPECT_EQ(fileNamePart(typed), "c");
+    EXPECT_EQ(removeExtension(typed), typed);
+    EXPECT_EQ(joinPath("D:\\cal\\", "M32x32_a.asc"), "D:\\cal\\M32x32_a.asc");
+#else
+    EXPECT_EQ(directoryPart(typed), "");
+    EXPECT_EQ(fileNamePart(typed), typed);
+    EXPECT_EQ(removeExtension(typed), "D:\\cruise");
+    EXPECT_EQ(joinPath("D:\\cal\\", "M32x32_a.asc"), "D:\\cal\\/M32x32_a.asc");
+#endif
 }
 
 TEST(FileUtil, OnlyRegularFilesAreOpenedForReading)
