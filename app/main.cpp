@@ -36,7 +36,7 @@ int answered(const kavro::DesktopArguments& args)
 bool windowSystemNamed(int argc, char** argv)
 {
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-        if (const char* value = std::getenv(name); value && *value)
+        if (const auto value = kavro::environmentVariable(name); value && !value->empty())
             return true;
     for (int i = 1; i < argc; ++i)
         if (std::string_view(argv[i]) == "-platform" || std::string_view(argv[i]) == "--platform")

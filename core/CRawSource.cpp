@@ -168,7 +168,7 @@ void CRawSource::confirmReplacing(const std::vector<std::string>& paths)
 {
     std::vector<std::string> existing;
     for (const std::string& p : paths)
-        if (std::filesystem::exists(p))
+        if (std::error_code ec; std::filesystem::exists(pathFromUtf8(p), ec))
             existing.push_back(p);
     if (!existing.empty() &&
         !context_.prompter.askYesNo(text::kReplaceBesideFiles + fileListText(existing) + text::kReplaceBesideAsk))
@@ -180,11 +180,11 @@ std::string CRawSource::repeatedOutput(const std::vector<std::string>& paths)
     std::vector<std::filesystem::path> seen;
     for (const std::string& p : paths) {
         std::error_code ec;
-        std::filesystem::path full = std::filesystem::absolute(p, ec).lexically_normal();
+        std::filesystem::path full = std::filesystem::absolute(pathFromUtf8(p), ec).lexically_normal();
         if (ec)
-            full = std::filesystem::path(p).lexically_normal();
+            full = pathFromUtf8(p).lexically_normal();
         for (const std::filesystem::path& s : seen)
-            if (s == full || sameFile(s.string(), full.string()))
+            if (s == full || sameFile(utf8FromPath(s), utf8FromPath(full)))
                 return p;
         seen.push_back(full);
     }

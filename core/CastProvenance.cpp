@@ -26,13 +26,11 @@ std::string pathRelativeTo(const std::string& path, const std::string& folder)
         return path;
     // Relative inside the folder (an archive moved as a whole still checks),
     // absolute for a file elsewhere (no climb of ../../.. that breaks when the
-    // NetCDF file alone is moved).
+    // NetCDF file alone is moved).  Written with '/' between folders on every
+    // system, as every system reads it and as the program writes paths elsewhere.
     const fs::path relative = file.lexically_relative(base);
-    if (relative.empty() || *relative.begin() == "..")
-        return utf8FromPath(file);
-    // A relative path travels with the archive to other systems: written with '/'
-    // everywhere, as every system reads it.
-    std::string text = utf8FromPath(relative);
+    const bool outside = relative.empty() || *relative.begin() == "..";
+    std::string text = utf8FromPath(outside ? file : relative);
 #ifdef _WIN32
     std::replace(text.begin(), text.end(), '\\', '/');
 #endif

@@ -2,6 +2,7 @@
 
 #include "core/FrameTimes.h"
 #include "platform/File.h"
+#include "platform/FileUtil.h"
 #include "resources/CliProcessTexts.h"
 #include "resources/CoreTexts.h"
 
@@ -235,7 +236,7 @@ CastFigures castFigures(const CastReader& cast)
     s.firstUtc = s.lastUtc = nan;
     const std::string timesPath = frameTimesPathFor(cast.path());
     std::error_code ec;
-    if (std::filesystem::exists(timesPath, ec)) {
+    if (std::filesystem::exists(pathFromUtf8(timesPath), ec)) {
         FrameTimes times;
         std::string error;
         if (!readFrameTimes(timesPath, times, error)) {

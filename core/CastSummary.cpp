@@ -2,6 +2,7 @@
 
 #include "core/CPDFile.h"
 #include "core/CastReader.h"
+#include "platform/FileUtil.h"
 
 #include <algorithm>
 #include <cmath>
@@ -312,7 +313,7 @@ CastSource castSourceOf(const CPDFile& file, std::string& timeError)
     timeError.clear();
     const std::string times = frameTimesPathFor(source.path);
     std::error_code ignored;
-    if (std::filesystem::is_regular_file(times, ignored) && !readFrameTimes(times, source.frameTimes, timeError)) {
+    if (std::filesystem::is_regular_file(pathFromUtf8(times), ignored) && !readFrameTimes(times, source.frameTimes, timeError)) {
         timeError = times + ": " + timeError;
         source.frameTimes = FrameTimes{};
     }

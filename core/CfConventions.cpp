@@ -1,5 +1,7 @@
 #include "core/CfConventions.h"
 
+#include "platform/System.h"
+
 #ifdef KAVRO_UDUNITS
 #include <udunits2.h>
 #endif
@@ -74,7 +76,8 @@ std::optional<double> sourceDateEpoch(const char* value)
 
 double creationTimeUtc()
 {
-    if (const std::optional<double> fixed = sourceDateEpoch(std::getenv("SOURCE_DATE_EPOCH")))
+    const std::optional<std::string> epoch = environmentVariable("SOURCE_DATE_EPOCH");
+    if (const std::optional<double> fixed = sourceDateEpoch(epoch ? epoch->c_str() : nullptr))
         return *fixed;
     timespec ts{};
     clock_gettime(CLOCK_REALTIME, &ts);

@@ -8,6 +8,25 @@
 #include <filesystem>
 
 namespace kavro {
+namespace {
+
+// Where the last separator of a path is.  Windows takes a backslash as well as '/'
+// (D:\cruise\cast.raw as typed in a console); elsewhere a backslash is part of a name.
+std::size_t lastSeparator(std::string_view path)
+{
+#ifdef _WIN32
+    return path.find_last_of("/\\");
+#else
+    return path.rfind('/');
+#endif
+}
+
+bool endsWithSeparator(std::string_view path)
+{
+    return !path.empty() && lastSeparator(path) == path.size() - 1;
+}
+
+}  // namespace
 
 bool sameFile(const std::string& a, const std::string& b)
 {
@@ -64,7 +83,7 @@ bool hasExtension(std::string_view path, std::string_view extension)
 
 std::string directoryPart(std::string_view path)
 {
-    std::size_t slash = path.rfind('/');
+    std::size_t slash = lastSeparator(path);
     if (slash == std::string_view::npos)
         return std::string();
     if (slash == 0)
@@ -74,7 +93,7 @@ std::string directoryPart(std::string_view path)
 
 std::string fileNamePart(std::string_view path)
 {
-    std::size_t slash = path.rfind('/');
+    std::size_t slash = lastSeparator(path);
     return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
 }
 
@@ -97,7 +116,7 @@ std::string joinPath(std::string_view dir, std::string_view name)
     if (dir.empty())
         return std::string(name);
     std::string result(dir);
-    if (result.back() != '/')
+    if (!endsWithSeparator(result))
         result += '/';
     result += name;
     return result;
@@ -105,7 +124,7 @@ std::string joinPath(std::string_view dir, std::string_view name)
 
 std::string removeExtension(std::string_view path)
 {
-    std::size_t slash = path.rfind('/');
+    std::size_t slash = lastSeparator(path);
     std::size_t dot = path.rfind('.');
     // Only a full stop inside the file name counts: "/data.1/run" has no extension.
     if (dot == std::string_view::npos || (slash != std::string_view::npos && dot < slash))

@@ -36,7 +36,7 @@ std::FILE* openFile(const std::string& path, const char* mode);
 // or the same path once "." and ".." are resolved).  False when either is empty.
 bool sameFile(const std::string& a, const std::string& b);
 
-// Path pieces.  The separator is '/'.
+// Path pieces.  The separator is '/', on Windows a backslash too.
 std::string directoryPart(std::string_view path);   // before the last separator; "" when none
 std::string fileNamePart(std::string_view path);    // after the last separator; the whole text when none
 // dir + separator + name; no second separator when dir already ends with one;

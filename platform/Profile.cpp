@@ -227,8 +227,8 @@ bool Profile::writeString(std::string_view section, std::string_view key, std::s
 
 std::string profileLocation(std::string_view executableName)
 {
-    if (const char* explicitPath = std::getenv("KAVRO_PROFILE"); explicitPath && *explicitPath)
-        return explicitPath;
+    if (const auto explicitPath = environmentVariable("KAVRO_PROFILE"); explicitPath && !explicitPath->empty())
+        return *explicitPath;
     return userConfigFolder() + "/kavro/" + std::string(executableName) + ".INI";
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 // The few operating-system services the program needs beyond files.
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace kavro {
 
@@ -15,10 +17,23 @@ void sleepMilliseconds(int ms);
 bool stderrIsTerminal();
 // This process's number, for names that must differ between running programs.
 long long processId();
+// The value of an environment variable, as UTF-8 text on every system (on Windows
+// read from the wide environment, so a value with any characters comes through
+// whatever the code page); nothing when it is not set.  Every read of the
+// environment goes through here.
+std::optional<std::string> environmentVariable(const char* name);
 // The folder where this user's programs keep their settings: $XDG_CONFIG_HOME
 // (by default ~/.config) on POSIX, %APPDATA% on Windows.  UTF-8.
 std::string userConfigFolder();
 
+// For the programs' main(): the arguments as UTF-8 text.  On Windows they are read
+// from the wide command line, as argv holds them in the ANSI code page, where a
+// name like "D:\Fahrt 1\Müller.raw" may not exist at all; argv itself elsewhere.
+std::vector<std::string> commandLineArguments(int argc, char** argv);
+// For the programs' main(): the console shows the UTF-8 text the program writes
+// (Windows consoles otherwise take it in their own code page, which is given back
+// when the program ends).
+void consoleShowsUtf8();
 // For the programs' main(): past a file size limit (ulimit -f) a write then fails
 // with "File too large" and is reported like a full disk, instead of the signal
 // ending the program without a word.

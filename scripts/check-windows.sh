@@ -3,8 +3,8 @@
 #   1. its unit tests (CTest of the Windows build, each program run whole under wine);
 #   2. byte identity: kavro-cli.exe writes the same files as the Linux kavro-cli for
 #      the same commands (process of each model, with -j, frame ranges and time
-#      stamps; the CSV export; background; makecal and simraw), and prints the same
-#      reports (line ends aside);
+#      stamps; names with any characters; the CSV export; background; makecal and
+#      simraw), and prints the same reports (line ends aside);
 #   3. live: acquire on a COM port that wine maps onto the simulator's pseudo-terminal
 #      logs every frame once, in order, as the Linux acquire does on the same script,
 #      a reply that comes after its request gave up included.
@@ -95,6 +95,10 @@ run process0j process --model 0 --cal-dir ../cal --vsf --log -j 2 -o p0j/v.psd .
 run process1 process --model 1 --cal-dir ../cal --asc --log --first 10 --last 149 -o p1/b.psd ../rec1.raw
 run process2 process --model 2 --cal-dir ../cal --asc --log --start-time 2026-12-09T02:20:45Z \
   --interval 0.5 -o p2/c.psd ../rec2.raw
+# Names with any characters, on the command line and in the files.
+cp rec2.raw "Müller 2.raw"
+run unicode process --model 2 --cal-dir ../cal --asc --log -o "Fahrt ü/Ørsted.psd" "../Müller 2.raw"
+run unicodeinfo info "Fahrt ü/Ørsted.psd"
 run csv export --csv -o p0/a.csv p0/a.psd
 run csvcomma export --csv --decimal-comma -o p2/c.csv p2/c.psd
 run summary summary p0 p1 p2

@@ -21,8 +21,8 @@ std::optional<std::string> BatchPrompter::answerFor(const FileDialogRequest& req
     if (it->second.empty())
         return it->second;
     std::error_code ec;
-    std::filesystem::path full = std::filesystem::absolute(it->second, ec).lexically_normal();
-    return ec ? it->second : full.string();
+    std::filesystem::path full = std::filesystem::absolute(pathFromUtf8(it->second), ec).lexically_normal();
+    return ec ? it->second : utf8FromPath(full);
 }
 
 std::optional<std::string> BatchPrompter::openFile(const FileDialogRequest& request)

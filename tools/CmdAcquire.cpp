@@ -86,7 +86,7 @@ void checkOutputs(const AcquireOptions& o)
         return;
     for (const std::string& path : paths) {
         std::error_code ec;
-        if (std::filesystem::exists(std::filesystem::symlink_status(path, ec)))
+        if (std::filesystem::exists(std::filesystem::symlink_status(pathFromUtf8(path), ec)))
             throw Failure(kExitBadInput, path + text::kAcquireExists);
     }
 }

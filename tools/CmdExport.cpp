@@ -39,10 +39,11 @@ std::vector<std::string> outputsOf(const ExportCommand& c)
         return {std::string()};
     const std::string ext = c.netcdf ? ".nc" : ".csv";
     std::error_code ec;
-    const bool folder = !c.output.empty() && (c.files.size() > 1 || std::filesystem::is_directory(c.output, ec));
+    const bool folder =
+        !c.output.empty() && (c.files.size() > 1 || std::filesystem::is_directory(pathFromUtf8(c.output), ec));
     if (c.files.size() > 1 && !c.output.empty()) {
-        std::filesystem::create_directories(c.output, ec);
-        if (!std::filesystem::is_directory(c.output, ec))
+        std::filesystem::create_directories(pathFromUtf8(c.output), ec);
+        if (!std::filesystem::is_directory(pathFromUtf8(c.output), ec))
             throw Failure(kExitUsage, c.output + ": " + text::kCliSeveralNeedFolder);
     }
     std::vector<std::string> outputs;

@@ -60,7 +60,7 @@ void runProcess(ProcessCommand& c)
                                            : options.background;
         // With --start-time the time file is an output too.
         std::error_code ec;
-        const bool timesMissing = options.startTime && !std::filesystem::exists(timeStampPathFor(outputs[i]), ec);
+        const bool timesMissing = options.startTime && !std::filesystem::exists(pathFromUtf8(timeStampPathFor(outputs[i])), ec);
         // Up to date: newer than its inputs, and made with the options given now.
         if (c.update && !timesMissing && upToDate(outputs[i], {c.rawFiles[i], background}) &&
             outputMatchesOptions(c.rawFiles[i], outputs[i], options, background, env)) {

@@ -24,15 +24,15 @@ std::vector<std::string> castsOf(const std::vector<std::string>& args)
     std::vector<std::string> casts;
     for (const std::string& a : args) {
         std::error_code ec;
-        if (!std::filesystem::is_directory(a, ec)) {
+        if (!std::filesystem::is_directory(pathFromUtf8(a), ec)) {
             casts.push_back(a);
             continue;
         }
         std::vector<std::string> found;
-        for (auto it = std::filesystem::recursive_directory_iterator(a, ec);
+        for (auto it = std::filesystem::recursive_directory_iterator(pathFromUtf8(a), ec);
              !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec))
-            if (it->is_regular_file(ec) && hasExtension(it->path().string(), ".psd"))
-                found.push_back(it->path().string());
+            if (it->is_regular_file(ec) && hasExtension(utf8FromPath(it->path()), ".psd"))
+                found.push_back(utf8FromPath(it->path()));
         if (found.empty())
             std::fprintf(stderr, "kavro-cli: %s%s\n", text::kSummaryNoCasts, a.c_str());
         std::sort(found.begin(), found.end());

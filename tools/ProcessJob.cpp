@@ -66,8 +66,8 @@ std::string findRingAreaFile(const std::string& calDir, int model)
 {
     std::vector<std::string> names;
     std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator(calDir.empty() ? "." : calDir, ec)) {
-        const std::string name = entry.path().filename().string();
+    for (const auto& entry : std::filesystem::directory_iterator(pathFromUtf8(calDir.empty() ? "." : calDir), ec)) {
+        const std::string name = utf8FromPath(entry.path().filename());
         const std::string lower = lowerCase(name);
         if (lower.rfind("ringarea", 0) == 0 && lower.size() >= 12 && lower.ends_with(".asc") &&
             entry.is_regular_file(ec))
@@ -114,8 +114,8 @@ bool outputMatchesOptions(const std::string& rawFile, const std::string& psd, co
         if (cast.model() != options.model || !calibrationMismatches(cast, options.calDir).empty())
             return false;
         std::error_code ec1, ec2;
-        const fs::path used = fs::weakly_canonical(fs::absolute(cast.header().backgroundPath), ec1);
-        const fs::path wanted = fs::weakly_canonical(fs::absolute(background), ec2);
+        const fs::path used = fs::weakly_canonical(fs::absolute(pathFromUtf8(cast.header().backgroundPath)), ec1);
+        const fs::path wanted = fs::weakly_canonical(fs::absolute(pathFromUtf8(background)), ec2);
         if (ec1 || ec2 || used != wanted)
             return false;
         const int first = options.first.value_or(0);

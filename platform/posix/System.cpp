@@ -20,6 +20,16 @@ std::string executablePath()
     return std::string(buf, static_cast<std::size_t>(n));
 }
 
+std::vector<std::string> commandLineArguments(int argc, char** argv)
+{
+    return std::vector<std::string>(argv, argv + argc);
+}
+
+void consoleShowsUtf8()
+{
+    // A terminal shows the bytes in the user's own encoding, UTF-8 nowadays.
+}
+
 void writeFailsPastFileSizeLimit()
 {
     std::signal(SIGXFSZ, SIG_IGN);
@@ -42,16 +52,23 @@ long long processId()
     return static_cast<long long>(::getpid());
 }
 
+std::optional<std::string> environmentVariable(const char* name)
+{
+    if (const char* value = std::getenv(name))
+        return std::string(value);
+    return std::nullopt;
+}
+
 std::string userConfigFolder()
 {
-    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg == '/')
-        return xdg;
-    const char* home = std::getenv("HOME");
-    if (!home || !*home) {
-        if (struct passwd* pw = ::getpwuid(::getuid()))
+    if (const auto xdg = environmentVariable("XDG_CONFIG_HOME"); xdg && xdg->starts_with('/'))
+        return *xdg;
+    std::string home = environmentVariable("HOME").value_or("");
+    if (home.empty()) {
+        if (struct passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir)
             home = pw->pw_dir;
     }
-    return std::string(home ? home : ".") + "/.config";
+    return (home.empty() ? std::string(".") : home) + "/.config";
 }
 
 }  // namespace kavro

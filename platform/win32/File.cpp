@@ -23,9 +23,10 @@ std::optional<FileStamp> fileStamp(const std::string& path)
     const bool known = GetFileInformationByHandle(h, &info) != 0;
     const DWORD type = GetFileType(h);
     CloseHandle(h);
-    if (!known)
-        return std::nullopt;
     FileStamp stamp;
+    // A device (NUL, COM1) opens but has no file information: it is there, and no plain file.
+    if (!known)
+        return type != FILE_TYPE_DISK && type != FILE_TYPE_UNKNOWN ? std::optional<FileStamp>(stamp) : std::nullopt;
     stamp.identity = {info.dwVolumeSerialNumber,
                       (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
     stamp.size = static_cast<long long>((static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow);

@@ -12,6 +12,25 @@ namespace kavro {
 
 using namespace win32;
 
+namespace {
+
+// Whether the nearest part of dir that exists is a plain file, so that no file can
+// be made below it (told as "Not a directory", not as a path that was not found).
+bool belowAPlainFile(const std::filesystem::path& dir)
+{
+    for (std::filesystem::path part = dir; !part.empty(); part = part.parent_path()) {
+        std::error_code error;
+        const std::filesystem::file_status status = std::filesystem::status(part, error);
+        if (std::filesystem::exists(status))
+            return !std::filesystem::is_directory(status);
+        if (part == part.parent_path())
+            break;
+    }
+    return false;
+}
+
+}  // namespace
+
 FileReplacement::~FileReplacement()
 {
     abandon();
@@ -48,6 +67,8 @@ bool FileReplacement::begin(const std::string& target)
     if (!dir.empty()) {
         std::error_code ec;
         std::filesystem::create_directories(pathFromUtf8(dir), ec);
+        if (ec && belowAPlainFile(pathFromUtf8(dir)))
+            return fail(errnoText(ENOTDIR));
     }
     const std::optional<FileStamp> now = fileStamp(target_);
     existed_ = now.has_value();

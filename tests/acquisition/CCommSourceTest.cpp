@@ -512,8 +512,13 @@ TEST_F(CommTest, WhenOneOutputFailsEveryOutputEndsWithTheSameFrame)
         {"the .psd is full", 2600, -1, "full.psd", 3},
         {"the .log is deleted", 0, 2, "full.log", 2},
     };
+    // Windows has no file size limit, and wine does not tell a writer that its file was deleted.
+    const bool canFill = FileSizeLimit::available();
+    const bool canDelete = deletionIsToldWhileOpen(env.cal.dir);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
+        if (!(c.sizeLimit > 0 ? canFill : canDelete))
+            continue;
         allOutputs();
         const std::size_t told = env.prompter.messages().size();
         const std::string psd = env.cal.path("full.psd");
@@ -551,6 +556,8 @@ TEST_F(CommTest, WhenOneOutputFailsEveryOutputEndsWithTheSameFrame)
             EXPECT_EQ(lines(readFile(env.cal.path("full.log"))), c.frames);
         }
     }
+    if (!canFill && !canDelete)
+        GTEST_SKIP() << "neither a full disk nor a deleted file can be made on this system";
 }
 
 TEST_F(CommTest, ALiveCollectionSeesEveryFrameAsWords)

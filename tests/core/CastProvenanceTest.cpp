@@ -23,6 +23,7 @@ TEST(CastProvenance, DigestPathsCheckFromTheExportsFolder)
         {dir.file("archive/H32_a.asc"), dir.file("archive"), "H32_a.asc"},
         // Outside the folder: absolute, not a climb of ../ that breaks when the file moves.
         {dir.file("elsewhere/H32_a.asc"), dir.file("archive"), dir.file("elsewhere/H32_a.asc")},
+        {dir.file("archive/../elsewhere/./H32_a.asc"), dir.file("archive/cal"), dir.file("elsewhere/H32_a.asc")},
     };
     for (const Row& r : rows)
         EXPECT_EQ(pathRelativeTo(r.path, r.folder), r.expected) << r.path << " from " << r.folder;

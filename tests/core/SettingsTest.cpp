@@ -30,7 +30,11 @@ TEST(Settings, DefaultsWithNoProfile)
     EXPECT_EQ(s.pdFirst, 0);
     EXPECT_EQ(s.dataFiles, "");  // the program's default (the documents folder) applies
     EXPECT_EQ(s.procOpt1, 0);
+#ifdef _WIN32
+    EXPECT_EQ(s.comDevice[1], "COM2");  // the port Windows itself calls COM2
+#else
     EXPECT_EQ(s.comDevice[1], "/dev/ttyUSB1");
+#endif
     EXPECT_EQ(s.baudRate, 9600);
     for (const auto& e : s.entries())
         EXPECT_FALSE(e.fromProfile) << e.key;

@@ -1,5 +1,5 @@
-// The settings profile when the disk is full, the file may not grow, or the
-// profile's place holds something other than a file.
+// The settings profile when the disk is full, the file may not grow, the
+// profile's place holds something other than a file, or permission bits are set.
 #include "platform/Profile.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/TestFiles.h"
@@ -126,4 +126,27 @@ TEST(ProfileFaults, AProfileThatIsALinkStaysALink)
     ASSERT_TRUE(fresh.writeString("S", "k", "1")) << fresh.lastError();
     EXPECT_TRUE(std::filesystem::is_symlink(dir.file("config/new.INI")));
     EXPECT_EQ(readFile(dir.file("dotfiles/new.INI")), "[S]\nk=1\n");
+}
+
+TEST(ProfileFaults, PermissionBitsStayAndAFolderThatMayNotBeWrittenKeepsTheProfile)
+{
+    // A replacement keeps the permission bits the user gave the profile.
+    TempDir dir;
+    writeFile(dir.file("p.INI"), "[S]\nk=1\n");
+    ASSERT_EQ(::chmod(dir.file("p.INI").c_str(), 0640), 0);
+    Profile p(dir.file("p.INI"));
+    ASSERT_TRUE(p.writeString("S", "k", "2")) << p.lastError();
+    struct stat st {};
+    ASSERT_EQ(::stat(dir.file("p.INI").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+
+    if (::geteuid() == 0)
+        return;  // root writes anywhere
+    TempDir ro;
+    writeFile(ro.file("p.INI"), "[S]\nk=1\n");
+    ::chmod(ro.path().c_str(), 0555);
+    Profile q(ro.file("p.INI"));
+    EXPECT_FALSE(q.writeString("S", "k", "2"));
+    EXPECT_EQ(readFile(ro.file("p.INI")), "[S]\nk=1\n");
+    ::chmod(ro.path().c_str(), 0755);
 }

@@ -1,7 +1,9 @@
 #include "tests/support/TestFiles.h"
 
+#include "platform/File.h"
 #include "platform/FileUtil.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -16,7 +18,13 @@ namespace kavro::test {
 
 TempDir::TempDir()
 {
-    path_ = makeUniqueFolder(utf8FromPath(std::filesystem::temp_directory_path()), "kavro-test-");
+    // The system's folder as the program writes paths: '/' between folders (Windows
+    // gives C:\Users\me\Temp\), no separator at its end.
+    std::string temp = utf8FromPath(std::filesystem::temp_directory_path());
+    std::replace(temp.begin(), temp.end(), '\\', '/');
+    while (temp.size() > 1 && temp.back() == '/')
+        temp.pop_back();
+    path_ = makeUniqueFolder(temp, "kavro-test-");
     if (path_.empty())
         throw std::runtime_error("cannot make a temporary folder");
 }
@@ -55,11 +63,46 @@ bool fileExists(const std::string& path)
     return std::filesystem::exists(pathFromUtf8(path));
 }
 
+bool deletionIsToldWhileOpen(const TempDir& dir)
+{
+#ifdef _WIN32
+    writeFile(dir.file("probe"), "p");
+    ReadOnlyFile probe(dir.file("probe"));
+    std::filesystem::remove(pathFromUtf8(dir.file("probe")));
+    return probe.deleted();
+#else
+    (void)dir;
+    return true;
+#endif
+}
+
+bool makeSymlink(const std::string& target, const std::string& link)
+{
+#ifdef _WIN32
+    std::error_code error;
+    std::filesystem::create_symlink(pathFromUtf8(target), pathFromUtf8(link), error);
+    return !error;
+#else
+    std::filesystem::create_symlink(pathFromUtf8(target), pathFromUtf8(link));
+    return true;
+#endif
+}
+
 #ifdef _WIN32
 // Windows has no such limit: the tests that need one are skipped there.
+bool FileSizeLimit::available()
+{
+    return false;
+}
+
 FileSizeLimit::FileSizeLimit(unsigned long) {}
 FileSizeLimit::~FileSizeLimit() = default;
 #else
+bool FileSizeLimit::available()
+{
+    return true;
+}
+
 FileSizeLimit::FileSizeLimit(unsigned long bytes)
 {
     std::signal(SIGXFSZ, SIG_IGN);
