@@ -229,7 +229,7 @@ StationLog parseStationLog(const std::string& input, const std::string& folder, 
         if (recording.empty())
             fail(text::kStationNoRecording);
         else {
-            row.recording = std::filesystem::path(recording).is_absolute() ? recording : joinPath(folder, recording);
+            row.recording = pathFromUtf8(recording).is_absolute() ? recording : joinPath(folder, recording);
             std::error_code ec;
             if (checkFiles && !std::filesystem::is_regular_file(row.recording, ec))
                 fail(formatted(text::kStationRecordingMissing, row.recording));
@@ -259,7 +259,7 @@ StationLog parseStationLog(const std::string& input, const std::string& folder, 
                 row.model = *v;
         }
         if (const std::string d = cell("cal_dir"); !d.empty())
-            row.calDir = std::filesystem::path(d).is_absolute() ? d : joinPath(folder, d);
+            row.calDir = pathFromUtf8(d).is_absolute() ? d : joinPath(folder, d);
         for (std::size_t i = 0; i < header.size(); ++i) {
             const std::string name = attributeNameOf(header[i]);
             if (!known(lowerCase(header[i])) && !name.empty() && i < rec.fields.size() && !rec.fields[i].empty())

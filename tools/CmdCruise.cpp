@@ -1,6 +1,7 @@
 // kavro-cli cruise CASTS.csv -o OUTDIR: one command from the recordings of a
 // cruise to an archive (per-cast .psd and NetCDF, the profiles of the cruise as
 // one CF file, a summary table and a report).
+#include "core/CfConventions.h"
 #include "core/FrameTimes.h"
 #include "platform/FileUtil.h"
 #include "platform/NumText.h"
@@ -16,6 +17,7 @@
 #include <atomic>
 #include <cctype>
 #include <cerrno>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -129,15 +131,10 @@ std::set<int> rowsOf(const std::string& list, int count)
     return rows;
 }
 
+// Whole seconds: SOURCE_DATE_EPOCH makes rebuilt files identical.
 double createdTime()
 {
-    // SOURCE_DATE_EPOCH makes rebuilt files identical.
-    if (const char* epoch = std::getenv("SOURCE_DATE_EPOCH"))
-        if (const auto v = scanWholeDouble(epoch); v && *v >= 0)
-            return *v;
-    timespec ts{};
-    clock_gettime(CLOCK_REALTIME, &ts);
-    return static_cast<double>(ts.tv_sec);
+    return std::floor(creationTimeUtc());
 }
 
 // Runs job(i) for i = 0..count-1 on `threads` threads; a failure is told on its
@@ -335,7 +332,7 @@ void runCruise(const CruiseCommand& c)
     const bool written = problems.empty();
     std::string error;
     if (written && !replaceFileAtomically(keyFile, key, &error))
-        std::fprintf(stderr, "kavro-cli: %s: %s\n", keyFile.c_str(), error.c_str());
+        std::fprintf(stderr, "kavro-cli: %s\n", error.c_str());  // the reason names the file
     if (!c.quiet)
         std::printf(text::kCruiseFilesWritten, c.outDir.c_str(), files.castCount());
     requireStdoutWritten();

@@ -96,7 +96,7 @@ void runSummary(const SummaryCommand& c)
     } else {
         std::string error;
         if (!replaceFileAtomically(output, table, &error))
-            throw Failure(kExitBadInput, output + ": " + text::kCliWriteFailed + error);
+            throw Failure(kExitBadInput, error);  // the reason names the file
     }
     if (status != kExitOk)
         throw Failure(status, "");

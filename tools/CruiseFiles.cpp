@@ -67,7 +67,7 @@ void CruiseFiles::make(std::size_t piece)
         const std::string summary = joinPath(setup_.outDir, text::kCruiseSummaryName);
         std::string error;
         if (!replaceFileAtomically(summary, cruiseSummaryCsv(profiles_, depthUnits_), &error))
-            problems_[piece] = problem(summary + ": " + error);
+            problems_[piece] = problem(error);  // the reason names the file
         return;
     }
 #ifdef KAVRO_WITH_PLOT

@@ -142,7 +142,7 @@ bool produceCast(const StationRow& row, const CruiseSetup& setup)
     writeNetcdf(psd, nc, context);  // NetcdfFile takes turns with the other casts at the library
     std::string error;
     if (!replaceFileAtomically(keyPath(setup.outDir, row.cast), key, &error))
-        throw badInput(keyPath(setup.outDir, row.cast), error);
+        throw Failure(kExitBadInput, error);  // the reason names the file
     return true;
 }
 

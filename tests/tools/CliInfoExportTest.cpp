@@ -517,6 +517,11 @@ TEST_F(ExportTest, AFailedWriteLeavesNoPartialFile)
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find(psd + "/x.nc: "), std::string::npos) << r.err;
     EXPECT_EQ(readFile(psd), bytes);
+    // A folder where the summary table should go: one line naming it once, with the reason.
+    r = runCli({"summary", "-o", out, psd});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err.rfind("kavro-cli: " + out + ": ", 0), 0u) << r.err;
+    EXPECT_EQ(r.err.find(out, r.err.find(out) + out.size()), std::string::npos) << r.err;
 }
 
 TEST_F(ExportTest, InfoAndSummaryTellTheCastInNumbers)
