@@ -647,17 +647,24 @@ void CastPlot::drawPanels(QPainter& painter)
         }
         for (std::size_t si = 0; si < panel.series.size(); ++si) {
             const auto& [get, colour] = panel.series[si];
-            // The spread within each column as a pale bar, the column means as a line broken at gaps.
+            // The spread within each column as a pale bar (as wide as the column, reaching
+            // half that beyond the range at both ends), the column means as a line broken at
+            // gaps.  The bars of a series are one filled path: a PDF then holds one list of
+            // rectangles instead of a shape and a transparency state for every column.
             QColor pale = colour;
             pale.setAlpha(70);
-            painter.setPen(QPen(pale, std::max(1.0, alongX ? r.width() / n : r.height() / n)));
+            const double half = std::max(1.0, alongX ? r.width() / n : r.height() / n) / 2;
+            std::vector<QRectF> bars;
             for (int i = 0; i < n; ++i) {
                 const CastRange& v = get(s_.columns[static_cast<std::size_t>(i)]);
                 if (!v.has() || v.max <= v.min)
                     continue;
                 const double a = alongPixel((columnStart(i) + columnStart(i + 1)) / 2);
-                painter.drawLine(at(a, v.min), at(a, v.max));
+                bars.push_back(QRectF(at(a, v.min), at(a, v.max)).normalized().adjusted(-half, -half, half, half));
             }
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(pale);
+            painter.drawRects(bars.data(), static_cast<int>(bars.size()));
             QPen line(colour, std::max(1.2, fontPx_ / 8.0), si == 1 ? Qt::DashLine : Qt::SolidLine);
             line.setJoinStyle(Qt::RoundJoin);
             painter.setPen(line);
