@@ -1,5 +1,7 @@
 #include "core/FrameColumnWriter.h"
 
+#include "core/TaskPool.h"
+
 namespace kavro {
 
 bool FrameColumnWriter::directChunksBuilt()
@@ -37,7 +39,7 @@ void FrameColumnWriter::add(std::size_t start, std::size_t rows, Columns columns
         return;
     }
 #if KAVRO_HDF5_CHUNKS
-    current_.push_back(std::async(std::launch::async, [columns = std::move(columns), start, rows, width,
+    current_.push_back(TaskPool::shared().submit([columns = std::move(columns), start, rows, width,
                                                        chunkRows = chunkRows_, level = level_] {
         std::vector<NetcdfFile::PackedChunk> chunks;
         for (const auto& [var, values] : columns)

@@ -1,7 +1,7 @@
 #pragma once
 // The float variables over frames of a NetCDF file, written a block of frames at
 // a time.  Two ways, the same values:
-//  - DirectChunks: each chunk is shuffled and deflated on a thread of its own
+//  - DirectChunks: each chunk is shuffled and deflated on the program's task threads
 //    (several at once) and stored as it is through HDF5, one block behind, so
 //    that the compressing overlaps the reading of the next block.  The library
 //    compresses one chunk after the other, and the compressing is most of the

@@ -1,10 +1,14 @@
-// The read-ahead pipeline of the exports: order, errors, early stops.
+// The read-ahead pipeline of the exports (order, errors, early stops) and the pool of
+// threads their compressing runs on.
 #include "core/BlockPipeline.h"
+#include "core/TaskPool.h"
 
 #include <atomic>
+#include <future>
 #include <gtest/gtest.h>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace kavro;
@@ -84,4 +88,33 @@ TEST(BlockPipeline, BlocksArriveInOrderAndEveryEndIsClean)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
         EXPECT_EQ(produced, after);
     }
+}
+
+// The threads the compressing runs on: every task handed over runs once, a task's
+// exception reaches its caller and not the thread, and the pool ends only after
+// the tasks it holds.
+TEST(TaskPool, EveryTaskRunsOnceAndEndsBeforeThePool)
+{
+    std::atomic<int> ran{0};
+    std::vector<std::future<int>> results;
+    std::future<int> failing;
+    {
+        TaskPool pool(2);
+        for (int i = 0; i < 200; ++i)
+            results.push_back(pool.submit([i, &ran] {
+                ++ran;
+                return i * i;
+            }));
+        failing = pool.submit([]() -> int { throw std::runtime_error("chunk too large"); });
+    }
+    EXPECT_EQ(ran.load(), 200);
+    for (int i = 0; i < 200; ++i)
+        EXPECT_EQ(results[static_cast<std::size_t>(i)].get(), i * i);
+    EXPECT_THROW(failing.get(), std::runtime_error);
+    // The shared pool takes tasks as well, from several threads at once.
+    std::vector<std::future<int>> shared;
+    std::thread other([&] { shared.push_back(TaskPool::shared().submit([] { return 7; })); });
+    other.join();
+    shared.push_back(TaskPool::shared().submit([] { return 8; }));
+    EXPECT_EQ(shared[0].get() + shared[1].get(), 15);
 }
