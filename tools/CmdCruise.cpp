@@ -23,6 +23,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <memory>
 #include <mutex>
 #include <numeric>
 #include <set>
@@ -227,6 +228,9 @@ void runCruise(const CruiseCommand& c)
         makeFolder(joinPath(c.outDir, sub));
     std::mutex out;
     const int threads = std::max(1, c.jobs);
+    // Each NetCDF file is compressed and read ahead on threads of its own: with a
+    // memory pool each, freed memory would pile up in pools no thread uses again.
+    limitMemoryPools(std::max(2, threads));
 
 #ifdef KAVRO_WITH_PLOT
     const bool pictures = true;
@@ -267,21 +271,59 @@ void runCruise(const CruiseCommand& c)
         std::fflush(stdout);
     };
     std::atomic<int> redone{0};
-    if (!c.collect) {
-        // Side by side the longest casts go first; one at a time in station order.
-        std::vector<std::size_t> order(rows.size());
-        std::iota(order.begin(), order.end(), std::size_t{0});
-        if (threads > 1)
-            order = longestFirst(rows);
+    std::unique_ptr<CruiseFiles> files;
+    const std::string keyFile = joinPath(joinPath(c.outDir, text::kCruiseStateFolder), "cruise.key");
+    std::error_code ec;
+    if (analyseAtOnce) {
+        std::filesystem::remove(keyFile, ec);  // until the cruise's files are all made again
+        // Each cast's .psd and time file, read back at once; then its NetCDF file
+        // side by side with the cruise's files, which need every cast read back
+        // (the report's colour scale is shared).  The NetCDF library serves one
+        // file at a time, and what it does the other threads draw meanwhile.
+        std::vector<std::optional<CastPending>> pending(rows.size());
+        const std::vector<std::size_t> order = longestFirst(rows);
         failed |= !runJobs(rows.size(), threads, out, [&](std::size_t k) {
             const std::size_t i = order[k];
+            usable[i] = 0;
+            pending[i] = beginCast(rows[i], setup);
+            analyse(i);
+        });
+        // The memory the casts' processing freed on its threads goes back first.
+        releaseFreedMemory();
+        files = std::make_unique<CruiseFiles>(filesSetup, context, analysedCasts());
+        std::vector<std::size_t> casts;
+        for (std::size_t i = 0; i < rows.size(); ++i)
+            if (pending[i])
+                casts.push_back(i);
+        const std::vector<CruiseStep> steps = cruiseSteps(casts.size(), files->pieces());
+        failed |= !runJobs(steps.size(), threads, out, [&](std::size_t s) {
+            if (!steps[s].cast) {
+                files->make(steps[s].index);
+                return;
+            }
+            const std::size_t i = casts[steps[s].index];
+            finishCast(rows[i], setup, *pending[i]);
+            usable[i] = 1;
+            ++redone;
+            told(i, true);
+        });
+        // A cast whose NetCDF file failed is left out of the cruise's files, as
+        // when its .psd failed: they are made again without it.
+        bool leftOut = false;
+        for (std::size_t i = 0; i < rows.size(); ++i)
+            if (analysed[i] && !usable[i]) {
+                analysed[i] = 0;
+                leftOut = true;
+            }
+        if (leftOut)
+            files.reset();
+    } else if (!c.collect) {
+        failed |= !runJobs(rows.size(), threads, out, [&](std::size_t i) {
             usable[i] = 0;
             const bool made = produceCast(rows[i], setup);
             usable[i] = 1;
             redone += made ? 1 : 0;
             told(i, made);
-            if (analyseAtOnce)
-                analyse(i);
         });
     }
     if (!c.rows.empty()) {
@@ -303,9 +345,7 @@ void runCruise(const CruiseCommand& c)
             readWholeFile(joinPath(joinPath(c.outDir, text::kCruiseStateFolder), rows[i].cast + ".key"), castKey);
             key += rows[i].cast + "\n" + castKey;
         }
-    const std::string keyFile = joinPath(joinPath(c.outDir, text::kCruiseStateFolder), "cruise.key");
     std::string stored;
-    std::error_code ec;
     if (c.update && redone == 0 && readWholeFile(keyFile, stored) && stored == key &&
         std::filesystem::exists(profiles, ec) && std::filesystem::exists(summary, ec) &&
         (!pictures || std::filesystem::exists(report, ec))) {
@@ -316,17 +356,19 @@ void runCruise(const CruiseCommand& c)
             throw Failure(kExitBadInput, "");
         return;
     }
-    // The cruise's files from every cast that has its .psd; the memory the casts'
-    // processing freed on its threads goes back first.
-    std::filesystem::remove(keyFile, ec);
-    releaseFreedMemory();
-    failed |= !runJobs(rows.size(), threads, out, [&](std::size_t i) {
-        if (usable[i] && !analysed[i] && !analyseAtOnce)
-            analyse(i);
-    });
-    CruiseFiles files(filesSetup, context, analysedCasts());
-    failed |= !runJobs(files.pieces(), threads, out, [&](std::size_t piece) { files.make(piece); });
-    const std::vector<std::string> problems = files.problems();
+    if (!files) {
+        // The cruise's files from every cast that has its .psd; the memory the
+        // casts' processing freed on its threads goes back first.
+        std::filesystem::remove(keyFile, ec);
+        releaseFreedMemory();
+        failed |= !runJobs(rows.size(), threads, out, [&](std::size_t i) {
+            if (usable[i] && !analysed[i] && !analyseAtOnce)
+                analyse(i);
+        });
+        files = std::make_unique<CruiseFiles>(filesSetup, context, analysedCasts());
+        failed |= !runJobs(files->pieces(), threads, out, [&](std::size_t piece) { files->make(piece); });
+    }
+    const std::vector<std::string> problems = files->problems();
     for (const std::string& p : problems)
         std::fprintf(stderr, "%s\n", p.c_str());
     const bool written = problems.empty();
@@ -334,7 +376,7 @@ void runCruise(const CruiseCommand& c)
     if (written && !replaceFileAtomically(keyFile, key, &error))
         std::fprintf(stderr, "kavro-cli: %s\n", error.c_str());  // the reason names the file
     if (!c.quiet)
-        std::printf(text::kCruiseFilesWritten, c.outDir.c_str(), files.castCount());
+        std::printf(text::kCruiseFilesWritten, c.outDir.c_str(), files->castCount());
     requireStdoutWritten();
     if (failed || !written)
         throw Failure(kExitBadInput, "");

@@ -8,10 +8,13 @@
 #include "resources/CastPlotTexts.h"
 #endif
 
+#include <algorithm>
 #include <exception>
 
 namespace kavro::cli {
 namespace {
+
+constexpr std::size_t kProfilesPiece = 0, kSummaryPiece = 1, kFirstPage = 2;
 
 std::string problem(const std::string& what)
 {
@@ -20,6 +23,24 @@ std::string problem(const std::string& what)
 
 }  // namespace
 
+std::vector<CruiseStep> cruiseSteps(std::size_t casts, std::size_t pieces)
+{
+    // Two casts left for the end are enough to cover the joining of the report.
+    constexpr std::size_t kCastsLast = 2;
+    const std::size_t last = std::min(casts, kCastsLast);
+    const std::size_t spread = casts - last;
+    std::vector<CruiseStep> steps;
+    std::size_t cast = 0, piece = 0;
+    while (cast < spread || piece < pieces) {
+        // A piece when the pieces are not ahead of the casts (midpoints compared).
+        const bool takePiece = piece < pieces && (cast == spread || (2 * piece + 1) * spread <= (2 * cast + 1) * pieces);
+        steps.push_back(takePiece ? CruiseStep{false, piece++} : CruiseStep{true, cast++});
+    }
+    while (cast < casts)
+        steps.push_back({true, cast++});
+    return steps;
+}
+
 CruiseFiles::CruiseFiles(const CruiseFilesSetup& setup, const ExportContext& context,
                          std::vector<const CastOutcome*> casts)
     : setup_(setup), context_(context), casts_(std::move(casts))
@@ -27,6 +48,7 @@ CruiseFiles::CruiseFiles(const CruiseFilesSetup& setup, const ExportContext& con
     for (const CastOutcome* c : casts_)
         profiles_.push_back(c->cast);
     depthUnits_ = context_.channels[kDepthChannel].units;
+    std::size_t pieces = kFirstPage;
 #ifdef KAVRO_WITH_PLOT
     for (const CastOutcome* c : casts_)
         drawn_.push_back({&c->cast, &c->overview, &c->profile});
@@ -38,19 +60,17 @@ CruiseFiles::CruiseFiles(const CruiseFilesSetup& setup, const ExportContext& con
             info_.title = value;
     // Every page on one colour scale: the cruise page and the casts' pages.
     scale_ = cruiseReportScale(drawn_, setup_.binSize);
-    pageCount_ = drawn_.size() + 1;
-    pages_.resize(pageCount_);
-    pagesLeft_ = pageCount_;
+    pages_.resize(drawn_.size() + 1);
+    pagesLeft_ = pages_.size();
+    pieces += pages_.size();
     ensureOffscreenGui();
 #endif
-    // The pages, then the profile file and the summary: these are left for the
-    // other threads while the report is joined.
-    problems_.resize(pageCount_ + 2);
+    problems_.resize(pieces);
 }
 
 void CruiseFiles::make(std::size_t piece)
 {
-    if (piece == pageCount_) {
+    if (piece == kProfilesPiece) {
         ProfileDatasetOptions options;
         options.binSize = setup_.binSize;
         options.context = context_;
@@ -63,7 +83,7 @@ void CruiseFiles::make(std::size_t piece)
         }
         return;
     }
-    if (piece == pageCount_ + 1) {
+    if (piece == kSummaryPiece) {
         const std::string summary = joinPath(setup_.outDir, text::kCruiseSummaryName);
         std::string error;
         if (!replaceFileAtomically(summary, cruiseSummaryCsv(profiles_, depthUnits_), &error))
@@ -71,8 +91,8 @@ void CruiseFiles::make(std::size_t piece)
         return;
     }
 #ifdef KAVRO_WITH_PLOT
-    const std::size_t page = piece;
-    const int pageCount = static_cast<int>(pageCount_);
+    const std::size_t page = piece - kFirstPage;
+    const int pageCount = static_cast<int>(pages_.size());
     try {
         pages_[page] = page == 0 ? drawCruisePage(drawn_, info_, scale_, pageCount)
                                  : drawCastPage(drawn_[page - 1], info_, scale_, static_cast<int>(page) + 1, pageCount);
@@ -98,10 +118,9 @@ void CruiseFiles::joinReport()
 
 std::vector<std::string> CruiseFiles::problems() const
 {
-    // In the order of the files: the profile file, the summary, then the report.
     std::vector<std::string> all;
-    for (std::size_t i = 0; i < problems_.size(); ++i)
-        if (const auto& p = problems_[(i + pageCount_) % problems_.size()])
+    for (const auto& p : problems_)
+        if (p)
             all.push_back(*p);
     if (reportProblem_)
         all.push_back(*reportProblem_);

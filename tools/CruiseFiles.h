@@ -1,9 +1,9 @@
 #pragma once
 // The cruise's own files of kavro-cli cruise, made from the casts read back: the
-// profile file, the summary table and the report.  They are made in pieces (each
-// page of the report, the profile file, the summary) that may run side by side on
-// any threads, in any order; the report is joined by whichever thread draws its
-// last page, while the others go on with the pieces after the pages.
+// profile file, the summary table and the report.  They are made in pieces (the
+// profile file, the summary, each page of the report) that may run side by side
+// on any threads, in any order; the report is joined by whichever thread draws its
+// last page.
 #include "tools/CruiseJob.h"
 #ifdef KAVRO_WITH_PLOT
 #include "plots/cast/CruiseReport.h"
@@ -17,6 +17,19 @@
 #include <vector>
 
 namespace kavro::cli {
+
+// One step of a cruise once its casts are read back: a cast's NetCDF file (cast,
+// index among the casts) or a piece of the cruise's files (index of the piece).
+struct CruiseStep {
+    bool cast = false;
+    std::size_t index = 0;
+    bool operator==(const CruiseStep&) const = default;
+};
+// The order the steps are taken in: the casts spread evenly among the pieces, so
+// that the NetCDF library (one file at a time) is mostly busy with one thread while
+// the others draw, and the last casts after the last piece, so that the report is
+// joined while those are still written.  Every cast and piece once, each in order.
+std::vector<CruiseStep> cruiseSteps(std::size_t casts, std::size_t pieces);
 
 struct CruiseFilesSetup {
     std::string outDir;
@@ -34,7 +47,7 @@ public:
     CruiseFiles& operator=(const CruiseFiles&) = delete;
 
     std::size_t pieces() const { return problems_.size(); }
-    // Makes one piece (the pages come first).  A file that cannot be written is kept as a problem, not thrown.
+    // Makes one piece.  A file that cannot be written is kept as a problem, not thrown.
     void make(std::size_t piece);
     // The problems, in the order of the files, one line each; empty when every file was written.
     std::vector<std::string> problems() const;
@@ -48,10 +61,9 @@ private:
     std::vector<const CastOutcome*> casts_;
     std::vector<ProfileCast> profiles_;
     std::string depthUnits_;
-    std::vector<std::optional<std::string>> problems_;  // per piece: the pages, the profile file, the summary
+    std::vector<std::optional<std::string>> problems_;  // per piece: the profile file, the summary, the pages
     std::vector<std::optional<std::string>> pages_;
     std::optional<std::string> reportProblem_;
-    std::size_t pageCount_ = 0;  // none in a build without pictures
     std::atomic<std::size_t> pagesLeft_{0};
 #ifdef KAVRO_WITH_PLOT
     std::vector<CruiseReportCast> drawn_;

@@ -70,7 +70,7 @@ ExportContext cruiseContext(const CruiseSetup& setup)
     return exportContext(env.settings, *env.profile, text::kSourceCli, setup.commandLine);
 }
 
-bool produceCast(const StationRow& row, const CruiseSetup& setup)
+std::optional<CastPending> beginCast(const StationRow& row, const CruiseSetup& setup)
 {
     // Each cast reads the profile on its own: casts run on threads of their own.
     const Environment env = loadEnvironment(setup.profileOption);
@@ -100,7 +100,7 @@ bool produceCast(const StationRow& row, const CruiseSetup& setup)
     if (setup.update && readWholeFile(keyPath(setup.outDir, row.cast), stored) && stored == key &&
         upToDate(psd, inputs) && upToDate(nc, {psd, times}) &&
         (!row.startUtc || std::filesystem::exists(times, ec)))
-        return false;
+        return std::nullopt;
 
     std::filesystem::remove(keyPath(setup.outDir, row.cast), ec);
     if (isPsd) {
@@ -139,11 +139,24 @@ bool produceCast(const StationRow& row, const CruiseSetup& setup)
     context.extraAttributes.emplace_back("cast", row.cast);
     for (const auto& attribute : row.attributes)
         context.extraAttributes.push_back(attribute);
-    writeNetcdf(psd, nc, context);  // NetcdfFile takes turns with the other casts at the library
+    return CastPending{psd, nc, key, std::move(context)};
+}
+
+void finishCast(const StationRow& row, const CruiseSetup& setup, const CastPending& pending)
+{
+    // NetcdfFile takes turns with the other casts at the library.
+    writeNetcdf(pending.psd, pending.nc, pending.context);
     std::string error;
-    if (!replaceFileAtomically(keyPath(setup.outDir, row.cast), key, &error))
+    if (!replaceFileAtomically(keyPath(setup.outDir, row.cast), pending.key, &error))
         throw Failure(kExitBadInput, error);  // the reason names the file
-    return true;
+}
+
+bool produceCast(const StationRow& row, const CruiseSetup& setup)
+{
+    const std::optional<CastPending> pending = beginCast(row, setup);
+    if (pending)
+        finishCast(row, setup, *pending);
+    return pending.has_value();
 }
 
 CastOutcome analyseCast(const StationRow& row, const CruiseSetup& setup, const ExportContext& context, bool pictures)

@@ -33,6 +33,19 @@ std::string castNcPath(const std::string& outDir, const std::string& cast);
 // Throws Failure ("<file>: <problem>") when any step fails.
 bool produceCast(const StationRow& row, const CruiseSetup& setup);
 
+// produceCast in two steps, so that the cruise's files can be drawn from the
+// .psd files while the NetCDF files are still being written.
+struct CastPending {
+    std::string psd, nc;
+    std::string key;  // written last: it marks the cast's files as made
+    ExportContext context;
+};
+// The cast's .psd and time file; nothing when --update found the cast up to date.
+// Throws Failure as produceCast.
+std::optional<CastPending> beginCast(const StationRow& row, const CruiseSetup& setup);
+// The cast's NetCDF file from its .psd, then its key.  Throws Failure.
+void finishCast(const StationRow& row, const CruiseSetup& setup, const CastPending& pending);
+
 // Columns of the pictures of a cast in the report: about the pixels they take on
 // its page (more only makes the PDF larger and slower to write).
 inline constexpr int kOverviewColumns = 500;
