@@ -4,9 +4,6 @@
 
 #include <chrono>
 #include <thread>
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
 
 namespace kavro {
 
@@ -24,15 +21,6 @@ long long wallSeconds()
 {
     return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch())
         .count();
-}
-
-void limitMemoryPools(int pools)
-{
-#ifdef __GLIBC__
-    mallopt(M_ARENA_MAX, pools < 1 ? 1 : pools);
-#else
-    (void)pools;  // the other C libraries share their pools already
-#endif
 }
 
 long long steadySeconds()

@@ -47,10 +47,5 @@ long long steadySeconds();
 // Hands memory the program has freed back to the system where the C library keeps
 // it (glibc keeps a pool per thread): a long command calls it between stages.
 void releaseFreedMemory();
-// Lets the C library keep at most `pools` memory pools for all threads (glibc
-// otherwise opens one per thread up to eight per core, and each pool keeps the
-// top of what it once held): for commands that run many short-lived threads side
-// by side.  Call it before the threads start.
-void limitMemoryPools(int pools);
 
 }  // namespace kavro

@@ -228,9 +228,6 @@ void runCruise(const CruiseCommand& c)
         makeFolder(joinPath(c.outDir, sub));
     std::mutex out;
     const int threads = std::max(1, c.jobs);
-    // Each NetCDF file is compressed and read ahead on threads of its own: with a
-    // memory pool each, freed memory would pile up in pools no thread uses again.
-    limitMemoryPools(std::max(2, threads));
 
 #ifdef KAVRO_WITH_PLOT
     const bool pictures = true;
@@ -281,7 +278,11 @@ void runCruise(const CruiseCommand& c)
         // (the report's colour scale is shared).  The NetCDF library serves one
         // file at a time, and what it does the other threads draw meanwhile.
         std::vector<std::optional<CastPending>> pending(rows.size());
-        const std::vector<std::size_t> order = longestFirst(rows);
+        // Side by side the longest casts go first; one at a time in station order.
+        std::vector<std::size_t> order(rows.size());
+        std::iota(order.begin(), order.end(), std::size_t{0});
+        if (threads > 1)
+            order = longestFirst(rows);
         failed |= !runJobs(rows.size(), threads, out, [&](std::size_t k) {
             const std::size_t i = order[k];
             usable[i] = 0;
