@@ -68,25 +68,7 @@ bool OutputFile::refuse(std::string why)
 
 bool OutputFile::append(std::string_view bytes)
 {
-    const int fd = static_cast<int>(file_);
-    if (file_ == kNoFile || failed_)
-        return false;
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            error_ = errnoText(n < 0 ? errno : ENOSPC);
-            failed_ = true;
-            // Never leave half a record behind.
-            if (done > 0 && ::ftruncate(fd, size_) == 0)
-                ::lseek(fd, size_, SEEK_SET);
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    return appended(bytes.size());
+    return append(std::span<const std::string_view>(&bytes, 1));
 }
 
 bool OutputFile::append(std::span<const std::string_view> parts)
@@ -112,6 +94,7 @@ bool OutputFile::append(std::span<const std::string_view> parts)
         if (n <= 0) {
             error_ = errnoText(n < 0 ? errno : ENOSPC);
             failed_ = true;
+            // Never leave half a record behind.
             if (done > 0 && ::ftruncate(fd, size_) == 0)
                 ::lseek(fd, size_, SEEK_SET);
             return false;
