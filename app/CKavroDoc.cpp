@@ -88,10 +88,8 @@ CDataSource& CKavroDoc::createDataSource(int kind)
             proposeRecording(*source);
     }
     source->open();
-    if (const auto* psd = dynamic_cast<const CPDFile*>(source.get()); psd && psd->trailingBytes() > 0)
-        app_.prompter().message(std::filesystem::path(psd->sourceName()).filename().string() + text::kPartialRecord +
-                                    std::to_string(psd->trailingBytes()) + text::kPartialRecordEnd,
-                                MessageIcon::Information);
+    if (const auto* psd = dynamic_cast<const CPDFile*>(source.get()); psd && !psd->openNotice().empty())
+        app_.prompter().message(psd->openNotice(), MessageIcon::Information);
     source_ = std::move(source);
     return *source_;
 }
