@@ -91,10 +91,8 @@ CDataSource& CKavroDoc::createDataSource(const OpenRequest& start)
         throw UserAbort{};
     DesktopQuestions questions(*sourcePrompter_, app_.dialogs(), app_.dataFolder());
     source->open(full, &questions);
-    if (const auto* psd = dynamic_cast<const CPDFile*>(source.get()); psd && psd->trailingBytes() > 0)
-        app_.prompter().message(std::filesystem::path(psd->sourceName()).filename().string() + text::kPartialRecord +
-                                    std::to_string(psd->trailingBytes()) + text::kPartialRecordEnd,
-                                MessageIcon::Information);
+    if (const auto* psd = dynamic_cast<const CPDFile*>(source.get()); psd && !psd->openNotice().empty())
+        app_.prompter().message(psd->openNotice(), MessageIcon::Information);
     if (const auto* raw = dynamic_cast<const CRawSource*>(source.get()); raw && !raw->continuationNote().empty())
         app_.prompter().message(raw->continuationNote(), MessageIcon::Information);
     source_ = std::move(source);

@@ -3,7 +3,10 @@
 #include "core/OpenQuestions.h"
 
 #include "core/CastReader.h"
+#include "core/FrameTimes.h"
 #include "core/Settings.h"
+#include "platform/File.h"
+#include "platform/FileUtil.h"
 #include "platform/Prompter.h"
 #include "resources/CoreTexts.h"
 
@@ -42,6 +45,24 @@ void CPDFile::open(const OpenRequest& request, OpenQuestions* questions)
         throw UserAbort{};
     }
     changed_ = false;
+    notice_ = cutOffNotice();
+}
+
+std::string CPDFile::cutOffNotice() const
+{
+    std::string notice;
+    auto add = [&](const std::string& line) { notice += (notice.empty() ? "" : "\n") + line; };
+    const std::string name = fileNamePart(sourceName_);
+    if (trailingBytes_ > 0)
+        add(name + text::kPartialRecord + std::to_string(trailingBytes_) + text::kPartialRecordEnd);
+    if (zeroFilled_ > 0)
+        add(name + ": " + zeroFilledText(zeroFilled_));
+    const std::string timesPath = frameTimesPathFor(sourceName_);
+    FrameTimes times;
+    std::string error;  // a time file that cannot be read is told by what reads its times
+    if (fileStamp(timesPath) && readFrameTimes(timesPath, times, error) && times.halfLineLeftOut())
+        add(fileNamePart(timesPath) + ": " + text::kTimesHalfLine);
+    return notice;
 }
 
 bool CPDFile::openReader()
@@ -76,6 +97,7 @@ bool CPDFile::openReader()
     // A file beyond a terabyte still counts its records in an int.
     recordCount_ = static_cast<int>(std::min<long long>(reader_->recordCount(), INT_MAX));
     trailingBytes_ = reader_->trailingBytes();
+    zeroFilled_ = reader_->zeroFilledRecords();
     return true;
 }
 
@@ -146,8 +168,10 @@ bool CPDFile::readRecord(long long n)
 
 int CPDFile::readNextFrame()
 {
-    // A short record leaves the frame result at the previous frame.
-    if (position_ % kPsdRecordBytes != 0 || !readRecord(position_ / kPsdRecordBytes))
+    // A short record leaves the frame result at the previous frame; so does the
+    // zero-filled end of a recording cut off by a power loss.
+    const long long record = position_ / kPsdRecordBytes;
+    if (position_ % kPsdRecordBytes != 0 || (zeroFilled_ > 0 && record >= recordCount_) || !readRecord(record))
         return 0;
     decodeIntoResult(decodeOutputRecordBytes(buffer_.data()), *frameResult_);
     return 1;

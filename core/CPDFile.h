@@ -48,6 +48,14 @@ public:
     bool fileChanged() const { return changed_; }
     // Bytes after the last whole record at the open (a recording cut off mid-record); never read.
     long long trailingBytes() const { return trailingBytes_; }
+    // Records of zero bytes only at the end of the file (a power cut): not in the
+    // record count, never read (see CastReader::zeroFilledRecords).
+    long long zeroFilledRecords() const { return zeroFilled_; }
+    // What the open found left at the end of a recording that was cut off (part of a
+    // record, zero-filled records, a half line ending the time file beside it), one
+    // line each, files by name; empty for a whole recording.  The desktop program
+    // shows it once the window opens.
+    const std::string& openNotice() const { return notice_; }
     // Record 0 as read at open (for a file read without header: its first record).
     const PsdHeader& header() const { return header_; }
 
@@ -56,6 +64,8 @@ private:
     // Opens the reader; false (told) when the file cannot be read as a .psd.
     bool openReader();
     OpenRequest request_;
+    // The notice of a cut-off recording, from the reader and the time file beside it.
+    std::string cutOffNotice() const;
     // Reads record n into the record buffer; false when it is not whole.
     bool readRecord(long long n);
     // Moves to record n and reads it; the current frame changes only when it was read.
@@ -67,7 +77,8 @@ private:
 
     std::unique_ptr<CastReader> reader_;
     bool viewLock_ = true;
-    long long trailingBytes_ = 0;
+    long long trailingBytes_ = 0, zeroFilled_ = 0;
+    std::string notice_;
     long long position_ = 0;  // byte offset of the next read
     PsdRecordBytes buffer_{};
     int headerRecords_ = 0;

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <limits>
@@ -62,6 +63,10 @@ void CastReader::open(Options options)
     }
     const bool sound = header_.magicOK && header_.headerRecords >= 1 && header_.headerRecords <= records_;
     headerRecords_ = sound ? header_.headerRecords : 0;
+    if (sound) {
+        zeroFilled_ = countZeroFilledTail(headerRecords_, records_);
+        records_ -= zeroFilled_;
+    }
     frames_ = records_ - headerRecords_;
     if (!sound)
         return;
@@ -85,6 +90,33 @@ void CastReader::open(Options options)
 }
 
 CastReader::~CastReader() = default;
+
+long long CastReader::countZeroFilledTail(long long first, long long end) const
+{
+    // No frame this program writes is all zero bytes: its mean diameter (entry 104) is
+    // either the placeholder -1.0 or the volume-weighted mean of a frame with particles,
+    // never 0.  So a run of records holding nothing at all after the last frame is the
+    // space a power cut left unwritten.  Only whole records that are entirely zero count,
+    // from the end back to the first record that holds anything.
+    constexpr long long kBlock = 64;
+    std::vector<unsigned char> block;
+    long long zero = 0;
+    for (long long stop = end; stop > first;) {
+        const long long start = std::max(first, stop - kBlock);
+        const std::size_t size = static_cast<std::size_t>(stop - start) * kPsdRecordBytes;
+        block.resize(size);
+        if (file_.readAt(start * kPsdRecordBytes, block.data(), size) != static_cast<long long>(size))
+            return zero;  // the file changed under us: what was not seen is kept
+        for (long long r = stop - 1; r >= start; --r) {
+            const unsigned char* p = block.data() + (r - start) * kPsdRecordBytes;
+            if (std::any_of(p, p + kPsdRecordBytes, [](unsigned char b) { return b != 0; }))
+                return zero;
+            ++zero;
+        }
+        stop = start;
+    }
+    return zero;
+}
 
 std::size_t CastReader::readRecords(long long first, std::size_t count, std::vector<unsigned char>& bytes) const
 {
@@ -243,6 +275,7 @@ CastFigures castFigures(const CastReader& cast)
             s.timesProblem = timesPath + ": " + error;
             return s;
         }
+        s.timesHalfLine = times.halfLineLeftOut();
         for (long long r = 0; r < s.frames; ++r) {
             const double t = times.utcOfRecord(r);
             if (!std::isfinite(t))
@@ -253,6 +286,46 @@ CastFigures castFigures(const CastReader& cast)
         }
     }
     return s;
+}
+
+std::string zeroFilledText(long long records)
+{
+    if (records == 1)
+        return text::kZeroFilledRecord;
+    char buf[160];
+    std::snprintf(buf, sizeof buf, text::kZeroFilledRecords, records);
+    return buf;
+}
+
+std::vector<std::string> cutOffNotes(const CastReader& cast, bool timesHalfLine)
+{
+    std::vector<std::string> notes;
+    if (cast.zeroFilledRecords() > 0)
+        notes.push_back(cast.path() + ": " + zeroFilledText(cast.zeroFilledRecords()));
+    if (cast.trailingBytes() > 0) {
+        char buf[160];
+        std::snprintf(buf, sizeof buf, text::kPartialRecordLeftOut, cast.trailingBytes());
+        notes.push_back(cast.path() + ": " + buf);
+    }
+    if (timesHalfLine)
+        notes.push_back(frameTimesPathFor(cast.path()) + ": " + text::kTimesHalfLine);
+    return notes;
+}
+
+std::vector<std::string> cutOffNotes(const std::string& psd)
+{
+    try {
+        const CastReader cast(psd, CastReader::Options{CastReader::Check::Strict, false});
+        FrameTimes times;
+        std::string error;
+        const std::string timesPath = frameTimesPathFor(psd);
+        std::error_code ec;
+        const bool halfLine = std::filesystem::exists(pathFromUtf8(timesPath), ec) &&
+                              readFrameTimes(timesPath, times, error) && times.halfLineLeftOut();
+        return cutOffNotes(cast, halfLine);
+    } catch (const CastError&) {
+        return {};
+    }
 }
 
 }  // namespace kavro

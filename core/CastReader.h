@@ -68,10 +68,17 @@ public:
     // counted at the open); the records read.  Throws CastError on a read error.
     std::size_t read(long long first, std::size_t count, std::vector<OutputRecord>& records) const;
 
-    // Whole records at the open, header records included; the bytes after the last
-    // of them (a recording cut off mid-record: reported, never read).
+    // Whole records at the open, header records included, less the zero-filled ones
+    // at the end; the bytes after the last whole record (a recording cut off
+    // mid-record: reported, never read).
     long long recordCount() const { return records_; }
     long long trailingBytes() const { return trailingBytes_; }
+    // Records of nothing but zero bytes after the last frame that holds anything: what
+    // a power cut leaves when the file system had made the file longer but the data
+    // never reached the disk.  Not frames: never counted, read or shown.  Only a file
+    // with a sound header is looked at (its layout is known); zero records between
+    // frames are data.
+    long long zeroFilledRecords() const { return zeroFilled_; }
     // Records before the first frame: the header's count, 0 for a file without one.
     int headerRecords() const { return headerRecords_; }
     // True when the file starts with the KAVRO400 magic.
@@ -91,10 +98,11 @@ public:
 
 private:
     void open(Options options);
+    long long countZeroFilledTail(long long first, long long end) const;
 
     std::string path_;
     ReadOnlyFile file_;
-    long long records_ = 0, trailingBytes_ = 0;
+    long long records_ = 0, trailingBytes_ = 0, zeroFilled_ = 0;
     int headerRecords_ = 0;
     FileIdentity identity_;  // the file opened, to tell it from a replacement
     PsdHeader header_;
@@ -136,7 +144,19 @@ struct CastFigures {
     double firstUtc = 0.0, lastUtc = 0.0;
     long long stamped = 0;
     std::string timesProblem;
+    bool timesHalfLine = false;  // the time file ended in a half line, left out
 };
 CastFigures castFigures(const CastReader& cast);
+
+// What a recording cut off by a power loss or a kill left at its end, one
+// "<file>: <what>" each: zero-filled records and part of a record at the end of the
+// .psd, a half line at the end of its time file (timesHalfLine).  Empty for a whole
+// recording.  kavro-cli tells each as a warning.
+std::vector<std::string> cutOffNotes(const CastReader& cast, bool timesHalfLine);
+// The same for a .psd and the time file beside it, read for it; a file that
+// cannot be read gives no notes (its reader tells why).
+std::vector<std::string> cutOffNotes(const std::string& psd);
+// "3 zero-filled records at the end, left out: the recording was cut off".
+std::string zeroFilledText(long long records);
 
 }  // namespace kavro

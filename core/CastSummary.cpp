@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <limits>
 #include <stdexcept>
 
 namespace kavro {
@@ -66,8 +67,12 @@ long long forEachFrame(const CastSource& source, Visit&& visit)
     std::vector<unsigned char> block;
     long long record = source.headerRecords;
     long long frame = 0;
+    // Records written since the open are read on, but never the zero-filled end of a
+    // recording cut off by a power loss.
+    const long long end = file.zeroFilledRecords() > 0 ? file.recordCount() : std::numeric_limits<long long>::max();
     for (;;) {
-        const std::size_t records = file.readRecords(record, kBlockRecords, block);
+        const std::size_t wanted = static_cast<std::size_t>(std::clamp<long long>(end - record, 0, kBlockRecords));
+        const std::size_t records = wanted > 0 ? file.readRecords(record, wanted, block) : 0;
         OutputRecord decoded{};
         for (std::size_t i = 0; i < records; ++i) {
             decodeDrawnEntries(block.data() + i * kPsdRecordBytes, decoded);

@@ -145,8 +145,10 @@ bool readFrameTimes(const std::string& path, FrameTimes& times, std::string& err
     long long firstNumber = 0;  // the number the file gives the .psd's record 0
     while (at < content.size()) {
         const std::size_t end = content.find('\n', at);
-        if (end == std::string::npos && lineNumber > 0)
-            break;  // the line being written when the recording stopped
+        if (end == std::string::npos && lineNumber > 0) {
+            times.setHalfLineLeftOut(true);  // the line being written when the recording stopped
+            break;
+        }
         std::string_view line(content.data() + at, (end == std::string::npos ? content.size() : end) - at);
         at = end == std::string::npos ? content.size() : end + 1;
         ++lineNumber;

@@ -23,6 +23,10 @@ public:
     double earliest() const;
     // Adds a stamp for a .psd record; a record stamped twice keeps the later one.
     void add(long long record, double seconds);
+    // True when the file ended in a half line (no line end: the recording was cut off
+    // while it was written), which was left out.
+    bool halfLineLeftOut() const { return halfLine_; }
+    void setHalfLineLeftOut(bool on) { halfLine_ = on; }
 
 private:
     struct Stamp {
@@ -30,6 +34,7 @@ private:
         double seconds;
     };
     std::vector<Stamp> stamps_;  // ascending frame numbers
+    bool halfLine_ = false;
 };
 
 // <name>.time.csv for a .psd (or any output) path: the extension (up to three
@@ -44,8 +49,8 @@ std::string formatUtcTimestamp(double seconds);
 // Reads a time file.  False with a reason ("line 7: ...") when the file cannot be
 // read, its header is neither "record,utc" nor "frame,utc", or a complete line is
 // malformed.  A last line without its line end (a recording cut short while writing
-// it) is ignored.  When a frame appears twice the later line wins.  An old file's
-// line for frame 0 names no record and is passed over.
+// it) is left out and told by halfLineLeftOut().  When a frame appears twice the
+// later line wins.  An old file's line for frame 0 names no record and is passed over.
 bool readFrameTimes(const std::string& path, FrameTimes& times, std::string& error);
 
 }  // namespace kavro

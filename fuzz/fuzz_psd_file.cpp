@@ -56,8 +56,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const UserAbort&) {
         return 0;
     }
-    const long long records = static_cast<long long>(file.size()) / kPsdRecordBytes;
+    // The whole records of the file, less the all-zero ones at its end when it has a
+    // sound header (what a power cut leaves).
+    long long records = static_cast<long long>(file.size()) / kPsdRecordBytes;
+    const PsdHeader head = records > 0 ? decodePsdHeader(reinterpret_cast<const unsigned char*>(file.data()))
+                                       : PsdHeader{};
+    if (head.magicOK && head.headerRecords >= 1 && head.headerRecords <= records)
+        while (records > head.headerRecords &&
+               file.find_first_not_of('\0', static_cast<std::size_t>((records - 1) * kPsdRecordBytes)) >=
+                   static_cast<std::size_t>(records * kPsdRecordBytes))
+            --records;
     fuzz::require(source.recordCount() == records, "the record count is the whole records of the file");
+    fuzz::require(source.zeroFilledRecords() == static_cast<long long>(file.size()) / kPsdRecordBytes - records,
+                  "the zero-filled end is the rest of the whole records");
     const int first = source.headerRecordCount();
     fuzz::require(first >= 0 && first <= records, "the header records are within the file");
     fuzz::require(owner.instrumentModel() >= 0 && owner.instrumentModel() <= 2, "the document gets a known model");

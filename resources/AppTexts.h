@@ -192,11 +192,8 @@ inline constexpr const char* kNoUserGuide = "The user guide was not found.  It i
 inline constexpr const char* kNoUserGuideEnd =
     "\n(cmake --install puts it there); it is also docs/desktop.md in the program's source.";
 inline constexpr const char* kUserGuideNotShown = "No program could show the user guide: ";  // + path
-// Opening files: a path that names nothing, a .psd that ends in part of a record.
+// Opening files: a path that names nothing.
 inline constexpr const char* kFileDoesNotExist = "The file does not exist: ";  // + path
-inline constexpr const char* kPartialRecord = " ends in part of a record (";  // file name + this + bytes
-inline constexpr const char* kPartialRecordEnd =
-    " bytes, most likely a recording that was cut off).  Every whole frame is shown; the part is not.";
 // Open Instrument with no output on: asked before the first request.
 inline constexpr const char* kRecordingQuestionTitle = "Record the frames?";
 inline constexpr const char* kRecordingQuestion =

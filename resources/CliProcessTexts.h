@@ -38,6 +38,7 @@ inline constexpr const char* kInfoRawKind = "Raw recording (80-byte records of 4
 inline constexpr const char* kInfoFile = "File: %s\n";
 inline constexpr const char* kInfoFrames = "Frames: %d\n";
 inline constexpr const char* kInfoTrailing = "Trailing bytes (not a whole record, never read): %lld\n";
+inline constexpr const char* kInfoZeroFilled = "Zero-filled records at the end (the recording was cut off, left out): %lld\n";
 inline constexpr const char* kInfoMarked = "Records with laser power above 4095: %d\n";
 inline constexpr const char* kInfoMultiScan = "Multi-scan: yes, summed 16-scan data (AutoMultiScan = %d)\n";
 inline constexpr const char* kInfoMultiScanAsked =

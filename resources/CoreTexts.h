@@ -35,6 +35,18 @@ inline constexpr const char* kPsdShrankRecords = " records it held when opened."
 inline constexpr const char* kPsdVanished = " has been deleted or replaced while this window shows it.";
 inline constexpr const char* kPsdChangedEnd =
     " The window keeps the last frame it read and goes no further; open the file again to see what it holds now.";
+// What a recording cut off by a power loss or a kill left at its end, each after "<file>: ".
+inline constexpr const char* kZeroFilledRecords =
+    "%lld zero-filled records at the end, left out: the recording was cut off";
+inline constexpr const char* kZeroFilledRecord = "1 zero-filled record at the end, left out: the recording was cut off";
+inline constexpr const char* kPartialRecordLeftOut =
+    "part of a record at the end (%lld bytes), left out: the recording was cut off";
+inline constexpr const char* kTimesHalfLine = "a half line at the end, left out: the recording was cut off";
+// A .psd that ends in part of a record, opened in a window: the file name, then this
+// (the bytes), then the end.
+inline constexpr const char* kPartialRecord = " ends in part of a record (";
+inline constexpr const char* kPartialRecordEnd =
+    " bytes, most likely a recording that was cut off).  Every whole frame is shown; the part is not.";
 
 // Told once when an output file stops taking data (disk full, file removed).
 inline constexpr const char* kWriteFailed = "Could not write to the file ";  // path, ": ", reason

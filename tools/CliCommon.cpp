@@ -89,6 +89,12 @@ bool upToDate(const std::string& output, const std::vector<std::string>& inputs)
     return true;
 }
 
+void warnEach(const std::vector<std::string>& lines)
+{
+    for (const std::string& line : lines)
+        std::fprintf(stderr, "%s%s\n", text::kCliWarning, line.c_str());
+}
+
 void requireStdoutWritten()
 {
     errno = 0;

@@ -53,6 +53,10 @@ bool upToDate(const std::string& output, const std::vector<std::string>& inputs)
 // be made, writing the output then fails and names the output and the reason.
 void createFolderFor(const std::string& output);
 
+// Tells each line on stderr as "kavro-cli: warning: <line>" (what a recording cut
+// off at sea left at its end, from cutOffNotes).
+void warnEach(const std::vector<std::string>& lines);
+
 // "-" as an output file: standard output.
 inline constexpr const char* kStandardOutput = "-";
 // Throws a usage Failure when option (-o) asks for standard output for a format

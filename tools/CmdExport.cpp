@@ -92,6 +92,8 @@ void runExport(const ExportCommand& c)
                 std::printf(text::kCliUpToDate, in.c_str(), out.c_str());
             return;
         }
+        // The export leaves out what a power loss or a kill left at the end; said first.
+        warnEach(cutOffNotes(in));
         if (out.empty()) {
             TextSink sink(out);
             writeCsv(in, context, c.decimalComma, [&](const std::string& text) { sink.add(text); });

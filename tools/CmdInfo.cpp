@@ -83,7 +83,9 @@ void castSummary(const std::string& path, TextSink& out)
 {
     CastFigures s;
     try {
-        s = castFigures(CastReader(path));
+        const CastReader cast(path);
+        s = castFigures(cast);
+        warnEach(cutOffNotes(cast, s.timesHalfLine));
     } catch (const CastError& e) {
         throw Failure(kExitBadInput, e.what());
     }
@@ -116,6 +118,8 @@ void psdInfo(const std::string& path, Environment& env, TextSink& out)
     out.format(text::kInfoRatio, formatG(h.laserReferenceRatio).c_str());
     out.format(text::kInfoBackground, h.backgroundPath.c_str());
     out.format(text::kInfoRecords, file.recordCount() - file.headerRecordCount());
+    if (file.zeroFilledRecords() > 0)
+        out.format(text::kInfoZeroFilled, file.zeroFilledRecords());
     if (file.trailingBytes() > 0)
         out.format(text::kInfoTrailing, file.trailingBytes());
     out.add(text::kInfoDiameters);

@@ -1,4 +1,5 @@
 // kavro-cli plot FILE.psd... -o PICTURE|FOLDER: quick-look pictures of whole casts.
+#include "core/CastReader.h"
 #include "core/CastSummary.h"
 #include "platform/FileReplacement.h"
 #include "platform/FileUtil.h"
@@ -41,6 +42,7 @@ void plotOne(const std::string& input, const std::string& output, PictureFormat 
     const CastSource source = castSourceOf(psd.file(), timeError);
     if (!timeError.empty())
         throw Failure(kExitBadInput, timeError);
+    warnEach(cutOffNotes(input));  // the picture leaves them out
     const CastAxis axis = o.profilePlot ? CastAxis::Pressure : CastAxis::Time;
     CastSummary summary;
     try {

@@ -67,6 +67,7 @@ std::string rowOf(const std::string& path)
     // A time file that cannot be read is told, as info tells it, not left to look like no times.
     if (!s.timesProblem.empty())
         std::fprintf(stderr, (std::string("kavro-cli: ") + text::kSummaryTimesWarning).c_str(), s.timesProblem.c_str());
+    warnEach(cutOffNotes(cast, s.timesHalfLine));
     return row;
 }
 

@@ -109,6 +109,8 @@ std::optional<CastPending> beginCast(const StationRow& row, const CruiseSetup& s
         } catch (const CastError& e) {
             throw Failure(kExitBadInput, e.what());
         }
+        // Copied as it is; every reader leaves out what a power loss left at its end.
+        warnEach(cutOffNotes(row.recording));
         copyFile(row.recording, psd);
         std::filesystem::remove(times, ec);
         if (row.startUtc) {

@@ -145,8 +145,10 @@ int PosixSerialLink::open(int portIndex)
         setError(error == EWOULDBLOCK ? std::string(text::kSerialInUse) : openFailureText(error));
         return 1;
     }
-    // Also refuse programs that open the port without asking for the lock
-    // (a terminal program started after us).  Not every device supports it.
+    // The lock keeps out the programs that ask for it (another kavro or kavro-cli);
+    // the tty's exclusive mode refuses every further open(2) by a program without
+    // root rights, lock or not (screen, minicom, a second logger started after us).
+    // Not every device supports it; root passes both.
     ::ioctl(fd, TIOCEXCL);
     HeldDevices::instance().change(fd, true);
     fd_ = fd;
@@ -314,7 +316,8 @@ void PosixSerialLink::release()
 {
     if (fd_ < 0)
         return;
-    // The exclusive mode would outlive us on a pseudo-terminal whose other side stays open.
+    // Closing does not end the exclusive mode while the tty lives on: a pseudo-terminal
+    // whose other side stays open would refuse every later open by an ordinary user.
     ::ioctl(fd_, TIOCNXCL);
     ::flock(fd_, LOCK_UN);
     HeldDevices::instance().change(fd_, false);

@@ -261,6 +261,9 @@ TEST_F(PsdViewTest, BadOpensAreToldByTheirFileName)
         {"cut.psd", psdFile(0, 3) + std::string(100, '\x7f'), false, std::nullopt, true,
          "cut.psd ends in part of a record (100 bytes, most likely a recording that was cut off).  Every whole "
          "frame is shown; the part is not."},
+        // A power cut: the file system had made the file longer, the data never came.
+        {"zeros.psd", psdFile(0, 3) + std::string(2 * 512, '\0'), false, std::nullopt, true,
+         "zeros.psd: 2 zero-filled records at the end, left out: the recording was cut off"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);

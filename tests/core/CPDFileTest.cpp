@@ -139,6 +139,57 @@ TEST_F(PsdTest, HeaderOnlyAndTrailingBytes)
     EXPECT_EQ(other.readNextFrame(), 0);
 }
 
+// What a power cut leaves at the end of a recording: never a frame, told once at the open.
+TEST_F(PsdTest, ACutOffEndIsNeitherCountedNorShownAndIsTold)
+{
+    const std::string zero(512, '\0');
+    const std::string times = env.cal.path("run.time.csv");
+    struct Row {
+        const char* name;
+        std::string content, timeFile;
+        int records;  // the record count of the window
+        const char* notice;
+    } rows[] = {
+        {"whole", psdFile(5), "record,utc\n0,2026-12-09T02:20:45.123Z\n", 5, ""},
+        {"three zero-filled", psdFile(5) + zero + zero + zero, "", 5,
+         "run.psd: 3 zero-filled records at the end, left out: the recording was cut off"},
+        {"one zero-filled and a half time line", psdFile(5) + zero, "record,utc\n0,2026-12-09T02:20:45.123Z\n1,2026-1",
+         5,
+         "run.psd: 1 zero-filled record at the end, left out: the recording was cut off\n"
+         "run.time.csv: a half line at the end, left out: the recording was cut off"},
+        {"zero-filled, then part of a record", psdFile(5) + zero + std::string(7, '\0'), "", 5,
+         "run.psd ends in part of a record (7 bytes, most likely a recording that was cut off).  Every whole frame "
+         "is shown; the part is not.\n"
+         "run.psd: 1 zero-filled record at the end, left out: the recording was cut off"},
+        {"a zero record between frames", psdFile(4) + zero + frameRecord(5), "", 6, ""},
+        {"no frame reached the disk", psdFile(2) + zero + zero, "", 2,
+         "run.psd: 2 zero-filled records at the end, left out: the recording was cut off"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::filesystem::remove(times);
+        if (!row.timeFile.empty())
+            writeFile(times, row.timeFile);
+        CPDFile file(context, &owner);
+        writeFile(path, row.content);
+        env.prompter.choose(path);
+        file.open();
+        EXPECT_EQ(file.recordCount(), row.records);
+        EXPECT_EQ(file.openNotice(), row.notice);
+        // Navigation and sequential reading stop at the last frame that holds anything.
+        EXPECT_EQ(file.lastFrame(), row.records > 2 ? 1 : 0);
+        EXPECT_EQ(file.currentFrame(), std::max(row.records - 1, 2));
+        EXPECT_EQ(file.nextFrame(), 0);
+        EXPECT_EQ(file.goToFrame(100), row.records > 2 ? 1 : 0);
+        EXPECT_EQ(file.currentFrame(), std::max(row.records - 1, 2));
+        file.goToFrame(0);
+        int read = row.records > 2 ? 1 : 0;
+        while (file.readNextFrame() == 1)
+            ++read;
+        EXPECT_EQ(read, row.records - 2);
+    }
+}
+
 TEST_F(PsdTest, OneHeaderRecordSkipsTheDiameters)
 {
     std::string f = header("KAVRO400", 1, 0, 2.0);
@@ -310,9 +361,14 @@ TEST(CastReaderTest, EachCheckAcceptsItsFilesAndNamesWhatItRefuses)
         CastFault fault;  // Other: opens
         int headerRecords;
         long long frames, trailing;
+        long long zeroFilled = 0;  // all-zero records at the end, left out
     };
     const std::string psd = psdFile(6);
     const std::string foreign = std::string(512, 'x') + frameRecord(1) + frameRecord(2);
+    const std::string zero(512, '\0');
+    // A frame with a single non-zero byte (the last of the record) is data.
+    std::string nearlyZero = zero;
+    nearlyZero.back() = '\x01';
     const std::vector<Case> cases = {
         {"a .psd", psd, Check::Strict, CastFault::Other, 2, 4, 0},
         {"a .psd cut mid-record", psd + "abc", Check::Strict, CastFault::Other, 2, 4, 3},
@@ -328,6 +384,20 @@ TEST(CastReaderTest, EachCheckAcceptsItsFilesAndNamesWhatItRefuses)
         {"nothing, unchecked", "", Check::None, CastFault::Other, 0, 0, 0},
         {"one header record", header("KAVRO400", 1, 1, 2.0) + frameRecord(1), Check::Strict, CastFault::Other, 1, 1,
          0},
+        // A power cut: the file was made longer, its data never reached the disk.
+        {"one zero-filled record at the end", psd + zero, Check::Strict, CastFault::Other, 2, 4, 0, 1},
+        {"three zero-filled records at the end", psd + zero + zero + zero, Check::Strict, CastFault::Other, 2, 4, 0, 3},
+        {"a zero record between frames is data", psdFile(4) + zero + frameRecord(5), Check::Strict, CastFault::Other, 2,
+         4, 0},
+        {"zero-filled records, then part of a record", psd + zero + zero + std::string(100, '\0'), Check::Strict,
+         CastFault::Other, 2, 4, 100, 2},
+        {"part of a record cut into zeros", psd + std::string(200, '\x7f') + std::string(312, '\0') + zero,
+         Check::Strict, CastFault::Other, 2, 5, 0, 1},
+        {"a nearly zero record is a frame", psd + zero + nearlyZero, Check::Strict, CastFault::Other, 2, 6, 0},
+        {"nothing but zero-filled frames", psdFile(2) + zero + zero, Check::Strict, CastFault::Other, 2, 0, 0, 2},
+        {"zero-filled, unchecked", psd + zero, Check::None, CastFault::Other, 2, 4, 0, 1},
+        // Without a sound header the layout is not known: every record is a frame.
+        {"no magic, zero records taken as frames", foreign + zero, Check::AllowHeaderless, CastFault::Other, 0, 4, 0},
     };
     TempDir dir;
     const std::string path = dir.file("c.psd");
@@ -341,11 +411,24 @@ TEST(CastReaderTest, EachCheckAcceptsItsFilesAndNamesWhatItRefuses)
             EXPECT_EQ(r.frameCount(), c.frames);
             EXPECT_EQ(r.recordCount(), c.frames + c.headerRecords);
             EXPECT_EQ(r.trailingBytes(), c.trailing);
+            EXPECT_EQ(r.zeroFilledRecords(), c.zeroFilled);
             // The frames in order, nothing of the cut-off tail.
             std::vector<OutputRecord> records;
             EXPECT_EQ(r.read(0, 100, records), static_cast<std::size_t>(c.frames));
-            if (c.frames > 0 && c.headerRecords > 0)
-                EXPECT_EQ(records.back()[0], static_cast<float>(c.headerRecords + c.frames - 1));
+            EXPECT_EQ(castFigures(r).frames, c.frames);
+            // The last frame read is the file's record behind the header records and the frames before.
+            if (c.frames > 0 && records.size() == static_cast<std::size_t>(c.frames)) {
+                const std::size_t at = static_cast<std::size_t>(c.headerRecords + c.frames - 1) * 512;
+                EXPECT_EQ(bytesOf(encodeOutputRecord(records.back())), c.content.substr(at, 512));
+            }
+            // Each cut-off end told once, naming the file.
+            const std::vector<std::string> notes = cutOffNotes(r, false);
+            EXPECT_EQ(notes.size(), (c.zeroFilled > 0 ? 1u : 0u) + (c.trailing > 0 ? 1u : 0u));
+            if (c.zeroFilled > 0) {
+                EXPECT_EQ(notes.at(0), path + ": " + std::to_string(c.zeroFilled) + " zero-filled record" +
+                                           (c.zeroFilled == 1 ? "" : "s") +
+                                           " at the end, left out: the recording was cut off");
+            }
         } catch (const CastError& e) {
             EXPECT_EQ(e.fault, c.fault) << e.what();
             EXPECT_EQ(std::string(e.what()).rfind(path + ":", 0), 0u) << e.what();

@@ -62,6 +62,18 @@ TEST(CastSummaryTest, EachFrameFallsInItsColumnAndUnusableFramesAreGaps)
     }
 }
 
+// A recording cut off by a power loss: its zero-filled end is not drawn as frames.
+TEST(CastSummaryTest, AZeroFilledEndIsNoFrames)
+{
+    TempDir dir;
+    CastSource source = diagonalSource(dir);
+    writeFile(source.path, DiagonalCast::bytes() + std::string(3 * kPsdRecordBytes, '\0'));
+    const CastSummary s = summariseCast(source, 1000, CastAxis::Frame);
+    EXPECT_EQ(s.frames, DiagonalCast::kFrames);
+    EXPECT_EQ(s.columns.size(), static_cast<std::size_t>(DiagonalCast::kFrames));
+    EXPECT_EQ(s.noLightFrames, 1);
+}
+
 TEST(CastSummaryTest, FewerColumnsAverageTheirFramesAndKeepTheRange)
 {
     TempDir dir;

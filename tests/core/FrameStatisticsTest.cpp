@@ -211,9 +211,33 @@ TEST(FrameTimes, ReadsTheLiveTimeFile)
         EXPECT_EQ(formatUtcTimestamp(times.earliest()), "2024-02-29T23:59:58.500Z");
         EXPECT_TRUE(std::isnan(times.utcOfRecord(0)));
         EXPECT_TRUE(std::isnan(times.utcOfRecord(17)));
+        EXPECT_TRUE(times.halfLineLeftOut());
     }
     FrameTimes times;
     std::string error;
+
+    // A half line is what a recording cut off while writing it leaves: left out and
+    // told, even when what was written of it reads as a time.
+    struct Ending {
+        const char* content;
+        long long count;
+        bool halfLine;
+    } endings[] = {
+        {"record,utc\n0,2026-12-09T02:20:44.923Z\n", 1, false},
+        {"record,utc\n0,2026-12-09T02:20:44.923Z\r\n", 1, false},
+        {"record,utc\n0,2026-12-09T02:20:44.923Z\n1,2026-12-09T02:20:45.4", 1, true},
+        {"record,utc\n0,2026-12-09T02:20:44.923Z\n1,", 1, true},
+        {"record,utc\n1,2026-12-09T02:20", 0, true},
+        {"record,utc\n", 0, false},
+        {"record,utc", 0, false},  // the header alone, without its line end
+    };
+    for (const Ending& e : endings) {
+        SCOPED_TRACE(e.content);
+        test::writeFile(path, e.content);
+        ASSERT_TRUE(readFrameTimes(path, times, error)) << error;
+        EXPECT_EQ(times.count(), e.count);
+        EXPECT_EQ(times.halfLineLeftOut(), e.halfLine);
+    }
 
     struct Bad {
         const char* content;

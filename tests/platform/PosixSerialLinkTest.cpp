@@ -11,6 +11,8 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -128,6 +130,96 @@ TEST(PosixSerialLink, PortInUseIsRefused)
     EXPECT_NE(first.open(1), 0);
     EXPECT_EQ(first.lastError(), pty.device() + ": in use by another program");
     ::close(other);
+}
+
+// Another program of an ordinary user (root passes every exclusive mode), started
+// before this one holds the port: on request it opens the device the plain way a
+// terminal program does (open(2) only, no lock), or through a link of its own.
+class OtherProgram {
+public:
+    explicit OtherProgram(const std::string& device)
+    {
+        if (::pipe(ask_) != 0 || ::pipe(answer_) != 0)
+            throw std::runtime_error("no pipe");
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::close(ask_[1]);
+            ::close(answer_[0]);
+            serve(device);  // never returns
+        }
+        ::close(ask_[0]);
+        ::close(answer_[1]);
+    }
+    ~OtherProgram()
+    {
+        ::close(ask_[1]);  // its last request: it ends
+        ::close(answer_[0]);
+        int status = 0;
+        ::waitpid(pid_, &status, 0);
+    }
+    // 0 when a plain open succeeded, else its errno.
+    std::string openPlain() { return request('p'); }
+    // "" when the link opened, else its message.
+    std::string openLink() { return request('l'); }
+
+private:
+    [[noreturn]] void serve(const std::string& device)
+    {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+            ::_exit(2);
+        char c = 0;
+        while (::read(ask_[0], &c, 1) == 1) {
+            std::string reply;
+            if (c == 'p') {
+                const int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+                reply = fd >= 0 ? "0" : std::to_string(errno);
+                if (fd >= 0)
+                    ::close(fd);
+            } else {
+                PosixSerialLink link(ports(device));
+                reply = link.open(1) == 0 ? "" : link.lastError();
+                link.closeEnd();
+            }
+            reply += '\n';
+            if (::write(answer_[1], reply.data(), reply.size()) != static_cast<ssize_t>(reply.size()))
+                ::_exit(3);
+        }
+        ::_exit(0);
+    }
+    std::string request(char c)
+    {
+        if (::write(ask_[1], &c, 1) != 1)
+            return "(no request)";
+        std::string reply;
+        char ch = 0;
+        pollfd p{answer_[0], POLLIN, 0};
+        while (::poll(&p, 1, 5000) == 1 && ::read(answer_[0], &ch, 1) == 1 && ch != '\n')
+            reply += ch;
+        return ch == '\n' ? reply : "(no answer)";
+    }
+    int ask_[2] = {-1, -1}, answer_[2] = {-1, -1};
+    pid_t pid_ = -1;
+};
+
+// The port is taken exclusively: besides the lock that another kavro honours, the
+// tty refuses any further open by an ordinary user's program (screen, minicom, a
+// second logger) for as long as the link holds it, and only that long.
+TEST(PosixSerialLink, APortHeldRefusesEveryOtherOpen)
+{
+    PseudoTerminal pty;
+    if (::geteuid() == 0) {  // so that the other program's user may open it at all
+        ASSERT_EQ(::chmod(pty.device().c_str(), 0666), 0);
+    }
+    OtherProgram other(pty.device());
+    ASSERT_EQ(other.openPlain(), "0");  // free: anyone may open it
+    PosixSerialLink link(ports(pty.device()));
+    ASSERT_EQ(link.open(1), 0) << link.lastError();
+    EXPECT_EQ(other.openPlain(), std::to_string(EBUSY));
+    EXPECT_EQ(other.openLink(), pty.device() + ": in use by another program");
+    // Let go (the pseudo-terminal's other side stays open, as a USB adapter's driver does).
+    link.closeEnd();
+    EXPECT_EQ(other.openPlain(), "0");
+    EXPECT_EQ(other.openLink(), "");
 }
 
 TEST(PosixSerialLink, FailedOpensSayWhy)

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <map>
+#include <netcdf.h>
 #include <sys/stat.h>
 
 using namespace kavro;
@@ -303,4 +304,33 @@ print('ok')
 )",
                                       {out + "/cruise_profiles.nc", split + "/cruise_profiles.nc"});
     EXPECT_EQ(result, "ok\n");
+}
+
+// A cast whose .psd a power cut left with a zero-filled end: told once by its file,
+// and the cruise's files are those of the cast without it.
+TEST_F(CruiseTest, ACastCutOffAtSeaIsToldAndItsZeroFilledEndLeftOut)
+{
+    const CliResult clean = cruise(out, {}, "1");
+    EXPECT_EQ(clean.err.find("zero-filled"), std::string::npos) << clean.err;
+    const std::string summary = readFile(out + "/cruise_summary.csv");
+    const std::string b = work.file("casts/b.psd");
+    writeFile(b, readFile(b) + std::string(2 * 512, '\0'));
+    const std::string cutOut = work.file("archive-cut");
+    const CliResult r = cruise(cutOut, {}, "1");
+    EXPECT_EQ(r.status, clean.status);
+    EXPECT_NE(r.err.find("kavro-cli: warning: " + b +
+                         ": 2 zero-filled records at the end, left out: the recording was cut off\n"),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(readFile(cutOut + "/cruise_summary.csv"), summary);
+    int nc = -1, dim = -1;
+    std::size_t frames = 0, cutFrames = 0;
+    for (auto [dir, count] : {std::pair{out, &frames}, std::pair{cutOut, &cutFrames}}) {
+        ASSERT_EQ(nc_open((dir + "/nc/B.nc").c_str(), NC_NOWRITE, &nc), NC_NOERR) << dir;
+        EXPECT_EQ(nc_inq_dimid(nc, "frame", &dim), NC_NOERR);
+        nc_inq_dimlen(nc, dim, count);
+        nc_close(nc);
+    }
+    EXPECT_GT(frames, 0u);
+    EXPECT_EQ(cutFrames, frames);
 }

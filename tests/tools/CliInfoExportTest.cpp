@@ -560,3 +560,73 @@ TEST_F(ExportTest, InfoAndSummaryTellTheCastInNumbers)
               std::string::npos)
         << r.out;
 }
+
+// A recording cut off at sea: a .psd the file system made longer whose end never
+// reached the disk, a time file that ends in a half line.  Every command leaves them
+// out and says so on stderr; what it writes is what the whole recording gives.
+TEST_F(ExportTest, ACutOffRecordingIsToldAndLeftOut)
+{
+    const std::string cut = work.file("cut.psd"), cutTimes = work.file("cut.time.csv");
+    const std::string zero(512, '\0');
+    auto warning = [](const std::string& file, const std::string& what) {
+        return "kavro-cli: warning: " + file + ": " + what + ", left out: the recording was cut off\n";
+    };
+    const std::string whole = runCli({"export", "--csv", "--profile", profile, "-o", "-", psd}).out;
+    struct Row {
+        const char* name;
+        std::string tail;      // after the whole recording's records
+        bool halfLine;         // the time file ends in a half line
+        std::string warnings;  // {psd} and {times} for the files
+    } rows[] = {
+        {"three zero-filled records", zero + zero + zero, false, "{psd}3 zero-filled records at the end"},
+        {"one zero-filled record and a half time line", zero, true,
+         "{psd}1 zero-filled record at the end|{times}a half line at the end"},
+        {"a zero-filled record, then part of one", zero + std::string(300, '\0'), false,
+         "{psd}1 zero-filled record at the end|{psd}part of a record at the end (300 bytes)"},
+        {"a half time line alone", "", true, "{times}a half line at the end"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        writeFile(cut, bytes + row.tail);
+        writeFile(cutTimes, readFile(work.file("e.time.csv")) + (row.halfLine ? "4,2026-12-09T02:20:4" : ""));
+        std::string expected;
+        for (std::size_t at = 0; at <= row.warnings.size();) {
+            std::size_t end = row.warnings.find('|', at);
+            if (end == std::string::npos)
+                end = row.warnings.size();
+            const std::string w = row.warnings.substr(at, end - at);
+            expected += w.rfind("{psd}", 0) == 0 ? warning(cut, w.substr(5)) : warning(cutTimes, w.substr(7));
+            at = end + 1;
+        }
+        CliResult r = runCli({"info", "--profile", profile, cut});
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.err, expected);
+        EXPECT_NE(r.out.find("Frame records: 6\n"), std::string::npos) << r.out;
+        const long long zeros = static_cast<long long>(row.tail.size() / 512);
+        EXPECT_EQ(r.out.find("Zero-filled records at the end (the recording was cut off, left out): " +
+                             std::to_string(zeros) + "\n") != std::string::npos,
+                  zeros > 0)
+            << r.out;
+        EXPECT_NE(r.out.find("(3 of 6 frames stamped)"), std::string::npos) << r.out;
+        // The table is the whole recording's, byte for byte.
+        r = runCli({"export", "--csv", "--profile", profile, "-o", "-", cut});
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.err, expected);
+        EXPECT_EQ(r.out, whole);
+        r = runCli({"export", "--netcdf", "-q", "--profile", profile, "--cal-dir", cal.dir.path(), cut});
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.err, expected);
+        int nc = -1, dim = -1;
+        std::size_t frameCount = 0;
+        ASSERT_EQ(nc_open(work.file("cut.nc").c_str(), NC_NOWRITE, &nc), NC_NOERR);
+        EXPECT_EQ(nc_inq_dimid(nc, "frame", &dim), NC_NOERR);
+        nc_inq_dimlen(nc, dim, &frameCount);
+        nc_close(nc);
+        EXPECT_EQ(frameCount, 6u);
+        // The summary of a folder of casts counts the frames the same way.
+        r = runCli({"summary", cut});
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.err, expected);
+        EXPECT_NE(r.out.find("\n" + cut + ",6,4,"), std::string::npos) << r.out;
+    }
+}

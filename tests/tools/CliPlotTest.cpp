@@ -49,6 +49,12 @@ TEST_F(CliPlot, WritesEachFormatByItsExtensionWithRealText)
     for (const char* expected : {"cast.psd", "64 frames", "Diameter (\u00b5m)", "Volume concentration (\u00b5l/l)",
                                  "Total volume (\u00b5l/l)", "Transmission", "Frame", "Depth (meters)"})
         EXPECT_NE(text.find(expected), std::string::npos) << expected << " in:\n" << text;
+    // A cast whose end a power cut left zero-filled: those records are no frames, and told.
+    const std::string cut = work.file("cut.psd");
+    writeFile(cut, DiagonalCast::bytes() + std::string(2 * 512, '\0'));
+    EXPECT_EQ(plot({cut, "-o", work.file("cut.pdf")}),
+              "kavro-cli: warning: " + cut + ": 2 zero-filled records at the end, left out: the recording was cut off\n");
+    EXPECT_NE(pdfText(work.file("cut.pdf")).find("64 frames"), std::string::npos);
 
     plot({psd, "-o", work.file("cast.svg"), "--profile-plot"});
     const std::string svg = readFile(work.file("cast.svg"));
