@@ -42,11 +42,6 @@ CKavroFrame::CKavroFrame(CKavroApp& app, std::unique_ptr<CKavroDoc> document)
 
 CKavroFrame::~CKavroFrame()
 {
-    // A drag just before the close is still remembered.
-    if (shareWrite_->isActive()) {
-        shareWrite_->stop();
-        app_.profile().writeString(text::kCastPanelSection, text::kCastPanelSplitKey, std::to_string(share_));
-    }
     // The view closes the source on its way out, so it goes before the document.
     delete body_;
     view_ = nullptr;
@@ -89,6 +84,12 @@ void CKavroFrame::closeEvent(QCloseEvent* event)
     if ((view_ && view_->busy()) || (app_.mainFrame() && !app_.mainFrame()->confirmClose(this))) {
         event->ignore();
         return;
+    }
+    // A drag just before the close is still remembered.
+    if (shareWrite_->isActive()) {
+        shareWrite_->stop();
+        app_.reportProfileWrite(
+            app_.profile().writeString(text::kCastPanelSection, text::kCastPanelSplitKey, std::to_string(share_)));
     }
     QMdiSubWindow::closeEvent(event);
 }
