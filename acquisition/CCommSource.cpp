@@ -9,6 +9,7 @@
 #include "resources/CoreTexts.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 
@@ -28,6 +29,15 @@ constexpr int kMaxFramesAtOnce = 1000;
 constexpr double kLiveSyncSeconds = 2.0;
 // Hours of frames at one a second the outputs' disk must hold before the open warns.
 constexpr double kLowSpaceHours = 12.0;
+// Seconds without a reply before the silence is told.
+constexpr long long kSilenceSeconds = 10;
+
+// "14:02:11": the time of day in UTC, as the time stamps have it.
+std::string clockText(UtcTime time)
+{
+    const std::string stamp = utcMillisText(time);  // 2026-12-09T14:02:11.123Z
+    return stamp.size() >= 19 ? stamp.substr(11, 8) : stamp;
+}
 
 std::string reasonOf(const SerialLink& link)
 {
@@ -62,13 +72,21 @@ CCommSource::~CCommSource()
     close();
 }
 
-void CCommSource::open()
+void CCommSource::open(const OpenRequest& given, OpenQuestions* questions)
 {
+    OpenRequest request = given;
+    if (request.port.empty())
+        request.port = portName_;
+    portName_ = request.port;
+    portIndex_ = portIndexOf(portName_);
     linkLost_ = false;
     linkError_.clear();
+    linkNote_.clear();
     counts_ = Counts{};
     taken_ = 0;
     currentFrame_ = 0;
+    silentSince_ = -1;
+    silenceTold_ = false;
     lastExchange_ = Exchange::None;
     // The original program gave up here without a word; the person at the
     // instrument needs to know which device failed and why.
@@ -81,8 +99,23 @@ void CCommSource::open()
     if (link_->open(portIndex_) != 0)
         portFailed();
     portOpen_ = 1;
-    if (link_->setLineParameters() != 0)
+    if (!setUpLine())
         portFailed();
+    try {
+        runOpenSequence(request, questions, false, std::string());
+        currentFrame_ = static_cast<int>(std::min<long long>(continuedFrames_, kMaxFrameNumber));
+        warnIfLittleSpace();
+    } catch (const UserAbort&) {
+        // Let the device go at once, so that the next attempt can have it.
+        closePort();
+        throw;
+    }
+}
+
+bool CCommSource::setUpLine()
+{
+    if (link_->setLineParameters() != 0)
+        return false;
     // An instrument that streamed before, or the reply to a request made before we
     // opened, would make every frame logged the answer to an earlier request.
     link_->discardPending();
@@ -91,15 +124,64 @@ void CCommSource::open()
         std::string init = initString_ + (appendCrLf_ ? "\r\n" : "");
         link_->write(init.data(), static_cast<int>(init.size()));
     }
-    try {
-        runOpenSequence(false, std::string());
-        if (recording())
-            openTimeStampOutput(sourceName_);
-        warnIfLittleSpace();
-    } catch (const UserAbort&) {
-        // Let the device go at once, so that the next attempt can have it.
+    return true;
+}
+
+bool CCommSource::reconnect(bool now)
+{
+    if (!linkLost_)
+        return true;
+    const long long at = timing_.seconds();
+    if (!now && lastAttempt_ >= 0 && at - lastAttempt_ < 1)
+        return false;
+    lastAttempt_ = at;
+    // Whole frames that came before the line went are taken; a half one is lost.
+    takeCompleteFrames();
+    // (Only a frame begun counts: line ends and noise between frames are no frame.)
+    partialAtLoss_ = receiver_.pending().find(static_cast<char>(context_.settings.startChar)) != std::string_view::npos;
+    closePort();
+    if (link_->open(portIndex_) != 0)
+        return false;
+    portOpen_ = 1;
+    if (!setUpLine()) {
         closePort();
-        throw;
+        return false;
+    }
+    linkLost_ = false;
+    silentSince_ = -1;
+    silenceTold_ = false;
+    char note[256];
+    std::snprintf(note, sizeof note, text::kInstrumentBack, clockText(timing_.utcNow ? timing_.utcNow() : UtcTime::clock::now()).c_str(),
+                  at - lostSince_, partialAtLoss_ ? 1 : 0);
+    tellLink(note);
+    return true;
+}
+
+void CCommSource::tellLink(const std::string& note)
+{
+    linkNote_ = note;
+    if (linkListener_)
+        linkListener_(note);
+}
+
+void CCommSource::noteReplies(bool replied)
+{
+    if (!linkListener_)
+        return;
+    const long long now = timing_.seconds();
+    if (replied || silentSince_ < 0) {
+        if (replied && silenceTold_) {
+            silenceTold_ = false;
+            tellLink(text::kRepliesAgain);
+        }
+        silentSince_ = now;
+        return;
+    }
+    if (!silenceTold_ && now - silentSince_ >= kSilenceSeconds) {
+        silenceTold_ = true;
+        char note[128];
+        std::snprintf(note, sizeof note, text::kNoReplyFor, now - silentSince_);
+        tellLink(note);
     }
 }
 
@@ -115,19 +197,45 @@ std::string CCommSource::lowSpaceWarning(unsigned long long freeBytes, double by
     return text;
 }
 
+namespace {
+
+// A frame's record, its .asc and .log lines and its time stamp, generously.
+double bytesPerFrame(const std::vector<std::string>& paths)
+{
+    double bytes = 64.0;
+    for (const std::string& path : paths)
+        bytes += hasExtension(path, ".psd") ? 512.0 : hasExtension(path, ".asc") ? 1024.0 : 320.0;
+    return bytes;
+}
+
+}  // namespace
+
+std::string CCommSource::folderOf(const std::vector<std::string>& paths)
+{
+    const std::string folder = paths.empty() ? std::string() : directoryPart(paths.front());
+    return folder.empty() ? "." : folder;
+}
+
+std::optional<double> CCommSource::hoursOfRoom(const std::vector<std::string>& paths, double interval)
+{
+    if (paths.empty())
+        return std::nullopt;
+    const auto free = freeBytesAt(folderOf(paths));
+    if (!free)
+        return std::nullopt;
+    const double framesPerHour = 3600.0 / std::max(interval, 0.05);
+    return static_cast<double>(*free) / bytesPerFrame(paths) / framesPerHour;
+}
+
 void CCommSource::warnIfLittleSpace()
 {
     spaceWarning_.clear();
     const std::vector<std::string> paths = outputPaths();
     if (paths.empty())
         return;
-    // A frame's record, its .asc and .log lines and its time stamp, generously.
-    double bytesPerFrame = 64.0;
-    for (const std::string& path : paths)
-        bytesPerFrame += path == psdOutput_.path() ? 512.0 : path == ascOutput_.path() ? 1024.0 : 320.0;
-    const std::string folder = directoryPart(paths.front()).empty() ? "." : directoryPart(paths.front());
+    const std::string folder = folderOf(paths);
     if (const auto free = freeBytesAt(folder)) {
-        spaceWarning_ = lowSpaceWarning(*free, bytesPerFrame, folder);
+        spaceWarning_ = lowSpaceWarning(*free, bytesPerFrame(paths), folder);
         if (!spaceWarning_.empty())
             context_.prompter.message(spaceWarning_, MessageIcon::Exclamation);
     }
@@ -137,6 +245,11 @@ int CCommSource::readNextFrame()
 {
     const long long takenBefore = taken_;
     const long rejectedBefore = counts_.rejected;
+    // A cast that waits for its line: each request looks whether it is back.
+    if (linkLost_ && linkListener_ && !reconnect()) {
+        lastExchange_ = Exchange::LinkLost;
+        return 0;
+    }
     if (link_->failed()) {
         // Nothing more comes and nothing more is asked for; frames already
         // received are still taken.
@@ -161,6 +274,8 @@ int CCommSource::readNextFrame()
         takeCompleteFrames();
     if (reply != Reply::Accepted)
         ++counts_.withoutFrame;
+    if (!linkLost_)
+        noteReplies(taken_ > takenBefore);
     if (taken_ > takenBefore) {
         lastExchange_ = Exchange::Frame;
         return 1;
@@ -192,6 +307,7 @@ int CCommSource::writeReceivedFrames()
 CCommSource::Reply CCommSource::receiveReply(long long requestRead)
 {
     const long long start = timing_.seconds();
+    int waitedMs = 0;
     for (;;) {
         const FrameReceiver::Result result = receiver_.receive(*link_);
         switch (result) {
@@ -213,9 +329,25 @@ CCommSource::Reply CCommSource::receiveReply(long long requestRead)
         const long long waited = timing_.seconds() - start;
         if (waited > context_.settings.commWait)
             return Reply::None;
+        // A driver that asks at an interval stops waiting when the next request is
+        // due: a reply that comes later is taken by that request, and a silent
+        // instrument is asked again at the interval.
+        if (replyWaitMs_ > 0 && waitedMs >= replyWaitMs_)
+            return Reply::None;
         if (waitListener_)
             waitListener_(static_cast<int>(waited));
-        timing_.sleepMilliseconds(kPollSleepMs);
+        // On the real line the wait ends when a byte comes, so that the frame is
+        // stamped when it arrived; a scripted line is paced by its clock.
+        if (ownTiming_ && link_->canWaitReadable()) {
+            const auto before = std::chrono::steady_clock::now();
+            link_->waitReadable(kPollSleepMs);
+            waitedMs += static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                             std::chrono::steady_clock::now() - before)
+                                             .count());
+        } else {
+            timing_.sleepMilliseconds(kPollSleepMs);
+            waitedMs += kPollSleepMs;
+        }
     }
 }
 
@@ -259,7 +391,7 @@ void CCommSource::processFrame()
         words_[i] = wordOf(raw_[i]);
     // The frame's number is its record in the .psd, counting the data records from 0
     // as the replay, Go To Frame and the exports do.
-    currentFrame_ = static_cast<int>(std::min<long long>(taken_, kMaxFrameNumber));
+    currentFrame_ = static_cast<int>(std::min<long long>(continuedFrames_ + taken_, kMaxFrameNumber));
     ++taken_;
     if (listener_ && !closing_)
         listener_(words_);
@@ -269,7 +401,7 @@ void CCommSource::processFrame()
     // The time its end character arrived, not the time it was taken.
     const UtcTime arrived = receiver_.frameArrived();
     // The time file names the frame by the .psd record it becomes (from 0).
-    if (writeFrameTogether(out, counts_.written, arrived))
+    if (results_.writeTogether(out, continuedFrames_ + counts_.written, arrived))
         ++counts_.written;
     // Every frame taken goes to the window's cast so far, recorded or not.
     if (recordListener_ && !closing_)
@@ -362,10 +494,20 @@ void CCommSource::tellLinkLost()
     if (linkLost_)
         return;
     linkLost_ = true;
+    lostSince_ = timing_.seconds();
+    lastAttempt_ = lostSince_;
+    if (linkListener_) {
+        // The cast stays open: the driver reopens the same device while it waits.
+        lostAt_ = timing_.utcNow ? timing_.utcNow() : UtcTime::clock::now();
+        linkError_ = text::kInstrumentLostAt + clockText(lostAt_) + " (" + reasonOf(*link_) + text::kInstrumentLostWaiting;
+        closePort();
+        tellLink(linkError_);
+        return;
+    }
     // Say what became of the frames: never that they are written when nothing records them.
     std::string frames;
-    if (!outputError_.empty())
-        frames = text::kInstrumentLostFailed + outputError_;
+    if (!outputError().empty())
+        frames = text::kInstrumentLostFailed + outputError();
     else if (recording())
         frames = text::kInstrumentLostWritten + std::to_string(counts_.written) + text::kInstrumentLostWrittenTo +
                  fileListText(outputPaths());
@@ -386,6 +528,15 @@ void CCommSource::showText(std::string_view text, bool rejected)
 std::unique_ptr<SerialLink> makeInstrumentLink(const Settings& settings)
 {
     return makeSystemSerialLink(settings.instrumentDevices(), settings.baudRate);
+}
+
+std::unique_ptr<SerialLink> makeInstrumentLink(const Settings& settings, const OpenRequest& request)
+{
+    std::array<std::string, 4> devices = settings.instrumentDevices();
+    const int port = Settings::portIndexOf(request.port.empty() ? settings.instrumentPort : request.port);
+    if (!request.device.empty() && port >= 0)
+        devices[static_cast<std::size_t>(port)] = request.device;
+    return makeSystemSerialLink(devices, settings.baudRate);
 }
 
 }  // namespace kavro

@@ -41,6 +41,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace kavro {
@@ -63,6 +64,8 @@ public:
     using RecordListener = std::function<void(const OutputRecord& record, int frameNumber)>;
     // Called at each pause while a request waits for its reply: whole seconds waited.
     using WaitListener = std::function<void(int secondsWaited)>;
+    // Told what became of the line: lost (waiting for it), back, silent, answering again.
+    using LinkListener = std::function<void(const std::string& text)>;
 
     // What the last request (or writeReceivedFrames) brought.
     enum class Exchange {
@@ -88,9 +91,12 @@ public:
                 std::string portName = "COM1:");
     ~CCommSource() override;
 
-    // Opens and sets up the port (a failure is told with the device and the reason),
-    // then the common open sequence.  Throws UserAbort when it fails or is cancelled.
-    void open() override;
+    // Opens and sets up the request's port (a failure is told with the device and
+    // the reason), then the common open sequence.  A cast continued goes on with the
+    // frame numbers after those its files hold.  Throws UserAbort when it fails or
+    // is cancelled.
+    using CDataSource::open;
+    void open(const OpenRequest& request, OpenQuestions* questions) override;
     // One request and its reply: 1 when a frame came and was processed and written
     // (with every other complete frame waiting behind it), 0 when none came within
     // CommWait seconds, only rejected ones came, or the link is gone.
@@ -112,11 +118,20 @@ public:
     // The warning told at the open when the outputs' disk has room for less than
     // half a day of frames at one a second; "" when there is room (or no output).
     const std::string& spaceWarning() const { return spaceWarning_; }
+    // The hours of frames at interval seconds the disk of paths holds (the files of a
+    // cast, written to at once); nothing when it cannot be told or paths is empty.
+    static std::optional<double> hoursOfRoom(const std::vector<std::string>& paths, double interval);
+    // The folder of the first of paths ("." when it has none).
+    static std::string folderOf(const std::vector<std::string>& paths);
     // That warning for freeBytes left and bytesPerFrame written per frame; "" when
     // the room lasts half a day.
     static std::string lowSpaceWarning(unsigned long long freeBytes, double bytesPerFrame, const std::string& folder);
     // "<name>.time.csv" while it is written, "" when it is not.
-    std::string timeStampPath() const { return timeOutput_.isOpen() ? timeOutput_.path() : std::string(); }
+    std::string timeStampPath() const
+    {
+        const OutputFile& file = results_.file(ResultFiles::Time);
+        return file.isOpen() ? file.path() : std::string();
+    }
     void setWaitListener(WaitListener listener) { waitListener_ = std::move(listener); }
     void setRecordListener(RecordListener listener) { recordListener_ = std::move(listener); }
 
@@ -131,13 +146,38 @@ public:
 
     void setFrameListener(FrameListener listener) { listener_ = std::move(listener); }
     void clearFrameListener() { listener_ = nullptr; }
-    void setTiming(Timing timing) { timing_ = std::move(timing); }
+    void setTiming(Timing timing)
+    {
+        timing_ = std::move(timing);
+        ownTiming_ = false;
+    }
+    // Milliseconds a request waits for its reply at most, beside CommWait (0: CommWait
+    // alone): a driver asking at an interval gives the interval.
+    void setReplyWait(int ms) { replyWaitMs_ = ms; }
 
     const std::string& portName() const { return portName_; }
     int portIndex() const { return portIndex_; }
     int portOpen() const { return portOpen_; }
-    // True once the device has gone away; no further requests are sent.
+    // True once the device has gone away; no further requests are sent until
+    // reconnect() finds it again.
     bool linkLost() const { return linkLost_; }
+    // With a listener, the line going away is told to it ("Instrument lost at
+    // 14:02:11 (reason): waiting for it to come back") instead of in a message box,
+    // and so is its return and a silence of the instrument: the cast stays open and
+    // the driver calls reconnect() while linkLost().
+    void setLinkListener(LinkListener listener) { linkListener_ = std::move(listener); }
+    // While the line is lost: opens the same device again, at most once a second
+    // (now: at once).  Once it opens, the line is set up as at the open and the cast
+    // goes on into the same files, the frame numbers running on; true then (and
+    // when the line was not lost).
+    bool reconnect(bool now = false);
+    // The last thing told of the line ("" while nothing is to be said).
+    const std::string& linkNote() const { return linkNote_; }
+    // Seconds since the line was lost (0 while it is not).
+    long long secondsLost() const { return linkLost_ ? timing_.seconds() - lostSince_ : 0; }
+    // The frames a continued cast held before this run (0 for a new one): frame numbers
+    // and time-stamp records go on after them.
+    long long recordBase() const { return continuedFrames_; }
     // What was told when the port failed to open or the device went away ("" when none).
     const std::string& linkError() const { return linkError_; }
     std::string_view frameText() const { return receiver_.frameText(); }
@@ -167,6 +207,12 @@ private:
     int takeCompleteFrames();
     void processFrame();
     void tellLinkLost();
+    // Sets a port that has opened up for frames: line parameters, nothing stale, the
+    // initialisation string.  False when the line cannot be set up.
+    bool setUpLine();
+    // Tells a silence of the instrument, and its end, to the link listener.
+    void noteReplies(bool replied);
+    void tellLink(const std::string& text);
     void closePort();
     // A text for the receive-buffer window; rejected: a frame text that was refused.
     void showText(std::string_view text, bool rejected = false);
@@ -191,13 +237,25 @@ private:
     Exchange lastExchange_ = Exchange::None;
     bool closing_ = false;
     Timing timing_;
+    bool ownTiming_ = true;  // the system's clock and the real line's waits
+    int replyWaitMs_ = 0;
     bool linkLost_ = false;
     std::string linkError_;
+    LinkListener linkListener_;
+    std::string linkNote_;
+    long long lostSince_ = 0;       // steady seconds when the line went
+    long long lastAttempt_ = -1;    // steady seconds of the last reconnect attempt
+    UtcTime lostAt_{};
+    bool partialAtLoss_ = false;    // a frame was half received when the line went
+    long long silentSince_ = -1;    // steady seconds of the last reply (-1: none asked yet)
+    bool silenceTold_ = false;
     std::string spaceWarning_;
     void warnIfLittleSpace();
 };
 
 // The termios link of the port names: the devices and speed of the settings.
 std::unique_ptr<SerialLink> makeInstrumentLink(const Settings& settings);
+// The same with the request's device for its port, when it names one.
+std::unique_ptr<SerialLink> makeInstrumentLink(const Settings& settings, const OpenRequest& request);
 
 }  // namespace kavro

@@ -47,16 +47,11 @@ CRawFile::~CRawFile()
     close();
 }
 
-void CRawFile::open()
+void CRawFile::open(const OpenRequest& given, OpenQuestions* questions)
 {
-    FileDialogRequest request;
-    request.title = text::kRawOpenTitle;
-    request.filter = text::kRawDataFilter;
-    request.mustExist = true;
-    auto chosen = context_.prompter.openFile(request);
-    if (!chosen)
-        throw UserAbort{};
-    sourceName_ = *chosen;
+    OpenRequest request = given;
+    sourceName_ = completed(request.input, questions, text::kRawOpenTitle,
+                            [&] { return questions->recording(request); });
     const std::string inputPath = sourceName_;
     if (!input_.open(inputPath)) {
         // A folder chosen in the dialog is passed over; a path from elsewhere is told.
@@ -77,8 +72,12 @@ void CRawFile::open()
     lastFrame_ = recordCount_ - 1;
     currentFrame_ = 0;
     nextRecord_ = 0;
-    runOpenSequence(true, inputPath);
+    if (request.multiScan)
+        multiScanOverride_ = request.multiScan;
+    runOpenSequence(request, questions, true, inputPath);
+    questions_ = questions;
     preScan();
+    questions_ = nullptr;
 }
 
 int CRawFile::preScan()
@@ -119,7 +118,7 @@ void CRawFile::decideMultiScan()
     }
     if (markedRecords_ <= kMultiScanMarkedRecords)
         return;
-    if (context_.settings.autoMultiScan != 0 || context_.prompter.askQuestion(text::kMultiScanQuestion, {.icon = false}))
+    if (context_.settings.autoMultiScan != 0 || (questions_ && questions_->multiScan()))
         multiScan_ = 1;
 }
 
@@ -224,7 +223,7 @@ int CRawFile::processRange(int threads, const std::function<bool(int)>& progress
     BackgroundTask writer;
     auto awaitWrite = [&] {
         writer.wait();
-        tellOutputFailures();
+        results_.tellFailures();
     };
     std::vector<unsigned char> bytes, ahead;
     int wanted = framesLeft(kBlockFrames, 0);
@@ -240,12 +239,12 @@ int CRawFile::processRange(int threads, const std::function<bool(int)>& progress
             nextGot = nextWanted > 0 ? input_.readRecords(nextRecord_ + got, nextWanted, ahead) : 0;
         });
         awaitWrite();
-        if (!outputError_.empty())
+        if (!results_.error().empty())
             break;
         writing.clear();
         for (const FrameShare& piece : blocks.pieces())
             writing.push_back(&piece.outputs);
-        writer.start([this, &writing] { appendFrameOutputs(writing); });
+        writer.start([this, &writing] { results_.append(writing); });
         adoptLastFrame(blocks.last());
         nextRecord_ += got;
         currentFrame_ += got;

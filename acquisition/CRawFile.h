@@ -23,9 +23,11 @@ public:
     CRawFile(SourceContext context, SourceOwner* owner);
     ~CRawFile() override;
 
-    // File dialog, open, the common open sequence (which always asks for the .psd
-    // output), pre-scan.  Throws UserAbort when cancelled or failed.
-    void open() override;
+    // The recording of the request (asked for when it has none), the common open
+    // sequence (which always writes a .psd), pre-scan.  Throws UserAbort when
+    // cancelled or failed.
+    using CDataSource::open;
+    void open(const OpenRequest& request, OpenQuestions* questions) override;
     // Reads the record at the file position, processes and writes it, and moves on;
     // 0 past the last frame of the range or the end of the data.
     int readNextFrame() override;
@@ -89,6 +91,8 @@ private:
     long long nextRecord_ = 0;  // the file position, in records
     bool keepFrameSummary_ = true;
     std::optional<bool> multiScanOverride_;
+    // The questions of the open in progress (the multi-scan question); null otherwise.
+    OpenQuestions* questions_ = nullptr;
     int markedRecords_ = 0;
 };
 

@@ -25,6 +25,9 @@ struct PortDevices {
     std::vector<SerialDevice> present;  // the serial devices plugged in, to choose from
 };
 
+// What to do when the .psd chosen for a live recording exists already.
+enum class ExistingCast { Continue, Replace, NewName };
+
 class AppDialogs {
 public:
     virtual ~AppDialogs() = default;
@@ -45,6 +48,9 @@ public:
     // No instrument output is on: record to the proposed .psd (true; the save dialog
     // still lets the name change), go on without recording (false), or nothing on Cancel.
     virtual std::optional<bool> askRecording(const std::string& proposedPath) = 0;
+    // The .psd chosen for a live recording exists: continue that cast in its files,
+    // replace every file of it, or record to freeName instead; nothing on Cancel.
+    virtual std::optional<ExistingCast> askExistingCast(const std::string& path, const std::string& freeName) = 0;
 };
 
 }  // namespace kavro

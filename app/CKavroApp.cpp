@@ -29,12 +29,7 @@ CKavroApp::CKavroApp(AppServices services) : services_(std::move(services))
         services_.hooks = std::make_unique<CommandHooks>();
     if (!services_.sources)
         services_.sources = std::make_unique<KavroSourceFactory>();
-    if (services_.prompter) {
-        givenPrompter_ = services_.prompter.get();
-        auto preset = std::make_unique<PresetPrompter>(std::move(services_.prompter));
-        preset_ = preset.get();
-        services_.prompter = std::move(preset);
-    }
+    givenPrompter_ = services_.prompter.get();
 }
 
 CKavroApp::~CKavroApp()
@@ -88,11 +83,13 @@ bool CKavroApp::initInstance()
     return true;
 }
 
-void CKavroApp::openSource(int kind)
+void CKavroApp::openSource(int kind, std::optional<std::string> input)
 {
-    pendingSourceKind_ = kind;
+    OpenRequest request;
+    request.kind = kind;
+    request.input = std::move(input);
     try {
-        mainFrame_->newDocument();
+        mainFrame_->newDocument(request);
     } catch (...) {
         // Whatever went wrong has been told by the step that failed, or was a cancel.
     }
@@ -106,11 +103,7 @@ void CKavroApp::openPath(const std::string& path)
         prompter().message(text::kFileDoesNotExist + path, MessageIcon::Exclamation);
         return;
     }
-    if (preset_)
-        preset_->presetOpenFile(path);
-    openSource(hasExtension(path, ".psd") ? kKindPsdFile : kKindRawFile);
-    if (preset_)
-        preset_->presetOpenFile(std::nullopt);
+    openSource(hasExtension(path, ".psd") ? kKindPsdFile : kKindRawFile, path);
 }
 
 void CKavroApp::onCommand(int id)

@@ -6,7 +6,6 @@
 #include "app/CommandHooks.h"
 #include "app/SourceFactory.h"
 #include "core/Settings.h"
-#include "platform/PresetPrompter.h"
 #include "platform/Profile.h"
 #include "platform/Prompter.h"
 
@@ -51,13 +50,13 @@ public:
     // main frame could not be made.
     bool initInstance();
 
-    // The three open commands: remember the kind, then make a new document; a
-    // source that was cancelled or failed leaves nothing behind.
-    void openSource(int kind);
-    int pendingSourceKind() const { return pendingSourceKind_; }
+    // The three open commands: a new document for the request of kind (with input
+    // when it is known already); a source that was cancelled or failed leaves
+    // nothing behind.
+    void openSource(int kind, std::optional<std::string> input = std::nullopt);
     // A file named on the command line: a .psd opens as Open Particle Distribution
-    // File, anything else as Open Raw Data File, the path answering that command's
-    // file dialog (the questions after it are asked as usual).
+    // File, anything else as Open Raw Data File, the path being that command's input
+    // (the questions after it are asked as usual).
     void openPath(const std::string& path);
     // The command handlers of the application (open, print set-up, about, help).
     void onCommand(int id);
@@ -85,12 +84,10 @@ public:
 
 private:
     AppServices services_;
-    Prompter* givenPrompter_ = nullptr;  // the prompter of the services ...
-    PresetPrompter* preset_ = nullptr;   // ... wrapped, as services_.prompter
+    Prompter* givenPrompter_ = nullptr;  // the prompter of the services
     Settings settings_;
     std::unique_ptr<CMainFrame> mainFrame_;
     std::unique_ptr<QPrinter> printer_;
-    int pendingSourceKind_ = -1;
 };
 
 }  // namespace kavro

@@ -2,6 +2,7 @@
 
 #include "app/CKavroApp.h"
 #include "app/CKavroView.h"
+#include "app/DesktopQuestions.h"
 #include "core/CPDFile.h"
 #include "core/CRawSource.h"
 #include "core/Constants.h"
@@ -68,35 +69,39 @@ void CKavroDoc::showRejectedText(const std::string& text)
         app_.hooks().bufferText(*view_, text, true);
 }
 
-CDataSource& CKavroDoc::createDataSource(int kind)
+CDataSource& CKavroDoc::createDataSource(const OpenRequest& start)
 {
+    const int kind = start.kind;
+    OpenRequest request = start;
     if (kind == kKindInstrument)
-        askInstrumentPort();
+        askInstrumentPort(request);
     else if (kind == kKindRawFile)
         askInstrumentModel();
     Settings& settings = app_.settings();
+    // The request of the settings as they are after the dialogs above, with what the
+    // caller knows already (a file named on the command line).
+    OpenRequest full = OpenRequest::fromSettings(kind, settings, model_);
+    full.input = request.input;
+    full.device = request.device;
+    if (!request.port.empty())
+        full.port = request.port;
     sourcePrompter_ = std::make_unique<CalibrationHintPrompter>(app_.prompter(), settings);
-    auto source = app_.sources().create(kind, SourceContext{settings, app_.profile(), *sourcePrompter_}, this);
+    auto source = app_.sources().create(full, SourceContext{settings, app_.profile(), *sourcePrompter_}, this);
     if (!source)
         throw UserAbort{};
-    if (kind == kKindInstrument) {
-        // Asked once the port, the calibration and the background are in, just before
-        // the outputs; a source without that step is asked here.
-        if (auto* live = dynamic_cast<CRawSource*>(source.get()))
-            live->setOutputsQuestion([this](CRawSource& s) { proposeRecording(s); });
-        else
-            proposeRecording(*source);
-    }
-    source->open();
+    DesktopQuestions questions(*sourcePrompter_, app_.dialogs(), app_.dataFolder());
+    source->open(full, &questions);
     if (const auto* psd = dynamic_cast<const CPDFile*>(source.get()); psd && psd->trailingBytes() > 0)
         app_.prompter().message(std::filesystem::path(psd->sourceName()).filename().string() + text::kPartialRecord +
                                     std::to_string(psd->trailingBytes()) + text::kPartialRecordEnd,
                                 MessageIcon::Information);
+    if (const auto* raw = dynamic_cast<const CRawSource*>(source.get()); raw && !raw->continuationNote().empty())
+        app_.prompter().message(raw->continuationNote(), MessageIcon::Information);
     source_ = std::move(source);
     return *source_;
 }
 
-void CKavroDoc::askInstrumentPort()
+void CKavroDoc::askInstrumentPort(OpenRequest& request)
 {
     Settings& settings = app_.settings();
     int port = Settings::portIndexOf(settings.instrumentPort);
@@ -116,6 +121,7 @@ void CKavroDoc::askInstrumentPort()
     written = settings.acceptInstrumentModel(app_.profile(), choice->model) && written;
     app_.reportProfileWrite(written);
     model_ = choice->model;
+    request.port = Settings::portName(chosen);
 }
 
 void CKavroDoc::askInstrumentModel()
@@ -126,33 +132,6 @@ void CKavroDoc::askInstrumentModel()
         throw UserAbort{};
     app_.reportProfileWrite(settings.acceptInstrumentModel(app_.profile(), *model));
     model_ = *model;
-}
-
-void CKavroDoc::proposeRecording(CDataSource& source)
-{
-    const OutputSwitches outputs = app_.settings().outputs.instrumentSet();
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    const std::string proposal = proposedRecordingPath(app_.dataFolder(), text::kInstrumentSourceName, local);
-    if (outputs.binarySize || outputs.asciiSize || outputs.asciiRaw) {
-        source.proposeOutputs(proposal, false);
-        return;
-    }
-    // Frames from the instrument cannot be measured again: a run that records nothing
-    // is the user's choice, never the default's.
-    const std::optional<bool> record = app_.dialogs().askRecording(proposal);
-    if (!record)
-        throw UserAbort{};
-    if (*record)
-        source.proposeOutputs(proposal, true);
-}
-
-std::string CKavroDoc::proposedRecordingPath(const std::string& folder, const std::string& name, const std::tm& time)
-{
-    char stamp[32];
-    std::strftime(stamp, sizeof stamp, "-%Y%m%d-%H%M%S.psd", &time);
-    return (std::filesystem::path(folder) / (name + stamp)).string();
 }
 
 bool CKavroDoc::onNewDocument()

@@ -34,7 +34,7 @@ public:
     // the source of the kind and opens it.  Throws UserAbort when a dialog was
     // cancelled or the source has already told why it could not open; whatever the
     // open throws otherwise passes through.  The document keeps no source then.
-    CDataSource& createDataSource(int kind);
+    CDataSource& createDataSource(const OpenRequest& start);
     // Titles the document after its source; false without a source.
     bool onNewDocument();
     // Sets the title, without an extension of up to three characters.
@@ -49,15 +49,10 @@ public:
     static std::string titleFromSourceName(const std::string& sourceName);
     // A title without a final extension of one to three characters ("run.psd" -> "run").
     static std::string withoutShortExtension(const std::string& title);
-    // "<folder>/<name>-YYYYMMDD-HHMMSS.psd" for the local time given.
-    static std::string proposedRecordingPath(const std::string& folder, const std::string& name, const std::tm& time);
 
 private:
-    void askInstrumentPort();
+    void askInstrumentPort(OpenRequest& request);
     void askInstrumentModel();
-    // The instrument's outputs go to the data folder; with none on, the user is asked
-    // whether to record before the first request.
-    void proposeRecording(CDataSource& source);
 
     CKavroApp& app_;
     // The prompter the source asks through: the program's, with the calibration

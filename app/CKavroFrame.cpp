@@ -47,12 +47,12 @@ CKavroFrame::~CKavroFrame()
     view_ = nullptr;
 }
 
-bool CKavroFrame::createView()
+bool CKavroFrame::createView(const OpenRequest& request)
 {
     view_ = new CKavroView(app_, *document_, *this);
     splitter_->addWidget(view_);
     splitter_->setStretchFactor(0, 0);
-    if (view_->create())
+    if (view_->create(request))
         return true;
     delete view_;
     view_ = nullptr;

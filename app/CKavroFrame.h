@@ -10,6 +10,8 @@ class QVBoxLayout;
 
 namespace kavro {
 
+struct OpenRequest;
+
 class CAnimationBar;
 class CKavroApp;
 class CKavroDoc;
@@ -26,7 +28,7 @@ public:
 
     // Makes the view, which has the document build and open its source; false when
     // that was cancelled or failed.
-    bool createView();
+    bool createView(const OpenRequest& request);
     // The view's initial update, then the caption.
     void initialUpdate();
 

@@ -31,12 +31,22 @@
 #include <QCoreApplication>
 #include <QResizeEvent>
 #include <QShortcut>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
 #include <QTimer>
 #include <algorithm>
 #include <climits>
 #include <cmath>
 
 namespace kavro {
+namespace {
+
+// Milliseconds the banner says that the instrument is back.
+constexpr int kBackBannerMs = 15000;
+
+}  // namespace
 
 CKavroView::CKavroView(CKavroApp& app, CKavroDoc& document, CKavroFrame& frame)
     : app_(app), document_(document), frame_(frame), canvas_(new ArrangementCanvas)
@@ -66,10 +76,10 @@ CKavroView::~CKavroView()
     }
 }
 
-bool CKavroView::create()
+bool CKavroView::create(const OpenRequest& request)
 {
     try {
-        source_ = &document_.createDataSource(app_.pendingSourceKind());
+        source_ = &document_.createDataSource(request);
         return true;
     } catch (...) {
         // A cancel, or a failure the source has told already: nothing opens.
@@ -112,6 +122,60 @@ void CKavroView::resizeEvent(QResizeEvent* event)
 {
     QScrollArea::resizeEvent(event);
     fitCanvas();
+    placeLinkBanner();
+}
+
+void CKavroView::placeLinkBanner()
+{
+    if (linkBanner_) {
+        linkBanner_->setGeometry(0, 0, width(), linkBanner_->sizeHint().height());
+        linkBanner_->raise();
+    }
+}
+
+void CKavroView::updateLinkBanner()
+{
+    auto* instrument = dynamic_cast<CCommSource*>(source_);
+    if (!instrument)
+        return;
+    if (!linkBanner_) {
+        linkBanner_ = new QFrame(this);
+        linkBanner_->setAutoFillBackground(true);
+        auto* row = new QHBoxLayout(linkBanner_);
+        row->setContentsMargins(10, 6, 10, 6);
+        linkBannerText_ = new QLabel(linkBanner_);
+        QFont font = linkBannerText_->font();
+        font.setPointSizeF(font.pointSizeF() * 1.3);
+        font.setBold(true);
+        linkBannerText_->setFont(font);
+        linkBannerText_->setWordWrap(true);
+        auto* now = new QPushButton(QString::fromUtf8(text::kReconnectNow), linkBanner_);
+        now->setObjectName("reconnectNow");
+        connect(now, &QPushButton::clicked, this, [this, instrument] {
+            if (busy_)
+                return;
+            instrument->reconnect(true);
+            updateLinkBanner();
+        });
+        row->addWidget(linkBannerText_, 1);
+        row->addWidget(now);
+    }
+    const bool lost = instrument->linkLost();
+    QPalette palette = linkBanner_->palette();
+    palette.setColor(QPalette::Window, lost ? QColor(178, 34, 34) : QColor(0, 110, 60));
+    palette.setColor(QPalette::WindowText, Qt::white);
+    linkBanner_->setPalette(palette);
+    linkBannerText_->setText(QString::fromStdString(instrument->linkNote()));
+    linkBanner_->findChild<QPushButton*>("reconnectNow")->setVisible(lost);
+    linkBanner_->setVisible(!instrument->linkNote().empty());
+    placeLinkBanner();
+    if (!lost) {
+        // The return is said for a while, then the banner goes.
+        QTimer::singleShot(kBackBannerMs, linkBanner_, [this, instrument] {
+            if (!instrument->linkLost() && linkBanner_)
+                linkBanner_->hide();
+        });
+    }
 }
 
 bool CKavroView::viewportEvent(QEvent* event)
@@ -192,8 +256,16 @@ void CKavroView::buildInstrumentStatus(CCommSource& instrument)
     status_ = std::make_unique<InstrumentStatus>(canvas_, instrument, app_.settings().commWait);
     // The animation goes on at its pace through requests without a frame; only an
     // instrument that has gone away ends it.
-    navigator_->setGoesOnWithoutFrame([&instrument] { return !instrument.linkLost(); });
+    navigator_->setGoesOnWithoutFrame([] { return true; });
     instrument.setWaitListener([this](int seconds) { whileWaiting(seconds); });
+    // A line that goes away is waited for: the cast stays open, each tick looks for the
+    // device, and the window says what became of it without a box that blocks.
+    instrument.setLinkListener([this](const std::string& note) {
+        (void)note;
+        if (status_)
+            status_->showExchange();
+        updateLinkBanner();
+    });
     // Between the timer's requests the line is read every 50 ms, so that a reply
     // that comes after its request stopped waiting is stamped when it came.
     auto* linePoll = new QTimer(this);

@@ -15,9 +15,12 @@
 #include <optional>
 #include <vector>
 
+class QLabel;
 class QPrinter;
 
 namespace kavro {
+
+struct OpenRequest;
 
 class ArrangementCanvas;
 
@@ -42,7 +45,7 @@ public:
 
     // Has the document create and open the source of the application's pending
     // kind; false (the open is abandoned) when that was cancelled or failed.
-    bool create();
+    bool create(const OpenRequest& request);
     // Builds the display for the source kind, shows the first frame and sets up the animation.
     void initialUpdate();
 
@@ -109,6 +112,12 @@ private:
     // A request waits for the instrument: the window says so and keeps being drawn,
     // and nothing but drawing happens meanwhile (no command, no other frame request).
     void whileWaiting(int secondsWaited);
+    // The banner over the window while the instrument's line is away (with Reconnect
+    // now), and for a while once it is back.
+    void updateLinkBanner();
+    void placeLinkBanner();
+    QWidget* linkBanner_ = nullptr;
+    QLabel* linkBannerText_ = nullptr;
     void viewCommand(int id);
     void frameCommand(int id);
     void goToFrame();

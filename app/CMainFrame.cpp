@@ -262,11 +262,11 @@ QAction* CMainFrame::action(int id) const
     return it == actions_.end() ? nullptr : it->second;
 }
 
-CKavroFrame* CMainFrame::newDocument()
+CKavroFrame* CMainFrame::newDocument(const OpenRequest& request)
 {
     auto frame = std::make_unique<CKavroFrame>(app_, std::make_unique<CKavroDoc>(app_));
     // A cancelled or failed open discards frame, view, document and source here.
-    if (!frame->createView() || !frame->document().onNewDocument())
+    if (!frame->createView(request) || !frame->document().onNewDocument())
         return nullptr;
     CKavroFrame* f = frame.release();
     f->setAttribute(Qt::WA_DeleteOnClose);

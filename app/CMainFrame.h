@@ -17,6 +17,8 @@ class QMenu;
 
 namespace kavro {
 
+struct OpenRequest;
+
 class CKavroApp;
 class CKavroFrame;
 class CKavroView;
@@ -29,7 +31,7 @@ public:
 
     // A new document of the application's pending source kind with its child frame
     // and view; null when the source was cancelled or failed (nothing is left).
-    CKavroFrame* newDocument();
+    CKavroFrame* newDocument(const OpenRequest& request);
 
     CKavroApp& app() const { return app_; }
     QMdiArea* mdiArea() const { return mdiArea_; }

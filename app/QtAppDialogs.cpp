@@ -1,5 +1,7 @@
 #include "app/QtAppDialogs.h"
 
+#include "platform/FileUtil.h"
+
 #include "app/GoToFrameDialog.h"
 #include "app/InstrumentDialog.h"
 #include "resources/AppTexts.h"
@@ -82,6 +84,30 @@ std::optional<bool> QtAppDialogs::askRecording(const std::string& proposedPath)
         return true;
     if (box.clickedButton() == without)
         return false;
+    return std::nullopt;
+}
+
+std::optional<ExistingCast> QtAppDialogs::askExistingCast(const std::string& path, const std::string& freeName)
+{
+    QMessageBox box(QMessageBox::Question, text::kExistingCastTitle,
+                    QString::fromUtf8(text::kExistingCastQuestion) + QString::fromStdString(path) +
+                        QString::fromUtf8(text::kExistingCastQuestionEnd),
+                    QMessageBox::NoButton, parent_);
+    QPushButton* resume = box.addButton(QString::fromUtf8(text::kContinueCastButton), QMessageBox::AcceptRole);
+    QPushButton* fresh = box.addButton(QString::fromUtf8(text::kNewCastButton) +
+                                           QString::fromStdString(fileNamePart(freeName)),
+                                       QMessageBox::AcceptRole);
+    QPushButton* replace = box.addButton(QString::fromUtf8(text::kReplaceCastButton), QMessageBox::DestructiveRole);
+    box.addButton(QMessageBox::Cancel);
+    box.setDefaultButton(resume);
+    box.setEscapeButton(QMessageBox::Cancel);
+    box.exec();
+    if (box.clickedButton() == resume)
+        return ExistingCast::Continue;
+    if (box.clickedButton() == fresh)
+        return ExistingCast::NewName;
+    if (box.clickedButton() == replace)
+        return ExistingCast::Replace;
     return std::nullopt;
 }
 

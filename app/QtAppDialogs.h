@@ -22,6 +22,7 @@ public:
     void askPageSetup(QPrinter& printer) override;
     void showAbout() override;
     std::optional<bool> askRecording(const std::string& proposedPath) override;
+    std::optional<ExistingCast> askExistingCast(const std::string& path, const std::string& freeName) override;
 
 private:
     Prompter& prompter_;

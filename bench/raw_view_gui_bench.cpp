@@ -39,6 +39,7 @@ struct BenchDialogs : AppDialogs {
     void askPageSetup(QPrinter&) override {}
     void showAbout() override {}
     std::optional<bool> askRecording(const std::string&) override { return false; }
+    std::optional<ExistingCast> askExistingCast(const std::string&, const std::string&) override { return std::nullopt; }
 };
 
 struct BenchApp {

@@ -1,8 +1,23 @@
 #include "core/CDataSource.h"
 
+#include "core/OpenQuestions.h"
 #include "core/Settings.h"
 
 namespace kavro {
+
+void CDataSource::open(const OpenRequest& request, OpenQuestions* questions)
+{
+    (void)questions;
+    givenRequest_ = request;
+    open();
+}
+
+void CDataSource::open()
+{
+    PrompterQuestions questions(context_.prompter);
+    open(OpenRequest::fromSettings(sourceKind_, context_.settings, owner_ ? owner_->instrumentModel() : 0),
+         &questions);
+}
 
 CDataSource::CDataSource(SourceContext context, SourceOwner* owner)
     : context_(context),

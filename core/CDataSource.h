@@ -4,6 +4,7 @@
 // these operations.  Index operations never fail: out of range they answer -1.0.
 #include "auxiliary/CHKInfo.h"
 #include "core/CFrameResult.h"
+#include "core/OpenRequest.h"
 #include "core/OutputSwitches.h"
 #include "core/SourceContext.h"
 
@@ -12,6 +13,8 @@
 
 namespace kavro {
 
+class OpenQuestions;
+
 class CDataSource {
 public:
     CDataSource(SourceContext context, SourceOwner* owner);
@@ -19,9 +22,15 @@ public:
     CDataSource(const CDataSource&) = delete;
     CDataSource& operator=(const CDataSource&) = delete;
 
-    // Opens the source; throws UserAbort when the user cancelled or the open failed
-    // (after any message the failing step showed itself).
-    virtual void open() = 0;
+    // Opens the source from request; questions complete what the request lacks (null:
+    // nothing is asked, a missing part is told).  Throws UserAbort when the user
+    // cancelled or the open failed (after any message the failing step showed
+    // itself).  A source overrides this or open(); the default opens with open().
+    virtual void open(const OpenRequest& request, OpenQuestions* questions);
+    // The program's settings as the request, completed by the file dialogs.
+    virtual void open();
+    // The request the source opened with (the one given, for a source that keeps none).
+    virtual const OpenRequest& request() const { return givenRequest_; }
     // Reads and processes the next frame; 1 when a frame is ready.
     virtual int readNextFrame() = 0;
     virtual void close() = 0;
@@ -62,17 +71,6 @@ public:
 
     // Stores the volume conversion constant in the frame result.
     void setVolumeConversion(double value);
-    // Before a recording source opens: the .psd its save dialog proposes (the .asc,
-    // .log and time file go beside what is chosen), and, with record, its .psd and
-    // .log switched on for this source alone (the program's switches stay as they are).
-    void proposeOutputs(const std::string& psdPath, bool record)
-    {
-        sourceName_ = psdPath;
-        if (record) {
-            switches_.binarySize = 1;
-            switches_.asciiRaw = 1;
-        }
-    }
 
     CFrameResult& frameResult() { return *frameResult_; }
     const CFrameResult& frameResult() const { return *frameResult_; }
@@ -96,6 +94,9 @@ protected:
     int recordCount_ = 0;
     OutputSwitches switches_;
     double laserReferenceRatio_;
+
+private:
+    OpenRequest givenRequest_;
 };
 
 }  // namespace kavro

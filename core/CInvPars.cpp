@@ -1,5 +1,7 @@
 #include "core/CInvPars.h"
 
+#include "core/OpenQuestions.h"
+
 #include "core/Settings.h"
 #include "platform/FileUtil.h"
 #include "platform/NumText.h"
@@ -78,6 +80,11 @@ bool CInvPars::readRequired(const std::string& path, double* dest, int count)
 
 int CInvPars::load()
 {
+    return load([this] { return PrompterQuestions(prompter_).ringArea(directory_); });
+}
+
+int CInvPars::load(const std::function<std::optional<std::string>()>& chooseRingArea)
+{
     const ModelFiles files = modelFiles(model_);
     // The three inversion files are all read even when one of them is short.
     bool ok = readRequired(joinPath(directory_, files.kernel), kernel_.data(), kRings * kClasses);
@@ -88,14 +95,7 @@ int CInvPars::load()
 
     readRequired(joinPath(directory_, factoryName_), factory_.data(), kFrameValues);
 
-    FileDialogRequest request;
-    request.title = text::kRingAreaTitle;
-    request.filter = text::kRingAreaFilter;
-    request.defaultExtension = text::kAscExtension;
-    request.initialName = text::kRingAreaInitialName;
-    request.initialDirectory = directory_;
-    request.mustExist = true;
-    auto chosen = prompter_.openFile(request);
+    auto chosen = chooseRingArea();
     if (!chosen)
         throw UserAbort{};
     ringAreaPath_ = *chosen;

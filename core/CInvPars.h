@@ -8,6 +8,7 @@
 #include "core/Inversion.h"
 
 #include <array>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -43,8 +44,11 @@ public:
     void reset();
     void setCalibrationDirectory(const std::string& dir) { directory_ = dir; }
     const std::string& calibrationDirectory() const { return directory_; }
-    // Loads every file of the model and asks for the ring-area file.  1 when usable.
-    // Throws UserAbort after "Could not open the file ..." or when the dialog is cancelled.
+    // Loads every file of the model, then the ring-area file that chooseRingArea
+    // names once those are in (nothing: cancelled).  1 when usable.  Throws UserAbort
+    // after "Could not open the file ..." or when the choice is cancelled.
+    int load(const std::function<std::optional<std::string>()>& chooseRingArea);
+    // The same, the ring-area file asked for in its file dialog.
     int load();
     // The user's background; 0 when its laser power is 0.  Throws UserAbort after
     // the message when the file cannot be opened.

@@ -1,5 +1,7 @@
 #include "core/CPDFile.h"
 
+#include "core/OpenQuestions.h"
+
 #include "core/CastReader.h"
 #include "core/Settings.h"
 #include "platform/Prompter.h"
@@ -23,16 +25,17 @@ CPDFile::~CPDFile()
     close();
 }
 
-void CPDFile::open()
+void CPDFile::open(const OpenRequest& request, OpenQuestions* questions)
 {
-    FileDialogRequest request;
-    request.title = text::kPsdOpenTitle;
-    request.filter = text::kPsdFilter;
-    request.mustExist = true;
-    auto chosen = context_.prompter.openFile(request);
-    if (!chosen)
-        throw UserAbort{};
-    sourceName_ = *chosen;
+    request_ = request;
+    if (!request_.input) {
+        if (!questions)
+            throw UserAbort{};
+        request_.input = questions->recording(request_);
+        if (!request_.input)
+            throw UserAbort{};
+    }
+    sourceName_ = *request_.input;
     close();
     if (!openReader() || !checkHeader()) {
         close();

@@ -16,8 +16,11 @@ public:
     CPDFile(SourceContext context, SourceOwner* owner);
     ~CPDFile() override;
 
-    // File dialog, open, header check; throws UserAbort when cancelled or refused.
-    void open() override;
+    // The request's .psd (asked for when it has none), open, header check; throws
+    // UserAbort when cancelled or refused.
+    using CDataSource::open;
+    void open(const OpenRequest& request, OpenQuestions* questions) override;
+    const OpenRequest& request() const override { return request_; }
     // Decodes the record at the file position; 0 when a whole record is not there.
     // The current frame does not move.
     int readNextFrame() override;
@@ -52,6 +55,7 @@ private:
     bool checkHeader();
     // Opens the reader; false (told) when the file cannot be read as a .psd.
     bool openReader();
+    OpenRequest request_;
     // Reads record n into the record buffer; false when it is not whole.
     bool readRecord(long long n);
     // Moves to record n and reads it; the current frame changes only when it was read.

@@ -7,12 +7,14 @@
 #include "platform/Prompter.h"
 #include "resources/CoreTexts.h"
 
+#include <cerrno>
 #include <filesystem>
 
 namespace kavro {
 
 CRawSource::CRawSource(SourceContext context, SourceOwner* owner)
     : CDataSource(context, owner),
+      results_(context.prompter),
       calibration_(std::make_unique<CInvPars>(owner ? owner->instrumentModel() : 0, context.settings,
                                               context.prompter))
 {
@@ -50,23 +52,6 @@ int CRawSource::setBackgroundFromRecord(const double values[kFrameValues])
     return calibration_ ? calibration_->setBackground(values) : 0;
 }
 
-bool CRawSource::writesTo(const std::string& path) const
-{
-    for (const OutputFile* file : {&psdOutput_, &ascOutput_, &logOutput_, &timeOutput_})
-        if (file->isOpen() && sameFile(file->path(), path))
-            return true;
-    return false;
-}
-
-std::vector<std::string> CRawSource::outputPaths() const
-{
-    std::vector<std::string> paths;
-    for (const OutputFile* file : {&psdOutput_, &ascOutput_, &logOutput_, &timeOutput_})
-        if (file->isOpen())
-            paths.push_back(file->path());
-    return paths;
-}
-
 FrameProcessor CRawSource::processor() const
 {
     return FrameProcessor(*calibration_, auxCalibration_,
@@ -86,93 +71,56 @@ void CRawSource::copyClassDiameters()
         frameResult_->setDiameter(k, calibration_->classDiameter(k));
 }
 
-int CRawSource::selectBackground()
-{
-    FileDialogRequest request;
-    request.title = text::kBackgroundTitle;
-    request.filter = text::kBackgroundFilter;
-    request.initialName = text::kBackgroundInitialName;
-    request.initialDirectory =
-        context_.settings.pdFirst ? directoryPart(sourceName_) : calibration_->calibrationDirectory();
-    request.mustExist = true;
-    auto chosen = context_.prompter.openFile(request);
-    if (!chosen)
-        return 0;
-    backgroundFileName_ = *chosen;
-    return calibration_->loadBackgroundFile(*chosen);
-}
-
-void CRawSource::choosePsdOutput(std::string& path)
-{
-    FileDialogRequest request;
-    request.title = text::kPsdOutputTitle;
-    request.filter = text::kPsdFilter;
-    request.defaultExtension = text::kPsdExtension;
-    request.initialName = stemBeforeFirstDot(fileNamePart(path)) + ".psd";
-    request.initialDirectory = directoryPart(path);
-    request.overwritePrompt = true;
-    auto chosen = context_.prompter.saveFile(request);
-    if (!chosen)
-        throw UserAbort{};
-    path = *chosen;
-}
-
-void CRawSource::createOutput(OutputFile& file, const std::string& path)
-{
-    if (sameFile(path, inputPath_)) {
-        context_.prompter.message(text::kOutputIsInput + path, MessageIcon::Exclamation);
-        throw UserAbort{};
-    }
-    if (!file.create(path, replaceOutputs_ ? OutputFile::Existing::Replace : OutputFile::Existing::Refuse)) {
-        context_.prompter.message(std::string(text::kWriteFailed) + path + ": " + file.error(),
-                                  MessageIcon::Exclamation);
-        throw UserAbort{};
-    }
-    file.setSyncInterval(outputSyncSeconds_);
-}
-
 std::string CRawSource::psdHeaderRecord()
 {
     // The ratio written is the calibration set's; the source's own copy follows it.
     laserReferenceRatio_ = calibration_->laserReferenceRatio();
-    const int model = owner_ ? owner_->instrumentModel() : calibration_->model();
-    return bytesOf(encodePsdHeader(model, laserReferenceRatio_, backgroundFileName_));
+    return bytesOf(encodePsdHeader(request_.model, laserReferenceRatio_, backgroundFileName_));
 }
 
-void CRawSource::openPsdOutput(const std::string& path)
+std::string CRawSource::completed(std::optional<std::string>& part, OpenQuestions* questions, const char* what,
+                                  const std::function<std::optional<std::string>()>& ask)
 {
-    createOutput(psdOutput_, path);
-    writeOutput(psdOutput_, psdHeaderRecord());
-    writeOutput(psdOutput_, bytesOf(encodeDiameterRecord(*frameResult_)));
-    if (psdOutput_.failed())
-        throw UserAbort{};
+    if (!part) {
+        if (!questions) {
+            context_.prompter.message(std::string(text::kRequestLacks) + what, MessageIcon::Exclamation);
+            throw UserAbort{};
+        }
+        part = ask();
+        if (!part)
+            throw UserAbort{};
+    }
+    return *part;
 }
 
-void CRawSource::openAscOutput(const std::string& basePath)
+void CRawSource::plannedOutputs(const OpenRequest& request, bool psdAlways, bool timeStamps, const std::string& base,
+                                std::string (&paths)[ResultFiles::kSlots])
 {
-    createOutput(ascOutput_, removeExtension(basePath) + ".asc");
+    const std::string name = request.output.value_or(base);
+    const bool psd = psdAlways || request.switches.binarySize;
+    paths[ResultFiles::Psd] = psd ? name : std::string();
+    paths[ResultFiles::Asc] = request.switches.asciiSize ? removeExtension(name) + ".asc" : std::string();
+    paths[ResultFiles::Log] = request.switches.asciiRaw ? removeExtension(name) + ".log" : std::string();
+    const bool any = psd || request.switches.asciiSize || request.switches.asciiRaw;
+    paths[ResultFiles::Time] = timeStamps && any ? timeStampPathFor(name) : std::string();
 }
 
-void CRawSource::openLogOutput(const std::string& basePath)
+std::string CRawSource::freeOutputName(const OpenRequest& request, bool timeStamps)
 {
-    createOutput(logOutput_, removeExtension(basePath) + ".log");
-}
-
-void CRawSource::openTimeStampOutput(const std::string& basePath)
-{
-    createOutput(timeOutput_, timeStampPathFor(basePath));
-    writeOutput(timeOutput_, std::string(text::kTimeStampHeader) + "\n");
-}
-
-void CRawSource::confirmReplacing(const std::vector<std::string>& paths)
-{
-    std::vector<std::string> existing;
-    for (const std::string& p : paths)
-        if (std::error_code ec; std::filesystem::exists(pathFromUtf8(p), ec))
-            existing.push_back(p);
-    if (!existing.empty() &&
-        !context_.prompter.askYesNo(text::kReplaceBesideFiles + fileListText(existing) + text::kReplaceBesideAsk))
-        throw UserAbort{};
+    const std::string name = request.output.value_or(request.proposedOutput);
+    const std::string stem = removeExtension(name);
+    const std::string extension = name.substr(stem.size());
+    for (int n = 2;; ++n) {
+        OpenRequest next = request;
+        next.output = stem + "-" + std::to_string(n) + (extension.empty() ? ".psd" : extension);
+        std::string paths[ResultFiles::kSlots];
+        plannedOutputs(next, true, timeStamps, *next.output, paths);
+        bool taken = false;
+        for (const std::string& path : paths)
+            taken = taken || (!path.empty() && fileStamp(path));
+        if (!taken || n == 10000)
+            return *next.output;
+    }
 }
 
 std::string CRawSource::repeatedOutput(const std::vector<std::string>& paths)
@@ -191,70 +139,108 @@ std::string CRawSource::repeatedOutput(const std::vector<std::string>& paths)
     return std::string();
 }
 
-void CRawSource::runOpenSequence(bool psdAlways, const std::string& inputPath)
+void CRawSource::runOpenSequence(const OpenRequest& request, OpenQuestions* questions, bool psdAlways,
+                                 const std::string& inputPathGiven)
 {
-    inputPath_ = inputPath;
+    // A copy: the caller may pass the source's own name, which the outputs rename.
+    const std::string inputPath = inputPathGiven;
+    request_ = request;
+    switches_ = request_.switches;
+    continuedFrames_ = 0;
+    continuationNote_.clear();
     instrumentNumber_ = context_.settings.instrumentNumber;
+    if (calibration_->model() != request_.model)
+        calibration_ = std::make_unique<CInvPars>(request_.model, context_.settings, context_.prompter);
     readVolumeConversionSetting();
-    calibration_->setCalibrationDirectory(context_.settings.calFiles);
-    calibrationOK_ = calibration_->load();
+    calibration_->setCalibrationDirectory(request_.calibrationFolder);
+    calibrationOK_ = calibration_->load([&]() -> std::optional<std::string> {
+        return completed(request_.ringArea, questions, text::kRingAreaTitle,
+                         [&] { return questions->ringArea(request_.calibrationFolder); });
+    });
     if (!calibrationOK_)
         throw UserAbort{};
     copyClassDiameters();
-    calibrationOK_ = selectBackground();
+    const std::string folder =
+        context_.settings.pdFirst ? directoryPart(sourceName_) : calibration_->calibrationDirectory();
+    backgroundFileName_ = completed(request_.background, questions, text::kBackgroundTitle,
+                                    [&] { return questions->background(request_, folder); });
+    calibrationOK_ = calibration_->loadBackgroundFile(backgroundFileName_);
     if (!calibrationOK_)
         throw UserAbort{};
-    if (outputsQuestion_)
-        outputsQuestion_(*this);
+    if (questions)
+        questions->beforeOutputs(request_);
+    switches_ = request_.switches;
+    openOutputs(psdAlways, inputPath, questions);
+}
+
+void CRawSource::openOutputs(bool psdAlways, const std::string& inputPath, OpenQuestions* questions)
+{
+    if (request_.proposedOutput.empty())
+        request_.proposedOutput = sourceName_;
     const bool psd = psdAlways || switches_.binarySize;
     if (psd)
-        choosePsdOutput(sourceName_);
+        completed(request_.output, questions, text::kPsdOutputTitle,
+                  [&] { return questions->output(request_, request_.proposedOutput); });
+    sourceName_ = request_.output.value_or(request_.proposedOutput);
+    std::string paths[ResultFiles::kSlots];
+    plannedOutputs(request_, psdAlways, writesTimeStamps_, sourceName_, paths);
     // Two outputs under one name would each destroy the other's records: refused
     // before any file is made.
     std::vector<std::string> planned;
-    if (psd)
-        planned.push_back(sourceName_);
-    if (switches_.asciiSize)
-        planned.push_back(removeExtension(sourceName_) + ".asc");
-    if (switches_.asciiRaw)
-        planned.push_back(removeExtension(sourceName_) + ".log");
-    if (writesTimeStamps_ && !planned.empty())
-        planned.push_back(timeStampPathFor(sourceName_));
+    for (const std::string& path : paths)
+        if (!path.empty())
+            planned.push_back(path);
     if (const std::string twice = repeatedOutput(planned); !twice.empty()) {
         context_.prompter.message(twice + text::kOutputNamedTwice, MessageIcon::Exclamation);
         throw UserAbort{};
     }
-    if (askBeforeReplacing_) {
-        std::vector<std::string> beside;
-        if (switches_.asciiSize)
-            beside.push_back(removeExtension(sourceName_) + ".asc");
-        if (switches_.asciiRaw)
-            beside.push_back(removeExtension(sourceName_) + ".log");
-        if (writesTimeStamps_ && (psd || switches_.asciiSize || switches_.asciiRaw))
-            beside.push_back(timeStampPathFor(sourceName_));
-        confirmReplacing(beside);
+    const std::string header = psd ? psdHeaderRecord() : std::string();
+    const std::string diameters = bytesOf(encodeDiameterRecord(*frameResult_));
+    const bool continuing = request_.existing == ExistingOutputs::Continue;
+    CastContinuation found;
+    if (continuing) {
+        found = ResultFiles::inspectContinuation(paths, header, diameters);
+        if (!found.problem.empty()) {
+            context_.prompter.message(found.problem, MessageIcon::Exclamation);
+            throw UserAbort{};
+        }
+    } else if (askBeforeReplacing_ && questions && request_.existing == ExistingOutputs::Replace) {
+        // The save dialog asked about the .psd; the files beside it are asked about here.
+        std::vector<std::string> existing;
+        for (int slot = ResultFiles::Asc; slot < ResultFiles::kSlots; ++slot)
+            if (!paths[slot].empty() && fileStamp(paths[slot]))
+                existing.push_back(paths[slot]);
+        if (!existing.empty() && !questions->replaceBeside(existing))
+            throw UserAbort{};
     }
-    if (psd)
-        openPsdOutput(sourceName_);
-    if (switches_.asciiSize)
-        openAscOutput(sourceName_);
-    if (switches_.asciiRaw)
-        openLogOutput(sourceName_);
-}
-
-void CRawSource::writeOutput(OutputFile& file, std::string_view bytes)
-{
-    if (!file.isOpen() || file.append(bytes))
+    for (int slot = 0; slot < ResultFiles::kSlots; ++slot) {
+        if (paths[slot].empty())
+            continue;
+        const auto s = static_cast<ResultFiles::Slot>(slot);
+        if (!results_.open(s, paths[slot], request_.existing, inputPath))
+            throw UserAbort{};
+        if (continuing && !results_.file(s).truncateTo(found.keep[slot])) {
+            context_.prompter.message(std::string(text::kWriteFailed) + paths[slot] + ": " +
+                                          errnoText(errno),
+                                      MessageIcon::Exclamation);
+            throw UserAbort{};
+        }
+    }
+    results_.setSyncInterval(outputSyncSeconds_);
+    if (continuing) {
+        continuedFrames_ = found.frames;
+        continuationNote_ = text::kContinuing + sourceName_ + text::kContinuingAfter + std::to_string(found.frames) +
+                            text::kContinuingFrames;
+        if (found.droppedBytes > 0)
+            continuationNote_ += text::kContinuingDropped + std::to_string(found.droppedBytes) +
+                                 text::kContinuingDroppedEnd;
         return;
-    tellOutputFailure(file);
-}
-
-void CRawSource::tellOutputFailure(const OutputFile& file)
-{
-    if (outputError_.empty()) {
-        outputError_ = std::string(text::kWriteFailed) + file.path() + ": " + file.error();
-        context_.prompter.message(outputError_, MessageIcon::Exclamation);
     }
+    results_.write(ResultFiles::Psd, header);
+    results_.write(ResultFiles::Psd, diameters);
+    results_.write(ResultFiles::Time, std::string(text::kTimeStampHeader) + "\n");
+    if (results_.file(ResultFiles::Psd).failed() || results_.file(ResultFiles::Time).failed())
+        throw UserAbort{};
 }
 
 void CRawSource::correctFrame(double laserTest, bool rawDivided)
@@ -290,114 +276,25 @@ void CRawSource::finishFrame()
 
 void CRawSource::formatFrameOutputs(const OutputRecord& record, const std::uint16_t* words, FrameOutputs& out) const
 {
-    if (switches_.binarySize && psdOutput_.isOpen()) {
+    if (switches_.binarySize && results_.file(ResultFiles::Psd).isOpen()) {
         const PsdRecordBytes bytes = encodeOutputRecord(record);
         out.psd.append(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     }
-    if (switches_.asciiSize && ascOutput_.isOpen())
+    if (switches_.asciiSize && results_.file(ResultFiles::Asc).isOpen())
         out.asc += ascLine(record, switches_.vsfInAscii != 0);
-    if (words && logOutput_.isOpen())
+    if (words && results_.file(ResultFiles::Log).isOpen())
         out.log += logLine(words);
 }
 
 void CRawSource::writeFrameOutputs(const FrameOutputs& out)
 {
-    appendFrameOutputs(out);
-    tellOutputFailures();
-}
-
-void CRawSource::appendFrameOutputs(const FrameOutputs& out)
-{
-    const FrameOutputs* one[] = {&out};
-    appendFrameOutputs(one);
-}
-
-void CRawSource::appendFrameOutputs(std::span<const FrameOutputs* const> parts)
-{
-    std::vector<std::string_view> bytes;
-    bytes.reserve(parts.size());
-    auto gather = [&](OutputFile& file, std::string FrameOutputs::*member) {
-        if (!file.isOpen())
-            return;
-        bytes.clear();
-        for (const FrameOutputs* part : parts)
-            if (!(part->*member).empty())
-                bytes.emplace_back(part->*member);
-        if (!bytes.empty())
-            file.append(std::span<const std::string_view>(bytes));
-    };
-    gather(psdOutput_, &FrameOutputs::psd);
-    gather(ascOutput_, &FrameOutputs::asc);
-    gather(logOutput_, &FrameOutputs::log);
-}
-
-void CRawSource::tellOutputFailures()
-{
-    for (const OutputFile* file : {&psdOutput_, &ascOutput_, &logOutput_, &timeOutput_})
-        if (file->failed())
-            tellOutputFailure(*file);
+    results_.append(out);
+    results_.tellFailures();
 }
 
 void CRawSource::writeLogLine(const std::uint16_t words[kFrameValues])
 {
-    if (logOutput_.isOpen())
-        writeOutput(logOutput_, logLine(words));
-}
-
-void CRawSource::writeTimeStamp(long long record, UtcTime time)
-{
-    if (timeOutput_.isOpen())
-        writeOutput(timeOutput_, timeStampLine(record, time));
-}
-
-bool CRawSource::writeFrameTogether(const FrameOutputs& out, long long record, UtcTime time)
-{
-    if (outputsStopped_)
-        return false;
-    const std::string stamp = timeOutput_.isOpen() ? timeStampLine(record, time) : std::string();
-    struct Part {
-        OutputFile* file;
-        std::string_view bytes;
-        long long mark = 0;
-        bool tried = false;
-    };
-    Part parts[] = {{&psdOutput_, out.psd}, {&ascOutput_, out.asc}, {&logOutput_, out.log}, {&timeOutput_, stamp}};
-    const OutputFile* failed = nullptr;
-    for (Part& p : parts) {
-        if (p.bytes.empty() || !p.file->isOpen())
-            continue;
-        p.mark = p.file->size();
-        p.tried = true;
-        if (!p.file->append(p.bytes)) {
-            failed = p.file;
-            break;
-        }
-    }
-    if (!failed)
-        return true;
-    // The frame comes out of every file that took it (the failed one too, should its
-    // bytes be in but not on the disk), so that no file holds a frame the others lack.
-    for (Part& p : parts)
-        if (p.tried)
-            p.file->truncateTo(p.mark);
-    outputsStopped_ = true;
-    if (outputError_.empty()) {
-        outputError_ = std::string(text::kWriteFailed) + failed->path() + ": " + failed->error() +
-                       text::kOutputsStopped + std::to_string(record) + text::kOutputsStoppedFrames;
-        context_.prompter.message(outputError_, MessageIcon::Exclamation);
-    }
-    return false;
-}
-
-void CRawSource::closeOutputs()
-{
-    for (OutputFile* file : {&psdOutput_, &ascOutput_, &logOutput_, &timeOutput_}) {
-        const bool wasOpen = file->isOpen();
-        const bool failedBefore = file->failed();
-        file->close();
-        if (wasOpen && !failedBefore && file->failed())
-            tellOutputFailure(*file);
-    }
+    results_.write(ResultFiles::Log, logLine(words));
 }
 
 bool CRawSource::processAndSave(const double values[kFrameValues], const std::string& path, int writePsd,

@@ -5,7 +5,8 @@
 #include "core/CDataSource.h"
 #include "core/CInvPars.h"
 #include "core/FrameProcessor.h"
-#include "platform/OutputFile.h"
+#include "core/OpenQuestions.h"
+#include "core/ResultFiles.h"
 #include "core/OutputRecord.h"
 #include "core/TimeStamps.h"
 
@@ -26,16 +27,13 @@ struct FrameSummary {
     std::int32_t saturatedRings = 0;
 };
 
-// What one frame or a block of frames adds to each result file, so that a block
-// goes to every file in one write.
-struct FrameOutputs {
-    std::string psd, asc, log;
-};
-
 class CRawSource : public CDataSource {
 public:
     CRawSource(SourceContext context, SourceOwner* owner);
     ~CRawSource() override;
+    using CDataSource::open;
+    // The request the source opened with, completed by the questions it asked.
+    const OpenRequest& request() const override { return request_; }
 
     double rawValue(int index) const override;
     double backgroundValue(int index) const override;
@@ -57,35 +55,31 @@ public:
     bool processAndSave(const double values[kFrameValues], const std::string& path, int writePsd, int writeAsc);
     // True when path is one of the result files this source has open (a file that
     // must not be replaced while the source writes it).
-    bool writesTo(const std::string& path) const;
+    bool writesTo(const std::string& path) const { return results_.writesTo(path); }
 
     // The result files this source writes (.psd, .asc, .log, .time.csv, those that
     // are open), and whether there is any: frames that go to no file are shown only.
-    std::vector<std::string> outputPaths() const;
+    std::vector<std::string> outputPaths() const { return results_.paths(); }
     bool recording() const { return !outputPaths().empty(); }
     // The first of paths that names the same file as one before it ("" when none):
     // a .psd called "run.asc" beside an .asc output would be written twice over.
     static std::string repeatedOutput(const std::vector<std::string>& paths);
-    // Whether the open sequence replaces result files that exist already (the
-    // default: the save dialog asked) or refuses them with a message naming the file.
-    void setReplaceOutputs(bool replace) { replaceOutputs_ = replace; }
     // The desktop program: the files that go beside the chosen .psd (.asc, .log, the
     // time stamps), which its save dialog did not ask about, are replaced only when
     // the user says so; No abandons the open before anything is written.
     void setAskBeforeReplacing(bool ask) { askBeforeReplacing_ = ask; }
-    // Runs in the open sequence once the calibration and background are in, before the
-    // outputs are chosen: the desktop program asks there whether to record (it may
-    // propose the outputs, or throw UserAbort).
-    void setOutputsQuestion(std::function<void(CRawSource&)> ask) { outputsQuestion_ = std::move(ask); }
+    // The files a request writes, by slot ("" for those it does not), named after
+    // its output (base: the name when the request has none).
+    static void plannedOutputs(const OpenRequest& request, bool psdAlways, bool timeStamps, const std::string& base,
+                               std::string (&paths)[ResultFiles::kSlots]);
+    // The first "<name>-2.psd", "<name>-3.psd", ... beside the request's output none
+    // of whose files (by the request's switches) exists: a new cast's free name.
+    static std::string freeOutputName(const OpenRequest& request, bool timeStamps);
+    // After a cast was continued: the frames its files held, and what was said of it
+    // ("Continuing ..."); 0 and "" otherwise.
+    long long continuedFrames() const { return continuedFrames_; }
+    const std::string& continuationNote() const { return continuationNote_; }
 
-    // Steps of the open sequence, each throwing UserAbort to abandon the open.
-    int selectBackground();
-    void choosePsdOutput(std::string& path);
-    void openPsdOutput(const std::string& path);
-    void openAscOutput(const std::string& basePath);
-    void openLogOutput(const std::string& basePath);
-    // "<name>.time.csv" beside the outputs named after basePath, with its header line.
-    void openTimeStampOutput(const std::string& basePath);
     void readVolumeConversionSetting();
     void copyClassDiameters();
     // Does nothing; the sources' own close operations call it last.
@@ -103,7 +97,7 @@ public:
     const std::array<double, kRings>& correctedRings() const { return corrected_; }
     const OutputRecord& outputRecord() const { return record_; }
     // The first failure of a result file in this run ("" when none); it has been told once.
-    const std::string& outputError() const { return outputError_; }
+    const std::string& outputError() const { return results_.error(); }
     // The processing of frames with this source's calibration and settings.
     FrameProcessor processor() const;
 
@@ -112,9 +106,17 @@ protected:
     bool writesTimeStamps_ = false;
     // Seconds between forcing the outputs onto the disk; 0: left to the system.
     double outputSyncSeconds_ = 0.0;
-    // The common open sequence, run by the sources' open after they opened their input.
-    // inputPath (when not empty) is never overwritten by an output.
-    void runOpenSequence(bool psdAlways, const std::string& inputPath);
+    // The common open sequence, run by the sources' open after they opened their
+    // input: the calibration, the background and the outputs of request, each asked
+    // of questions where the request lacks it (null: a missing file is told).
+    // request is kept, completed, as request().  inputPath (when not empty) is never
+    // overwritten by an output.
+    void runOpenSequence(const OpenRequest& request, OpenQuestions* questions, bool psdAlways,
+                         const std::string& inputPath);
+    // The answer of a question for a part the request lacks; UserAbort when it is
+    // cancelled, or (no questions) after telling what is missing.
+    std::string completed(std::optional<std::string>& part, OpenQuestions* questions, const char* what,
+                          const std::function<std::optional<std::string>()>& ask);
     // Correction of the raw value array (laserTest as in FrameProcessor::correct).
     // rawDivided: the raw values of a multi-scan recording are divided already, so
     // the auxiliary values take them as they are.
@@ -126,38 +128,15 @@ protected:
     // Record 0 of a .psd file for this source (sets the source's ratio copy).
     std::string psdHeaderRecord();
     void writeLogLine(const std::uint16_t words[kFrameValues]);
-    // The time-stamp line of the .psd record `record` (when that file is open).
-    void writeTimeStamp(long long record, UtcTime time);
-    // One live frame to every open output at once: its .psd record, .asc and .log
-    // lines and its time stamp (its .psd record from 0, at time).  When one file fails, the frame
-    // is cut back from the others, the failure is told with the number of frames
-    // every file holds, and no output is written to again: every file ends with the
-    // same frame.  True when the frame is in every open output.
-    bool writeFrameTogether(const FrameOutputs& out, long long record, UtcTime time);
-    // True once writeFrameTogether stopped the outputs.
-    bool outputsStopped() const { return outputsStopped_; }
     // Appends the frame's .psd record and .asc line, and its .log line when words is
     // given, each only when this source writes that file.  Safe from several threads.
     void formatFrameOutputs(const OutputRecord& record, const std::uint16_t* words, FrameOutputs& out) const;
     void writeFrameOutputs(const FrameOutputs& out);
-    // The two halves of writeFrameOutputs: the writing, which tells nobody (so it may
-    // run on a thread of its own while frames are formatted), and the telling of the
-    // first failure.
-    void appendFrameOutputs(const FrameOutputs& out);
-    // The outputs of consecutive frames (a block's pieces, in frame order), each
-    // file's parts in one gathered write, as if they had been joined first.
-    void appendFrameOutputs(std::span<const FrameOutputs* const> parts);
-    void tellOutputFailures();
     // Closes the result files; a failure the system reports only now is told as well.
-    void closeOutputs();
-    // Writes the bytes; tells the first failure once.
-    void writeOutput(OutputFile& file, std::string_view bytes);
-    void tellOutputFailure(const OutputFile& file);
+    void closeOutputs() { results_.close(); }
 
-    OutputFile logOutput_;
-    OutputFile psdOutput_;
-    OutputFile ascOutput_;
-    OutputFile timeOutput_;
+    ResultFiles results_;
+    OpenRequest request_;
     std::string backgroundFileName_;
     std::unique_ptr<CInvPars> calibration_;
     std::vector<FrameSummary> frameSummary_;
@@ -172,17 +151,12 @@ protected:
     double transmission_ = 1.0;
     double beamAttenuation_ = 0.0;
     OutputRecord record_{};
-    std::string outputError_;
-    bool outputsStopped_ = false;
+    long long continuedFrames_ = 0;
+    std::string continuationNote_;
 
 private:
-    void createOutput(OutputFile& file, const std::string& path);
-    std::string inputPath_;
-    bool replaceOutputs_ = true;
+    void openOutputs(bool psdAlways, const std::string& inputPath, OpenQuestions* questions);
     bool askBeforeReplacing_ = false;
-    std::function<void(CRawSource&)> outputsQuestion_;
-    // Asks once about those of paths that exist; UserAbort when the answer is No.
-    void confirmReplacing(const std::vector<std::string>& paths);
 };
 
 }  // namespace kavro

@@ -97,6 +97,15 @@ std::string fileNamePart(std::string_view path)
     return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
 }
 
+std::string absoluteFilePath(const std::string& path)
+{
+    if (path.empty())
+        return path;
+    std::error_code ec;
+    const std::filesystem::path full = std::filesystem::absolute(pathFromUtf8(path), ec).lexically_normal();
+    return ec ? path : utf8FromPath(full);
+}
+
 std::string fileListText(const std::vector<std::string>& paths)
 {
     if (paths.empty())

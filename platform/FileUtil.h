@@ -50,6 +50,9 @@ std::string removeExtension(std::string_view path);
 std::string withDefaultExtension(const std::string& path, std::string_view extension);
 // Whether the path ends in extension (".psd"), upper or lower case alike.
 bool hasExtension(std::string_view path, std::string_view extension);
+// The path made absolute and normal ("a/../b.psd" -> "/data/b.psd"), as a file
+// dialog answers; "" stays "", and a path that cannot be made absolute stays as it is.
+std::string absoluteFilePath(const std::string& path);
 // The file name cut before its first '.' (for proposed names and titles).
 std::string stemBeforeFirstDot(std::string_view fileName);
 

@@ -18,7 +18,8 @@ namespace kavro {
 class OutputFile {
 public:
     // What create() does with a file that exists already.
-    enum class Existing { Replace, Refuse };
+    // Append keeps what the file holds and writes on after its end (a cast continued).
+    enum class Existing { Replace, Refuse, Append };
 
     OutputFile() = default;
     ~OutputFile();
@@ -26,7 +27,8 @@ public:
     OutputFile& operator=(const OutputFile&) = delete;
 
     // Creates the file for writing, or truncates an existing one when existing is
-    // Replace.  False when that fails, the file exists and is to be refused, or
+    // Replace (Append: opens it as it is, size() its length, and writes after its end).
+    // False when that fails, the file exists and is to be refused, or
     // another writer or reader holds it; error() says why and nothing was changed.
     bool create(const std::string& path, Existing existing = Existing::Replace);
     bool isOpen() const { return file_ != kNoFile; }

@@ -27,6 +27,16 @@ public:
         for (int rounds = 0; rounds < 64 && readPending(scrap, static_cast<int>(sizeof scrap)) > 0; ++rounds) {
         }
     }
+    // Whether waitReadable waits on the line; the default cannot, and the caller
+    // paces itself.
+    virtual bool canWaitReadable() const { return false; }
+    // Waits up to ms milliseconds for a byte to read, returning as soon as one is
+    // there (or the line fails); true when bytes wait.
+    virtual bool waitReadable(int ms)
+    {
+        (void)ms;
+        return false;
+    }
     // Called before every command write (frame request, command, Ctrl-C).
     virtual void beforeCommand() = 0;
     // Closing, in two steps: closeBegin() == 0 means closeEnd() follows.

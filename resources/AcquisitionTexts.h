@@ -28,6 +28,15 @@ inline constexpr const char* kSerialNotOpen = "port not open";
 // reason (which names the device).
 inline constexpr const char* kInstrumentPortFailed = "Could not open the instrument port ";
 inline constexpr const char* kInstrumentLost = "Lost the instrument on ";
+// While a cast waits for its instrument: "Instrument lost at 14:02:11 (<reason>): waiting
+// for it to come back" (the time of day in UTC).
+inline constexpr const char* kInstrumentLostAt = "Instrument lost at ";                 // + time, " (", reason
+inline constexpr const char* kInstrumentLostWaiting = "): waiting for it to come back";
+// "Instrument back at 14:02:19 after 8 s (0 frames lost while it was away)".
+inline constexpr const char* kInstrumentBack = "Instrument back at %s after %lld s (%d frames lost while it was away)";
+// A silent instrument, and its end.
+inline constexpr const char* kNoReplyFor = "No reply for %lld s";
+inline constexpr const char* kRepliesAgain = "The instrument replies again";
 // Then what became of the frames received: "<n> frames received are written to <files>",
 // or that nothing was recorded, or why recording had stopped; then the way on.
 inline constexpr const char* kInstrumentLostWritten = ". The ";                    // + n

@@ -211,6 +211,17 @@ inline constexpr const char* kRecordingQuestionEnd =
     "\nwith the .log of the raw frames and the time file beside it?  The save dialog that follows "
     "lets you change the name.";
 inline constexpr const char* kRecordButton = "Record";
+// The banner of a live window whose line has gone away.
+inline constexpr const char* kReconnectNow = "Reconnect now";
+// The .psd chosen for a live recording exists already.
+inline constexpr const char* kExistingCastTitle = "The cast exists";
+inline constexpr const char* kExistingCastQuestion = "";  // + path
+inline constexpr const char* kExistingCastQuestionEnd =
+    " exists already. Continue this cast in its files (the frame numbers run on after its last frame), record a "
+    "new cast under a free name, or replace every file of it?";
+inline constexpr const char* kContinueCastButton = "Continue this cast";
+inline constexpr const char* kNewCastButton = "New cast: ";  // + the free name
+inline constexpr const char* kReplaceCastButton = "Replace";
 inline constexpr const char* kWithoutRecordingButton = "Continue without recording";
 // Closing a window (or the program) while it records from the instrument.
 inline constexpr const char* kStopRecordingAsk = "Recording to ";  // + the .psd's file name

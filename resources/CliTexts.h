@@ -71,7 +71,14 @@ inline constexpr const char* kAcquireSummary =
 inline constexpr const char* kAcquireFiles = "Files: ";  // + the outputs, separated by ", "
 inline constexpr const char* kAcquireNoOutput =
     "nothing would be recorded: name the .psd with -o FILE, or ask for --asc, --vsf or --log";
-inline constexpr const char* kAcquireExists = ": the file exists already (--overwrite replaces it)";  // after the path
+// "<path>: the cast exists already: --append continues it, or -o cast7-2.psd starts a new one".
+inline constexpr const char* kAcquireExists = ": the cast exists already: --append continues it, or -o ";
+inline constexpr const char* kAcquireExistsEnd = " starts a new one";
+inline constexpr const char* kAcquireNoRoom =
+    "the disk has room for about %.0f minutes of frames at this interval in %s: free some space or choose another "
+    "disk (--force records all the same)";
+inline constexpr const char* kAcquireRoomLeft = "\n%sthe disk holds about %.0f more minutes of frames\n";
+inline constexpr const char* kAcquireGaveUp = "; given up waiting (--give-up-after)";
 inline constexpr const char* kAcquireHungUp =
     "stopped by SIGHUP (the terminal or session went away); every frame received has been written";
 inline constexpr const char* kAcquireOpenFailed = "the instrument could not be opened";

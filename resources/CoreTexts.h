@@ -65,6 +65,32 @@ inline constexpr const char* kOutputIsInput = "The output file would overwrite t
 
 inline constexpr const char* kInstrumentSourceName = "Instrument";
 
+// Why a cast cannot be continued, each after the file's path.
+inline constexpr const char* kContinueMissing =
+    " does not exist: a cast is continued only when every file this recording writes is there";
+inline constexpr const char* kContinueNotPsd = " is not a .psd file of this program (no sound header)";
+inline constexpr const char* kContinueModel = " was recorded with instrument model ";  // + letter
+inline constexpr const char* kContinueModelNow = ", this recording is model ";         // + letter, "."
+inline constexpr const char* kContinueBackground = " was processed with the background ";  // + path
+inline constexpr const char* kContinueBackgroundNow = ", this recording with ";               // + path, "."
+inline constexpr const char* kContinueCalibration =
+    " was processed with another calibration (its class diameters differ from the calibration folder's)";
+inline constexpr const char* kContinueHeader = " has another header record than this recording would write";
+inline constexpr const char* kContinueNoTimeHeader = " holds no header line";
+// "<file> holds 12 frames but <psd> holds 14: the files of the cast do not end together."
+inline constexpr const char* kContinueHolds = " holds ";
+inline constexpr const char* kContinueFramesBut = " frames but ";
+inline constexpr const char* kContinueNotTogether =
+    " frames: the files of the cast do not end together, so frames appended now would be paired wrongly";
+// Told when a cast is continued: "Continuing cast7.psd after frame 41 (3 frames so far)".
+inline constexpr const char* kContinuing = "Continuing ";          // + path
+inline constexpr const char* kContinuingAfter = " after its ";      // + n
+inline constexpr const char* kContinuingFrames = " frames";
+inline constexpr const char* kContinuingDropped = "; a cut-off end of ";  // + n
+inline constexpr const char* kContinuingDroppedEnd = " bytes was left out";
+// A request that needs a file nobody named (kavro-cli always names them).
+inline constexpr const char* kRequestLacks = "No file was given for: ";  // + dialog title
+
 // Names of the inversion's code paths (benchmarks and diagnostics).
 inline constexpr const char* kPathAuto = "auto";
 inline constexpr const char* kPathBaseline = "baseline";

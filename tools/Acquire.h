@@ -24,7 +24,10 @@ struct AcquireOptions {
     bool asc = false;
     bool vsf = false;                   // the VSF in the .asc lines (implies asc)
     bool log = false;
-    bool overwrite = false;             // replace outputs that exist already
+    bool overwrite = false;             // replace every file of a cast that exists already
+    bool append = false;                // continue the cast in the files that exist
+    double giveUpAfter = 0.0;           // end when the instrument stays away this long (0: never)
+    bool force = false;                 // record even on a disk that lasts less than an hour
     double interval = 1.0;              // seconds from one request to the next
     long frames = 0;                    // stop after this many frames (0: when told to)
     bool status = false;                // a live status line on stderr
@@ -34,17 +37,20 @@ struct AcquireResult {
     CCommSource::Counts counts;      // frames written, rejected, suspect; requests without a frame
     std::vector<std::string> files;  // the outputs written
     int signal = 0;                  // the signal that stopped the run (0: none)
+    int reconnects = 0;              // times the instrument came back after it was lost
     std::string error;               // why the run ended early ("" when it did not)
 };
 
 // Waits up to ms (0: only looks); the signal number when the run is to stop, else 0.
 using StopWait = std::function<int(int ms)>;
 
-// Refuses a run that would record nothing (Failure, status 2) or replace an
-// existing output without overwrite (Failure, status 1), and one whose instrument
-// cannot be opened (status 1, one line naming the device or file).  Otherwise runs
-// until the frame count, a stop, the instrument going away or an output failing,
-// and answers what was written and why it ended.
+// Refuses a run that would record nothing (Failure, status 2) or write onto an
+// existing cast without append or overwrite (Failure, status 1), and one whose
+// instrument cannot be opened (status 1, one line naming the device or file).
+// Otherwise runs until the frame count, a stop, an output failing or the instrument
+// staying away longer than giveUpAfter: a line that goes away is waited for and
+// opened again every second, the cast going on in the same files.  Answers what was
+// written and why it ended.
 AcquireResult acquire(const AcquireOptions& options, Environment& env, const StopWait& stop);
 
 // acquire --list-devices: the serial devices present and the device each port opens.

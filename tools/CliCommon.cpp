@@ -27,6 +27,14 @@ Environment loadEnvironment(const std::string& profileOption)
     return env;
 }
 
+std::string missingFileProblem(const std::string& path)
+{
+    std::error_code error;
+    if (std::filesystem::exists(pathFromUtf8(path), error))
+        return std::string();
+    return path + ": " + (error ? error : std::make_error_code(std::errc::no_such_file_or_directory)).message();
+}
+
 void requireReadableFile(const std::string& path)
 {
     ReadOnlyFile file;

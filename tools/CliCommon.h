@@ -33,6 +33,9 @@ struct Environment {
 };
 Environment loadEnvironment(const std::string& profileOption);
 
+// "<path>: No such file or directory" when path names nothing, "" when it exists: a
+// file an open request names must be there, as a file dialog would have it.
+std::string missingFileProblem(const std::string& path);
 // Throws Failure ("<path>: <reason>") unless path is a regular file that can be read.
 void requireReadableFile(const std::string& path);
 // Flushes standard output; a write to it that failed (a full disk, a closed pipe)

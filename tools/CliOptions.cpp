@@ -280,7 +280,14 @@ void addAcquireCommand(CLI::App& app)
     cmd->add_flag("--asc", o.asc, "write the .asc size file");
     cmd->add_flag("--vsf", o.vsf, "write the .asc with the volume scattering function");
     cmd->add_flag("--log", o.log, "write the .log of the raw words");
-    cmd->add_flag("--overwrite", o.overwrite, "replace output files that exist already");
+    auto* overwrite = cmd->add_flag("--overwrite", o.overwrite, "replace every file of a cast that exists already");
+    cmd->add_flag("--append", o.append,
+                  "continue the cast in the files that exist (checked against this run), frame numbers running on")
+        ->excludes(overwrite);
+    cmd->add_option("--give-up-after", o.giveUpAfter,
+                    "end when the instrument stays away this many seconds (default: wait for it for ever)")
+        ->check(finiteNumber(0.0, 1e9));
+    cmd->add_flag("--force", o.force, "record even when the disk has room for less than an hour of frames");
     cmd->add_option("--interval", o.interval, "seconds from one frame request to the next (default: 1)")
         ->check(finiteNumber(0.0, 86400.0));
     cmd->add_option("--frames", o.frames, "stop after this many frames (default: until Ctrl-C)")

@@ -180,26 +180,29 @@ ProcessResult processRecording(const std::string& rawFile, const std::string& ps
         throw badInput(rawFile, problem);
     }
 
-    Settings settings = env.settings;
-    settings.calFiles = options.calDir;
-    settings.outputs.value[5] = options.asc || options.vsf ? 1 : 0;
-    settings.outputs.value[6] = options.log ? 1 : 0;
-    settings.outputs.value[8] = options.vsf ? 1 : 0;
     const std::string background =
-        options.background.empty() ? defaultBackground(rawFile, options.calDir, settings.pdFirst) : options.background;
+        options.background.empty() ? defaultBackground(rawFile, options.calDir, env.settings.pdFirst) : options.background;
+    OpenRequest request = OpenRequest::fromSettings(kKindRawFile, env.settings, options.model);
+    request.input = absoluteFilePath(rawFile);
+    request.calibrationFolder = options.calDir;
+    request.ringArea = absoluteFilePath(options.ringArea);
+    request.background = absoluteFilePath(background);
+    request.output = absoluteFilePath(psd);
+    request.switches = OutputSwitches{0, options.log ? 1 : 0, 1, options.asc || options.vsf ? 1 : 0, options.vsf ? 1 : 0};
+    if (options.multiScan != "auto")
+        request.multiScan = options.multiScan == "yes";
+    for (const std::string& named : {*request.ringArea, *request.background})
+        if (const std::string problem = missingFileProblem(named); !problem.empty())
+            throw badInput(rawFile, problem);
 
+    // A copy: casts are processed side by side from one environment.
+    Settings settings = env.settings;
     BatchPrompter prompter;
-    prompter.answer(text::kRawOpenTitle, rawFile);
-    prompter.answer(text::kRingAreaTitle, options.ringArea);
-    prompter.answer(text::kBackgroundTitle, background);
-    prompter.answer(text::kPsdOutputTitle, psd);
     FixedModelOwner owner(options.model);
     CRawFile source(SourceContext{settings, *env.profile, prompter}, &owner);
     source.setKeepFrameSummary(false);
-    if (options.multiScan != "auto")
-        source.setMultiScanOverride(options.multiScan == "yes");
     try {
-        source.open();
+        source.open(request, nullptr);
     } catch (const UserAbort&) {
         throw badInput(rawFile, prompter.problems().empty() ? silentOpenProblem(source, options.calDir, background)
                                                             : prompter.problems().front());

@@ -1,6 +1,8 @@
 #include "tools/PsdInput.h"
 
 #include "resources/CliProcessTexts.h"
+#include "core/Constants.h"
+#include "platform/FileUtil.h"
 #include "resources/CoreTexts.h"
 
 namespace kavro::cli {
@@ -11,9 +13,11 @@ PsdInput::PsdInput(const std::string& path, Environment& env)
     requireReadableFile(path);
     // A one-off read: a .psd still being logged may be looked at.
     file_.setViewLock(false);
-    prompter_.answer(text::kPsdOpenTitle, path);
+    OpenRequest request;
+    request.kind = kKindPsdFile;
+    request.input = absoluteFilePath(path);
     try {
-        file_.open();
+        file_.open(request, nullptr);
     } catch (const UserAbort&) {
         throw Failure(kExitBadInput,
                       path + ": " + (prompter_.problems().empty() ? text::kCliNotPsd : prompter_.problems().front()));

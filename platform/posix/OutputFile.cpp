@@ -51,6 +51,12 @@ bool OutputFile::create(const std::string& path, Existing existing)
         return refuse(text::kNotRegularFile);  // a device or pipe would not take whole records reliably
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0)
         return refuse(errno == EWOULDBLOCK ? std::string(text::kOutputInUse) : errnoText(errno));
+    if (existing == Existing::Append) {
+        if (::lseek(fd, 0, SEEK_END) != st.st_size)
+            return refuse(errnoText(errno));
+        size_ = st.st_size;
+        return true;
+    }
     if (st.st_size > 0 && ::ftruncate(fd, 0) != 0)
         return refuse(errnoText(errno));
     return true;

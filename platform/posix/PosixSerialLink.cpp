@@ -5,6 +5,7 @@
 #include "platform/FileUtil.h"
 #include "resources/AcquisitionTexts.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <fcntl.h>
@@ -260,6 +261,16 @@ void PosixSerialLink::beforeCommand()
 {
     // Nothing to prepare: the line is always ready.  In particular pending input
     // is not discarded here, as it may hold the rest of a frame.
+}
+
+bool PosixSerialLink::waitReadable(int ms)
+{
+    if (fd_ < 0 || failed_)
+        return false;
+    pollfd entry{fd_, POLLIN, 0};
+    const int n = ::poll(&entry, 1, std::max(0, ms));
+    // A hang-up or error is found by the next read, which tells it.
+    return n > 0;
 }
 
 int PosixSerialLink::closeBegin()

@@ -23,6 +23,8 @@ public:
     int setLineParameters() override;
     void write(const char* bytes, int count) override;
     int readPending(char* dest, int maxCount) override;
+    bool canWaitReadable() const override { return true; }
+    bool waitReadable(int ms) override;
     void discardPending() override;
     void beforeCommand() override;
     int closeBegin() override;

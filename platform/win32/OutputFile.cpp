@@ -59,6 +59,13 @@ bool OutputFile::create(const std::string& path, Existing existing)
         return refuse(e == ERROR_LOCK_VIOLATION || e == ERROR_SHARING_VIOLATION ? std::string(text::kOutputInUse)
                                                                                  : errorText(e));
     }
+    if (existing == Existing::Append) {
+        LARGE_INTEGER length{}, zero{};
+        if (!GetFileSizeEx(h, &length) || !SetFilePointerEx(h, zero, nullptr, FILE_END))
+            return refuse(errorText(GetLastError()));
+        size_ = length.QuadPart;
+        return true;
+    }
     if (!cutTo(h, 0))
         return refuse(errorText(GetLastError()));
     return true;

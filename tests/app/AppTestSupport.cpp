@@ -164,6 +164,16 @@ std::optional<bool> ScriptedDialogs::askRecording(const std::string& proposedPat
     return answer;
 }
 
+std::optional<ExistingCast> ScriptedDialogs::askExistingCast(const std::string& path, const std::string& freeName)
+{
+    existingCastAsked.emplace_back(path, freeName);
+    if (existingCastAnswers.empty())
+        return std::nullopt;
+    auto answer = existingCastAnswers.front();
+    existingCastAnswers.pop_front();
+    return answer;
+}
+
 bool ScriptedDialogs::askPrint(QPrinter&)
 {
     return printAccepted;

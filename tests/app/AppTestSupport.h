@@ -98,6 +98,7 @@ public:
     void askPageSetup(QPrinter& printer) override;
     void showAbout() override { ++aboutShown; }
     std::optional<bool> askRecording(const std::string& proposedPath) override;
+    std::optional<ExistingCast> askExistingCast(const std::string& path, const std::string& freeName) override;
 
     // Answers, first in first out; an empty answer is Cancel.
     std::deque<std::optional<InstrumentChoice>> portAnswers;
@@ -106,6 +107,9 @@ public:
     // Record (true), go on without (false), Cancel (empty); none queued: go on without.
     std::deque<std::optional<bool>> recordAnswers;
     std::vector<std::string> recordingAsked;  // the proposed paths
+    // The answers about a live cast that exists (none queued: Cancel), and what was asked.
+    std::deque<std::optional<ExistingCast>> existingCastAnswers;
+    std::vector<std::pair<std::string, std::string>> existingCastAsked;  // path, free name
     bool printAccepted = true;
     // What the dialogs were opened with.
     std::vector<std::pair<int, int>> portAsked;  // preselected port, model

@@ -53,7 +53,7 @@ TEST_F(DocumentTest, StartsEmptyWithMenu2AndItsCaption)
     EXPECT_TRUE(main->frames().isEmpty());
     EXPECT_EQ(main->menuNumber(), 2);
     EXPECT_EQ(main->windowTitle(), "KAVRO");
-    EXPECT_EQ(app->pendingSourceKind(), -1);
+    EXPECT_TRUE(factory->kindsAsked.empty());
     // The empty workspace says what to do, and, with no calibration folder set, where it is set.
     QLabel* hint = main->emptyHint();
     EXPECT_FALSE(hint->isHidden());
@@ -77,7 +77,7 @@ TEST_F(DocumentTest, OpeningAPsdFileTitlesDocumentFrameAndMainFrame)
 {
     CKavroFrame* frame = openPsd(numberedFrames(3), "/out/run.1.psd");
     ASSERT_NE(frame, nullptr);
-    EXPECT_EQ(app->pendingSourceKind(), kKindPsdFile);
+    EXPECT_EQ(factory->kindsAsked, std::vector<int>{kKindPsdFile});
     EXPECT_EQ(frame->document().title(), "run");
     EXPECT_EQ(frame->windowTitle(), "run");
     EXPECT_EQ(app->mainFrame()->windowTitle(), "KAVRO - run");

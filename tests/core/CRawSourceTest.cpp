@@ -18,7 +18,14 @@ public:
         sourceName_ = std::move(name);
         sourceKind_ = kKindRawFile;
     }
-    void open() override { runOpenSequence(true, sourceName_); }
+    void open() override
+    {
+        OpenRequest request = OpenRequest::fromSettings(kKindRawFile, context_.settings, 1);
+        request.switches = switches_;
+        request.proposedOutput = sourceName_;
+        PrompterQuestions questions(context_.prompter);
+        runOpenSequence(request, &questions, true, sourceName_);
+    }
     int readNextFrame() override
     {
         if (frames.empty())

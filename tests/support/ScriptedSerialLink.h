@@ -26,6 +26,9 @@ public:
     int open(int portIndex) override
     {
         openedPort = portIndex;
+        // A device that opens again (plugged back in) moves bytes again.
+        if (openResult == 0)
+            failed_ = false;
         return openResult;
     }
     int setLineParameters() override { return lineResult; }

@@ -21,6 +21,8 @@
 #include <csignal>
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <spawn.h>
@@ -443,7 +445,7 @@ struct RunningAcquire {
     Child child;
 };
 
-TEST_F(LiveTest, CommandLineKilledMidRunLeavesWholeRecordsOfTheFramesBefore)
+TEST_F(LiveTest, CommandLineKilledMidRunLeavesWholeRecordsOfTheFramesBeforeAndIsContinued)
 {
     frames = recording(100);
     const std::string psd = env.cal.path("killed.psd");
@@ -465,26 +467,112 @@ TEST_F(LiveTest, CommandLineKilledMidRunLeavesWholeRecordsOfTheFramesBefore)
     EXPECT_TRUE(want.psd.compare(0, got.psd.size(), got.psd) == 0) << "the .psd is not the frames' records";
     EXPECT_EQ(wholeLines(got.log), want.log.substr(0, wholeLines(got.log).size()));
     EXPECT_EQ(wholeLines(got.asc), want.asc.substr(0, wholeLines(got.asc).size()));
+
+    // Continued after the kill: a half line is left out, and the cast goes on in every
+    // file with the frame numbers running on -- unless the kill came between two files.
+    {
+        std::ofstream(env.cal.path("killed.log"), std::ios::app) << "12 34";
+    }
+    const long timeLines = lineCount(readFile(env.cal.path("killed.time.csv"))) - 1;
+    const bool together = records == logLines && logLines == ascLines && ascLines == timeLines;
+    SimulatorThread again(frames, SimulatorOptions{});
+    ASSERT_TRUE(again.started);
+    std::vector<std::string> args = acquireArgs(env, again.sim.devicePath(), psd);
+    args.insert(args.end(), {"--append", "--frames", "3"});
+    const std::string err = env.cal.path("err2.txt");
+    Child resumed(args, env.cal.path("out2.txt"), err);
+    if (!together) {
+        EXPECT_EQ(resumed.wait(), 1);
+        EXPECT_NE(readFile(err).find("do not end together"), std::string::npos) << readFile(err);
+        return;
+    }
+    ASSERT_EQ(resumed.wait(), 0) << readFile(err);
+    EXPECT_NE(readFile(err).find("Continuing " + psd + " after its " + std::to_string(records) + " frames"),
+              std::string::npos)
+        << readFile(err);
+    EXPECT_NE(readFile(err).find("bytes was left out"), std::string::npos) << readFile(err);
+    const Outputs after = outputsBeside(psd);
+    EXPECT_EQ(after.psd.size(), static_cast<std::size_t>(records + 5) * 512u);
+    EXPECT_EQ(after.psd.compare(0, got.psd.size(), got.psd), 0);
+    EXPECT_EQ(lineCount(after.log), logLines + 3);
+    EXPECT_EQ(after.log.substr(0, wholeLines(got.log).size()), wholeLines(got.log));
+    EXPECT_EQ(lineCount(after.asc), ascLines + 3);
+    const std::string times = readFile(env.cal.path("killed.time.csv"));
+    EXPECT_NE(times.find("\n" + std::to_string(records + 2) + ","), std::string::npos) << times;
+
+    // A cast processed with another background is not continued: its header names the old one.
+    test::writeFile(env.cal.path("other-zsc.asc"), readFile(env.cal.path("zsc.asc")));
+    args.insert(args.end(), {"--background", env.cal.path("other-zsc.asc")});
+    Child refused(args, env.cal.path("out2.txt"), err);
+    EXPECT_EQ(refused.wait(), 1);
+    EXPECT_NE(readFile(err).find(psd + " was processed with the background "), std::string::npos) << readFile(err);
+    EXPECT_EQ(outputsBeside(psd).log, after.log);
 }
 
-TEST_F(LiveTest, CommandLineOnALineThatHangsUpEndsWithTheReasonAndEveryFrameWritten)
+TEST_F(LiveTest, CommandLineWaitsForALineThatGoesAndGoesOnInTheSameFilesWhenItComesBack)
 {
     frames = recording(100);
-    const std::string psd = env.cal.path("hungup.psd");
-    RunningAcquire run(*this, psd);
-    ASSERT_TRUE(run.rig.started && run.child.started());
-    run.rig.stop = true;
-    run.rig.runner.join();
-    run.rig.sim.hangUp();
-    ASSERT_EQ(run.child.wait(), 1);
-    EXPECT_NE(readFile(env.cal.path("err.txt")).find(run.rig.sim.devicePath() + ": the device went away"),
-              std::string::npos)
-        << readFile(env.cal.path("err.txt"));
+    const std::string err = env.cal.path("err.txt");
+    // The adapter's stable name (as udev or socat link= keep it across a replug).
+    const std::string device = env.cal.path("ttyKAVRO");
+    auto waitFor = [](const std::function<bool()>& done, int ms) {
+        for (int i = 0; i < ms / 10 && !done(); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        return done();
+    };
+    for (const bool comesBack : {true, false}) {
+        SCOPED_TRACE(comesBack);
+        const std::string stem = env.cal.path(comesBack ? "replug" : "gone");
+        auto rig = std::make_unique<SimulatorThread>(frames, SimulatorOptions{});
+        ASSERT_TRUE(rig->started);
+        std::filesystem::remove(device);
+        std::filesystem::create_symlink(rig->sim.devicePath(), device);
+        std::vector<std::string> args = acquireArgs(env, device, stem + ".psd");
+        args.back() = "0.05";
+        if (!comesBack)
+            args.insert(args.end(), {"--give-up-after", "1.5"});
+        Child child(args, env.cal.path("out.txt"), err);
+        ASSERT_TRUE(waitFor([&] { return lineCount(readFile(stem + ".log")) >= 3; }, 5000));
+        rig->stop = true;
+        rig->runner.join();
+        rig->sim.hangUp();
+        ASSERT_TRUE(waitFor([&] { return readFile(err).find("Instrument lost at ") != std::string::npos; }, 5000))
+            << readFile(err);
+        EXPECT_NE(readFile(err).find(": waiting for it to come back\n"), std::string::npos) << readFile(err);
+        const long before = lineCount(readFile(stem + ".log"));
+        rig.reset();
+        if (!comesBack) {
+            // Nobody plugs it in again: the run ends as told, every frame kept.
+            EXPECT_EQ(child.wait(), 1);
+            EXPECT_NE(readFile(err).find("given up waiting (--give-up-after)"), std::string::npos) << readFile(err);
+            EXPECT_EQ(lineCount(readFile(stem + ".log")), before);
+            continue;
+        }
+        // Plugged in again under the same name: the same files go on.
+        SimulatorThread back(frames, SimulatorOptions{});
+        ASSERT_TRUE(back.started);
+        std::filesystem::remove(device);
+        std::filesystem::create_symlink(back.sim.devicePath(), device);
+        ASSERT_TRUE(waitFor([&] { return lineCount(readFile(stem + ".log")) >= before + 3; }, 8000)) << readFile(err);
+        EXPECT_NE(readFile(err).find("Instrument back at "), std::string::npos) << readFile(err);
+        EXPECT_NE(readFile(err).find("(0 frames lost while it was away)"), std::string::npos) << readFile(err);
+        child.signal(SIGINT);
+        EXPECT_EQ(child.wait(), 0) << readFile(err);
+        back.stop = true;
 
-    const Outputs got = outputsBeside(psd);
-    const long written = lineCount(got.log);
-    EXPECT_GE(written, 4);
-    expectSameOutputs(got, reference(static_cast<std::size_t>(written)), static_cast<std::size_t>(written));
+        // Every file holds the same frames: the first run's, then the new instrument's
+        // from its first, the frame numbers of the time file running on.
+        const Outputs got = outputsBeside(stem + ".psd");
+        const long written = lineCount(got.log);
+        ASSERT_GT(written, before);
+        const Outputs first = reference(static_cast<std::size_t>(before));
+        EXPECT_EQ(got.log.substr(0, first.log.size()), first.log);
+        EXPECT_EQ(got.log.substr(first.log.size(), 6), first.log.substr(0, 6));
+        EXPECT_EQ(got.psd.size(), static_cast<std::size_t>(written + 2) * 512u);
+        const std::string times = readFile(stem + ".time.csv");
+        EXPECT_EQ(lineCount(times), written + 1);
+        EXPECT_NE(times.find("\n" + std::to_string(written - 1) + ","), std::string::npos);
+    }
 }
 
 TEST_F(LiveTest, CommandLineTellsAMissingOrBusyDeviceAndAnUnwritableOutputInOneLine)
@@ -574,24 +662,25 @@ TEST_F(LiveTest, CommandLineNeverReplacesOrSharesAnOutputByAccident)
     SimulatorThread other(frames, SimulatorOptions{});
     ASSERT_TRUE(other.started);
     const std::string out = env.cal.path("out2.txt"), err = env.cal.path("err2.txt");
-    auto second = [&](bool overwrite, const std::vector<std::string>& more = {}) {
+    auto second = [&](const std::vector<std::string>& more) {
         std::vector<std::string> args = acquireArgs(env, other.sim.devicePath(), psd);
-        if (overwrite)
-            args.push_back("--overwrite");
         args.insert(args.end(), more.begin(), more.end());
         Child child(args, out, err);
         return child.wait();
     };
     const std::string inUse = "kavro-cli: Could not write to the file " + psd + ": in use by another program or window\n";
     const struct {
-        bool overwrite;
+        std::vector<std::string> options;
         std::string err;
     } loggers[] = {
-        {false, "kavro-cli: " + psd + ": the file exists already (--overwrite replaces it)\n"},
-        {true, inUse},
+        // A rerun onto a cast is pointed at continuing it or at a free name, never at replacing it.
+        {{}, "kavro-cli: " + psd + ": the cast exists already: --append continues it, or -o " +
+                 env.cal.path("shared-2.psd") + " starts a new one\n"},
+        {{"--overwrite"}, inUse},
+        {{"--append"}, inUse},
     };
     for (const auto& c : loggers) {
-        EXPECT_EQ(second(c.overwrite), 1);
+        EXPECT_EQ(second(c.options), 1);
         EXPECT_EQ(readFile(err), c.err);
         EXPECT_EQ(readFile(out), "");  // no summary of frames that went nowhere
     }
@@ -613,12 +702,12 @@ TEST_F(LiveTest, CommandLineNeverReplacesOrSharesAnOutputByAccident)
         CPDFile viewer(context, &owner);
         env.prompter.choose(psd);
         viewer.open();
-        EXPECT_EQ(second(true), 1);
+        EXPECT_EQ(second({"--overwrite"}), 1);
         EXPECT_EQ(readFile(err), inUse);
         EXPECT_TRUE(outputsBeside(psd).psd == got.psd);
     }
     // Asked for, and free, the file is replaced.
-    EXPECT_EQ(second(true, {"--frames", "3"}), 0) << readFile(err);
+    EXPECT_EQ(second({"--overwrite", "--frames", "3"}), 0) << readFile(err);
     EXPECT_EQ(lineCount(readFile(env.cal.path("shared.log"))), 3);
 
     // Nothing to record: refused before the instrument is asked for anything.

@@ -1,0 +1,79 @@
+#include "app/DesktopQuestions.h"
+
+#include "app/AppDialogs.h"
+#include "core/CRawSource.h"
+#include "core/Constants.h"
+#include "platform/File.h"
+#include "platform/FileUtil.h"
+#include "resources/CoreTexts.h"
+
+#include <filesystem>
+
+namespace kavro {
+
+std::string DesktopQuestions::proposedRecordingPath(const std::string& folder, const std::string& name,
+                                                    const std::tm& time)
+{
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "-%Y%m%d-%H%M%S.psd", &time);
+    return (std::filesystem::path(folder) / (name + stamp)).string();
+}
+
+void DesktopQuestions::beforeOutputs(OpenRequest& request)
+{
+    if (request.kind != kKindInstrument)
+        return;
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    const std::string proposal = proposedRecordingPath(dataFolder_, text::kInstrumentSourceName, local);
+    if (request.switches.binarySize || request.switches.asciiSize || request.switches.asciiRaw) {
+        request.proposedOutput = proposal;
+        return;
+    }
+    // Frames from the instrument cannot be measured again: a run that records nothing
+    // is the user's choice, never the default's.
+    const std::optional<bool> record = dialogs_.askRecording(proposal);
+    if (!record)
+        throw UserAbort{};
+    if (*record) {
+        request.proposedOutput = proposal;
+        request.switches.binarySize = 1;
+        request.switches.asciiRaw = 1;
+    }
+}
+
+std::optional<std::string> DesktopQuestions::output(OpenRequest& request, const std::string& proposal)
+{
+    std::optional<std::string> chosen = PrompterQuestions::output(request, proposal);
+    // A live cast that exists is not only replaced: it may be continued, or the new
+    // one put beside it.  (The save dialog has asked whether to replace it already.)
+    if (!chosen || request.kind != kKindInstrument || !fileStamp(*chosen))
+        return chosen;
+    OpenRequest named = request;
+    named.output = chosen;
+    const std::string freeName = CRawSource::freeOutputName(named, true);
+    const std::optional<ExistingCast> choice = dialogs_.askExistingCast(*chosen, freeName);
+    if (!choice)
+        return std::nullopt;
+    switch (*choice) {
+    case ExistingCast::Continue:
+        request.existing = ExistingOutputs::Continue;
+        return chosen;
+    case ExistingCast::NewName:
+        return freeName;
+    case ExistingCast::Replace:
+        request.existing = ExistingOutputs::Replace;
+        replaceWholeCast_ = true;
+        return chosen;
+    }
+    return chosen;
+}
+
+bool DesktopQuestions::replaceBeside(const std::vector<std::string>& existing)
+{
+    // Replacing the cast was chosen for every file of it at once.
+    return replaceWholeCast_ || PrompterQuestions::replaceBeside(existing);
+}
+
+}  // namespace kavro
