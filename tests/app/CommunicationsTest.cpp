@@ -25,6 +25,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCoreApplication>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -445,6 +446,18 @@ TEST_F(CommunicationsTest, TheBandFollowsTheTimerAndTheKeysLookBackAtTheCast)
         EXPECT_EQ(frameLabel(), expected) << QKeySequence(key).toString().toStdString();
     }
     EXPECT_TRUE(view().overviewPanel()->following());
+
+    // Maximised at 1366 x 768 beside the overview, with the band taking its height, the
+    // frame number and the statistics still stand in capitals 12 pixels high.
+    app->mainFrame()->showNormal();
+    app->mainFrame()->resize(1366, 768);
+    frame->showMaximized();
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(frame->overviewShown());
+    SizeDistributionLayout* layout = view().sizeLayout();
+    for (CTextWnd* label : {layout->frameLabel(), layout->meanLabel(), layout->stdDevLabel(), layout->totalLabel()})
+        EXPECT_GE(QFontMetrics(label->shownFont()).capHeight(), 12) << label->text().toStdString();
+    EXPECT_GE(band->height(), 28);
 }
 
 TEST_F(CommunicationsTest, ARequestWithoutAFrameKeepsTheFrameNumberAndSaysWhy)
