@@ -35,8 +35,9 @@ public:
     virtual std::optional<InstrumentChoice> askInstrumentPort(int port, int model, const PortDevices& devices) = 0;
     // Instrument Model: the preselected model; nothing on Cancel.
     virtual std::optional<int> askInstrumentModel(int model) = 0;
-    // Go To Frame: the frame number entered (0 to lastFrame); nothing on Cancel.
-    virtual std::optional<int> askFrameNumber(int lastFrame) = 0;
+    // Go To Frame, opened at the frame shown (current): the frame number entered (0 to
+    // lastFrame); nothing on Cancel.
+    virtual std::optional<int> askFrameNumber(int lastFrame, int current) = 0;
     // The print dialog for printer; false on Cancel.
     virtual bool askPrint(QPrinter& printer) = 0;
     // Print preview of what render draws on the printer's pages.

@@ -1,5 +1,7 @@
 #include "app/BackgroundViewHost.h"
 
+#include "acquisition/CCommSource.h"
+
 #include "app/CKavroApp.h"
 #include "app/CKavroView.h"
 #include "app/CMainFrame.h"
@@ -78,7 +80,6 @@ void BackgroundViewHost::showViewFrame(CRingsWnd& rings)
 CAccumulateDlg& BackgroundViewHost::showAveraging()
 {
     if (!averaging_) {
-        stopAnimation();
         averagingFlag_ = false;
         averaging_ = new CAccumulateDlg(*this, &view_);
     }
@@ -95,20 +96,32 @@ void BackgroundViewHost::frameChanged()
         averaging_->updateCount();
 }
 
-void BackgroundViewHost::stopAnimation()
-{
-    if (FrameNavigator* navigator = view_.navigator())
-        navigator->stop();
-}
-
-void BackgroundViewHost::startAnimation(int intervalMs)
+void BackgroundViewHost::collectionBegins(int intervalMs)
 {
     FrameNavigator* navigator = view_.navigator();
     if (!navigator)
         return;
-    navigator->stop();
+    timerBefore_ = TimerState{navigator->running(), navigator->interval()};
+    if (intervalMs <= 0)
+        return;
     navigator->setInterval(intervalMs);
-    navigator->toggle();
+    if (!navigator->running())
+        navigator->toggle();
+}
+
+void BackgroundViewHost::collectionEnds()
+{
+    FrameNavigator* navigator = view_.navigator();
+    if (!navigator || !timerBefore_)
+        return;
+    const TimerState before = *timerBefore_;
+    timerBefore_.reset();
+    navigator->setInterval(before.interval);
+    // An instrument that went away meanwhile is not asked again.
+    const auto* instrument = dynamic_cast<const CCommSource*>(view_.source());
+    const bool mayRun = before.running && !(instrument && instrument->linkLost());
+    if (navigator->running() != mayRun)
+        navigator->toggle();
 }
 
 void BackgroundViewHost::refreshView()

@@ -10,6 +10,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <optional>
 
 namespace kavro {
 
@@ -27,7 +28,7 @@ public:
 
     // View Rings: the window, made on first use, shown and drawn again.
     CRingsWnd& showRings();
-    // Accumulate and Average: the window, made on first use with the timer stopped.
+    // Accumulate and Average: the window, made on first use; the timer goes on as it was.
     CAccumulateDlg& showAveraging();
     // After every frame of the view.
     void frameChanged();
@@ -42,8 +43,8 @@ public:
     int runDialog(QDialog& dialog) override { return runner_(dialog); }
     CDataSource& source() override;
     LiveCollection& collection() override { return collection_; }
-    void stopAnimation() override;
-    void startAnimation(int intervalMs) override;
+    void collectionBegins(int intervalMs) override;
+    void collectionEnds() override;
     void setAveraging(bool collecting) override { averagingFlag_ = collecting; }
     void refreshView() override;
     void collectionChanged() override;
@@ -57,6 +58,12 @@ private:
     DialogRunner runner_;
     LiveCollection collection_;
     bool averagingFlag_ = false;  // the view's not-collecting flag, inverted
+    // The frame timer as a collection found it: running, and its interval.
+    struct TimerState {
+        bool running;
+        int interval;
+    };
+    std::optional<TimerState> timerBefore_;
     QPointer<CRingsWnd> rings_;
     QPointer<CAccumulateDlg> averaging_;
 };

@@ -2,6 +2,7 @@
 
 #include "app/CommandTable.h"
 #include "app/ShellLook.h"
+#include "platform/NumText.h"
 #include "resources/AppTexts.h"
 
 #include <QGridLayout>
@@ -9,6 +10,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <algorithm>
 
 namespace kavro {
@@ -31,7 +33,8 @@ QLabel* label(const char* text, QWidget* parent, Qt::Alignment alignment = Qt::A
 }  // namespace
 
 CAnimationBar::CAnimationBar(int dialogId, QWidget* parent)
-    : QWidget(parent), dialogId_(dialogId), scrollBar_(new QScrollBar(Qt::Horizontal, this))
+    : QWidget(parent), dialogId_(dialogId), scrollBar_(new QScrollBar(Qt::Horizontal, this)),
+      intervalValue_(new QLabel(this))
 {
     paintLightGrey(this);
 
@@ -55,6 +58,13 @@ CAnimationBar::CAnimationBar(int dialogId, QWidget* parent)
     row->setContentsMargins(6, 5, 6, 4);
     row->setSpacing(4);
     row->addLayout(interval);
+    // The interval chosen, in seconds, where the eye looks from the thumb.
+    QFont bold = intervalValue_->font();
+    bold.setBold(true);
+    intervalValue_->setFont(bold);
+    intervalValue_->setMinimumWidth(intervalValue_->fontMetrics().horizontalAdvance(intervalText(5000)) + 4);
+    intervalValue_->setText(intervalText(position_));
+    row->addWidget(intervalValue_);
     row->addSpacing(6);
     addButton(kTimerButton, text::kTimerOff, cmd::ShowFrameSequence);
     addButton(kDisplayButton, text::kDisplayButton, cmd::SizeDistributionDisplay);
@@ -91,7 +101,17 @@ QPushButton* CAnimationBar::button(int id) const
 void CAnimationBar::setPosition(int position)
 {
     position_ = position;
-    scrollBar_->setSliderPosition(position);
+    {
+        // Moving the thumb from here is no scroll of the user's: the view is not told.
+        const QSignalBlocker quiet(scrollBar_);
+        scrollBar_->setSliderPosition(position);
+    }
+    intervalValue_->setText(intervalText(std::max(kShortestInterval, position)));
+}
+
+QString CAnimationBar::intervalText(int milliseconds)
+{
+    return QString::fromStdString(formatFixed(milliseconds / 1000.0, 1) + text::kIntervalValueUnit);
 }
 
 void CAnimationBar::setTimerText(const QString& text)

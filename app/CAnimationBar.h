@@ -39,8 +39,12 @@ public:
     int position() const { return position_; }
     // The lowest interval the bar gives; the scroll bar's own range stays 100..5000.
     void setMinimum(int minimum) { minimum_ = minimum; }
-    // Moves the thumb (the interval shown), without telling the view.
+    // Moves the thumb (the interval shown), without telling the view; the figure
+    // beside the scroll bar says the interval in seconds.
     void setPosition(int position);
+    QLabel* intervalValue() const { return intervalValue_; }
+    // "1.0 s" for 1000 ms.
+    static QString intervalText(int milliseconds);
     void setTimerText(const QString& text);
     QString timerText() const;
 
@@ -72,6 +76,7 @@ private:
     int maximum_ = 5000;
     int position_ = 500;
     QScrollBar* scrollBar_;
+    QLabel* intervalValue_;
     std::map<int, QPushButton*> buttons_;
 };
 

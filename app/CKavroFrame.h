@@ -5,6 +5,7 @@
 #include <memory>
 
 class QSplitter;
+class QTimer;
 class QVBoxLayout;
 
 namespace kavro {
@@ -47,6 +48,8 @@ public:
 
     // Docks a bar along the bottom, below any bar docked before.
     void dockBar(QWidget* bar);
+    // Docks a band right under the view and the panel, above every bar.
+    void dockBand(QWidget* band);
     void setAnimationBar(CAnimationBar* bar);
     // Height of the docked bars together.
     int barsHeight() const;
@@ -63,19 +66,34 @@ public:
     // grows or shrinks by the panel's width.
     void setOverviewShown(bool shown);
     bool overviewShown() const { return panel_ && !panel_->isHidden(); }
+    // The frame panel's width beside the overview in a maximised (or enlarged) frame:
+    // the share the user last gave it by dragging the divider, else the width at which
+    // its display fills the height; the overview never below its least width.
+    int framePanelWidth() const;
+    // The share (per mille of the splitter's width) remembered in the profile; 0: none.
+    int rememberedShare() const;
 
 protected:
     // A busy view keeps its frame open, and so does a No to stopping a recording.
     void closeEvent(QCloseEvent* event) override;
     // Maximising or restoring a window is remembered: the next window opens the same way.
     void changeEvent(QEvent* event) override;
+    // The splitter's resizes place the divider.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Puts the divider at framePanelWidth() in a frame wider than its content.
+    void placeDivider();
+    // A drag of the divider is remembered as the frame panel's share.
+    void dividerMoved();
+
     CKavroApp& app_;
     std::unique_ptr<CKavroDoc> document_;
     QWidget* body_;
     QVBoxLayout* bodyLayout_;
     QSplitter* splitter_;
+    QTimer* shareWrite_;  // a drag writes its share once it has come to rest
+    int share_ = 0;       // the share to write
     CKavroView* view_ = nullptr;
     QWidget* panel_ = nullptr;
     QSize viewClient_{kInitialWidth, kInitialHeight};  // the view's client area fitViewClient last gave

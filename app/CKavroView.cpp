@@ -18,12 +18,16 @@
 #include "core/CPDFile.h"
 #include "core/CastExport.h"
 #include "core/Constants.h"
+#include "core/FrameTimes.h"
 #include "core/HeldFrameSource.h"
 #include "core/LiveCast.h"
+#include "platform/FileUtil.h"
 #include "platform/Profile.h"
 #include "resources/AppTexts.h"
 
 #include <QApplication>
+#include <QDateTime>
+#include <QLabel>
 #include <QCoreApplication>
 #include <QResizeEvent>
 #include <QShortcut>
@@ -34,6 +38,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <climits>
+#include <cmath>
 
 namespace kavro {
 namespace {
@@ -96,6 +101,13 @@ void CKavroView::setExtent(QSize extent)
 {
     extent_ = extent;
     fitCanvas();
+}
+
+int CKavroView::fillingWidth(int height) const
+{
+    // What the view has around its viewport (a scroll bar) comes on top.
+    const int around = width() - viewport()->width();
+    return canvas_->fillingWidth(height - (this->height() - viewport()->height())) + std::max(0, around);
 }
 
 void CKavroView::setArrangement(QSize client, std::vector<ArrangementScale::Rows> plotRows, const QWidget* bar)
@@ -196,6 +208,7 @@ void CKavroView::initialUpdate()
 {
     paintLightGrey(viewport());
     paintLightGrey(canvas_);
+    installFrameKeys();
     if (sourceKind() == kKindRawFile) {
         setExtent(QSize(100, 100));
         app_.hooks().buildRawFileLayout(*this);
@@ -213,6 +226,10 @@ void CKavroView::buildSizeDistributionView()
     sizeLayout_->build();
     auto* bar = new CAnimationBar(kind == kKindInstrument ? CAnimationBar::kInstrumentBar : CAnimationBar::kFileBar);
     frame_.setAnimationBar(bar);
+    // An instrument window says in large letters whether it records.
+    QLabel* band = kind == kKindInstrument ? InstrumentStatus::makeIndicator() : nullptr;
+    if (band)
+        frame_.dockBand(band);
     buildOverviewPanel();
     const QSize client(SizeDistributionLayout::kClientWidth, SizeDistributionLayout::kClientHeight);
     frame_.fitViewClient(client);
@@ -226,8 +243,10 @@ void CKavroView::buildSizeDistributionView()
     navigator_->setUp(kind);
     // A tick is dropped while a view waits for its instrument.
     navigator_->setMayStep([this] { return !app_.mainFrame() || !app_.mainFrame()->anyViewBusy(); });
-    if (auto* instrument = dynamic_cast<CCommSource*>(source_))
+    if (auto* instrument = dynamic_cast<CCommSource*>(source_)) {
         buildInstrumentStatus(*instrument);
+        status_->setIndicator(band);
+    }
     connect(bar, &CAnimationBar::command, this, [this](int id) { onCommand(id); });
     connect(bar, &CAnimationBar::intervalChosen, navigator_, &FrameNavigator::setInterval);
 }
@@ -256,6 +275,13 @@ void CKavroView::buildInstrumentStatus(CCommSource& instrument)
     });
     linePoll->start(50);
     navigator_->setRunningListener([this](bool running) { status_->setRunning(running); });
+    // The band's clock goes on between the requests, whatever the interval.
+    auto* clock = new QTimer(this);
+    connect(clock, &QTimer::timeout, this, [this] {
+        if (navigator_ && navigator_->running())
+            status_->showRecording();
+    });
+    clock->start(1000);
 }
 
 void CKavroView::whileWaiting(int secondsWaited)
@@ -372,13 +398,71 @@ void CKavroView::frameCommand(int id)
         navigator_->last();
 }
 
+void CKavroView::installFrameKeys()
+{
+    struct Key {
+        int key;
+        int delta;  // 0: Home or End
+        bool last;
+    };
+    for (Key k : {Key{Qt::Key_Left, -1, false}, Key{Qt::Key_Up, -1, false}, Key{Qt::Key_Right, 1, false},
+                  Key{Qt::Key_Down, 1, false}, Key{Qt::Key_PageUp, -10, false}, Key{Qt::Key_PageDown, 10, false},
+                  Key{Qt::Key_Home, 0, false}, Key{Qt::Key_End, 0, true}}) {
+        auto* shortcut = new QShortcut(QKeySequence(k.key), &frame_);
+        shortcut->setContext(Qt::WidgetWithChildrenShortcut);
+        connect(shortcut, &QShortcut::activated, this, [this, k] {
+            if (busy_)
+                return;
+            try {
+                if (k.delta != 0)
+                    stepFrames(k.delta);
+                else
+                    endFrame(k.last);
+            } catch (...) {
+                // A source that failed has told the user; the view goes on.
+            }
+        });
+    }
+}
+
+void CKavroView::stepFrames(int delta)
+{
+    const int kind = sourceKind();
+    if (kind == kKindRawFile) {
+        app_.hooks().rawFilePage(*this, delta < 0 ? cmd::GoToPrev : cmd::GoToNext);
+    } else if (kind == kKindInstrument) {
+        // The instrument's frames are looked back at in the cast so far.
+        if (panel_)
+            panel_->step(delta);
+    } else if (navigator_ && source_) {
+        const auto* psd = dynamic_cast<const CPDFile*>(source_);
+        const int last = psd ? psd->recordCount() - psd->headerRecordCount() - 1 : INT_MAX;
+        const long long to = std::clamp<long long>(static_cast<long long>(source_->frameNumber()) + delta, 0, std::max(0, last));
+        navigator_->goTo(static_cast<int>(to));
+    }
+}
+
+void CKavroView::endFrame(bool last)
+{
+    const int kind = sourceKind();
+    if (kind == kKindInstrument) {
+        if (panel_ && last)
+            panel_->follow();
+        else if (panel_ && panel_->liveCast() && !panel_->liveCast()->empty())
+            panel_->hold(0);
+        return;
+    }
+    frameCommand(last ? cmd::GoToLast : cmd::GoToFirst);
+}
+
 void CKavroView::goToFrame()
 {
     if (sourceKind() != kKindPsdFile || !navigator_)
         return;
     const auto* psd = dynamic_cast<const CPDFile*>(source_);
     const int last = psd ? psd->recordCount() - psd->headerRecordCount() - 1 : -1;
-    if (std::optional<int> frame = app_.dialogs().askFrameNumber(last))
+    // The dialog opens at the frame shown.
+    if (std::optional<int> frame = app_.dialogs().askFrameNumber(last, source_->frameNumber()))
         navigator_->goTo(*frame);
 }
 
@@ -419,9 +503,6 @@ void CKavroView::buildOverviewPanel()
             panel_->append(record, frameNumber, &instrument->frameWords());
         });
         connect(panel_, &CastOverviewPanel::heldChanged, this, &CKavroView::showHeldFrame);
-        auto* end = new QShortcut(QKeySequence(Qt::Key_End), &frame_);
-        end->setContext(Qt::WidgetWithChildrenShortcut);
-        connect(end, &QShortcut::activated, panel_, &CastOverviewPanel::follow);
     } else {
         connect(panel_, &CastOverviewPanel::frameClicked, this, [this](long long frame) {
             const int n = static_cast<int>(std::clamp<long long>(frame, 0, INT_MAX));
@@ -511,21 +592,66 @@ const HeldFrameSource* CKavroView::heldFrame() const
 
 bool CKavroView::printPage(QPrinter& printer)
 {
-    return ViewPrinter::printPage(canvas_, printer);
+    return ViewPrinter::printPage(canvas_, printer, printCaption());
+}
+
+std::string CKavroView::printCaption() const
+{
+    if (!source_)
+        return std::string();
+    const auto* instrument = dynamic_cast<const CCommSource*>(source_);
+    // A live window is named by the file it records to; its time file is its own.
+    const std::string path = instrument ? (instrument->recording() ? instrument->outputPaths().front() : std::string())
+                                        : source_->sourceName();
+    const std::string timePath = instrument ? instrument->timeStampPath()
+                                 : sourceKind() == kKindPsdFile ? frameTimesPathFor(path) : std::string();
+    std::optional<int> frame;
+    if (sizeLayout_ && sizeLayout_->shownSource().holdsFrame())
+        frame = sizeLayout_->shownSource().frameNumber();
+    double utc = std::nan("");
+    FrameTimes times;
+    std::string error;
+    if (frame && !timePath.empty() && readFrameTimes(timePath, times, error))
+        utc = times.utcOfRecord(*frame);
+    const std::string name = path.empty() ? document_.title() : fileNamePart(path);
+    return ViewPrinter::captionText(name, frame, utc, QDateTime::currentMSecsSinceEpoch() / 1000.0);
+}
+
+std::function<void()> CKavroView::keepFrameStill()
+{
+    if (sourceKind() == kKindInstrument) {
+        if (panel_ && panel_->following() && panel_->holdShown())
+            return [panel = QPointer<CastOverviewPanel>(panel_)] {
+                if (panel)
+                    panel->follow();
+            };
+        return [] {};
+    }
+    if (navigator_ && navigator_->running()) {
+        navigator_->stop();
+        return [navigator = QPointer<FrameNavigator>(navigator_)] {
+            if (navigator && !navigator->running())
+                navigator->toggle();
+        };
+    }
+    return [] {};
 }
 
 void CKavroView::print()
 {
     QPrinter& printer = app_.printer();
-    if (!app_.dialogs().askPrint(printer))
-        return;
-    if (!printPage(printer))
+    const std::function<void()> giveBack = keepFrameStill();
+    if (app_.dialogs().askPrint(printer) && !printPage(printer))
         app_.prompter().message(text::kPrintFailed, MessageIcon::Exclamation);
+    giveBack();
 }
 
 void CKavroView::printPreview()
 {
+    // The preview and the page printed from it show the same frame.
+    const std::function<void()> giveBack = keepFrameStill();
     app_.dialogs().showPrintPreview(app_.printer(), [this](QPrinter& p) { printPage(p); });
+    giveBack();
 }
 
 void CKavroView::companionCommand(int id)

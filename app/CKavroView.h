@@ -9,6 +9,8 @@
 #include <QPointer>
 #include <QScrollArea>
 #include <QSize>
+#include <functional>
+#include <string>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -61,6 +63,8 @@ public:
     // arrangement's readable minimum.
     QSize extent() const { return extent_; }
     void setExtent(QSize extent);
+    // The width at which the view, height pixels high, shows its display filling it.
+    int fillingWidth(int height) const;
     // The layout's arrangement: its logical size (the client area it was laid out
     // for) and the rows of its plots, which take the height a larger window adds;
     // bar: the bar docked below, which may make the window wider than the client.
@@ -89,8 +93,11 @@ public:
     // now and then: meanwhile no command reaches the program and no window closes.
     bool busy() const { return busy_; }
     void setBusy(bool busy) { busy_ = busy; }
-    // One page of the view on printer; false when the printer could not start.
+    // One page of the view on printer, with its caption; false when the printer could not start.
     bool printPage(QPrinter& printer);
+    // What a printed page says at its foot: the file, the frame shown and its time,
+    // the date of printing.
+    std::string printCaption() const;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -125,8 +132,17 @@ private:
     const char* panelProfileKey() const;
     // The plots show the held frame (place in the live cast), or the source's own again.
     void showHeldFrame(std::optional<long long> place);
+    // The keys that step frames: arrows one, Page Up and Down ten, Home and End to
+    // the first and the last (the live window: its newest, following again).
+    void installFrameKeys();
+    void stepFrames(int delta);
+    void endFrame(bool last);
     void print();
     void printPreview();
+    // While a print or preview dialog is open the page keeps the frame it showed: a
+    // live window holds it (the recording goes on), a file's animation pauses.  The
+    // returned function gives the window back as it was.
+    std::function<void()> keepFrameStill();
     void companionCommand(int id);
 
     CKavroApp& app_;

@@ -56,6 +56,9 @@ CMainFrame::CMainFrame(CKavroApp& app)
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         size = size.boundedTo(screen->availableGeometry().size() * 0.92);
     resize(size.expandedTo(QSize(640, 480)));
+    // A main window last used maximised starts so again (the first show takes the state).
+    if (app_.profile().readInt(text::kWindowsSection, text::kMainMaximizedKey, 0) != 0)
+        setWindowState(windowState() | Qt::WindowMaximized);
     createActions();
     createMenus();
     showMenu(2);
@@ -74,6 +77,18 @@ CMainFrame::CMainFrame(CKavroApp& app)
     hint_->setAlignment(Qt::AlignCenter);
     hint_->setStyleSheet("QLabel { color: white; font-size: 11pt; }");
     updateCommandStates();
+}
+
+void CMainFrame::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    // Minimising keeps what was remembered: the window comes back as it was.
+    if (event->type() != QEvent::WindowStateChange || !isVisible() || isMinimized())
+        return;
+    const bool maximized = isMaximized() || isFullScreen();
+    if (maximized != (app_.profile().readInt(text::kWindowsSection, text::kMainMaximizedKey, 0) != 0))
+        app_.reportProfileWrite(
+            app_.profile().writeString(text::kWindowsSection, text::kMainMaximizedKey, maximized ? "1" : "0"));
 }
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event)

@@ -76,6 +76,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // Being maximised is remembered: the next start opens maximised too.
+    void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

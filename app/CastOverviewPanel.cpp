@@ -133,6 +133,26 @@ void CastOverviewPanel::hold(long long place)
     emit heldChanged(place);
 }
 
+bool CastOverviewPanel::holdShown()
+{
+    if (!live_ || scan_ || live_->empty())
+        return false;
+    if (held_)
+        return true;
+    held_ = live_->size() - 1;
+    picture_->setCurrentFrame(*held_);
+    showState();
+    emit heldChanged(held_);
+    return true;
+}
+
+void CastOverviewPanel::step(long long delta)
+{
+    if (!live_ || scan_ || live_->empty())
+        return;
+    hold((held_ ? *held_ : live_->size() - 1) + delta);
+}
+
 void CastOverviewPanel::setCurrentFrame(long long frame)
 {
     if (live_ && !scan_)

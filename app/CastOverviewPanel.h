@@ -60,6 +60,11 @@ public:
     void follow();
     // Live: holds the frame at place (the newest one follows instead).
     void hold(long long place);
+    // Live: holds the frame shown now, the newest too, so that it stays while new
+    // frames come (a page being printed); false when nothing is shown.
+    bool holdShown();
+    // Live: holds the frame delta places from the one shown (the newest while following).
+    void step(long long delta);
 
     // A file's or a recording's panel: the cursor goes to the view's frame.
     void setCurrentFrame(long long frame);

@@ -4,7 +4,6 @@
 #include "acquisition/ui/CSendCommandDlg.h"
 #include "acquisition/ui/CShowBufferWnd.h"
 #include "app/CKavroView.h"
-#include "app/FrameNavigator.h"
 #include "core/Constants.h"
 
 namespace kavro {
@@ -20,17 +19,11 @@ void CommunicationHooks::sendCommand(CKavroView& view)
     auto* source = dynamic_cast<CCommSource*>(view.source());
     if (!source)
         return;
-    // While the user talks to the instrument the frame requests pause: the line is
-    // theirs, and the reply stays in the receive-buffer window until the dialog closes
-    // instead of giving way to the next frame within a second.
-    FrameNavigator* navigator = view.navigator();
-    const bool wasRunning = navigator && navigator->running();
-    if (wasRunning)
-        navigator->stop();
+    // The frame timer goes on while the dialog is open: a recording never pauses for a
+    // command.  A command and its reply take the line between two requests (the
+    // exchange runs to its end before the next tick), so no request crosses it.
     CSendCommandDlg dialog(*source, &view);
     dialog.exec();
-    if (wasRunning && !source->linkLost())
-        navigator->toggle();
 }
 
 void CommunicationHooks::bufferText(CKavroView& view, const std::string& text, bool rejected)

@@ -52,10 +52,11 @@ void FrameNavigator::stop()
 void FrameNavigator::setInterval(int milliseconds)
 {
     interval_ = milliseconds;
-    if (running_) {
-        toggle();
-        toggle();
-    }
+    // The thumb and the figure beside it show the pace, whoever set it.
+    if (bar_)
+        bar_->setPosition(milliseconds);
+    if (running_)
+        timer_.start(interval_);
 }
 
 void FrameNavigator::showTimerState()

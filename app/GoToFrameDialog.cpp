@@ -7,16 +7,17 @@
 #include <QFormLayout>
 #include <QLineEdit>
 #include <QRegularExpressionValidator>
+#include <algorithm>
 #include <string>
 
 namespace kavro {
 
-GoToFrameDialog::GoToFrameDialog(Prompter& prompter, QWidget* parent, int lastFrame)
+GoToFrameDialog::GoToFrameDialog(Prompter& prompter, QWidget* parent, int lastFrame, int current)
     : QDialog(parent), prompter_(prompter), edit_(new QLineEdit(this)), lastFrame_(lastFrame)
 {
     setWindowTitle(text::kGoToTitle);
     edit_->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), edit_));
-    edit_->setText("0");
+    edit_->setText(QString::number(std::max(0, current)));
     edit_->selectAll();
 
     auto* form = new QFormLayout;

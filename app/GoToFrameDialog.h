@@ -14,8 +14,8 @@ public:
     static constexpr int kFrameEdit = 208;
 
     // prompter tells the user when the box does not hold a number, or (lastFrame 0 or
-    // more) a number past the last frame of the file.
-    explicit GoToFrameDialog(Prompter& prompter, QWidget* parent = nullptr, int lastFrame = -1);
+    // more) a number past the last frame of the file; the box starts at current.
+    explicit GoToFrameDialog(Prompter& prompter, QWidget* parent = nullptr, int lastFrame = -1, int current = 0);
 
     QLineEdit* frameEdit() const { return edit_; }
     // The number entered (valid after OK).

@@ -6,7 +6,11 @@
 #include "plots/CTextWnd.h"
 #include "resources/AppTexts.h"
 
+#include <QFont>
 #include <QFontMetrics>
+#include <QLabel>
+#include <algorithm>
+#include <cstdio>
 
 namespace kavro {
 
@@ -52,22 +56,101 @@ InstrumentStatus::InstrumentStatus(QWidget* canvas, const CCommSource& source, i
     showRecording();
 }
 
+InstrumentStatus::Run InstrumentStatus::runOf(bool timerRunning, bool timerRan, bool linkLost)
+{
+    if (linkLost)
+        return Run::Lost;
+    if (timerRunning)
+        return Run::Going;
+    return timerRan ? Run::Stopped : Run::Ready;
+}
+
 std::string InstrumentStatus::recordingText(const std::vector<std::string>& paths, const std::string& outputError,
                                             Run run, long frames)
 {
     if (!outputError.empty())
         return text::kRecordingFailed + outputError;
     if (paths.empty())
-        return run == Run::Going ? text::kNotRecording : text::kStoppedNothingRecorded;
+        return run == Run::Going || run == Run::Ready ? text::kNotRecording : text::kStoppedNothingRecorded;
+    if (run == Run::Ready)
+        return text::kReadyToRecord + fileListText(paths) + text::kReadyToRecordEnd;
     if (run == Run::Going)
         return text::kRecordingTo + fileListText(paths);
     return (run == Run::Lost ? text::kStoppedLost : text::kStopped) + std::to_string(frames) +
            (frames == 1 ? text::kStoppedFrameIn : text::kStoppedFramesIn) + fileListText(paths);
 }
 
+InstrumentStatus::Indicator InstrumentStatus::indicatorOf(Run run, bool recording, bool failed)
+{
+    if (run == Run::Lost)
+        return Indicator::Lost;
+    if (failed)
+        return Indicator::Failed;
+    if (!recording)
+        return Indicator::NotRecording;
+    return run == Run::Going ? Indicator::Rec : run == Run::Ready ? Indicator::Ready : Indicator::Stopped;
+}
+
+std::string InstrumentStatus::indicatorText(Indicator state, long long seconds, long frames)
+{
+    const std::string count =
+        text::kIndicatorSeparator + std::to_string(frames) + (frames == 1 ? text::kIndicatorFrame : text::kIndicatorFrames);
+    switch (state) {
+    case Indicator::Rec: {
+        const long long s = std::max(0LL, seconds);
+        char clock[32];
+        std::snprintf(clock, sizeof clock, "%02lld:%02lld:%02lld", s / 3600, s / 60 % 60, s % 60);
+        return text::kIndicatorRec + std::string(text::kIndicatorSeparator) + clock + count;
+    }
+    case Indicator::Ready:
+        return text::kIndicatorReady;
+    case Indicator::Stopped:
+        return text::kIndicatorStopped + count;
+    case Indicator::Lost:
+        return text::kIndicatorLost;
+    case Indicator::NotRecording:
+        return text::kIndicatorNotRecording;
+    case Indicator::Failed:
+        return text::kIndicatorFailed + count;
+    }
+    return std::string();
+}
+
+QLabel* InstrumentStatus::makeIndicator()
+{
+    auto* band = new QLabel;
+    QFont font = band->font();
+    font.setPixelSize(22);
+    font.setBold(true);
+    band->setFont(font);
+    band->setTextFormat(Qt::PlainText);
+    band->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    band->setAutoFillBackground(true);
+    band->setContentsMargins(10, 3, 10, 3);
+    band->setMinimumWidth(1);  // a long text is cut, never widens the window
+    band->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    return band;
+}
+
+void InstrumentStatus::setIndicator(QLabel* indicator)
+{
+    indicator_ = indicator;
+    showRecording();
+}
+
+long long InstrumentStatus::runSeconds() const
+{
+    return (ranMs_ + (running_ && runClock_.isValid() ? runClock_.elapsed() : 0)) / 1000;
+}
+
 void InstrumentStatus::setRunning(bool running)
 {
-    stopped_ = !running;
+    if (running && !running_)
+        runClock_.start();
+    else if (!running && running_ && runClock_.isValid())
+        ranMs_ += runClock_.elapsed();
+    running_ = running;
+    ran_ = ran_ || running;
     showRecording();
 }
 
@@ -75,12 +158,35 @@ void InstrumentStatus::showRecording()
 {
     const bool failed = !source_.outputError().empty();
     const bool recording = source_.recording();
-    const Run run = source_.linkLost() ? Run::Lost : stopped_ ? Run::Stopped : Run::Going;
+    const Run run = runOf(running_, ran_, source_.linkLost());
     const QColor colour = failed || run == Run::Lost || (!recording && run == Run::Going) ? kTroubleColour
-                          : run == Run::Stopped                                          ? kWaitingColour
-                                                                                         : kRecordingColour;
+                          : run == Run::Going                                            ? kRecordingColour
+                                                                                         : kWaitingColour;
     setLine(recording_, recordingText(source_.outputPaths(), source_.outputError(), run, source_.counts().written),
             colour);
+    showIndicator(run);
+}
+
+void InstrumentStatus::showIndicator(Run run)
+{
+    if (!indicator_)
+        return;
+    const Indicator state = indicatorOf(run, source_.recording(), !source_.outputError().empty());
+    struct Look {
+        QColor background;
+        QColor text;
+    };
+    const Look look = state == Indicator::Rec            ? Look{QColor(200, 0, 0), Qt::white}
+                      : state == Indicator::Ready        ? Look{QColor(0, 90, 160), Qt::white}
+                      : state == Indicator::Stopped      ? Look{QColor(80, 80, 80), Qt::white}
+                      : state == Indicator::Lost         ? Look{QColor(235, 140, 0), Qt::black}
+                      : state == Indicator::NotRecording ? Look{QColor(120, 120, 120), Qt::white}
+                                                         : Look{QColor(120, 0, 0), Qt::white};
+    QPalette palette = indicator_->palette();
+    palette.setColor(QPalette::Window, look.background);
+    palette.setColor(QPalette::WindowText, look.text);
+    indicator_->setPalette(palette);
+    indicator_->setText(QString::fromStdString(indicatorText(state, runSeconds(), source_.counts().written)));
 }
 
 std::string InstrumentStatus::exchangeText() const

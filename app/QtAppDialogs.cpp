@@ -31,9 +31,9 @@ std::optional<int> QtAppDialogs::askInstrumentModel(int model)
     return dialog.model();
 }
 
-std::optional<int> QtAppDialogs::askFrameNumber(int lastFrame)
+std::optional<int> QtAppDialogs::askFrameNumber(int lastFrame, int current)
 {
-    GoToFrameDialog dialog(prompter_, parent_, lastFrame);
+    GoToFrameDialog dialog(prompter_, parent_, lastFrame, current);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return dialog.frame();

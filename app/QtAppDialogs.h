@@ -16,7 +16,7 @@ public:
 
     std::optional<InstrumentChoice> askInstrumentPort(int port, int model, const PortDevices& devices) override;
     std::optional<int> askInstrumentModel(int model) override;
-    std::optional<int> askFrameNumber(int lastFrame) override;
+    std::optional<int> askFrameNumber(int lastFrame, int current) override;
     bool askPrint(QPrinter& printer) override;
     void showPrintPreview(QPrinter& printer, const std::function<void(QPrinter&)>& render) override;
     void askPageSetup(QPrinter& printer) override;

@@ -146,8 +146,11 @@ void RawViewHooks::sizeDistributionDisplay(CKavroView& view)
     if (!layout || !navigator)
         return;
     CKavroApp& app = view.app();
-    const bool wasRunning = navigator->running();
-    navigator->stop();
+    // A file's animation pauses while the dialog is open; the instrument's timer is a
+    // recording, which goes on.
+    const bool pauses = view.sourceKind() != kKindInstrument && navigator->running();
+    if (pauses)
+        navigator->stop();
 
     DisplayParametersDialog::Values initial;
     initial.header = layout->header()->text().toStdString();
@@ -171,7 +174,7 @@ void RawViewHooks::sizeDistributionDisplay(CKavroView& view)
         layout->redrawPlots();
         layout->maxOrdinateLabel()->update();
     }
-    if (wasRunning)
+    if (pauses)
         navigator->toggle();
 }
 

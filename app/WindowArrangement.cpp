@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 
 namespace kavro::arrangement {
@@ -77,13 +78,25 @@ QList<QRect> tile(const QList<QSize>& sizes, QSize area)
     const int n = static_cast<int>(sizes.size());
     if (n == 0)
         return out;
-    const int columns = static_cast<int>(std::ceil(std::sqrt(static_cast<double>(n))));
-    const int rows = (n + columns - 1) / columns;
-    QSize largest(0, 0);
+    QSize largest(1, 1);
     for (QSize s : sizes)
         largest = largest.expandedTo(s);
-    const int cellWidth = std::max(area.width() / columns, largest.width());
-    const int cellHeight = std::max(area.height() / rows, largest.height());
+    const int square = static_cast<int>(std::ceil(std::sqrt(static_cast<double>(n))));
+    int columns = square;
+    double bestFit = -1.0;
+    for (int c = 1; c <= n; ++c) {
+        const int r = (n + c - 1) / c;
+        // How much of the largest window a cell holds (1: all of it).
+        const double fit = std::min({1.0, static_cast<double>(area.width() / c) / largest.width(),
+                                     static_cast<double>(area.height() / r) / largest.height()});
+        if (fit > bestFit + 1e-9 || (std::fabs(fit - bestFit) <= 1e-9 && std::abs(c - square) < std::abs(columns - square))) {
+            bestFit = fit;
+            columns = c;
+        }
+    }
+    const int rows = (n + columns - 1) / columns;
+    const int cellWidth = std::max(1, area.width() / columns);
+    const int cellHeight = std::max(1, area.height() / rows);
     for (int i = 0; i < n; ++i)
         out.append(QRect((i % columns) * cellWidth, (i / columns) * cellHeight, cellWidth, cellHeight));
     return out;

@@ -1,8 +1,10 @@
 #pragma once
 // Where the child frames of the main frame go: a new window inside the visible
-// part of the area, Cascade and Tile.  Every window keeps at least the size its
-// content needs; when they do not all fit, the area scrolls rather than the
-// windows shrinking over their plots.
+// part of the area, Cascade and Tile.  A new window and Cascade keep every window
+// at the size its content needs (when they do not all fit, the area scrolls); Tile
+// puts every window inside the area, smaller than its content only when they do
+// not all fit otherwise (a view shrinks its display, and scrolls below its
+// readable minimum).
 #include <QList>
 #include <QPoint>
 #include <QRect>
@@ -22,8 +24,9 @@ QPoint placeNewWindow(QSize size, const QList<QRect>& others, QSize area);
 // that would run past the bottom starts a new run at the top.
 QList<QRect> cascade(const QList<QSize>& sizes, QSize area);
 
-// Tile: a grid of about as many columns as rows that fills the area; a cell is
-// never smaller than the largest window needs.
+// Tile: a grid that fills the area, every cell inside it: of the grids whose cells
+// hold the largest window the one nearest to as many columns as rows, else the one
+// that shrinks the windows least.
 QList<QRect> tile(const QList<QSize>& sizes, QSize area);
 
 }  // namespace kavro::arrangement

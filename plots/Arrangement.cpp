@@ -9,13 +9,22 @@ namespace kavro {
 
 namespace {
 
+// The room a window laid out wider than its display (for its bar) keeps beside it:
+// all of it at the laid-out length, then less and less as the window grows, so that a
+// large window is filled by its display.
+double slackLeft(int extent, int laidOut, double area)
+{
+    const double ratio = laidOut / area;
+    return (laidOut - extent) * ratio * ratio * ratio * ratio;
+}
+
 // The length the arrangement fills in a window of length area: its own up to the
 // length it was laid out in, and what the window has beyond that on top.
 double filled(int extent, int laidOut, int area)
 {
     laidOut = std::max(extent, laidOut);
     if (area >= laidOut)
-        return extent + static_cast<double>(area - laidOut);
+        return area - slackLeft(extent, laidOut, area);
     return std::min(area, extent);
 }
 
@@ -34,8 +43,8 @@ ArrangementScale ArrangementScale::fit(QSize extent, QSize area, const std::vect
     const double s = std::min(sx, sy);
     scale.sx_ = sx;
     // Shrinking, text shrinks with the window so that it still fits; growing, it
-    // grows with the square root, leaving the room to the plots.
-    scale.fontScale_ = s <= 1.0 ? s : std::sqrt(s);
+    // grows with the power 3/4, leaving the larger share of the room to the plots.
+    scale.fontScale_ = s <= 1.0 ? s : std::pow(s, 0.75);
     const double f = scale.fontScale_;
 
     double plotHeight = 0.0;
@@ -112,6 +121,26 @@ void ArrangementCanvas::setArrangement(QSize extent, std::vector<ArrangementScal
 ArrangementScale ArrangementCanvas::scaleFor(QSize area) const
 {
     return hasArrangement() ? ArrangementScale::fit(extent_, area, plotRows_, laidOut_) : ArrangementScale();
+}
+
+int ArrangementCanvas::fillingWidth(int height) const
+{
+    if (!hasArrangement())
+        return laidOut_.isValid() ? laidOut_.width() : 0;
+    // The height's own scale, and the width that gives the same scale across.
+    const double sy = std::max(filled(extent_.height(), laidOut_.height(), height),
+                               ArrangementScale::kMinimum * extent_.height()) /
+                      extent_.height();
+    const double width = sy * extent_.width();
+    const int laidOutWidth = std::max(extent_.width(), laidOut_.width());
+    if (width <= extent_.width())
+        return static_cast<int>(std::ceil(width));
+    // The area whose filled width is width: width plus the room left beside it,
+    // which shrinks as the area grows (a few rounds settle it).
+    double area = width + (laidOutWidth - extent_.width());
+    for (int round = 0; round < 8; ++round)
+        area = std::max<double>(laidOutWidth, width + slackLeft(extent_.width(), laidOutWidth, area));
+    return static_cast<int>(std::ceil(area));
 }
 
 void ArrangementCanvas::setScale(const ArrangementScale& scale)

@@ -3,8 +3,9 @@
 // and shown in a window of any size through one mapping: at the arrangement's
 // own size nothing moves; a larger window stretches it to fill (the plots' rows
 // take the height the text rows do not need), a smaller one shrinks it down to a
-// readable minimum, below which the view scrolls.  Fonts grow more slowly than
-// the window, so text stays in proportion to the plots without shouting.
+// readable minimum, below which the view scrolls.  Fonts grow a little more slowly
+// than the window (with the power 3/4 of its scale), so that text stays readable
+// from a distance and still leaves most of the room to the plots.
 #include <QFont>
 #include <QPoint>
 #include <QRect>
@@ -77,6 +78,10 @@ public:
 
     // The scale that fits the arrangement to area.
     ArrangementScale scaleFor(QSize area) const;
+    // The width of an area height pixels high that the arrangement fills in both
+    // directions (no wider, or it stands beside empty room; no narrower, or its
+    // plots give up height); the laid-out width before an arrangement is set.
+    int fillingWidth(int height) const;
     // Places every child window for scale.
     void setScale(const ArrangementScale& scale);
     const ArrangementScale& scale() const { return scale_; }

@@ -35,6 +35,14 @@ void CCastOverviewWnd::layOut() const
     plot_->layout(QSize(std::max(1, clientWidth()), std::max(1, clientHeight())));
 }
 
+QFont CCastOverviewWnd::tickLabelFont() const
+{
+    if (!plot_)
+        return font();
+    layOut();
+    return plot_->tickLabelFont();
+}
+
 std::optional<double> CCastOverviewWnd::cursorX() const
 {
     if (!plot_)

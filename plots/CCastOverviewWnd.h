@@ -25,6 +25,8 @@ public:
     std::optional<double> cursorX() const;
     // The frame under a point of the client area, if any.
     std::optional<long long> frameAt(QPointF point) const;
+    // The font its tick labels are drawn in at the window's size.
+    QFont tickLabelFont() const;
 
     void renderInto(QPainter& painter, bool printer) override;
     // The picture and the cursor at another size (a printed page).

@@ -91,6 +91,11 @@ inline constexpr const char* kGoToFrameLabel = "Frame:";
 inline constexpr const char* kIntervalLow = "0.0";
 inline constexpr const char* kIntervalHigh = "5.0";
 inline constexpr const char* kIntervalTitle = "Interval (Sec)";
+// The line at the foot of a printed page: the file, the frame, its time, the print date.
+inline constexpr const char* kPrintCaptionSeparator = "     ";
+inline constexpr const char* kPrintedOn = "Printed ";
+inline constexpr const char* kPrintedUtc = " UTC";
+inline constexpr const char* kIntervalValueUnit = " s";  // after the interval chosen, in seconds
 inline constexpr const char* kTimerOff = "Timer-OFF";
 inline constexpr const char* kTimerOn = "Timer-ON";
 inline constexpr const char* kDisplayButton = "Display";
@@ -226,6 +231,19 @@ inline constexpr const char* kStoppedFramesIn = " frames in ";
 inline constexpr const char* kStoppedFrameIn = " frame in ";
 inline constexpr const char* kStoppedNothingRecorded = "Stopped: nothing was recorded (no instrument output is on)";
 inline constexpr const char* kRecordingFailed = "Recording failed: ";  // + what went wrong
+// Before the timer first runs: where the frames will go.
+inline constexpr const char* kReadyToRecord = "Ready to record: ";  // + the files + kReadyToRecordEnd
+inline constexpr const char* kReadyToRecordEnd = " - press Timer-ON to record";
+// The instrument window's large recording-state band.
+inline constexpr const char* kIndicatorRec = "\u25CF REC";  // + elapsed time, + frames
+inline constexpr const char* kIndicatorReady = "READY - press Timer-ON to record";
+inline constexpr const char* kIndicatorStopped = "STOPPED";  // + frames
+inline constexpr const char* kIndicatorLost = "LOST - waiting for the instrument";
+inline constexpr const char* kIndicatorNotRecording = "NOT RECORDING - no instrument output is on";
+inline constexpr const char* kIndicatorFailed = "RECORDING FAILED";  // + frames kept
+inline constexpr const char* kIndicatorSeparator = "   \u00B7   ";
+inline constexpr const char* kIndicatorFrames = " frames";
+inline constexpr const char* kIndicatorFrame = " frame";
 
 // Raw-data-file view.
 inline constexpr const char* kRawViewTitle = "Orvandel (KAVRO)";
@@ -321,6 +339,8 @@ inline constexpr const char* kCmdCastOverviewWindow = "Cast Overview in a &Windo
 // window then opens maximised.
 inline constexpr const char* kWindowsSection = "Windows";
 inline constexpr const char* kWindowsMaximizedKey = "Maximized";
+// The same for the main window itself.
+inline constexpr const char* kMainMaximizedKey = "MainMaximized";
 // Profile keys that remember whether the panel is shown, by kind of window.
 inline constexpr const char* kCastPanelSection = "Cast Overview";
 inline constexpr const char* kCastPanelLiveKey = "PanelLive";
@@ -336,6 +356,9 @@ inline constexpr const char* kCastFollowButton = "Follow Newest";
 inline constexpr const char* kCastScanProgress = "Processing the recording for the overview: %1 of %2 frames";
 inline constexpr const char* kCastScanFailed = "The overview holds %1 of %2 frames: %3";
 inline constexpr const char* kCastPanelRawKey = "PanelRaw";
+// The share of the width (per mille) the frame panel keeps beside the overview, once
+// the divider has been dragged.
+inline constexpr const char* kCastPanelSplitKey = "Split";
 
 
 // The desktop program's command line.

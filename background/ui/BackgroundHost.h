@@ -34,9 +34,12 @@ public:
     // The view's one live collection (fed only by an instrument source).
     virtual LiveCollection& collection() = 0;
 
-    // The frame timer of the view: stopped, or started at an interval.
-    virtual void stopAnimation() = 0;
-    virtual void startAnimation(int intervalMs) = 0;
+    // A collection begins: the view's frame timer is noted as it is, to be given
+    // back when the collection ends; intervalMs > 0 runs it at that pace meanwhile
+    // (0 leaves it as it is).  A recording that was going never stops for a collection.
+    virtual void collectionBegins(int intervalMs) = 0;
+    // The collection ended: the frame timer runs (or not) at the pace it had when it began.
+    virtual void collectionEnds() = 0;
     // The view's not-collecting flag, seen from the averaging window.
     virtual void setAveraging(bool collecting) = 0;
     // The view shows the source's current frame again (and its windows take it).

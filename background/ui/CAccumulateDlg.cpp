@@ -155,7 +155,7 @@ void CAccumulateDlg::begin()
     collecting_ = true;
     setFieldsEnabled(false);
     host_.setAveraging(true);
-    host_.startAnimation(kCollectingInterval);
+    host_.collectionBegins(kCollectingInterval);
     statusBox_->clear();
     host_.collectionChanged();
     updateCount();
@@ -177,7 +177,7 @@ void CAccumulateDlg::finish(bool cancelled)
 {
     collecting_ = false;
     std::unique_ptr<CScatterAccumulator> accumulator = host_.collection().end();
-    host_.stopAnimation();
+    host_.collectionEnds();
     auto* source = dynamic_cast<CRawSource*>(&host_.source());
     if (accumulator && source) {
         const AveragingResult result = finishAveraging(*accumulator, *source, output_, writePsd_, writeAsc_);

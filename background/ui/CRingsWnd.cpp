@@ -212,6 +212,7 @@ void CRingsWnd::begin()
     try {
         host_.collection().begin(LiveCollection::Purpose::Background, dynamic_cast<CCommSource*>(&host_.source()),
                                  host_.settings(), host_.prompter());
+        host_.collectionBegins(0);
     } catch (const UserAbort&) {
         // The factory file could not be read (told); nothing runs.
     }
@@ -221,7 +222,7 @@ void CRingsWnd::begin()
 void CRingsWnd::finish()
 {
     std::unique_ptr<CScatterAccumulator> accumulator = host_.collection().end();
-    host_.stopAnimation();
+    host_.collectionEnds();
     host_.collectionChanged();
     if (accumulator) {
         auto* instrument = dynamic_cast<CCommSource*>(&host_.source());

@@ -35,7 +35,7 @@ QString shortNumber(double v)
     return QString::number(v, 'g', 6);
 }
 
-std::vector<CastTick> linearTicks(double lo, double hi, int maxTicks)
+std::vector<CastTick> linearTicks(double lo, double hi, int maxTicks, bool whole)
 {
     std::vector<CastTick> ticks;
     if (!(hi > lo) || maxTicks < 1)
@@ -48,6 +48,9 @@ std::vector<CastTick> linearTicks(double lo, double hi, int maxTicks)
         if (step >= raw)
             break;
     }
+    // A frame has no half: its axis steps by 1, 2, 5, 10 ... frames.
+    if (whole)
+        step = std::max(1.0, std::round(step));
     for (double v = std::ceil(lo / step - 1e-9) * step; v <= hi + step * 1e-9; v += step)
         ticks.push_back({std::fabs(v) < step * 1e-9 ? 0.0 : v, shortNumber(std::fabs(v) < step * 1e-9 ? 0.0 : v)});
     return ticks;

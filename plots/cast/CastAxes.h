@@ -24,7 +24,8 @@ struct CastTick {
 };
 
 // Round ticks (1, 2 or 5 times a power of ten apart) within [lo, hi], at most maxTicks of them.
-std::vector<CastTick> linearTicks(double lo, double hi, int maxTicks);
+// whole: only whole numbers (frame numbers, classes), a step of at least 1.
+std::vector<CastTick> linearTicks(double lo, double hi, int maxTicks, bool whole = false);
 // Ticks of a logarithmic axis: every decade, or 1-2-5 within decades when there
 // is room, every second or fifth decade when there is not.
 std::vector<CastTick> logTicks(double lo, double hi, int maxTicks);

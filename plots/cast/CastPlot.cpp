@@ -90,6 +90,13 @@ void CastPlot::setVolumeScale(double lo, double hi)
     }
 }
 
+QFont CastPlot::tickLabelFont() const
+{
+    QFont f = font(0.85);
+    f.setPixelSize(tickPx_);
+    return f;
+}
+
 QFont CastPlot::font(double scale, bool bold) const
 {
     QFont f(qs(text::kCastFontFace));
@@ -97,6 +104,10 @@ QFont CastPlot::font(double scale, bool bold) const
     f.setBold(bold);
     return f;
 }
+
+// The least tick label size, and the picture height from which it holds.
+constexpr int kLegibleTickPx = 9;
+constexpr int kLegibleTicksHeight = 400;
 
 static double fontFor(QSize size)
 {
@@ -115,6 +126,11 @@ void CastPlot::layout(QSize size)
 {
     fontPx_ = fontFor(size);
     const double f = fontPx_;
+    // The font grows with the width, the panels with the height: a tall picture has
+    // the room for 9-pixel tick labels, whatever its width.
+    tickPx_ = std::max(6, static_cast<int>(std::lround(fontPx_ * 0.85)));
+    if (size.height() >= kLegibleTicksHeight)
+        tickPx_ = std::max(kLegibleTickPx, tickPx_);
     const double w = size.width(), h = size.height();
     title_ = QRectF(f, 0.5 * f, w - 2 * f, 3.6 * f);
     panels_.clear();
@@ -273,8 +289,9 @@ double drawTicks(QPainter& painter, Side side, const QRectF& plot, const CastSca
             }
             painter.setPen(QPen(kInk, 0));
             painter.drawLine(QPointF(plot.left() - tick, p), QPointF(plot.left(), p));
+            // The lowest label keeps clear of the labels along the bottom edge.
             const double top = std::clamp(p - m.height() / 2, plot.top() - m.height() * 0.45,
-                                          plot.bottom() - m.height() * 0.55);
+                                          plot.bottom() - m.height() * 0.65);
             painter.drawText(QRectF(plot.left() - tick * 2 - w, top, w, m.height()), Qt::AlignRight | Qt::AlignVCenter,
                              t.label);
             room = std::max(room, w + tick * 2);
@@ -429,19 +446,19 @@ void CastPlot::drawImage(QPainter& painter)
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(image_);
 
-    const QFont tickFont = font(0.85);
+    const QFont tickFont = tickLabelFont();
     const QFont titleFont = font(1.0);
     const QFontMetricsF m(tickFont, painter.device());
     const QString title = qs(diameters ? text::kCastDiameterAxis : text::kCastClassAxis);
     if (alongX) {
         const int maxTicks = std::max(2, static_cast<int>(image_.height() / (m.height() * 1.6)));
-        const auto ticks = diameters ? logTicks(size.lo, size.hi, maxTicks) : linearTicks(1, kClasses, maxTicks);
+        const auto ticks = diameters ? logTicks(size.lo, size.hi, maxTicks) : linearTicks(1, kClasses, maxTicks, true);
         const double room = drawTicks(painter, Side::Left, image_, size, ticks, tickFont, false);
         drawAxisTitle(painter, Side::Left, image_, room + m.height() * 0.4, title, titleFont);
         drawAlongAxis(painter, image_, false);
     } else {
         const int maxTicks = std::max(2, static_cast<int>(image_.width() / (m.horizontalAdvance(QStringLiteral("0000")) * 1.6)));
-        const auto ticks = diameters ? logTicks(size.lo, size.hi, maxTicks) : linearTicks(1, kClasses, maxTicks);
+        const auto ticks = diameters ? logTicks(size.lo, size.hi, maxTicks) : linearTicks(1, kClasses, maxTicks, true);
         const double room = drawTicks(painter, Side::Bottom, image_, size, ticks, tickFont, false);
         drawAxisTitle(painter, Side::Bottom, image_, room + m.height() * 0.2, title, titleFont);
         drawAlongAxis(painter, image_, true);
@@ -469,7 +486,7 @@ void CastPlot::drawColourBar(QPainter& painter)
     scale.log = true;
     scale.lo = volumeLo_;
     scale.hi = volumeHi_;
-    const QFont tickFont = font(0.85);
+    const QFont tickFont = tickLabelFont();
     const QFontMetricsF m(tickFont, painter.device());
     const double tick = m.height() * 0.3;
     painter.setFont(tickFont);
@@ -517,7 +534,7 @@ void CastPlot::drawAlongAxis(QPainter& painter, const QRectF& plot, bool labels)
     scale.hi = s_.axisLast;
     scale.p0 = alongX ? plot.left() : plot.top();
     scale.p1 = alongX ? plot.right() : plot.bottom();
-    const QFont tickFont = font(0.85);
+    const QFont tickFont = tickLabelFont();
     const QFontMetricsF m(tickFont, painter.device());
     std::vector<CastTick> ticks;
     QString title;
@@ -527,7 +544,7 @@ void CastPlot::drawAlongAxis(QPainter& painter, const QRectF& plot, bool labels)
         title = formatted(text::kCastTimeAxis, utcDate(scale.lo).toUtf8().constData());
     } else if (s_.axis == CastAxis::Frame) {
         const double labelW = m.horizontalAdvance(shortNumber(std::max(10.0, scale.hi))) * 1.8 + m.height();
-        ticks = linearTicks(scale.lo, scale.hi, std::max(2, static_cast<int>((scale.p1 - scale.p0) / (alongX ? labelW : m.height() * 2.0))));
+        ticks = linearTicks(scale.lo, scale.hi, std::max(2, static_cast<int>((scale.p1 - scale.p0) / (alongX ? labelW : m.height() * 2.0))), true);
         title = qs(text::kCastFrameAxis);
     } else {
         ticks = linearTicks(scale.lo, scale.hi, std::max(2, static_cast<int>((scale.p1 - scale.p0) / (m.height() * 2.0))));
@@ -585,7 +602,7 @@ void CastPlot::drawPanels(QPainter& painter)
         panels.push_back(p);
     }
 
-    const QFont tickFont = font(0.85);
+    const QFont tickFont = tickLabelFont();
     const QFontMetricsF m(tickFont, painter.device());
     const int n = static_cast<int>(s_.columns.size());
     for (std::size_t pi = 0; pi < panels.size() && pi < panels_.size(); ++pi) {

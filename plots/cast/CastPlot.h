@@ -46,6 +46,9 @@ public:
     // After draw: the rectangle the frames run through (image and panels).
     QRectF framesArea() const { return framesArea_; }
     QRectF imageRect() const { return image_; }
+    // After layout: the font of the tick labels; in a picture tall enough for them
+    // never below 9 pixels, so that they stay legible.
+    QFont tickLabelFont() const;
 
 private:
     struct Panel;
@@ -61,6 +64,7 @@ private:
     const CastSummary& s_;
     Orientation orientation_;
     double fontPx_ = 12.0;
+    int tickPx_ = 10;  // the tick labels' pixel size
     QRectF title_, image_, colourBar_, framesArea_;
     std::vector<QRectF> panels_;
     double volumeLo_ = 1e-3, volumeHi_ = 1.0;

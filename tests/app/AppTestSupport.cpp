@@ -143,9 +143,10 @@ std::optional<int> ScriptedDialogs::askInstrumentModel(int model)
     return answer;
 }
 
-std::optional<int> ScriptedDialogs::askFrameNumber(int lastFrame)
+std::optional<int> ScriptedDialogs::askFrameNumber(int lastFrame, int current)
 {
     frameRangeAsked.push_back(lastFrame);
+    frameOpenedAt.push_back(current);
     if (frameAnswers.empty())
         throw std::logic_error("unexpected Go To dialog");
     auto answer = frameAnswers.front();

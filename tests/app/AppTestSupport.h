@@ -92,7 +92,7 @@ class ScriptedDialogs : public AppDialogs {
 public:
     std::optional<InstrumentChoice> askInstrumentPort(int port, int model, const PortDevices& devices) override;
     std::optional<int> askInstrumentModel(int model) override;
-    std::optional<int> askFrameNumber(int lastFrame) override;
+    std::optional<int> askFrameNumber(int lastFrame, int current) override;
     bool askPrint(QPrinter& printer) override;
     void showPrintPreview(QPrinter& printer, const std::function<void(QPrinter&)>& render) override;
     void askPageSetup(QPrinter& printer) override;
@@ -116,6 +116,7 @@ public:
     std::vector<PortDevices> portDevicesAsked;
     std::vector<int> modelAsked;
     std::vector<int> frameRangeAsked;  // the last frame Go To was opened with
+    std::vector<int> frameOpenedAt;    // the frame its box started at
     int previewsShown = 0;
     int pageSetups = 0;
     int aboutShown = 0;

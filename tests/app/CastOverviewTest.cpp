@@ -10,12 +10,17 @@
 #include "app/CastOverviewWindow.h"
 #include "app/CommandTable.h"
 #include "app/SizeDistributionLayout.h"
+#include "plots/CBarGraphWnd.h"
 #include "plots/CCastOverviewWnd.h"
+#include "plots/CLinePlotWnd.h"
 #include "plots/CTextWnd.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/support/DiagonalCast.h"
 
 #include <QStatusBar>
+#include <QFontMetrics>
+#include <QMdiArea>
+#include <QScrollBar>
 #include <QAction>
 #include <QLabel>
 #include <QMenu>
@@ -127,6 +132,69 @@ TEST_F(CastOverviewTest, ThePanelStandsBesideThePlotsAndIsRememberedPerKindOfWin
     EXPECT_FALSE(second->overviewShown());
     EXPECT_LE(second->width(), narrow + 1);  // back to the width of the plots
     EXPECT_EQ(app->profile().readInt("Cast Overview", "PanelFile", -1), 0);
+}
+
+// Maximised with the overview beside it, on the screens the program is used on: the
+// frame plots keep a large share of the width, the display fills its side of the
+// divider (no empty grey room), the frame number and statistics are readable from a
+// distance and the overview's tick labels stay legible.  A dragged divider is
+// remembered, and the next window takes its share.
+TEST_F(CastOverviewTest, MaximisedBesideTheOverviewThePlotsScaleWithTheWindow)
+{
+    struct Row {
+        QSize screen;
+        double plotWidthShare;  // of the workspace
+        int capHeight;          // of the frame number and the statistics, pixels
+    };
+    CMainFrame* main = app->mainFrame();
+    CKavroFrame* frame = &view->frame();
+    app->mainFrame()->action(cmd::CastOverview)->trigger();
+    ASSERT_TRUE(frame->overviewShown());
+    for (const Row& r : {Row{QSize(1366, 768), 0.40, 12}, Row{QSize(1920, 1080), 0.45, 14}}) {
+        SCOPED_TRACE(r.screen.width());
+        main->showNormal();
+        main->resize(r.screen);
+        frame->showMaximized();
+        QCoreApplication::processEvents();
+        QWidget* workspace = main->mdiArea()->viewport();
+        SizeDistributionLayout* layout = view->sizeLayout();
+        const QRect bar(layout->barGraph()->mapTo(workspace, QPoint(0, 0)), layout->barGraph()->size());
+        const QRect vsf(layout->linePlot()->mapTo(workspace, QPoint(0, 0)), layout->linePlot()->size());
+        const double share = static_cast<double>(bar.united(vsf).width()) / workspace->width();
+        RecordProperty("plotWidthPercent" + std::to_string(r.screen.width()), static_cast<int>(share * 100));
+        EXPECT_GE(share, r.plotWidthShare);
+        // The display fills the view beside the divider: no grey half.
+        const QSize shown = view->canvas()->scaledExtent();
+        EXPECT_GE(shown.width(), 0.95 * view->viewport()->width());
+        EXPECT_GE(shown.height(), 0.95 * view->viewport()->height());
+        EXPECT_FALSE(view->horizontalScrollBar()->isVisible());
+        EXPECT_FALSE(view->verticalScrollBar()->isVisible());
+        // The overview keeps at least its least width, on the right.
+        CastOverviewPanel* panel = view->overviewPanel();
+        EXPECT_GE(panel->width(), CastOverviewPanel::kMinimumWidth);
+        EXPECT_GE(panel->mapTo(workspace, QPoint(0, 0)).x(), vsf.right());
+        for (CTextWnd* label : {layout->frameLabel(), layout->meanLabel(), layout->stdDevLabel(), layout->totalLabel()})
+            EXPECT_GE(QFontMetrics(label->shownFont()).capHeight(), r.capHeight) << label->text().toStdString();
+        EXPECT_GE(panel->picture()->tickLabelFont().pixelSize(), 9);
+    }
+
+    // A drag of the divider is remembered, as a share of the width, and the next window takes it.
+    QSplitter* splitter = frame->splitter();
+    const int total = splitter->width() - splitter->handleWidth();
+    splitter->setSizes({total / 2, total - total / 2});
+    emit splitter->splitterMoved(total / 2, 1);
+    frame->close();  // a close straight after the drag still writes it
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_NEAR(app->profile().readInt("Cast Overview", "Split", 0), 500, 2);
+    prompter->choose(DiagonalCast::write(dir, "second.psd"));
+    app->mainFrame()->action(cmd::OpenPsdFile)->trigger();
+    CKavroFrame* second = app->mainFrame()->activeFrame();
+    ASSERT_NE(second, nullptr);
+    ASSERT_TRUE(second->isMaximized());
+    ASSERT_TRUE(second->overviewShown());
+    QCoreApplication::processEvents();
+    const int secondTotal = second->splitter()->width() - second->splitter()->handleWidth();
+    EXPECT_NEAR(second->splitter()->sizes().value(0), secondTotal / 2, 3);
 }
 
 TEST_F(CastOverviewTest, TheWindowIsListedInTheWindowMenu)

@@ -9,12 +9,15 @@
 #include "app/CKavroFrame.h"
 #include "app/CKavroView.h"
 #include "app/CMainFrame.h"
+#include "app/CastOverviewPanel.h"
 #include "app/CommandTable.h"
 #include "app/FrameNavigator.h"
 #include "app/ProgramHooks.h"
 #include "plots/CTextWnd.h"
 #include "app/InstrumentStatus.h"
 #include "app/SizeDistributionLayout.h"
+#include "background/ui/CAccumulateDlg.h"
+#include "background/ui/CRingsWnd.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/core/CoreFixture.h"
 #include "tests/support/ScriptedSerialLink.h"
@@ -22,9 +25,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QCoreApplication>
+#include <QFontMetrics>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QPrinter>
 #include <QPushButton>
 #include <QLabel>
 #include <QTest>
@@ -236,30 +242,223 @@ TEST_F(CommunicationsTest, SendCommandSendsTheBoxAndShowsTheReply)
     EXPECT_TRUE(prompter->messages().empty());
 }
 
-TEST_F(CommunicationsTest, TheFrameTimerPausesWhileSendCommandIsOpenSoTheReplyStays)
+// No dialog, companion window or option leaves the frame timer other than it found
+// it: a recording goes on through each of them, at its pace, and the frames taken
+// meanwhile (those of a collection too) are written like every other.
+TEST_F(CommunicationsTest, NoDialogOrWindowStopsARecording)
 {
     ASSERT_NE(frame, nullptr);
-    command(cmd::ShowBuffer);
-    CShowBufferWnd* window = CShowBufferWnd::of(view());
-    ASSERT_NE(window, nullptr);
+    for (int slot : {1, 2})
+        app->settings().outputs.value[slot] = 1;  // .log and .psd
+    dialogs->portAnswers.push_back(InstrumentChoice{1, 0});
+    prompter->choose(cal.path("RingArea_a.asc")).choose(cal.path("zsc.asc")).choose(dir.file("rec.psd"));
+    app->mainFrame()->onCommand(cmd::OpenInstrument);
+    frame = app->mainFrame()->activeFrame();
+    ASSERT_NE(frame, nullptr);
+    ASSERT_TRUE(instruments->source->recording());
+    app->printer().setOutputFormat(QPrinter::PdfFormat);
+    app->printer().setOutputFileName(QString::fromStdString(dir.file("page.pdf")));
+    // Every request finds its frame on the line.
+    int n = 1;
+    instruments->duringSleep = [&] {
+        if (link().notYetRead().empty() && link().written.size() >= 2 &&
+            link().written.compare(link().written.size() - 2, 2, "\r\n") == 0)
+            link().arrive(frameText(n++));
+    };
     FrameNavigator* nav = view().navigator();
-    nav->setInterval(10);
+    constexpr int kInterval = 2000;  // no tick of its own during the test: the test ticks
+    nav->setInterval(kInterval);
     nav->toggle();
-    sendCommandDialog([&](CSendCommandDlg& dialog) {
-        EXPECT_FALSE(nav->running());
-        link().arrive("OK\r\n");
-        dialog.sendButton()->click();
-        link().arrive(frameText(9));  // a frame that a running timer would fetch at once
-        QTest::qWait(60);
-        EXPECT_EQ(window->text(), "OK\r\n");
-    });
-    EXPECT_TRUE(nav->running());
-    EXPECT_EQ(link().notYetRead(), frameText(9));
+    ASSERT_TRUE(nav->running());
+
+    // While the dialog or window is open: the timer runs and its ticks write frames.
+    auto meanwhile = [&](const char* what) {
+        EXPECT_TRUE(nav->running()) << what;
+        const long before = instruments->source->counts().written;
+        nav->tick();
+        nav->tick();
+        EXPECT_EQ(instruments->source->counts().written, before + 2) << what;
+    };
+    // A modal dialog the command opens, closed with Cancel once the frames came.
+    auto modal = [&](const char* what, int id) {
+        bool ran = false;
+        QTimer::singleShot(0, [&] {
+            if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+                ran = true;
+                meanwhile(what);
+                dialog->reject();
+            }
+        });
+        command(id);
+        EXPECT_TRUE(ran) << what << " opened no dialog";
+    };
+    // The verdict that follows a collection, cancelled.
+    auto cancelNextModal = [] {
+        QTimer::singleShot(0, [] {
+            if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+                dialog->reject();
+        });
+    };
+    struct Row {
+        const char* what;
+        std::function<void(const char*)> run;
+    };
+    const std::vector<Row> rows = {
+        {"Send Command", [&](const char* what) { modal(what, cmd::SendCommand); }},
+        {"Size Distribution Display", [&](const char* what) { modal(what, cmd::SizeDistributionDisplay); }},
+        {"Output", [&](const char* what) { modal(what, cmd::Output); }},
+        {"Locations", [&](const char* what) { modal(what, cmd::Locations); }},
+        {"Edit Calibration Parameters", [&](const char* what) { modal(what, cmd::EditCalibration); }},
+        {"Show Buffer",
+         [&](const char* what) {
+             command(cmd::ShowBuffer);
+             ASSERT_NE(CShowBufferWnd::of(view()), nullptr);
+             meanwhile(what);
+             CShowBufferWnd::of(view())->cancelButton()->click();
+         }},
+        {"Accumulate and Average, cancelled",
+         [&](const char* what) {
+             command(cmd::AccumulateAverage);
+             CAccumulateDlg* averaging = view().findChild<CAccumulateDlg*>();
+             ASSERT_NE(averaging, nullptr);
+             meanwhile(what);
+             averaging->cancelButton()->click();
+         }},
+        {"Accumulate and Average, a collection",
+         [&](const char* what) {
+             command(cmd::AccumulateAverage);
+             CAccumulateDlg* averaging = view().findChild<CAccumulateDlg*>();
+             ASSERT_NE(averaging, nullptr);
+             averaging->outputEdit()->setText(QString::fromStdString(dir.file("average.psd")));
+             averaging->collectButton()->click();  // BEGIN: one frame a second meanwhile
+             ASSERT_TRUE(averaging->collecting()) << (prompter->messages().empty() ? "" : prompter->messages().back());
+             EXPECT_EQ(nav->interval(), 1000);
+             meanwhile(what);
+             EXPECT_EQ(averaging->frameCountEdit()->text(), "2");
+             averaging->collectButton()->click();  // FINISH
+             EXPECT_TRUE(fileExists(dir.file("average.psd")));
+             averaging->cancelButton()->click();
+         }},
+        {"View Rings, a background",
+         [&](const char* what) {
+             command(cmd::ViewRings);
+             CRingsWnd* rings = view().findChild<CRingsWnd*>();
+             ASSERT_NE(rings, nullptr);
+             rings->collectButton()->click();  // BEGIN
+             meanwhile(what);
+             EXPECT_EQ(rings->framesEdit()->text(), "2");
+             cancelNextModal();
+             rings->collectButton()->click();  // FINISH, the verdict cancelled
+             rings->cancelButton()->click();
+         }},
+        {"Print Preview", [&](const char*) { command(cmd::PrintPreview); }},
+        {"Build Background Scatter File, cancelled",
+         [&](const char*) {
+             prompter->cancel();
+             command(cmd::BuildBackground);
+         }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        row.run(row.what);
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(nav->running());
+        EXPECT_EQ(nav->interval(), kInterval);
+        EXPECT_EQ(frame->animationBar()->timerText(), "Timer-ON");
+        EXPECT_EQ(view().instrumentStatus()->indicator()->text().left(5), QString::fromUtf8("\u25CF REC"));
+    }
+    // Every frame taken is in the .psd (two header records and one record a frame),
+    // those of the two collections too.
+    nav->toggle();
+    EXPECT_EQ(instruments->source->counts().written, 18);
+    EXPECT_EQ(readFile(dir.file("rec.psd")).size(), (2u + 18u) * 512u);
 }
 
 }  // namespace
 
 namespace {
+
+TEST(InstrumentStatusTexts, TheBandSaysRecOnlyWhileTheTimerTakesFramesIntoFiles)
+{
+    using Run = InstrumentStatus::Run;
+    using Indicator = InstrumentStatus::Indicator;
+    // The run: before the timer's first start, while it runs, after, the instrument gone.
+    EXPECT_EQ(InstrumentStatus::runOf(false, false, false), Run::Ready);
+    EXPECT_EQ(InstrumentStatus::runOf(true, true, false), Run::Going);
+    EXPECT_EQ(InstrumentStatus::runOf(false, true, false), Run::Stopped);
+    EXPECT_EQ(InstrumentStatus::runOf(true, true, true), Run::Lost);
+    EXPECT_EQ(InstrumentStatus::runOf(false, false, true), Run::Lost);
+    struct Row {
+        Run run;
+        bool recording;
+        bool failed;
+        Indicator state;
+        long long seconds;
+        long frames;
+        std::string band;
+    };
+    const std::string dot = "\u25CF";
+    for (const Row& r : std::vector<Row>{
+             {Run::Ready, true, false, Indicator::Ready, 0, 0, "READY - press Timer-ON to record"},
+             {Run::Ready, true, false, Indicator::Ready, 0, 2, "READY - press Timer-ON to record"},
+             {Run::Going, true, false, Indicator::Rec, 3725, 754, dot + " REC   \u00B7   01:02:05   \u00B7   754 frames"},
+             {Run::Going, true, false, Indicator::Rec, 0, 1, dot + " REC   \u00B7   00:00:00   \u00B7   1 frame"},
+             {Run::Going, true, false, Indicator::Rec, 360000, 0, dot + " REC   \u00B7   100:00:00   \u00B7   0 frames"},
+             {Run::Stopped, true, false, Indicator::Stopped, 60, 12, "STOPPED   \u00B7   12 frames"},
+             {Run::Lost, true, false, Indicator::Lost, 60, 12, "LOST - waiting for the instrument"},
+             {Run::Lost, false, true, Indicator::Lost, 0, 0, "LOST - waiting for the instrument"},
+             {Run::Going, false, false, Indicator::NotRecording, 5, 0, "NOT RECORDING - no instrument output is on"},
+             {Run::Ready, false, false, Indicator::NotRecording, 0, 0, "NOT RECORDING - no instrument output is on"},
+             {Run::Going, true, true, Indicator::Failed, 5, 7, "RECORDING FAILED   \u00B7   7 frames"},
+         }) {
+        const Indicator state = InstrumentStatus::indicatorOf(r.run, r.recording, r.failed);
+        EXPECT_EQ(state, r.state) << r.band;
+        EXPECT_EQ(InstrumentStatus::indicatorText(state, r.seconds, r.frames), r.band);
+    }
+    // The line at the bottom: "Recording" only while the timer runs.
+    const std::vector<std::string> files{"/d/a.psd", "/d/a.log"};
+    EXPECT_EQ(InstrumentStatus::recordingText(files, "", Run::Ready, 0),
+              "Ready to record: a.psd, a.log in /d - press Timer-ON to record");
+    EXPECT_EQ(InstrumentStatus::recordingText(files, "", Run::Going, 3), "Recording: a.psd, a.log in /d");
+    EXPECT_EQ(InstrumentStatus::recordingText(files, "", Run::Stopped, 3), "Stopped: 3 frames in a.psd, a.log in /d");
+    EXPECT_EQ(InstrumentStatus::recordingText({}, "", Run::Ready, 0),
+              "Not recording: no instrument output is on (Options > Output)");
+}
+
+TEST_F(CommunicationsTest, TheBandFollowsTheTimerAndTheKeysLookBackAtTheCast)
+{
+    ASSERT_NE(frame, nullptr);
+    QLabel* band = view().instrumentStatus()->indicator();
+    ASSERT_NE(band, nullptr);
+    EXPECT_TRUE(band->isVisibleTo(frame));
+    // Nothing is recorded in this window: the band says so whatever the timer does.
+    EXPECT_EQ(band->text(), "NOT RECORDING - no instrument output is on");
+    for (int i = 1; i <= 4; ++i)
+        nextFrameFrom(frameText(i));
+    EXPECT_EQ(frameLabel(), "Data Frame: 3");
+    QApplication::setActiveWindow(app->mainFrame());
+    view().setFocus();
+    const std::pair<int, const char*> keys[] = {{Qt::Key_Left, "Data Frame: 2"}, {Qt::Key_Home, "Data Frame: 0"},
+                                                {Qt::Key_Right, "Data Frame: 1"}, {Qt::Key_PageDown, "Data Frame: 3"},
+                                                {Qt::Key_PageUp, "Data Frame: 0"}, {Qt::Key_End, "Data Frame: 3"}};
+    for (auto [key, expected] : keys) {
+        QTest::keyClick(&view(), static_cast<Qt::Key>(key));
+        EXPECT_EQ(frameLabel(), expected) << QKeySequence(key).toString().toStdString();
+    }
+    EXPECT_TRUE(view().overviewPanel()->following());
+
+    // Maximised at 1366 x 768 beside the overview, with the band taking its height, the
+    // frame number and the statistics still stand in capitals 12 pixels high.
+    app->mainFrame()->showNormal();
+    app->mainFrame()->resize(1366, 768);
+    frame->showMaximized();
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(frame->overviewShown());
+    SizeDistributionLayout* layout = view().sizeLayout();
+    for (CTextWnd* label : {layout->frameLabel(), layout->meanLabel(), layout->stdDevLabel(), layout->totalLabel()})
+        EXPECT_GE(QFontMetrics(label->shownFont()).capHeight(), 12) << label->text().toStdString();
+    EXPECT_GE(band->height(), 28);
+}
 
 TEST_F(CommunicationsTest, ARequestWithoutAFrameKeepsTheFrameNumberAndSaysWhy)
 {
@@ -368,7 +567,7 @@ TEST_F(CommunicationsTest, ARecordingWindowNamesItsFilesAndClosingWritesTheFrame
     CKavroFrame* recording = app->mainFrame()->activeFrame();
     ASSERT_NE(recording, frame);
     EXPECT_EQ(recording->view()->instrumentStatus()->recordingLabel()->toolTip().toStdString(),
-              "Recording: cast.psd, cast.log, cast.time.csv in " + dir.path());
+              "Ready to record: cast.psd, cast.log, cast.time.csv in " + dir.path() + " - press Timer-ON to record");
 
     // Two frames arrive that nobody asked for yet: the window's close takes them.
     instruments->link->arrive(frameText(3) + frameText(4) + "{5 5");

@@ -277,9 +277,8 @@ TEST(WindowArrangement, NewWindowsGoInsideTheVisibleAreaWhereTheyFit)
     EXPECT_EQ(arrangement::placeNewWindow(QSize(1500, 900), {first}, area), QPoint(0, 0));
 }
 
-TEST(WindowArrangement, CascadeAndTileKeepEveryWindowAtItsContentSize)
+TEST(WindowArrangement, CascadeKeepsEveryWindowAtItsContentSizeAndTileKeepsThemInside)
 {
-    const QSize area(1200, 650);
     const QList<QSize> sizes{{612, 520}, {612, 540}, {540, 420}, {612, 520}, {612, 520}, {612, 520}};
     const QList<QRect> cascade = arrangement::cascade(sizes, QSize(1200, 600));
     ASSERT_EQ(cascade.size(), sizes.size());
@@ -292,17 +291,39 @@ TEST(WindowArrangement, CascadeAndTileKeepEveryWindowAtItsContentSize)
     EXPECT_EQ(cascade[4], QRect(130, 0, 612, 520));
     EXPECT_EQ(cascade[5].topLeft(), QPoint(156, 26));
 
-    const QList<QRect> tiles = arrangement::tile(sizes, area);
-    ASSERT_EQ(tiles.size(), sizes.size());
-    for (qsizetype i = 0; i < sizes.size(); ++i) {
-        EXPECT_GE(tiles[i].width(), 612) << i;
-        EXPECT_GE(tiles[i].height(), 540) << i;
-        for (qsizetype j = 0; j < i; ++j)
-            EXPECT_FALSE(tiles[i].intersects(tiles[j])) << i << " " << j;
+    // Tile: every window inside the area, none over another; each at least at its
+    // content size where the cells can hold the largest.
+    struct Row {
+        const char* what;
+        QSize area;
+        QList<QSize> sizes;
+        bool holdsThem;
+    };
+    for (const Row& r : {Row{"six that cannot fit", QSize(1200, 650), sizes, false},
+                         Row{"two small ones", QSize(1200, 650), {{200, 100}, {200, 100}}, true},
+                         Row{"two instrument windows with their overview at 1366 x 768", QSize(1366, 690),
+                             {{1150, 560}, {1150, 560}}, false},
+                         Row{"four .psd windows at 1366 x 768", QSize(1366, 690), QList<QSize>(4, QSize(612, 470)), false},
+                         Row{"four .psd windows at 1920 x 1080", QSize(1920, 1000), QList<QSize>(4, QSize(612, 470)), true},
+                         Row{"one", QSize(1366, 690), {{612, 470}}, true}}) {
+        const QList<QRect> tiles = arrangement::tile(r.sizes, r.area);
+        ASSERT_EQ(tiles.size(), r.sizes.size()) << r.what;
+        for (qsizetype i = 0; i < tiles.size(); ++i) {
+            EXPECT_TRUE(QRect(QPoint(0, 0), r.area).contains(tiles[i])) << r.what << " " << i;
+            if (r.holdsThem) {
+                EXPECT_GE(tiles[i].width(), r.sizes[i].width()) << r.what << " " << i;
+                EXPECT_GE(tiles[i].height(), r.sizes[i].height()) << r.what << " " << i;
+            }
+            for (qsizetype j = 0; j < i; ++j)
+                EXPECT_FALSE(tiles[i].intersects(tiles[j])) << r.what << " " << i << " " << j;
+        }
     }
     // Small windows share the area: two columns of half its width.
-    const QList<QRect> small = arrangement::tile({{200, 100}, {200, 100}}, area);
+    const QList<QRect> small = arrangement::tile({{200, 100}, {200, 100}}, QSize(1200, 650));
     EXPECT_EQ(small[1], QRect(600, 0, 600, 650));
+    // Windows too wide for two columns stand one above the other, at the full width.
+    const QList<QRect> wide = arrangement::tile({{1150, 300}, {1150, 300}}, QSize(1366, 690));
+    EXPECT_EQ(wide[1], QRect(0, 345, 1366, 345));
 }
 
 TEST_F(DocumentTest, CascadeKeepsTheViewsWholeAndTheAreaScrollsToWhatLiesOutside)
@@ -324,17 +345,16 @@ TEST_F(DocumentTest, CascadeKeepsTheViewsWholeAndTheAreaScrollsToWhatLiesOutside
         EXPECT_EQ(f->size(), f->contentSize()) << f->windowTitle().toStdString();
     EXPECT_EQ(main->activeFrame(), opened.back());
     main->action(cmd::Tile)->trigger();
-    for (CKavroFrame* f : opened) {
-        EXPECT_GE(f->width(), f->contentSize().width());
-        EXPECT_GE(f->height(), f->contentSize().height());
-    }
+    QCoreApplication::processEvents();
+    for (CKavroFrame* f : opened)
+        EXPECT_TRUE(QRect(QPoint(0, 0), area).contains(f->geometry())) << f->windowTitle().toStdString();
     EXPECT_EQ(main->mdiArea()->horizontalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
     EXPECT_EQ(main->mdiArea()->verticalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
-    // Each window Ctrl+Tab (or the Window menu) brings forward is scrolled into view.
-    bool outside = false;
-    for (CKavroFrame* f : opened)
-        outside = outside || !QRect(QPoint(0, 0), area).contains(f->geometry());
-    ASSERT_TRUE(outside) << "the tiled windows all fit: nothing to scroll to";
+    // Each window Ctrl+Tab (or the Window menu) brings forward is scrolled into view:
+    // two moved beyond the right and the bottom edge.
+    opened[1]->move(area.width() - 40, 10);
+    opened[2]->move(10, area.height() - 40);
+    QCoreApplication::processEvents();
     for (int step = 0; step < 2 * opened.size(); ++step) {
         main->action(cmd::NextWindow)->trigger();
         QCoreApplication::processEvents();

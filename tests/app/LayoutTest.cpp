@@ -200,7 +200,7 @@ TEST_F(LayoutTest, TheArrangementFollowsTheViewportDownToItsReadableMinimum)
     // wider, for its bar).
     const QSize laidOut = view->viewport()->size();
     for (Row r : {Row{"laid out", laidOut, false, laidOut, 408.0 / laidOut.width() - 0.01, 0.48},
-                  Row{"a full screen", QSize(1366, 640), false, QSize(1366, 640), 0.72, 0.55},
+                  Row{"a full screen", QSize(1366, 640), false, QSize(1366, 640), 0.72, 0.53},
                   Row{"tall", QSize(700, 700), false, QSize(700, 700), 0.68, 0.50},
                   Row{"small", QSize(300, 250), true, QSize(399, 311), 0.0, 0.0},
                   Row{"laid out again", laidOut, false, laidOut, 0.0, 0.0}}) {
@@ -273,6 +273,20 @@ TEST_F(LayoutTest, AMaximizedWindowOnAFullScreenIsMostlyPlot)
     second->showNormal();
     QCoreApplication::processEvents();
     EXPECT_EQ(app->profile().readInt("Windows", "Maximized", 1), 0);
+
+    // The main window remembers being maximised too, and the next start opens so.
+    main->showMaximized();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(app->profile().readInt("Windows", "MainMaximized", 0), 1);
+    {
+        CMainFrame next(*app);
+        EXPECT_TRUE(next.windowState() & Qt::WindowMaximized);
+    }
+    main->showNormal();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(app->profile().readInt("Windows", "MainMaximized", 1), 0);
+    CMainFrame again(*app);
+    EXPECT_FALSE(again.windowState() & Qt::WindowMaximized);
 }
 
 TEST(LayoutTexts, StatisticsShowTwoDecimalsOrTheBareLabel)

@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
@@ -63,6 +64,26 @@ TEST_F(NavigationTest, StepsAndClampsAtBothEnds)
     EXPECT_EQ(hooks->framesChanged, 8);  // companion windows hear of every change
 }
 
+TEST_F(NavigationTest, TheKeysStepTheFramesAndStopAtBothEnds)
+{
+    openFile(25);
+    QApplication::setActiveWindow(app->mainFrame());
+    view->setFocus();
+    const std::pair<int, const char*> keys[] = {
+        {Qt::Key_Left, "Data Frame: 0"},     {Qt::Key_Right, "Data Frame: 1"},   {Qt::Key_Down, "Data Frame: 2"},
+        {Qt::Key_Up, "Data Frame: 1"},       {Qt::Key_PageDown, "Data Frame: 11"}, {Qt::Key_PageDown, "Data Frame: 21"},
+        {Qt::Key_PageDown, "Data Frame: 24"}, {Qt::Key_PageUp, "Data Frame: 14"}, {Qt::Key_Home, "Data Frame: 0"},
+        {Qt::Key_PageUp, "Data Frame: 0"},   {Qt::Key_End, "Data Frame: 24"},    {Qt::Key_Right, "Data Frame: 24"}};
+    for (auto [key, expected] : keys) {
+        QTest::keyClick(view, static_cast<Qt::Key>(key));
+        EXPECT_EQ(frameText(), expected) << QKeySequence(key).toString().toStdString();
+    }
+    // Go To Frame opens at the frame shown.
+    dialogs->frameAnswers = {std::nullopt};
+    run(cmd::GoToFrame);
+    EXPECT_EQ(dialogs->frameOpenedAt, std::vector<int>{24});
+}
+
 TEST_F(NavigationTest, TheBarButtonsSendTheSameCommands)
 {
     openFile();
@@ -89,6 +110,8 @@ TEST_F(NavigationTest, GoToMovesToTheEnteredFrameAndTheSourceClampsIt)
     run(cmd::GoToFrame);  // cancelled: nothing moves
     EXPECT_EQ(frameText(), "Data Frame: 4");
     EXPECT_EQ(hooks->framesChanged, changes);
+    // Each time the box started at the frame shown.
+    EXPECT_EQ(dialogs->frameOpenedAt, (std::vector<int>{0, 3, 4}));
 }
 
 TEST_F(NavigationTest, TheAnimationStopsByItselfAtTheEndOfTheFile)
@@ -115,10 +138,17 @@ TEST_F(NavigationTest, TheTimerButtonTogglesAndANewIntervalKeepsItRunning)
     openFile();
     bar()->button(CAnimationBar::kTimerButton)->click();
     EXPECT_TRUE(view->navigator()->running());
+    EXPECT_EQ(bar()->intervalValue()->text(), "0.5 s");
     bar()->scroll(Scroll::PageRight);  // 500 + 200
     EXPECT_EQ(view->navigator()->interval(), 700);
+    EXPECT_EQ(bar()->intervalValue()->text(), "0.7 s");
     EXPECT_TRUE(view->navigator()->timer().isActive());
     EXPECT_EQ(view->navigator()->timer().interval(), 700);
+    // A pace set elsewhere (a dialog, a collection) moves the thumb and the figure too.
+    view->navigator()->setInterval(2500);
+    EXPECT_EQ(bar()->position(), 2500);
+    EXPECT_EQ(bar()->intervalValue()->text(), "2.5 s");
+    EXPECT_EQ(view->navigator()->timer().interval(), 2500);
     bar()->button(CAnimationBar::kTimerButton)->click();
     EXPECT_FALSE(view->navigator()->timer().isActive());
     EXPECT_EQ(bar()->timerText(), "Timer-OFF");

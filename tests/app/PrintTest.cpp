@@ -4,6 +4,7 @@
 #include "app/CommandTable.h"
 #include "app/CMainFrame.h"
 #include "app/ViewPrinter.h"
+#include "app/FrameNavigator.h"
 #include "app/SizeDistributionLayout.h"
 #include "plots/CBarGraphWnd.h"
 #include "plots/CDrawingWnd.h"
@@ -14,7 +15,9 @@
 #include <QPainter>
 #include <QPrinter>
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
+#include <optional>
 
 using namespace kavro;
 using namespace kavro::test;
@@ -72,6 +75,13 @@ TEST_F(PrintTest, PrintingToAPdfGivesAPageWithTheViewsTextAndGraphs)
     for (const char* expected : {"Particle Size Distribution", "Volume Scattering Function", "Data Frame: 0",
                                  "Mean: 10.00 µm", "Orvandel (KAVRO)", "µm", "beam c = 0.000"})
         EXPECT_NE(text.find(expected), std::string::npos) << expected << " in\n" << text;
+    // The page names what it shows: the file and the frame, and when it was printed.
+    EXPECT_NE(text.find("cast07.psd"), std::string::npos) << text;
+    EXPECT_NE(text.find("Printed 20"), std::string::npos) << text;
+    std::size_t frames = 0;
+    for (std::size_t at = text.find("Data Frame: 0"); at != std::string::npos; at = text.find("Data Frame: 0", at + 1))
+        ++frames;
+    EXPECT_EQ(frames, 2u) << text;  // the view's label and the caption's
 
     ASSERT_EQ(std::system(("pdftoppm -r 50 -png -singlefile '" + pdf + "' '" + dir.file("page") + "'").c_str()), 0);
     QImage page(QString::fromStdString(dir.file("page.png")));
@@ -83,6 +93,21 @@ TEST_F(PrintTest, PrintingToAPdfGivesAPageWithTheViewsTextAndGraphs)
         for (int x = 0; x < page.width() && !teal; ++x)
             teal = page.pixelColor(x, y) == QColor(0, 128, 128);
     EXPECT_TRUE(teal);
+}
+
+TEST(PageCaption, NamesTheFileTheFrameItsTimeAndThePrintDate)
+{
+    const double printed = 1796890542.0;  // 2026-12-10T08:15:42Z
+    struct Row {
+        std::optional<int> frame;
+        double frameUtc;
+        const char* caption;
+    };
+    for (const Row& r : {Row{17, 1796883645.123, "cast07.psd     Data Frame: 17     2026-12-10T06:20:45.123Z     "
+                                                 "Printed 2026-12-10 08:15 UTC"},
+                         Row{17, std::nan(""), "cast07.psd     Data Frame: 17     Printed 2026-12-10 08:15 UTC"},
+                         Row{std::nullopt, 1796883645.0, "cast07.psd     Printed 2026-12-10 08:15 UTC"}})
+        EXPECT_EQ(ViewPrinter::captionText("cast07.psd", r.frame, r.frameUtc, printed), r.caption);
 }
 
 TEST_F(PrintTest, APrintedViewMatchesItsLayoutAtTheScreensScale)
@@ -161,9 +186,14 @@ TEST_F(PrintTest, PreviewDrawsThroughTheSamePath)
     printer.setOutputFormat(QPrinter::PdfFormat);
     std::string pdf = dir.file("preview.pdf");
     printer.setOutputFileName(QString::fromStdString(pdf));
+    // A running animation pauses while the preview is open, so that the page printed
+    // from it is the page it shows, and goes on afterwards.
+    CKavroView* view = app->mainFrame()->activeFrame()->view();
+    view->navigator()->toggle();
     app->mainFrame()->action(cmd::PrintPreview)->trigger();
     EXPECT_EQ(dialogs->previewsShown, 1);
     EXPECT_TRUE(fileExists(pdf));
+    EXPECT_TRUE(view->navigator()->running());
 }
 
 }  // namespace

@@ -28,9 +28,13 @@ TEST(ArrangementScale, FitsWindowsOfEverySize)
         QSize mapped;  // where the arrangement's far corner lands
         QSize laidOut = {};
     };
-    const double root2 = std::sqrt(2.0);
+    // Text grows with the power 3/4 of the scale.
+    const double twiceFont = std::pow(2.0, 0.75);
+    // Beyond the laid-out width the room beside the display shrinks with the fourth
+    // power of laid-out over window width.
+    const double wideFilled = 1366 - 69 * std::pow(601.0 / 1366, 4);
     for (Row r : {Row{"own size", kExtent, 1.0, 1.0, kExtent},
-                  Row{"twice", QSize(1064, 828), 2.0, root2, QSize(1064, 828)},
+                  Row{"twice", QSize(1064, 828), 2.0, twiceFont, QSize(1064, 828)},
                   Row{"wide and low", QSize(1064, 414), 2.0, 1.0, QSize(1064, 414)},
                   Row{"below the minimum", QSize(300, 250), 0.75, 0.75, QSize(399, 311)},
                   Row{"narrow below the minimum", QSize(200, 828), 0.75, 0.75, QSize(399, 386)},
@@ -38,11 +42,12 @@ TEST(ArrangementScale, FitsWindowsOfEverySize)
                   // 70 + 202 * 1.5 + 142 text rows.
                   Row{"tall", QSize(532, 1600), 1.0, 1.0, QSize(532, 515)},
                   // A window laid out wider than its display (for its bar) holds it at
-                  // its own size, and grows it by what it has beyond that.
+                  // its own size, and grows it by what it has beyond that, taking up
+                  // the room beside it as it grows.
                   Row{"laid out wider", QSize(601, 414), 1.0, 1.0, kExtent, QSize(601, 414)},
                   Row{"between the two", QSize(560, 414), 1.0, 1.0, kExtent, QSize(601, 414)},
-                  Row{"beyond the wider", QSize(1366, 640), 1297.0 / 532, std::sqrt(640.0 / 414), QSize(1297, 640),
-                      QSize(601, 414)},
+                  Row{"beyond the wider", QSize(1366, 640), wideFilled / 532, std::pow(640.0 / 414, 0.75),
+                      QSize(static_cast<int>(std::lround(wideFilled)), 640), QSize(601, 414)},
                   Row{"narrower than the display", QSize(480, 414), 480.0 / 532, 480.0 / 532, QSize(480, 414),
                       QSize(601, 414)}}) {
         const ArrangementScale s = ArrangementScale::fit(kExtent, r.area, kPlotRows, r.laidOut);
@@ -117,10 +122,10 @@ TEST(ArrangementCanvas, WindowsOnTheCanvasFollowItsScaleAndComeBack)
     // The label keeps its logical anchor and font, and stands at the mapped anchor in the scaled font.
     EXPECT_EQ(label->anchor(), QPoint(59, 171));
     EXPECT_EQ(label->labelFont().pixelSize(), 12);
-    EXPECT_EQ(label->shownFont().pixelSize(), 17);
+    EXPECT_EQ(label->shownFont().pixelSize(), 20);
     EXPECT_EQ(label->height(), QFontMetrics(label->shownFont()).height() + 2);
     EXPECT_EQ(label->geometry().right() + 1, std::lround(59 * s.xScale()));
-    EXPECT_NEAR(label->geometry().center().y(), s.mapY(171), 1.0);
+    EXPECT_NEAR(label->geometry().center().y(), s.mapY(171), 1.5);  // whole pixels, centre rounded down
     // A tool tip its owner gave the label stays through the new scale.
     EXPECT_EQ(label->toolTip(), "set by the label's owner");
 
@@ -130,12 +135,30 @@ TEST(ArrangementCanvas, WindowsOnTheCanvasFollowItsScaleAndComeBack)
     late->Create(&canvas, 460, 182);
     late->SetText("Depth");
     EXPECT_EQ(late->pos(), s.map(QPoint(460, 182)));
-    EXPECT_EQ(late->shownFont().pixelSize(), 17);
+    EXPECT_EQ(late->shownFont().pixelSize(), 20);
 
     canvas.setScale(ArrangementScale());
     EXPECT_EQ(label->geometry(), labelAtOne);
     EXPECT_EQ(strip->geometry(), stripAtOne);
     EXPECT_EQ(late->pos(), QPoint(460, 182));
+}
+
+TEST(ArrangementCanvas, TheFillingWidthGivesTheHeightsScaleAcross)
+{
+    // Beside another panel a view is given the width at which its display fills the
+    // height: no empty room beside it, no plot height given up.
+    for (QSize laidOut : {QSize(), QSize(601, 414)}) {
+        ArrangementCanvas canvas;
+        canvas.setArrangement(kExtent, kPlotRows, laidOut);
+        for (int height : {414, 500, 650, 1000}) {
+            const int width = canvas.fillingWidth(height);
+            const ArrangementScale s = canvas.scaleFor(QSize(width, height));
+            const double heightScale = static_cast<double>(height) / kExtent.height();
+            EXPECT_NEAR(s.xScale(), heightScale, 1.5 / kExtent.width()) << laidOut.width() << " " << height;
+            // One pixel narrower and the display gives up scale.
+            EXPECT_LT(canvas.scaleFor(QSize(width - 2, height)).xScale(), heightScale) << height;
+        }
+    }
 }
 
 TEST(ArrangementCanvas, AStretchedMarkerStripKeepsItsMarkersUnderTheirColumns)

@@ -214,6 +214,6 @@ TEST_P(CastPlotTextTest, NoTwoTextsOverlapAndTheAxisTitlesAreThere)
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, CastPlotTextTest,
-                         ::testing::Values(QSize(352, 260), QSize(480, 320), QSize(1000, 700), QSize(1300, 330)));
+                         ::testing::Values(QSize(352, 260), QSize(480, 320), QSize(1000, 700), QSize(1300, 330), QSize(460, 630)));
 
 }  // namespace
