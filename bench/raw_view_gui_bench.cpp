@@ -33,7 +33,7 @@ bench::BenchFolder& folder()
 struct BenchDialogs : AppDialogs {
     std::optional<InstrumentChoice> askInstrumentPort(int, int, const PortDevices&) override { return std::nullopt; }
     std::optional<int> askInstrumentModel(int) override { return 0; }
-    std::optional<int> askFrameNumber(int) override { return std::nullopt; }
+    std::optional<int> askFrameNumber(int, int) override { return std::nullopt; }
     bool askPrint(QPrinter&) override { return false; }
     void showPrintPreview(QPrinter&, const std::function<void(QPrinter&)>&) override {}
     void askPageSetup(QPrinter&) override {}
