@@ -304,8 +304,12 @@ void NetcdfCast::globalAttributes()
     nc_.doubles(-1, "setting_VolConv", {context_.volConv});
     nc_.ints(-1, "setting_AutoMultiScan", {context_.autoMultiScan});
     nc_.text(-1, "settings_comment", text::kNcSettingsNote);
-    for (const auto& [name, value] : context_.extraAttributes)
-        nc_.text(-1, name, value);
+    for (const ExtraAttribute& a : context_.extraAttributes) {
+        if (a.number)
+            nc_.doubles(-1, a.name, {*a.number});
+        else
+            nc_.text(-1, a.name, a.text);
+    }
 }
 
 void NetcdfCast::writeCoordinates()

@@ -69,6 +69,7 @@ private:
     NetcdfFile nc_;
     int profileDim_ = -1, depthDim_ = -1, classDim_ = -1, boundsDim_ = -1;
     std::vector<std::pair<int, std::vector<char>>> texts_;
+    std::vector<std::pair<int, std::vector<double>>> numbers_;  // the log's numeric columns
     std::vector<std::pair<int, int>> values_;  // variable, BinValue
     int volume_ = -1;
 };
@@ -115,29 +116,50 @@ void ProfileWriter::write(const std::string& path)
     const int cast = textVariable("cast", names, text::kProfileCastName);
     nc_.text(cast, "cf_role", "profile_id");
     textVariable("station", stations, text::kProfileStationName);
-    // The station log's other columns, one text per profile.
+    // The station log's other columns, one value per profile: a number where the
+    // column holds numbers, else a text.
     std::vector<std::string> columns;
+    std::set<std::string> textColumns;
     for (const ProfileCast& c : casts_)
-        for (const auto& [name, value] : c.attributes)
-            if (std::find(columns.begin(), columns.end(), name) == columns.end())
-                columns.push_back(name);
+        for (const ExtraAttribute& a : c.attributes) {
+            if (std::find(columns.begin(), columns.end(), a.name) == columns.end())
+                columns.push_back(a.name);
+            if (!a.number)
+                textColumns.insert(a.name);
+        }
     static const char* const kTaken[] = {"cast", "station", "latitude", "longitude", "time", "depth", "depth_bounds",
-                                         "size_class", "size_class_diameter", "n_frames", "volume_concentration",
+                                         "direction", "size_class",
+                                         "size_class_diameter", "n_frames", "volume_concentration",
                                          "total_volume", "mean_diameter", "d10", "d50", "d90", "junge_slope",
                                          "transmission", "beam_attenuation"};
     std::set<std::string> taken(std::begin(kTaken), std::end(kTaken));
     const auto auxNames = auxVariableNames(o_.context, taken);
     taken.insert(auxNames.begin(), auxNames.end());
     for (const std::string& column : columns) {
-        std::vector<std::string> values;
-        for (const ProfileCast& c : casts_) {
-            values.emplace_back();
-            for (const auto& [name, value] : c.attributes)
-                if (name == column)
-                    values.back() = value;
+        const std::string name = taken.count(column) ? "log_" + column : column;
+        const std::string longName = std::string(text::kProfileLogColumn) + column;
+        if (textColumns.count(column)) {
+            std::vector<std::string> values;
+            for (const ProfileCast& c : casts_) {
+                values.emplace_back();
+                for (const ExtraAttribute& a : c.attributes)
+                    if (a.name == column)
+                        values.back() = a.text;
+            }
+            textVariable(name, values, longName);
+            continue;
         }
-        textVariable(taken.count(column) ? "log_" + column : column, values,
-                     std::string(text::kProfileLogColumn) + column);
+        std::vector<double> values;
+        for (const ProfileCast& c : casts_) {
+            values.push_back(kNaN);
+            for (const ExtraAttribute& a : c.attributes)
+                if (a.name == column)
+                    values.back() = *a.number;
+        }
+        const int var = nc_.defineVariable(name, NetcdfFile::Double, {profileDim_});
+        nc_.doubles(var, "_FillValue", {kNaN});
+        nc_.text(var, "long_name", longName);
+        numbers_.emplace_back(var, std::move(values));
     }
 
     const int lat = nc_.defineVariable("latitude", NetcdfFile::Double, {profileDim_});
@@ -213,6 +235,9 @@ void ProfileWriter::write(const std::string& path)
     for (const auto& [var, rows] : texts_)
         if (n > 0)
             nc_.write(var, {0, 0}, {n, rows.size() / n}, rows.data());
+    for (const auto& [var, values] : numbers_)
+        if (n > 0)
+            nc_.write(var, {0}, {n}, values.data());
     std::vector<double> la(n), lo(n), t(n);
     for (std::size_t i = 0; i < n; ++i) {
         la[i] = casts_[i].latitude;

@@ -16,7 +16,7 @@ struct ProfileCast {
     std::string name;     // the cast (profile_id)
     std::string station;
     double latitude = 0.0, longitude = 0.0;  // NaN when not known
-    std::vector<std::pair<std::string, std::string>> attributes;  // the station log's other columns
+    std::vector<ExtraAttribute> attributes;  // the station log's other columns
     int model = 0;
     ClassValues diameters{};  // um
     CastProfile profile;

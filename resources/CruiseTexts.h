@@ -12,10 +12,21 @@ inline constexpr const char* kStationRecordingMissing = "recording %s not found"
 inline constexpr const char* kStationBadNumber = "%s \"%s\" is not a number";
 inline constexpr const char* kStationOutside = "%s %s is outside %g to %g";
 inline constexpr const char* kStationBadModel = "model \"%s\" is not 0, 1 or 2";
-inline constexpr const char* kStationBadTime = "start_utc \"%s\" is not an ISO 8601 UTC time (2026-12-09T02:20:45Z)";
+inline constexpr const char* kStationBadTime =
+    "start_utc \"%s\" is not an ISO 8601 time (2026-12-09T02:20:45Z, 2026-12-09T04:20+02:00)";
+inline constexpr const char* kStationNoZone =
+    "start_utc \"%s\" has no time zone: add Z for UTC or an offset such as +02:00, or give --assume-utc";
+inline constexpr const char* kStationEmpty = "%s is empty";  // the column
+inline constexpr const char* kStationPsdWithoutTimes = "start_utc is empty and %s has no time file beside it";
+inline constexpr const char* kStationBadPosition =
+    "%s \"%s\" is not a position in degrees (54.1833, 54 10.5 N, 54\xC2\xB0" "10.5'N)";
 inline constexpr const char* kStationBadInterval = "interval_s %s must be above 0";
 inline constexpr const char* kStationBadCastName = "cast name \"%s\" cannot be a file name";
 inline constexpr const char* kStationSameCast = "cast \"%s\" is already on line %d";
+// cast, its file name, the other cast, its line
+inline constexpr const char* kStationSameFileName = "cast \"%s\" would be stored as %s, as cast \"%s\" on line %d is";
+// A cast made all the same: log, line, the model it is made with, the one found, where.
+inline constexpr const char* kStationModelDiffers = "%s line %d: warning: model %d differs from model %d of %s";
 inline constexpr const char* kStationExtraFields = "more fields than the header names";
 
 // kavro-cli cruise.

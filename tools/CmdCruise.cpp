@@ -200,7 +200,7 @@ void runCruise(const CruiseCommand& c)
         throw Failure(kExitBadInput, c.log + ": " + errnoText(errno));
     StationLog log;
     try {
-        log = parseStationLog(content, directoryPart(c.log), !c.collect);
+        log = parseStationLog(content, directoryPart(c.log), {.checkFiles = !c.collect, .assumeUtc = c.assumeUtc});
     } catch (const std::runtime_error& e) {
         throw Failure(kExitBadInput, c.log + ": " + e.what());
     }
@@ -224,9 +224,14 @@ void runCruise(const CruiseCommand& c)
     setup.attributes = attributes;
     setup.commandLine = commandLine(c);
     setup.update = c.update;
+    setup.logPath = c.log;
     for (const char* sub : {"psd", "nc", text::kCruiseStateFolder})
         makeFolder(joinPath(c.outDir, sub));
     std::mutex out;
+    setup.warn = [&out](const std::string& message) {
+        std::lock_guard lock(out);
+        std::fprintf(stderr, "kavro-cli: %s\n", message.c_str());
+    };
     const int threads = std::max(1, c.jobs);
 
 #ifdef KAVRO_WITH_PLOT
@@ -343,7 +348,7 @@ void runCruise(const CruiseCommand& c)
     for (std::size_t i = 0; i < rows.size(); ++i)
         if (usable[i]) {
             std::string castKey;
-            readWholeFile(joinPath(joinPath(c.outDir, text::kCruiseStateFolder), rows[i].cast + ".key"), castKey);
+            readWholeFile(joinPath(joinPath(c.outDir, text::kCruiseStateFolder), rows[i].fileName + ".key"), castKey);
             key += rows[i].cast + "\n" + castKey;
         }
     std::string stored;

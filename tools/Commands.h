@@ -107,7 +107,7 @@ struct CruiseCommand {
     std::vector<std::string> attrs;
     double bin = 1.0;
     int jobs = 1;
-    bool update = false, collect = false, quiet = false;
+    bool update = false, collect = false, quiet = false, assumeUtc = false;
 };
 void runCruise(const CruiseCommand& c);
 

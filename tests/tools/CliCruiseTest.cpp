@@ -42,17 +42,21 @@ struct CruiseTest : CliFixture {
         std::filesystem::create_directories(work.file("casts"));
         writeFile(work.file("casts/a.psd"), syntheticPsd(kCastA));
         writeFile(work.file("casts/b.psd"), syntheticPsd(kCastB, 1));
+        // b.psd brings its own times (a live recording's).
+        writeFile(work.file("casts/b.time.csv"), "record,utc\n0,2026-12-09T03:00:00.000Z\n1,2026-12-09T03:00:01.000Z\n");
         writeFile(work.file("casts/r.dat"), descendingRecording(12));
         writeLog("Bravo, shelf");
     }
     void writeLog(const std::string& bravo)
     {
-        writeFile(log, "Recording,cast,station,latitude,longitude,start_utc,interval_s,cal_dir,leg\n"
-                       "a.psd,,Alpha,54.1,7.2,2026-12-09T02:00:00Z,0.5,,1\n"
-                       "b.psd,B,\"" + bravo + "\",54.3,7.9,,,,2\n"
-                       "r.dat,R,Charlie,55.0,8.125,2026-12-09T04:00:00Z,1," + cal.dir.path() + ",2\n"
-                       "missing.psd,M,Delta,54,7,,,,\n"
-                       "b.psd,X,Echo,95,7,,,,\n");
+        // Positions and times as scientists write them; b.psd is of model 1, not 0.
+        writeFile(log, "Recording,cast,station,latitude,longitude,start_utc,interval_s,cal_dir,leg,model\n"
+                       "a.psd,,Alpha,54 06.0 N,7\xC2\xB0" "12'E,2026-12-09T03:00+01:00,0.5,,1,\n"
+                       "b.psd,B,\"" + bravo + "\",54.3,7.9,,,,2,0\n"
+                       "r.dat,R,Charlie,55.0,8.125,2026-12-09T04:00:00Z,1," + cal.dir.path() + ",2.5,\n"
+                       ",,,,,,,,,\n"
+                       "missing.psd,M,Delta,54,7,,,,,\n"
+                       "b.psd,X,Echo,95,7,,,,,\n");
     }
     CliResult cruise(const std::string& outDir, const std::vector<std::string>& extra = {}, const char* jobs = "2")
     {
@@ -93,10 +97,13 @@ TEST_F(CruiseTest, BadRowsAreToldAndTheOtherCastsGoOn)
 {
     const CliResult r = cruise(out);
     EXPECT_EQ(r.status, 1) << r.err;
-    EXPECT_NE(r.err.find(log + " line 5: recording " + work.file("casts/missing.psd") + " not found"),
+    EXPECT_NE(r.err.find(log + " line 6: recording " + work.file("casts/missing.psd") + " not found"),
               std::string::npos)
         << r.err;
-    EXPECT_NE(r.err.find(log + " line 6: latitude 95 is outside -90 to 90"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(log + " line 7: latitude 95 is outside -90 to 90"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(log + " line 3: warning: model 0 differs from model 1 of " + work.file("casts/b.psd")),
+              std::string::npos)
+        << r.err;
     for (const char* file : {"psd/a.psd", "psd/a.time.csv", "psd/B.psd", "psd/R.psd", "psd/R.time.csv", "nc/a.nc",
                              "nc/B.nc", "nc/R.nc", "cruise_profiles.nc", "cruise_summary.csv"})
         EXPECT_TRUE(std::filesystem::exists(out + "/" + file)) << file;
@@ -105,7 +112,9 @@ TEST_F(CruiseTest, BadRowsAreToldAndTheOtherCastsGoOn)
     EXPECT_NE(summary.find("\na,Alpha,54.1,7.2,2026-12-09T02:00:00.000Z,2026-12-09T02:00:02.500Z,6,1,"),
               std::string::npos)
         << summary;
-    EXPECT_NE(summary.find("\nB,\"Bravo, shelf\",54.3,7.9,,,2,"), std::string::npos) << summary;
+    EXPECT_NE(summary.find("\nB,\"Bravo, shelf\",54.3,7.9,2026-12-09T03:00:00.000Z,2026-12-09T03:00:01.000Z,2,"),
+              std::string::npos)
+        << summary;
     EXPECT_NE(summary.find("\nR,Charlie,55,8.125,2026-12-09T04:00:00.000Z,2026-12-09T04:00:11.000Z,12,"),
               std::string::npos)
         << summary;
@@ -114,7 +123,7 @@ TEST_F(CruiseTest, BadRowsAreToldAndTheOtherCastsGoOn)
     CliResult bad;
     // A .psd that is none is told by its own name, and nothing of it lands in the archive.
     writeFile(work.file("casts/junk.psd"), "garbage");
-    writeFile(work.file("junk.csv"), "recording\ncasts/junk.psd\n");
+    writeFile(work.file("junk.csv"), "recording,latitude,longitude,start_utc\ncasts/junk.psd,1,2,2026-12-09T02:00Z\n");
     bad = runCli({"cruise", work.file("junk.csv"), "-o", out, "--profile", profile});
     EXPECT_EQ(bad.status, 1);
     EXPECT_NE(bad.err.find("kavro-cli: " + work.file("casts/junk.psd") + ": "), std::string::npos) << bad.err;
@@ -153,14 +162,14 @@ assert ds.attrs['time_coverage_start'] == '2026-12-09T02:00:00.000Z'
 assert list(ds.cast.values.astype(str)) == ['a', 'B', 'R'], ds.cast.values
 assert list(ds.station.values.astype(str)) == ['Alpha', 'Bravo, shelf', 'Charlie']
 assert ds.cast.attrs['cf_role'] == 'profile_id'
-assert list(ds.leg.values.astype(str)) == ['1', '2', '2']
+assert list(ds.leg.values) == [1.0, 2.0, 2.5], ds.leg.values
 assert ds.depth.attrs['positive'] == 'down' and ds.depth.attrs['units'] == 'm'
 # b is of another model: each cast has its class diameters.
 assert ds.size_class_diameter.dims == ('profile', 'size_class')
 assert list(ds.size_class_diameter.values[:, 2]) == [3.0, 6.0, 3.0], ds.size_class_diameter.values[:, 2]
 assert ds.d50.dims == ('profile', 'depth') and ds.volume_concentration.dims == ('profile', 'depth', 'size_class')
 assert ds.time.values[0] == np.datetime64('2026-12-09T02:00:00'), ds.time.values
-assert np.isnat(ds.time.values[1])
+assert ds.time.values[1] == np.datetime64('2026-12-09T03:00:00'), ds.time.values
 a = ds.sel(profile=0)
 # a: bin 0 frames 0, 1 (class 3: 2, 4), bin 1 frame 3 (class 5: 2; frame 2 is laser off), bins 2 empty, bin 3 frame 4.
 assert list(a.depth.values[:4]) == [1.0, 3.0, 5.0, 7.0]
@@ -179,7 +188,7 @@ assert r.n_frames.values.sum() > 0
 cast = xr.open_dataset(sys.argv[1].replace('cruise_profiles.nc', 'nc/B.nc'))
 assert str(cast.station.values.astype(str)) == 'Bravo, shelf' and float(cast.latitude) == 54.3
 assert 'latitude' in cast.volume_concentration.coords and 'station' in cast.d50.coords
-assert cast.attrs['leg'] == '2' and cast.attrs['creator_name'] == 'A. Scientist'
+assert cast.attrs['leg'] == 2.0 and cast.attrs['creator_name'] == 'A. Scientist'
 print('ok')
 )",
                                       {out + "/cruise_profiles.nc"});
@@ -284,8 +293,8 @@ TEST_F(CruiseTest, RowsThenCollectEqualOneRun)
     EXPECT_FALSE(std::filesystem::exists(split + "/cruise_profiles.nc"));
     r = cruise(split, {"--rows", "3,5"}, "1");
     EXPECT_EQ(r.status, 1);  // row 5 is the bad one
-    EXPECT_NE(r.err.find("line 6: latitude 95"), std::string::npos) << r.err;
-    EXPECT_EQ(r.err.find("line 5:"), std::string::npos) << r.err;  // not chosen, not told
+    EXPECT_NE(r.err.find("line 7: latitude 95"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("line 6:"), std::string::npos) << r.err;  // not chosen, not told
     r = cruise(split, {"--collect"});
     EXPECT_EQ(r.status, 1) << r.err;  // the bad rows of the log are still told
     EXPECT_EQ(readFile(split + "/cruise_summary.csv"), readFile(out + "/cruise_summary.csv"));
