@@ -80,6 +80,7 @@ private:
     std::map<ncschema::Dim, int> dims_;
     std::map<std::string, int> ids_;  // the table's variables in the file
     std::array<int, kAux> aux_{};
+    SizeDistributionFactors factors_{};
 };
 
 bool NetcdfCast::present(ncschema::When when) const
@@ -354,6 +355,18 @@ void NetcdfCast::writeBlock(std::size_t start, const std::vector<FrameRow>& rows
     };
     static_assert(kClasses == kRings);
     floats.add(start, n, wide(text::kFieldVolume, &FrameRow::volume), kClasses);
+    auto distribution = [&](const text::DataField& field, const ClassValues& factor) {
+        Columns columns(1);
+        columns[0].first = id(field);
+        std::vector<float>& values = columns[0].second;
+        values.resize(n * kClasses);
+        for (std::size_t i = 0; i < n; ++i)
+            for (std::size_t k = 0; k < kClasses; ++k)
+                values[i * kClasses + k] = static_cast<float>(rows[i].volume[k] * factor[k]);
+        return columns;
+    };
+    floats.add(start, n, distribution(text::kFieldNumberDistribution, factors_.number), kClasses);
+    floats.add(start, n, distribution(text::kFieldVolumeDistribution, factors_.volume), kClasses);
     if (withVsf_)
         floats.add(start, n, wide(text::kFieldVsf, &FrameRow::vsf), kRings);
     Columns columns;
@@ -409,6 +422,7 @@ void NetcdfCast::write(const std::string& path)
 {
     psdDigest_ = sha256OfFile(cast_.path()).value_or(text::kNcNotFound);
     withVsf_ = holdsScatteringFunction(cast_);
+    factors_ = sizeDistributionFactors(cast_.diameters(), cast_.edges());
     nc_.create(path);
     defineAll();
     nc_.endDefinitions();

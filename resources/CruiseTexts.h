@@ -55,10 +55,16 @@ inline constexpr const char* kCruiseStateFolder = ".kavro-cruise";
 // cruise_profiles.nc.
 inline constexpr const char* kProfileTitle = "KAVRO particle size profiles of a cruise";
 inline constexpr const char* kProfileBinMeanOf = "bin mean of the ";  // + the quantity's long name
+inline constexpr const char* kProfileBinStdOf =
+    "sample standard deviation over the bin's frames of the ";  // + the quantity's long name
+inline constexpr const char* kProfileDirection = "part of the cast: descent or ascent";
+inline constexpr const char* kProfileDescent = "descent";
+inline constexpr const char* kProfileAscent = "ascent";
+inline constexpr const char* kProfileTimeAscent = "time of the first frame of the ascent (UTC)";
 inline constexpr const char* kProfileCastName = "cast name";
 inline constexpr const char* kProfileStationName = "station name";
 inline constexpr const char* kProfileLogColumn = "station log column ";  // + the column's name
-inline constexpr const char* kProfileTime = "time of the first frame of the descent (UTC)";
+inline constexpr const char* kProfileTime = "time of the first frame of the cast's descent (UTC)";
 inline constexpr const char* kProfileTimeUnits = "milliseconds since 1970-01-01 00:00:00";
 inline constexpr const char* kProfileDepth = "pressure channel at the centre of the bin";
 inline constexpr const char* kProfileClassNumber = "size class number (1 = smallest)";
@@ -77,9 +83,9 @@ inline constexpr const char* kReportD50 = "D50 (um)";
 inline constexpr const char* kReportTotal = "Total volume (uL/L)";
 inline constexpr const char* kReportJunge = "Junge slope";
 inline constexpr const char* kReportDepth = "Depth (%s)";
-inline constexpr const char* kReportSpectrum = "Mean size spectrum of each cast (unflagged frames)";
+inline constexpr const char* kReportSpectrum = "Mean volume distribution of each cast (unflagged frames)";
 inline constexpr const char* kReportSpectrumX = "Diameter (um)";
-inline constexpr const char* kReportSpectrumY = "Volume (uL/L)";
+inline constexpr const char* kReportSpectrumY = "dV/dlnD (uL/L)";
 inline constexpr const char* kReportTableHead[] = {"Cast", "Station", "Latitude", "Longitude", "Start (UTC)",
                                                    "Frames", "Max depth", "D50 (um)"};
 inline constexpr const char* kReportCastTitle = "Cast %s \xC2\xB7 station %s \xC2\xB7 %s";

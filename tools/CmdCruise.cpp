@@ -37,6 +37,8 @@ std::string commandLine(const CruiseCommand& c)
     char bin[64];
     std::snprintf(bin, sizeof bin, " --bin %g", c.bin);
     std::string line = std::string(text::kCliCommandName) + " cruise " + c.log + " -o " + c.outDir + bin;
+    if (c.part != "descent")
+        line += " --part " + c.part;
     if (c.collect)
         line += " --collect";
     return line;
@@ -243,6 +245,7 @@ void runCruise(const CruiseCommand& c)
     CruiseFilesSetup filesSetup;
     filesSetup.outDir = c.outDir;
     filesSetup.binSize = c.bin;
+    filesSetup.part = c.part == "both" ? ProfilePart::Both : c.part == "ascent" ? ProfilePart::Ascent : ProfilePart::Descent;
     filesSetup.attributes = attributes;
     filesSetup.created = createdTime();
     // A cast's own files, then (unless --update may find the cruise's files up to

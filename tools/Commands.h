@@ -104,6 +104,7 @@ void runAcquire(const AcquireCommand& c);
 // cruise: a cruise's casts into one archive.
 struct CruiseCommand {
     std::string log, outDir, profile, attrsFile, rows;
+    std::string part = "descent";  // descent, ascent or both
     std::vector<std::string> attrs;
     double bin = 1.0;
     int jobs = 1;

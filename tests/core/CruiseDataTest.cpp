@@ -265,8 +265,12 @@ TEST(ProfileBinning, EveryBinOfAKnownDescent)
         int sizeClass;
         double volume;  // mean in that class
         double pressure;
+        double totalStd;  // sample standard deviation of the total volume
     };
-    const Expected bins[] = {{2, 3, 3.0, 0.95}, {2, 5, 4.0, 2.25}, {0, 0, 0, 0}, {1, 7, 8.0, 7.5}};
+    // Bin 1 joins frame 5, held apart until frame 6 went deeper, with frame 3: the
+    // spreads of two sets of frames joined.
+    const Expected bins[] = {
+        {2, 3, 3.0, 0.95, std::sqrt(2.0)}, {2, 5, 4.0, 2.25, std::sqrt(8.0)}, {0, 0, 0, 0, NAN}, {1, 7, 8.0, 7.5, NAN}};
     ASSERT_EQ(p.bins.size(), 4u);
     for (std::size_t k = 0; k < 4; ++k) {
         SCOPED_TRACE(k);
@@ -290,7 +294,22 @@ TEST(ProfileBinning, EveryBinOfAKnownDescent)
         EXPECT_NEAR(b.mean(kBinAux + 4), e.pressure, 1e-6);
         EXPECT_NEAR(b.mean(kBinAux + 5), 10.0 + e.pressure / 4.0, 1e-6);
         EXPECT_TRUE(std::isnan(b.mean(kBinJunge)));  // one resolved class: no slope
+        auto near = [](double got, double want, double tolerance) {
+            return std::isnan(want) ? std::isnan(got) : std::abs(got - want) <= tolerance;
+        };
+        EXPECT_PRED3(near, b.standardDeviation(kBinTotal), e.totalStd, 1e-12);
+        EXPECT_PRED3(near, b.standardDeviation(kBinTransmission), e.frames > 1 ? 0.0 : NAN, 1e-7);
+        EXPECT_TRUE(std::isnan(b.standardDeviation(kBinJunge)));  // no frame gave a slope
+        EXPECT_TRUE(std::isnan(b.standardDeviation(kBinAux + 4)));  // kept for the statistics only
     }
+    // The ascent: the frames after the deepest, binned alike.
+    std::vector<int> ascent;
+    for (const BinSums& b : p.ascentBins)
+        ascent.push_back(b.frames);
+    EXPECT_EQ(ascent, (std::vector<int>{0, 0, 1, 1}));
+    EXPECT_EQ(p.ascentUsed, 2);
+    EXPECT_DOUBLE_EQ(p.ascentBins[2].mean(kBinVolume + 9), 1.0);
+    EXPECT_DOUBLE_EQ(p.ascentBins[3].mean(kBinVolume + 7), 8.0);
     EXPECT_EQ(p.frames, 10);
     EXPECT_EQ(p.deepestFrame, 7);
     EXPECT_EQ(p.descentFrames, 8);
@@ -304,6 +323,36 @@ TEST(ProfileBinning, EveryBinOfAKnownDescent)
     EXPECT_DOUBLE_EQ(p.meanTotalVolume, (1 + 2 + 4 + 6 + 2 + 8 + 8 + 1) / 8.0);
     EXPECT_DOUBLE_EQ(p.meanSpectrum[3], 7.0 / 8.0);
     EXPECT_TRUE(std::isnan(p.descentStartUtc));
+}
+
+TEST(ProfileBinning, SpreadStaysExactFarFromZeroAndAcrossJoinedBins)
+{
+    // Values 1e6 + {1, 2, 3, 4}, in one bin built frame by frame and in one joined
+    // from two sets of frames: a plain sum of squares would lose much of the spread.
+    BinSums a, b;
+    FrameRow row;
+    const double values[] = {1e6 + 1, 1e6 + 2, 1e6 + 3, 1e6 + 4};
+    for (int i = 0; i < 4; ++i) {
+        row.totalVolume = static_cast<float>(values[i]);
+        row.mean = static_cast<float>(i);
+        (i < 1 ? a : b).add(row);
+    }
+    BinSums one;
+    for (int i = 0; i < 4; ++i) {
+        row.totalVolume = static_cast<float>(values[i]);
+        row.mean = static_cast<float>(i);
+        one.add(row);
+    }
+    a.add(b);
+    const double expected = std::sqrt(5.0 / 3.0);  // {1, 2, 3, 4}: squares 2.25 + 0.25 + 0.25 + 2.25 over 3
+    for (const BinSums* s : {&a, &one}) {
+        EXPECT_NEAR(s->standardDeviation(kBinTotal), expected, 1e-9);
+        EXPECT_NEAR(s->standardDeviation(kBinMean), expected, 1e-12);
+        EXPECT_EQ(s->frames, 4);
+    }
+    BinSums empty;
+    empty.add(a);
+    EXPECT_NEAR(empty.standardDeviation(kBinTotal), expected, 1e-9);
 }
 
 TEST(ProfileBinning, DescentEnds)

@@ -149,9 +149,11 @@ TEST_F(CruiseTest, ProfilesReadInXarrayAndNetcdf4)
     if (!std::filesystem::exists("/usr/bin/python3"))
         GTEST_SKIP() << "no python3";
     ASSERT_EQ(cruise(out).status, 1);
+    const std::string both = work.file("both");
+    ASSERT_EQ(cruise(both, {"--part", "both"}).status, 1);
     const std::string result = python(R"(import sys, warnings
 import numpy as np, xarray as xr, netCDF4
-path, = sys.argv[1:]
+path, both = sys.argv[1:]
 ds = xr.open_dataset(path)
 assert ds.attrs['featureType'] == 'profile'
 assert ds.attrs['Conventions'] == 'CF-1.10, ACDD-1.3'
@@ -180,6 +182,35 @@ assert np.isnan(vc[2]).all() and np.isnan(a.d50.values[2])
 assert a.total_volume.values[0] == 3.0 and a.mean_diameter.values[0] == 13.0
 assert abs(a.pressure.values[0] - 1.0) < 1e-6, a.pressure.values
 assert (a.n_frames.values[4:] == 0).all()
+# The spread of each bin beside its mean: bin 0 holds 2 and 4 uL/L of class 3.
+assert abs(a.total_volume_std.values[0] - 2 ** 0.5) < 1e-6 and a.d50_std.values[0] == 0.0
+assert np.isnan(a.total_volume_std.values[1]) and np.isnan(a.d50_std.values[3])  # one frame: no spread
+assert a.transmission_std.attrs['cell_methods'] == 'depth: standard_deviation'
+# The distributions of a bin from its mean volume and the cast's classes (the
+# bounds are stored as float32: 1e-5 is their precision in ln(upper/lower)).
+def distributions(v, d, lo, hi):
+    return v * 1e9 / (np.pi / 6 * d ** 3) / (hi - lo), v / np.log(hi / lo)
+cast = xr.open_dataset(path.replace('cruise_profiles.nc', 'nc/a.nc'))
+lo, hi = cast.size_class_bounds.values[:, 0], cast.size_class_bounds.values[:, 1]
+n, v = distributions(vc[0], a.size_class_diameter.values, lo, hi)
+assert np.allclose(a.number_size_distribution.values[0], n, rtol=1e-5) and n[3] > 0
+assert np.allclose(a.volume_size_distribution.values[0], v, rtol=1e-5)
+assert ds.number_size_distribution.attrs['units'] == 'L-1 um-1'
+assert ds.volume_size_distribution.attrs['units'] == 'uL L-1'
+# ... and per frame in the cast's own file, NaN where the frame has no light.
+n, v = distributions(cast.volume_concentration.values, cast.size_class.values, lo, hi)
+assert np.allclose(cast.number_size_distribution.values, n, rtol=1e-5, equal_nan=True)
+assert np.allclose(cast.volume_size_distribution.values, v, rtol=1e-5, equal_nan=True)
+assert np.isnan(cast.number_size_distribution.values[2]).all() and n[0, 3] > 0
+# Descent and ascent: the ascent of a is its last frame (2.0 m, class 9).
+b = xr.open_dataset(both)
+assert list(b.direction.values) == ['descent', 'ascent'], b.direction.values
+assert b.d50.dims == ('profile', 'direction', 'depth')
+assert b.volume_concentration.dims == ('profile', 'direction', 'depth', 'size_class')
+assert (b.n_frames.sel(direction='descent').values == ds.n_frames.values).all()
+up = b.sel(profile=0, direction='ascent')
+assert list(up.n_frames.values[:4]) == [0, 1, 0, 0], up.n_frames.values
+assert up.volume_concentration.values[1, 9] == 1.0
 nc = netCDF4.Dataset(path)
 assert nc.variables['n_frames'].shape == (3, ds.sizes['depth'])
 assert nc.variables['latitude'].units == 'degrees_north'
@@ -191,7 +222,7 @@ assert 'latitude' in cast.volume_concentration.coords and 'station' in cast.d50.
 assert cast.attrs['leg'] == 2.0 and cast.attrs['creator_name'] == 'A. Scientist'
 print('ok')
 )",
-                                      {out + "/cruise_profiles.nc"});
+                                      {out + "/cruise_profiles.nc", both + "/cruise_profiles.nc"});
     EXPECT_EQ(result, "ok\n");
 }
 
