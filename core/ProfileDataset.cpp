@@ -6,6 +6,7 @@
 #include "core/NetcdfFile.h"
 #include "platform/FileUtil.h"
 #include "platform/NumText.h"
+#include "resources/AppTexts.h"
 #include "resources/CruiseTexts.h"
 #include "resources/DataTexts.h"
 
@@ -400,11 +401,31 @@ void ProfileWriter::writeCast(std::size_t i)
 void ProfileWriter::globalAttributes()
 {
     const std::string created = formatUtcTimestamp(o_.created);
+    // What a user may give has the program's own value until then.
+    std::string seed = std::string(text::kCruiseProfilesName) + "\n" + created + "\n" + o_.context.commandLine;
+    std::vector<double> starts;
+    std::vector<std::pair<double, double>> positions;
+    std::string models;
+    for (const ProfileCast& c : casts_) {
+        seed += "\n" + c.name + " " + std::to_string(c.profile.frames) + " " + formatG(c.profile.descentStartUtc, 17);
+        const double start = c.profile.descentStartUtc;
+        if (std::isfinite(start))
+            starts.push_back(start);
+        positions.emplace_back(c.latitude, c.longitude);
+        const std::string model = text::kModelNames[c.model == 1 || c.model == 2 ? c.model : 0];
+        if (models.find(model) == std::string::npos)
+            models += (models.empty() ? "" : ", ") + model;
+    }
     nc_.text(-1, "title", text::kProfileTitle);
+    nc_.text(-1, "id", fileUuid(seed));
+    nc_.text(-1, "processing_level", text::kProfileProcessingLevel);
     for (const auto& [name, value] : o_.attributes)
         nc_.text(-1, name, value);
     const CruiseCoverage c = cruiseCoverage(casts_);
-    nc_.text(-1, "Conventions", "CF-1.10, ACDD-1.3");
+    nc_.text(-1, "Conventions", kConventions);
+    nc_.text(-1, "standard_name_vocabulary", kStandardNameVocabulary);
+    if (!models.empty())
+        nc_.text(-1, "instrument", models);
     nc_.text(-1, "featureType", "profile");
     nc_.text(-1, "cdm_data_type", "Profile");
     nc_.text(-1, "source", o_.context.program);
@@ -413,6 +434,15 @@ void ProfileWriter::globalAttributes()
     if (std::isfinite(c.timeMin)) {
         nc_.text(-1, "time_coverage_start", formatUtcTimestamp(c.timeMin));
         nc_.text(-1, "time_coverage_end", formatUtcTimestamp(c.timeMax));
+        nc_.text(-1, "time_coverage_duration", isoDuration(c.timeMax - c.timeMin));
+        // The file's times are one per profile: their usual spacing.
+        std::sort(starts.begin(), starts.end());
+        if (const double step = medianStep(starts); std::isfinite(step))
+            nc_.text(-1, "time_coverage_resolution", isoDuration(step));
+    }
+    if (const std::string wkt = wktBounds(positions); !wkt.empty()) {
+        nc_.text(-1, "geospatial_bounds", wkt);
+        nc_.text(-1, "geospatial_bounds_crs", "EPSG:4326");
     }
     if (std::isfinite(c.latMin)) {
         nc_.doubles(-1, "geospatial_lat_min", {c.latMin});

@@ -34,6 +34,9 @@ inline constexpr const char* kCruiseDescription =
     "One command from the recordings of a cruise to an archive: .psd and NetCDF per cast, the profiles as one "
     "CF file, a summary table and a report";
 inline constexpr const char* kCruiseBadAttribute = ": not key = value with a NetCDF attribute name: \"";  // + line + "
+inline constexpr const char* kCruiseComputedAttribute = " is written by the program itself and cannot be given";
+inline constexpr const char* kCruiseMissingDiscovery =
+    "kavro-cli: warning: no %s given (--attr, --attrs): ACDD-1.3 recommends them for finding the data\n";
 inline constexpr const char* kCruiseBadRows = "--rows: \"%s\" is not a row or range of rows from 1 to %d";
 inline constexpr const char* kCruiseCollectAlone = "--collect goes with neither --rows nor --update";
 inline constexpr const char* kCruiseCannotMakeFolder = "cannot make the folder";
@@ -69,6 +72,9 @@ inline constexpr const char* kProfileTimeUnits = "milliseconds since 1970-01-01 
 inline constexpr const char* kProfileDepth = "pressure channel at the centre of the bin";
 inline constexpr const char* kProfileClassNumber = "size class number (1 = smallest)";
 inline constexpr const char* kProfileFrames = "frames averaged in the bin";
+inline constexpr const char* kProfileProcessingLevel =
+    "particle size distributions inverted from the ring detectors per frame, quality-flagged frames left out, "
+    "averaged in depth bins";
 inline constexpr const char* kProfileBinning =
     "descent = frames from the first to the first at the largest pressure; frames with any quality flag left out; "
     "bin k holds pressures from k*b to (k+1)*b (b = depth_bin_size) and is labelled by its centre; each value is "

@@ -69,6 +69,8 @@ inline constexpr const char* kCsvClassColumnByNumber = "volume_conc_ul_per_l_cla
 
 // Global attributes.
 inline constexpr const char* kNcTitle = "KAVRO particle size distributions: ";  // + file name
+inline constexpr const char* kNcProcessingLevel =
+    "particle size distributions inverted from the ring detectors per frame, with quality flags";
 inline constexpr const char* kNcSettingsNote =
     "processing settings of the profile in force at export; the .psd file does not record those used to process it";
 inline constexpr const char* kNcNotFound = "(not found)";

@@ -82,6 +82,8 @@ std::vector<std::pair<std::string, std::string>> attributesOf(const CruiseComman
         const std::string name = eq == std::string::npos ? std::string() : trimmed(line.substr(0, eq));
         if (!validAttributeName(name))
             throw Failure(kExitUsage, where + text::kCruiseBadAttribute + line + "\"");
+        if (isComputedAttribute(name))
+            throw Failure(kExitUsage, where + ": " + name + text::kCruiseComputedAttribute);
         putAttribute(attributes, name, trimmed(line.substr(eq + 1)));
     };
     if (!c.attrsFile.empty()) {
@@ -376,6 +378,13 @@ void runCruise(const CruiseCommand& c)
         });
         files = std::make_unique<CruiseFiles>(filesSetup, context, analysedCasts());
         failed |= !runJobs(files->pieces(), threads, out, [&](std::size_t piece) { files->make(piece); });
+    }
+    // Once, with the cruise's files: what would make them easier to find.
+    if (const std::vector<std::string> missing = missingDiscoveryAttributes(attributes); !missing.empty()) {
+        std::string names;
+        for (const std::string& m : missing)
+            names += (names.empty() ? "" : ", ") + m;
+        std::fprintf(stderr, text::kCruiseMissingDiscovery, names.c_str());
     }
     const std::vector<std::string> problems = files->problems();
     for (const std::string& p : problems)

@@ -1,6 +1,7 @@
 #include "tools/CruiseJob.h"
 
 #include "core/CInvPars.h"
+#include "core/CfConventions.h"
 #include "core/CastReader.h"
 #include "core/FrameTimes.h"
 #include "core/TimeStamps.h"
@@ -157,11 +158,17 @@ std::optional<CastPending> beginCast(const StationRow& row, const CruiseSetup& s
     context.warn = setup.warn;
     context.place = ExportContext::Place{row.station, row.latitude, row.longitude};
     for (const auto& [name, value] : setup.attributes)
-        if (name != "title")
+        if (name == "id")  // the cruise's identifier, made the cast's own
+            context.extraAttributes.push_back({name, value + "_" + row.fileName, std::nullopt});
+        else if (name != "title")
             context.extraAttributes.push_back({name, value, std::nullopt});
     context.extraAttributes.push_back({"cast", row.cast, std::nullopt});
-    for (const auto& attribute : row.attributes)
-        context.extraAttributes.push_back(attribute);
+    // A column named like an attribute the program writes keeps its value beside it.
+    for (ExtraAttribute attribute : row.attributes) {
+        if (isComputedAttribute(attribute.name))
+            attribute.name = "log_" + attribute.name;
+        context.extraAttributes.push_back(std::move(attribute));
+    }
     return CastPending{psd, nc, key, std::move(context)};
 }
 

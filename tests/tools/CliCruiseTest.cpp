@@ -226,6 +226,146 @@ print('ok')
     EXPECT_EQ(result, "ok\n");
 }
 
+// The rules of CF-1.10 and ACDD-1.3 that the files can be checked by, as a table,
+// over every NetCDF file a cruise writes: descents, both parts, a pressure channel
+// in dbar, the casts' own files.
+TEST_F(CruiseTest, EveryFilePassesTheConventionsChecks)
+{
+    if (!std::filesystem::exists("/usr/bin/python3"))
+        GTEST_SKIP() << "no python3";
+    const CliResult first = cruise(out);
+    ASSERT_EQ(first.status, 1);
+    EXPECT_NE(first.err.find("kavro-cli: warning: no summary, keywords given (--attr, --attrs): ACDD-1.3 recommends "
+                             "them for finding the data\n"),
+              std::string::npos)
+        << first.err;
+    const std::string both = work.file("both"), dbar = work.file("dbar");
+    ASSERT_EQ(cruise(both, {"--part", "both", "--attr", "summary=s", "--attr", "keywords=k", "--attr", "id=HE626"})
+                  .status,
+              1);
+    writeFile(profile, "[Miscellaneous]\nNumIterations=5\n[Instrument1]\nHK4Units=dbar\n");
+    ASSERT_EQ(cruise(dbar).status, 1);
+    // What the program computes cannot be given.
+    for (const char* attr : {"history=mine", "Conventions=CF-1.6", "time_coverage_start=2020", "geospatial_bounds=x"}) {
+        const CliResult r = cruise(out, {"--attr", attr});
+        EXPECT_EQ(r.status, 2) << attr;
+        const std::string name = std::string(attr).substr(0, std::string(attr).find('='));
+        EXPECT_NE(r.err.find("--attr: " + name + " is written by the program itself and cannot be given"),
+                  std::string::npos)
+            << r.err;
+    }
+    const std::string result = python(R"(import sys, glob, re, warnings
+import numpy as np, netCDF4, xarray as xr
+one, both, dbar = sys.argv[1:]
+files = sorted(f for d in (one, both, dbar) for f in glob.glob(d + '/*.nc') + glob.glob(d + '/nc/*.nc'))
+def is_text(v): return v.dtype == str or v.dtype.kind == 'S'
+def referenced(nc):
+    names = set()
+    for v in nc.variables.values():
+        for a in ('coordinates', 'bounds'):
+            names.update(getattr(v, a, '').split())
+    return names
+def data_variables(nc):
+    ref = referenced(nc)
+    return [v for n, v in nc.variables.items() if not (v.dimensions == (n,) or n in ref)]
+rules = []
+def rule(f):
+    rules.append(f)
+    return f
+@rule
+def conventions_and_discovery(nc, path):
+    assert nc.Conventions == 'CF-1.10, ACDD-1.3', nc.Conventions
+    for a in ('title', 'id', 'processing_level', 'standard_name_vocabulary', 'date_created', 'history', 'source'):
+        assert a in nc.ncattrs(), a
+    assert nc.standard_name_vocabulary.startswith('CF Standard Name Table v')
+    if 'time_coverage_start' in nc.ncattrs():
+        assert re.fullmatch(r'P(\d+D)?(T(\d+H)?(\d+M)?([\d.]+S)?)?', nc.time_coverage_duration), nc.time_coverage_duration
+@rule
+def every_data_variable_has_units(nc, path):
+    for v in data_variables(nc):
+        if is_text(v) or 'flag_masks' in v.ncattrs() or 'flag_values' in v.ncattrs():
+            continue
+        if getattr(v, 'long_name', '').startswith('station log column'):
+            continue  # a number the scientist's log gives, of units it does not say
+        assert 'units' in v.ncattrs(), v.name
+@rule
+def coordinates_resolve(nc, path):
+    for v in nc.variables.values():
+        for c in getattr(v, 'coordinates', '').split():
+            assert c in nc.variables, (v.name, c)
+            cv = nc.variables[c]
+            dims = cv.dimensions[:-1] if cv.dtype.kind == 'S' else cv.dimensions  # less a text's length
+            assert set(dims) <= set(v.dimensions), (v.name, c)
+        if 'bounds' in v.ncattrs():
+            b = nc.variables[v.bounds]
+            assert b.dimensions[:-1] == v.dimensions and len(nc.dimensions[b.dimensions[-1]]) == 2, v.name
+@rule
+def flag_attributes_agree(nc, path):
+    for v in nc.variables.values():
+        for a in ('flag_masks', 'flag_values'):
+            if a in v.ncattrs():
+                values = np.atleast_1d(v.getncattr(a))
+                assert len(values) == len(v.flag_meanings.split()), v.name
+                assert values.dtype == v.dtype, (v.name, values.dtype)
+                assert len(set(values)) == len(values), v.name
+@rule
+def fill_values_of_their_variables_type(nc, path):
+    for v in nc.variables.values():
+        if '_FillValue' in v.ncattrs():
+            assert np.asarray(v._FillValue).dtype == v.dtype, v.name
+@rule
+def texts_decode_as_text(nc, path):
+    ds = xr.open_dataset(path)
+    for name, v in ds.variables.items():
+        assert v.dtype.kind not in 'SO' or all(isinstance(x, str) for x in np.ravel(v.values)), name
+@rule
+def profile_files_follow_the_dsg_rules(nc, path):
+    if getattr(nc, 'featureType', '') != 'profile':
+        return
+    ids = [v for v in nc.variables.values() if getattr(v, 'cf_role', '') == 'profile_id']
+    assert len(ids) == 1 and ids[0].dimensions[0] == 'profile'
+    for name, standard in (('latitude', 'latitude'), ('longitude', 'longitude'), ('time', 'time')):
+        v = nc.variables[name]
+        assert v.dimensions == ('profile',) and v.standard_name == standard, name
+    assert not np.isnan(nc.variables['latitude'][:]).any() and not np.isnan(nc.variables['longitude'][:]).any()
+    z = [v for v in nc.variables.values() if getattr(v, 'axis', '') == 'Z']
+    assert len(z) == 1 and z[0].positive == 'down' and z[0].dimensions == (z[0].name,)
+    assert z[0].standard_name in ('depth', 'sea_water_pressure')
+    for v in data_variables(nc):
+        assert v.dimensions[0] == 'profile', v.name
+        if z[0].name in v.dimensions:
+            assert v.coordinates.split() == ['time', 'latitude', 'longitude', z[0].name], v.name
+assert len(files) == 12, files
+ids = set()
+for path in files:
+    nc = netCDF4.Dataset(path)
+    for r in rules:
+        try:
+            r(nc, path)
+        except AssertionError as e:
+            raise AssertionError('%s: %s: %s' % (path, r.__name__, e))
+    assert re.fullmatch(r'HE626(_\w+)?|[0-9a-f]{8}-[0-9a-f]{4}-8[0-9a-f]{3}-[89ab][0-9a-f]{3}-[0-9a-f]{12}', nc.id), nc.id
+    ids.add(nc.id)
+assert len(ids) == len(files), ids  # one identifier per file
+p = netCDF4.Dataset(one + '/cruise_profiles.nc')
+assert p.geospatial_bounds == 'POLYGON ((54.1 7.2, 55 7.2, 55 8.125, 54.1 8.125, 54.1 7.2))', p.geospatial_bounds
+assert p.geospatial_bounds_crs == 'EPSG:4326'
+assert p.time_coverage_duration == 'PT2H11S', p.time_coverage_duration
+assert p.time_coverage_resolution == 'PT1H', p.time_coverage_resolution
+c = netCDF4.Dataset(one + '/nc/a.nc')
+assert c.geospatial_bounds == 'POINT (54.1 7.2)' and c.time_coverage_resolution == 'PT0.5S', c.time_coverage_resolution
+assert netCDF4.Dataset(both + '/nc/B.nc').id == 'HE626_B'
+# A pressure channel in dbar is a pressure axis, not a depth in dbar.
+d = netCDF4.Dataset(dbar + '/cruise_profiles.nc')
+assert 'depth' not in d.variables and 'depth' not in d.dimensions
+assert d.variables['pressure'].standard_name == 'sea_water_pressure' and d.variables['pressure'].units == 'dbar'
+assert d.variables['d50'].dimensions == ('profile', 'pressure') and 'aux5' in d.variables
+print('ok')
+)",
+                                      {out, both, dbar});
+    EXPECT_EQ(result, "ok\n");
+}
+
 TEST_F(CruiseTest, ReportNamesEveryStation)
 {
     if (!std::filesystem::exists("/usr/bin/pdftotext"))
