@@ -379,6 +379,8 @@ TEST_F(CruiseTest, ReportNamesEveryStation)
     for (const char* station : {"Alpha", "Bravo, shelf", "Charlie"})
         EXPECT_NE(text.find(station), std::string::npos) << station;
     EXPECT_NE(text.find("one colour scale for every cast"), std::string::npos);
+    // The mean spectra as dV/dlnD, which casts of other class widths share.
+    EXPECT_NE(text.find("Mean volume distribution of each cast"), std::string::npos) << text;
     EXPECT_NE(text.find("page 4 of 4"), std::string::npos);
 }
 
