@@ -129,6 +129,21 @@ TEST_F(CruiseTest, BadRowsAreToldAndTheOtherCastsGoOn)
     EXPECT_NE(bad.err.find("kavro-cli: " + work.file("casts/junk.psd") + ": "), std::string::npos) << bad.err;
     EXPECT_FALSE(std::filesystem::exists(out + "/psd/junk.psd"));
 
+    // A calibration folder of model 0 alone, asked for model 2: the warning says why it fails.
+    const std::string only = work.file("cal-a");
+    std::filesystem::create_directories(only);
+    for (const auto& entry : std::filesystem::directory_iterator(cal.dir.path()))
+        if (entry.path().filename().string().find("_a.") != std::string::npos)
+            std::filesystem::copy_file(entry.path(), only + "/" + entry.path().filename().string());
+    writeFile(work.file("model.csv"),
+              "recording,latitude,longitude,start_utc,model,cal_dir\ncasts/r.dat,1,2,2026-12-09T02:00Z,2," + only + "\n");
+    bad = runCli({"cruise", work.file("model.csv"), "-o", work.file("model-out"), "--profile", profile});
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_NE(bad.err.find("kavro-cli: " + work.file("model.csv") + " line 2: warning: model 2 differs from model 0 of " +
+                           only + "\n"),
+              std::string::npos)
+        << bad.err;
+
     // A log that cannot be read at all, and options that make no sense.
     EXPECT_EQ(runCli({"cruise", work.file("none.csv"), "-o", out, "--profile", profile}).status, 1);
     writeFile(work.file("nohead.csv"), "cast,station\nx,y\n");
