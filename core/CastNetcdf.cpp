@@ -387,19 +387,12 @@ void NetcdfCast::writeBlock(std::size_t start, const std::vector<FrameRow>& rows
         return columns;
     };
     static_assert(kClasses == kRings);
-    floats.add(start, n, wide(text::kFieldVolume, &FrameRow::volume), kClasses);
-    auto distribution = [&](const text::DataField& field, const ClassValues& factor) {
-        Columns columns(1);
-        columns[0].first = id(field);
-        std::vector<float>& values = columns[0].second;
-        values.resize(n * kClasses);
-        for (std::size_t i = 0; i < n; ++i)
-            for (std::size_t k = 0; k < kClasses; ++k)
-                values[i * kClasses + k] = static_cast<float>(rows[i].volume[k] * factor[k]);
-        return columns;
-    };
-    floats.add(start, n, distribution(text::kFieldNumberDistribution, factors_.number), kClasses);
-    floats.add(start, n, distribution(text::kFieldVolumeDistribution, factors_.volume), kClasses);
+    // The volume per class, and its distributions made from it where it is compressed.
+    Columns volume = wide(text::kFieldVolume, &FrameRow::volume);
+    const FrameColumnWriter::Scalings distributions = {
+        {id(text::kFieldNumberDistribution), {factors_.number.begin(), factors_.number.end()}},
+        {id(text::kFieldVolumeDistribution), {factors_.volume.begin(), factors_.volume.end()}}};
+    floats.addScaled(start, n, volume[0].first, std::move(volume[0].second), kClasses, distributions);
     if (withVsf_)
         floats.add(start, n, wide(text::kFieldVsf, &FrameRow::vsf), kRings);
     Columns columns;
