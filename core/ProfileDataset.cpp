@@ -95,6 +95,7 @@ private:
     std::vector<int> binDimensions(bool perClass) const;
     int binVariable(const std::string& name, const std::string& longName, const char* units, bool perClass,
                     const char* method = "mean");
+    std::array<std::string, kAux> defineLogColumns();
     void writeCast(std::size_t i);
     void globalAttributes();
 
@@ -148,31 +149,11 @@ int ProfileWriter::binVariable(const std::string& name, const std::string& longN
     return var;
 }
 
-void ProfileWriter::write(const std::string& path)
+// The station log's other columns, one value per profile, named apart from the
+// file's own variables and the channels' (whose names it answers).
+std::array<std::string, kAux> ProfileWriter::defineLogColumns()
 {
-    nc_.create(path);
-    profileDim_ = nc_.defineDimension("profile", casts_.size());
-    if (parts_.size() > 1)
-        directionDim_ = nc_.defineDimension("direction", parts_.size());
-    depthDim_ = nc_.defineDimension(vertical_, depths_);
-    classDim_ = nc_.defineDimension("size_class", kClasses);
-    boundsDim_ = nc_.defineDimension("bounds", 2);
-
-    std::vector<std::string> names, stations;
-    for (const ProfileCast& c : casts_) {
-        names.push_back(c.name);
-        stations.push_back(c.station);
-    }
-    const int cast = textVariable("cast", names, text::kProfileCastName);
-    nc_.text(cast, "cf_role", "profile_id");
-    textVariable("station", stations, text::kProfileStationName);
-    int direction = -1;
-    if (directionDim_ >= 0) {
-        direction = nc_.defineVariable("direction", NetcdfFile::String, {directionDim_});
-        nc_.text(direction, "long_name", text::kProfileDirection);
-    }
-    // The station log's other columns, one value per profile: a number where the
-    // column holds numbers, else a text.
+    // A number where the column holds numbers, else a text.
     std::vector<std::string> columns;
     std::set<std::string> textColumns;
     for (const ProfileCast& c : casts_)
@@ -221,7 +202,33 @@ void ProfileWriter::write(const std::string& path)
         nc_.text(var, "long_name", longName);
         numbers_.emplace_back(var, std::move(values));
     }
+    return auxNames;
+}
 
+void ProfileWriter::write(const std::string& path)
+{
+    nc_.create(path);
+    profileDim_ = nc_.defineDimension("profile", casts_.size());
+    if (parts_.size() > 1)
+        directionDim_ = nc_.defineDimension("direction", parts_.size());
+    depthDim_ = nc_.defineDimension(vertical_, depths_);
+    classDim_ = nc_.defineDimension("size_class", kClasses);
+    boundsDim_ = nc_.defineDimension("bounds", 2);
+
+    std::vector<std::string> names, stations;
+    for (const ProfileCast& c : casts_) {
+        names.push_back(c.name);
+        stations.push_back(c.station);
+    }
+    const int cast = textVariable("cast", names, text::kProfileCastName);
+    nc_.text(cast, "cf_role", "profile_id");
+    textVariable("station", stations, text::kProfileStationName);
+    int direction = -1;
+    if (directionDim_ >= 0) {
+        direction = nc_.defineVariable("direction", NetcdfFile::String, {directionDim_});
+        nc_.text(direction, "long_name", text::kProfileDirection);
+    }
+    const auto auxNames = defineLogColumns();
     const int lat = nc_.defineVariable("latitude", NetcdfFile::Double, {profileDim_});
     nc_.text(lat, "standard_name", "latitude");
     nc_.text(lat, "long_name", "latitude of the cast");
