@@ -19,6 +19,14 @@ class Profile;
 class Prompter;
 class Settings;
 
+// A global attribute a user gives a file: a text, or a number when it is one
+// (a station log's numeric column).
+struct ExtraAttribute {
+    std::string name, text;
+    std::optional<double> number;
+    bool operator==(const ExtraAttribute&) const = default;
+};
+
 // What the export records about how the data came to be.
 struct ExportContext {
     struct Channel {
@@ -40,7 +48,7 @@ struct ExportContext {
         double longitude = std::numeric_limits<double>::quiet_NaN();  // degrees east
     };
     std::optional<Place> place;
-    std::vector<std::pair<std::string, std::string>> extraAttributes;
+    std::vector<ExtraAttribute> extraAttributes;
     // The profile says the temperature channel measures the water (key
     // "WaterTemperature" of the instrument's section), not the instrument itself.
     bool temperatureMeasuresWater = false;

@@ -63,6 +63,7 @@ private:
     void warn(const std::string& message) const;
     void defineAll();
     void globalAttributes();
+    void coverageAttributes();
     void writePlace();
     void writeCoordinates();
     void writeBlock(std::size_t start, const std::vector<FrameRow>& rows, FrameColumnWriter& floats);
@@ -80,6 +81,7 @@ private:
     std::map<ncschema::Dim, int> dims_;
     std::map<std::string, int> ids_;  // the table's variables in the file
     std::array<int, kAux> aux_{};
+    SizeDistributionFactors factors_{};
 };
 
 bool NetcdfCast::present(ncschema::When when) const
@@ -264,13 +266,45 @@ void NetcdfCast::defineChannels()
         aux_[static_cast<std::size_t>(i)] = var;
     }
 }
+// When and where the cast was: its times' range and their usual step, its position.
+void NetcdfCast::coverageAttributes()
+{
+    std::vector<double> times;
+    for (long long n = 0; !times_.empty() && n < cast_.frameCount(); ++n)
+        if (const double t = times_.utcOfRecord(n); std::isfinite(t))
+            times.push_back(t);
+    if (!times.empty()) {
+        const auto [first, last] = std::minmax_element(times.begin(), times.end());
+        nc_.text(-1, "time_coverage_start", formatUtcTimestamp(*first));
+        nc_.text(-1, "time_coverage_end", formatUtcTimestamp(*last));
+        nc_.text(-1, "time_coverage_duration", isoDuration(*last - *first));
+        if (const double step = medianStep(std::move(times)); std::isfinite(step) && step >= 0.0)
+            nc_.text(-1, "time_coverage_resolution", isoDuration(step));
+    }
+    if (context_.place && std::isfinite(context_.place->latitude) && std::isfinite(context_.place->longitude)) {
+        const ExportContext::Place& p = *context_.place;
+        nc_.doubles(-1, "geospatial_lat_min", {p.latitude});
+        nc_.doubles(-1, "geospatial_lat_max", {p.latitude});
+        nc_.text(-1, "geospatial_lat_units", "degrees_north");
+        nc_.doubles(-1, "geospatial_lon_min", {p.longitude});
+        nc_.doubles(-1, "geospatial_lon_max", {p.longitude});
+        nc_.text(-1, "geospatial_lon_units", "degrees_east");
+        nc_.text(-1, "geospatial_bounds", wktBounds({{p.latitude, p.longitude}}));
+        nc_.text(-1, "geospatial_bounds_crs", "EPSG:4326");
+    }
+}
+
 void NetcdfCast::globalAttributes()
 {
     const std::string created = formatUtcTimestamp(creationTimeUtc());
     const PsdHeader& h = cast_.header();
     const ModelRange range = modelRange(h.model);
-    nc_.text(-1, "Conventions", "CF-1.10");
+    nc_.text(-1, "Conventions", kConventions);
     nc_.text(-1, "title", text::kNcTitle + fileNamePart(cast_.path()));
+    nc_.text(-1, "id", fileUuid(fileNamePart(out_) + "\n" + psdDigest_ + "\n" + created + "\n" + context_.commandLine));
+    nc_.text(-1, "processing_level", text::kNcProcessingLevel);
+    nc_.text(-1, "standard_name_vocabulary", kStandardNameVocabulary);
+    coverageAttributes();
     nc_.text(-1, "source", context_.program);
     nc_.text(-1, "history", created + " " + context_.commandLine);
     nc_.text(-1, "date_created", created);
@@ -304,8 +338,12 @@ void NetcdfCast::globalAttributes()
     nc_.doubles(-1, "setting_VolConv", {context_.volConv});
     nc_.ints(-1, "setting_AutoMultiScan", {context_.autoMultiScan});
     nc_.text(-1, "settings_comment", text::kNcSettingsNote);
-    for (const auto& [name, value] : context_.extraAttributes)
-        nc_.text(-1, name, value);
+    for (const ExtraAttribute& a : context_.extraAttributes) {
+        if (a.number)
+            nc_.doubles(-1, a.name, {*a.number});
+        else
+            nc_.text(-1, a.name, a.text);
+    }
 }
 
 void NetcdfCast::writeCoordinates()
@@ -349,7 +387,12 @@ void NetcdfCast::writeBlock(std::size_t start, const std::vector<FrameRow>& rows
         return columns;
     };
     static_assert(kClasses == kRings);
-    floats.add(start, n, wide(text::kFieldVolume, &FrameRow::volume), kClasses);
+    // The volume per class, and its distributions made from it where it is compressed.
+    Columns volume = wide(text::kFieldVolume, &FrameRow::volume);
+    const FrameColumnWriter::Scalings distributions = {
+        {id(text::kFieldNumberDistribution), {factors_.number.begin(), factors_.number.end()}},
+        {id(text::kFieldVolumeDistribution), {factors_.volume.begin(), factors_.volume.end()}}};
+    floats.addScaled(start, n, volume[0].first, std::move(volume[0].second), kClasses, distributions);
     if (withVsf_)
         floats.add(start, n, wide(text::kFieldVsf, &FrameRow::vsf), kRings);
     Columns columns;
@@ -405,6 +448,7 @@ void NetcdfCast::write(const std::string& path)
 {
     psdDigest_ = sha256OfFile(cast_.path()).value_or(text::kNcNotFound);
     withVsf_ = holdsScatteringFunction(cast_);
+    factors_ = sizeDistributionFactors(cast_.diameters(), cast_.edges());
     nc_.create(path);
     defineAll();
     nc_.endDefinitions();

@@ -46,6 +46,11 @@ const std::vector<Variable>& frameVariables()
          {kLongName, kUnits, text("bounds", text::kFieldAngleBounds.variable)}},
         {&text::kFieldAngleBounds, T::Float, {Dim::Angle, Dim::Bounds}, 2, When::WithVsf, false, {kUnits}},
         {&text::kFieldVolume, T::Float, kFrameClass, 2, When::Always, true, {kFill, kLongName, kUnits, kCoordinates}},
+        // The distributions of the volume per class, from the class diameters and bounds.
+        {&text::kFieldNumberDistribution, T::Float, kFrameClass, 2, When::Always, true,
+         {kFill, kLongName, kUnits, kCoordinates}},
+        {&text::kFieldVolumeDistribution, T::Float, kFrameClass, 2, When::Always, true,
+         {kFill, kLongName, kUnits, kCoordinates}},
         frameFloat(text::kFieldTotal),
         frameFloat(text::kFieldMean),
         frameFloat(text::kFieldStdDev),
@@ -72,7 +77,8 @@ const std::vector<Variable>& frameVariables()
 const std::vector<Variable>& placeVariables()
 {
     static const std::vector<Variable> table = {
-        {&text::kFieldStation, T::Char, {Dim::StationLength}, 1, When::WithPlace, false, {kLongName}},
+        {&text::kFieldStation, T::Char, {Dim::StationLength}, 1, When::WithPlace, false,
+         {kLongName, text("_Encoding", "utf-8")}},
         {&text::kFieldLatitude, T::Double, {}, 0, When::WithPlace, false,
          {kFill, text("standard_name", "latitude"), kLongName, kUnits}},
         {&text::kFieldLongitude, T::Double, {}, 0, When::WithPlace, false,

@@ -5,6 +5,8 @@
 // defines, never invented ones), and whether a units text is one UDUNITS-2 knows.
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace kavro {
 
@@ -48,5 +50,31 @@ bool isUdunitsUnit(const std::string& units);
 bool unitsConvertible(const std::string& units, const std::string& reference);
 // Whether the UDUNITS-2 database loaded (UDUNITS2_XML_PATH or the system's default).
 bool unitsCheckAvailable();
+
+// --- discovery attributes (ACDD-1.3) -----------------------------------------
+inline constexpr const char* kConventions = "CF-1.10, ACDD-1.3";
+// The version of the standard name table every standard name of these files is in.
+inline constexpr const char* kStandardNameVocabulary = "CF Standard Name Table v79";
+
+// True for a global attribute the program writes itself (Conventions, history,
+// the coverage, the provenance, ...): a user's attribute of that name is refused.
+bool isComputedAttribute(const std::string& name);
+// Of title, summary and keywords, the ones attributes does not give (ACDD
+// recommends all three for finding a data set).
+std::vector<std::string> missingDiscoveryAttributes(const std::vector<std::pair<std::string, std::string>>& attributes);
+
+// An identifier for a file: a UUID (version 8, RFC 9562) made from the SHA-256 of
+// seed, so that a file made again from the same inputs at the same time (as with
+// SOURCE_DATE_EPOCH) has the same one, and any other file another.
+std::string fileUuid(const std::string& seed);
+// An ISO 8601 duration: "PT0S", "PT1.5S", "PT2H3M", "P1DT4H".  Milliseconds are kept.
+std::string isoDuration(double seconds);
+// The median step between successive times (ascending, seconds), as the resolution
+// of a time coverage; NaN with fewer than two times.
+double medianStep(std::vector<double> times);
+// The positions (latitude, longitude in degrees) as WKT for geospatial_bounds, in
+// the axis order of EPSG:4326 (latitude first): a POINT for one place, else the
+// POLYGON of their bounding box (a LINESTRING when it has no area).  "" for none.
+std::string wktBounds(const std::vector<std::pair<double, double>>& positions);
 
 }  // namespace kavro

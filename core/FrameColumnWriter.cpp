@@ -49,6 +49,40 @@ void FrameColumnWriter::add(std::size_t start, std::size_t rows, Columns columns
 #endif
 }
 
+namespace {
+
+std::vector<float> scaled(const std::vector<float>& values, const std::vector<double>& factors)
+{
+    std::vector<float> out(values.size());
+    const std::size_t width = factors.size();
+    for (std::size_t i = 0; i < values.size(); ++i)
+        out[i] = static_cast<float>(values[i] * factors[i % width]);
+    return out;
+}
+
+}  // namespace
+
+void FrameColumnWriter::addScaled(std::size_t start, std::size_t rows, int variable, std::vector<float> values,
+                                  std::size_t width, const Scalings& scalings)
+{
+    if (path_ == Path::Library) {
+        for (const auto& [var, factors] : scalings)
+            file_.write(var, {start, 0}, {rows, width}, scaled(values, factors).data());
+        file_.write(variable, {start, 0}, {rows, width}, values.data());
+        return;
+    }
+#if KAVRO_HDF5_CHUNKS
+    current_.push_back(TaskPool::shared().submit([values = std::move(values), scalings, variable, start, rows, width,
+                                                       chunkRows = chunkRows_, level = level_] {
+        std::vector<NetcdfFile::PackedChunk> chunks;
+        chunks.push_back(NetcdfFile::pack(variable, values.data(), start, rows, chunkRows, width, level));
+        for (const auto& [var, factors] : scalings)
+            chunks.push_back(NetcdfFile::pack(var, scaled(values, factors).data(), start, rows, chunkRows, width, level));
+        return chunks;
+    }));
+#endif
+}
+
 void FrameColumnWriter::store(std::vector<Packing>& packing)
 {
 #if KAVRO_HDF5_CHUNKS

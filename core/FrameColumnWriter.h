@@ -34,6 +34,13 @@ public:
     // the chunk length; at most a chunk of rows), width values per frame.
     using Columns = std::vector<std::pair<int, std::vector<float>>>;
     void add(std::size_t start, std::size_t rows, Columns columns, std::size_t width);
+    // A column of width values per frame and the columns made from it by scaling
+    // each of the values by a factor of its own (variable, width factors): the
+    // scaled ones are made where they are compressed, so that a block in flight
+    // holds only the source.
+    using Scalings = std::vector<std::pair<int, std::vector<double>>>;
+    void addScaled(std::size_t start, std::size_t rows, int variable, std::vector<float> values, std::size_t width,
+                   const Scalings& scalings);
     // The block's columns are all added: the ones of the block before are stored.
     void endBlock();
     // Stores everything still pending.

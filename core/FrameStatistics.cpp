@@ -69,6 +69,19 @@ const SlopeTables& slopeTables(const ClassEdges& edges, const ClassValues& centr
 
 }  // namespace
 
+SizeDistributionFactors sizeDistributionFactors(const ClassValues& diameters, const ClassEdges& edges)
+{
+    constexpr double kUm3PerUl = 1e9;
+    SizeDistributionFactors f;
+    for (std::size_t k = 0; k < diameters.size(); ++k) {
+        const double d = diameters[k], lo = edges[k], hi = edges[k + 1];
+        const bool usable = std::isfinite(d) && d > 0.0 && lo > 0.0 && hi > lo;
+        f.number[k] = usable ? kUm3PerUl / (std::numbers::pi / 6.0 * d * d * d) / (hi - lo) : kNaN;
+        f.volume[k] = usable ? 1.0 / std::log(hi / lo) : kNaN;
+    }
+    return f;
+}
+
 ModelRange modelRange(int model)
 {
     return kRanges[model == 1 || model == 2 ? model : 0];

@@ -51,6 +51,19 @@ std::optional<ClassEdges> classEdgesFromDiameters(const ClassValues& diameters);
 // give edges, else the model's nominal edges.
 ClassEdges classEdgesFor(const ClassValues& diameters, int model);
 
+// The size distributions every paper shows, from the volume concentrations v_k
+// (uL/L) of the classes, their diameters D_k (um) and edges e_k (um): per class the
+// factor that turns v_k into
+// - the number distribution dN/dD = v_k * 1e9 / (pi/6 D_k^3) / (e_{k+1} - e_k), in
+//   L-1 um-1 (1 uL = 1 mm^3 = 1e9 um^3, so v_k * 1e9 is um^3 of particles per litre;
+//   the n_k of the Junge slope, per litre), and
+// - the volume distribution dV/dlnD = v_k / ln(e_{k+1} / e_k), in uL L-1.
+// NaN for a class without a positive diameter or width.
+struct SizeDistributionFactors {
+    ClassValues number{}, volume{};
+};
+SizeDistributionFactors sizeDistributionFactors(const ClassValues& diameters, const ClassEdges& edges);
+
 struct FrameStatistics {
     double d10 = 0.0, d50 = 0.0, d90 = 0.0;  // um; NaN when the frame holds no volume
     int modeClass = -1;                       // 0-based class of the largest volume; -1 when none

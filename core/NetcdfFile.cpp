@@ -29,6 +29,7 @@ nc_type typeOf(NetcdfFile::Type t)
     case NetcdfFile::Float: return NC_FLOAT;
     case NetcdfFile::Double: return NC_DOUBLE;
     case NetcdfFile::Char: return NC_CHAR;
+    case NetcdfFile::String: return NC_STRING;
     }
     return NC_FLOAT;
 }
@@ -252,6 +253,13 @@ void NetcdfFile::write(int variable, const std::vector<std::size_t>& start, cons
 {
     const std::lock_guard turn(libraryTurn());
     check(nc_put_vara_text(id_, variable, start.data(), count.data(), values), "write");
+}
+
+void NetcdfFile::write(int variable, const std::vector<std::size_t>& start, const std::vector<std::size_t>& count,
+                       const char** values)
+{
+    const std::lock_guard turn(libraryTurn());
+    check(nc_put_vara_string(id_, variable, start.data(), count.data(), values), "write");
 }
 
 void NetcdfFile::write(int variable, const std::vector<std::size_t>& start, const std::vector<std::size_t>& count,

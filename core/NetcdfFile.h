@@ -21,7 +21,7 @@ std::string netcdfTextAttribute(const std::string& path, const std::string& vari
 class NetcdfFile {
 public:
     // The library's type codes, so that callers need not include netcdf.h.
-    enum Type { Byte, UByte, Short, Int, Int64, Float, Double, Char };
+    enum Type { Byte, UByte, Short, Int, Int64, Float, Double, Char, String };
 
     NetcdfFile() = default;
     ~NetcdfFile();
@@ -60,6 +60,9 @@ public:
                const char* values);
     void write(int variable, const std::vector<std::size_t>& start, const std::vector<std::size_t>& count,
                const long long* values);
+    // Texts of a String variable (NC_STRING, UTF-8).
+    void write(int variable, const std::vector<std::size_t>& start, const std::vector<std::size_t>& count,
+               const char** values);
     // A chunk of a float variable over frames (one dimension, or two of frames x
     // width; chunked as chunkRows frames, with the shuffle and deflate of
     // compress()) compressed outside the library, so that several chunks are

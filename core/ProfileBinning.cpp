@@ -64,8 +64,15 @@ void BinSums::add(const FrameRow& row)
 {
     auto put = [this](int i, double v) {
         if (std::isfinite(v)) {
-            sum[static_cast<std::size_t>(i)] += v;
-            ++count[static_cast<std::size_t>(i)];
+            const auto at = static_cast<std::size_t>(i);
+            if (binHasSpread(i)) {
+                // Welford: the deviation from the mean before and after this value.
+                const double before = count[at] > 0 ? sum[at] / count[at] : 0.0;
+                const double after = (sum[at] + v) / (count[at] + 1);
+                m2[at - kBinSpreadFirst] += (v - before) * (v - after);
+            }
+            sum[at] += v;
+            ++count[at];
         }
     };
     for (int k = 0; k < kClasses; ++k)
@@ -85,6 +92,20 @@ void BinSums::add(const FrameRow& row)
 
 void BinSums::add(const BinSums& other)
 {
+    for (std::size_t j = 0; j < m2.size(); ++j) {
+        // Two sets of deviations joined (Chan et al.): each set's own, plus what their
+        // means differ by.
+        const std::size_t i = j + kBinSpreadFirst;
+        const double na = count[i], nb = other.count[i];
+        if (nb == 0)
+            continue;
+        if (na == 0) {
+            m2[j] = other.m2[j];
+            continue;
+        }
+        const double delta = other.sum[i] / nb - sum[i] / na;
+        m2[j] += other.m2[j] + delta * delta * na * nb / (na + nb);
+    }
     for (std::size_t i = 0; i < sum.size(); ++i) {
         sum[i] += other.sum[i];
         count[i] += other.count[i];
@@ -98,12 +119,21 @@ double BinSums::mean(int value) const
     return count[i] > 0 ? sum[i] / count[i] : kNaN;
 }
 
+double BinSums::standardDeviation(int value) const
+{
+    if (!binHasSpread(value))
+        return kNaN;
+    const auto i = static_cast<std::size_t>(value);
+    return count[i] >= 2 ? std::sqrt(std::max(0.0, m2[i - kBinSpreadFirst]) / (count[i] - 1)) : kNaN;
+}
+
 CastProfile binCast(const CastReader& cast, const FrameTimes& times, double binSize)
 {
     CastProfile p;
     p.binSize = binSize;
     p.maxPressure = kNaN;
-    p.firstUtc = p.lastUtc = p.descentStartUtc = kNaN;
+    p.firstUtc = p.lastUtc = p.descentStartUtc = p.ascentStartUtc = kNaN;
+    bool ascentStarts = false;  // the next frame is the first after the deepest so far
     BinSet descent, beyond;  // frames up to the deepest so far, and after it
     std::vector<double> d50;
     double totalSum = 0.0;
@@ -142,6 +172,11 @@ CastProfile binCast(const CastReader& cast, const FrameTimes& times, double binS
                 p.maxPressure = pressure;
                 p.deepestFrame = n;
                 descent.take(beyond);
+                p.ascentStartUtc = kNaN;
+                ascentStarts = true;
+            } else if (ascentStarts) {
+                p.ascentStartUtc = row.utc;
+                ascentStarts = false;
             }
             const double k = std::floor(pressure / binSize);
             if (use && std::isfinite(k) && k >= 0.0 && k < kMostBins)
@@ -150,6 +185,8 @@ CastProfile binCast(const CastReader& cast, const FrameTimes& times, double binS
     }
     p.bins = std::move(descent.bins);
     p.descentUsed = descent.frames;
+    p.ascentUsed = beyond.frames;
+    p.ascentBins = std::move(beyond.bins);
     p.descentFrames = p.deepestFrame + 1;
     p.medianD50 = median(d50);
     p.meanTotalVolume = p.unflagged > 0 ? totalSum / static_cast<double>(p.unflagged) : kNaN;

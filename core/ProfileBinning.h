@@ -3,7 +3,7 @@
 // channel, and the figures of its row in the cruise summary.
 //
 // The descent is the frames from the first to the first one with the largest
-// pressure.  Of those, frames with any quality flag are left out; bin k holds the
+// pressure, the ascent the frames after it.  Of those, frames with any quality flag are left out; bin k holds the
 // frames whose pressure p lies in [k b, (k+1) b) and is labelled by its centre
 // (k + 1/2) b.  Each value of a bin is the arithmetic mean over its frames of that
 // frame's value (a frame without the value, such as the Junge slope of a frame
@@ -34,15 +34,28 @@ enum BinValue : int {
     kBinValueCount = kBinAux + kAux,
 };
 
+// The values whose spread over a bin's frames is kept too: the statistics,
+// transmission, beam attenuation and total volume (kBinTotal to kBinBeamAttenuation).
+inline constexpr int kBinSpreadFirst = kBinTotal;
+inline constexpr int kBinSpreadCount = kBinBeamAttenuation - kBinTotal + 1;
+inline constexpr bool binHasSpread(int value) { return value >= kBinSpreadFirst && value < kBinSpreadFirst + kBinSpreadCount; }
+
 // Sums of the values of frames and how many frames gave each.
 struct BinSums {
     std::array<double, kBinValueCount> sum{};
     std::array<int, kBinValueCount> count{};
+    // Of the values with a spread: the sum of squared deviations from their mean
+    // (updated frame by frame, and joined exactly when two bins are joined, so that
+    // no large sums of squares cancel).
+    std::array<double, kBinSpreadCount> m2{};
     int frames = 0;
     void add(const FrameRow& row);
     void add(const BinSums& other);
     // The mean of a value; NaN when no frame gave it.
     double mean(int value) const;
+    // The sample standard deviation (n - 1 in the denominator) of a value with a
+    // spread; NaN when fewer than two frames gave it.
+    double standardDeviation(int value) const;
 };
 
 struct CastProfile {
@@ -63,6 +76,10 @@ struct CastProfile {
     long long descentFrames = 0;    // frames 0 to deepestFrame
     long long descentUsed = 0;      // of those, the frames that went into a bin
     double descentStartUtc = 0.0;   // time of the descent's first frame; NaN when unknown
+    // The ascent: the frames after deepestFrame, binned as the descent.
+    std::vector<BinSums> ascentBins;
+    long long ascentUsed = 0;
+    double ascentStartUtc = 0.0;    // time of the ascent's first frame; NaN when unknown or none
 
     double binCentre(std::size_t k) const { return (static_cast<double>(k) + 0.5) * binSize; }
 };

@@ -16,14 +16,20 @@ struct ProfileCast {
     std::string name;     // the cast (profile_id)
     std::string station;
     double latitude = 0.0, longitude = 0.0;  // NaN when not known
-    std::vector<std::pair<std::string, std::string>> attributes;  // the station log's other columns
+    std::vector<ExtraAttribute> attributes;  // the station log's other columns
     int model = 0;
     ClassValues diameters{};  // um
     CastProfile profile;
 };
 
+// Which part of each cast the file holds: the descent (frames from the first to the
+// first at the largest pressure), the ascent (the frames after it), or both along a
+// dimension "direction".
+enum class ProfilePart { Descent, Ascent, Both };
+
 struct ProfileDatasetOptions {
     double binSize = 1.0;
+    ProfilePart part = ProfilePart::Descent;
     ExportContext context;  // channel names and units, program, command line
     // ACDD attributes given by the user (title, summary, creator_name, ...).  The
     // attributes the program knows (coverage, Conventions, date_created, ...) are its own.

@@ -35,9 +35,10 @@ CruiseCoverage cruiseCoverage(const std::vector<ProfileCast>& casts)
         widen(c.timeMin, c.timeMax, cast.profile.lastUtc);
         widen(c.latMin, c.latMax, cast.latitude);
         widen(c.lonMin, c.lonMax, cast.longitude);
-        for (std::size_t k = 0; k < cast.profile.bins.size(); ++k)
-            if (cast.profile.bins[k].frames > 0)
-                widen(c.depthMin, c.depthMax, cast.profile.binCentre(k));
+        for (const auto* bins : {&cast.profile.bins, &cast.profile.ascentBins})
+            for (std::size_t k = 0; k < bins->size(); ++k)
+                if ((*bins)[k].frames > 0)
+                    widen(c.depthMin, c.depthMax, cast.profile.binCentre(k));
     }
     return c;
 }

@@ -47,5 +47,10 @@ long long steadySeconds();
 // Hands memory the program has freed back to the system where the C library keeps
 // it (glibc keeps a pool per thread): a long command calls it between stages.
 void releaseFreedMemory();
+// Blocks of a quarter megabyte and more (a block of frames' columns) go back to the
+// system as soon as they are freed, instead of staying in the pool of the thread
+// that freed them: a command that moves many such blocks between threads stays
+// smaller for some more system time.
+void returnLargeBlocksWhenFreed();
 
 }  // namespace kavro

@@ -12,10 +12,21 @@ inline constexpr const char* kStationRecordingMissing = "recording %s not found"
 inline constexpr const char* kStationBadNumber = "%s \"%s\" is not a number";
 inline constexpr const char* kStationOutside = "%s %s is outside %g to %g";
 inline constexpr const char* kStationBadModel = "model \"%s\" is not 0, 1 or 2";
-inline constexpr const char* kStationBadTime = "start_utc \"%s\" is not an ISO 8601 UTC time (2026-12-09T02:20:45Z)";
+inline constexpr const char* kStationBadTime =
+    "start_utc \"%s\" is not an ISO 8601 time (2026-12-09T02:20:45Z, 2026-12-09T04:20+02:00)";
+inline constexpr const char* kStationNoZone =
+    "start_utc \"%s\" has no time zone: add Z for UTC or an offset such as +02:00, or give --assume-utc";
+inline constexpr const char* kStationEmpty = "%s is empty";  // the column
+inline constexpr const char* kStationPsdWithoutTimes = "start_utc is empty and %s has no time file beside it";
+inline constexpr const char* kStationBadPosition =
+    "%s \"%s\" is not a position in degrees (54.1833, 54 10.5 N, 54\xC2\xB0" "10.5'N)";
 inline constexpr const char* kStationBadInterval = "interval_s %s must be above 0";
 inline constexpr const char* kStationBadCastName = "cast name \"%s\" cannot be a file name";
 inline constexpr const char* kStationSameCast = "cast \"%s\" is already on line %d";
+// cast, its file name, the other cast, its line
+inline constexpr const char* kStationSameFileName = "cast \"%s\" would be stored as %s, as cast \"%s\" on line %d is";
+// A cast made all the same: log, line, the model it is made with, the one found, where.
+inline constexpr const char* kStationModelDiffers = "%s line %d: warning: model %d differs from model %d of %s";
 inline constexpr const char* kStationExtraFields = "more fields than the header names";
 
 // kavro-cli cruise.
@@ -23,6 +34,9 @@ inline constexpr const char* kCruiseDescription =
     "One command from the recordings of a cruise to an archive: .psd and NetCDF per cast, the profiles as one "
     "CF file, a summary table and a report";
 inline constexpr const char* kCruiseBadAttribute = ": not key = value with a NetCDF attribute name: \"";  // + line + "
+inline constexpr const char* kCruiseComputedAttribute = " is written by the program itself and cannot be given";
+inline constexpr const char* kCruiseMissingDiscovery =
+    "kavro-cli: warning: no %s given (--attr, --attrs): ACDD-1.3 recommends them for finding the data\n";
 inline constexpr const char* kCruiseBadRows = "--rows: \"%s\" is not a row or range of rows from 1 to %d";
 inline constexpr const char* kCruiseCollectAlone = "--collect goes with neither --rows nor --update";
 inline constexpr const char* kCruiseCannotMakeFolder = "cannot make the folder";
@@ -44,14 +58,23 @@ inline constexpr const char* kCruiseStateFolder = ".kavro-cruise";
 // cruise_profiles.nc.
 inline constexpr const char* kProfileTitle = "KAVRO particle size profiles of a cruise";
 inline constexpr const char* kProfileBinMeanOf = "bin mean of the ";  // + the quantity's long name
+inline constexpr const char* kProfileBinStdOf =
+    "sample standard deviation over the bin's frames of the ";  // + the quantity's long name
+inline constexpr const char* kProfileDirection = "part of the cast: descent or ascent";
+inline constexpr const char* kProfileDescent = "descent";
+inline constexpr const char* kProfileAscent = "ascent";
+inline constexpr const char* kProfileTimeAscent = "time of the first frame of the ascent (UTC)";
 inline constexpr const char* kProfileCastName = "cast name";
 inline constexpr const char* kProfileStationName = "station name";
 inline constexpr const char* kProfileLogColumn = "station log column ";  // + the column's name
-inline constexpr const char* kProfileTime = "time of the first frame of the descent (UTC)";
+inline constexpr const char* kProfileTime = "time of the first frame of the cast's descent (UTC)";
 inline constexpr const char* kProfileTimeUnits = "milliseconds since 1970-01-01 00:00:00";
 inline constexpr const char* kProfileDepth = "pressure channel at the centre of the bin";
 inline constexpr const char* kProfileClassNumber = "size class number (1 = smallest)";
 inline constexpr const char* kProfileFrames = "frames averaged in the bin";
+inline constexpr const char* kProfileProcessingLevel =
+    "particle size distributions inverted from the ring detectors per frame, quality-flagged frames left out, "
+    "averaged in depth bins";
 inline constexpr const char* kProfileBinning =
     "descent = frames from the first to the first at the largest pressure; frames with any quality flag left out; "
     "bin k holds pressures from k*b to (k+1)*b (b = depth_bin_size) and is labelled by its centre; each value is "
@@ -66,9 +89,9 @@ inline constexpr const char* kReportD50 = "D50 (um)";
 inline constexpr const char* kReportTotal = "Total volume (uL/L)";
 inline constexpr const char* kReportJunge = "Junge slope";
 inline constexpr const char* kReportDepth = "Depth (%s)";
-inline constexpr const char* kReportSpectrum = "Mean size spectrum of each cast (unflagged frames)";
+inline constexpr const char* kReportSpectrum = "Mean volume distribution of each cast (unflagged frames)";
 inline constexpr const char* kReportSpectrumX = "Diameter (um)";
-inline constexpr const char* kReportSpectrumY = "Volume (uL/L)";
+inline constexpr const char* kReportSpectrumY = "dV/dlnD (uL/L)";
 inline constexpr const char* kReportTableHead[] = {"Cast", "Station", "Latitude", "Longitude", "Start (UTC)",
                                                    "Frames", "Max depth", "D50 (um)"};
 inline constexpr const char* kReportCastTitle = "Cast %s \xC2\xB7 station %s \xC2\xB7 %s";

@@ -28,6 +28,11 @@ inline constexpr DataField kFieldAngle = {"vsf_angle", "", "scattering angle at 
 inline constexpr DataField kFieldAngleBounds = {"vsf_angle_bounds", "", "", "degree"};
 inline constexpr DataField kFieldVolume = {"volume_concentration", "volume_conc_ul_per_l_%sum",
                                            "volume concentration of particles in the size class", "uL L-1"};
+inline constexpr DataField kFieldNumberDistribution = {
+    "number_size_distribution", "", "number concentration of particles per unit diameter (dN/dD)", "L-1 um-1"};
+inline constexpr DataField kFieldVolumeDistribution = {
+    "volume_size_distribution", "",
+    "volume concentration of particles per unit natural logarithm of the diameter (dV/dlnD)", "uL L-1"};
 inline constexpr DataField kFieldTotal = {"total_volume_concentration", "total_volume_conc_ul_per_l",
                                           "total volume concentration of particles", "uL L-1"};
 inline constexpr DataField kFieldMean = {"mean_diameter", "mean_diameter_um", "volume-weighted mean diameter", "um"};
@@ -64,6 +69,8 @@ inline constexpr const char* kCsvClassColumnByNumber = "volume_conc_ul_per_l_cla
 
 // Global attributes.
 inline constexpr const char* kNcTitle = "KAVRO particle size distributions: ";  // + file name
+inline constexpr const char* kNcProcessingLevel =
+    "particle size distributions inverted from the ring detectors per frame, with quality flags";
 inline constexpr const char* kNcSettingsNote =
     "processing settings of the profile in force at export; the .psd file does not record those used to process it";
 inline constexpr const char* kNcNotFound = "(not found)";

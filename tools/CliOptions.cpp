@@ -317,6 +317,9 @@ void addCruiseCommand(CLI::App& app)
                     "only these rows of the log (1 = first after the header; 3, 1-5, 2,4): their .psd and .nc, "
                     "no cruise files");
     cmd->add_flag("--collect", c->collect, "write the cruise files from the casts' outputs already in OUTDIR");
+    cmd->add_option("--part", c->part, "the part of each cast in cruise_profiles.nc: descent (default), ascent or both")
+        ->check(CLI::IsMember({"descent", "ascent", "both"}));
+    cmd->add_flag("--assume-utc", c->assumeUtc, "take a start_utc without a time zone as UTC");
     cmd->add_option("--profile", c->profile, "the settings profile to read (default: the program's own)");
     cmd->add_flag("-q", c->quiet, "no report lines");
     cmd->callback([c] { runCruise(*c); });

@@ -37,6 +37,8 @@ std::string commandLine(const CruiseCommand& c)
     char bin[64];
     std::snprintf(bin, sizeof bin, " --bin %g", c.bin);
     std::string line = std::string(text::kCliCommandName) + " cruise " + c.log + " -o " + c.outDir + bin;
+    if (c.part != "descent")
+        line += " --part " + c.part;
     if (c.collect)
         line += " --collect";
     return line;
@@ -80,6 +82,8 @@ std::vector<std::pair<std::string, std::string>> attributesOf(const CruiseComman
         const std::string name = eq == std::string::npos ? std::string() : trimmed(line.substr(0, eq));
         if (!validAttributeName(name))
             throw Failure(kExitUsage, where + text::kCruiseBadAttribute + line + "\"");
+        if (isComputedAttribute(name))
+            throw Failure(kExitUsage, where + ": " + name + text::kCruiseComputedAttribute);
         putAttribute(attributes, name, trimmed(line.substr(eq + 1)));
     };
     if (!c.attrsFile.empty()) {
@@ -192,6 +196,9 @@ void makeFolder(const std::string& path)
 
 void runCruise(const CruiseCommand& c)
 {
+    // The casts' columns move between the threads in blocks of about half a megabyte:
+    // kept in the threads' pools they would add more than a tenth to the peak memory.
+    returnLargeBlocksWhenFreed();
     if (c.collect && (!c.rows.empty() || c.update))
         throw Failure(kExitUsage, text::kCruiseCollectAlone);
     const auto attributes = attributesOf(c);
@@ -200,7 +207,7 @@ void runCruise(const CruiseCommand& c)
         throw Failure(kExitBadInput, c.log + ": " + errnoText(errno));
     StationLog log;
     try {
-        log = parseStationLog(content, directoryPart(c.log), !c.collect);
+        log = parseStationLog(content, directoryPart(c.log), {.checkFiles = !c.collect, .assumeUtc = c.assumeUtc});
     } catch (const std::runtime_error& e) {
         throw Failure(kExitBadInput, c.log + ": " + e.what());
     }
@@ -224,9 +231,14 @@ void runCruise(const CruiseCommand& c)
     setup.attributes = attributes;
     setup.commandLine = commandLine(c);
     setup.update = c.update;
+    setup.logPath = c.log;
     for (const char* sub : {"psd", "nc", text::kCruiseStateFolder})
         makeFolder(joinPath(c.outDir, sub));
     std::mutex out;
+    setup.warn = [&out](const std::string& message) {
+        std::lock_guard lock(out);
+        std::fprintf(stderr, "kavro-cli: %s\n", message.c_str());
+    };
     const int threads = std::max(1, c.jobs);
 
 #ifdef KAVRO_WITH_PLOT
@@ -238,6 +250,7 @@ void runCruise(const CruiseCommand& c)
     CruiseFilesSetup filesSetup;
     filesSetup.outDir = c.outDir;
     filesSetup.binSize = c.bin;
+    filesSetup.part = c.part == "both" ? ProfilePart::Both : c.part == "ascent" ? ProfilePart::Ascent : ProfilePart::Descent;
     filesSetup.attributes = attributes;
     filesSetup.created = createdTime();
     // A cast's own files, then (unless --update may find the cruise's files up to
@@ -343,7 +356,7 @@ void runCruise(const CruiseCommand& c)
     for (std::size_t i = 0; i < rows.size(); ++i)
         if (usable[i]) {
             std::string castKey;
-            readWholeFile(joinPath(joinPath(c.outDir, text::kCruiseStateFolder), rows[i].cast + ".key"), castKey);
+            readWholeFile(joinPath(joinPath(c.outDir, text::kCruiseStateFolder), rows[i].fileName + ".key"), castKey);
             key += rows[i].cast + "\n" + castKey;
         }
     std::string stored;
@@ -368,6 +381,13 @@ void runCruise(const CruiseCommand& c)
         });
         files = std::make_unique<CruiseFiles>(filesSetup, context, analysedCasts());
         failed |= !runJobs(files->pieces(), threads, out, [&](std::size_t piece) { files->make(piece); });
+    }
+    // Once, with the cruise's files: what would make them easier to find.
+    if (const std::vector<std::string> missing = missingDiscoveryAttributes(attributes); !missing.empty()) {
+        std::string names;
+        for (const std::string& m : missing)
+            names += (names.empty() ? "" : ", ") + m;
+        std::fprintf(stderr, text::kCruiseMissingDiscovery, names.c_str());
     }
     const std::vector<std::string> problems = files->problems();
     for (const std::string& p : problems)

@@ -104,10 +104,11 @@ void runAcquire(const AcquireCommand& c);
 // cruise: a cruise's casts into one archive.
 struct CruiseCommand {
     std::string log, outDir, profile, attrsFile, rows;
+    std::string part = "descent";  // descent, ascent or both
     std::vector<std::string> attrs;
     double bin = 1.0;
     int jobs = 1;
-    bool update = false, collect = false, quiet = false;
+    bool update = false, collect = false, quiet = false, assumeUtc = false;
 };
 void runCruise(const CruiseCommand& c);
 

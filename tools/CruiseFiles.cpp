@@ -73,6 +73,7 @@ void CruiseFiles::make(std::size_t piece)
     if (piece == kProfilesPiece) {
         ProfileDatasetOptions options;
         options.binSize = setup_.binSize;
+        options.part = setup_.part;
         options.context = context_;
         options.attributes = setup_.attributes;
         options.created = setup_.created;

@@ -34,6 +34,7 @@ std::vector<CruiseStep> cruiseSteps(std::size_t casts, std::size_t pieces);
 struct CruiseFilesSetup {
     std::string outDir;
     double binSize = 1.0;
+    ProfilePart part = ProfilePart::Descent;
     std::vector<std::pair<std::string, std::string>> attributes;
     double created = 0.0;  // the profile file's date_created
 };

@@ -1,6 +1,7 @@
 #include "tools/CruiseJob.h"
 
 #include "core/CInvPars.h"
+#include "core/CfConventions.h"
 #include "core/CastReader.h"
 #include "core/FrameTimes.h"
 #include "core/TimeStamps.h"
@@ -36,12 +37,23 @@ std::string castKey(const StationRow& row, const CruiseSetup& setup, int model, 
                       formatG(row.latitude, 17) + " " + formatG(row.longitude, 17) + "\n" +
                       (row.startUtc ? formatG(*row.startUtc, 17) : std::string("-")) + " " +
                       formatG(row.interval, 17) + "\n" + std::to_string(model) + "\n" + calDir + "\n";
-    for (const auto& [name, value] : row.attributes)
-        key += name + "=" + value + "\n";
+    for (const ExtraAttribute& a : row.attributes)
+        key += a.name + (a.number ? "#" : "=") + a.text + "\n";
     key += "--\n";
     for (const auto& [name, value] : setup.attributes)
         key += name + "=" + value + "\n";
     return key;
+}
+
+// The model a cast is made with differs from the one its .psd or calibration says.
+void warnModel(const StationRow& row, const CruiseSetup& setup, int model, int found, const std::string& where)
+{
+    if (!setup.warn)
+        return;
+    char b[1200];
+    std::snprintf(b, sizeof b, text::kStationModelDiffers, setup.logPath.c_str(), row.line, model, found,
+                  where.c_str());
+    setup.warn(b);
 }
 
 void copyFile(const std::string& from, const std::string& to)
@@ -76,8 +88,8 @@ std::optional<CastPending> beginCast(const StationRow& row, const CruiseSetup& s
     const Environment env = loadEnvironment(setup.profileOption);
     const int model = row.model.value_or(env.settings.storedInstrumentModel(*env.profile));
     const std::string calDir = row.calDir.empty() ? env.settings.calFiles : row.calDir;
-    const std::string psd = castPsdPath(setup.outDir, row.cast);
-    const std::string nc = castNcPath(setup.outDir, row.cast);
+    const std::string psd = castPsdPath(setup.outDir, row.fileName);
+    const std::string nc = castNcPath(setup.outDir, row.fileName);
     const std::string times = timeStampPathFor(psd);
     ExportContext context = exportContext(env.settings, *env.profile, text::kSourceCli, setup.commandLine);
     const std::string key = castKey(row, setup, model, calDir, context.program);
@@ -97,15 +109,17 @@ std::optional<CastPending> beginCast(const StationRow& row, const CruiseSetup& s
     }
     std::string stored;
     std::error_code ec;
-    if (setup.update && readWholeFile(keyPath(setup.outDir, row.cast), stored) && stored == key &&
+    if (setup.update && readWholeFile(keyPath(setup.outDir, row.fileName), stored) && stored == key &&
         upToDate(psd, inputs) && upToDate(nc, {psd, times}) &&
         (!row.startUtc || std::filesystem::exists(times, ec)))
         return std::nullopt;
 
-    std::filesystem::remove(keyPath(setup.outDir, row.cast), ec);
+    std::filesystem::remove(keyPath(setup.outDir, row.fileName), ec);
     if (isPsd) {
         try {
             const CastReader input(row.recording);  // a file that is no .psd is told by its own name
+            if (row.model && *row.model != input.model())
+                warnModel(row, setup, *row.model, input.model(), row.recording);
         } catch (const CastError& e) {
             throw Failure(kExitBadInput, e.what());
         }
@@ -120,6 +134,15 @@ std::optional<CastPending> beginCast(const StationRow& row, const CruiseSetup& s
             copyFile(frameTimesPathFor(row.recording), times);
         }
     } else {
+        // A calibration folder holds the files of one model or of several: one that
+        // lacks the model's files but holds another's was made for that other model.
+        if (!std::filesystem::exists(pathFromUtf8(joinPath(calDir, modelFiles(model).kernel)), ec))
+            for (int other = 0; other < 3; ++other)
+                if (other != model &&
+                    std::filesystem::exists(pathFromUtf8(joinPath(calDir, modelFiles(other).kernel)), ec)) {
+                    warnModel(row, setup, model, other, calDir);
+                    break;
+                }
         ProcessOptions options;
         options.model = model;
         options.calDir = calDir;
@@ -134,13 +157,20 @@ std::optional<CastPending> beginCast(const StationRow& row, const CruiseSetup& s
     }
 
     context.calibrationDir = calDir;
+    context.warn = setup.warn;
     context.place = ExportContext::Place{row.station, row.latitude, row.longitude};
     for (const auto& [name, value] : setup.attributes)
-        if (name != "title")
-            context.extraAttributes.emplace_back(name, value);
-    context.extraAttributes.emplace_back("cast", row.cast);
-    for (const auto& attribute : row.attributes)
-        context.extraAttributes.push_back(attribute);
+        if (name == "id")  // the cruise's identifier, made the cast's own
+            context.extraAttributes.push_back({name, value + "_" + row.fileName, std::nullopt});
+        else if (name != "title")
+            context.extraAttributes.push_back({name, value, std::nullopt});
+    context.extraAttributes.push_back({"cast", row.cast, std::nullopt});
+    // A column named like an attribute the program writes keeps its value beside it.
+    for (ExtraAttribute attribute : row.attributes) {
+        if (isComputedAttribute(attribute.name))
+            attribute.name = "log_" + attribute.name;
+        context.extraAttributes.push_back(std::move(attribute));
+    }
     return CastPending{psd, nc, key, std::move(context)};
 }
 
@@ -149,7 +179,7 @@ void finishCast(const StationRow& row, const CruiseSetup& setup, const CastPendi
     // NetcdfFile takes turns with the other casts at the library.
     writeNetcdf(pending.psd, pending.nc, pending.context);
     std::string error;
-    if (!replaceFileAtomically(keyPath(setup.outDir, row.cast), pending.key, &error))
+    if (!replaceFileAtomically(keyPath(setup.outDir, row.fileName), pending.key, &error))
         throw Failure(kExitBadInput, error);  // the reason names the file
 }
 
@@ -163,7 +193,7 @@ bool produceCast(const StationRow& row, const CruiseSetup& setup)
 
 CastOutcome analyseCast(const StationRow& row, const CruiseSetup& setup, const ExportContext& context, bool pictures)
 {
-    const std::string psd = castPsdPath(setup.outDir, row.cast);
+    const std::string psd = castPsdPath(setup.outDir, row.fileName);
     CastOutcome out;
     ProfileCast& cast = out.cast;
     cast.name = row.cast;

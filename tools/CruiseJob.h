@@ -23,6 +23,9 @@ struct CruiseSetup {
     std::vector<std::pair<std::string, std::string>> attributes;
     std::string commandLine;
     bool update = false;
+    std::string logPath;  // the station log, named in warnings about its rows
+    // Told "<where>: warning: ..." for what is made all the same but the user should know.
+    std::function<void(const std::string&)> warn;
 };
 
 std::string castPsdPath(const std::string& outDir, const std::string& cast);

@@ -35,6 +35,13 @@ void writeFailsPastFileSizeLimit()
     std::signal(SIGXFSZ, SIG_IGN);
 }
 
+void returnLargeBlocksWhenFreed()
+{
+#ifdef __GLIBC__
+    mallopt(M_MMAP_THRESHOLD, 256 * 1024);
+#endif
+}
+
 void releaseFreedMemory()
 {
 #ifdef __GLIBC__

@@ -60,6 +60,11 @@ void writeFailsPastFileSizeLimit()
     // Windows has no file size limit signal: a write past any limit simply fails.
 }
 
+void returnLargeBlocksWhenFreed()
+{
+    // The Windows heap hands large blocks back to the system by itself.
+}
+
 void releaseFreedMemory()
 {
     _heapmin();

@@ -198,14 +198,22 @@ void Report::profilePanel(QPainter& p, const QRectF& r, const char* title, int v
 
 void Report::spectrumPanel(QPainter& p, const QRectF& r)
 {
+    // The spectra as dV/dlnD: the volume per class divided by the class's width in
+    // ln D, so that casts of models with other class widths compare.
+    std::vector<ClassValues> spectra;
     double dlo = NAN, dhi = NAN, vhi = 0.0;
     for (const CruiseReportCast& c : casts_) {
         const ClassEdges e = modelClassEdges(c.cast->model);
         dlo = std::isfinite(dlo) ? std::min(dlo, e[0]) : e[0];
         dhi = std::isfinite(dhi) ? std::max(dhi, e[kClasses]) : e[kClasses];
-        for (double v : c.cast->profile.meanSpectrum)
-            if (std::isfinite(v))
-                vhi = std::max(vhi, v);
+        const ClassValues perLnD =
+            sizeDistributionFactors(c.cast->diameters, classEdgesFor(c.cast->diameters, c.cast->model)).volume;
+        ClassValues& spectrum = spectra.emplace_back();
+        for (std::size_t k = 0; k < spectrum.size(); ++k) {
+            spectrum[k] = c.cast->profile.meanSpectrum[k] * perLnD[k];
+            if (std::isfinite(spectrum[k]))
+                vhi = std::max(vhi, spectrum[k]);
+        }
     }
     if (!std::isfinite(dlo)) {
         dlo = 1.0;
@@ -230,7 +238,7 @@ void Report::spectrumPanel(QPainter& p, const QRectF& r)
         QPainterPath path;
         bool open = false;
         for (int k = 0; k < kClasses; ++k) {
-            const double v = c.profile.meanSpectrum[static_cast<std::size_t>(k)];
+            const double v = spectra[i][static_cast<std::size_t>(k)];
             const double d = c.diameters[static_cast<std::size_t>(k)];
             if (!std::isfinite(v) || d <= 0) {
                 open = false;

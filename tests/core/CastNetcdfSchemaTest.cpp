@@ -25,6 +25,7 @@ nc_type ncTypeOf(NetcdfFile::Type t)
     case NetcdfFile::Float: return NC_FLOAT;
     case NetcdfFile::Double: return NC_DOUBLE;
     case NetcdfFile::Char: return NC_CHAR;
+    case NetcdfFile::String: return NC_STRING;
     }
     return NC_NAT;
 }

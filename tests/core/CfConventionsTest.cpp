@@ -1,5 +1,6 @@
 #include "core/CfConventions.h"
 
+#include <cmath>
 #include <cstdlib>
 #include <gtest/gtest.h>
 
@@ -84,4 +85,39 @@ TEST(CfConventions, UnitsTextsCheckedByUdunits)
     EXPECT_TRUE(unitsConvertible("dbar", "Pa"));
     EXPECT_FALSE(unitsConvertible("m", "Pa"));
     EXPECT_FALSE(unitsConvertible("nonsense!", "Pa"));
+}
+
+TEST(CfConventions, DiscoveryAttributesTheProgramWrites)
+{
+    struct Duration {
+        double seconds;
+        const char* iso;
+    } durations[] = {{0, "PT0S"},          {1.5, "PT1.5S"},         {60, "PT1M"},       {7211, "PT2H11S"},
+                     {86400, "P1D"},       {90061.25, "P1DT1H1M1.25S"}, {0.0004, "PT0S"}, {-1, ""}};
+    for (const Duration& d : durations)
+        EXPECT_EQ(isoDuration(d.seconds), d.iso) << d.seconds;
+    EXPECT_DOUBLE_EQ(medianStep({0, 1, 2, 3, 13}), 1.0);
+    EXPECT_TRUE(std::isnan(medianStep({5})));
+
+    // Lat first, as EPSG:4326 orders its axes.
+    EXPECT_EQ(wktBounds({{54.5, 7.25}}), "POINT (54.5 7.25)");
+    EXPECT_EQ(wktBounds({{54.5, 7.25}, {54.5, 8}}), "LINESTRING (54.5 7.25, 54.5 8)");
+    EXPECT_EQ(wktBounds({{54.5, 7.25}, {NAN, 1}, {53, 8}}), "POLYGON ((53 7.25, 54.5 7.25, 54.5 8, 53 8, 53 7.25))");
+    EXPECT_EQ(wktBounds({}), "");
+
+    // A UUID of version 8 and variant 10, the same from the same seed.
+    const std::string a = fileUuid("cast.nc 2026"), b = fileUuid("cast.nc 2027");
+    ASSERT_EQ(a.size(), 36u);
+    EXPECT_EQ(a[14], '8');
+    EXPECT_NE(std::string("89ab").find(a[19]), std::string::npos) << a;
+    EXPECT_EQ(a, fileUuid("cast.nc 2026"));
+    EXPECT_NE(a, b);
+
+    for (const char* computed : {"Conventions", "history", "time_coverage_end", "geospatial_bounds", "setting_VolConv",
+                                 "instrument", "cast"})
+        EXPECT_TRUE(isComputedAttribute(computed)) << computed;
+    for (const char* given : {"title", "summary", "keywords", "id", "naming_authority", "creator_name", "platform"})
+        EXPECT_FALSE(isComputedAttribute(given)) << given;
+    EXPECT_EQ(missingDiscoveryAttributes({{"title", "T"}, {"keywords", " "}}),
+              (std::vector<std::string>{"summary", "keywords"}));
 }

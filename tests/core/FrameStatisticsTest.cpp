@@ -84,10 +84,42 @@ TEST(FrameStatistics, JungeSlopeOfAPowerLawAndTheModelEdges)
     for (std::size_t k = 10; k < 20; ++k)
         v[k] = 7.0 * std::pow(centre[k], -4.0) * (e[k + 1] - e[k]) * std::numbers::pi / 6.0 * std::pow(centre[k], 3);
     EXPECT_NEAR(frameStatistics(v, e).jungeSlope, 4.0, 1e-9);
+    // The number distribution of the same volumes is that power law again, per litre
+    // (1 uL/L of volume is 1e9 um^3 per litre), and it has the slope it is fitted by.
+    const SizeDistributionFactors f = sizeDistributionFactors(centre, e);
+    for (std::size_t k = 10; k < 20; ++k) {
+        EXPECT_NEAR(v[k] * f.number[k] / (7.0 * std::pow(centre[k], -4.0) * 1e9), 1.0, 1e-12) << k;
+        EXPECT_NEAR(v[k] * f.volume[k], v[k] / std::log(e[k + 1] / e[k]), 1e-15) << k;
+    }
     const auto rings = modelRingEdgesDeg(0);
     EXPECT_DOUBLE_EQ(rings[0], 0.049);
     EXPECT_DOUBLE_EQ(rings[32], 4.87);
     EXPECT_DOUBLE_EQ(modelClassEdges(7)[0], 5.0);  // unknown models are model 0
+}
+
+TEST(FrameStatistics, SizeDistributionsOfOneClassByHand)
+{
+    // One sphere of 10 um per litre in a class from 8 to 12 um: a volume of
+    // pi/6 1000 um^3 = 5.235988e-7 uL per litre; dN/dD = 1 / 4 um per litre,
+    // dV/dlnD = 5.235988e-7 / ln 1.5 uL/L.
+    ClassValues d{};
+    ClassEdges e{};
+    for (std::size_t k = 0; k < d.size(); ++k) {
+        d[k] = 10.0 * std::pow(1.5, static_cast<double>(k));
+        e[k] = 8.0 * std::pow(1.5, static_cast<double>(k));
+    }
+    e[kClasses] = 8.0 * std::pow(1.5, kClasses);
+    const SizeDistributionFactors f = sizeDistributionFactors(d, e);
+    const double sphere = std::numbers::pi / 6.0 * 1000.0 * 1e-9;
+    EXPECT_NEAR(sphere * f.number[0], 0.25, 1e-15);
+    EXPECT_NEAR(sphere * f.volume[0], 5.235987755982989e-7 / 0.4054651081081644, 1e-20);
+    // A class without a positive diameter or width has none.
+    d[3] = 0.0;
+    e[6] = e[5];
+    const SizeDistributionFactors bad = sizeDistributionFactors(d, e);
+    EXPECT_TRUE(std::isnan(bad.number[3]) && std::isnan(bad.volume[3]));
+    EXPECT_TRUE(std::isnan(bad.number[5]) && std::isnan(bad.volume[5]));
+    EXPECT_TRUE(std::isfinite(bad.number[4]));
 }
 
 TEST(FrameStatistics, ClassEdgesFromTheStoredDiameters)

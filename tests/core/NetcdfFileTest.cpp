@@ -2,6 +2,7 @@
 #include "core/NetcdfFile.h"
 #include "tests/support/TestFiles.h"
 
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <gtest/gtest.h>
@@ -81,6 +82,7 @@ TEST(NetcdfFile, PackedChunksReadBackAsTheLibraryWritesThem)
 TEST(FrameColumnWriter, BothPathsStoreTheSameValues)
 {
     constexpr std::size_t kChunkRows = 8, kWidth = 3;
+    constexpr std::array<double, kWidth> kFactors = {2.0, 0.1, -3.0};
     struct Case {
         const char* name;
         std::size_t rows;
@@ -106,12 +108,15 @@ TEST(FrameColumnWriter, BothPathsStoreTheSameValues)
             const int rows = nc.defineDimension("frame", 0);
             const int cols = nc.defineDimension("column", kWidth);
             std::map<Path, std::pair<int, int>> vars;
+            std::map<Path, int> scaledVars;
             for (const auto& [p, name] : {std::pair{Path::Library, "library"}, std::pair{Path::DirectChunks, "direct"}}) {
                 const int n = nc.defineVariable(std::string(name) + "_narrow", NetcdfFile::Float, {rows});
                 const int w = nc.defineVariable(std::string(name) + "_wide", NetcdfFile::Float, {rows, cols});
                 nc.compress(n, {kChunkRows}, 1);
                 nc.compress(w, {kChunkRows, kWidth}, 1);
                 vars[p] = {n, w};
+                scaledVars[p] = nc.defineVariable(std::string(name) + "_scaled", NetcdfFile::Float, {rows, cols});
+                nc.compress(scaledVars[p], {kChunkRows, kWidth}, 1);
             }
             nc.endDefinitions();
             for (Path p : {Path::Library, Path::DirectChunks}) {
@@ -124,7 +129,9 @@ TEST(FrameColumnWriter, BothPathsStoreTheSameValues)
                     b[0] = {vars[p].second, std::vector<float>(wide.begin() + static_cast<long>(row * kWidth),
                                                                wide.begin() + static_cast<long>((row + n) * kWidth))};
                     writer.add(row, n, std::move(a), 1);
-                    writer.add(row, n, std::move(b), kWidth);
+                    // The wide column, and one made from it by a factor per value of a row.
+                    writer.addScaled(row, n, b[0].first, std::move(b[0].second), kWidth,
+                                     {{scaledVars[p], {kFactors.begin(), kFactors.end()}}});
                     writer.endBlock();
                 }
                 writer.finish();
@@ -144,6 +151,11 @@ TEST(FrameColumnWriter, BothPathsStoreTheSameValues)
             const std::vector<float> w = readAll(nc, (std::string(name) + "_wide").c_str(), wide.size());
             EXPECT_EQ(std::memcmp(n.data(), narrow.data(), narrow.size() * sizeof(float)), 0);
             EXPECT_EQ(std::memcmp(w.data(), wide.data(), wide.size() * sizeof(float)), 0);
+            std::vector<float> expected(wide.size());
+            for (std::size_t i = 0; i < wide.size(); ++i)
+                expected[i] = static_cast<float>(wide[i] * kFactors[i % kWidth]);
+            const std::vector<float> s = readAll(nc, (std::string(name) + "_scaled").c_str(), wide.size());
+            EXPECT_EQ(std::memcmp(s.data(), expected.data(), expected.size() * sizeof(float)), 0);
         }
         nc_close(nc);
     }

@@ -43,17 +43,21 @@ struct CruiseTest : CliFixture {
         std::filesystem::create_directories(work.file("casts"));
         writeFile(work.file("casts/a.psd"), syntheticPsd(kCastA));
         writeFile(work.file("casts/b.psd"), syntheticPsd(kCastB, 1));
+        // b.psd brings its own times (a live recording's).
+        writeFile(work.file("casts/b.time.csv"), "record,utc\n0,2026-12-09T03:00:00.000Z\n1,2026-12-09T03:00:01.000Z\n");
         writeFile(work.file("casts/r.dat"), descendingRecording(12));
         writeLog("Bravo, shelf");
     }
     void writeLog(const std::string& bravo)
     {
-        writeFile(log, "Recording,cast,station,latitude,longitude,start_utc,interval_s,cal_dir,leg\n"
-                       "a.psd,,Alpha,54.1,7.2,2026-12-09T02:00:00Z,0.5,,1\n"
-                       "b.psd,B,\"" + bravo + "\",54.3,7.9,,,,2\n"
-                       "r.dat,R,Charlie,55.0,8.125,2026-12-09T04:00:00Z,1," + cal.dir.path() + ",2\n"
-                       "missing.psd,M,Delta,54,7,,,,\n"
-                       "b.psd,X,Echo,95,7,,,,\n");
+        // Positions and times as scientists write them; b.psd is of model 1, not 0.
+        writeFile(log, "Recording,cast,station,latitude,longitude,start_utc,interval_s,cal_dir,leg,model\n"
+                       "a.psd,,Alpha,54 06.0 N,7\xC2\xB0" "12'E,2026-12-09T03:00+01:00,0.5,,1,\n"
+                       "b.psd,B,\"" + bravo + "\",54.3,7.9,,,,2,0\n"
+                       "r.dat,R,Charlie,55.0,8.125,2026-12-09T04:00:00Z,1," + cal.dir.path() + ",2.5,\n"
+                       ",,,,,,,,,\n"
+                       "missing.psd,M,Delta,54,7,,,,,\n"
+                       "b.psd,X,Echo,95,7,,,,,\n");
     }
     CliResult cruise(const std::string& outDir, const std::vector<std::string>& extra = {}, const char* jobs = "2")
     {
@@ -94,10 +98,13 @@ TEST_F(CruiseTest, BadRowsAreToldAndTheOtherCastsGoOn)
 {
     const CliResult r = cruise(out);
     EXPECT_EQ(r.status, 1) << r.err;
-    EXPECT_NE(r.err.find(log + " line 5: recording " + work.file("casts/missing.psd") + " not found"),
+    EXPECT_NE(r.err.find(log + " line 6: recording " + work.file("casts/missing.psd") + " not found"),
               std::string::npos)
         << r.err;
-    EXPECT_NE(r.err.find(log + " line 6: latitude 95 is outside -90 to 90"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(log + " line 7: latitude 95 is outside -90 to 90"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(log + " line 3: warning: model 0 differs from model 1 of " + work.file("casts/b.psd")),
+              std::string::npos)
+        << r.err;
     for (const char* file : {"psd/a.psd", "psd/a.time.csv", "psd/B.psd", "psd/R.psd", "psd/R.time.csv", "nc/a.nc",
                              "nc/B.nc", "nc/R.nc", "cruise_profiles.nc", "cruise_summary.csv"})
         EXPECT_TRUE(std::filesystem::exists(out + "/" + file)) << file;
@@ -106,7 +113,9 @@ TEST_F(CruiseTest, BadRowsAreToldAndTheOtherCastsGoOn)
     EXPECT_NE(summary.find("\na,Alpha,54.1,7.2,2026-12-09T02:00:00.000Z,2026-12-09T02:00:02.500Z,6,1,"),
               std::string::npos)
         << summary;
-    EXPECT_NE(summary.find("\nB,\"Bravo, shelf\",54.3,7.9,,,2,"), std::string::npos) << summary;
+    EXPECT_NE(summary.find("\nB,\"Bravo, shelf\",54.3,7.9,2026-12-09T03:00:00.000Z,2026-12-09T03:00:01.000Z,2,"),
+              std::string::npos)
+        << summary;
     EXPECT_NE(summary.find("\nR,Charlie,55,8.125,2026-12-09T04:00:00.000Z,2026-12-09T04:00:11.000Z,12,"),
               std::string::npos)
         << summary;
@@ -115,11 +124,26 @@ TEST_F(CruiseTest, BadRowsAreToldAndTheOtherCastsGoOn)
     CliResult bad;
     // A .psd that is none is told by its own name, and nothing of it lands in the archive.
     writeFile(work.file("casts/junk.psd"), "garbage");
-    writeFile(work.file("junk.csv"), "recording\ncasts/junk.psd\n");
+    writeFile(work.file("junk.csv"), "recording,latitude,longitude,start_utc\ncasts/junk.psd,1,2,2026-12-09T02:00Z\n");
     bad = runCli({"cruise", work.file("junk.csv"), "-o", out, "--profile", profile});
     EXPECT_EQ(bad.status, 1);
     EXPECT_NE(bad.err.find("kavro-cli: " + work.file("casts/junk.psd") + ": "), std::string::npos) << bad.err;
     EXPECT_FALSE(std::filesystem::exists(out + "/psd/junk.psd"));
+
+    // A calibration folder of model 0 alone, asked for model 2: the warning says why it fails.
+    const std::string only = work.file("cal-a");
+    std::filesystem::create_directories(only);
+    for (const auto& entry : std::filesystem::directory_iterator(cal.dir.path()))
+        if (entry.path().filename().string().find("_a.") != std::string::npos)
+            std::filesystem::copy_file(entry.path(), only + "/" + entry.path().filename().string());
+    writeFile(work.file("model.csv"),
+              "recording,latitude,longitude,start_utc,model,cal_dir\ncasts/r.dat,1,2,2026-12-09T02:00Z,2," + only + "\n");
+    bad = runCli({"cruise", work.file("model.csv"), "-o", work.file("model-out"), "--profile", profile});
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_NE(bad.err.find("kavro-cli: " + work.file("model.csv") + " line 2: warning: model 2 differs from model 0 of " +
+                           only + "\n"),
+              std::string::npos)
+        << bad.err;
 
     // A log that cannot be read at all, and options that make no sense.
     EXPECT_EQ(runCli({"cruise", work.file("none.csv"), "-o", out, "--profile", profile}).status, 1);
@@ -141,9 +165,11 @@ TEST_F(CruiseTest, ProfilesReadInXarrayAndNetcdf4)
     if (!std::filesystem::exists("/usr/bin/python3"))
         GTEST_SKIP() << "no python3";
     ASSERT_EQ(cruise(out).status, 1);
+    const std::string both = work.file("both");
+    ASSERT_EQ(cruise(both, {"--part", "both"}).status, 1);
     const std::string result = python(R"(import sys, warnings
 import numpy as np, xarray as xr, netCDF4
-path, = sys.argv[1:]
+path, both = sys.argv[1:]
 ds = xr.open_dataset(path)
 assert ds.attrs['featureType'] == 'profile'
 assert ds.attrs['Conventions'] == 'CF-1.10, ACDD-1.3'
@@ -154,14 +180,14 @@ assert ds.attrs['time_coverage_start'] == '2026-12-09T02:00:00.000Z'
 assert list(ds.cast.values.astype(str)) == ['a', 'B', 'R'], ds.cast.values
 assert list(ds.station.values.astype(str)) == ['Alpha', 'Bravo, shelf', 'Charlie']
 assert ds.cast.attrs['cf_role'] == 'profile_id'
-assert list(ds.leg.values.astype(str)) == ['1', '2', '2']
+assert list(ds.leg.values) == [1.0, 2.0, 2.5], ds.leg.values
 assert ds.depth.attrs['positive'] == 'down' and ds.depth.attrs['units'] == 'm'
 # b is of another model: each cast has its class diameters.
 assert ds.size_class_diameter.dims == ('profile', 'size_class')
 assert list(ds.size_class_diameter.values[:, 2]) == [3.0, 6.0, 3.0], ds.size_class_diameter.values[:, 2]
 assert ds.d50.dims == ('profile', 'depth') and ds.volume_concentration.dims == ('profile', 'depth', 'size_class')
 assert ds.time.values[0] == np.datetime64('2026-12-09T02:00:00'), ds.time.values
-assert np.isnat(ds.time.values[1])
+assert ds.time.values[1] == np.datetime64('2026-12-09T03:00:00'), ds.time.values
 a = ds.sel(profile=0)
 # a: bin 0 frames 0, 1 (class 3: 2, 4), bin 1 frame 3 (class 5: 2; frame 2 is laser off), bins 2 empty, bin 3 frame 4.
 assert list(a.depth.values[:4]) == [1.0, 3.0, 5.0, 7.0]
@@ -172,6 +198,35 @@ assert np.isnan(vc[2]).all() and np.isnan(a.d50.values[2])
 assert a.total_volume.values[0] == 3.0 and a.mean_diameter.values[0] == 13.0
 assert abs(a.pressure.values[0] - 1.0) < 1e-6, a.pressure.values
 assert (a.n_frames.values[4:] == 0).all()
+# The spread of each bin beside its mean: bin 0 holds 2 and 4 uL/L of class 3.
+assert abs(a.total_volume_std.values[0] - 2 ** 0.5) < 1e-6 and a.d50_std.values[0] == 0.0
+assert np.isnan(a.total_volume_std.values[1]) and np.isnan(a.d50_std.values[3])  # one frame: no spread
+assert a.transmission_std.attrs['cell_methods'] == 'depth: standard_deviation'
+# The distributions of a bin from its mean volume and the cast's classes (the
+# bounds are stored as float32: 1e-5 is their precision in ln(upper/lower)).
+def distributions(v, d, lo, hi):
+    return v * 1e9 / (np.pi / 6 * d ** 3) / (hi - lo), v / np.log(hi / lo)
+cast = xr.open_dataset(path.replace('cruise_profiles.nc', 'nc/a.nc'))
+lo, hi = cast.size_class_bounds.values[:, 0], cast.size_class_bounds.values[:, 1]
+n, v = distributions(vc[0], a.size_class_diameter.values, lo, hi)
+assert np.allclose(a.number_size_distribution.values[0], n, rtol=1e-5) and n[3] > 0
+assert np.allclose(a.volume_size_distribution.values[0], v, rtol=1e-5)
+assert ds.number_size_distribution.attrs['units'] == 'L-1 um-1'
+assert ds.volume_size_distribution.attrs['units'] == 'uL L-1'
+# ... and per frame in the cast's own file, NaN where the frame has no light.
+n, v = distributions(cast.volume_concentration.values, cast.size_class.values, lo, hi)
+assert np.allclose(cast.number_size_distribution.values, n, rtol=1e-5, equal_nan=True)
+assert np.allclose(cast.volume_size_distribution.values, v, rtol=1e-5, equal_nan=True)
+assert np.isnan(cast.number_size_distribution.values[2]).all() and n[0, 3] > 0
+# Descent and ascent: the ascent of a is its last frame (2.0 m, class 9).
+b = xr.open_dataset(both)
+assert list(b.direction.values) == ['descent', 'ascent'], b.direction.values
+assert b.d50.dims == ('profile', 'direction', 'depth')
+assert b.volume_concentration.dims == ('profile', 'direction', 'depth', 'size_class')
+assert (b.n_frames.sel(direction='descent').values == ds.n_frames.values).all()
+up = b.sel(profile=0, direction='ascent')
+assert list(up.n_frames.values[:4]) == [0, 1, 0, 0], up.n_frames.values
+assert up.volume_concentration.values[1, 9] == 1.0
 nc = netCDF4.Dataset(path)
 assert nc.variables['n_frames'].shape == (3, ds.sizes['depth'])
 assert nc.variables['latitude'].units == 'degrees_north'
@@ -180,10 +235,150 @@ assert r.n_frames.values.sum() > 0
 cast = xr.open_dataset(sys.argv[1].replace('cruise_profiles.nc', 'nc/B.nc'))
 assert str(cast.station.values.astype(str)) == 'Bravo, shelf' and float(cast.latitude) == 54.3
 assert 'latitude' in cast.volume_concentration.coords and 'station' in cast.d50.coords
-assert cast.attrs['leg'] == '2' and cast.attrs['creator_name'] == 'A. Scientist'
+assert cast.attrs['leg'] == 2.0 and cast.attrs['creator_name'] == 'A. Scientist'
 print('ok')
 )",
-                                      {out + "/cruise_profiles.nc"});
+                                      {out + "/cruise_profiles.nc", both + "/cruise_profiles.nc"});
+    EXPECT_EQ(result, "ok\n");
+}
+
+// The rules of CF-1.10 and ACDD-1.3 that the files can be checked by, as a table,
+// over every NetCDF file a cruise writes: descents, both parts, a pressure channel
+// in dbar, the casts' own files.
+TEST_F(CruiseTest, EveryFilePassesTheConventionsChecks)
+{
+    if (!std::filesystem::exists("/usr/bin/python3"))
+        GTEST_SKIP() << "no python3";
+    const CliResult first = cruise(out);
+    ASSERT_EQ(first.status, 1);
+    EXPECT_NE(first.err.find("kavro-cli: warning: no summary, keywords given (--attr, --attrs): ACDD-1.3 recommends "
+                             "them for finding the data\n"),
+              std::string::npos)
+        << first.err;
+    const std::string both = work.file("both"), dbar = work.file("dbar");
+    ASSERT_EQ(cruise(both, {"--part", "both", "--attr", "summary=s", "--attr", "keywords=k", "--attr", "id=HE626"})
+                  .status,
+              1);
+    writeFile(profile, "[Miscellaneous]\nNumIterations=5\n[Instrument1]\nHK4Units=dbar\n");
+    ASSERT_EQ(cruise(dbar).status, 1);
+    // What the program computes cannot be given.
+    for (const char* attr : {"history=mine", "Conventions=CF-1.6", "time_coverage_start=2020", "geospatial_bounds=x"}) {
+        const CliResult r = cruise(out, {"--attr", attr});
+        EXPECT_EQ(r.status, 2) << attr;
+        const std::string name = std::string(attr).substr(0, std::string(attr).find('='));
+        EXPECT_NE(r.err.find("--attr: " + name + " is written by the program itself and cannot be given"),
+                  std::string::npos)
+            << r.err;
+    }
+    const std::string result = python(R"(import sys, glob, re, warnings
+import numpy as np, netCDF4, xarray as xr
+one, both, dbar = sys.argv[1:]
+files = sorted(f for d in (one, both, dbar) for f in glob.glob(d + '/*.nc') + glob.glob(d + '/nc/*.nc'))
+def is_text(v): return v.dtype == str or v.dtype.kind == 'S'
+def referenced(nc):
+    names = set()
+    for v in nc.variables.values():
+        for a in ('coordinates', 'bounds'):
+            names.update(getattr(v, a, '').split())
+    return names
+def data_variables(nc):
+    ref = referenced(nc)
+    return [v for n, v in nc.variables.items() if not (v.dimensions == (n,) or n in ref)]
+rules = []
+def rule(f):
+    rules.append(f)
+    return f
+@rule
+def conventions_and_discovery(nc, path):
+    assert nc.Conventions == 'CF-1.10, ACDD-1.3', nc.Conventions
+    for a in ('title', 'id', 'processing_level', 'standard_name_vocabulary', 'date_created', 'history', 'source'):
+        assert a in nc.ncattrs(), a
+    assert nc.standard_name_vocabulary.startswith('CF Standard Name Table v')
+    if 'time_coverage_start' in nc.ncattrs():
+        assert re.fullmatch(r'P(\d+D)?(T(\d+H)?(\d+M)?([\d.]+S)?)?', nc.time_coverage_duration), nc.time_coverage_duration
+@rule
+def every_data_variable_has_units(nc, path):
+    for v in data_variables(nc):
+        if is_text(v) or 'flag_masks' in v.ncattrs() or 'flag_values' in v.ncattrs():
+            continue
+        if getattr(v, 'long_name', '').startswith('station log column'):
+            continue  # a number the scientist's log gives, of units it does not say
+        assert 'units' in v.ncattrs(), v.name
+@rule
+def coordinates_resolve(nc, path):
+    for v in nc.variables.values():
+        for c in getattr(v, 'coordinates', '').split():
+            assert c in nc.variables, (v.name, c)
+            cv = nc.variables[c]
+            dims = cv.dimensions[:-1] if cv.dtype.kind == 'S' else cv.dimensions  # less a text's length
+            assert set(dims) <= set(v.dimensions), (v.name, c)
+        if 'bounds' in v.ncattrs():
+            b = nc.variables[v.bounds]
+            assert b.dimensions[:-1] == v.dimensions and len(nc.dimensions[b.dimensions[-1]]) == 2, v.name
+@rule
+def flag_attributes_agree(nc, path):
+    for v in nc.variables.values():
+        for a in ('flag_masks', 'flag_values'):
+            if a in v.ncattrs():
+                values = np.atleast_1d(v.getncattr(a))
+                assert len(values) == len(v.flag_meanings.split()), v.name
+                assert values.dtype == v.dtype, (v.name, values.dtype)
+                assert len(set(values)) == len(values), v.name
+@rule
+def fill_values_of_their_variables_type(nc, path):
+    for v in nc.variables.values():
+        if '_FillValue' in v.ncattrs():
+            assert np.asarray(v._FillValue).dtype == v.dtype, v.name
+@rule
+def texts_decode_as_text(nc, path):
+    ds = xr.open_dataset(path)
+    for name, v in ds.variables.items():
+        assert v.dtype.kind not in 'SO' or all(isinstance(x, str) for x in np.ravel(v.values)), name
+@rule
+def profile_files_follow_the_dsg_rules(nc, path):
+    if getattr(nc, 'featureType', '') != 'profile':
+        return
+    ids = [v for v in nc.variables.values() if getattr(v, 'cf_role', '') == 'profile_id']
+    assert len(ids) == 1 and ids[0].dimensions[0] == 'profile'
+    for name, standard in (('latitude', 'latitude'), ('longitude', 'longitude'), ('time', 'time')):
+        v = nc.variables[name]
+        assert v.dimensions == ('profile',) and v.standard_name == standard, name
+    assert not np.isnan(nc.variables['latitude'][:]).any() and not np.isnan(nc.variables['longitude'][:]).any()
+    z = [v for v in nc.variables.values() if getattr(v, 'axis', '') == 'Z']
+    assert len(z) == 1 and z[0].positive == 'down' and z[0].dimensions == (z[0].name,)
+    assert z[0].standard_name in ('depth', 'sea_water_pressure')
+    for v in data_variables(nc):
+        assert v.dimensions[0] == 'profile', v.name
+        if z[0].name in v.dimensions:
+            assert v.coordinates.split() == ['time', 'latitude', 'longitude', z[0].name], v.name
+assert len(files) == 12, files
+ids = set()
+for path in files:
+    nc = netCDF4.Dataset(path)
+    for r in rules:
+        try:
+            r(nc, path)
+        except AssertionError as e:
+            raise AssertionError('%s: %s: %s' % (path, r.__name__, e))
+    assert re.fullmatch(r'HE626(_\w+)?|[0-9a-f]{8}-[0-9a-f]{4}-8[0-9a-f]{3}-[89ab][0-9a-f]{3}-[0-9a-f]{12}', nc.id), nc.id
+    ids.add(nc.id)
+assert len(ids) == len(files), ids  # one identifier per file
+p = netCDF4.Dataset(one + '/cruise_profiles.nc')
+assert p.geospatial_bounds == 'POLYGON ((54.1 7.2, 55 7.2, 55 8.125, 54.1 8.125, 54.1 7.2))', p.geospatial_bounds
+assert p.geospatial_bounds_crs == 'EPSG:4326'
+assert p.time_coverage_duration == 'PT2H11S', p.time_coverage_duration
+assert p.time_coverage_resolution == 'PT1H', p.time_coverage_resolution
+c = netCDF4.Dataset(one + '/nc/a.nc')
+assert c.geospatial_bounds == 'POINT (54.1 7.2)' and c.time_coverage_resolution == 'PT0.5S', c.time_coverage_resolution
+assert netCDF4.Dataset(both + '/nc/B.nc').id == 'HE626_B'
+# A pressure channel in dbar is a pressure axis, not a depth in dbar.
+d = netCDF4.Dataset(dbar + '/cruise_profiles.nc')
+assert 'depth' not in d.variables and 'depth' not in d.dimensions
+assert d.variables['pressure'].standard_name == 'sea_water_pressure' and d.variables['pressure'].units == 'dbar'
+assert d.variables['d50'].dimensions == ('profile', 'pressure') and 'aux5' in d.variables
+print('ok')
+)",
+                                      {out, both, dbar});
     EXPECT_EQ(result, "ok\n");
 }
 
@@ -200,6 +395,8 @@ TEST_F(CruiseTest, ReportNamesEveryStation)
     for (const char* station : {"Alpha", "Bravo, shelf", "Charlie"})
         EXPECT_NE(text.find(station), std::string::npos) << station;
     EXPECT_NE(text.find("one colour scale for every cast"), std::string::npos);
+    // The mean spectra as dV/dlnD, which casts of other class widths share.
+    EXPECT_NE(text.find("Mean volume distribution of each cast"), std::string::npos) << text;
     EXPECT_NE(text.find("page 4 of 4"), std::string::npos);
 }
 
@@ -285,8 +482,8 @@ TEST_F(CruiseTest, RowsThenCollectEqualOneRun)
     EXPECT_FALSE(std::filesystem::exists(split + "/cruise_profiles.nc"));
     r = cruise(split, {"--rows", "3,5"}, "1");
     EXPECT_EQ(r.status, 1);  // row 5 is the bad one
-    EXPECT_NE(r.err.find("line 6: latitude 95"), std::string::npos) << r.err;
-    EXPECT_EQ(r.err.find("line 5:"), std::string::npos) << r.err;  // not chosen, not told
+    EXPECT_NE(r.err.find("line 7: latitude 95"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("line 6:"), std::string::npos) << r.err;  // not chosen, not told
     r = cruise(split, {"--collect"});
     EXPECT_EQ(r.status, 1) << r.err;  // the bad rows of the log are still told
     EXPECT_EQ(readFile(split + "/cruise_summary.csv"), readFile(out + "/cruise_summary.csv"));

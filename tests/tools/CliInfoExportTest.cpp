@@ -249,7 +249,7 @@ TEST_F(ExportTest, NetcdfReadsBackThroughTheCApi)
     EXPECT_EQ(ncText(nc, "units", "pressure"), "m");
     EXPECT_EQ(ncText(nc, "source_file_sha256"), sha256Hex(bytes));
     EXPECT_EQ(ncText(nc, "calibration_check"), "the calibration folder holds the class diameters of the .psd header");
-    EXPECT_EQ(ncText(nc, "Conventions"), "CF-1.10");
+    EXPECT_EQ(ncText(nc, "Conventions"), "CF-1.10, ACDD-1.3");
     EXPECT_EQ(ncText(nc, "background_file"), cal.path("zsc.asc"));
     EXPECT_EQ(ncText(nc, "background_file_sha256"), sha256Hex(readFile(cal.path("zsc.asc"))));
     EXPECT_NE(ncText(nc, "calibration_files_sha256").find(sha256Hex(readFile(cal.path("H32_a.asc"))) + "  "),
@@ -283,7 +283,7 @@ import numpy as np, xarray as xr
 psd, nc, table, comma = sys.argv[1:5]
 rec = np.fromfile(psd, dtype='<f4', offset=1024).reshape(-1, 128)
 ds = xr.open_dataset(nc)
-assert ds.attrs['Conventions'] == 'CF-1.10'
+assert ds.attrs['Conventions'] == 'CF-1.10, ACDD-1.3'
 assert ds.time.dtype.kind == 'M', ds.time.dtype
 assert ds.time.values[0] == np.datetime64('2026-12-09T02:20:45.123'), ds.time.values[0]
 assert ds.time.values[2] == np.datetime64('2026-12-09T02:20:46.123'), ds.time.values[2]
