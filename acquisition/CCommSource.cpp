@@ -401,8 +401,10 @@ void CCommSource::processFrame()
     // The time its end character arrived, not the time it was taken.
     const UtcTime arrived = receiver_.frameArrived();
     // The time file names the frame by the .psd record it becomes (from 0).
-    if (results_.writeTogether(out, continuedFrames_ + counts_.written, arrived))
+    if (results_.writeTogether(out, fileRecords_, arrived)) {
         ++counts_.written;
+        ++fileRecords_;
+    }
     // Every frame taken goes to the window's cast so far, recorded or not.
     if (recordListener_ && !closing_)
         recordListener_(outputRecord(), currentFrame_);

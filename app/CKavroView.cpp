@@ -127,10 +127,15 @@ void CKavroView::resizeEvent(QResizeEvent* event)
 
 void CKavroView::placeLinkBanner()
 {
-    if (linkBanner_) {
-        linkBanner_->setGeometry(0, 0, width(), linkBanner_->sizeHint().height());
-        linkBanner_->raise();
-    }
+    if (!linkBanner_)
+        return;
+    // The banner takes a strip above the view's contents, so that it hides nothing.
+    const int height = linkBanner_->isVisible() ? linkBanner_->heightForWidth(width()) : 0;
+    const int strip = std::max(height, linkBanner_->isVisible() ? linkBanner_->sizeHint().height() : 0);
+    if (viewportMargins().top() != strip)
+        setViewportMargins(0, strip, 0, 0);
+    linkBanner_->setGeometry(0, 0, width(), strip);
+    linkBanner_->raise();
 }
 
 void CKavroView::updateLinkBanner()
@@ -172,8 +177,10 @@ void CKavroView::updateLinkBanner()
     if (!lost) {
         // The return is said for a while, then the banner goes.
         QTimer::singleShot(kBackBannerMs, linkBanner_, [this, instrument] {
-            if (!instrument->linkLost() && linkBanner_)
+            if (!instrument->linkLost() && linkBanner_) {
                 linkBanner_->hide();
+                placeLinkBanner();
+            }
         });
     }
 }

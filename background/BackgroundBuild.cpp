@@ -2,6 +2,7 @@
 
 #include "core/CRawSource.h"
 #include "core/Settings.h"
+#include "platform/FileUtil.h"
 #include "platform/Profile.h"
 #include "platform/Prompter.h"
 #include "resources/BackgroundTexts.h"
@@ -69,9 +70,23 @@ BuildResult finishLiveBackground(CScatterAccumulator& accumulator, CRawSource* i
     if (!verdict(accumulator))
         return BuildResult::Rejected;
     bool ok = acceptBackground(accumulator, settings, profile, prompter, {}, inUse);
-    // The averages become the background of the frames that follow, written or not.
-    if (instrument)
+    if (!instrument)
+        return ok ? BuildResult::Accepted : BuildResult::AcceptedWithFailure;
+    if (!instrument->recording()) {
+        // The averages become the background of the frames that follow.
         instrument->setBackgroundFromRecord(accumulator.averages().data());
+        return ok ? BuildResult::Accepted : BuildResult::AcceptedWithFailure;
+    }
+    // One file never mixes two backgrounds: the frames from now on go to a new cast
+    // whose header names the new one, or the new background waits for the next cast.
+    const std::string written = accumulator.writtenPath();
+    const std::string next = CRawSource::freeOutputName(instrument->request(), true);
+    const std::string old = instrument->backgroundFileName();
+    if (prompter.askYesNo(text::kNewBackgroundQuestion + fileNamePart(next) + "; " +
+                          fileNamePart(instrument->sourceName()) + text::kNewBackgroundKeeps +
+                          (old.empty() ? std::string(text::kNewBackgroundUnnamed) : fileNamePart(old))) &&
+        instrument->recordOnWithBackground(accumulator.averages().data(), written).empty())
+        ok = false;
     return ok ? BuildResult::Accepted : BuildResult::AcceptedWithFailure;
 }
 

@@ -123,6 +123,32 @@ std::string CRawSource::freeOutputName(const OpenRequest& request, bool timeStam
     }
 }
 
+std::string CRawSource::recordOnWithBackground(const double values[kFrameValues], const std::string& backgroundPath)
+{
+    if (!recording() || values[kLaserPowerIndex] == 0.0)
+        return std::string();
+    OpenRequest next = request_;
+    next.output = freeOutputName(request_, writesTimeStamps_);
+    next.background = backgroundPath;
+    next.existing = ExistingOutputs::Refuse;
+    setBackgroundFromRecord(values);
+    backgroundFileName_ = backgroundPath;
+    results_.close();
+    request_ = next;
+    sourceName_ = *next.output;
+    std::string paths[ResultFiles::kSlots];
+    plannedOutputs(request_, false, writesTimeStamps_, sourceName_, paths);
+    try {
+        const std::string header = paths[ResultFiles::Psd].empty() ? std::string() : psdHeaderRecord();
+        openResultSet(paths, std::string(), nullptr, header, bytesOf(encodeDiameterRecord(*frameResult_)));
+    } catch (const UserAbort&) {
+        // Told; nothing is recorded from here on, and the old files stay as they are.
+        results_.close();
+        return std::string();
+    }
+    return sourceName_;
+}
+
 std::string CRawSource::repeatedOutput(const std::vector<std::string>& paths)
 {
     std::vector<std::filesystem::path> seen;
@@ -213,20 +239,7 @@ void CRawSource::openOutputs(bool psdAlways, const std::string& inputPath, OpenQ
         if (!existing.empty() && !questions->replaceBeside(existing))
             throw UserAbort{};
     }
-    for (int slot = 0; slot < ResultFiles::kSlots; ++slot) {
-        if (paths[slot].empty())
-            continue;
-        const auto s = static_cast<ResultFiles::Slot>(slot);
-        if (!results_.open(s, paths[slot], request_.existing, inputPath))
-            throw UserAbort{};
-        if (continuing && !results_.file(s).truncateTo(found.keep[slot])) {
-            context_.prompter.message(std::string(text::kWriteFailed) + paths[slot] + ": " +
-                                          errnoText(errno),
-                                      MessageIcon::Exclamation);
-            throw UserAbort{};
-        }
-    }
-    results_.setSyncInterval(outputSyncSeconds_);
+    openResultSet(paths, inputPath, continuing ? &found : nullptr, header, diameters);
     if (continuing) {
         continuedFrames_ = found.frames;
         continuationNote_ = text::kContinuing + sourceName_ + text::kContinuingAfter + std::to_string(found.frames) +
@@ -234,8 +247,30 @@ void CRawSource::openOutputs(bool psdAlways, const std::string& inputPath, OpenQ
         if (found.droppedBytes > 0)
             continuationNote_ += text::kContinuingDropped + std::to_string(found.droppedBytes) +
                                  text::kContinuingDroppedEnd;
-        return;
     }
+}
+
+void CRawSource::openResultSet(const std::string (&paths)[ResultFiles::kSlots], const std::string& inputPath,
+                               const CastContinuation* found, const std::string& header, const std::string& diameters)
+{
+    const bool continuing = found != nullptr;
+    fileRecords_ = continuing ? found->frames : 0;
+    for (int slot = 0; slot < ResultFiles::kSlots; ++slot) {
+        if (paths[slot].empty())
+            continue;
+        const auto s = static_cast<ResultFiles::Slot>(slot);
+        if (!results_.open(s, paths[slot], request_.existing, inputPath))
+            throw UserAbort{};
+        if (continuing && !results_.file(s).truncateTo(found->keep[slot])) {
+            context_.prompter.message(std::string(text::kWriteFailed) + paths[slot] + ": " +
+                                          errnoText(errno),
+                                      MessageIcon::Exclamation);
+            throw UserAbort{};
+        }
+    }
+    results_.setSyncInterval(outputSyncSeconds_);
+    if (continuing)
+        return;
     results_.write(ResultFiles::Psd, header);
     results_.write(ResultFiles::Psd, diameters);
     results_.write(ResultFiles::Time, std::string(text::kTimeStampHeader) + "\n");

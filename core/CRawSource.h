@@ -75,6 +75,13 @@ public:
     // The first "<name>-2.psd", "<name>-3.psd", ... beside the request's output none
     // of whose files (by the request's switches) exists: a new cast's free name.
     static std::string freeOutputName(const OpenRequest& request, bool timeStamps);
+    // A background accepted while frames are recorded: it processes the frames from
+    // now on, which go to a new set of files under the free name ("cast7-2.psd"),
+    // whose .psd header names backgroundPath; the files so far keep the frames
+    // processed with the background their header names.  The new .psd's path; ""
+    // when nothing records, the background has no laser light, or the new files
+    // could not be made (told: nothing is recorded from then on).
+    std::string recordOnWithBackground(const double values[kFrameValues], const std::string& backgroundPath);
     // After a cast was continued: the frames its files held, and what was said of it
     // ("Continuing ..."); 0 and "" otherwise.
     long long continuedFrames() const { return continuedFrames_; }
@@ -154,8 +161,16 @@ protected:
     long long continuedFrames_ = 0;
     std::string continuationNote_;
 
+    // The frames the open result set holds: the record the next frame becomes.
+    long long fileRecords_ = 0;
+
 private:
     void openOutputs(bool psdAlways, const std::string& inputPath, OpenQuestions* questions);
+    // Opens every file of paths (after found's check when a cast is continued, each
+    // cut to its kept length), or writes the .psd's header and diameters and the time
+    // file's header line to a new set.  UserAbort after telling a failure.
+    void openResultSet(const std::string (&paths)[ResultFiles::kSlots], const std::string& inputPath,
+                       const CastContinuation* found, const std::string& header, const std::string& diameters);
     bool askBeforeReplacing_ = false;
 };
 

@@ -226,17 +226,18 @@ inline constexpr const char* kStopRecordingAskEnd = ": stop recording and close?
 inline constexpr const char* kNotRecording = "Not recording: no instrument output is on (Options > Output)";
 // Once the timer has stopped or the instrument is lost: what was recorded.
 inline constexpr const char* kStopped = "Stopped: ";  // + frames + kStoppedFramesIn + the files
-inline constexpr const char* kStoppedLost = "Stopped, the instrument is lost: ";
+// While the line is away the cast stays open: "Waiting for the instrument: 10 frames in ...".
+inline constexpr const char* kStoppedLost = "Waiting for the instrument: ";
 inline constexpr const char* kStoppedFramesIn = " frames in ";
 inline constexpr const char* kStoppedFrameIn = " frame in ";
 inline constexpr const char* kStoppedNothingRecorded = "Stopped: nothing was recorded (no instrument output is on)";
 inline constexpr const char* kRecordingFailed = "Recording failed: ";  // + what went wrong
 // Before the timer first runs: where the frames will go.
 inline constexpr const char* kReadyToRecord = "Ready to record: ";  // + the files + kReadyToRecordEnd
-inline constexpr const char* kReadyToRecordEnd = " - press Timer-ON to record";
+inline constexpr const char* kReadyToRecordEnd = " - press the timer button (Timer-OFF) to record";
 // The instrument window's large recording-state band.
 inline constexpr const char* kIndicatorRec = "\u25CF REC";  // + elapsed time, + frames
-inline constexpr const char* kIndicatorReady = "READY - press Timer-ON to record";
+inline constexpr const char* kIndicatorReady = "READY - press the timer button (Timer-OFF) to record";
 inline constexpr const char* kIndicatorStopped = "STOPPED";  // + frames
 inline constexpr const char* kIndicatorLost = "LOST - waiting for the instrument";
 inline constexpr const char* kIndicatorNotRecording = "NOT RECORDING - no instrument output is on";

@@ -101,4 +101,11 @@ inline constexpr const char* kCliOutputWritten = "Background scatter file writte
 inline constexpr const char* kCliRatioStored = "LRefRatio %s stored in %s\n";
 inline constexpr const char* kCliRatioUnchanged = "LRefRatio unchanged (laser reference or laser power not above 100)\n";
 
+// A background accepted while a window records: "Use the new background from now on?
+// The recording goes on in cast7-2.psd; cast7.psd keeps zsc.asc"  No: the new file is
+// kept for the next cast and the recording goes on as it was.
+inline constexpr const char* kNewBackgroundQuestion = "Use the new background from now on? The recording goes on in ";
+inline constexpr const char* kNewBackgroundKeeps = " keeps ";
+inline constexpr const char* kNewBackgroundUnnamed = "the background it was processed with";
+
 }  // namespace kavro::text

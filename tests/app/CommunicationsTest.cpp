@@ -399,8 +399,8 @@ TEST(InstrumentStatusTexts, TheBandSaysRecOnlyWhileTheTimerTakesFramesIntoFiles)
     };
     const std::string dot = "\u25CF";
     for (const Row& r : std::vector<Row>{
-             {Run::Ready, true, false, Indicator::Ready, 0, 0, "READY - press Timer-ON to record"},
-             {Run::Ready, true, false, Indicator::Ready, 0, 2, "READY - press Timer-ON to record"},
+             {Run::Ready, true, false, Indicator::Ready, 0, 0, "READY - press the timer button (Timer-OFF) to record"},
+             {Run::Ready, true, false, Indicator::Ready, 0, 2, "READY - press the timer button (Timer-OFF) to record"},
              {Run::Going, true, false, Indicator::Rec, 3725, 754, dot + " REC   \u00B7   01:02:05   \u00B7   754 frames"},
              {Run::Going, true, false, Indicator::Rec, 0, 1, dot + " REC   \u00B7   00:00:00   \u00B7   1 frame"},
              {Run::Going, true, false, Indicator::Rec, 360000, 0, dot + " REC   \u00B7   100:00:00   \u00B7   0 frames"},
@@ -418,7 +418,7 @@ TEST(InstrumentStatusTexts, TheBandSaysRecOnlyWhileTheTimerTakesFramesIntoFiles)
     // The line at the bottom: "Recording" only while the timer runs.
     const std::vector<std::string> files{"/d/a.psd", "/d/a.log"};
     EXPECT_EQ(InstrumentStatus::recordingText(files, "", Run::Ready, 0),
-              "Ready to record: a.psd, a.log in /d - press Timer-ON to record");
+              "Ready to record: a.psd, a.log in /d - press the timer button (Timer-OFF) to record");
     EXPECT_EQ(InstrumentStatus::recordingText(files, "", Run::Going, 3), "Recording: a.psd, a.log in /d");
     EXPECT_EQ(InstrumentStatus::recordingText(files, "", Run::Stopped, 3), "Stopped: 3 frames in a.psd, a.log in /d");
     EXPECT_EQ(InstrumentStatus::recordingText({}, "", Run::Ready, 0),
@@ -567,7 +567,7 @@ TEST_F(CommunicationsTest, ARecordingWindowNamesItsFilesAndClosingWritesTheFrame
     CKavroFrame* recording = app->mainFrame()->activeFrame();
     ASSERT_NE(recording, frame);
     EXPECT_EQ(recording->view()->instrumentStatus()->recordingLabel()->toolTip().toStdString(),
-              "Ready to record: cast.psd, cast.log, cast.time.csv in " + dir.path() + " - press Timer-ON to record");
+              "Ready to record: cast.psd, cast.log, cast.time.csv in " + dir.path() + " - press the timer button (Timer-OFF) to record");
 
     // Two frames arrive that nobody asked for yet: the window's close takes them.
     instruments->link->arrive(frameText(3) + frameText(4) + "{5 5");

@@ -7,6 +7,7 @@
 #include "acquisition/CRawFile.h"
 #include "core/CPDFile.h"
 #include "core/FrameTimes.h"
+#include "background/BackgroundBuild.h"
 #include "background/CScatterAccumulator.h"
 #include "platform/posix/PosixSerialLink.h"
 #include "platform/System.h"
@@ -242,6 +243,35 @@ TEST_F(LiveTest, ALiveCollectionAveragesTheFramesItWasRunningFor)
     EXPECT_EQ(collection.zeroRingRecords(), 1);   // frame 2
     for (int i : {0, 5, 17, kLaserPowerIndex, kLaserReferenceIndex})
         EXPECT_DOUBLE_EQ(collection.averageValue(i), (frames[1][i] + frames[2][i] + frames[3][i]) / 3.0) << i;
+
+    // Accepted as the background while recording: a file never mixes two backgrounds.
+    // No: the recording goes on as it was; Yes: the frames from now on go to a new cast
+    // whose header names the new background.
+    const std::string psd = env.cal.path("collect.psd");
+    const std::string newBackground = env.cal.path("new-zsc.asc");
+    const std::string oldHeader = readFile(psd).substr(0, 512);
+    for (const bool yes : {false, true}) {
+        SCOPED_TRACE(yes);
+        env.prompter.choose(newBackground).answer(yes);
+        const BuildResult result = finishLiveBackground(collection, src.get(), env.settings, env.profile,
+                                                        env.prompter, [](CScatterAccumulator&) { return true; });
+        EXPECT_EQ(result, BuildResult::Accepted);
+        const auto& asked = env.prompter.calls().back();
+        EXPECT_EQ(asked.text, "Use the new background from now on? The recording goes on in collect-2.psd; "
+                              "collect.psd keeps zsc.asc");
+        ASSERT_EQ(src->nextFrame(), 1);
+    }
+    src->close();
+    // collect.psd: the five frames before the question and the one after the No, all
+    // with the old background its header names; collect-2.psd: the frame after the Yes.
+    EXPECT_EQ(readFile(psd).size(), (2u + 6u) * 512u);
+    EXPECT_EQ(readFile(psd).substr(0, 512), oldHeader);
+    const std::string second = readFile(env.cal.path("collect-2.psd"));
+    ASSERT_EQ(second.size(), 3u * 512u);
+    EXPECT_EQ(decodePsdHeader(reinterpret_cast<const unsigned char*>(second.data())).backgroundPath, newBackground);
+    const std::string log = readFile(env.cal.path("collect-2.log"));
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1);
+    EXPECT_EQ(readFile(env.cal.path("collect-2.time.csv")).substr(0, 13), "record,utc\n0,");
 }
 
 // kavro-cli run as a child process with its output in files, for the runs that
