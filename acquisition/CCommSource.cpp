@@ -336,14 +336,16 @@ CCommSource::Reply CCommSource::receiveReply(long long requestRead)
             return Reply::None;
         if (waitListener_)
             waitListener_(static_cast<int>(waited));
-        // On the real line the wait ends when a byte comes, so that the frame is
-        // stamped when it arrived; a scripted line is paced by its clock.
-        if (ownTiming_ && link_->canWaitReadable()) {
+        // On a line that can be waited on the wait ends when a byte comes, so that the
+        // frame is stamped when it arrived; any other line is paced by the clock.
+        if (link_->canWaitReadable()) {
             const auto before = std::chrono::steady_clock::now();
             link_->waitReadable(kPollSleepMs);
             waitedMs += static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(
                                              std::chrono::steady_clock::now() - before)
                                              .count());
+            // A driver's sleep also looks for a stop; it is given no time to wait.
+            timing_.sleepMilliseconds(0);
         } else {
             timing_.sleepMilliseconds(kPollSleepMs);
             waitedMs += kPollSleepMs;

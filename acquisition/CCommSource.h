@@ -146,11 +146,7 @@ public:
 
     void setFrameListener(FrameListener listener) { listener_ = std::move(listener); }
     void clearFrameListener() { listener_ = nullptr; }
-    void setTiming(Timing timing)
-    {
-        timing_ = std::move(timing);
-        ownTiming_ = false;
-    }
+    void setTiming(Timing timing) { timing_ = std::move(timing); }
     // Milliseconds a request waits for its reply at most, beside CommWait (0: CommWait
     // alone): a driver asking at an interval gives the interval.
     void setReplyWait(int ms) { replyWaitMs_ = ms; }
@@ -237,7 +233,6 @@ private:
     Exchange lastExchange_ = Exchange::None;
     bool closing_ = false;
     Timing timing_;
-    bool ownTiming_ = true;  // the system's clock and the real line's waits
     int replyWaitMs_ = 0;
     bool linkLost_ = false;
     std::string linkError_;

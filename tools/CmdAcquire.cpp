@@ -149,8 +149,10 @@ AcquireResult acquire(const AcquireOptions& o, Environment& env, const StopWait&
 
     const auto interval = std::chrono::milliseconds(static_cast<long long>(o.interval * 1000.0 + 0.5));
     RequestPacer pacer(interval);
-    // A silent instrument is asked again at the interval, not after CommWait.
-    src.setReplyWait(static_cast<int>(std::max<long long>(interval.count(), kLinePollMs)));
+    // A silent instrument is asked again at the interval, not after CommWait; at
+    // --interval 0 (as fast as it answers) a request waits for its reply as long as
+    // CommWait allows, so that a slow instrument is never asked twice for one frame.
+    src.setReplyWait(static_cast<int>(interval.count()));
     // Between requests the line is watched, so that a reply that comes after its
     // request stopped waiting is stamped when it came.
     auto waitForNextRequest = [&] {
