@@ -133,9 +133,8 @@ CastContinuation ResultFiles::inspectContinuation(const std::string (&paths)[kSl
             if (c.problem = headerMismatch(path, all, header, diameters); !c.problem.empty())
                 return c;
             // Records of zero bytes at the end were never written: the system had made
-            // room for them when the power went.  A frame record of nothing but zeros
-            // would need every ring lit and every housekeeping channel at exactly 0
-            // (the laser reference among them), which a working instrument never sends.
+            // room for them when the power went.  No frame record is all zeros: its mean
+            // diameter is -1 (no distribution) or the mean of a frame with particles.
             while (records > kPsdHeaderRecords &&
                    allZero(all.substr(static_cast<std::size_t>((records - 1) * kPsdRecordBytes), kPsdRecordBytes)))
                 --records;
