@@ -65,6 +65,12 @@ InstrumentStatus::Run InstrumentStatus::runOf(bool timerRunning, bool timerRan, 
     return timerRan ? Run::Stopped : Run::Ready;
 }
 
+long InstrumentStatus::framesInFiles() const
+{
+    // A continued cast counts the frames its files held before this run as well.
+    return source_.counts().written + static_cast<long>(source_.recordBase());
+}
+
 std::string InstrumentStatus::recordingText(const std::vector<std::string>& paths, const std::string& outputError,
                                             Run run, long frames)
 {
@@ -162,7 +168,7 @@ void InstrumentStatus::showRecording()
     const QColor colour = failed || run == Run::Lost || (!recording && run == Run::Going) ? kTroubleColour
                           : run == Run::Going                                            ? kRecordingColour
                                                                                          : kWaitingColour;
-    setLine(recording_, recordingText(source_.outputPaths(), source_.outputError(), run, source_.counts().written),
+    setLine(recording_, recordingText(source_.outputPaths(), source_.outputError(), run, framesInFiles()),
             colour);
     showIndicator(run);
 }
@@ -186,7 +192,7 @@ void InstrumentStatus::showIndicator(Run run)
     palette.setColor(QPalette::Window, look.background);
     palette.setColor(QPalette::WindowText, look.text);
     indicator_->setPalette(palette);
-    indicator_->setText(QString::fromStdString(indicatorText(state, runSeconds(), source_.counts().written)));
+    indicator_->setText(QString::fromStdString(indicatorText(state, runSeconds(), framesInFiles())));
 }
 
 std::string InstrumentStatus::exchangeText() const

@@ -62,6 +62,8 @@ public:
 
 private:
     std::string exchangeText() const;
+    // The frames the files hold: this run's and, for a continued cast, those before.
+    long framesInFiles() const;
 
     const CCommSource& source_;
     int commWait_;
