@@ -1,11 +1,15 @@
 #include "app/DesktopQuestions.h"
 
+#include "acquisition/CCommSource.h"
 #include "app/AppDialogs.h"
 #include "core/CRawSource.h"
 #include "core/Constants.h"
 #include "platform/File.h"
 #include "platform/FileUtil.h"
+#include "resources/AppTexts.h"
 #include "resources/CoreTexts.h"
+
+#include <cstdio>
 
 #include <filesystem>
 
@@ -44,6 +48,31 @@ void DesktopQuestions::beforeOutputs(OpenRequest& request)
 }
 
 std::optional<std::string> DesktopQuestions::output(OpenRequest& request, const std::string& proposal)
+{
+    std::optional<std::string> chosen = chooseOutput(request, proposal);
+    if (!chosen || request.kind != kKindInstrument)
+        return chosen;
+    // A disk that fills within the hour would end the cast: said before it begins.
+    OpenRequest named = request;
+    named.output = chosen;
+    std::string slots[ResultFiles::kSlots];
+    CRawSource::plannedOutputs(named, false, true, *chosen, slots);
+    std::vector<std::string> paths;
+    for (const std::string& path : slots)
+        if (!path.empty())
+            paths.push_back(path);
+    const std::optional<double> hours = CCommSource::hoursOfRoom(paths, 1.0);
+    if (hours && *hours < 1.0) {
+        char question[1024];
+        std::snprintf(question, sizeof question, text::kLittleRoomQuestion, *hours * 60.0,
+                      CCommSource::folderOf(paths).c_str());
+        if (!prompter_.askYesNo(question))
+            return std::nullopt;
+    }
+    return chosen;
+}
+
+std::optional<std::string> DesktopQuestions::chooseOutput(OpenRequest& request, const std::string& proposal)
 {
     std::optional<std::string> chosen = PrompterQuestions::output(request, proposal);
     // A live cast that exists is not only replaced: it may be continued, or the new

@@ -26,6 +26,8 @@ public:
     static std::string proposedRecordingPath(const std::string& folder, const std::string& name, const std::tm& time);
 
 private:
+    // The save dialog, and what to do with a live cast that exists.
+    std::optional<std::string> chooseOutput(OpenRequest& request, const std::string& proposal);
     AppDialogs& dialogs_;
     std::string dataFolder_;
     bool replaceWholeCast_ = false;  // Replace was chosen for a cast that exists

@@ -208,6 +208,10 @@ inline constexpr const char* kRecordingQuestionEnd =
     "\nwith the .log of the raw frames and the time file beside it?  The save dialog that follows "
     "lets you change the name.";
 inline constexpr const char* kRecordButton = "Record";
+// A live recording whose disk would fill within the hour (minutes, folder).
+inline constexpr const char* kLittleRoomQuestion =
+    "The disk has room for about %.0f minutes of frames at one a second in %s: the cast would stop when it is "
+    "full. Record there all the same?";
 // The banner of a live window whose line has gone away.
 inline constexpr const char* kReconnectNow = "Reconnect now";
 // The .psd chosen for a live recording exists already.
