@@ -2,6 +2,7 @@
 // a diagonal), frames without a usable distribution are drawn as gaps, and no two
 // texts of the picture overlap, down to the smallest picture the windows allow.
 #include "core/CastSummary.h"
+#include "plots/cast/CastAxes.h"
 #include "plots/cast/CastPlot.h"
 #include "tests/support/DiagonalCast.h"
 
@@ -211,6 +212,38 @@ TEST_P(CastPlotTextTest, NoTwoTextsOverlapAndTheAxisTitlesAreThere)
         }
     }
     EXPECT_EQ(titles, 6);  // size axis, four panels, colour bar
+}
+
+// A profile as narrow as beside its cast's picture on a report page: every text
+// whole (none cut short with an ellipsis) and the diameter axis labelled along the
+// whole image, not left bare because its decades are few.
+TEST_F(CastPlotTest, ANarrowProfileKeepsItsTextsWholeAndItsDiameterTicks)
+{
+    for (const QSize at : {QSize(410, 660), QSize(300, 500)}) {
+        SCOPED_TRACE(at.width());
+        CastPlot profile(summary, CastPlot::Orientation::Profile);
+        TextBoxes device(at);
+        {
+            QPainter painter(&device);
+            profile.draw(painter, at);
+        }
+        const QRectF image = profile.imageRect();
+        std::vector<double> diameterLabels;
+        for (const auto& t : device.texts()) {
+            EXPECT_FALSE(t.text.contains(QChar(0x2026))) << t.text.toStdString();
+            bool number = false;
+            t.text.toDouble(&number);
+            if (number && t.box.top() >= image.bottom() && t.box.center().x() >= image.left() - 1 &&
+                t.box.center().x() <= image.right() + 1)
+                diameterLabels.push_back(t.box.center().x());
+        }
+        EXPECT_GE(diameterLabels.size(), 2u);
+    }
+    // Two decades inside a span of more than two: both, not one tick or linear ones.
+    std::vector<double> values;
+    for (const CastTick& t : logTicks(2.5, 500, 2))
+        values.push_back(t.value);
+    EXPECT_EQ(values, (std::vector<double>{10, 100}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, CastPlotTextTest,
