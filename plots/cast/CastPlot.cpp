@@ -458,10 +458,13 @@ void CastPlot::drawImage(QPainter& painter)
         const std::size_t j = static_cast<std::size_t>(k);
         const double lo = size.map(diameters ? edges[j] : k + 0.5);
         const double hi = size.map(diameters ? edges[j + 1] : k + 1.5);
+        // The class's own strip, copied: a device that records or embeds the image
+        // (a PDF, a recorded page) then holds one strip per class, not the whole
+        // image once for every class.
         if (alongX)
-            painter.drawImage(QRectF(a0, hi, a1 - a0, lo - hi), img, QRectF(0, kClasses - 1 - k, n, 1));
+            painter.drawImage(QRectF(a0, hi, a1 - a0, lo - hi), img.copy(0, kClasses - 1 - k, n, 1));
         else
-            painter.drawImage(QRectF(lo, a0, hi - lo, a1 - a0), img, QRectF(k, 0, 1, n));
+            painter.drawImage(QRectF(lo, a0, hi - lo, a1 - a0), img.copy(k, 0, 1, n));
     }
     painter.restore();
     painter.setPen(QPen(kInk, 0));
