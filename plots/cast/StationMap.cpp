@@ -75,6 +75,15 @@ MapExtent mapExtent(const std::vector<MapStation>& stations, double width, doubl
 
 void drawStationMap(QPainter& p, const QRectF& r, const std::vector<MapStation>& stations, double fontPx)
 {
+    if (std::none_of(stations.begin(), stations.end(), [](const MapStation& s) {
+            return std::isfinite(s.latitude) && std::isfinite(s.longitude);
+        })) {
+        p.setFont(mapFont(fontPx));
+        p.setPen(QPen(kInk, 0));
+        p.drawRect(r);
+        p.drawText(r, Qt::AlignCenter | Qt::TextWordWrap, QString::fromUtf8(text::kReportNoPositions));
+        return;
+    }
     const MapExtent e = mapExtent(stations, r.width(), r.height());
     const CastScale x{e.lon0, e.lon1, r.left(), r.right(), false};
     const CastScale y{e.lat0, e.lat1, r.bottom(), r.top(), false};
