@@ -84,21 +84,37 @@ inline constexpr const char* kProfileBinning =
 inline constexpr const char* kReportCruiseLine = "%d casts \xC2\xB7 depth bins of %g %s \xC2\xB7 %s to %s";
 inline constexpr const char* kReportCruiseLineUntimed = "%d casts \xC2\xB7 depth bins of %g %s";
 inline constexpr const char* kReportColourScale =
-    "Size images: one colour scale for every cast, %s to %s uL/L (logarithmic)";
-inline constexpr const char* kReportD50 = "D50 (um)";
-inline constexpr const char* kReportTotal = "Total volume (uL/L)";
+    "Size images: one colour scale for every cast, %s to %s \xC2\xB5l/l (logarithmic)";
+inline constexpr const char* kReportD50 = "D50 (\xC2\xB5m)";
+inline constexpr const char* kReportTotal = "Total volume (\xC2\xB5l/l)";
 inline constexpr const char* kReportJunge = "Junge slope";
 inline constexpr const char* kReportDepth = "Depth (%s)";
 inline constexpr const char* kReportSpectrum = "Mean volume distribution of each cast (unflagged frames)";
-inline constexpr const char* kReportSpectrumX = "Diameter (um)";
-inline constexpr const char* kReportSpectrumY = "dV/dlnD (uL/L)";
+inline constexpr const char* kReportSpectrumX = "Diameter (\xC2\xB5m)";
+inline constexpr const char* kReportSpectrumY = "dV/dlnD (\xC2\xB5l/l)";
+// The table of casts; the maximum depth's column names the depth units.
 inline constexpr const char* kReportTableHead[] = {"Cast", "Station", "Latitude", "Longitude", "Start (UTC)",
-                                                   "Frames", "Max depth", "D50 (um)"};
+                                                   "Frames", "Max depth (%s)", "D50 (\xC2\xB5m)"};
+// The station map.
+inline constexpr const char* kReportMap = "Stations";
+inline constexpr const char* kReportLongitude = "Longitude";
+inline constexpr const char* kReportLatitude = "Latitude";
+inline constexpr const char* kReportMapDegrees = "%s\xC2\xB0%c";  // degrees, hemisphere
+inline constexpr const char* kReportNoPositions = "No cast has a position.";
+// The cruise's attributes named under its title: attribute, the label it is shown with.
+inline constexpr const char* kReportAttributes[][2] = {{"creator_name", "Creator"},
+                                                       {"principal_investigator", "PI"},
+                                                       {"institution", "Institution"},
+                                                       {"project", "Project"},
+                                                       {"license", "Licence"}};
+inline constexpr const char* kReportAttribute = "%s: %s";  // label, value
+inline constexpr const char* kReportAttributeSeparator = "  \xC2\xB7  ";
 inline constexpr const char* kReportCastTitle = "Cast %s \xC2\xB7 station %s \xC2\xB7 %s";
 inline constexpr const char* kReportNoPosition = "no position";
 inline constexpr const char* kReportPosition = "%.4f\xC2\xB0 %c, %.4f\xC2\xB0 %c";
 inline constexpr const char* kReportNoTime = "no time";
 inline constexpr const char* kReportNoCasts = "No cast could be read.";
 inline constexpr const char* kReportPageNumber = "page %d of %d";
+inline constexpr const char* kReportCreator = "kavro-cli";
 
 }  // namespace kavro::text

@@ -55,6 +55,8 @@ CruiseFiles::CruiseFiles(const CruiseFilesSetup& setup, const ExportContext& con
     info_.depthUnits = depthUnits_;
     info_.binSize = setup_.binSize;
     info_.title = text::kProfileTitle;
+    info_.attributes = setup_.attributes;
+    info_.created = setup_.created;
     for (const auto& [name, value] : setup_.attributes)
         if (name == "title")
             info_.title = value;
@@ -110,7 +112,7 @@ void CruiseFiles::joinReport()
 {
 #ifdef KAVRO_WITH_PLOT
     const std::string report = joinPath(setup_.outDir, text::kCruiseReportName);
-    if (!writeCruiseReport(pages_, report))
+    if (!writeCruiseReport(pages_, info_, report))
         reportProblem_ = problem(report + text::kCliPlotWriteFailed);
     pages_.clear();
     pages_.shrink_to_fit();

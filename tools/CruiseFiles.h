@@ -63,7 +63,9 @@ private:
     std::vector<ProfileCast> profiles_;
     std::string depthUnits_;
     std::vector<std::optional<std::string>> problems_;  // per piece: the profile file, the summary, the pages
-    std::vector<std::optional<std::string>> pages_;
+#ifdef KAVRO_WITH_PLOT
+    std::vector<DrawnReportPage> pages_;
+#endif
     std::optional<std::string> reportProblem_;
     std::atomic<std::size_t> pagesLeft_{0};
 #ifdef KAVRO_WITH_PLOT

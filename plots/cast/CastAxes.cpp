@@ -72,15 +72,22 @@ std::vector<CastTick> logTicks(double lo, double hi, int maxTicks)
             count += inside(m * std::pow(10.0, d));
     if (count > maxTicks)
         mantissas = {1.0};
-    const int decades = d1 - d0 + 1;
+    // The decades inside the range; every one of them, or every second or fifth
+    // counted from the first inside, so that an axis never ends up with a single tick.
+    int first = d1 + 1, decades = 0;
+    for (int d = d0; d <= d1; ++d)
+        if (inside(std::pow(10.0, d))) {
+            first = std::min(first, d);
+            ++decades;
+        }
     if (mantissas.size() == 1)
         for (int s : {1, 2, 5, 10, 20, 50, 100}) {
             decadeStep = s;
-            if (decades / s <= maxTicks)
+            if ((decades + s - 1) / s <= maxTicks)
                 break;
         }
     for (int d = d0; d <= d1; ++d) {
-        if (((d % decadeStep) + decadeStep) % decadeStep != 0)
+        if ((((d - first) % decadeStep) + decadeStep) % decadeStep != 0)
             continue;
         for (double m : mantissas) {
             const double v = m * std::pow(10.0, d);

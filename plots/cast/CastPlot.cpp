@@ -125,6 +125,7 @@ int CastPlot::columnsFor(QSize size, Orientation orientation)
 void CastPlot::layout(QSize size)
 {
     fontPx_ = fontFor(size);
+    size_ = size;
     const double f = fontPx_;
     // The font grows with the width, the panels with the height: a tall picture has
     // the room for 9-pixel tick labels, whatever its width.
@@ -259,8 +260,14 @@ void CastPlot::drawTitle(QPainter& painter, QSize)
     painter.setFont(font(0.9));
     const QFontMetricsF m2(painter.font(), painter.device());
     painter.setPen(QColor(80, 80, 80));
-    painter.drawText(QRectF(title_.left(), title_.top() + m1.height() * 1.1, title_.width(), m2.height()),
-                     Qt::AlignLeft | Qt::AlignTop, m2.elidedText(line2, Qt::ElideRight, title_.width()));
+    // Over two lines in a narrow picture (a profile beside its cast's picture).
+    const QRectF rest(title_.left(), title_.top() + m1.height() * 1.1, title_.width(), m2.lineSpacing() * 2 + 1);
+    const int wrap = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap;
+    if (m2.boundingRect(rest, wrap, line2).height() <= rest.height())
+        painter.drawText(rest, wrap, line2);
+    else
+        painter.drawText(QRectF(rest.topLeft(), QSizeF(rest.width(), m2.height())), Qt::AlignLeft | Qt::AlignTop,
+                         m2.elidedText(line2, Qt::ElideRight, title_.width()));
 }
 
 namespace {
@@ -349,8 +356,23 @@ void drawAxisTitle(QPainter& painter, Side side, const QRectF& plot, double offs
         painter.restore();
     } else {
         const double y = side == Side::Bottom ? plot.bottom() + offset : plot.top() - offset - m.height();
-        painter.drawText(QRectF(plot.left(), y, plot.width(), m.height()), Qt::AlignHCenter | Qt::AlignTop,
-                         m.elidedText(title, Qt::ElideRight, plot.width()));
+        // A title wider than its plot is set smaller (down to two thirds), then over
+        // two lines; cut short only when even those do not hold it.
+        QFont fitted = font;
+        const double advance = m.horizontalAdvance(title);
+        if (advance > plot.width() && font.pixelSize() > 0)
+            fitted.setPixelSize(std::max(1, static_cast<int>(font.pixelSize() * std::max(plot.width() / advance, 2.0 / 3))));
+        const QFontMetricsF fm(fitted, painter.device());
+        painter.setFont(fitted);
+        const QRectF two(plot.left() - fm.height(), y, plot.width() + 2 * fm.height(), fm.height() * 2.05);
+        if (fm.horizontalAdvance(title) <= plot.width())
+            painter.drawText(QRectF(plot.left(), y, plot.width(), fm.height()), Qt::AlignHCenter | Qt::AlignTop, title);
+        else if (side == Side::Bottom &&
+                 fm.boundingRect(two, Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, title).height() <= two.height())
+            painter.drawText(two, Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, title);
+        else
+            painter.drawText(QRectF(plot.left(), y, plot.width(), fm.height()), Qt::AlignHCenter | Qt::AlignTop,
+                             fm.elidedText(title, Qt::ElideRight, plot.width()));
     }
 }
 
@@ -436,10 +458,13 @@ void CastPlot::drawImage(QPainter& painter)
         const std::size_t j = static_cast<std::size_t>(k);
         const double lo = size.map(diameters ? edges[j] : k + 0.5);
         const double hi = size.map(diameters ? edges[j + 1] : k + 1.5);
+        // The class's own strip, copied: a device that records or embeds the image
+        // (a PDF, a recorded page) then holds one strip per class, not the whole
+        // image once for every class.
         if (alongX)
-            painter.drawImage(QRectF(a0, hi, a1 - a0, lo - hi), img, QRectF(0, kClasses - 1 - k, n, 1));
+            painter.drawImage(QRectF(a0, hi, a1 - a0, lo - hi), img.copy(0, kClasses - 1 - k, n, 1));
         else
-            painter.drawImage(QRectF(lo, a0, hi - lo, a1 - a0), img, QRectF(k, 0, 1, n));
+            painter.drawImage(QRectF(lo, a0, hi - lo, a1 - a0), img.copy(k, 0, 1, n));
     }
     painter.restore();
     painter.setPen(QPen(kInk, 0));
@@ -522,7 +547,16 @@ void CastPlot::drawColourBar(QPainter& painter)
         const auto ticks = logTicks(scale.lo, scale.hi, std::max(2, static_cast<int>(colourBar_.width() / (m.horizontalAdvance(QStringLiteral("00000")) * 1.5))));
         const double room = drawTicks(painter, Side::Bottom, colourBar_, scale, ticks, tickFont, false);
         (void)room;
-        drawAxisTitle(painter, Side::Top, colourBar_, m.height() * 0.3, qs(text::kCastVolumeAxis), font(1.0));
+        // The title from the bar's left end over the picture's width, clear of the
+        // panels' legends under it: the bar is narrower than the words.
+        const QFont titleFont = font(1.0);
+        const QFontMetricsF tm(titleFont, painter.device());
+        painter.setFont(titleFont);
+        painter.setPen(kInk);
+        const double across = size_.width() - colourBar_.left() - fontPx_ * 0.5;
+        const QString title = qs(text::kCastVolumeAxis);
+        painter.drawText(QRectF(colourBar_.left(), colourBar_.top() - m.height() * 0.3 - tm.height(), across, tm.height()),
+                         Qt::AlignLeft | Qt::AlignTop, tm.elidedText(title, Qt::ElideRight, across));
     }
 }
 
@@ -728,9 +762,26 @@ void CastPlot::drawPanels(QPainter& painter)
             painter.setPen(pen);
             painter.drawLine(QPointF(lx, ly + lm.height() / 2), QPointF(lx + sample, ly + lm.height() / 2));
             painter.setPen(kInk);
-            const double room = (alongX ? fontPx_ * 9.5 - fontPx_ * 1.5 : r.width()) - sample - lm.height() * 0.4;
+            // A profile's legend may reach over the panels beside it up to the next
+            // one with a legend of its own.
+            double edge = size_.width() - fontPx_ * 0.5;
+            for (std::size_t pj = pi + 1; pj < panels.size() && pj < panels_.size(); ++pj)
+                if (std::any_of(panels[pj].legends.begin(), panels[pj].legends.end(),
+                                [](const QString& l) { return !l.isEmpty(); })) {
+                    edge = panels_[pj].left() - fontPx_ * 0.5;
+                    break;
+                }
+            const double room = (alongX ? fontPx_ * 9.5 - fontPx_ * 1.5 : edge - lx) - sample - lm.height() * 0.4;
+            // Set smaller (down to two thirds) before it is cut short.
+            QFont fitted = legendFont;
+            const double advance = lm.horizontalAdvance(legend);
+            if (advance > room)
+                fitted.setPixelSize(std::max(1, static_cast<int>(legendFont.pixelSize() * std::max(room / advance, 2.0 / 3))));
+            const QFontMetricsF fm(fitted, painter.device());
+            painter.setFont(fitted);
             painter.drawText(QRectF(lx + sample + lm.height() * 0.4, ly, room, lm.height()),
-                             Qt::AlignLeft | Qt::AlignVCenter, lm.elidedText(legend, Qt::ElideRight, room));
+                             Qt::AlignLeft | Qt::AlignVCenter, fm.elidedText(legend, Qt::ElideRight, room));
+            painter.setFont(legendFont);
             ly += lm.height() * 1.2;
         }
         drawAlongAxis(painter, r, alongX ? pi + 1 == panels.size() || pi + 1 == panels_.size() : false);

@@ -64,6 +64,7 @@ private:
     const CastSummary& s_;
     Orientation orientation_;
     double fontPx_ = 12.0;
+    QSize size_;
     int tickPx_ = 10;  // the tick labels' pixel size
     QRectF title_, image_, colourBar_, framesArea_;
     std::vector<QRectF> panels_;

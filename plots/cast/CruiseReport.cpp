@@ -4,22 +4,31 @@
 #include "platform/FileReplacement.h"
 #include "plots/cast/CastAxes.h"
 #include "plots/cast/CastPlot.h"
-#include "plots/cast/PdfPages.h"
 #include "plots/cast/QuickLook.h"
+#include "plots/cast/ReproduciblePdf.h"
+#include "plots/cast/StationMap.h"
 #include "resources/CastPlotTexts.h"
 #include "resources/CruiseTexts.h"
 
 #include <QBuffer>
 #include <QByteArray>
+#include <QDateTime>
 #include <QFontMetricsF>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPdfWriter>
+#include <QPicture>
+#include <QStringList>
+#include <QTimeZone>
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
+#include <cctype>
+#include <cstdint>
+#include <cstring>
 #include <functional>
 
 namespace kavro {
@@ -80,8 +89,8 @@ public:
         : casts_(casts), info_(info), scaleLo_(scale.volumeLo), scaleHi_(scale.volumeHi), maxDepth_(scale.maxDepth)
     {
     }
-    // A one-page PDF: the cruise page, or the page of one cast (page > 1).
-    std::optional<std::string> document(const CruiseReportCast* cast, int page, int pageCount);
+    // The cruise page, or the page of one cast (page > 1), recorded.
+    DrawnReportPage document(const CruiseReportCast* cast, int page, int pageCount);
 
 private:
     void cruisePage(QPainter& p, const QRectF& page);
@@ -89,6 +98,8 @@ private:
     void profilePanel(QPainter& p, const QRectF& r, const char* title, int value, bool logX, bool depthLabels);
     void spectrumPanel(QPainter& p, const QRectF& r);
     void table(QPainter& p, const QRectF& r);
+    void stationMap(QPainter& p, const QRectF& r);
+    QString attributesLine() const;
     void footer(QPainter& p, const QRectF& page, int number, int count);
     QString scaleText() const
     {
@@ -228,8 +239,9 @@ void Report::spectrumPanel(QPainter& p, const QRectF& r)
     axesFrame(p, r, x, y, fontPx_, true, true, QString::fromUtf8(text::kReportSpectrumX),
               QString::fromUtf8(text::kReportSpectrumY));
     p.setFont(reportFont(fontPx_, true));
-    p.drawText(QRectF(r.left(), r.top() - fontPx_ * 1.6, r.width(), fontPx_ * 1.4), Qt::AlignLeft,
-               QString::fromUtf8(text::kReportSpectrum));
+    // Over two lines when the panel is too narrow for one: whole, never cut short.
+    p.drawText(QRectF(r.left(), r.top() - fontPx_ * 3.0, r.width(), fontPx_ * 2.8),
+               Qt::AlignLeft | Qt::AlignBottom | Qt::TextWordWrap, QString::fromUtf8(text::kReportSpectrum));
     p.save();
     p.setClipRect(r);
     p.setRenderHint(QPainter::Antialiasing, true);
@@ -256,48 +268,89 @@ void Report::spectrumPanel(QPainter& p, const QRectF& r)
 
 void Report::table(QPainter& p, const QRectF& r)
 {
-    const std::size_t rows = casts_.size() + 1;
-    const double rowH = std::min(fontPx_ * 1.3, r.height() / static_cast<double>(rows));
-    const QFont body = reportFont(rowH / 1.3 * 0.8), head = reportFont(rowH / 1.3 * 0.8, true);
-    const double widths[] = {0.09, 0.17, 0.10, 0.11, 0.21, 0.09, 0.10, 0.13};
-    auto cellRect = [&](std::size_t row, int col) {
-        double x = r.left() + rowH;  // room for the line sample
-        for (int c = 0; c < col; ++c)
-            x += widths[c] * (r.width() - rowH);
-        return QRectF(x, r.top() + static_cast<double>(row) * rowH, widths[col] * (r.width() - rowH) - 4, rowH);
+    // Every cell's text first: the columns are as wide as their widest text, and the
+    // font is made smaller until the whole table fits, so that nothing is cut short.
+    std::vector<std::array<QString, 8>> cells;
+    std::array<QString, 8>& head = cells.emplace_back();
+    for (int c = 0; c < 8; ++c)
+        head[static_cast<std::size_t>(c)] = formatted(text::kReportTableHead[c], info_.depthUnits.c_str());
+    for (const CruiseReportCast& rc : casts_) {
+        const ProfileCast& c = *rc.cast;
+        cells.push_back({qs(c.name), qs(c.station),
+                         std::isfinite(c.latitude) ? QString::number(c.latitude, 'f', 4) : QString(),
+                         std::isfinite(c.longitude) ? QString::number(c.longitude, 'f', 4) : QString(),
+                         timeText(c.profile.firstUtc).left(16), QString::number(c.profile.frames),
+                         std::isfinite(c.profile.maxPressure)
+                             ? shortNumber(std::round(c.profile.maxPressure * 100) / 100)
+                             : QString(),
+                         std::isfinite(c.profile.medianD50) ? QString::number(c.profile.medianD50, 'f', 1) : QString()});
+    }
+    const std::size_t rows = cells.size();
+    double px = std::min(fontPx_ * 0.8, r.height() / static_cast<double>(rows) / 1.3);
+    std::array<double, 8> widths{};
+    double sample = 0.0, gap = 0.0;
+    for (;;) {
+        const QFontMetricsF hm(reportFont(px, true), p.device()), bm(reportFont(px), p.device());
+        sample = px * 1.6;
+        gap = px * 0.8;
+        double total = sample;
+        for (std::size_t c = 0; c < 8; ++c) {
+            widths[c] = 0.0;
+            for (std::size_t row = 0; row < rows; ++row)
+                widths[c] = std::max(widths[c], (row == 0 ? hm : bm).horizontalAdvance(cells[row][c]));
+            total += widths[c] + gap;
+        }
+        if (total <= r.width() || px <= 5.0)
+            break;
+        px = std::max(5.0, px * r.width() / total * 0.98);
+    }
+    const double rowH = px * 1.3;
+    auto cellRect = [&](std::size_t row, std::size_t col) {
+        double x = r.left() + sample;  // room for the line sample
+        for (std::size_t c = 0; c < col; ++c)
+            x += widths[c] + gap;
+        return QRectF(x, r.top() + static_cast<double>(row) * rowH, widths[col] + gap / 2, rowH);
     };
-    p.setFont(head);
     p.setPen(QPen(kInk, 0));
-    const QFontMetricsF hm(head, p.device());
-    for (int c = 0; c < 8; ++c) {
-        const QRectF cell = cellRect(0, c);
-        p.drawText(cell, Qt::AlignLeft | Qt::AlignVCenter,
-                   hm.elidedText(QString::fromUtf8(text::kReportTableHead[c]), Qt::ElideRight, cell.width()));
+    for (std::size_t row = 0; row < rows; ++row) {
+        p.setFont(reportFont(px, row == 0));
+        if (row > 0) {
+            const double y = r.top() + (static_cast<double>(row) + 0.5) * rowH;
+            p.setPen(castPen(row - 1, 2.0));
+            p.drawLine(QPointF(r.left() + 1, y), QPointF(r.left() + sample - 3, y));
+            p.setPen(QPen(kInk, 0));
+        }
+        for (std::size_t c = 0; c < 8; ++c)
+            p.drawText(cellRect(row, c), Qt::AlignLeft | Qt::AlignVCenter, cells[row][c]);
     }
     p.drawLine(QPointF(r.left(), r.top() + rowH), QPointF(r.right(), r.top() + rowH));
-    p.setFont(body);
+}
+
+void Report::stationMap(QPainter& p, const QRectF& r)
+{
+    std::vector<MapStation> stations;
     for (std::size_t i = 0; i < casts_.size(); ++i) {
         const ProfileCast& c = *casts_[i].cast;
-        const std::size_t row = i + 1;
-        const double y = r.top() + (static_cast<double>(row) + 0.5) * rowH;
-        p.setPen(castPen(i, 2.0));
-        p.drawLine(QPointF(r.left() + 1, y), QPointF(r.left() + rowH - 3, y));
-        p.setPen(QPen(kInk, 0));
-        const QFontMetricsF m(body, p.device());
-        auto put = [&](int col, const QString& s) {
-            const QRectF cell = cellRect(row, col);
-            p.drawText(cell, Qt::AlignLeft | Qt::AlignVCenter, m.elidedText(s, Qt::ElideRight, cell.width()));
-        };
-        put(0, qs(c.name));
-        put(1, qs(c.station));
-        put(2, std::isfinite(c.latitude) ? QString::number(c.latitude, 'f', 4) : QString());
-        put(3, std::isfinite(c.longitude) ? QString::number(c.longitude, 'f', 4) : QString());
-        put(4, timeText(c.profile.firstUtc).left(16));
-        put(5, QString::number(c.profile.frames));
-        put(6, std::isfinite(c.profile.maxPressure) ? shortNumber(std::round(c.profile.maxPressure * 100) / 100)
-                                                    : QString());
-        put(7, std::isfinite(c.profile.medianD50) ? QString::number(c.profile.medianD50, 'f', 1) : QString());
+        stations.push_back({c.latitude, c.longitude, qs(c.station.empty() ? c.name : c.station),
+                            kCastColours[i % kColourCount]});
     }
+    p.setFont(reportFont(fontPx_, true));
+    p.setPen(QPen(kInk, 0));
+    p.drawText(QRectF(r.left(), r.top() - fontPx_ * 1.6, r.width(), fontPx_ * 1.4), Qt::AlignLeft,
+               QString::fromUtf8(text::kReportMap));
+    drawStationMap(p, r, stations, fontPx_);
+}
+
+QString Report::attributesLine() const
+{
+    QStringList parts;
+    for (const auto& [name, label] : text::kReportAttributes)
+        for (const auto& [key, value] : info_.attributes)
+            if (key == name && !value.empty()) {
+                parts << formatted(text::kReportAttribute, label, value.c_str());
+                break;
+            }
+    return parts.join(QString::fromUtf8(text::kReportAttributeSeparator));
 }
 
 void Report::footer(QPainter& p, const QRectF& page, int number, int count)
@@ -314,6 +367,15 @@ void Report::cruisePage(QPainter& p, const QRectF& page)
     p.setPen(QPen(kInk, 0));
     p.setFont(reportFont(f * 1.5, true));
     p.drawText(QRectF(page.left(), page.top(), page.width(), f * 2), Qt::AlignLeft | Qt::AlignTop, qs(info_.title));
+    double y = page.top() + f * 2.1;
+    p.setFont(reportFont(f));
+    // Who made the data and under which licence, when the attributes say.
+    if (const QString who = attributesLine(); !who.isEmpty()) {
+        const QRectF box(page.left(), y, page.width(), f * 2.8);
+        const QRectF used = p.boundingRect(box, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, who);
+        p.drawText(box, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, who);
+        y += std::min(used.height(), box.height()) + f * 0.2;
+    }
     double t0 = NAN, t1 = NAN;
     for (const CruiseReportCast& c : casts_)
         for (double t : {c.cast->profile.firstUtc, c.cast->profile.lastUtc})
@@ -321,29 +383,33 @@ void Report::cruisePage(QPainter& p, const QRectF& page)
                 t0 = std::isfinite(t0) ? std::min(t0, t) : t;
                 t1 = std::isfinite(t1) ? std::max(t1, t) : t;
             }
-    p.setFont(reportFont(f));
-    p.drawText(QRectF(page.left(), page.top() + f * 2.1, page.width(), f * 1.4), Qt::AlignLeft | Qt::AlignTop,
+    p.drawText(QRectF(page.left(), y, page.width(), f * 1.4), Qt::AlignLeft | Qt::AlignTop,
                std::isfinite(t0) ? formatted(text::kReportCruiseLine, static_cast<int>(casts_.size()), info_.binSize,
                                              info_.depthUnits.c_str(), timeText(t0).toUtf8().constData(),
                                              timeText(t1).toUtf8().constData())
                                  : formatted(text::kReportCruiseLineUntimed, static_cast<int>(casts_.size()),
                                              info_.binSize, info_.depthUnits.c_str()));
-    p.drawText(QRectF(page.left(), page.top() + f * 3.5, page.width(), f * 1.4), Qt::AlignLeft | Qt::AlignTop,
-               scaleText());
+    y += f * 1.4;
+    p.drawText(QRectF(page.left(), y, page.width(), f * 1.4), Qt::AlignLeft | Qt::AlignTop, scaleText());
+    y += f * 1.4;
     if (casts_.empty()) {
-        p.drawText(QRectF(page.left(), page.top() + f * 6, page.width(), f * 1.4), Qt::AlignLeft,
+        p.drawText(QRectF(page.left(), y + f * 1.5, page.width(), f * 1.4), Qt::AlignLeft,
                    QString::fromUtf8(text::kReportNoCasts));
         return;
     }
-    // Three profiles side by side on one depth axis, under them the spectra and the table.
-    const double top = page.top() + f * 6.5, left = page.left() + f * 6;
+    // Three profiles side by side on one depth axis and the map of the stations; under
+    // them the spectra and the table.
+    const double top = y + f * 2.6, left = page.left() + f * 6;
     const double profileH = (page.height() - (top - page.top())) * 0.5;
     const double gap = f * 2.0;
-    const double w = (page.right() - left - 2 * gap) / 3.0;
+    const double mapW = std::min(profileH * 1.1, (page.right() - left) * 0.3);
+    const double mapLeft = page.right() - mapW;
+    const double w = (mapLeft - f * 5.5 - left - 2 * gap) / 3.0;
     const QRectF r1(left, top, w, profileH), r2(left + w + gap, top, w, profileH), r3(left + 2 * (w + gap), top, w, profileH);
     profilePanel(p, r1, text::kReportD50, kBinD50, true, true);
     profilePanel(p, r2, text::kReportTotal, kBinTotal, true, false);
     profilePanel(p, r3, text::kReportJunge, kBinJunge, false, false);
+    stationMap(p, QRectF(mapLeft, top, mapW, profileH));
     const double lowerTop = top + profileH + f * 5.5;
     const double lowerH = page.bottom() - lowerTop - f * 3.5;
     spectrumPanel(p, QRectF(left, lowerTop, (page.right() - left) * 0.36, lowerH));
@@ -380,36 +446,44 @@ void Report::castPage(QPainter& p, const QRectF& page, const CruiseReportCast& c
     p.restore();
 }
 
-std::optional<std::string> Report::document(const CruiseReportCast* cast, int page, int pageCount)
+}  // namespace
+
+// The page as the painter's commands, replayed into the report's one writer.
+class CruiseReportPage {
+public:
+    QPicture picture;
+};
+
+namespace {
+
+QPageLayout reportPageLayout()
 {
-    QByteArray bytes;
-    {
-        QBuffer buffer(&bytes);
-        if (!buffer.open(QIODevice::WriteOnly))
-            return std::nullopt;
-        QPdfWriter writer(&buffer);
-        writer.setResolution(kDpi);
-        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape,
-                                         QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter));
-        writer.setTitle(qs(info_.title));
-        writer.setCreator(QStringLiteral("kavro-cli"));
-        QPainter p;
-        if (!p.begin(&writer))
-            return std::nullopt;
-        const QRectF area(0, 0, writer.width(), writer.height());
-        fontPx_ = std::clamp(area.height() / 52.0, 9.0, 16.0);
-        if (cast)
-            castPage(p, area, *cast);
-        else
-            cruisePage(p, area);
-        footer(p, area, page, pageCount);
-        if (!p.end())
-            return std::nullopt;
-    }
-    return bytes.toStdString();
+    return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF(10, 10, 10, 10),
+                       QPageLayout::Millimeter);
 }
 
 }  // namespace
+
+DrawnReportPage Report::document(const CruiseReportCast* cast, int page, int pageCount)
+{
+    auto drawn = std::make_shared<CruiseReportPage>();
+    QPainter p;
+    if (!p.begin(&drawn->picture))
+        return nullptr;
+    // The picture's device is measured as the writer is (kDpi): text laid out here
+    // keeps its size on the page.
+    const QRect paint = reportPageLayout().paintRectPixels(kDpi);
+    const QRectF area(0, 0, paint.width(), paint.height());
+    fontPx_ = std::clamp(area.height() / 52.0, 9.0, 16.0);
+    if (cast)
+        castPage(p, area, *cast);
+    else
+        cruisePage(p, area);
+    footer(p, area, page, pageCount);
+    if (!p.end())
+        return nullptr;
+    return drawn;
+}
 
 CruiseReportScale cruiseReportScale(const std::vector<CruiseReportCast>& casts, double binSize)
 {
@@ -434,32 +508,50 @@ CruiseReportScale cruiseReportScale(const std::vector<CruiseReportCast>& casts, 
     return scale;
 }
 
-std::optional<std::string> drawCruisePage(const std::vector<CruiseReportCast>& casts, const CruiseReportInfo& info,
-                                          const CruiseReportScale& scale, int pageCount)
+DrawnReportPage drawCruisePage(const std::vector<CruiseReportCast>& casts, const CruiseReportInfo& info,
+                               const CruiseReportScale& scale, int pageCount)
 {
     return Report(casts, info, scale).document(nullptr, 1, pageCount);
 }
 
-std::optional<std::string> drawCastPage(const CruiseReportCast& cast, const CruiseReportInfo& info,
-                                        const CruiseReportScale& scale, int page, int pageCount)
+DrawnReportPage drawCastPage(const CruiseReportCast& cast, const CruiseReportInfo& info,
+                             const CruiseReportScale& scale, int page, int pageCount)
 {
     const std::vector<CruiseReportCast> none;
     return Report(none, info, scale).document(&cast, page, pageCount);
 }
 
-bool writeCruiseReport(const std::vector<std::optional<std::string>>& pages, const std::string& path)
+bool writeCruiseReport(const std::vector<DrawnReportPage>& pages, const CruiseReportInfo& info,
+                       const std::string& path)
 {
-    std::vector<std::string_view> documents;
-    documents.reserve(pages.size());
-    for (const auto& page : pages) {
-        if (!page)
+    if (pages.empty() || std::any_of(pages.begin(), pages.end(), [](const DrawnReportPage& p) { return !p; }))
+        return false;
+    QByteArray bytes;
+    {
+        QBuffer buffer(&bytes);
+        if (!buffer.open(QIODevice::WriteOnly))
             return false;
-        documents.emplace_back(*page);
+        QPdfWriter writer(&buffer);
+        writer.setResolution(kDpi);
+        writer.setPageLayout(reportPageLayout());
+        writer.setTitle(qs(info.title));
+        writer.setCreator(QString::fromUtf8(text::kReportCreator));
+        QPainter p;
+        if (!p.begin(&writer))
+            return false;
+        for (std::size_t i = 0; i < pages.size(); ++i) {
+            if (i > 0 && !writer.newPage())
+                return false;
+            p.drawPicture(0, 0, pages[i]->picture);
+        }
+        if (!p.end())
+            return false;
     }
+    std::string pdf = bytes.toStdString();
+    bytes.clear();
+    stampPdf(pdf, info.created);
     FileReplacement replacement;
-    return replacement.begin(path) &&
-           joinPdfPages(documents, [&replacement](std::string_view bytes) { return replacement.write(bytes); }) &&
-           replacement.commit();
+    return replacement.begin(path) && replacement.write(pdf) && replacement.commit();
 }
 
 }  // namespace kavro

@@ -8,8 +8,9 @@
 #include "core/CastSummary.h"
 #include "core/ProfileDataset.h"
 
-#include <optional>
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kavro {
@@ -24,6 +25,10 @@ struct CruiseReportInfo {
     std::string title;        // the cruise's title attribute
     std::string depthUnits;   // the pressure channel's calibrated units
     double binSize = 1.0;
+    // The cruise's global attributes: the cruise page names its creator, institution,
+    // project and licence from them.
+    std::vector<std::pair<std::string, std::string>> attributes;
+    double created = 0.0;  // the report's creation time (seconds since 1970, UTC)
 };
 
 // What every page of a report shares: the colour scale of the size images (the
@@ -35,18 +40,24 @@ struct CruiseReportScale {
 };
 CruiseReportScale cruiseReportScale(const std::vector<CruiseReportCast>& casts, double binSize);
 
-// The pages of a report drawn apart, each a PDF of its own, so that several threads
-// can draw at once (QPdfWriter on its own buffer; no QPixmap, no widget).  The
-// offscreen GUI must be up first (ensureOffscreenGui, on the main thread).
-// Nothing when drawing failed.
+// One page of a report, drawn and kept until the report is written.
+class CruiseReportPage;
+using DrawnReportPage = std::shared_ptr<const CruiseReportPage>;
+
+// The pages of a report are drawn apart, so that several threads can draw at once
+// (each into a recording of its own; no QPixmap, no widget), and written in order
+// into one PDF.  The offscreen GUI must be up first (ensureOffscreenGui, on the main
+// thread).  Null when drawing failed.
 // Page 1: the cruise page.
-std::optional<std::string> drawCruisePage(const std::vector<CruiseReportCast>& casts, const CruiseReportInfo& info,
-                                          const CruiseReportScale& scale, int pageCount);
+DrawnReportPage drawCruisePage(const std::vector<CruiseReportCast>& casts, const CruiseReportInfo& info,
+                               const CruiseReportScale& scale, int pageCount);
 // Page `page` of pageCount: one cast's page.
-std::optional<std::string> drawCastPage(const CruiseReportCast& cast, const CruiseReportInfo& info,
-                                        const CruiseReportScale& scale, int page, int pageCount);
-// The pages, in order, joined into the report at path (whole or not at all).
-// False when a page is missing or the file could not be written.
-bool writeCruiseReport(const std::vector<std::optional<std::string>>& pages, const std::string& path);
+DrawnReportPage drawCastPage(const CruiseReportCast& cast, const CruiseReportInfo& info,
+                             const CruiseReportScale& scale, int page, int pageCount);
+// The pages, in order, as the report at path (whole or not at all).  The same pages
+// and info give the same bytes.  False when a page is missing or the file could not
+// be written.
+bool writeCruiseReport(const std::vector<DrawnReportPage>& pages, const CruiseReportInfo& info,
+                       const std::string& path);
 
 }  // namespace kavro

@@ -3,6 +3,7 @@
 #include "plots/cast/CastPlot.h"
 
 #include <QGuiApplication>
+#include <QHashFunctions>
 #include <QImage>
 #include <QPageSize>
 #include <QPainter>
@@ -52,6 +53,9 @@ void ensureOffscreenGui()
         if (type == QtCriticalMsg || type == QtFatalMsg)
             std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
     });
+    // Qt's PDF writer lists the fonts of a document in the order of a hash table: a
+    // fixed seed keeps that order, so that the same pages make the same file.
+    QHashSeed::setDeterministicGlobalSeed();
     // Lives for the rest of the run: Qt's GUI part needs one for fonts and painting.
     static int argc = 3;
     static char name[] = "kavro-cli", option[] = "-platform", platform[] = "offscreen";

@@ -2,7 +2,9 @@
 // a diagonal), frames without a usable distribution are drawn as gaps, and no two
 // texts of the picture overlap, down to the smallest picture the windows allow.
 #include "core/CastSummary.h"
+#include "plots/cast/CastAxes.h"
 #include "plots/cast/CastPlot.h"
+#include "plots/cast/StationMap.h"
 #include "tests/support/DiagonalCast.h"
 
 #include <QImage>
@@ -211,6 +213,70 @@ TEST_P(CastPlotTextTest, NoTwoTextsOverlapAndTheAxisTitlesAreThere)
         }
     }
     EXPECT_EQ(titles, 6);  // size axis, four panels, colour bar
+}
+
+// A profile as narrow as beside its cast's picture on a report page: every text
+// whole (none cut short with an ellipsis) and the diameter axis labelled along the
+// whole image, not left bare because its decades are few.
+TEST_F(CastPlotTest, ANarrowProfileKeepsItsTextsWholeAndItsDiameterTicks)
+{
+    for (const QSize at : {QSize(410, 660), QSize(300, 500)}) {
+        SCOPED_TRACE(at.width());
+        CastPlot profile(summary, CastPlot::Orientation::Profile);
+        TextBoxes device(at);
+        {
+            QPainter painter(&device);
+            profile.draw(painter, at);
+        }
+        const QRectF image = profile.imageRect();
+        std::vector<double> diameterLabels;
+        for (const auto& t : device.texts()) {
+            EXPECT_FALSE(t.text.contains(QChar(0x2026))) << t.text.toStdString();
+            bool number = false;
+            t.text.toDouble(&number);
+            if (number && t.box.top() >= image.bottom() && t.box.center().x() >= image.left() - 1 &&
+                t.box.center().x() <= image.right() + 1)
+                diameterLabels.push_back(t.box.center().x());
+        }
+        EXPECT_GE(diameterLabels.size(), 2u);
+    }
+    // Two decades inside a span of more than two: both, not one tick or linear ones.
+    std::vector<double> values;
+    for (const CastTick& t : logTicks(2.5, 500, 2))
+        values.push_back(t.value);
+    EXPECT_EQ(values, (std::vector<double>{10, 100}));
+}
+
+// The station map keeps the shape of the area: a degree of longitude drawn as
+// cos(latitude) of a degree of latitude, every station inside, and a single
+// station (or stations on one spot) still on a map of some kilometres.
+TEST(StationMap, TheExtentKeepsTheShapeAndHoldsEveryStation)
+{
+    const struct {
+        const char* name;
+        std::vector<MapStation> stations;
+        double width, height;
+    } cases[] = {
+        {"wide at 60 N", {{60.0, 5.0, {}, {}}, {60.5, 8.0, {}, {}}}, 400, 300},
+        {"tall south of the equator", {{-30.0, -20.0, {}, {}}, {-20.0, -19.0, {}, {}}}, 300, 400},
+        {"one station", {{54.18, 7.9, {}, {}}}, 300, 300},
+        {"a station without position beside one with", {{NAN, NAN, {}, {}}, {10.0, 10.0, {}, {}}}, 200, 100},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const MapExtent e = mapExtent(c.stations, c.width, c.height);
+        const double midLat = (e.lat0 + e.lat1) / 2;
+        const double dx = (e.lon1 - e.lon0) * std::cos(midLat * 3.14159265358979 / 180), dy = e.lat1 - e.lat0;
+        EXPECT_GT(dy, 0.01);
+        EXPECT_NEAR(dx / dy, c.width / c.height, 0.02 * c.width / c.height);
+        for (const MapStation& s : c.stations)
+            if (std::isfinite(s.latitude)) {
+                EXPECT_GT(s.latitude, e.lat0);
+                EXPECT_LT(s.latitude, e.lat1);
+                EXPECT_GT(s.longitude, e.lon0);
+                EXPECT_LT(s.longitude, e.lon1);
+            }
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, CastPlotTextTest,

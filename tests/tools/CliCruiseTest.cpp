@@ -386,18 +386,36 @@ TEST_F(CruiseTest, ReportNamesEveryStation)
 {
     if (!std::filesystem::exists("/usr/bin/pdftotext"))
         GTEST_SKIP() << "no pdftotext";
-    ASSERT_EQ(cruise(out).status, 1);
+    ASSERT_EQ(cruise(out, {"--attr", "license=CC-BY-4.0"}).status, 1);
     const std::string pdf = out + "/cruise_report.pdf";
     if (!std::filesystem::exists(pdf))
         GTEST_SKIP() << "a build without pictures";
     ASSERT_EQ(std::system(("pdftotext -layout " + pdf + " " + work.file("report.txt")).c_str()), 0);
     const std::string text = readFile(work.file("report.txt"));
-    for (const char* station : {"Alpha", "Bravo, shelf", "Charlie"})
-        EXPECT_NE(text.find(station), std::string::npos) << station;
+    // Every station in the table and on the map: each name twice.
+    for (const char* station : {"Alpha", "Bravo, shelf", "Charlie"}) {
+        const std::size_t at = text.find(station);
+        EXPECT_NE(at, std::string::npos) << station;
+        EXPECT_NE(text.find(station, at + 1), std::string::npos) << station << " is not on the map";
+    }
     EXPECT_NE(text.find("one colour scale for every cast"), std::string::npos);
     // The mean spectra as dV/dlnD, which casts of other class widths share.
     EXPECT_NE(text.find("Mean volume distribution of each cast"), std::string::npos) << text;
     EXPECT_NE(text.find("page 4 of 4"), std::string::npos);
+    // The cruise's attributes, the labels whole and in the units' own signs.
+    EXPECT_NE(text.find("Test cruise"), std::string::npos) << text;
+    EXPECT_NE(text.find("Creator: A. Scientist"), std::string::npos) << text;
+    EXPECT_NE(text.find("Licence: CC-BY-4.0"), std::string::npos) << text;
+    for (const char* label : {"Max depth (", "D50 (\xC2\xB5m)", "Total volume (\xC2\xB5l/l)", "Stations", "Latitude",
+                              "Longitude", "Volume concentration (\xC2\xB5l/l)", "mean diameter"})
+        EXPECT_NE(text.find(label), std::string::npos) << label;
+    EXPECT_EQ(text.find("\xE2\x80\xA6"), std::string::npos) << "a label cut short:\n" << text;  // an ellipsis
+    EXPECT_EQ(text.find("uL/L"), std::string::npos);
+    const std::string info = work.file("info.txt");
+    ASSERT_EQ(std::system(("pdfinfo " + pdf + " > " + info).c_str()), 0);
+    std::string described = readFile(info);
+    std::erase(described, ' ');
+    EXPECT_NE(described.find("\nPages:4\n"), std::string::npos) << described;
 }
 
 // A cast whose NetCDF file cannot be written is left out of every cruise file,
@@ -416,7 +434,8 @@ TEST_F(CruiseTest, ACastWithoutItsNetcdfFileIsLeftOut)
         const std::string summary = readFile(out + "/cruise_summary.csv");
         EXPECT_EQ(summary.find("Bravo"), std::string::npos) << summary;
         EXPECT_NE(summary.find("\nR,Charlie,"), std::string::npos) << summary;
-        std::vector<std::string> files = {"cruise_summary.csv", "cruise_profiles.nc", "nc/a.nc", "nc/R.nc"};
+        std::vector<std::string> files = {"cruise_summary.csv", "cruise_profiles.nc", "nc/a.nc", "nc/R.nc",
+                                          "cruise_report.pdf"};
         if (std::filesystem::exists("/usr/bin/pdftotext") && std::filesystem::exists(out + "/cruise_report.pdf")) {
             const std::string text = work.file("report.txt");
             ASSERT_EQ(std::system(("pdftotext -layout " + out + "/cruise_report.pdf " + text).c_str()), 0);
