@@ -56,7 +56,7 @@ CCommSource::CCommSource(SourceContext context, SourceOwner* owner, std::unique_
       receiver_(context.settings.startChar, context.settings.endChar),
       timing_{steadySeconds, kavro::sleepMilliseconds}
 {
-    receiver_.setClock([this] { return timing_.utcNow ? timing_.utcNow() : UtcTime::clock::now(); });
+    receiver_.setClock([this] { return utcNow(); });
     sourceName_ = text::kInstrumentSourceName;
     sourceKind_ = kKindInstrument;
     writesTimeStamps_ = true;
@@ -151,7 +151,7 @@ bool CCommSource::reconnect(bool now)
     silentSince_ = -1;
     silenceTold_ = false;
     char note[256];
-    std::snprintf(note, sizeof note, text::kInstrumentBack, clockText(timing_.utcNow ? timing_.utcNow() : UtcTime::clock::now()).c_str(),
+    std::snprintf(note, sizeof note, text::kInstrumentBack, clockText(utcNow()).c_str(),
                   at - lostSince_, partialAtLoss_ ? 1 : 0);
     tellLink(note);
     return true;
@@ -502,8 +502,7 @@ void CCommSource::tellLinkLost()
     lastAttempt_ = lostSince_;
     if (linkListener_) {
         // The cast stays open: the driver reopens the same device while it waits.
-        lostAt_ = timing_.utcNow ? timing_.utcNow() : UtcTime::clock::now();
-        linkError_ = text::kInstrumentLostAt + clockText(lostAt_) + " (" + reasonOf(*link_) + text::kInstrumentLostWaiting;
+        linkError_ = text::kInstrumentLostAt + clockText(utcNow()) + " (" + reasonOf(*link_) + text::kInstrumentLostWaiting;
         closePort();
         tellLink(linkError_);
         return;

@@ -209,6 +209,8 @@ private:
     // Tells a silence of the instrument, and its end, to the link listener.
     void noteReplies(bool replied);
     void tellLink(const std::string& text);
+    // The time stamps' clock: the timing's, else the system's.
+    UtcTime utcNow() const { return timing_.utcNow ? timing_.utcNow() : UtcTime::clock::now(); }
     void closePort();
     // A text for the receive-buffer window; rejected: a frame text that was refused.
     void showText(std::string_view text, bool rejected = false);
@@ -240,7 +242,6 @@ private:
     std::string linkNote_;
     long long lostSince_ = 0;       // steady seconds when the line went
     long long lastAttempt_ = -1;    // steady seconds of the last reconnect attempt
-    UtcTime lostAt_{};
     bool partialAtLoss_ = false;    // a frame was half received when the line went
     long long silentSince_ = -1;    // steady seconds of the last reply (-1: none asked yet)
     bool silenceTold_ = false;

@@ -18,9 +18,4 @@ OpenRequest OpenRequest::fromSettings(int kind, const Settings& settings, int mo
     return r;
 }
 
-bool OpenRequest::records() const
-{
-    return switches.binarySize || switches.asciiSize || switches.asciiRaw || kind == kKindRawFile;
-}
-
 }  // namespace kavro

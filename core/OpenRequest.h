@@ -47,8 +47,6 @@ struct OpenRequest {
     // A request of kind for a model with the program's settings: their calibration
     // folder and output switches, nothing chosen yet.
     static OpenRequest fromSettings(int kind, const Settings& settings, int model);
-    // Whether the request writes any result file.
-    bool records() const;
 };
 
 }  // namespace kavro
