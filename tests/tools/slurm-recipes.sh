@@ -203,6 +203,9 @@ done
 # history (the command line) and the source file's path.
 kavro-cli cruise CASTS.csv -o plain -q || fail "the plain kavro-cli cruise failed"
 [[ -s archive/cruise_profiles.nc ]] || fail "the collect job made no archive/cruise_profiles.nc"
+# The same files (the report too, in a build that draws it).
+made() { (cd "$1" && find . -type f -not -path './.kavro-cruise/*' | sort); }
+diff <(made archive) <(made plain) >&2 || fail "the cluster's archive holds other files than one plain run's (< cluster, > plain)"
 cmp archive/cruise_summary.csv plain/cruise_summary.csv || fail "cruise_summary.csv differs from one plain run"
 for file in plain/psd/*; do
   cmp "$file" "archive/psd/${file##*/}" || fail "archive/psd/${file##*/} differs from one plain run"
