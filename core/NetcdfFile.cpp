@@ -47,7 +47,9 @@ struct CompressorDeleter {
     void operator()(libdeflate_compressor* c) const { libdeflate_free_compressor(c); }
 };
 
-// The open HDF5 file the library made of path; -1 when there is none.
+// The open HDF5 file the library made of path; -1 when there is none.  The library
+// may hand HDF5 the name written otherwise (on Windows with backslashes), so a name
+// that is not the same text is compared as the file it names.
 hid_t hdf5FileOf(const std::string& path)
 {
     const ssize_t count = H5Fget_obj_count(H5F_OBJ_ALL, H5F_OBJ_FILE);
@@ -63,7 +65,7 @@ hid_t hdf5FileOf(const std::string& path)
         std::string name(static_cast<std::size_t>(length) + 1, '\0');
         H5Fget_name(file, name.data(), name.size());
         name.resize(static_cast<std::size_t>(length));
-        if (name == path)
+        if (name == path || sameFile(name, path))
             return file;
     }
     return -1;
