@@ -28,6 +28,20 @@ if(KAVRO_GUI)
   find_package(Qt6 6.4 REQUIRED COMPONENTS Widgets PrintSupport Svg)
 endif()
 
+# kavro_program(TARGET): a program of this project.  On Windows it carries the
+# manifest that makes UTF-8 its code page (platform/win32/utf8.manifest).
+if(WIN32)
+  enable_language(RC)
+  set(KAVRO_UTF8_MANIFEST ${PROJECT_SOURCE_DIR}/platform/win32/utf8.manifest)
+  configure_file(${PROJECT_SOURCE_DIR}/platform/win32/utf8.rc.in ${PROJECT_BINARY_DIR}/utf8.rc @ONLY)
+endif()
+function(kavro_program target)
+  if(WIN32)
+    target_sources(${target} PRIVATE ${PROJECT_BINARY_DIR}/utf8.rc)
+    set_property(SOURCE ${PROJECT_BINARY_DIR}/utf8.rc APPEND PROPERTY OBJECT_DEPENDS ${KAVRO_UTF8_MANIFEST})
+  endif()
+endfunction()
+
 # kavro_library(NAME folder [DEPS ...]): a static library made of every source
 # file of one folder (not its subfolders).
 function(kavro_library name)

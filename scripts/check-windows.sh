@@ -110,10 +110,12 @@ run unicode process --model 2 --cal-dir ../cal --asc --log -o "Fahrt ü/Ørsted.
 run unicodeinfo info "Fahrt ü/Ørsted.psd"
 run csv export --csv -o p0/a.csv p0/a.psd
 run csvcomma export --csv --decimal-comma -o p2/c.csv p2/c.psd
-# The NetCDF export of each model, the times of p2 included; a fixed creation time.
+# The NetCDF export of each model, the times of p2 included, into names with any
+# characters; from the same .psd files on both sides (a .psd names its background
+# file as the system does), with a fixed creation time.
 export SOURCE_DATE_EPOCH=1765246845
-run netcdf export --netcdf -o nc p0/a.psd p1/b.psd p2/c.psd
-run netcdfunicode export --netcdf -o "Fahrt ü/Ørsted.nc" "Fahrt ü/Ørsted.psd"
+run netcdf export --netcdf --cal-dir ../cal -o nc ../lin/p0/a.psd ../lin/p1/b.psd ../lin/p2/c.psd
+run netcdfunicode export --netcdf --cal-dir ../cal -o "Fahrt ü/Ørsted.nc" "../lin/Fahrt ü/Ørsted.psd"
 unset SOURCE_DATE_EPOCH
 run summary summary p0 p1 p2
 run info info p1/b.psd

@@ -32,7 +32,8 @@ std::vector<float> readAll(int nc, const char* name, std::size_t count)
 // Chunks compressed by the program read back exactly as the same values written
 // through the library: whole chunks, a short last one, NaN and signed zeros; in a
 // file named in the ways a user names one (the library may pass the name on to HDF5
-// written otherwise, as on Windows with backslashes).
+// written otherwise, as on Windows with backslashes, and takes it in the system's
+// code page there).
 TEST(NetcdfFile, PackedChunksReadBackAsTheLibraryWritesThem)
 {
     constexpr std::size_t kChunkRows = 8, kWidth = 3, kRows = 2 * kChunkRows + 5;
@@ -42,10 +43,11 @@ TEST(NetcdfFile, PackedChunksReadBackAsTheLibraryWritesThem)
     values[4] = std::numeric_limits<float>::quiet_NaN();
     values[5] = -0.0f;
 
-    for (const char* name : {"p.nc", "sub/p.nc", "sub/./deeper/../q.nc"}) {
+    for (const char* name : {"p.nc", "sub/p.nc", "sub/./deeper/../q.nc", "Fahrt ü/Ørsted.nc"}) {
         SCOPED_TRACE(name);
         TempDir dir;
         std::filesystem::create_directories(pathFromUtf8(dir.file("sub/deeper")));
+        std::filesystem::create_directories(pathFromUtf8(dir.file("Fahrt ü")));
         const std::string path = dir.file(name);
         {
             NetcdfFile nc;
