@@ -26,6 +26,16 @@ std::vector<float> readAll(int nc, const char* name, std::size_t count)
     return v;
 }
 
+// The length of the frame dimension of an open file (0 when it has none).
+std::size_t frameLength(int nc)
+{
+    int dim = -1;
+    std::size_t length = 0;
+    EXPECT_EQ(nc_inq_dimid(nc, "frame", &dim), NC_NOERR);
+    nc_inq_dimlen(nc, dim, &length);
+    return length;
+}
+
 }  // namespace
 
 #if KAVRO_HDF5_CHUNKS
@@ -68,11 +78,7 @@ TEST(NetcdfFile, PackedChunksReadBackAsTheLibraryWritesThem)
         }
         int nc = -1;
         ASSERT_EQ(nc_open(path.c_str(), NC_NOWRITE, &nc), NC_NOERR);
-        int dim = -1;
-        std::size_t length = 0;
-        ASSERT_EQ(nc_inq_dimid(nc, "frame", &dim), NC_NOERR);
-        nc_inq_dimlen(nc, dim, &length);
-        EXPECT_EQ(length, kRows);
+        EXPECT_EQ(frameLength(nc), kRows);
         int var = -1, shuffle = 0, deflate = 0, level = 0;
         ASSERT_EQ(nc_inq_varid(nc, "packed", &var), NC_NOERR);
         nc_inq_var_deflate(nc, var, &shuffle, &deflate, &level);
@@ -150,11 +156,7 @@ TEST(FrameColumnWriter, BothPathsStoreTheSameValues)
         }
         int nc = -1;
         ASSERT_EQ(nc_open(path.c_str(), NC_NOWRITE, &nc), NC_NOERR);
-        int dim = -1;
-        std::size_t length = 0;
-        ASSERT_EQ(nc_inq_dimid(nc, "frame", &dim), NC_NOERR);
-        nc_inq_dimlen(nc, dim, &length);
-        EXPECT_EQ(length, c.rows);
+        EXPECT_EQ(frameLength(nc), c.rows);
         for (const char* name : {"library", "direct"}) {
             SCOPED_TRACE(name);
             const std::vector<float> n = readAll(nc, (std::string(name) + "_narrow").c_str(), narrow.size());
