@@ -232,6 +232,8 @@ void runCruise(const CruiseCommand& c)
     setup.commandLine = commandLine(c);
     setup.update = c.update;
     setup.logPath = c.log;
+    for (const StationRow& r : rows)
+        setup.ctdCruise = setup.ctdCruise || !r.ctd.empty();
     for (const char* sub : {"psd", "nc", text::kCruiseStateFolder})
         makeFolder(joinPath(c.outDir, sub));
     std::mutex out;
@@ -259,8 +261,10 @@ void runCruise(const CruiseCommand& c)
     std::vector<CastOutcome> outcomes(rows.size());
     std::vector<char> usable(rows.size(), 1), analysed(rows.size(), 0);
     const bool analyseAtOnce = !c.update && c.rows.empty() && !c.collect;
+    // Each cast's CTD, read once: by the cast's export when it is made, else when it is binned.
+    std::vector<std::shared_ptr<const CtdTrack>> ctds(rows.size());
     auto analyse = [&](std::size_t i) {
-        outcomes[i] = analyseCast(rows[i], setup, context, pictures);
+        outcomes[i] = analyseCast(rows[i], setup, context, pictures, ctds[i]);
         analysed[i] = 1;
     };
     auto analysedCasts = [&] {
@@ -300,6 +304,8 @@ void runCruise(const CruiseCommand& c)
             const std::size_t i = order[k];
             usable[i] = 0;
             pending[i] = beginCast(rows[i], setup);
+            if (pending[i])
+                ctds[i] = pending[i]->context.ctd;
             analyse(i);
         });
         // The memory the casts' processing freed on its threads goes back first.
@@ -334,7 +340,7 @@ void runCruise(const CruiseCommand& c)
     } else if (!c.collect) {
         failed |= !runJobs(rows.size(), threads, out, [&](std::size_t i) {
             usable[i] = 0;
-            const bool made = produceCast(rows[i], setup);
+            const bool made = produceCast(rows[i], setup, &ctds[i]);
             usable[i] = 1;
             redone += made ? 1 : 0;
             told(i, made);
