@@ -490,6 +490,57 @@ TEST_F(CruiseTest, UpdateRedoesOnlyWhatChanged)
     EXPECT_NE(again.out.find("r.dat -> cast R"), std::string::npos) << again.out;
 }
 
+// Cast a rides with a CTD whose pressure rises 4 dbar a second: its frames, half a
+// second apart, lie at the depth of 2n dbar (0, 1.98, 3.96 (flagged), 5.95, 7.93,
+// 9.91 m), whatever its own pressure channel reads.  Cast B has no CTD: binned on
+// its channel, as a depth in m, or as the depth of its pressure when it is in dbar.
+TEST_F(CruiseTest, AMixedCruiseIsBinnedOnDepthAndSaysWhatEachCastWasBinnedOn)
+{
+    if (!std::filesystem::exists("/usr/bin/python3"))
+        GTEST_SKIP() << "no python3";
+    writeFile(work.file("casts/a.cnv"), "* Sea-Bird SBE 9 Data File:\n# name 0 = timeS: Time, Elapsed [seconds]\n"
+                                        "# name 1 = prDM: Pressure, Digiquartz [db]\n"
+                                        "# start_time = Dec 09 2026 02:00:00 [NMEA]\n*END*\n0 0\n3 12\n");
+    writeFile(log, "recording,cast,latitude,longitude,start_utc,interval_s,ctd\n"
+                   "a.psd,a,54.1,7.2,2026-12-09T02:00:00Z,0.5,a.cnv\nb.psd,B,54.3,7.9,,,\n");
+    const std::string dbar = work.file("dbar");
+    ASSERT_EQ(cruise(out).status, 0) << cruise(out).err;
+    writeFile(profile, "[Miscellaneous]\nNumIterations=5\n[Instrument1]\nHK4Units=dbar\n");
+    const CliResult r = cruise(dbar);
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string result = python(R"(import sys
+import numpy as np, xarray as xr
+for path, source in ((sys.argv[1], 0), (sys.argv[2], 1)):
+    ds = xr.open_dataset(path + '/cruise_profiles.nc')
+    assert ds.depth.attrs['units'] == 'm' and ds.depth.attrs['standard_name'] == 'depth', ds.depth.attrs
+    assert ds.depth.attrs['positive'] == 'down'
+    assert list(ds.vertical_source.values) == [2, source], ds.vertical_source.values
+    meanings = ds.vertical_source.attrs['flag_meanings'].split()
+    assert meanings[2] == 'ctd_depth' and meanings[source] in ('pressure_channel_depth', 'pressure_channel_dbar_to_depth')
+    a, b = ds.n_frames.values
+    assert list(a) == [2, 0, 1, 1, 1], a
+    assert list(b) == [1, 0, 0, 0, 1], b
+    assert ds.total_volume.values[0][2] == 2.0 and ds.total_volume.values[0][0] == 3.0
+    assert ds.geospatial_vertical_units == 'm'
+    cast = xr.open_dataset(path + '/nc/a.nc')
+    assert np.allclose(cast.ctd_pressure.values, [0, 2, 4, 6, 8, 10], atol=1e-5), cast.ctd_pressure.values
+    assert 'ctd_pressure' not in xr.open_dataset(path + '/nc/B.nc')
+    summary = open(path + '/cruise_summary.csv').read().splitlines()
+    assert 'max_depth_m' in summary[0], summary[0]
+print('ok')
+)",
+                                      {out, dbar});
+    EXPECT_EQ(result, "ok\n");
+    // A .cnv that cannot be read fails its cast only, naming the file and the line.
+    writeFile(work.file("casts/a.cnv"), "# name 0 = prDM: Pressure\n# interval = seconds: 1\n"
+                                        "# start_time = Dec 09 2026 02:00:00\n*END*\n0\nten\n");
+    const CliResult bad = cruise(work.file("bad"));
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_NE(bad.err.find(work.file("casts/a.cnv") + ": line 6: value 1 \"ten\" is not a number"), std::string::npos)
+        << bad.err;
+    EXPECT_TRUE(fileExists(work.file("bad/nc/B.nc")));
+}
+
 // A Slurm array over the rows, then one collect, gives what one run of casts side
 // by side gives.
 TEST_F(CruiseTest, RowsThenCollectEqualOneRun)
