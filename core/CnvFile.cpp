@@ -128,6 +128,7 @@ private:
     int nquanLine_ = 0;
     std::optional<double> start_, interval_;
     std::optional<double> badFlag_;
+    double newYear_ = 0.0, nextYear_ = 0.0;  // 1 January of start_time's year and of the next
     std::size_t columns_ = 0;
     int pressure_ = -1, temperature_ = -1, salinity_ = -1, depth_ = -1, timeS_ = -1, timeJ_ = -1;
     std::vector<double> values_;  // the scans' chosen columns, six per scan
@@ -156,7 +157,7 @@ void CnvParser::headerLine(std::string_view line, int number)
     } else if (key == "nquan") {
         const auto n = scanWholeInt(value);
         if (!n)
-            fail(number, format(text::kCnvBadNquan, std::string(value).c_str(), 0));
+            fail(number, format(text::kCnvNquanNotNumber, std::string(value).c_str()));
         nquan_ = *n;
         nquanLine_ = number;
     } else if (key == "start_time") {
@@ -201,10 +202,9 @@ void CnvParser::scanLine(std::string_view line, int number)
         utc = *start_ + at(timeS_);
     } else if (timeJ_ >= 0) {
         // Day of the year of start_time's year; a cast across the new year goes on in the next.
-        const int year = yearOf(*start_);
-        utc = newYear(year) + (at(timeJ_) - 1.0) * 86400.0;
+        utc = newYear_ + (at(timeJ_) - 1.0) * 86400.0;
         if (utc < *start_ - 180.0 * 86400.0)
-            utc = newYear(year + 1) + (at(timeJ_) - 1.0) * 86400.0;
+            utc = nextYear_ + (at(timeJ_) - 1.0) * 86400.0;
     } else {
         utc = *start_ + static_cast<double>(scans_) * *interval_;
     }
@@ -258,6 +258,10 @@ CnvCast CnvParser::parse(std::string_view text)
                     fail(number, text::kCnvNoStartForTimeJ);
                 if (timeS_ < 0 && timeJ_ < 0 && !(start_ && interval_))
                     fail(number, text::kCnvNoTime);
+                if (start_) {
+                    newYear_ = newYear(yearOf(*start_));
+                    nextYear_ = newYear(yearOf(*start_) + 1);
+                }
             } else {
                 headerLine(line, number);
             }

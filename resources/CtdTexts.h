@@ -14,6 +14,7 @@ inline constexpr const char* kCnvBadStartTime = "start_time \"%s\" is not \"Mon 
 inline constexpr const char* kCnvBadInterval = "interval \"%s\" is not \"seconds: <number above 0>\"";
 inline constexpr const char* kCnvBadFlag = "bad_flag \"%s\" is not a number";
 inline constexpr const char* kCnvBadNquan = "nquan %s differs from the %d columns named";
+inline constexpr const char* kCnvNquanNotNumber = "nquan \"%s\" is not a whole number";
 inline constexpr const char* kCnvNoPressure = "no pressure column (prDM, prdM or prSM)";
 inline constexpr const char* kCnvNoTime =
     "no time: neither a timeS or timeJ column nor a start_time with an interval in seconds";

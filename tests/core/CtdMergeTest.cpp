@@ -141,6 +141,7 @@ TEST(CnvFile, ProblemsNameTheFileAndTheLine)
          "st01.cnv: line 1: start_time \"2026-06-02 11:40:05\" is not \"Mon DD YYYY HH:MM:SS\""},
         {"# interval = seconds: 0\n*END*\n", "st01.cnv: line 1: interval \"seconds: 0\" is not \"seconds: <number above 0>\""},
         {"# nquan = 3\n# name 0 = prDM: Pressure [db]\n*END*\n", "st01.cnv: line 1: nquan 3 differs from the 1 columns named"},
+        {"# nquan = three\n*END*\n", "st01.cnv: line 1: nquan \"three\" is not a whole number"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
