@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 namespace kavro {
 namespace {
@@ -45,6 +46,24 @@ double CtdTrack::value(const std::vector<double>& v, std::size_t i, double w) co
 {
     // At a scan its own value, even when the next one is missing.
     return w == 0.0 ? v[i] : v[i] + w * (v[i + 1] - v[i]);
+}
+
+CtdTrack CtdTrack::resampled(std::vector<double> times) const
+{
+    std::erase_if(times, [this](double t) { return !covers(t); });  // NaN too, before sorting
+    std::sort(times.begin(), times.end());
+    times.erase(std::unique(times.begin(), times.end()), times.end());
+    CnvCast at;
+    at.path = cast_.path;
+    for (double t : times) {
+        const CtdValues v = this->at(t);
+        at.utc.push_back(t);
+        at.pressure.push_back(v.pressure);
+        at.temperature.push_back(v.temperature);
+        at.salinity.push_back(v.salinity);
+        at.depth.push_back(v.depth);
+    }
+    return CtdTrack(std::move(at), latitude_);
 }
 
 CtdValues CtdTrack::at(double utc) const

@@ -27,6 +27,10 @@ public:
     // Just the depth (what the binning needs).
     double depthAt(double utc) const;
     bool covers(double utc) const;
+    // The same cast as seen at these times (the frames'): a scan at each time inside
+    // the span, so that at() of any of them gives exactly what it gives here.  Far
+    // smaller than a CTD's many scans a second, for keeping until the export.
+    CtdTrack resampled(std::vector<double> times) const;
     const std::string& path() const { return cast_.path; }
     double latitude() const { return latitude_; }
     std::size_t scans() const { return cast_.size(); }

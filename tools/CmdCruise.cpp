@@ -261,10 +261,16 @@ void runCruise(const CruiseCommand& c)
     std::vector<CastOutcome> outcomes(rows.size());
     std::vector<char> usable(rows.size(), 1), analysed(rows.size(), 0);
     const bool analyseAtOnce = !c.update && c.rows.empty() && !c.collect;
-    // Each cast's CTD, read once: by the cast's export when it is made, else when it is binned.
+    // Each cast's CTD, read once: by the cast's export when it is made, else when it is
+    // binned; what the export still needs is only its values at the frames.
     std::vector<std::shared_ptr<const CtdTrack>> ctds(rows.size());
+    std::vector<std::optional<CastPending>> pending(rows.size());
     auto analyse = [&](std::size_t i) {
-        outcomes[i] = analyseCast(rows[i], setup, context, pictures, ctds[i]);
+        outcomes[i] = analyseCast(rows[i], setup, context, pictures, std::move(ctds[i]));
+        ctds[i].reset();
+        if (pending[i] && pending[i]->context.ctd)
+            pending[i]->context.ctd = std::move(outcomes[i].ctdAtFrames);
+        outcomes[i].ctdAtFrames.reset();
         analysed[i] = 1;
     };
     auto analysedCasts = [&] {
@@ -294,7 +300,6 @@ void runCruise(const CruiseCommand& c)
         // side by side with the cruise's files, which need every cast read back
         // (the report's colour scale is shared).  The NetCDF library serves one
         // file at a time, and what it does the other threads draw meanwhile.
-        std::vector<std::optional<CastPending>> pending(rows.size());
         // Side by side the longest casts go first; one at a time in station order.
         std::vector<std::size_t> order(rows.size());
         std::iota(order.begin(), order.end(), std::size_t{0});
@@ -323,6 +328,7 @@ void runCruise(const CruiseCommand& c)
             }
             const std::size_t i = casts[steps[s].index];
             finishCast(rows[i], setup, *pending[i]);
+            pending[i]->context.ctd.reset();
             usable[i] = 1;
             ++redone;
             told(i, true);

@@ -242,6 +242,13 @@ CastOutcome analyseCast(const StationRow& row, const CruiseSetup& setup, const E
             setup.warn(b);
         }
         cast.profile = binCast(reader, times, setup.binSize, vertical);
+        if (ctd) {
+            std::vector<double> frameTimes;
+            for (long long n = 0; n < reader.frameCount(); ++n)
+                if (const double t = times.utcOfRecord(n); std::isfinite(t))
+                    frameTimes.push_back(t);
+            out.ctdAtFrames = std::make_shared<const CtdTrack>(ctd->resampled(std::move(frameTimes)));
+        }
         if (!pictures)
             return out;
         CastSource source;

@@ -62,6 +62,8 @@ struct CastOutcome {
     ProfileCast cast;
     // The cast's pictures: along its frames (times when it has them) and against the pressure.
     CastSummary overview, profile;
+    // The cast's CTD at its frames' times only, for its NetCDF file still to be written.
+    std::shared_ptr<const CtdTrack> ctdAtFrames;
 };
 // Reads psd/<cast>.psd back: its bins, figures and, with pictures, its summaries.
 // ctd: the cast's CTD as already read; read here when the row names one and it is

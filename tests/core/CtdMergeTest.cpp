@@ -197,6 +197,18 @@ TEST(CtdMerge, LinearInTimeAndNothingOutsideTheCast)
         EXPECT_PRED2(near, ctd.depthAt(c.t), depth);
         EXPECT_EQ(ctd.covers(c.t), !std::isnan(c.want.pressure));
     }
+    // Seen at the frames' times only, the cast gives the same values there, and
+    // still nothing outside its span.
+    const CtdTrack atFrames = ctd.resampled({125.0, 105.0, 99.0, 105.0, NAN, 117.5, 130.0});
+    EXPECT_EQ(atFrames.scans(), 4u);
+    EXPECT_EQ(atFrames.path(), "st.cnv");
+    for (double t : {105.0, 117.5, 125.0, 130.0}) {
+        EXPECT_EQ(atFrames.at(t).pressure, ctd.at(t).pressure) << t;
+        EXPECT_EQ(atFrames.at(t).salinity, ctd.at(t).salinity) << t;
+        EXPECT_EQ(atFrames.at(t).depth, ctd.at(t).depth) << t;
+    }
+    EXPECT_TRUE(std::isnan(atFrames.at(125.0).temperature));
+    EXPECT_FALSE(atFrames.covers(99.0));
     // Two scans at one time (a file sorted by a coarse clock): no division by zero.
     scans.utc = {100.0, 100.0, 110.0, 120.0};
     const CtdTrack same(scans, lat);
