@@ -131,7 +131,7 @@ private:
     double newYear_ = 0.0, nextYear_ = 0.0;  // 1 January of start_time's year and of the next
     std::size_t columns_ = 0;
     int pressure_ = -1, temperature_ = -1, salinity_ = -1, depth_ = -1, timeS_ = -1, timeJ_ = -1;
-    std::vector<double> values_;  // the scans' chosen columns, six per scan
+    CnvCast cast_;  // the scans in the file's order
     std::vector<double> row_;
     long long scans_ = 0;
 };
@@ -211,8 +211,11 @@ void CnvParser::scanLine(std::string_view line, int number)
     ++scans_;
     if (!std::isfinite(utc))
         return;
-    for (double v : {utc, at(pressure_), at(temperature_), at(salinity_), at(depth_)})
-        values_.push_back(v);
+    cast_.utc.push_back(utc);
+    cast_.pressure.push_back(at(pressure_));
+    cast_.temperature.push_back(at(temperature_));
+    cast_.salinity.push_back(at(salinity_));
+    cast_.depth.push_back(at(depth_));
 }
 
 CnvCast CnvParser::parse(std::string_view text)
@@ -273,26 +276,24 @@ CnvCast CnvParser::parse(std::string_view text)
     }
     if (inHeader)
         fail(0, text::kCnvNoEnd);
-    const std::size_t n = values_.size() / 5;
+    const std::size_t n = cast_.size();
     if (n == 0)
         fail(0, text::kCnvNoScans);
+    cast_.path = name_;
+    if (std::is_sorted(cast_.utc.begin(), cast_.utc.end()))
+        return std::move(cast_);
     // Scans in the order of their times (a stable sort keeps equal times in file order).
     std::vector<std::size_t> order(n);
     std::iota(order.begin(), order.end(), std::size_t{0});
     std::stable_sort(order.begin(), order.end(),
-                     [&](std::size_t a, std::size_t b) { return values_[5 * a] < values_[5 * b]; });
-    CnvCast cast;
-    cast.path = name_;
-    for (auto* v : {&cast.utc, &cast.pressure, &cast.temperature, &cast.salinity, &cast.depth})
-        v->reserve(n);
-    for (std::size_t i : order) {
-        cast.utc.push_back(values_[5 * i]);
-        cast.pressure.push_back(values_[5 * i + 1]);
-        cast.temperature.push_back(values_[5 * i + 2]);
-        cast.salinity.push_back(values_[5 * i + 3]);
-        cast.depth.push_back(values_[5 * i + 4]);
+                     [&](std::size_t a, std::size_t b) { return cast_.utc[a] < cast_.utc[b]; });
+    for (auto* v : {&cast_.utc, &cast_.pressure, &cast_.temperature, &cast_.salinity, &cast_.depth}) {
+        std::vector<double> sorted(n);
+        for (std::size_t k = 0; k < n; ++k)
+            sorted[k] = (*v)[order[k]];
+        *v = std::move(sorted);
     }
-    return cast;
+    return std::move(cast_);
 }
 
 }  // namespace

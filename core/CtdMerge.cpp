@@ -19,7 +19,11 @@ double unescoDepth(double p, double latitudeDeg)
     return ((((-1.82e-15 * p + 2.279e-10) * p - 2.2512e-5) * p + 9.72659) * p) / g;
 }
 
-CtdTrack::CtdTrack(CnvCast cast, double latitudeDeg) : cast_(std::move(cast)), latitude_(latitudeDeg) {}
+CtdTrack::CtdTrack(CnvCast cast, double latitudeDeg) : cast_(std::move(cast)), latitude_(latitudeDeg)
+{
+    // The depth comes from the pressure at the latitude; the file's own is not kept.
+    cast_.depth = {};
+}
 
 bool CtdTrack::covers(double utc) const
 {
@@ -61,7 +65,6 @@ CtdTrack CtdTrack::resampled(std::vector<double> times) const
         at.pressure.push_back(v.pressure);
         at.temperature.push_back(v.temperature);
         at.salinity.push_back(v.salinity);
-        at.depth.push_back(v.depth);
     }
     return CtdTrack(std::move(at), latitude_);
 }
