@@ -119,6 +119,8 @@ std::optional<CastPending> beginCast(const StationRow& row, const CruiseSetup& s
         return std::nullopt;
 
     std::filesystem::remove(keyPath(setup.outDir, row.fileName), ec);
+    // A CTD file that cannot be read fails the cast before it is processed.
+    context.ctd = readRowCtd(row);
     if (isPsd) {
         try {
             const CastReader input(row.recording);  // a file that is no .psd is told by its own name
@@ -162,7 +164,6 @@ std::optional<CastPending> beginCast(const StationRow& row, const CruiseSetup& s
 
     context.calibrationDir = calDir;
     context.warn = setup.warn;
-    context.ctd = readRowCtd(row);
     context.place = ExportContext::Place{row.station, row.latitude, row.longitude};
     for (const auto& [name, value] : setup.attributes)
         if (name == "id")  // the cruise's identifier, made the cast's own
