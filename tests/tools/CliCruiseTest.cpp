@@ -261,6 +261,16 @@ TEST_F(CruiseTest, EveryFilePassesTheConventionsChecks)
               1);
     writeFile(profile, "[Miscellaneous]\nNumIterations=5\n[Instrument1]\nHK4Units=dbar\n");
     ASSERT_EQ(cruise(dbar).status, 1);
+    // A cruise with a CTD cast: binned on depth, the CTD's values in its cast's file.
+    const std::string ctd = work.file("ctd");
+    writeFile(work.file("casts/a.cnv"), "# name 0 = timeS: Time [s]\n# name 1 = prDM: Pressure [db]\n"
+                                        "# name 2 = t090C: Temperature [ITS-90, deg C]\n# name 3 = sal00: Salinity\n"
+                                        "# start_time = Dec 09 2026 02:00:00\n*END*\n0 0 12 35\n3 12 11 35.5\n");
+    log = work.file("casts/CTD.csv");
+    writeFile(log, "recording,cast,latitude,longitude,start_utc,interval_s,ctd\n"
+                   "a.psd,a,54.1,7.2,2026-12-09T02:00:00Z,0.5,a.cnv\nb.psd,B,54.3,7.9,,,\n");
+    ASSERT_EQ(cruise(ctd).status, 0);
+    log = work.file("casts/CASTS.csv");
     // What the program computes cannot be given.
     for (const char* attr : {"history=mine", "Conventions=CF-1.6", "time_coverage_start=2020", "geospatial_bounds=x"}) {
         const CliResult r = cruise(out, {"--attr", attr});
@@ -272,8 +282,8 @@ TEST_F(CruiseTest, EveryFilePassesTheConventionsChecks)
     }
     const std::string result = python(R"(import sys, glob, re, warnings
 import numpy as np, netCDF4, xarray as xr
-one, both, dbar = sys.argv[1:]
-files = sorted(f for d in (one, both, dbar) for f in glob.glob(d + '/*.nc') + glob.glob(d + '/nc/*.nc'))
+one, both, dbar, ctd = sys.argv[1:]
+files = sorted(f for d in (one, both, dbar, ctd) for f in glob.glob(d + '/*.nc') + glob.glob(d + '/nc/*.nc'))
 def is_text(v): return v.dtype == str or v.dtype.kind == 'S'
 def referenced(nc):
     names = set()
@@ -351,7 +361,7 @@ def profile_files_follow_the_dsg_rules(nc, path):
         assert v.dimensions[0] == 'profile', v.name
         if z[0].name in v.dimensions:
             assert v.coordinates.split() == ['time', 'latitude', 'longitude', z[0].name], v.name
-assert len(files) == 12, files
+assert len(files) == 15, files
 ids = set()
 for path in files:
     nc = netCDF4.Dataset(path)
@@ -376,9 +386,17 @@ d = netCDF4.Dataset(dbar + '/cruise_profiles.nc')
 assert 'depth' not in d.variables and 'depth' not in d.dimensions
 assert d.variables['pressure'].standard_name == 'sea_water_pressure' and d.variables['pressure'].units == 'dbar'
 assert d.variables['d50'].dimensions == ('profile', 'pressure') and 'aux5' in d.variables
+# With a CTD cast: one depth axis in m, the CTD's values with their CF names in the cast's file.
+c = netCDF4.Dataset(ctd + '/cruise_profiles.nc')
+# (B without CTD, its channel in dbar as the profile says by now: the depth of its pressure.)
+assert c.variables['depth'].units == 'm' and list(c.variables['vertical_source'][:]) == [2, 1]
+c = netCDF4.Dataset(ctd + '/nc/a.nc')
+for name, standard in (('ctd_pressure', 'sea_water_pressure'), ('ctd_temperature', 'sea_water_temperature'),
+                       ('ctd_salinity', 'sea_water_practical_salinity'), ('depth', 'depth')):
+    assert c.variables[name].standard_name == standard and c.variables[name].dimensions == ('frame',), name
 print('ok')
 )",
-                                      {out, both, dbar});
+                                      {out, both, dbar, ctd});
     EXPECT_EQ(result, "ok\n");
 }
 
