@@ -15,7 +15,6 @@
 #include "core/FrameTimes.h"
 
 #include <array>
-#include <optional>
 #include <string>
 #include <vector>
 

@@ -232,7 +232,7 @@ void runCruise(const CruiseCommand& c)
     setup.commandLine = commandLine(c);
     setup.update = c.update;
     setup.logPath = c.log;
-    for (const StationRow& r : rows)
+    for (const StationRow& r : log.rows)  // the whole log's, whichever rows run now
         setup.ctdCruise = setup.ctdCruise || !r.ctd.empty();
     for (const char* sub : {"psd", "nc", text::kCruiseStateFolder})
         makeFolder(joinPath(c.outDir, sub));
