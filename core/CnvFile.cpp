@@ -105,17 +105,17 @@ public:
     CnvCast parse(std::string_view text);
 
 private:
+    // line 0: a problem of the whole file.
     [[noreturn]] void fail(int line, const std::string& problem) const
     {
-        std::string message = name_ + ": ";
         if (line > 0)
-            message += "line " + std::to_string(line) + ": ";
-        throw CnvError(message + problem);
+            throw CnvError(format(text::kCnvLine, name_.c_str(), line, problem.c_str()));
+        throw CnvError(name_ + ": " + problem);
     }
     template <typename... A>
     std::string format(const char* f, A... a) const
     {
-        char b[600];
+        char b[4096];
         std::snprintf(b, sizeof b, f, a...);
         return b;
     }
