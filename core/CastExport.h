@@ -7,6 +7,7 @@
 #include <array>
 #include <functional>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <set>
 #include <string>
@@ -15,6 +16,7 @@
 
 namespace kavro {
 
+class CtdTrack;
 class Profile;
 class Prompter;
 class Settings;
@@ -49,6 +51,9 @@ struct ExportContext {
     };
     std::optional<Place> place;
     std::vector<ExtraAttribute> extraAttributes;
+    // The CTD cast the instrument rode with (read once, shared by the cast's export
+    // and its binning): its values at every frame's time go into the NetCDF file.
+    std::shared_ptr<const CtdTrack> ctd;
     // The profile says the temperature channel measures the water (key
     // "WaterTemperature" of the instrument's section), not the instrument itself.
     bool temperatureMeasuresWater = false;

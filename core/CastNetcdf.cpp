@@ -5,12 +5,14 @@
 #include "core/CastNetcdfSchema.h"
 #include "core/CastProvenance.h"
 #include "core/CfConventions.h"
+#include "core/CtdMerge.h"
 #include "core/FrameColumnWriter.h"
 #include "core/NetcdfFile.h"
 #include "platform/FileUtil.h"
 #include "platform/Sha256.h"
 #include "resources/AppTexts.h"
 #include "resources/CoreTexts.h"
+#include "resources/CtdTexts.h"
 #include "resources/DataTexts.h"
 
 #include <algorithm>
@@ -62,6 +64,7 @@ private:
     void defineChannels();
     void warn(const std::string& message) const;
     void defineAll();
+    void defineCtd();
     void globalAttributes();
     void coverageAttributes();
     void writePlace();
@@ -82,6 +85,7 @@ private:
     std::map<std::string, int> ids_;  // the table's variables in the file
     std::array<int, kAux> aux_{};
     SizeDistributionFactors factors_{};
+    long long outsideCtd_ = 0;  // frames without CTD values
 };
 
 bool NetcdfCast::present(ncschema::When when) const
@@ -91,6 +95,7 @@ bool NetcdfCast::present(ncschema::When when) const
     case ncschema::When::WithTimes: return !times_.empty();
     case ncschema::When::WithVsf: return withVsf_;
     case ncschema::When::WithPlace: return context_.place.has_value();
+    case ncschema::When::WithCtd: return context_.ctd != nullptr;
     }
     return false;
 }
@@ -207,7 +212,22 @@ void NetcdfCast::defineAll()
     defineTable(ncschema::frameVariables());
     defineChannels();
     defineTable(ncschema::placeVariables());
+    defineCtd();
     globalAttributes();
+}
+
+// The CTD's variables, each saying where its values come from.
+void NetcdfCast::defineCtd()
+{
+    if (!context_.ctd)
+        return;
+    defineTable(ncschema::ctdVariables());
+    char comment[1200];
+    std::snprintf(comment, sizeof comment, text::kNcCtdComment, context_.ctd->path().c_str());
+    for (const text::DataField* f : {&text::kFieldCtdPressure, &text::kFieldCtdTemperature, &text::kFieldCtdSalinity})
+        nc_.text(id(*f), "comment", comment);
+    std::snprintf(comment, sizeof comment, text::kNcDepthComment, context_.ctd->latitude());
+    nc_.text(id(text::kFieldCtdDepth), "comment", comment);
 }
 
 void NetcdfCast::writePlace()
@@ -231,7 +251,11 @@ void NetcdfCast::warn(const std::string& message) const
 // the name says (a pressure in pressure units, the water's temperature).
 void NetcdfCast::defineChannels()
 {
-    const auto names = channelNames(context_, ncschema::reservedNames());
+    std::set<std::string> taken = ncschema::reservedNames();
+    if (context_.ctd)
+        for (const ncschema::Variable& v : ncschema::ctdVariables())
+            taken.insert(v.name());
+    const auto names = channelNames(context_, taken);
     const int frameDim = dimension(ncschema::Dim::Frame);
     for (int i = 0; i < kAux; ++i) {
         const auto& channel = context_.channels[static_cast<std::size_t>(i)];
@@ -414,6 +438,23 @@ void NetcdfCast::writeBlock(std::size_t start, const std::vector<FrameRow>& rows
     column(id(text::kFieldBeamC), [](const FrameRow& r) { return r.beamAttenuation; });
     for (int c = 0; c < kAux; ++c)
         column(aux_[static_cast<std::size_t>(c)], [c](const FrameRow& r) { return r.aux[static_cast<std::size_t>(c)]; });
+    if (const CtdTrack* ctd = context_.ctd.get()) {
+        std::vector<CtdValues> at(n);
+        for (std::size_t i = 0; i < n; ++i) {
+            at[i] = ctd->at(rows[i].utc);
+            outsideCtd_ += ctd->covers(rows[i].utc) ? 0 : 1;
+        }
+        auto ctdColumn = [&](const text::DataField& field, double CtdValues::*member) {
+            std::vector<float> values(n);
+            for (std::size_t i = 0; i < n; ++i)
+                values[i] = static_cast<float>(at[i].*member);
+            columns.emplace_back(id(field), std::move(values));
+        };
+        ctdColumn(text::kFieldCtdPressure, &CtdValues::pressure);
+        ctdColumn(text::kFieldCtdTemperature, &CtdValues::temperature);
+        ctdColumn(text::kFieldCtdSalinity, &CtdValues::salinity);
+        ctdColumn(text::kFieldCtdDepth, &CtdValues::depth);
+    }
     floats.add(start, n, std::move(columns), 1);
     // The floats of this block are compressed while the ones of the block before
     // are stored, the library writes the others and the next block is read.
@@ -462,6 +503,12 @@ void NetcdfCast::write(const std::string& path)
     });
     floats.finish();
     nc_.close();
+    if (outsideCtd_ > 0) {
+        char message[1200];
+        std::snprintf(message, sizeof message, text::kCtdOutside, outsideCtd_, cast_.frameCount(),
+                      context_.ctd->path().c_str());
+        warn(message);
+    }
 }
 
 }  // namespace
@@ -475,6 +522,8 @@ void writeNetcdf(const std::string& psd, const std::string& out, const ExportCon
 {
     const CastReader cast(psd);
     const FrameTimes times = exportTimesFor(psd);
+    if (context.ctd && times.empty())
+        throw CastError(psd + ": " + text::kCtdNeedsTimes);
     writeNetcdfInPlace(out, [&](const std::string& temp) { NetcdfCast(cast, times, context, out).write(temp); });
 }
 

@@ -87,6 +87,21 @@ const std::vector<Variable>& placeVariables()
     return table;
 }
 
+const std::vector<Variable>& ctdVariables()
+{
+    static const std::vector<Variable> table = {
+        {&text::kFieldCtdPressure, T::Float, kFrame, 1, When::WithCtd, true,
+         {kFill, text("standard_name", cf::kSeaWaterPressure), kLongName, kUnits, kCoordinates}},
+        {&text::kFieldCtdTemperature, T::Float, kFrame, 1, When::WithCtd, true,
+         {kFill, text("standard_name", cf::kSeaWaterTemperature), kLongName, kUnits, kCoordinates}},
+        {&text::kFieldCtdSalinity, T::Float, kFrame, 1, When::WithCtd, true,
+         {kFill, text("standard_name", cf::kSeaWaterPracticalSalinity), kLongName, kUnits, kCoordinates}},
+        {&text::kFieldCtdDepth, T::Float, kFrame, 1, When::WithCtd, true,
+         {kFill, text("standard_name", cf::kDepth), kLongName, kUnits, text("positive", "down"), kCoordinates}},
+    };
+    return table;
+}
+
 std::set<std::string> reservedNames()
 {
     std::set<std::string> names;

@@ -23,6 +23,7 @@ enum class When {
     WithTimes,  // the cast has time stamps
     WithVsf,    // some frame holds a scattering function
     WithPlace,  // the cast of a cruise: its station and position
+    WithCtd,    // a CTD cast merged by time
 };
 
 enum class Value {
@@ -62,6 +63,8 @@ struct Variable {
 const std::vector<Variable>& frameVariables();
 // The station and position of a cruise's cast, defined after the channels.
 const std::vector<Variable>& placeVariables();
+// The CTD's values at each frame, defined after the place.
+const std::vector<Variable>& ctdVariables();
 // Every name of the two tables: a channel named like one of them is named aux<N>.
 std::set<std::string> reservedNames();
 // The table's row for a name; nullptr when there is none.

@@ -27,6 +27,7 @@ inline constexpr const char* kDepth = "depth";
 inline constexpr const char* kTime = "time";
 inline constexpr const char* kSeaWaterPressure = "sea_water_pressure";
 inline constexpr const char* kSeaWaterTemperature = "sea_water_temperature";
+inline constexpr const char* kSeaWaterPracticalSalinity = "sea_water_practical_salinity";
 }  // namespace cf
 
 // The standard name of the pressure channel: sea_water_pressure when its units are

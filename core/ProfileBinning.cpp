@@ -1,5 +1,8 @@
 #include "core/ProfileBinning.h"
 
+#include "core/CfConventions.h"
+#include "core/CtdMerge.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -127,10 +130,33 @@ double BinSums::standardDeviation(int value) const
     return count[i] >= 2 ? std::sqrt(std::max(0.0, m2[i - kBinSpreadFirst]) / (count[i] - 1)) : kNaN;
 }
 
-CastProfile binCast(const CastReader& cast, const FrameTimes& times, double binSize)
+BinVertical binVerticalFor(const CtdTrack* ctd, bool ctdCruise, const std::string& channelUnits, double latitude)
+{
+    if (ctd)
+        return {VerticalSource::Ctd, ctd, latitude};
+    if (!ctdCruise)
+        return {};
+    const std::string units = udunitsSpelling(channelUnits);
+    if (units == "m")
+        return {};
+    if (units == "dbar")
+        return {VerticalSource::ChannelDepth, nullptr, latitude};
+    return {VerticalSource::None, nullptr, latitude};
+}
+
+bool binnedOnDepth(const std::vector<VerticalSource>& sources)
+{
+    for (VerticalSource s : sources)
+        if (s != VerticalSource::Channel)
+            return true;
+    return false;
+}
+
+CastProfile binCast(const CastReader& cast, const FrameTimes& times, double binSize, const BinVertical& vertical)
 {
     CastProfile p;
     p.binSize = binSize;
+    p.vertical = vertical.source;
     p.maxPressure = kNaN;
     p.firstUtc = p.lastUtc = p.descentStartUtc = p.ascentStartUtc = kNaN;
     bool ascentStarts = false;  // the next frame is the first after the deepest so far
@@ -166,7 +192,13 @@ CastProfile binCast(const CastReader& cast, const FrameTimes& times, double binS
                 for (int k = 0; k < kClasses; ++k)
                     spectrum[static_cast<std::size_t>(k)] += row.volume[static_cast<std::size_t>(k)];
             }
-            const double pressure = row.aux[kDepthChannel];
+            double pressure = row.aux[kDepthChannel];
+            switch (vertical.source) {
+            case VerticalSource::Channel: break;
+            case VerticalSource::ChannelDepth: pressure = unescoDepth(pressure, vertical.latitude); break;
+            case VerticalSource::Ctd: pressure = vertical.ctd->depthAt(row.utc); break;
+            case VerticalSource::None: pressure = kNaN; break;
+            }
             const bool deeper = std::isfinite(pressure) && (!std::isfinite(p.maxPressure) || pressure > p.maxPressure);
             if (deeper) {
                 p.maxPressure = pressure;

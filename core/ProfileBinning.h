@@ -15,9 +15,12 @@
 #include "core/FrameTimes.h"
 
 #include <array>
+#include <string>
 #include <vector>
 
 namespace kavro {
+
+class CtdTrack;
 
 // The values of a bin, in this order.
 enum BinValue : int {
@@ -58,8 +61,26 @@ struct BinSums {
     double standardDeviation(int value) const;
 };
 
+// What a cast's frames are binned on.  A cruise keeps one vertical axis: when any
+// of its casts has a CTD, that axis is depth in metres, and a cast without one is
+// binned on its pressure channel when that channel is a depth in metres, or on the
+// depth of the channel's pressure when it is calibrated in dbar.
+enum class VerticalSource {
+    Channel,       // the pressure channel as calibrated
+    ChannelDepth,  // the pressure channel in dbar made a depth at the cast's latitude
+    Ctd,           // the CTD's depth at each frame's time
+    None,          // no depth in metres to bin on: the cast has no bins
+};
+
+struct BinVertical {
+    VerticalSource source = VerticalSource::Channel;
+    const CtdTrack* ctd = nullptr;  // for Ctd
+    double latitude = 0.0;          // for ChannelDepth
+};
+
 struct CastProfile {
     double binSize = 1.0;
+    VerticalSource vertical = VerticalSource::Channel;
     std::vector<BinSums> bins;  // bin k: pressure [k b, (k+1) b)
 
     // The whole cast.
@@ -70,7 +91,7 @@ struct CastProfile {
     double meanTotalVolume = 0.0;  // over unflagged frames; NaN when none
     double firstUtc = 0.0, lastUtc = 0.0;  // NaN without time stamps
     std::array<double, kClasses> meanSpectrum{};  // mean volume per class over unflagged frames; NaN when none
-    // The descent.
+    // The descent, by what the cast is binned on (maxPressure: the largest of it).
     double maxPressure = 0.0;       // NaN when no frame has a pressure
     long long deepestFrame = -1;    // the first frame at the largest pressure
     long long descentFrames = 0;    // frames 0 to deepestFrame
@@ -87,8 +108,18 @@ struct CastProfile {
 // The pressure channel among the auxiliary values (channel 4).
 inline constexpr int kDepthChannel = 4;
 
-// Bins the frames of a cast (times: its time stamps, empty when it has none).
-// binSize must be above 0.  Throws CastError when the file cannot be read.
-CastProfile binCast(const CastReader& cast, const FrameTimes& times, double binSize);
+// Bins the frames of a cast (times: its time stamps, empty when it has none) on
+// what vertical says.  binSize must be above 0.  Throws CastError when the file
+// cannot be read.
+CastProfile binCast(const CastReader& cast, const FrameTimes& times, double binSize, const BinVertical& vertical = {});
+
+// How a cast of a cruise is binned: on the CTD when it has one; otherwise, when
+// other casts of the cruise have one (ctdCruise), on a depth in metres made from
+// its pressure channel (calibrated in channelUnits) where it can be.
+BinVertical binVerticalFor(const CtdTrack* ctd, bool ctdCruise, const std::string& channelUnits, double latitude);
+
+// True when a cruise of casts binned on these has depth in metres as its axis: any
+// cast binned on something other than its pressure channel as calibrated.
+bool binnedOnDepth(const std::vector<VerticalSource>& sources);
 
 }  // namespace kavro

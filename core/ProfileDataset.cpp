@@ -80,9 +80,15 @@ public:
         for (const ProfileCast& c : casts_)
             for (ProfilePart part : parts_)
                 depths_ = std::max(depths_, binsOf(c, part).size());
-        // A pressure channel in pressure units gives a pressure axis, not a depth in dbar.
+        // A pressure channel in pressure units gives a pressure axis, not a depth in
+        // dbar; casts binned on the CTD make the axis depth in metres.
         const std::string units = o_.context.channels[kDepthChannel].units;
-        vertical_ = pressureStandardName(units).empty() ? "depth" : "pressure";
+        std::vector<VerticalSource> sources;
+        for (const ProfileCast& c : casts_)
+            sources.push_back(c.profile.vertical);
+        onDepth_ = binnedOnDepth(sources);
+        vertical_ = onDepth_ || pressureStandardName(units).empty() ? "depth" : "pressure";
+        verticalUnits_ = onDepth_ ? "m" : udunitsText(units);
     }
     void write(const std::string& path);
 
@@ -103,6 +109,8 @@ private:
     const ProfileDatasetOptions& o_;
     std::vector<ProfilePart> parts_;
     std::string vertical_;  // "depth" or "pressure"
+    std::string verticalUnits_;
+    bool onDepth_ = false;  // binned on depth in metres, some casts on the CTD's
     std::size_t depths_ = 0;
     NetcdfFile nc_;
     int profileDim_ = -1, directionDim_ = -1, depthDim_ = -1, classDim_ = -1, boundsDim_ = -1;
@@ -164,7 +172,7 @@ std::array<std::string, kAux> ProfileWriter::defineLogColumns()
                 textColumns.insert(a.name);
         }
     static const char* const kTaken[] = {"cast", "station", "latitude", "longitude", "time", "depth", "depth_bounds",
-                                         "direction", "size_class",
+                                         "direction", "vertical_source", "size_class",
                                          "size_class_diameter", "n_frames", "volume_concentration",
                                          text::kFieldNumberDistribution.variable,
                                          text::kFieldVolumeDistribution.variable};
@@ -245,19 +253,29 @@ void ProfileWriter::write(const std::string& path)
     nc_.text(time, "calendar", "standard");
     nc_.text(time, "axis", "T");
 
-    const std::string units = udunitsText(o_.context.channels[kDepthChannel].units);
+    const std::string& units = verticalUnits_;
     const int depth = nc_.defineVariable(vertical_, NetcdfFile::Double, {depthDim_});
     if (vertical_ == "pressure")
         nc_.text(depth, "standard_name", cf::kSeaWaterPressure);
     else if (units == "m")
         nc_.text(depth, "standard_name", cf::kDepth);
-    nc_.text(depth, "long_name", text::kProfileDepth);
+    nc_.text(depth, "long_name", onDepth_ ? text::kProfileDepthOfSource : text::kProfileDepth);
+    if (onDepth_)
+        nc_.text(depth, "comment", text::kProfileDepthComment);
     nc_.text(depth, "units", units);
     nc_.text(depth, "positive", "down");
     nc_.text(depth, "axis", "Z");
     nc_.text(depth, "bounds", vertical_ + "_bounds");
     const int depthBounds = nc_.defineVariable(vertical_ + "_bounds", NetcdfFile::Double, {depthDim_, boundsDim_});
     nc_.text(depthBounds, "units", units);
+    // What each cast was binned on, when the casts differ in it.
+    int source = -1;
+    if (onDepth_) {
+        source = nc_.defineVariable("vertical_source", NetcdfFile::UByte, {profileDim_});
+        nc_.text(source, "long_name", text::kProfileVerticalSource);
+        nc_.ubytes(source, "flag_values", {0, 1, 2, 3});
+        nc_.text(source, "flag_meanings", text::kProfileVerticalSourceMeanings);
+    }
 
     shared_ = casts_.empty() || sameDiameters(casts_);
     const int sizeClass =
@@ -318,6 +336,12 @@ void ProfileWriter::write(const std::string& path)
         const CastProfile& p = casts_[i].profile;
         const double s = parts_.front() == ProfilePart::Ascent ? p.ascentStartUtc : p.descentStartUtc;
         t[i] = std::isfinite(s) ? std::round(s * 1000.0) : kNaN;
+    }
+    if (source >= 0 && n > 0) {
+        std::vector<unsigned char> sources(n);
+        for (std::size_t i = 0; i < n; ++i)
+            sources[i] = static_cast<unsigned char>(casts_[i].profile.vertical);
+        nc_.write(source, {0}, {n}, sources.data());
     }
     if (n > 0) {
         nc_.write(lat, {0}, {n}, la.data());
@@ -464,7 +488,7 @@ void ProfileWriter::globalAttributes()
     if (std::isfinite(c.depthMin)) {
         nc_.doubles(-1, "geospatial_vertical_min", {c.depthMin});
         nc_.doubles(-1, "geospatial_vertical_max", {c.depthMax});
-        nc_.text(-1, "geospatial_vertical_units", udunitsText(o_.context.channels[kDepthChannel].units));
+        nc_.text(-1, "geospatial_vertical_units", verticalUnits_);
         nc_.text(-1, "geospatial_vertical_positive", "down");
     }
     nc_.doubles(-1, "depth_bin_size", {o_.binSize});

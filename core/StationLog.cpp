@@ -321,7 +321,7 @@ StationLog parseStationLog(const std::string& input, const std::string& folder, 
     if (!column.count("recording"))
         throw std::runtime_error(text::kStationNoRecordingColumn);
     static const char* const kKnown[] = {"recording", "cast",  "station", "latitude", "longitude",
-                                         "start_utc", "interval_s", "model", "cal_dir"};
+                                         "start_utc", "interval_s", "model", "cal_dir", "ctd"};
     auto known = [](const std::string& lower) {
         for (const char* k : kKnown)
             if (lower == k)
@@ -438,6 +438,12 @@ StationLog parseStationLog(const std::string& input, const std::string& folder, 
         }
         if (const std::string d = cell("cal_dir"); !d.empty())
             row.calDir = pathFromUtf8(d).is_absolute() ? d : joinPath(folder, d);
+        if (const std::string ctd = cell("ctd"); !ctd.empty()) {
+            row.ctd = pathFromUtf8(ctd).is_absolute() ? ctd : joinPath(folder, ctd);
+            std::error_code ec;
+            if (checkFiles && !std::filesystem::is_regular_file(pathFromUtf8(row.ctd), ec))
+                fail(formatted(text::kStationCtdMissing, row.ctd));
+        }
         for (std::size_t i = 0; i < header.size(); ++i) {
             const std::string name = attributeNameOf(header[i]);
             if (!known(lowerCase(header[i])) && !name.empty() && i < rec.fields.size() && !rec.fields[i].empty())

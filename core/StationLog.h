@@ -28,6 +28,7 @@ struct StationRow {
     double interval = 1.0;                   // seconds between records
     std::optional<int> model;                // 0 to 2; the profile's when not given
     std::string calDir;                      // "" = the profile's; relative ones from the log's folder
+    std::string ctd;                         // the CTD's .cnv file; "" = none; relative ones from the log's folder
     // The other columns: header name (as written, made a valid attribute name), the
     // row's text and, in a column whose every value is a number, the number.
     std::vector<ExtraAttribute> attributes;

@@ -28,6 +28,10 @@ inline constexpr const char* kStationSameFileName = "cast \"%s\" would be stored
 // A cast made all the same: log, line, the model it is made with, the one found, where.
 inline constexpr const char* kStationModelDiffers = "%s line %d: warning: model %d differs from model %d of %s";
 inline constexpr const char* kStationExtraFields = "more fields than the header names";
+inline constexpr const char* kStationCtdMissing = "CTD file %s not found";
+inline constexpr const char* kCruiseNotBinned =
+    "%s line %d: warning: cast %s has no CTD and its pressure channel is neither a depth in m nor a pressure in "
+    "dbar: it has no bins in the cruise's depth profiles";
 
 // kavro-cli cruise.
 inline constexpr const char* kCruiseDescription =
@@ -70,6 +74,16 @@ inline constexpr const char* kProfileLogColumn = "station log column ";  // + th
 inline constexpr const char* kProfileTime = "time of the first frame of the cast's descent (UTC)";
 inline constexpr const char* kProfileTimeUnits = "milliseconds since 1970-01-01 00:00:00";
 inline constexpr const char* kProfileDepth = "pressure channel at the centre of the bin";
+// A cruise with CTD casts: one axis, depth in metres, and what each cast was binned on.
+inline constexpr const char* kProfileDepthOfSource = "depth at the centre of the bin (what: vertical_source)";
+inline constexpr const char* kProfileDepthComment =
+    "casts with a CTD are binned on the depth of the CTD's pressure at each frame's time (UNESCO 1983 formula at "
+    "the cast's latitude); the others on their pressure channel where it is a depth in m, or on the depth of its "
+    "pressure where it is calibrated in dbar; a cast with neither has no bins";
+inline constexpr const char* kProfileVerticalSource = "what the cast's frames were binned on";
+// In the order of VerticalSource.
+inline constexpr const char* kProfileVerticalSourceMeanings =
+    "pressure_channel_depth pressure_channel_dbar_to_depth ctd_depth not_binned";
 inline constexpr const char* kProfileClassNumber = "size class number (1 = smallest)";
 inline constexpr const char* kProfileFrames = "frames averaged in the bin";
 inline constexpr const char* kProfileProcessingLevel =

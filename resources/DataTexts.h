@@ -60,6 +60,14 @@ inline constexpr DataField kFieldFlag = {"quality_flag", "quality_flag", "qualit
 inline constexpr DataField kFieldStation = {"station", "", "station name", ""};
 inline constexpr DataField kFieldLatitude = {"latitude", "", "latitude of the cast", "degrees_north"};
 inline constexpr DataField kFieldLongitude = {"longitude", "", "longitude of the cast", "degrees_east"};
+// The CTD cast merged by time (kavro-cli export --ctd, the station log's ctd column).
+inline constexpr DataField kFieldCtdPressure = {"ctd_pressure", "ctd_pressure_dbar", "sea water pressure from the CTD",
+                                                "dbar"};
+inline constexpr DataField kFieldCtdTemperature = {"ctd_temperature", "ctd_temperature_degC",
+                                                   "sea water temperature from the CTD", "degree_Celsius"};
+inline constexpr DataField kFieldCtdSalinity = {"ctd_salinity", "ctd_salinity",
+                                                "sea water practical salinity from the CTD", "1"};
+inline constexpr DataField kFieldCtdDepth = {"depth", "depth_m", "depth from the CTD's pressure", "m"};
 // Meanings of the quality flag bits 1, 2, 4, ... 64.
 inline constexpr const char* kFlagMeanings[7] = {
     "laser_off_or_too_weak", "water_too_clear", "water_too_turbid", "saturated_rings",
@@ -120,6 +128,10 @@ inline constexpr const char* kCliExported = "%s -> %s\n";              // input,
 inline constexpr const char* kCliUpToDate = "%s: %s is up to date, skipped\n";  // input, output
 inline constexpr const char* kCliSeveralNeedFolder = "with several files, -o names a folder";
 inline constexpr const char* kCliDecimalCommaIsCsv = "--decimal-comma goes with --csv";
+inline constexpr const char* kCliCtdIsNetcdf = "--ctd goes with --netcdf";
+inline constexpr const char* kCliCtdOneCast = "--ctd is the CTD of one cast: give one .psd file";
+inline constexpr const char* kCliCtdNeedsLatitude = "--ctd needs the cast's --latitude (for the depth)";
+inline constexpr const char* kCliLatitudeIsCtd = "--latitude goes with --ctd";
 inline constexpr const char* kCliUpdateNeedsFile = "--update needs output files: name -o, or export several files";
 inline constexpr const char* kSummaryHeader =
     "file,frames,frames_with_distribution,frames_unflagged,laser_off_or_too_weak,water_too_clear,water_too_turbid,"

@@ -178,6 +178,11 @@ void addExportCommand(CLI::App& app)
     cmd->add_option("--cal-dir", c->calDir,
                     "calibration folder the provenance names and hashes (default: CalFiles of the profile)");
     cmd->add_option("--profile", c->profile, "the settings profile to read (default: the program's own)");
+    cmd->add_option("--ctd", c->ctd,
+                    "a Sea-Bird .cnv file of the CTD the instrument rode with: its pressure, temperature, salinity "
+                    "and depth merged by time into the NetCDF file (one .psd, with --latitude)");
+    cmd->add_option("--latitude", c->latitude, "the cast's latitude in degrees north, for the CTD's depth")
+        ->check(CLI::Range(-90.0, 90.0));
     cmd->add_flag("-q", c->quiet, "no report lines");
     cmd->callback([c] { runExport(*c); });
 }

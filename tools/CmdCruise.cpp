@@ -232,6 +232,8 @@ void runCruise(const CruiseCommand& c)
     setup.commandLine = commandLine(c);
     setup.update = c.update;
     setup.logPath = c.log;
+    for (const StationRow& r : log.rows)  // the whole log's, whichever rows run now
+        setup.ctdCruise = setup.ctdCruise || !r.ctd.empty();
     for (const char* sub : {"psd", "nc", text::kCruiseStateFolder})
         makeFolder(joinPath(c.outDir, sub));
     std::mutex out;
@@ -259,8 +261,16 @@ void runCruise(const CruiseCommand& c)
     std::vector<CastOutcome> outcomes(rows.size());
     std::vector<char> usable(rows.size(), 1), analysed(rows.size(), 0);
     const bool analyseAtOnce = !c.update && c.rows.empty() && !c.collect;
+    // Each cast's CTD, read once: by the cast's export when it is made, else when it is
+    // binned; what the export still needs is only its values at the frames.
+    std::vector<std::shared_ptr<const CtdTrack>> ctds(rows.size());
+    std::vector<std::optional<CastPending>> pending(rows.size());
     auto analyse = [&](std::size_t i) {
-        outcomes[i] = analyseCast(rows[i], setup, context, pictures);
+        outcomes[i] = analyseCast(rows[i], setup, context, pictures, std::move(ctds[i]));
+        ctds[i].reset();
+        if (pending[i] && pending[i]->context.ctd)
+            pending[i]->context.ctd = std::move(outcomes[i].ctdAtFrames);
+        outcomes[i].ctdAtFrames.reset();
         analysed[i] = 1;
     };
     auto analysedCasts = [&] {
@@ -290,7 +300,6 @@ void runCruise(const CruiseCommand& c)
         // side by side with the cruise's files, which need every cast read back
         // (the report's colour scale is shared).  The NetCDF library serves one
         // file at a time, and what it does the other threads draw meanwhile.
-        std::vector<std::optional<CastPending>> pending(rows.size());
         // Side by side the longest casts go first; one at a time in station order.
         std::vector<std::size_t> order(rows.size());
         std::iota(order.begin(), order.end(), std::size_t{0});
@@ -300,6 +309,8 @@ void runCruise(const CruiseCommand& c)
             const std::size_t i = order[k];
             usable[i] = 0;
             pending[i] = beginCast(rows[i], setup);
+            if (pending[i])
+                ctds[i] = pending[i]->context.ctd;
             analyse(i);
         });
         // The memory the casts' processing freed on its threads goes back first.
@@ -317,6 +328,7 @@ void runCruise(const CruiseCommand& c)
             }
             const std::size_t i = casts[steps[s].index];
             finishCast(rows[i], setup, *pending[i]);
+            pending[i]->context.ctd.reset();
             usable[i] = 1;
             ++redone;
             told(i, true);
@@ -334,7 +346,7 @@ void runCruise(const CruiseCommand& c)
     } else if (!c.collect) {
         failed |= !runJobs(rows.size(), threads, out, [&](std::size_t i) {
             usable[i] = 0;
-            const bool made = produceCast(rows[i], setup);
+            const bool made = produceCast(rows[i], setup, &ctds[i]);
             usable[i] = 1;
             redone += made ? 1 : 0;
             told(i, made);

@@ -1,13 +1,16 @@
 // kavro-cli export: the frames of .psd files as CF-NetCDF or as a CSV table.
 #include "core/CastExport.h"
 #include "core/CastReader.h"
+#include "core/CtdMerge.h"
 #include "core/FrameTimes.h"
 #include "platform/FileUtil.h"
+#include "platform/NumText.h"
 #include "resources/CliProcessTexts.h"
 #include "resources/DataTexts.h"
 #include "tools/Commands.h"
 
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 
@@ -23,6 +26,8 @@ std::string commandLine(const ExportCommand& c)
         line += " --update";
     if (!c.calDir.empty())
         line += " --cal-dir " + c.calDir;
+    if (!c.ctd.empty())
+        line += " --ctd " + c.ctd + " --latitude " + formatG(c.latitude, 17);
     if (!c.output.empty())
         line += " -o " + c.output;
     for (const std::string& f : c.files)
@@ -77,6 +82,14 @@ void runExport(const ExportCommand& c)
         throw Failure(kExitUsage, text::kNetcdfNotBuilt);
     if (c.decimalComma && !c.csv)
         throw Failure(kExitUsage, text::kCliDecimalCommaIsCsv);
+    if (!c.ctd.empty() && !c.netcdf)
+        throw Failure(kExitUsage, text::kCliCtdIsNetcdf);
+    if (!c.ctd.empty() && c.files.size() != 1)
+        throw Failure(kExitUsage, text::kCliCtdOneCast);
+    if (!c.ctd.empty() && !std::isfinite(c.latitude))
+        throw Failure(kExitUsage, text::kCliCtdNeedsLatitude);
+    if (c.ctd.empty() && std::isfinite(c.latitude))
+        throw Failure(kExitUsage, text::kCliLatitudeIsCtd);
     const std::vector<std::string> outputs = outputsOf(c);
     Environment env = loadEnvironment(c.profile);
     if (!c.calDir.empty())
@@ -86,7 +99,10 @@ void runExport(const ExportCommand& c)
     forEachInput(c.files.size(), [&](std::size_t i) {
         const std::string& in = c.files[i];
         const std::string& out = outputs[i];
-        if (c.update && upToDate(out, {in, frameTimesPathFor(in)}) &&
+        std::vector<std::string> inputs = {in, frameTimesPathFor(in)};
+        if (!c.ctd.empty())
+            inputs.push_back(c.ctd);
+        if (c.update && upToDate(out, inputs) &&
             (!c.netcdf || netcdfMadeWithCalibration(out, context))) {
             if (!c.quiet)
                 std::printf(text::kCliUpToDate, in.c_str(), out.c_str());
@@ -101,6 +117,13 @@ void runExport(const ExportCommand& c)
             return;
         }
         createFolderFor(out);
+        if (!c.ctd.empty()) {
+            try {
+                context.ctd = std::make_shared<const CtdTrack>(readCnv(c.ctd), c.latitude);
+            } catch (const CnvError& e) {
+                throw Failure(kExitBadInput, e.what());
+            }
+        }
         if (c.netcdf)
             writeNetcdf(in, out, context);
         else

@@ -7,6 +7,7 @@
 #include "tools/CliCommon.h"
 #include "tools/ProcessJob.h"
 
+#include <limits>
 #include <optional>
 #include <string>
 #include <vector>
@@ -41,6 +42,8 @@ struct ExportCommand {
     std::vector<std::string> files;
     std::string output, profile, calDir;
     bool csv = false, netcdf = false, decimalComma = false, update = false, quiet = false;
+    std::string ctd;  // a .cnv file merged by time into the one cast's NetCDF file
+    double latitude = std::numeric_limits<double>::quiet_NaN();  // the cast's, for the CTD's depth
 };
 void runExport(const ExportCommand& c);
 

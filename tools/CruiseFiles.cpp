@@ -47,7 +47,11 @@ CruiseFiles::CruiseFiles(const CruiseFilesSetup& setup, const ExportContext& con
 {
     for (const CastOutcome* c : casts_)
         profiles_.push_back(c->cast);
-    depthUnits_ = context_.channels[kDepthChannel].units;
+    // Casts binned on the CTD make the cruise's axis depth in metres.
+    std::vector<VerticalSource> sources;
+    for (const ProfileCast& p : profiles_)
+        sources.push_back(p.profile.vertical);
+    depthUnits_ = binnedOnDepth(sources) ? "m" : context_.channels[kDepthChannel].units;
     std::size_t pieces = kFirstPage;
 #ifdef KAVRO_WITH_PLOT
     for (const CastOutcome* c : casts_)

@@ -3,6 +3,7 @@
 #include "core/CInvPars.h"
 #include "core/CfConventions.h"
 #include "core/CastReader.h"
+#include "core/CtdMerge.h"
 #include "core/FrameTimes.h"
 #include "core/TimeStamps.h"
 #include "platform/FileUtil.h"
@@ -36,7 +37,8 @@ std::string castKey(const StationRow& row, const CruiseSetup& setup, int model, 
     std::string key = program + "\n" + row.recording + "\n" + row.cast + "\n" + row.station + "\n" +
                       formatG(row.latitude, 17) + " " + formatG(row.longitude, 17) + "\n" +
                       (row.startUtc ? formatG(*row.startUtc, 17) : std::string("-")) + " " +
-                      formatG(row.interval, 17) + "\n" + std::to_string(model) + "\n" + calDir + "\n";
+                      formatG(row.interval, 17) + "\n" + std::to_string(model) + "\n" + calDir + "\n" + row.ctd +
+                      "\n";
     for (const ExtraAttribute& a : row.attributes)
         key += a.name + (a.number ? "#" : "=") + a.text + "\n";
     key += "--\n";
@@ -107,6 +109,8 @@ std::optional<CastPending> beginCast(const StationRow& row, const CruiseSetup& s
     } else {
         inputs.push_back(frameTimesPathFor(row.recording));
     }
+    if (!row.ctd.empty())
+        inputs.push_back(row.ctd);
     std::string stored;
     std::error_code ec;
     if (setup.update && readWholeFile(keyPath(setup.outDir, row.fileName), stored) && stored == key &&
@@ -115,6 +119,8 @@ std::optional<CastPending> beginCast(const StationRow& row, const CruiseSetup& s
         return std::nullopt;
 
     std::filesystem::remove(keyPath(setup.outDir, row.fileName), ec);
+    // A CTD file that cannot be read fails the cast before it is processed.
+    context.ctd = readRowCtd(row);
     if (isPsd) {
         try {
             const CastReader input(row.recording);  // a file that is no .psd is told by its own name
@@ -183,16 +189,32 @@ void finishCast(const StationRow& row, const CruiseSetup& setup, const CastPendi
         throw Failure(kExitBadInput, error);  // the reason names the file
 }
 
-bool produceCast(const StationRow& row, const CruiseSetup& setup)
+bool produceCast(const StationRow& row, const CruiseSetup& setup, std::shared_ptr<const CtdTrack>* ctd)
 {
     const std::optional<CastPending> pending = beginCast(row, setup);
     if (pending)
         finishCast(row, setup, *pending);
+    if (pending && ctd)
+        *ctd = pending->context.ctd;
     return pending.has_value();
 }
 
-CastOutcome analyseCast(const StationRow& row, const CruiseSetup& setup, const ExportContext& context, bool pictures)
+std::shared_ptr<const CtdTrack> readRowCtd(const StationRow& row)
 {
+    if (row.ctd.empty())
+        return nullptr;
+    try {
+        return std::make_shared<const CtdTrack>(readCnv(row.ctd), row.latitude);
+    } catch (const CnvError& e) {
+        throw Failure(kExitBadInput, e.what());
+    }
+}
+
+CastOutcome analyseCast(const StationRow& row, const CruiseSetup& setup, const ExportContext& context, bool pictures,
+                        std::shared_ptr<const CtdTrack> ctd)
+{
+    if (!ctd)
+        ctd = readRowCtd(row);
     const std::string psd = castPsdPath(setup.outDir, row.fileName);
     CastOutcome out;
     ProfileCast& cast = out.cast;
@@ -213,7 +235,21 @@ CastOutcome analyseCast(const StationRow& row, const CruiseSetup& setup, const E
         const CastReader reader(psd);
         cast.model = reader.model();
         cast.diameters = reader.diameters();
-        cast.profile = binCast(reader, times, setup.binSize);
+        const BinVertical vertical = binVerticalFor(ctd.get(), setup.ctdCruise,
+                                                    context.channels[kDepthChannel].units, row.latitude);
+        if (vertical.source == VerticalSource::None && setup.warn) {
+            char b[1200];
+            std::snprintf(b, sizeof b, text::kCruiseNotBinned, setup.logPath.c_str(), row.line, row.cast.c_str());
+            setup.warn(b);
+        }
+        cast.profile = binCast(reader, times, setup.binSize, vertical);
+        if (ctd) {
+            std::vector<double> frameTimes;
+            for (long long n = 0; n < reader.frameCount(); ++n)
+                if (const double t = times.utcOfRecord(n); std::isfinite(t))
+                    frameTimes.push_back(t);
+            out.ctdAtFrames = std::make_shared<const CtdTrack>(ctd->resampled(std::move(frameTimes)));
+        }
         if (!pictures)
             return out;
         CastSource source;

@@ -8,6 +8,7 @@
 #include "core/StationLog.h"
 #include "tools/CliCommon.h"
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -24,6 +25,8 @@ struct CruiseSetup {
     std::string commandLine;
     bool update = false;
     std::string logPath;  // the station log, named in warnings about its rows
+    // Some cast of the cruise has a CTD: the profiles are binned on depth in metres.
+    bool ctdCruise = false;
     // Told "<where>: warning: ..." for what is made all the same but the user should know.
     std::function<void(const std::string&)> warn;
 };
@@ -34,7 +37,8 @@ std::string castNcPath(const std::string& outDir, const std::string& cast);
 // Makes the cast's .psd, time file and NetCDF file.  False when --update found
 // them up to date (the same row and options, outputs newer than their inputs).
 // Throws Failure ("<file>: <problem>") when any step fails.
-bool produceCast(const StationRow& row, const CruiseSetup& setup);
+// ctd: given, it receives the cast's CTD when it was read (so that it is read once).
+bool produceCast(const StationRow& row, const CruiseSetup& setup, std::shared_ptr<const CtdTrack>* ctd = nullptr);
 
 // produceCast in two steps, so that the cruise's files can be drawn from the
 // .psd files while the NetCDF files are still being written.
@@ -58,11 +62,17 @@ struct CastOutcome {
     ProfileCast cast;
     // The cast's pictures: along its frames (times when it has them) and against the pressure.
     CastSummary overview, profile;
+    // The cast's CTD at its frames' times only, for its NetCDF file still to be written.
+    std::shared_ptr<const CtdTrack> ctdAtFrames;
 };
 // Reads psd/<cast>.psd back: its bins, figures and, with pictures, its summaries.
-// Throws Failure naming the file when it cannot be read.
+// ctd: the cast's CTD as already read; read here when the row names one and it is
+// not given.  Throws Failure naming the file when it cannot be read.
 CastOutcome analyseCast(const StationRow& row, const CruiseSetup& setup, const ExportContext& context,
-                        bool pictures);
+                        bool pictures, std::shared_ptr<const CtdTrack> ctd = nullptr);
+
+// The CTD a row names, read; nothing when it names none.  Throws Failure naming the file.
+std::shared_ptr<const CtdTrack> readRowCtd(const StationRow& row);
 
 // The export's context of a cruise: the profile's channel calibration, the program
 // and the command line.

@@ -1,4 +1,5 @@
 // The station log of a cruise and the depth bins of its casts.
+#include "core/CtdMerge.h"
 #include "core/ProfileBinning.h"
 #include "core/ProfileDataset.h"
 #include "core/StationLog.h"
@@ -165,10 +166,10 @@ TEST(StationLog, TimesAndPositionsAsScientistsWriteThem)
 TEST(StationLog, ValuesOfAUsableRow)
 {
     const StationLog log = parseStationLog(
-        "recording;cast;station;latitude;longitude;start_utc;interval_s;model;cal_dir;Bottom depth;Notes;id\n"
+        "recording;cast;station;latitude;longitude;start_utc;interval_s;model;cal_dir;Bottom depth;Notes;id;CTD\n"
         "casts/a.raw;HE626/05;\"North; deep\";54 30,0 N;7\xC2\xB0" "15'W;2026-12-09T04:20:45.5+02:00;0,25;2;cal;"
-        "40,5;;007\n"
-        "b.psd;B;;54;7;;;;;12;calm;7\n",
+        "40,5;;007;ctd/a.cnv\n"
+        "b.psd;B;;54;7;;;;;12;calm;7;\n",
         "/data", {.checkFiles = false});
     ASSERT_EQ(log.rows.size(), 2u);
     EXPECT_EQ(log.dataRows, 2);
@@ -188,6 +189,8 @@ TEST(StationLog, ValuesOfAUsableRow)
     EXPECT_DOUBLE_EQ(r.interval, 0.25);
     EXPECT_EQ(r.model, 2);
     EXPECT_EQ(r.calDir, "/data/cal");
+    EXPECT_EQ(r.ctd, "/data/ctd/a.cnv");  // a known column, no attribute
+    EXPECT_EQ(log.rows[1].ctd, "");
     // Only columns with a value on the row become attributes, named for NetCDF; a
     // column of numbers (decimal comma with semicolons) gives numbers, one with a
     // text or a leading zero among its values stays text.
@@ -207,12 +210,14 @@ TEST(StationLog, ValuesOfAUsableRow)
     writeFile(dir.file("timed.psd"), "x");
     writeFile(dir.file("timed.time.csv"), "record,utc\n");
     writeFile(dir.file("untimed.psd"), "x");
+    writeFile(dir.file("here.cnv"), "x");
     const StationLog checked = parseStationLog(
-        "recording,latitude,longitude,start_utc\nhere.raw,1,2,2026-12-09T02:20Z\ngone.raw,1,2,2026-12-09T02:20Z\n"
-        "timed.psd,1,2,\nuntimed.psd,1,2,\n",
+        "recording,latitude,longitude,start_utc,ctd\nhere.raw,1,2,2026-12-09T02:20Z,here.cnv\n"
+        "gone.raw,1,2,2026-12-09T02:20Z,\ntimed.psd,1,2,,\nuntimed.psd,1,2,,\nhere.raw,1,2,2026-12-09T02:20Z,gone.cnv\n",
         dir.path(), {});
     ASSERT_EQ(checked.rows.size(), 2u);
-    ASSERT_EQ(checked.problems.size(), 2u);
+    ASSERT_EQ(checked.problems.size(), 3u);
+    EXPECT_EQ(checked.problems[2].text, "line 6: CTD file " + dir.file("gone.cnv") + " not found");
     EXPECT_EQ(checked.problems[0].text, "line 3: recording " + dir.file("gone.raw") + " not found");
     EXPECT_EQ(checked.problems[0].index, 2);
     EXPECT_EQ(checked.problems[1].text,
@@ -323,6 +328,86 @@ TEST(ProfileBinning, EveryBinOfAKnownDescent)
     EXPECT_DOUBLE_EQ(p.meanTotalVolume, (1 + 2 + 4 + 6 + 2 + 8 + 8 + 1) / 8.0);
     EXPECT_DOUBLE_EQ(p.meanSpectrum[3], 7.0 / 8.0);
     EXPECT_TRUE(std::isnan(p.descentStartUtc));
+}
+
+TEST(ProfileBinning, OnADepthInMetresByTime)
+{
+    // Ten frames a second apart.  The CTD's pressure rises 2 dbar a second over the
+    // first eight seconds; the instrument's own channel reads what the case says.
+    // Binned on the CTD, or on the channel's dbar made a depth, frame n lies at
+    // unescoDepth(2n): 4 m bins hold frames 0-2, 3-4, 5-6, 7-8; frame 9 is past the
+    // CTD's last scan and lies nowhere.
+    constexpr double t0 = 1780000000.0, latitude = 54.0;
+    CnvCast scans;
+    for (int s = 0; s <= 8; s += 2) {
+        scans.utc.push_back(t0 + s);
+        scans.pressure.push_back(2.0 * s);
+        for (auto* v : {&scans.temperature, &scans.salinity, &scans.depth})
+            v->push_back(NAN);
+    }
+    const CtdTrack ctd(scans, latitude);
+    FrameTimes times;
+    for (int n = 0; n < 10; ++n)
+        times.add(n, t0 + n);
+    struct Case {
+        const char* name;
+        BinVertical vertical;
+        double channel;  // the channel's reading of frame n: channel * n
+        std::vector<int> frames;
+        long long deepest;
+    };
+    const Case cases[] = {
+        {"the CTD's depth", {VerticalSource::Ctd, &ctd, latitude}, 50.0, {3, 2, 2, 2}, 8},
+        {"the channel's dbar as depth", {VerticalSource::ChannelDepth, nullptr, latitude}, 2.0, {3, 2, 2, 2, 1}, 9},
+        {"no depth to bin on", {VerticalSource::None, nullptr, latitude}, 2.0, {}, -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        std::vector<SyntheticFrame> frames;
+        for (int n = 0; n < 10; ++n)
+            frames.push_back({c.channel * n, 3, 1.0 + n});
+        writeFile(dir.file("c.psd"), syntheticPsd(frames));
+        const CastReader reader(dir.file("c.psd"));
+        const CastProfile p = binCast(reader, times, 4.0, c.vertical);
+        EXPECT_EQ(p.vertical, c.vertical.source);
+        std::vector<int> got;
+        for (const BinSums& b : p.bins)
+            got.push_back(b.frames);
+        EXPECT_EQ(got, c.frames);
+        EXPECT_EQ(p.deepestFrame, c.deepest);
+        if (c.frames.empty())
+            continue;
+        EXPECT_DOUBLE_EQ(p.maxPressure, unescoDepth(2.0 * static_cast<double>(c.deepest), latitude));
+        // The frames' own values are averaged, the channel as it read.
+        EXPECT_DOUBLE_EQ(p.bins[1].mean(kBinTotal), (4.0 + 5.0) / 2.0);
+        EXPECT_NEAR(p.bins[1].mean(kBinAux + 4), c.channel * 3.5, 1e-5);
+    }
+}
+
+TEST(ProfileBinning, WhatACastOfACruiseIsBinnedOn)
+{
+    const CtdTrack ctd(CnvCast{}, 0.0);
+    struct Case {
+        const CtdTrack* ctd;
+        bool ctdCruise;
+        const char* units;
+        VerticalSource source;
+    };
+    const Case cases[] = {
+        {&ctd, true, "volts", VerticalSource::Ctd},
+        {nullptr, false, "dbar", VerticalSource::Channel},  // no CTD in the cruise: as calibrated
+        {nullptr, true, "meters", VerticalSource::Channel},
+        {nullptr, true, "m", VerticalSource::Channel},
+        {nullptr, true, "dbar", VerticalSource::ChannelDepth},
+        {nullptr, true, "volts", VerticalSource::None},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.units);
+        EXPECT_EQ(binVerticalFor(c.ctd, c.ctdCruise, c.units, 10.0).source, c.source);
+    }
+    EXPECT_FALSE(binnedOnDepth({VerticalSource::Channel, VerticalSource::Channel}));
+    EXPECT_TRUE(binnedOnDepth({VerticalSource::Channel, VerticalSource::Ctd}));
 }
 
 TEST(ProfileBinning, SpreadStaysExactFarFromZeroAndAcrossJoinedBins)

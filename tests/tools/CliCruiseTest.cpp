@@ -261,6 +261,16 @@ TEST_F(CruiseTest, EveryFilePassesTheConventionsChecks)
               1);
     writeFile(profile, "[Miscellaneous]\nNumIterations=5\n[Instrument1]\nHK4Units=dbar\n");
     ASSERT_EQ(cruise(dbar).status, 1);
+    // A cruise with a CTD cast: binned on depth, the CTD's values in its cast's file.
+    const std::string ctd = work.file("ctd");
+    writeFile(work.file("casts/a.cnv"), "# name 0 = timeS: Time [s]\n# name 1 = prDM: Pressure [db]\n"
+                                        "# name 2 = t090C: Temperature [ITS-90, deg C]\n# name 3 = sal00: Salinity\n"
+                                        "# start_time = Dec 09 2026 02:00:00\n*END*\n0 0 12 35\n3 12 11 35.5\n");
+    log = work.file("casts/CTD.csv");
+    writeFile(log, "recording,cast,latitude,longitude,start_utc,interval_s,ctd\n"
+                   "a.psd,a,54.1,7.2,2026-12-09T02:00:00Z,0.5,a.cnv\nb.psd,B,54.3,7.9,,,\n");
+    ASSERT_EQ(cruise(ctd).status, 0);
+    log = work.file("casts/CASTS.csv");
     // What the program computes cannot be given.
     for (const char* attr : {"history=mine", "Conventions=CF-1.6", "time_coverage_start=2020", "geospatial_bounds=x"}) {
         const CliResult r = cruise(out, {"--attr", attr});
@@ -272,8 +282,8 @@ TEST_F(CruiseTest, EveryFilePassesTheConventionsChecks)
     }
     const std::string result = python(R"(import sys, glob, re, warnings
 import numpy as np, netCDF4, xarray as xr
-one, both, dbar = sys.argv[1:]
-files = sorted(f for d in (one, both, dbar) for f in glob.glob(d + '/*.nc') + glob.glob(d + '/nc/*.nc'))
+one, both, dbar, ctd = sys.argv[1:]
+files = sorted(f for d in (one, both, dbar, ctd) for f in glob.glob(d + '/*.nc') + glob.glob(d + '/nc/*.nc'))
 def is_text(v): return v.dtype == str or v.dtype.kind == 'S'
 def referenced(nc):
     names = set()
@@ -351,7 +361,7 @@ def profile_files_follow_the_dsg_rules(nc, path):
         assert v.dimensions[0] == 'profile', v.name
         if z[0].name in v.dimensions:
             assert v.coordinates.split() == ['time', 'latitude', 'longitude', z[0].name], v.name
-assert len(files) == 12, files
+assert len(files) == 15, files
 ids = set()
 for path in files:
     nc = netCDF4.Dataset(path)
@@ -376,9 +386,17 @@ d = netCDF4.Dataset(dbar + '/cruise_profiles.nc')
 assert 'depth' not in d.variables and 'depth' not in d.dimensions
 assert d.variables['pressure'].standard_name == 'sea_water_pressure' and d.variables['pressure'].units == 'dbar'
 assert d.variables['d50'].dimensions == ('profile', 'pressure') and 'aux5' in d.variables
+# With a CTD cast: one depth axis in m, the CTD's values with their CF names in the cast's file.
+c = netCDF4.Dataset(ctd + '/cruise_profiles.nc')
+# (B without CTD, its channel in dbar as the profile says by now: the depth of its pressure.)
+assert c.variables['depth'].units == 'm' and list(c.variables['vertical_source'][:]) == [2, 1]
+c = netCDF4.Dataset(ctd + '/nc/a.nc')
+for name, standard in (('ctd_pressure', 'sea_water_pressure'), ('ctd_temperature', 'sea_water_temperature'),
+                       ('ctd_salinity', 'sea_water_practical_salinity'), ('depth', 'depth')):
+    assert c.variables[name].standard_name == standard and c.variables[name].dimensions == ('frame',), name
 print('ok')
 )",
-                                      {out, both, dbar});
+                                      {out, both, dbar, ctd});
     EXPECT_EQ(result, "ok\n");
 }
 
@@ -488,6 +506,57 @@ TEST_F(CruiseTest, UpdateRedoesOnlyWhatChanged)
     again = cruise(out, {"--update", "--attr", "project=KAVRO"});
     EXPECT_NE(again.out.find("b.psd -> cast B"), std::string::npos) << again.out;
     EXPECT_NE(again.out.find("r.dat -> cast R"), std::string::npos) << again.out;
+}
+
+// Cast a rides with a CTD whose pressure rises 4 dbar a second: its frames, half a
+// second apart, lie at the depth of 2n dbar (0, 1.98, 3.96 (flagged), 5.95, 7.93,
+// 9.91 m), whatever its own pressure channel reads.  Cast B has no CTD: binned on
+// its channel, as a depth in m, or as the depth of its pressure when it is in dbar.
+TEST_F(CruiseTest, AMixedCruiseIsBinnedOnDepthAndSaysWhatEachCastWasBinnedOn)
+{
+    if (!std::filesystem::exists("/usr/bin/python3"))
+        GTEST_SKIP() << "no python3";
+    writeFile(work.file("casts/a.cnv"), "* Sea-Bird SBE 9 Data File:\n# name 0 = timeS: Time, Elapsed [seconds]\n"
+                                        "# name 1 = prDM: Pressure, Digiquartz [db]\n"
+                                        "# start_time = Dec 09 2026 02:00:00 [NMEA]\n*END*\n0 0\n3 12\n");
+    writeFile(log, "recording,cast,latitude,longitude,start_utc,interval_s,ctd\n"
+                   "a.psd,a,54.1,7.2,2026-12-09T02:00:00Z,0.5,a.cnv\nb.psd,B,54.3,7.9,,,\n");
+    const std::string dbar = work.file("dbar");
+    ASSERT_EQ(cruise(out).status, 0) << cruise(out).err;
+    writeFile(profile, "[Miscellaneous]\nNumIterations=5\n[Instrument1]\nHK4Units=dbar\n");
+    const CliResult r = cruise(dbar);
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string result = python(R"(import sys
+import numpy as np, xarray as xr
+for path, source in ((sys.argv[1], 0), (sys.argv[2], 1)):
+    ds = xr.open_dataset(path + '/cruise_profiles.nc')
+    assert ds.depth.attrs['units'] == 'm' and ds.depth.attrs['standard_name'] == 'depth', ds.depth.attrs
+    assert ds.depth.attrs['positive'] == 'down'
+    assert list(ds.vertical_source.values) == [2, source], ds.vertical_source.values
+    meanings = ds.vertical_source.attrs['flag_meanings'].split()
+    assert meanings[2] == 'ctd_depth' and meanings[source] in ('pressure_channel_depth', 'pressure_channel_dbar_to_depth')
+    a, b = ds.n_frames.values
+    assert list(a) == [2, 0, 1, 1, 1], a
+    assert list(b) == [1, 0, 0, 0, 1], b
+    assert ds.total_volume.values[0][2] == 2.0 and ds.total_volume.values[0][0] == 3.0
+    assert ds.geospatial_vertical_units == 'm'
+    cast = xr.open_dataset(path + '/nc/a.nc')
+    assert np.allclose(cast.ctd_pressure.values, [0, 2, 4, 6, 8, 10], atol=1e-5), cast.ctd_pressure.values
+    assert 'ctd_pressure' not in xr.open_dataset(path + '/nc/B.nc')
+    summary = open(path + '/cruise_summary.csv').read().splitlines()
+    assert 'max_depth_m' in summary[0], summary[0]
+print('ok')
+)",
+                                      {out, dbar});
+    EXPECT_EQ(result, "ok\n");
+    // A .cnv that cannot be read fails its cast only, naming the file and the line.
+    writeFile(work.file("casts/a.cnv"), "# name 0 = prDM: Pressure\n# interval = seconds: 1\n"
+                                        "# start_time = Dec 09 2026 02:00:00\n*END*\n0\nten\n");
+    const CliResult bad = cruise(work.file("bad"));
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_NE(bad.err.find(work.file("casts/a.cnv") + ": line 6: value 1 \"ten\" is not a number"), std::string::npos)
+        << bad.err;
+    EXPECT_TRUE(fileExists(work.file("bad/nc/B.nc")));
 }
 
 // A Slurm array over the rows, then one collect, gives what one run of casts side

@@ -1,3 +1,4 @@
+#include "core/CtdMerge.h"
 #include "core/FrameTimes.h"
 #include "core/OutputRecord.h"
 #include "platform/Sha256.h"
@@ -331,6 +332,95 @@ print('ok')
 // A recording from the instrument's own logger: its start time and interval give
 // every frame its time, numbered as a live recording numbers them, and the exports
 // put each time on its own frame.
+// The CTD's pressure rises 10 dbar, its temperature 1 deg C a second from 02:20:45,
+// its salinity falls 0.1: frames 0 to 2 (at 45.123, 45.623, 46.123 s) lie inside,
+// frames 3 to 5 have no time stamp.
+TEST_F(ExportTest, TheCtdMergedByTime)
+{
+    const std::string cnv = work.file("st.cnv");
+    writeFile(cnv, "* Sea-Bird SBE 9 Data File:\n# nquan = 4\n# name 0 = timeS: Time, Elapsed [seconds]\n"
+                   "# name 1 = prDM: Pressure, Digiquartz [db]\n# name 2 = t090C: Temperature [ITS-90, deg C]\n"
+                   "# name 3 = sal00: Salinity, Practical [PSU]\n# start_time = Dec 09 2026 02:20:45 [NMEA]\n"
+                   "# bad_flag = -9.990e-29\n*END*\n 1.0 10.0 11.0 34.9\n 0.0 0.0 10.0 35.0\n 2.0 20.0 12.0 34.8\n");
+    const std::string nc = work.file("ctd.nc");
+    CliResult r = runCli({"export", "--netcdf", "-q", "--profile", profile, "--cal-dir", cal.dir.path(), "--ctd", cnv,
+                          "--latitude", "30", "-o", nc, psd});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "kavro-cli: " + nc + ": warning: 3 of 6 frames lie outside the time span of the CTD cast " +
+                         cnv + " (or have no time stamp): their CTD values are NaN\n");
+    int id = -1;
+    ASSERT_EQ(nc_open(nc.c_str(), NC_NOWRITE, &id), NC_NOERR);
+    const auto pressure = ncFloats(id, "ctd_pressure", 6);
+    const auto temperature = ncFloats(id, "ctd_temperature", 6);
+    const auto salinity = ncFloats(id, "ctd_salinity", 6);
+    const auto depth = ncFloats(id, "depth", 6);
+    const double seconds[] = {0.123, 0.623, 1.123};
+    for (int n = 0; n < 6; ++n) {
+        SCOPED_TRACE(n);
+        const auto i = static_cast<std::size_t>(n);
+        if (n >= 3) {
+            EXPECT_TRUE(std::isnan(pressure[i]) && std::isnan(temperature[i]) && std::isnan(salinity[i]) &&
+                        std::isnan(depth[i]));
+            continue;
+        }
+        const double t = seconds[n];
+        EXPECT_NEAR(pressure[i], 10.0 * t, 1e-5);
+        EXPECT_NEAR(temperature[i], 10.0 + t, 1e-5);
+        EXPECT_NEAR(salinity[i], 35.0 - 0.1 * t, 1e-5);
+        EXPECT_NEAR(depth[i], unescoDepth(10.0 * t, 30.0), 1e-5);
+    }
+    struct Attributes {
+        const char* variable;
+        const char* standardName;
+        const char* units;
+    } attributes[] = {{"ctd_pressure", "sea_water_pressure", "dbar"},
+                      {"ctd_temperature", "sea_water_temperature", "degree_Celsius"},
+                      {"ctd_salinity", "sea_water_practical_salinity", "1"},
+                      {"depth", "depth", "m"}};
+    for (const Attributes& a : attributes) {
+        EXPECT_EQ(ncText(id, "standard_name", a.variable), a.standardName);
+        EXPECT_EQ(ncText(id, "units", a.variable), a.units);
+        EXPECT_EQ(ncText(id, "coordinates", a.variable), "time");
+    }
+    EXPECT_EQ(ncText(id, "positive", "depth"), "down");
+    EXPECT_NE(ncText(id, "comment", "depth").find("latitude 30 degrees north"), std::string::npos);
+    EXPECT_NE(ncText(id, "comment", "ctd_salinity").find(cnv), std::string::npos);
+    EXPECT_NE(ncText(id, "history").find("--ctd " + cnv + " --latitude 30"), std::string::npos);
+    nc_close(id);
+
+    // What cannot be merged is told, naming the file, and nothing is written.
+    writeFile(work.file("bad.cnv"), "# name 0 = timeS: Time\n# name 1 = prDM: Pressure\n# start_time = Dec 09 "
+                                    "2026 02:20:45\n*END*\n0 1\n1 2 3\n");
+    writeFile(work.file("u.psd"), bytes);  // no time file beside it
+    struct Refused {
+        std::vector<std::string> args;
+        int status;
+        std::string err;
+    };
+    const std::string bad = work.file("bad.cnv");
+    const std::vector<Refused> refused = {
+        {{"--ctd", bad, "--latitude", "30", psd}, 1, bad + ": line 6: 3 values where the header names 2 columns"},
+        {{"--ctd", cnv, "--latitude", "30", work.file("u.psd")}, 1,
+         work.file("u.psd") + ": the CTD is merged by time, and the frames have no time stamps (<name>.time.csv "
+                              "beside the .psd)"},
+        {{"--ctd", cnv, psd}, 2, "--ctd needs the cast's --latitude (for the depth)"},
+        {{"--latitude", "30", psd}, 2, "--latitude goes with --ctd"},
+        {{"--ctd", cnv, "--latitude", "30", psd, work.file("u.psd")}, 2,
+         "--ctd is the CTD of one cast: give one .psd file"},
+    };
+    for (const Refused& c : refused) {
+        std::vector<std::string> args = {"export", "--netcdf", "-q", "--profile", profile, "-o", work.file("no.nc")};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        r = runCli(args);
+        EXPECT_EQ(r.status, c.status) << r.err;
+        EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
+        EXPECT_FALSE(fileExists(work.file("no.nc")));
+    }
+    r = runCli({"export", "--csv", "-q", "--profile", profile, "--ctd", cnv, "--latitude", "30", psd});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("--ctd goes with --netcdf"), std::string::npos) << r.err;
+}
+
 TEST_F(ExportTest, StartTimeGivesAProcessedRecordingItsTimes)
 {
     const std::string psd2 = work.file("n.psd");

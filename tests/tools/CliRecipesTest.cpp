@@ -79,6 +79,10 @@ struct RecipeTest : CliFixture {
                                            ",,,,\n"
                                            "raw/cast2.raw,S2,55.0,7.5,2026-06-01T14:00:00Z\n");
             writeFile(tree + "/cruise.attrs", "institution = Test Institute\nlicense = CC-BY-4.0\n");
+            // The CTD of cast1, over its eight seconds.
+            std::filesystem::create_directories(tree + "/ctd");
+            writeFile(tree + "/ctd/cast1.cnv", "# name 0 = timeS: Time [s]\n# name 1 = prDM: Pressure [db]\n"
+                                               "# start_time = Jun 01 2026 10:00:00\n*END*\n0 0\n10 20\n");
         }
         writeFile(tree + "/recipe.sh", recipe);
         const std::string command = "cd '" + tree + "' && PATH='" + bin.path() + "':$PATH HOME='" + bin.file("home") +
@@ -93,7 +97,7 @@ struct RecipeTest : CliFixture {
 TEST_F(RecipeTest, EveryShellRecipeOfTheDataPageRunsAsWritten)
 {
     const std::vector<std::string> blocks = shellBlocks(readFile(std::string(KAVRO_SOURCE_DIR) + "/docs/data.md"));
-    ASSERT_EQ(blocks.size(), 7u) << "the recipes of docs/data.md changed: extend this test";
+    ASSERT_EQ(blocks.size(), 8u) << "the recipes of docs/data.md changed: extend this test";
     struct Recipe {
         const char* env;                 // what the scheduler would set
         std::vector<const char*> made;   // files the recipe leaves
@@ -110,6 +114,7 @@ TEST_F(RecipeTest, EveryShellRecipeOfTheDataPageRunsAsWritten)
          false},
         {"SLURM_ARRAY_TASK_ID=1", {"archive/psd/cast1.psd", "archive/nc/cast1.nc"}, false},
         {"", {"archive/nc/cast1.nc", "archive/nc/cast2.nc", "archive/cruise_profiles.nc"}, false, "cruise.sh"},
+        {"", {"nc/cast1.nc", "psd/cast1.time.csv"}},
     };
     for (std::size_t i = 0; i < blocks.size(); ++i) {
         const std::string tree = work.file("tree" + std::to_string(i));
