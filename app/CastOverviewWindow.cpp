@@ -96,7 +96,7 @@ void CastOverviewWindow::savePicture()
     CKavroApp& app = view_.app();
     FileDialogRequest request;
     request.title = text::kCastSaveTitle;
-    request.filter = text::kCastSaveFilter;
+    request.filter = pictureFormatBuilt(PictureFormat::Svg) ? text::kCastSaveFilter : text::kCastSaveFilterNoSvg;
     request.initialName = stemBeforeFirstDot(fileNamePart(picture_->summary().source.path)) + ".png";
     request.initialDirectory = directoryPart(picture_->summary().source.path);
     request.defaultExtension = "png";

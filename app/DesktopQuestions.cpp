@@ -9,6 +9,7 @@
 #include "resources/AppTexts.h"
 #include "resources/CoreTexts.h"
 
+#include <QDateTime>
 #include <cstdio>
 
 #include <filesystem>
@@ -27,9 +28,15 @@ void DesktopQuestions::beforeOutputs(OpenRequest& request)
 {
     if (request.kind != kKindInstrument)
         return;
-    const std::time_t now = std::time(nullptr);
+    // The local time of day, as the user's clock shows it (Qt knows the zone on every system).
+    const QDateTime now = QDateTime::currentDateTime();
     std::tm local{};
-    localtime_r(&now, &local);
+    local.tm_year = now.date().year() - 1900;
+    local.tm_mon = now.date().month() - 1;
+    local.tm_mday = now.date().day();
+    local.tm_hour = now.time().hour();
+    local.tm_min = now.time().minute();
+    local.tm_sec = now.time().second();
     const std::string proposal = proposedRecordingPath(dataFolder_, text::kInstrumentSourceName, local);
     if (request.switches.binarySize || request.switches.asciiSize || request.switches.asciiRaw) {
         request.proposedOutput = proposal;
@@ -55,10 +62,10 @@ std::optional<std::string> DesktopQuestions::output(OpenRequest& request, const 
     // A disk that fills within the hour would end the cast: said before it begins.
     OpenRequest named = request;
     named.output = chosen;
-    std::string slots[ResultFiles::kSlots];
-    CRawSource::plannedOutputs(named, false, true, *chosen, slots);
+    std::string outputSlots[ResultFiles::kSlots];
+    CRawSource::plannedOutputs(named, false, true, *chosen, outputSlots);
     std::vector<std::string> paths;
-    for (const std::string& path : slots)
+    for (const std::string& path : outputSlots)
         if (!path.empty())
             paths.push_back(path);
     const std::optional<double> hours = CCommSource::hoursOfRoom(paths, 1.0);

@@ -10,7 +10,8 @@ std::string findUserGuide(const std::string& executableDirectory, const std::str
     namespace fs = std::filesystem;
     std::error_code error;
     const fs::path candidates[] = {
-        fs::path(executableDirectory) / kInstalledGuide,
+        fs::path(executableDirectory) / kInstalledGuidePosix,
+        fs::path(executableDirectory) / kInstalledGuideWindows,
         sourceDocs.empty() ? fs::path() : fs::path(sourceDocs) / "desktop.md",
     };
     for (const fs::path& p : candidates)

@@ -3,6 +3,7 @@
 #include "app/CKavroApp.h"
 #include "app/DesktopArguments.h"
 #include "platform/System.h"
+#include "plots/cast/QuickLook.h"
 #include "resources/AppTexts.h"
 
 #include <QApplication>
@@ -54,6 +55,7 @@ int main(int argc, char** argv)
         (early.action == kavro::DesktopArguments::Action::Error && !windowSystemNamed(argc, argv)))
         return answered(early);
     QApplication qapp(argc, argv);
+    kavro::substituteMissingFaces();
     const kavro::DesktopArguments args = kavro::parseDesktopArguments(argc, argv);
     if (const int status = answered(args); status >= 0)
         return status;

@@ -25,7 +25,11 @@ if(KAVRO_FUZZ)
 endif()
 
 if(KAVRO_GUI)
-  find_package(Qt6 6.4 REQUIRED COMPONENTS Widgets PrintSupport Svg)
+  set(_qt_parts Widgets PrintSupport)
+  if(KAVRO_SVG)
+    list(APPEND _qt_parts Svg)
+  endif()
+  find_package(Qt6 6.4 REQUIRED COMPONENTS ${_qt_parts})
 endif()
 
 # kavro_program(TARGET): a program of this project.  On Windows it carries the
@@ -40,6 +44,28 @@ function(kavro_program target)
     target_sources(${target} PRIVATE ${PROJECT_BINARY_DIR}/utf8.rc)
     set_property(SOURCE ${PROJECT_BINARY_DIR}/utf8.rc APPEND PROPERTY OBJECT_DEPENDS ${KAVRO_UTF8_MANIFEST})
   endif()
+endfunction()
+
+# kavro_qt_plugins(TARGET [windows]): the platform plugins a program of a static Qt
+# (the Windows build) links in: offscreen for every program that draws without a
+# screen, and with "windows" the real window system and its native style.  A shared
+# Qt loads its plugins at run time and needs nothing here.
+function(kavro_qt_plugins target)
+  if(NOT TARGET Qt6::QOffscreenIntegrationPlugin)
+    return()
+  endif()
+  get_target_property(_type Qt6::Core TYPE)
+  if(NOT _type STREQUAL "STATIC_LIBRARY")
+    return()
+  endif()
+  set(_plugins Qt6::QOffscreenIntegrationPlugin)
+  if("windows" IN_LIST ARGN AND TARGET Qt6::QWindowsIntegrationPlugin)
+    list(APPEND _plugins Qt6::QWindowsIntegrationPlugin)
+    if(TARGET Qt6::QWindowsVistaStylePlugin)
+      list(APPEND _plugins Qt6::QWindowsVistaStylePlugin)
+    endif()
+  endif()
+  qt_import_plugins(${target} INCLUDE ${_plugins})
 endfunction()
 
 # kavro_library(NAME folder [DEPS ...]): a static library made of every source

@@ -75,7 +75,8 @@ std::string CRawSource::psdHeaderRecord()
 {
     // The ratio written is the calibration set's; the source's own copy follows it.
     laserReferenceRatio_ = calibration_->laserReferenceRatio();
-    return bytesOf(encodePsdHeader(request_.model, laserReferenceRatio_, backgroundFileName_));
+    // The header names the background file as the system writes names (Windows: "\\").
+    return bytesOf(encodePsdHeader(request_.model, laserReferenceRatio_, nativeSeparators(backgroundFileName_)));
 }
 
 std::string CRawSource::completed(std::optional<std::string>& part, OpenQuestions* questions, const char* what,

@@ -45,10 +45,15 @@ std::string comPortFileName(const std::string& device)
     return number > 0 ? "\\\\.\\COM" + std::to_string(number) : std::string();
 }
 
-std::vector<SerialDevice> serialDevicesFromComm(const std::vector<SerialCommEntry>& entries)
+std::vector<SerialDevice> serialDevicesFromComm(const std::vector<SerialCommEntry>& entries,
+                                                const std::vector<SerialCommEntry>& friendlyNames)
 {
     std::vector<std::pair<int, SerialDevice>> ports;
-    for (const SerialCommEntry& e : entries) {
+    // The Device Manager lists what is present now, whatever driver made it.
+    std::vector<SerialCommEntry> all = entries;
+    for (const SerialCommEntry& f : friendlyNames)
+        all.emplace_back(f.first, f.second);
+    for (const SerialCommEntry& e : all) {
         const int number = comPortNumber(e.second);
         if (number == 0)
             continue;
@@ -60,11 +65,26 @@ std::vector<SerialDevice> serialDevicesFromComm(const std::vector<SerialCommEntr
         const bool adapter = !startsWithNoCase(e.first, "\\Device\\Serial");
         ports.emplace_back(number, SerialDevice{port, port, e.first, adapter});
     }
+    for (const SerialCommEntry& f : friendlyNames) {
+        const int number = comPortNumber(f.second);
+        for (auto& p : ports)
+            if (p.first == number && !f.first.empty())
+                p.second.name = f.first;
+    }
     std::sort(ports.begin(), ports.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     std::vector<SerialDevice> devices;
     for (auto& p : ports)
         devices.push_back(std::move(p.second));
     return devices;
+}
+
+std::string describeComPort(const SerialDevice& device)
+{
+    if (device.name.empty())
+        return device.path;
+    if (device.name.find("(" + device.path + ")") != std::string::npos)
+        return device.name;
+    return device.path + "  " + device.name;
 }
 
 std::string configuredPortDevice(const std::array<std::string, 4>& devices, int portIndex, std::string& error)

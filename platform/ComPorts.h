@@ -33,6 +33,14 @@ using SerialCommEntry = std::pair<std::string, std::string>;
 // "COM3", name the driver's device; a port of any driver but the built-in serial
 // driver counts as an adapter (USB-serial drivers name their devices their own way).
 // Entries that name no COM port are left out.
-std::vector<SerialDevice> serialDevicesFromComm(const std::vector<SerialCommEntry>& entries);
+// friendlyNames: the Device Manager's names of the ports present, as (name, port)
+// pairs ("USB Serial Port (COM5)", "COM5"); a port with one is named by it, and a
+// present port the registry's list lacks is added.
+std::vector<SerialDevice> serialDevicesFromComm(const std::vector<SerialCommEntry>& entries,
+                                                const std::vector<SerialCommEntry>& friendlyNames = {});
+
+// One line for a person: the Device Manager's name when it names the port already
+// ("USB Serial Port (COM5)"), else the port and its name ("COM1  \Device\Serial0").
+std::string describeComPort(const SerialDevice& device);
 
 }  // namespace kavro

@@ -158,5 +158,15 @@ std::string stemBeforeFirstDot(std::string_view fileName)
     return std::string(dot == std::string_view::npos ? fileName : fileName.substr(0, dot));
 }
 
+std::string nativeSeparators(std::string path)
+{
+#ifdef _WIN32
+    for (char& c : path)
+        if (c == '/')
+            c = '\\';
+#endif
+    return path;
+}
+
 }  // namespace kavro
 

@@ -42,6 +42,9 @@ std::string fileNamePart(std::string_view path);    // after the last separator;
 // dir + separator + name; no second separator when dir already ends with one;
 // just name when dir is empty.
 std::string joinPath(std::string_view dir, std::string_view name);
+// The path with the system's own separators: "C:\\data\\zsc.asc" for "C:/data/zsc.asc"
+// on Windows (as Windows programs show and store names); unchanged elsewhere.
+std::string nativeSeparators(std::string path);
 // The path without its extension: the last '.' of the file name when at most three
 // characters follow it, otherwise the path unchanged.
 std::string removeExtension(std::string_view path);

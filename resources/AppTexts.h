@@ -335,6 +335,7 @@ inline constexpr const char* kCastSaveButton = "Save Picture...";
 inline constexpr const char* kCastSaveTitle = "Save Cast Picture";
 inline constexpr const char* kCastSaveFilter =
     "PNG Picture (*.png)|*.png|PDF Document (*.pdf)|*.pdf|SVG Drawing (*.svg)|*.svg||";
+inline constexpr const char* kCastSaveFilterNoSvg = "PNG Picture (*.png)|*.png|PDF Document (*.pdf)|*.pdf||";
 inline constexpr const char* kCastSaveFailed = "The picture could not be written to ";  // + path
 inline constexpr const char* kCastUnreadable = "The file could not be read for the overview: ";  // + reason
 // The overview as a panel beside the frame plots (the command above shows or hides

@@ -44,6 +44,7 @@ inline constexpr const char* kCastNoFrames = "No frames to show.";
 inline constexpr const char* kCliPlotDescription = "Draw a quick-look picture of .psd casts (PNG, PDF or SVG)";
 inline constexpr const char* kCliPlotBadSize = "--size must be WIDTHxHEIGHT, each 200 to 10000 pixels";
 inline constexpr const char* kCliPlotBadExtension = ": the picture's name must end in .png, .pdf or .svg";
+inline constexpr const char* kCliPlotNoSvg = ": this build writes no SVG pictures; name a .png or .pdf";
 inline constexpr const char* kCliPlotNotFolder = ": several inputs need -o to name a folder";
 inline constexpr const char* kCliPlotNoPressure = ": no pressure values to draw a profile against";
 inline constexpr const char* kCliPlotWriteFailed = ": the picture could not be written";

@@ -6,7 +6,8 @@
 #   scripts/build-qt-windows.sh        prints the installed prefix on its last line
 #
 # Only what the program needs: Core, Gui, Widgets and PrintSupport; the windows
-# platform plugin with the windowsvista style, and the offscreen plugin for the tests;
+# platform plugin with the windowsvista style, the offscreen plugin and QTest for the
+# tests;
 # Qt's bundled zlib, libpng, pcre2, harfbuzz, freetype and double-conversion.  Debian's
 # host tools (moc, rcc, uic) do the build-time work.  Qt SVG is left out: the archive
 # this machine reaches does not serve the qt6-svg source files, so the Windows build
@@ -39,18 +40,19 @@ if command -v ccache >/dev/null; then
   launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 fi
 jobs=$(nproc)
-rm -rf "$prefix"
+rm -rf "$prefix" "$work/qtbase"
 
 stage "Configuring qtbase"
 # No tablets (Debian's source leaves out the wintab headers), no OpenGL and therefore no
-# dynamic GL either; nothing of sql, network, dbus, xml, testlib or concurrent.
+# dynamic GL either; nothing of sql, network, dbus, xml or concurrent (testlib drives
+# the GUI tests).
 cmake -S "$base_src" -B "$work/qtbase" -G Ninja \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" -DCMAKE_CROSSCOMPILING_EMULATOR= \
   -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR="/usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/cmake" \
   -DBUILD_SHARED_LIBS=OFF -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DQT_BUILD_BENCHMARKS=OFF \
   -DQT_BUILD_TOOLS_WHEN_CROSSCOMPILING=OFF -DQT_FEATURE_optimize_size=OFF \
   -DFEATURE_sql=OFF -DFEATURE_network=OFF -DFEATURE_dbus=OFF -DFEATURE_opengl=OFF \
-  -DINPUT_opengl=no -DFEATURE_dynamicgl=OFF -DFEATURE_testlib=OFF -DFEATURE_concurrent=OFF \
+  -DINPUT_opengl=no -DFEATURE_dynamicgl=OFF -DFEATURE_concurrent=OFF \
   -DFEATURE_xml=OFF -DFEATURE_tabletevent=OFF -DFEATURE_vulkan=OFF -DFEATURE_zstd=OFF \
   -DFEATURE_system_zlib=OFF -DFEATURE_system_png=OFF -DFEATURE_system_jpeg=OFF -DFEATURE_jpeg=OFF \
   -DFEATURE_system_pcre2=OFF -DFEATURE_system_harfbuzz=OFF -DFEATURE_system_freetype=OFF \

@@ -13,3 +13,10 @@ if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
   wineserver -w
   [[ -f "$WINEPREFIX/system.reg" ]] || { echo "error: wineboot made no prefix in $WINEPREFIX" >&2; return 1; }
 fi
+# The fonts a Windows machine has in its Fonts folder, as their metric twins (the
+# programs' offscreen drawing reads that folder; wine has no Arial of its own).
+for font in /usr/share/fonts/truetype/liberation/*.ttf; do
+  [[ -f "$font" && ! -e "$WINEPREFIX/drive_c/windows/Fonts/${font##*/}" ]] &&
+    ln -s "$font" "$WINEPREFIX/drive_c/windows/Fonts/${font##*/}"
+done
+true

@@ -32,6 +32,14 @@ void parseSize(PlotCommand& o)
 
 // The picture is drawn into a temporary file beside its place and renamed into
 // place when whole, so that a failure never leaves half a picture.
+void checkFormat(PictureFormat format, const std::string& named)
+{
+    if (format == PictureFormat::Unknown)
+        throw Failure(kExitUsage, named + text::kCliPlotBadExtension);
+    if (!pictureFormatBuilt(format))
+        throw Failure(kExitUsage, named + text::kCliPlotNoSvg);
+}
+
 void plotOne(const std::string& input, const std::string& output, PictureFormat format, const PlotCommand& o,
              Environment& env)
 {
@@ -76,8 +84,7 @@ void runPlot(PlotCommand& o)
         if (many && (folder.empty() || !std::filesystem::is_directory(pathFromUtf8(folder))))
             throw Failure(kExitUsage, (folder.empty() ? std::string("-o") : folder) + text::kCliPlotNotFolder);
         const PictureFormat format = pictureFormatOf("x." + o.format);
-        if (format == PictureFormat::Unknown)
-            throw Failure(kExitUsage, o.format + text::kCliPlotBadExtension);
+        checkFormat(format, o.format);
         for (const std::string& file : o.files)
             plotOne(file, joinPath(folder, stemBeforeFirstDot(fileNamePart(file)) + "." + o.format), format, o, env);
         return;
@@ -86,8 +93,7 @@ void runPlot(PlotCommand& o)
     const std::string& input = o.files.front();
     const std::string output = !o.output.empty() ? o.output : removeExtension(input) + "." + o.format;
     const PictureFormat format = pictureFormatOf(output);
-    if (format == PictureFormat::Unknown)
-        throw Failure(kExitUsage, output + text::kCliPlotBadExtension);
+    checkFormat(format, output);
     plotOne(input, output, format, o, env);
 }
 

@@ -1,10 +1,14 @@
 // The serial ports of a Windows machine: the registry's list of the COM ports
-// that drivers have made (HKLM\HARDWARE\DEVICEMAP\SERIALCOMM), which is also what
-// the Device Manager shows.
+// that drivers have made (HKLM\HARDWARE\DEVICEMAP\SERIALCOMM), named as the Device
+// Manager names them ("USB Serial Port (COM5)") where the set-up API knows them.
 #include "platform/ComPorts.h"
 #include "platform/SerialDevices.h"
 
 #include "platform/win32/Wide.h"
+
+#include <initguid.h>
+#include <devguid.h>
+#include <setupapi.h>
 
 namespace kavro {
 
@@ -37,16 +41,48 @@ std::vector<SerialCommEntry> readSerialComm()
     return entries;
 }
 
+// The ports present now with the Device Manager's names: (friendly name, "COM5").
+std::vector<SerialCommEntry> readFriendlyNames()
+{
+    std::vector<SerialCommEntry> names;
+    HDEVINFO set = ::SetupDiGetClassDevsW(&GUID_DEVCLASS_PORTS, nullptr, nullptr, DIGCF_PRESENT);
+    if (set == INVALID_HANDLE_VALUE)
+        return names;
+    SP_DEVINFO_DATA info{};
+    info.cbSize = sizeof info;
+    for (DWORD index = 0; ::SetupDiEnumDeviceInfo(set, index, &info); ++index) {
+        wchar_t port[64] = {};
+        HKEY key = ::SetupDiOpenDevRegKey(set, &info, DICS_FLAG_GLOBAL, 0, DIREG_DEV, KEY_READ);
+        if (key == INVALID_HANDLE_VALUE)
+            continue;
+        DWORD bytes = sizeof port - sizeof(wchar_t);
+        DWORD type = 0;
+        const LONG r = ::RegQueryValueExW(key, L"PortName", nullptr, &type, reinterpret_cast<BYTE*>(port), &bytes);
+        ::RegCloseKey(key);
+        if (r != ERROR_SUCCESS || type != REG_SZ)
+            continue;  // a parallel port or a modem without a COM name
+        wchar_t friendly[256] = {};
+        DWORD friendlyType = 0;
+        if (!::SetupDiGetDeviceRegistryPropertyW(set, &info, SPDRP_FRIENDLYNAME, &friendlyType,
+                                                 reinterpret_cast<BYTE*>(friendly), sizeof friendly - sizeof(wchar_t),
+                                                 nullptr))
+            friendly[0] = L'\0';
+        names.emplace_back(win32::utf8(friendly), win32::utf8(port));
+    }
+    ::SetupDiDestroyDeviceInfoList(set);
+    return names;
+}
+
 }  // namespace
 
 std::vector<SerialDevice> listSerialDevices(const SerialDeviceRoots&)
 {
-    return serialDevicesFromComm(readSerialComm());
+    return serialDevicesFromComm(readSerialComm(), readFriendlyNames());
 }
 
 std::string describeSerialDevice(const SerialDevice& device)
 {
-    return device.name.empty() ? device.path : device.target + "  " + device.name;
+    return describeComPort(device);
 }
 
 std::string defaultSerialDevice(int portIndex)

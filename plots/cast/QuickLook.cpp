@@ -2,13 +2,17 @@
 
 #include "plots/cast/CastPlot.h"
 
+#include <QFont>
+#include <QFontDatabase>
 #include <QGuiApplication>
 #include <QHashFunctions>
 #include <QImage>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#ifdef KAVRO_SVG
 #include <QSvgGenerator>
+#endif
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -43,10 +47,43 @@ PictureFormat pictureFormatOf(const std::string& path)
     return PictureFormat::Unknown;
 }
 
+bool pictureFormatBuilt(PictureFormat format)
+{
+#ifdef KAVRO_SVG
+    return format != PictureFormat::Unknown;
+#else
+    return format == PictureFormat::Png || format == PictureFormat::Pdf;
+#endif
+}
+
+void useSystemFontFolder()
+{
+#ifdef _WIN32
+    if (qEnvironmentVariableIsSet("QT_QPA_FONTDIR"))
+        return;
+    const QString windows = qEnvironmentVariable("WINDIR", QStringLiteral("C:\\Windows"));
+    qputenv("QT_QPA_FONTDIR", (windows + QStringLiteral("\\Fonts")).toLocal8Bit());
+#endif
+}
+
+void substituteMissingFaces()
+{
+    const QStringList families = QFontDatabase::families();
+    const struct {
+        const char* face;
+        const char* twin;
+    } kTwins[] = {{"Arial", "Liberation Sans"}, {"Times New Roman", "Liberation Serif"}, {"Courier New", "Liberation Mono"}};
+    for (const auto& t : kTwins)
+        if (!families.contains(QLatin1String(t.face), Qt::CaseInsensitive) &&
+            families.contains(QLatin1String(t.twin), Qt::CaseInsensitive))
+            QFont::insertSubstitution(QLatin1String(t.face), QLatin1String(t.twin));
+}
+
 void ensureOffscreenGui()
 {
     if (QCoreApplication::instance())
         return;
+    useSystemFontFolder();
     // Qt's notes about the session (no XDG_RUNTIME_DIR on a server, and the like)
     // are no concern of a command-line user; its errors still reach stderr.
     qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
@@ -56,11 +93,15 @@ void ensureOffscreenGui()
     // Qt's PDF writer lists the fonts of a document in the order of a hash table: a
     // fixed seed keeps that order, so that the same pages make the same file.
     QHashSeed::setDeterministicGlobalSeed();
-    // Lives for the rest of the run: Qt's GUI part needs one for fonts and painting.
+    // Lives for the rest of the run and is never destroyed: Qt's GUI part needs one for
+    // fonts and painting, and destroying it among the other statics at exit runs into
+    // Qt's own, already destroyed (a crash at exit on Windows).
     static int argc = 3;
     static char name[] = "kavro-cli", option[] = "-platform", platform[] = "offscreen";
     static char* argv[] = {name, option, platform, nullptr};
-    static std::unique_ptr<QGuiApplication> app = std::make_unique<QGuiApplication>(argc, argv);
+    static QGuiApplication* app = new QGuiApplication(argc, argv);
+    static_cast<void>(app);
+    substituteMissingFaces();
 }
 
 int quickLookColumns(int width, int height, bool profile)
@@ -98,6 +139,7 @@ bool writeQuickLook(const CastSummary& summary, const std::string& path, Picture
         return painter.end();
     }
     case PictureFormat::Svg: {
+#ifdef KAVRO_SVG
         QSvgGenerator generator;
         generator.setFileName(file);
         generator.setSize(size);
@@ -109,6 +151,9 @@ bool writeQuickLook(const CastSummary& summary, const std::string& path, Picture
             return false;
         plot.draw(painter, size);
         return painter.end();
+#else
+        return false;
+#endif
     }
     case PictureFormat::Unknown:
         break;

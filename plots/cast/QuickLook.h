@@ -10,10 +10,22 @@ namespace kavro {
 
 enum class PictureFormat { Png, Pdf, Svg, Unknown };
 PictureFormat pictureFormatOf(const std::string& path);
+// Whether this build can write the format (SVG needs Qt SVG, which a build may lack).
+bool pictureFormatBuilt(PictureFormat format);
 
 // Starts Qt's GUI part on the offscreen platform when no application object
 // exists yet (kavro-cli); the desktop program already has one.
 void ensureOffscreenGui();
+
+// On Windows the offscreen platform reads its fonts from one folder: the system's
+// Fonts folder unless QT_QPA_FONTDIR names another.  Call before the application
+// object is made; elsewhere it does nothing (fontconfig finds the fonts).
+void useSystemFontFolder();
+
+// Where a system lacks Arial, Times New Roman or Courier New (wine, a bare Windows
+// offscreen font folder), their metric twins stand in, as fontconfig makes them on
+// Linux: the texts keep their widths.  Call once the application object exists.
+void substituteMissingFaces();
 
 // How many columns a summary needs for a picture of this size.
 int quickLookColumns(int width, int height, bool profile);

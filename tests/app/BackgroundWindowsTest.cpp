@@ -21,6 +21,7 @@
 #include "platform/FileUtil.h"
 #include "platform/NumText.h"
 #include "plots/CTextWnd.h"
+#include "tests/support/PlatformSkips.h"
 #include "tests/app/AppTestSupport.h"
 #include "sim/InstrumentSimulator.h"
 
@@ -135,6 +136,7 @@ protected:
 
 TEST_F(BackgroundWindowsTest, ALiveBackgroundIsTheMeanOfTheFramesBetweenBeginAndFinish)
 {
+    KAVRO_NEEDS_PSEUDO_TERMINALS();
     SKIP_WITHOUT_DEMO();
     CKavroView* view = openInstrument();
     ASSERT_NE(view, nullptr);
@@ -182,6 +184,7 @@ TEST_F(BackgroundWindowsTest, ALiveBackgroundIsTheMeanOfTheFramesBetweenBeginAnd
 
 TEST_F(BackgroundWindowsTest, FinishWithoutFramesOrACancelledVerdictWritesNothing)
 {
+    KAVRO_NEEDS_PSEUDO_TERMINALS();
     SKIP_WITHOUT_DEMO();
     CKavroView* view = openInstrument();
     ASSERT_NE(view, nullptr);
@@ -224,6 +227,7 @@ TEST_F(BackgroundWindowsTest, FinishWithoutFramesOrACancelledVerdictWritesNothin
 
 TEST_F(BackgroundWindowsTest, AveragingEndsByItselfAtItsTargetAndWritesOneRecord)
 {
+    KAVRO_NEEDS_PSEUDO_TERMINALS();
     SKIP_WITHOUT_DEMO();
     CKavroView* view = openInstrument();
     ASSERT_NE(view, nullptr);
@@ -266,6 +270,7 @@ TEST_F(BackgroundWindowsTest, AveragingEndsByItselfAtItsTargetAndWritesOneRecord
 
 TEST_F(BackgroundWindowsTest, NoFramesToAverageEndsAtBeginAndOneCollectionRunsAtATime)
 {
+    KAVRO_NEEDS_PSEUDO_TERMINALS();
     SKIP_WITHOUT_DEMO();
     CKavroView* view = openInstrument();
     ASSERT_NE(view, nullptr);
@@ -304,6 +309,7 @@ TEST_F(BackgroundWindowsTest, NoFramesToAverageEndsAtBeginAndOneCollectionRunsAt
 
 TEST_F(BackgroundWindowsTest, AveragingWithoutAnOutputIsRefusedAndCancelTellsWhatWasWritten)
 {
+    KAVRO_NEEDS_PSEUDO_TERMINALS();
     SKIP_WITHOUT_DEMO();
     CKavroView* view = openInstrument();
     ASSERT_NE(view, nullptr);
@@ -349,6 +355,7 @@ TEST_F(BackgroundWindowsTest, AveragingWithoutAnOutputIsRefusedAndCancelTellsWha
 
 TEST_F(BackgroundWindowsTest, TheAverageNeverReplacesAFileTheInstrumentIsRecordingTo)
 {
+    KAVRO_NEEDS_PSEUDO_TERMINALS();
     SKIP_WITHOUT_DEMO();
     const std::string recording = dir.file("live.psd");
     CKavroView* view = openInstrument(recording);
@@ -374,6 +381,7 @@ TEST_F(BackgroundWindowsTest, TheAverageNeverReplacesAFileTheInstrumentIsRecordi
 
 TEST_F(BackgroundWindowsTest, TheScaleDialogSetsThePlotsTopAndTheGaugeFollowsTheFrame)
 {
+    KAVRO_NEEDS_PSEUDO_TERMINALS();
     SKIP_WITHOUT_DEMO();
     CKavroView* view = openInstrument();
     ASSERT_NE(view, nullptr);

@@ -196,22 +196,28 @@ TEST(UserGuide, IsFoundInstalledBesideTheProgramOrInTheSourceTree)
     std::filesystem::create_directories(dir.file("prefix/bin"));
     std::filesystem::create_directories(dir.file("prefix/share/doc/kavro"));
     std::filesystem::create_directories(dir.file("src/docs"));
+    std::filesystem::create_directories(dir.file("prefix/bin/docs"));
     const std::string installed = dir.file("prefix/share/doc/kavro/desktop.md");
+    const std::string oneFolder = dir.file("prefix/bin/docs/desktop.md");  // the Windows installation
     const std::string source = dir.file("src/docs/desktop.md");
     struct Row {
-        bool installed, inSource;
+        bool installed, inOneFolder, inSource;
         std::string found;
     };
-    for (const Row& row : {Row{true, true, installed}, Row{false, true, source}, Row{true, false, installed},
-                           Row{false, false, ""}}) {
-        std::filesystem::remove(installed);
-        std::filesystem::remove(source);
+    for (const Row& row : {Row{true, false, true, installed}, Row{false, false, true, source},
+                           Row{true, false, false, installed}, Row{false, true, true, oneFolder},
+                           Row{false, false, false, ""}}) {
+        for (const std::string& f : {installed, oneFolder, source})
+            std::filesystem::remove(f);
         if (row.installed)
             writeFile(installed, "# guide\n");
+        if (row.inOneFolder)
+            writeFile(oneFolder, "# guide\n");
         if (row.inSource)
             writeFile(source, "# guide\n");
-        EXPECT_EQ(findUserGuide(dir.file("prefix/bin"), dir.file("src/docs")), row.found)
-            << row.installed << row.inSource;
+        const std::string found = findUserGuide(dir.file("prefix/bin"), dir.file("src/docs"));
+        EXPECT_TRUE(row.found.empty() ? found.empty() : sameFile(found, row.found))
+            << found << " " << row.installed << row.inOneFolder << row.inSource;
     }
     EXPECT_EQ(findUserGuide(dir.file("prefix/bin"), ""), "");
 }

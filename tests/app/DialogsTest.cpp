@@ -2,9 +2,12 @@
 #include "app/GoToFrameDialog.h"
 #include "app/InstrumentDialog.h"
 #include "platform/ScriptedPrompter.h"
+#include "platform/SerialDevices.h"
 #include "platform/qt/QtPrompter.h"
+#include "tests/support/TestFiles.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QFileDialog>
 #include <QLineEdit>
@@ -46,7 +49,12 @@ TEST(InstrumentDialogs, PortDialogOffersTheDevicesPresentForThePort)
     devices.present = {{"/dev/serial/by-id/usb-A", "/dev/ttyUSB1", "usb-A", true}, {"/dev/ttyS0", "/dev/ttyS0", "", false}};
     InstrumentDialog dialog(InstrumentDialog::kPortDialog, 2, 1, nullptr, devices);
     ASSERT_NE(dialog.deviceBox(), nullptr);
+    // Each present device as this system describes it ("/dev/ttyUSB1  usb-A" on Linux).
+    EXPECT_EQ(items(dialog.deviceBox()), (QStringList{QString::fromStdString(describeSerialDevice(devices.present[0])),
+                                                      QString::fromStdString(describeSerialDevice(devices.present[1]))}));
+#ifndef _WIN32
     EXPECT_EQ(items(dialog.deviceBox()), (QStringList{"/dev/ttyUSB1  usb-A", "/dev/ttyS0"}));
+#endif
     EXPECT_EQ(dialog.device(), "/nonexistent/pts/9");  // not present: shown as its path
     EXPECT_NE(dialog.portDevicesLabel()->text().indexOf("COM3:  /nonexistent/pts/9 (not present)"), -1)
         << dialog.portDevicesLabel()->text().toStdString();
@@ -132,7 +140,8 @@ TEST(QtPrompterFilters, APatternAsInitialNameShowsOnlyMatchingFiles)
     request.title = "Open Ring Area Normalization File";
     request.filter = "All asc|*.asc|Ring Area (RingArea*.asc)|RingArea*.asc|All (*.*)|*.*||";
     request.initialName = "RingArea*.asc";
-    request.initialDirectory = "/tmp";
+    const test::TempDir folder;
+    request.initialDirectory = folder.path();
     request.defaultExtension = "asc";
     request.mustExist = true;
     QFileDialog dialog;
@@ -141,7 +150,7 @@ TEST(QtPrompterFilters, APatternAsInitialNameShowsOnlyMatchingFiles)
     EXPECT_EQ(dialog.selectedNameFilter(), "Ring Area (RingArea*.asc)");
     EXPECT_EQ(dialog.fileMode(), QFileDialog::ExistingFile);
     EXPECT_EQ(dialog.acceptMode(), QFileDialog::AcceptOpen);
-    EXPECT_EQ(dialog.directory().absolutePath(), "/tmp");
+    EXPECT_EQ(dialog.directory().absolutePath(), QDir(QString::fromStdString(folder.path())).absolutePath());
     EXPECT_EQ(dialog.defaultSuffix(), "asc");
 
     // A pattern the list does not hold becomes a filter of its own, shown first.

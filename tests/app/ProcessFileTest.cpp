@@ -16,6 +16,7 @@
 #include "plots/CTextWnd.h"
 #include "tests/app/RawViewFixture.h"
 
+#include <QProcess>
 #include <QStatusBar>
 #include <QLabel>
 #include <QLineEdit>
@@ -39,14 +40,15 @@ protected:
         rawView(frame)->bar()->edit(CFrameSelectBar::kLastEdit)->setText(last);
     }
     // kavro-cli process on the same recording, calibration and profile.
+    static QString q(const std::string& text) { return QString::fromStdString(text); }
     int cliProcess(const std::string& psd, int first, int last)
     {
-        const std::string command = std::string(KAVRO_BIN_DIR) + "/kavro-cli process -q --model 0 --profile " +
-                                    dir.file("kavro.INI") + " --cal-dir " + cal.dir.path() + " --ring-area " +
-                                    cal.path("RingArea_a.asc") + " --background " + cal.path("zsc.asc") +
-                                    " --first " + std::to_string(first) + " --last " + std::to_string(last) +
-                                    " -o " + psd + " " + recording;
-        return std::system(command.c_str());
+        // Run directly, not through a shell: the same on every system, any path.
+        const QStringList arguments = {"process", "-q", "--model", "0", "--profile", q(dir.file("kavro.INI")),
+                                       "--cal-dir", q(cal.dir.path()), "--ring-area", q(cal.path("RingArea_a.asc")),
+                                       "--background", q(cal.path("zsc.asc")), "--first", QString::number(first),
+                                       "--last", QString::number(last), "-o", q(psd), q(recording)};
+        return QProcess::execute(q(std::string(KAVRO_BIN_DIR) + "/kavro-cli"), arguments);
     }
 };
 

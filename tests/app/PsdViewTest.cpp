@@ -214,6 +214,11 @@ TEST_F(PsdViewTest, AFileCutShortOrDeletedUnderTheWindowIsToldAndTheWindowStops)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
+#ifdef _WIN32
+        // Windows deletes a file that a program holds open only at its last close.
+        if (std::string(c.name) == "gone.psd")
+            continue;
+#endif
         const std::size_t before = prompter->messages().size();
         CKavroFrame* frame = openFile(c.name, psdFile(0, 4));
         ASSERT_NE(frame, nullptr);

@@ -1,4 +1,5 @@
 #include "core/CRawSource.h"
+#include "platform/FileUtil.h"
 #include "tests/core/CoreFixture.h"
 
 #include <filesystem>
@@ -108,7 +109,7 @@ TEST_F(SourceTest, OpenSequenceAsksInOrderAndNamesTheOutputsAfterThePsd)
     ASSERT_EQ(bytes.size(), 4u * 512u);
     EXPECT_EQ(bytes.substr(0, 8), "KAVRO400");
     EXPECT_EQ(getInt32(reinterpret_cast<const unsigned char*>(bytes.data()) + 12), 1);  // the document's model
-    EXPECT_EQ(std::string(bytes.data() + 24), env.cal.path("zsc.asc"));
+    EXPECT_EQ(std::string(bytes.data() + 24), nativeSeparators(env.cal.path("zsc.asc")));  // as the system names files
     std::string asc = readFile(env.cal.path("out/run1.asc"));
     std::string log = readFile(env.cal.path("out/run1.log"));
     EXPECT_EQ(std::count(asc.begin(), asc.end(), '\n'), 2);

@@ -64,7 +64,17 @@ TEST(ComPorts, ListsTheRegistrysPortsInNumberOrder)
         EXPECT_EQ(devices[i].target, kExpected[i].path);
         EXPECT_EQ(devices[i].name, kExpected[i].name);
         EXPECT_EQ(devices[i].adapter, kExpected[i].adapter);
-        EXPECT_EQ(describeSerialDevice(devices[i]), kExpected[i].shown);
+        EXPECT_EQ(describeComPort(devices[i]), kExpected[i].shown);
     }
     EXPECT_TRUE(serialDevicesFromComm({}).empty());
+
+    // With the Device Manager's names: a port is named by its own, a present port the
+    // registry lacks is added, and a name without the port is shown beside it.
+    const std::vector<SerialDevice> named = serialDevicesFromComm(
+        entries, {{"USB Serial Port (COM12)", "COM12"}, {"Bluetooth link", "COM7"}, {"", "COM1"}});
+    ASSERT_EQ(named.size(), 5u);
+    EXPECT_EQ(describeComPort(named[0]), "COM1  \\Device\\Serial0");
+    EXPECT_EQ(named[3].path, "COM7");
+    EXPECT_EQ(describeComPort(named[3]), "COM7  Bluetooth link");
+    EXPECT_EQ(describeComPort(named[4]), "USB Serial Port (COM12)");
 }

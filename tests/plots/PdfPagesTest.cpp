@@ -1,5 +1,6 @@
 // The pages of a report, drawn apart (each on a thread of its own), written into one PDF.
 #include "plots/cast/CruiseReport.h"
+#include "tests/support/PlatformSkips.h"
 #include "tests/support/TestFiles.h"
 
 #include <cstdlib>
@@ -56,6 +57,7 @@ TEST(PdfPages, ThePagesDrawnApartAreOneDocumentInOrderAndTheSameEveryTime)
     ASSERT_TRUE(writeCruiseReport(pages, info, a));
     ASSERT_TRUE(writeCruiseReport(pages, info, b));
     EXPECT_EQ(readFile(a), readFile(b));  // no clock, no random identifier
+    KAVRO_NEEDS_PDF_TOOLS();
     if (!std::filesystem::exists("/usr/bin/pdfinfo") || !std::filesystem::exists("/usr/bin/pdftotext"))
         GTEST_SKIP() << "no poppler-utils";
     const std::string described = tool(dir, "pdfinfo -f 1 -l 9", a);

@@ -5,6 +5,7 @@
 #include "plots/CLinePlotWnd.h"
 #include "plots/CMarkerStrip.h"
 #include "plots/CTextWnd.h"
+#include "tests/support/PlatformSkips.h"
 #include "tests/support/TestFiles.h"
 
 #include <QPageSize>
@@ -135,6 +136,7 @@ TEST(RenderDescendants, DrawsEveryVisibleDrawingWindowAtItsPlace)
 
 TEST(RenderDescendants, PdfShowsTheSamePictureAndKeepsTheText)
 {
+    KAVRO_NEEDS_PDF_TOOLS();
     // ./test.sh installs poppler-utils (scripts/packages.sh): without it this is a broken set-up, not a skip.
     ASSERT_FALSE(requireTool("pdftoppm").empty() || requireTool("pdftotext").empty()) << "poppler-utils not installed";
     Page page;
@@ -182,6 +184,7 @@ TEST(RenderDescendants, PdfShowsTheSamePictureAndKeepsTheText)
 
 TEST(RenderDescendants, TwoColourPrinterGetsBlackAndWhiteBars)
 {
+    KAVRO_NEEDS_PDF_TOOLS();
     ASSERT_FALSE(requireTool("pdftoppm").empty()) << "poppler-utils not installed";
     Page page;
     test::TempDir dir;

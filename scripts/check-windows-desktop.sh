@@ -1,0 +1,116 @@
+# Sourced by scripts/check-windows.sh: the desktop program and the installer under
+# wine, on a screen of their own (Xvfb).
+#   1. kavro.exe opens a .psd in a window titled KAVRO with its plots drawn, the
+#      main window and the file's window maximised from the profile as on Linux;
+#      screenshots in <windows build>/check/screens.
+#   2. kavro-setup-<version>.exe /S installs; the installed kavro.exe and
+#      kavro-cli.exe run; the uninstaller leaves nothing but the user's settings.
+
+stage "The desktop program under wine (Xvfb)"
+screens="$work/screens"
+mkdir -p "$screens"
+display=:$((90 + RANDOM % 9))
+Xvfb "$display" -screen 0 1366x768x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+trap 'kill $xvfb 2>/dev/null || true; wineserver -k 2>/dev/null || true' EXIT
+export DISPLAY=$display
+for _ in $(seq 1 50); do xdpyinfo -display "$display" >/dev/null 2>&1 && break; sleep 0.1; done
+# Wine has no Arial or Times New Roman: their metric twins stand in, as fontconfig
+# makes them on Linux.
+wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Arial /d "Liberation Sans" /f >/dev/null 2>&1
+wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "Times New Roman" /d "Liberation Serif" /f >/dev/null 2>&1
+
+# wait_window NAME SECONDS: the X window id of the first window whose title starts
+# with NAME, "" when none came.
+wait_window() {
+  local id=""
+  for _ in $(seq 1 $(($2 * 4))); do
+    id=$(xdotool search --onlyvisible --name "^$1" 2>/dev/null | head -1 || true)
+    [[ -n "$id" ]] && break
+    sleep 0.25
+  done
+  echo "$id"
+}
+
+# screenshot_drawn FILE: the screen has a picture on it (more than a handful of
+# colours: plots, text and the bar graph), not an empty or half-made window.
+screenshot_drawn() {
+  import -display "$display" -window root "$1" 2>/dev/null || return 1
+  local colours
+  colours=$(identify -format '%k' "$1" 2>/dev/null || echo 0)
+  [[ $colours -gt 40 ]]
+}
+
+desktop() {
+  local name=$1 profile=$2
+  shift 2
+  KAVRO_PROFILE="$(winepath -w "$profile")" wine "$windows_build/bin/kavro.exe" "$@" >"$screens/$name.out" 2>&1 &
+  local program=$!
+  local window
+  window=$(wait_window KAVRO 90)
+  if [[ -z "$window" ]]; then
+    fail "kavro.exe $*: no window titled KAVRO came: $(tail -5 "$screens/$name.out")"
+  else
+    sleep 4  # the plots are drawn after the window shows
+    screenshot_drawn "$screens/$name.png" || fail "kavro.exe $*: the screenshot $screens/$name.png shows no plots"
+    title=$(xdotool getwindowname "$window")
+    [[ $title == KAVRO* ]] || fail "kavro.exe: the window is titled '$title'"
+    echo "$name: '$title', $(identify -format '%k colours' "$screens/$name.png")"
+  fi
+  kill "$program" 2>/dev/null || true
+  wineserver -k 2>/dev/null || true
+  wait "$program" 2>/dev/null || true
+}
+printf '[Miscellaneous]\nNumIterations=20\n' > "$work/desktop.INI"
+desktop empty "$work/desktop.INI"
+printf '[Miscellaneous]\nNumIterations=20\n[Windows]\nMainMaximized=1\nMaximized=1\n' > "$work/maximised.INI"
+desktop psd-maximised "$work/maximised.INI" "$(winepath -w "$work/lin/p0/a.psd")"
+
+stage "The installer under wine"
+setup=$(ls "$windows_build"/kavro-setup-*.exe 2>/dev/null | head -1 || true)
+if [[ -z "$setup" ]]; then
+  fail "no installer in $windows_build: run scripts/package-windows.sh"
+else
+  installed="$WINEPREFIX/drive_c/Program Files/KAVRO companion"
+  settings="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/kavro"
+  mkdir -p "$settings" && echo "[Miscellaneous]" > "$settings/kavro.INI"
+  wine "$setup" /S /PATH >/dev/null 2>&1; wineserver -w
+  for file in kavro.exe kavro-cli.exe uninstall.exe docs/desktop.md demo/demo.raw demo/M32x32_a.asc; do
+    [[ -f "$installed/$file" ]] || fail "the installer did not install $file"
+  done
+  version=$(wine "$installed/kavro-cli.exe" --version 2>/dev/null | tr -d '\r')
+  [[ $version == *"$(sed -n 's/^project(kavro VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")"* ]] ||
+    fail "the installed kavro-cli.exe says '$version'"
+  wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\KAVRO companion' /v UninstallString \
+    >/dev/null 2>&1 || fail "the installer registered no uninstaller"
+  wine reg query 'HKLM\Software\Classes\.psd\OpenWithProgids' /v KAVRO.psd >/dev/null 2>&1 ||
+    fail "the installer did not offer KAVRO for .psd files"
+  wine reg query 'HKLM\System\CurrentControlSet\Control\Session Manager\Environment' /v Path 2>/dev/null |
+    grep -qi 'KAVRO companion' || fail "/PATH did not put the program's folder on the PATH"
+  [[ -f "$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/KAVRO companion.lnk" ]] ||
+    fail "the installer made no Start menu entry"
+  printf '[Miscellaneous]\nNumIterations=20\n[Windows]\nMainMaximized=1\nMaximized=1\n' > "$work/installed.INI"
+  installed_window() {
+    KAVRO_PROFILE="$(winepath -w "$work/installed.INI")" wine "$installed/kavro.exe" "$(winepath -w "$work/lin/p0/a.psd")" \
+      >/dev/null 2>&1 &
+    local program=$! window
+    window=$(wait_window KAVRO 90)
+    [[ -n "$window" ]] && sleep 4 && screenshot_drawn "$screens/installed.png" ||
+      fail "the installed kavro.exe showed no window with its plots"
+    kill "$program" 2>/dev/null || true
+    wineserver -k 2>/dev/null || true
+    wait "$program" 2>/dev/null || true
+  }
+  installed_window
+  wine "$installed/uninstall.exe" /S >/dev/null 2>&1; wineserver -w
+  sleep 1
+  [[ ! -e "$installed" ]] || fail "the uninstaller left $(find "$installed" | head -5 | tr '\n' ' ')"
+  wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\KAVRO companion' >/dev/null 2>&1 &&
+    fail "the uninstaller left its entry in Apps & features"
+  wine reg query 'HKLM\System\CurrentControlSet\Control\Session Manager\Environment' /v Path 2>/dev/null |
+    grep -qi 'KAVRO companion' && fail "the uninstaller left the program's folder on the PATH"
+  [[ -f "$settings/kavro.INI" ]] || fail "the uninstaller took the user's settings"
+  echo "installed, run and uninstalled: $(basename "$setup")"
+fi
+kill $xvfb 2>/dev/null || true
+export DISPLAY=
