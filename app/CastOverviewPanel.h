@@ -8,8 +8,8 @@
 // frame, End or the Follow Newest button returns to following it.  For a raw
 // recording it shows the recording's frames as they are processed in the
 // background, growing the same way, and a click goes to the frame clicked.
-#include "core/CastSummary.h"
-#include "core/LiveCast.h"
+#include "products/CastSummary.h"
+#include "products/LiveCast.h"
 
 #include <QWidget>
 #include <memory>

@@ -2,17 +2,17 @@
 
 #include "app/AppDialogs.h"
 #include "app/CKavroApp.h"
-#include "app/CMainFrame.h"
 #include "app/CKavroView.h"
+#include "app/CMainFrame.h"
 #include "app/FrameNavigator.h"
 #include "app/ShellLook.h"
 #include "app/ViewPrinter.h"
 #include "core/CPDFile.h"
-#include "core/CastSummary.h"
 #include "platform/FileUtil.h"
 #include "platform/Prompter.h"
 #include "plots/CCastOverviewWnd.h"
 #include "plots/cast/QuickLook.h"
+#include "products/CastSummary.h"
 #include "resources/AppTexts.h"
 
 #include <QHBoxLayout>

@@ -5,8 +5,8 @@
 // append alone (the in-memory cast) and a whole redraw at the same size.
 // Runs on the offscreen platform unless a display is asked for.
 #include "app/CastOverviewPanel.h"
-#include "core/LiveCast.h"
 #include "plots/CCastOverviewWnd.h"
+#include "products/LiveCast.h"
 
 #include <QApplication>
 #include <QPainter>

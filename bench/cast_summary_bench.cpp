@@ -1,8 +1,8 @@
 // The data side of the cast pictures: a whole .psd binned to a picture's columns
 // (what kavro-cli plot and the Cast Overview window read before drawing), for
 // 100,000 and 1,000,000 frames read from the page cache.
-#include "core/CastSummary.h"
 #include "core/OutputRecord.h"
+#include "products/CastSummary.h"
 
 #include <benchmark/benchmark.h>
 #include <cmath>

@@ -28,7 +28,7 @@ foreach(_entry ${_allowed})
   list(APPEND _allowed_files "${_file}")
 endforeach()
 
-set(_folders acquisition app auxiliary background bench core fuzz platform plots resources sim tests tools)
+set(_folders acquisition app auxiliary background bench core fuzz platform plots products resources sim tests tools)
 set(_sources "")
 foreach(_folder ${_folders})
   file(GLOB_RECURSE _found RELATIVE "${SOURCE_DIR}"

@@ -3,7 +3,6 @@
 #include "core/TimeStamps.h"
 #include "platform/FileUtil.h"
 #include "resources/CoreTexts.h"
-#include "resources/DataTexts.h"
 
 #include <algorithm>
 #include <charconv>

@@ -2,9 +2,9 @@
 // file is refused with a message naming it, or every scan has a finite time,
 // the scans ascend in time, the columns are as long as the times, and the merge
 // at any time gives values only inside the scans' span.
-#include "core/CnvFile.h"
-#include "core/CtdMerge.h"
 #include "fuzz/FuzzSupport.h"
+#include "products/CnvFile.h"
+#include "products/CtdMerge.h"
 
 #include <cmath>
 #include <cstdint>

@@ -2,8 +2,8 @@
 // Every row is either usable or told as a problem, and a usable row holds what a
 // CF profile needs: a recording, a position within range, a file name that stays
 // inside the archive's folders and is no other row's.
-#include "core/StationLog.h"
 #include "fuzz/FuzzSupport.h"
+#include "products/StationLog.h"
 
 #include <cmath>
 #include <cstdint>

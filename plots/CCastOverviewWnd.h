@@ -1,9 +1,9 @@
 #pragma once
 // The cast picture of a whole .psd file in a window, with a cursor line at the
 // current frame; a click on the picture asks for the frame under the mouse.
-#include "core/CastSummary.h"
 #include "plots/CDrawingWnd.h"
 #include "plots/cast/CastPlot.h"
+#include "products/CastSummary.h"
 
 #include <QImage>
 #include <memory>

@@ -69,6 +69,10 @@ inline constexpr const char* kTimeStampHeader = "record,utc";
 // The header of time files written by earlier versions, whose lines count the
 // frames from 1 (the frame's line in the .log); still read.
 inline constexpr const char* kTimeStampOldHeader = "frame,utc";
+// Reading <name>.time.csv; each shown after "<file>: ".
+inline constexpr const char* kTimesCannotRead = "cannot read the time stamps";
+inline constexpr const char* kTimesBadHeader = "the first line is not \"record,utc\" (nor \"frame,utc\")";
+inline constexpr const char* kTimesBadLine = "line %lld: not \"number,YYYY-MM-DDTHH:MM:SS.mmmZ\"";
 // Files beside a chosen .psd that exist already: "<files>", then the question.
 inline constexpr const char* kReplaceBesideFiles = "These files exist already: ";
 inline constexpr const char* kReplaceBesideAsk = ".  Do you want to replace them?";

@@ -1,13 +1,8 @@
 #pragma once
-// Fixed texts of the outputs for analysis: the time-stamp file, the NetCDF and CSV
-// exports, the whole-file summary and the archive summary.
+// Fixed texts of the outputs for analysis (products/): the NetCDF and CSV exports,
+// the whole-file summary and the archive summary.
 
 namespace kavro::text {
-
-// Reading <name>.time.csv; each shown after "<file>: ".
-inline constexpr const char* kTimesCannotRead = "cannot read the time stamps";
-inline constexpr const char* kTimesBadHeader = "the first line is not \"record,utc\" (nor \"frame,utc\")";
-inline constexpr const char* kTimesBadLine = "line %lld: not \"number,YYYY-MM-DDTHH:MM:SS.mmmZ\"";
 
 // A quantity of the exports: its NetCDF variable, its CSV column, its CF attributes.
 struct DataField {

@@ -1,11 +1,11 @@
 // kavro-cli cruise CASTS.csv -o OUTDIR: one command from the recordings of a
 // cruise to an archive (per-cast .psd and NetCDF, the profiles of the cruise as
 // one CF file, a summary table and a report).
-#include "core/CfConventions.h"
 #include "core/FrameTimes.h"
 #include "platform/FileUtil.h"
 #include "platform/NumText.h"
 #include "platform/System.h"
+#include "products/CfConventions.h"
 #include "resources/CliProcessTexts.h"
 #include "resources/CruiseTexts.h"
 #include "resources/DataTexts.h"

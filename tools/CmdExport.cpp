@@ -1,10 +1,10 @@
 // kavro-cli export: the frames of .psd files as CF-NetCDF or as a CSV table.
-#include "core/CastExport.h"
 #include "core/CastReader.h"
-#include "core/CtdMerge.h"
 #include "core/FrameTimes.h"
 #include "platform/FileUtil.h"
 #include "platform/NumText.h"
+#include "products/CastExport.h"
+#include "products/CtdMerge.h"
 #include "resources/CliProcessTexts.h"
 #include "resources/DataTexts.h"
 #include "tools/Commands.h"

@@ -1,9 +1,9 @@
 // kavro-cli plot FILE.psd... -o PICTURE|FOLDER: quick-look pictures of whole casts.
 #include "core/CastReader.h"
-#include "core/CastSummary.h"
 #include "platform/FileReplacement.h"
 #include "platform/FileUtil.h"
 #include "plots/cast/QuickLook.h"
+#include "products/CastSummary.h"
 #include "resources/CastPlotTexts.h"
 #include "resources/CliProcessTexts.h"
 #include "tools/Commands.h"

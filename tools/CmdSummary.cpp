@@ -1,10 +1,10 @@
 // kavro-cli summary: one CSV row per cast of one or more folders (or .psd files).
-#include "core/CastExport.h"
 #include "core/CInvPars.h"
 #include "core/CastReader.h"
 #include "core/FrameTimes.h"
 #include "platform/FileUtil.h"
 #include "platform/NumText.h"
+#include "products/CastExport.h"
 #include "resources/CliProcessTexts.h"
 #include "resources/DataTexts.h"
 #include "tools/Commands.h"

@@ -2,10 +2,10 @@
 // One cast of kavro-cli cruise: its recording processed into psd/<cast>.psd (with
 // its time file) and exported into nc/<cast>.nc by the same code as process and
 // export, then read back into its binned profile, its figures and its pictures.
-#include "core/CastExport.h"
-#include "core/CastSummary.h"
-#include "core/ProfileDataset.h"
-#include "core/StationLog.h"
+#include "products/CastExport.h"
+#include "products/CastSummary.h"
+#include "products/ProfileDataset.h"
+#include "products/StationLog.h"
 #include "tools/CliCommon.h"
 
 #include <memory>

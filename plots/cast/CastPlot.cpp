@@ -1,9 +1,9 @@
 #include "plots/cast/CastPlot.h"
 
-#include "core/CfConventions.h"
 #include "core/ColourTable.h"
 #include "platform/FileUtil.h"
 #include "plots/cast/CastAxes.h"
+#include "products/CfConventions.h"
 #include "resources/CastPlotTexts.h"
 
 #include <QFontMetricsF>

@@ -4,7 +4,7 @@
 // colour bar, and under it, on the same axis, the mean diameter and D50, the total
 // volume concentration, the transmission with its limits and the pressure.  As a
 // profile the same quantities stand side by side against the pressure, depth down.
-#include "core/CastSummary.h"
+#include "products/CastSummary.h"
 
 #include <QRectF>
 #include <QSize>

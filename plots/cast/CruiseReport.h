@@ -5,8 +5,8 @@
 // and a page per cast (its picture along the frames and its profile).  Every
 // cast's size image uses one colour scale, stated on the pages.  The interface is
 // plain C++ so that kavro-cli draws without including a Qt header.
-#include "core/CastSummary.h"
-#include "core/ProfileDataset.h"
+#include "products/CastSummary.h"
+#include "products/ProfileDataset.h"
 
 #include <memory>
 #include <string>

@@ -2,7 +2,7 @@
 // The quick-look picture of a cast as a file: PNG, PDF (real text, vector lines)
 // or SVG by the name's extension.  The interface is plain C++ so that kavro-cli
 // draws without including a Qt header; the drawing needs no display.
-#include "core/CastSummary.h"
+#include "products/CastSummary.h"
 
 #include <string>
 

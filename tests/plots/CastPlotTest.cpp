@@ -1,10 +1,10 @@
 // The cast picture: its pixel columns follow the frames (the diagonal cast draws
 // a diagonal), frames without a usable distribution are drawn as gaps, and no two
 // texts of the picture overlap, down to the smallest picture the windows allow.
-#include "core/CastSummary.h"
 #include "plots/cast/CastAxes.h"
 #include "plots/cast/CastPlot.h"
 #include "plots/cast/StationMap.h"
+#include "products/CastSummary.h"
 #include "tests/support/DiagonalCast.h"
 
 #include <QImage>

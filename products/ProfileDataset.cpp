@@ -1,0 +1,506 @@
+#include "products/ProfileDataset.h"
+
+#include "core/FrameTimes.h"
+#include "platform/FileUtil.h"
+#include "platform/NumText.h"
+#include "products/CastExport.h"
+#include "products/CfConventions.h"
+#include "products/NetcdfFile.h"
+#include "resources/AppTexts.h"
+#include "resources/CruiseTexts.h"
+#include "resources/DataTexts.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+#include <thread>
+
+namespace kavro {
+namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr float kFillFloat = std::numeric_limits<float>::quiet_NaN();
+constexpr int kDeflateLevel = 1;
+
+bool sameDiameters(const std::vector<ProfileCast>& casts)
+{
+    for (const ProfileCast& c : casts)
+        if (c.diameters != casts.front().diameters)
+            return false;
+    return true;
+}
+
+// Names of the casts, stations or another text per profile as a char array.
+std::vector<char> textRows(const std::vector<std::string>& texts, std::size_t width)
+{
+    std::vector<char> rows(texts.size() * width, '\0');
+    for (std::size_t i = 0; i < texts.size(); ++i)
+        std::copy(texts[i].begin(), texts[i].end(), rows.begin() + static_cast<long>(i * width));
+    return rows;
+}
+
+std::size_t widest(const std::vector<std::string>& texts)
+{
+    std::size_t w = 1;
+    for (const std::string& t : texts)
+        w = std::max(w, t.size());
+    return w;
+}
+
+// A quantity binned per depth: its variable, what it is and the bin value it
+// holds; its spread over the bin's frames goes beside it as <name>_std.
+struct BinField {
+    const char* name;
+    const text::DataField* field;
+    int value;
+};
+const std::vector<BinField>& binFields()
+{
+    static const std::vector<BinField> fields = {
+        {"total_volume", &text::kFieldTotal, kBinTotal},       {"mean_diameter", &text::kFieldMean, kBinMean},
+        {"d10", &text::kFieldD10, kBinD10},                    {"d50", &text::kFieldD50, kBinD50},
+        {"d90", &text::kFieldD90, kBinD90},                    {"junge_slope", &text::kFieldSlope, kBinJunge},
+        {"transmission", &text::kFieldTransmission, kBinTransmission},
+        {"beam_attenuation", &text::kFieldBeamC, kBinBeamAttenuation},
+    };
+    return fields;
+}
+
+class ProfileWriter {
+public:
+    ProfileWriter(const std::vector<ProfileCast>& casts, const ProfileDatasetOptions& options)
+        : casts_(casts), o_(options)
+    {
+        if (o_.part != ProfilePart::Ascent)
+            parts_.push_back(ProfilePart::Descent);
+        if (o_.part != ProfilePart::Descent)
+            parts_.push_back(ProfilePart::Ascent);
+        for (const ProfileCast& c : casts_)
+            for (ProfilePart part : parts_)
+                depths_ = std::max(depths_, binsOf(c, part).size());
+        // A pressure channel in pressure units gives a pressure axis, not a depth in
+        // dbar; casts binned on the CTD make the axis depth in metres.
+        const std::string units = o_.context.channels[kDepthChannel].units;
+        std::vector<VerticalSource> sources;
+        for (const ProfileCast& c : casts_)
+            sources.push_back(c.profile.vertical);
+        onDepth_ = binnedOnDepth(sources);
+        vertical_ = onDepth_ || pressureStandardName(units).empty() ? "depth" : "pressure";
+        verticalUnits_ = onDepth_ ? "m" : udunitsText(units);
+    }
+    void write(const std::string& path);
+
+private:
+    static const std::vector<BinSums>& binsOf(const ProfileCast& c, ProfilePart part)
+    {
+        return part == ProfilePart::Ascent ? c.profile.ascentBins : c.profile.bins;
+    }
+    int textVariable(const std::string& name, const std::vector<std::string>& texts, const std::string& longName);
+    std::vector<int> binDimensions(bool perClass) const;
+    int binVariable(const std::string& name, const std::string& longName, const char* units, bool perClass,
+                    const char* method = "mean");
+    std::array<std::string, kAux> defineLogColumns();
+    void writeCast(std::size_t i);
+    void globalAttributes();
+
+    const std::vector<ProfileCast>& casts_;
+    const ProfileDatasetOptions& o_;
+    std::vector<ProfilePart> parts_;
+    std::string vertical_;  // "depth" or "pressure"
+    std::string verticalUnits_;
+    bool onDepth_ = false;  // binned on depth in metres, some casts on the CTD's
+    std::size_t depths_ = 0;
+    NetcdfFile nc_;
+    int profileDim_ = -1, directionDim_ = -1, depthDim_ = -1, classDim_ = -1, boundsDim_ = -1;
+    std::vector<std::pair<int, std::vector<char>>> texts_;
+    std::vector<std::pair<int, std::vector<double>>> numbers_;  // the log's numeric columns
+    std::vector<std::pair<int, int>> values_, spreads_;  // variable, BinValue
+    int volume_ = -1, number_ = -1, volumeDistribution_ = -1, frames_ = -1, classDiameter_ = -1;
+    bool shared_ = true;
+};
+
+int ProfileWriter::textVariable(const std::string& name, const std::vector<std::string>& texts,
+                                const std::string& longName)
+{
+    const std::size_t width = widest(texts);
+    const int dim = nc_.defineDimension(name + "_strlen", width);
+    const int var = nc_.defineVariable(name, NetcdfFile::Char, {profileDim_, dim});
+    nc_.text(var, "long_name", longName);
+    nc_.text(var, "_Encoding", "utf-8");  // read back as text, not bytes
+    texts_.emplace_back(var, textRows(texts, width));
+    return var;
+}
+
+std::vector<int> ProfileWriter::binDimensions(bool perClass) const
+{
+    std::vector<int> dims{profileDim_};
+    if (directionDim_ >= 0)
+        dims.push_back(directionDim_);
+    dims.push_back(depthDim_);
+    if (perClass)
+        dims.push_back(classDim_);
+    return dims;
+}
+
+int ProfileWriter::binVariable(const std::string& name, const std::string& longName, const char* units,
+                               bool perClass, const char* method)
+{
+    const int var = nc_.defineVariable(name, NetcdfFile::Float, binDimensions(perClass));
+    nc_.floats(var, "_FillValue", {kFillFloat});
+    nc_.text(var, "long_name", longName);
+    if (*units)
+        nc_.text(var, "units", units);
+    nc_.text(var, "coordinates", "time latitude longitude " + vertical_);
+    nc_.text(var, "cell_methods", vertical_ + ": " + method);
+    return var;
+}
+
+// The station log's other columns, one value per profile, named apart from the
+// file's own variables and the channels' (whose names it answers).
+std::array<std::string, kAux> ProfileWriter::defineLogColumns()
+{
+    // A number where the column holds numbers, else a text.
+    std::vector<std::string> columns;
+    std::set<std::string> textColumns;
+    for (const ProfileCast& c : casts_)
+        for (const ExtraAttribute& a : c.attributes) {
+            if (std::find(columns.begin(), columns.end(), a.name) == columns.end())
+                columns.push_back(a.name);
+            if (!a.number)
+                textColumns.insert(a.name);
+        }
+    static const char* const kTaken[] = {"cast", "station", "latitude", "longitude", "time", "depth", "depth_bounds",
+                                         "direction", "vertical_source", "size_class",
+                                         "size_class_diameter", "n_frames", "volume_concentration",
+                                         text::kFieldNumberDistribution.variable,
+                                         text::kFieldVolumeDistribution.variable};
+    std::set<std::string> taken(std::begin(kTaken), std::end(kTaken));
+    for (const BinField& f : binFields()) {
+        taken.insert(f.name);
+        taken.insert(std::string(f.name) + "_std");
+    }
+    taken.insert({vertical_, vertical_ + "_bounds"});
+    const auto auxNames = auxVariableNames(o_.context, taken);
+    taken.insert(auxNames.begin(), auxNames.end());
+    for (const std::string& column : columns) {
+        const std::string name = taken.count(column) ? "log_" + column : column;
+        const std::string longName = std::string(text::kProfileLogColumn) + column;
+        if (textColumns.count(column)) {
+            std::vector<std::string> values;
+            for (const ProfileCast& c : casts_) {
+                values.emplace_back();
+                for (const ExtraAttribute& a : c.attributes)
+                    if (a.name == column)
+                        values.back() = a.text;
+            }
+            textVariable(name, values, longName);
+            continue;
+        }
+        std::vector<double> values;
+        for (const ProfileCast& c : casts_) {
+            values.push_back(kNaN);
+            for (const ExtraAttribute& a : c.attributes)
+                if (a.name == column)
+                    values.back() = *a.number;
+        }
+        const int var = nc_.defineVariable(name, NetcdfFile::Double, {profileDim_});
+        nc_.doubles(var, "_FillValue", {kNaN});
+        nc_.text(var, "long_name", longName);
+        numbers_.emplace_back(var, std::move(values));
+    }
+    return auxNames;
+}
+
+void ProfileWriter::write(const std::string& path)
+{
+    nc_.create(path);
+    profileDim_ = nc_.defineDimension("profile", casts_.size());
+    if (parts_.size() > 1)
+        directionDim_ = nc_.defineDimension("direction", parts_.size());
+    depthDim_ = nc_.defineDimension(vertical_, depths_);
+    classDim_ = nc_.defineDimension("size_class", kClasses);
+    boundsDim_ = nc_.defineDimension("bounds", 2);
+
+    std::vector<std::string> names, stations;
+    for (const ProfileCast& c : casts_) {
+        names.push_back(c.name);
+        stations.push_back(c.station);
+    }
+    const int cast = textVariable("cast", names, text::kProfileCastName);
+    nc_.text(cast, "cf_role", "profile_id");
+    textVariable("station", stations, text::kProfileStationName);
+    int direction = -1;
+    if (directionDim_ >= 0) {
+        direction = nc_.defineVariable("direction", NetcdfFile::String, {directionDim_});
+        nc_.text(direction, "long_name", text::kProfileDirection);
+    }
+    const auto auxNames = defineLogColumns();
+    const int lat = nc_.defineVariable("latitude", NetcdfFile::Double, {profileDim_});
+    nc_.text(lat, "standard_name", "latitude");
+    nc_.text(lat, "long_name", "latitude of the cast");
+    nc_.text(lat, "units", "degrees_north");
+    const int lon = nc_.defineVariable("longitude", NetcdfFile::Double, {profileDim_});
+    nc_.text(lon, "standard_name", "longitude");
+    nc_.text(lon, "long_name", "longitude of the cast");
+    nc_.text(lon, "units", "degrees_east");
+    const int time = nc_.defineVariable("time", NetcdfFile::Double, {profileDim_});
+    nc_.doubles(time, "_FillValue", {kNaN});
+    nc_.text(time, "standard_name", "time");
+    nc_.text(time, "long_name", parts_.front() == ProfilePart::Ascent ? text::kProfileTimeAscent : text::kProfileTime);
+    nc_.text(time, "units", text::kProfileTimeUnits);
+    nc_.text(time, "calendar", "standard");
+    nc_.text(time, "axis", "T");
+
+    const std::string& units = verticalUnits_;
+    const int depth = nc_.defineVariable(vertical_, NetcdfFile::Double, {depthDim_});
+    if (vertical_ == "pressure")
+        nc_.text(depth, "standard_name", cf::kSeaWaterPressure);
+    else if (units == "m")
+        nc_.text(depth, "standard_name", cf::kDepth);
+    nc_.text(depth, "long_name", onDepth_ ? text::kProfileDepthOfSource : text::kProfileDepth);
+    if (onDepth_)
+        nc_.text(depth, "comment", text::kProfileDepthComment);
+    nc_.text(depth, "units", units);
+    nc_.text(depth, "positive", "down");
+    nc_.text(depth, "axis", "Z");
+    nc_.text(depth, "bounds", vertical_ + "_bounds");
+    const int depthBounds = nc_.defineVariable(vertical_ + "_bounds", NetcdfFile::Double, {depthDim_, boundsDim_});
+    nc_.text(depthBounds, "units", units);
+    // What each cast was binned on, when the casts differ in it.
+    int source = -1;
+    if (onDepth_) {
+        source = nc_.defineVariable("vertical_source", NetcdfFile::UByte, {profileDim_});
+        nc_.text(source, "long_name", text::kProfileVerticalSource);
+        nc_.ubytes(source, "flag_values", {0, 1, 2, 3});
+        nc_.text(source, "flag_meanings", text::kProfileVerticalSourceMeanings);
+    }
+
+    shared_ = casts_.empty() || sameDiameters(casts_);
+    const int sizeClass =
+        nc_.defineVariable("size_class", shared_ ? NetcdfFile::Float : NetcdfFile::Int, {classDim_});
+    if (shared_) {
+        nc_.text(sizeClass, "long_name", text::kFieldDiameter.longName);
+        nc_.text(sizeClass, "units", text::kFieldDiameter.units);
+    } else {
+        nc_.text(sizeClass, "long_name", text::kProfileClassNumber);
+        nc_.text(sizeClass, "units", "1");
+        classDiameter_ = nc_.defineVariable("size_class_diameter", NetcdfFile::Float, {profileDim_, classDim_});
+        nc_.text(classDiameter_, "long_name", text::kFieldDiameter.longName);
+        nc_.text(classDiameter_, "units", text::kFieldDiameter.units);
+    }
+
+    auto meanOf = [](const text::DataField& f) { return std::string(text::kProfileBinMeanOf) + f.longName; };
+    volume_ = binVariable("volume_concentration", meanOf(text::kFieldVolume), text::kFieldVolume.units, true);
+    number_ = binVariable(text::kFieldNumberDistribution.variable, meanOf(text::kFieldNumberDistribution),
+                          text::kFieldNumberDistribution.units, true);
+    volumeDistribution_ = binVariable(text::kFieldVolumeDistribution.variable, meanOf(text::kFieldVolumeDistribution),
+                                      text::kFieldVolumeDistribution.units, true);
+    for (const BinField& f : binFields()) {
+        values_.emplace_back(binVariable(f.name, meanOf(*f.field), f.field->units, false), f.value);
+        spreads_.emplace_back(binVariable(std::string(f.name) + "_std", std::string(text::kProfileBinStdOf) +
+                                              f.field->longName, f.field->units, false, "standard_deviation"),
+                              f.value);
+    }
+    for (int c = 0; c < kAux; ++c) {
+        const auto& channel = o_.context.channels[static_cast<std::size_t>(c)];
+        // A text UDUNITS cannot read stays in the channel's label.
+        const std::string units = udunitsText(channel.units);
+        const int var = binVariable(auxNames[static_cast<std::size_t>(c)], meanOf({"", "", channel.label.c_str(), ""}),
+                                    isUdunitsUnit(units) ? units.c_str() : "", false);
+        values_.emplace_back(var, kBinAux + c);
+    }
+    frames_ = nc_.defineVariable("n_frames", NetcdfFile::Int, binDimensions(false));
+    nc_.text(frames_, "long_name", text::kProfileFrames);
+    nc_.text(frames_, "units", "1");
+    nc_.text(frames_, "coordinates", "time latitude longitude " + vertical_);
+    globalAttributes();
+    nc_.endDefinitions();
+
+    const std::size_t n = casts_.size();
+    for (const auto& [var, rows] : texts_)
+        if (n > 0)
+            nc_.write(var, {0, 0}, {n, rows.size() / n}, rows.data());
+    for (const auto& [var, values] : numbers_)
+        if (n > 0)
+            nc_.write(var, {0}, {n}, values.data());
+    if (direction >= 0) {
+        const char* partNames[] = {text::kProfileDescent, text::kProfileAscent};
+        nc_.write(direction, {0}, {2}, partNames);
+    }
+    std::vector<double> la(n), lo(n), t(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        la[i] = casts_[i].latitude;
+        lo[i] = casts_[i].longitude;
+        const CastProfile& p = casts_[i].profile;
+        const double s = parts_.front() == ProfilePart::Ascent ? p.ascentStartUtc : p.descentStartUtc;
+        t[i] = std::isfinite(s) ? std::round(s * 1000.0) : kNaN;
+    }
+    if (source >= 0 && n > 0) {
+        std::vector<unsigned char> sources(n);
+        for (std::size_t i = 0; i < n; ++i)
+            sources[i] = static_cast<unsigned char>(casts_[i].profile.vertical);
+        nc_.write(source, {0}, {n}, sources.data());
+    }
+    if (n > 0) {
+        nc_.write(lat, {0}, {n}, la.data());
+        nc_.write(lon, {0}, {n}, lo.data());
+        nc_.write(time, {0}, {n}, t.data());
+    }
+    const double b = o_.binSize;
+    std::vector<double> centres(depths_), bounds(2 * depths_);
+    for (std::size_t k = 0; k < depths_; ++k) {
+        centres[k] = (static_cast<double>(k) + 0.5) * b;
+        bounds[2 * k] = static_cast<double>(k) * b;
+        bounds[2 * k + 1] = static_cast<double>(k + 1) * b;
+    }
+    if (depths_ > 0) {
+        nc_.write(depth, {0}, {depths_}, centres.data());
+        nc_.write(depthBounds, {0, 0}, {depths_, 2}, bounds.data());
+    }
+    std::vector<float> classes(kClasses);
+    std::vector<int> numbers(kClasses);
+    for (int k = 0; k < kClasses; ++k) {
+        classes[static_cast<std::size_t>(k)] = n ? static_cast<float>(casts_[0].diameters[static_cast<std::size_t>(k)]) : 0.0f;
+        numbers[static_cast<std::size_t>(k)] = k + 1;
+    }
+    if (shared_)
+        nc_.write(sizeClass, {0}, {kClasses}, classes.data());
+    else
+        nc_.write(sizeClass, {0}, {kClasses}, numbers.data());
+    // One profile at a time: memory stays that of one cast's bins.
+    for (std::size_t i = 0; i < n; ++i)
+        writeCast(i);
+    nc_.close();
+}
+
+void ProfileWriter::writeCast(std::size_t i)
+{
+    const ProfileCast& cast = casts_[i];
+    if (!shared_) {
+        std::vector<float> classes(kClasses);
+        for (int k = 0; k < kClasses; ++k)
+            classes[static_cast<std::size_t>(k)] = static_cast<float>(cast.diameters[static_cast<std::size_t>(k)]);
+        nc_.write(classDiameter_, {i, 0}, {1, kClasses}, classes.data());
+    }
+    if (depths_ == 0)
+        return;
+    // The distributions of a bin are its mean volume per class times the cast's
+    // factors: the mean of the frames' distributions, as the factors are the cast's.
+    const SizeDistributionFactors factors = sizeDistributionFactors(cast.diameters, classEdgesFor(cast.diameters, cast.model));
+    for (std::size_t d = 0; d < parts_.size(); ++d) {
+        const std::vector<BinSums>& bins = binsOf(cast, parts_[d]);
+        std::vector<std::size_t> start{i}, count{1};
+        if (directionDim_ >= 0) {
+            start.push_back(d);
+            count.push_back(1);
+        }
+        start.push_back(0);
+        count.push_back(depths_);
+        std::vector<std::size_t> classStart = start, classCount = count;
+        classStart.push_back(0);
+        classCount.push_back(kClasses);
+        auto write = [&](int var, auto get) {
+            std::vector<float> column(depths_);
+            for (std::size_t k = 0; k < depths_; ++k)
+                column[k] = k < bins.size() ? static_cast<float>(get(bins[k])) : kFillFloat;
+            nc_.write(var, start, count, column.data());
+        };
+        auto writeClasses = [&](int var, const ClassValues* factor) {
+            std::vector<float> values(depths_ * kClasses, kFillFloat);
+            for (std::size_t k = 0; k < depths_ && k < bins.size(); ++k)
+                for (std::size_t c = 0; c < kClasses; ++c)
+                    values[k * kClasses + c] = static_cast<float>(
+                        bins[k].mean(kBinVolume + static_cast<int>(c)) * (factor ? (*factor)[c] : 1.0));
+            nc_.write(var, classStart, classCount, values.data());
+        };
+        writeClasses(volume_, nullptr);
+        writeClasses(number_, &factors.number);
+        writeClasses(volumeDistribution_, &factors.volume);
+        for (const auto& [var, value] : values_)
+            write(var, [value = value](const BinSums& s) { return s.mean(value); });
+        for (const auto& [var, value] : spreads_)
+            write(var, [value = value](const BinSums& s) { return s.standardDeviation(value); });
+        std::vector<int> counts(depths_);
+        for (std::size_t k = 0; k < depths_; ++k)
+            counts[k] = k < bins.size() ? bins[k].frames : 0;
+        nc_.write(frames_, start, count, counts.data());
+    }
+}
+
+void ProfileWriter::globalAttributes()
+{
+    const std::string created = formatUtcTimestamp(o_.created);
+    // What a user may give has the program's own value until then.
+    std::string seed = std::string(text::kCruiseProfilesName) + "\n" + created + "\n" + o_.context.commandLine;
+    std::vector<double> starts;
+    std::vector<std::pair<double, double>> positions;
+    std::string models;
+    for (const ProfileCast& c : casts_) {
+        seed += "\n" + c.name + " " + std::to_string(c.profile.frames) + " " + formatG(c.profile.descentStartUtc, 17);
+        const double start = c.profile.descentStartUtc;
+        if (std::isfinite(start))
+            starts.push_back(start);
+        positions.emplace_back(c.latitude, c.longitude);
+        const std::string model = text::kModelNames[c.model == 1 || c.model == 2 ? c.model : 0];
+        if (models.find(model) == std::string::npos)
+            models += (models.empty() ? "" : ", ") + model;
+    }
+    nc_.text(-1, "title", text::kProfileTitle);
+    nc_.text(-1, "id", fileUuid(seed));
+    nc_.text(-1, "processing_level", text::kProfileProcessingLevel);
+    for (const auto& [name, value] : o_.attributes)
+        nc_.text(-1, name, value);
+    const CruiseCoverage c = cruiseCoverage(casts_);
+    nc_.text(-1, "Conventions", kConventions);
+    nc_.text(-1, "standard_name_vocabulary", kStandardNameVocabulary);
+    if (!models.empty())
+        nc_.text(-1, "instrument", models);
+    nc_.text(-1, "featureType", "profile");
+    nc_.text(-1, "cdm_data_type", "Profile");
+    nc_.text(-1, "source", o_.context.program);
+    nc_.text(-1, "date_created", created);
+    nc_.text(-1, "history", created + " " + o_.context.commandLine);
+    if (std::isfinite(c.timeMin)) {
+        nc_.text(-1, "time_coverage_start", formatUtcTimestamp(c.timeMin));
+        nc_.text(-1, "time_coverage_end", formatUtcTimestamp(c.timeMax));
+        nc_.text(-1, "time_coverage_duration", isoDuration(c.timeMax - c.timeMin));
+        // The file's times are one per profile: their usual spacing.
+        std::sort(starts.begin(), starts.end());
+        if (const double step = medianStep(starts); std::isfinite(step))
+            nc_.text(-1, "time_coverage_resolution", isoDuration(step));
+    }
+    if (const std::string wkt = wktBounds(positions); !wkt.empty()) {
+        nc_.text(-1, "geospatial_bounds", wkt);
+        nc_.text(-1, "geospatial_bounds_crs", "EPSG:4326");
+    }
+    if (std::isfinite(c.latMin)) {
+        nc_.doubles(-1, "geospatial_lat_min", {c.latMin});
+        nc_.doubles(-1, "geospatial_lat_max", {c.latMax});
+        nc_.text(-1, "geospatial_lat_units", "degrees_north");
+    }
+    if (std::isfinite(c.lonMin)) {
+        nc_.doubles(-1, "geospatial_lon_min", {c.lonMin});
+        nc_.doubles(-1, "geospatial_lon_max", {c.lonMax});
+        nc_.text(-1, "geospatial_lon_units", "degrees_east");
+    }
+    if (std::isfinite(c.depthMin)) {
+        nc_.doubles(-1, "geospatial_vertical_min", {c.depthMin});
+        nc_.doubles(-1, "geospatial_vertical_max", {c.depthMax});
+        nc_.text(-1, "geospatial_vertical_units", verticalUnits_);
+        nc_.text(-1, "geospatial_vertical_positive", "down");
+    }
+    nc_.doubles(-1, "depth_bin_size", {o_.binSize});
+    nc_.text(-1, "binning_method", text::kProfileBinning);
+}
+
+}  // namespace
+
+void writeProfileDataset(const std::vector<ProfileCast>& casts, const std::string& out,
+                         const ProfileDatasetOptions& options)
+{
+    writeNetcdfInPlace(out, [&](const std::string& temp) { ProfileWriter(casts, options).write(temp); });
+}
+
+}  // namespace kavro
