@@ -22,14 +22,26 @@ wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "Times New Roman" /d "Li
 
 # wait_window NAME SECONDS: the X window id of the first window whose title starts
 # with NAME, "" when none came.
+# wine's own desktop window (explorer /desktop) is not one of them.
 wait_window() {
-  local id=""
+  local id name
   for _ in $(seq 1 $(($2 * 4))); do
-    id=$(xdotool search --onlyvisible --name "^$1" 2>/dev/null | head -1 || true)
-    [[ -n "$id" ]] && break
+    for id in $(xdotool search --name "^$1" 2>/dev/null || true); do
+      name=$(xdotool getwindowname "$id" 2>/dev/null || true)
+      [[ $name == *"Wine desktop"* ]] && continue
+      echo "$id"
+      return
+    done
     sleep 0.25
   done
-  echo "$id"
+}
+
+# run_desktop PROFILE ARGS...: kavro.exe in a wine desktop of the screen's size, as on
+# a Windows machine (maximising needs a window manager, which wine's desktop is).
+run_desktop() {
+  local profile=$1
+  shift
+  KAVRO_PROFILE="$(winepath -w "$profile")" wine explorer /desktop=KAVRO,1366x768 "$@" &
 }
 
 # screenshot_drawn FILE: the screen has a picture on it (more than a handful of
@@ -44,7 +56,7 @@ screenshot_drawn() {
 desktop() {
   local name=$1 profile=$2
   shift 2
-  KAVRO_PROFILE="$(winepath -w "$profile")" wine "$windows_build/bin/kavro.exe" "$@" >"$screens/$name.out" 2>&1 &
+  run_desktop "$profile" "$(winepath -w "$windows_build/bin/kavro.exe")" "$@" >"$screens/$name.out" 2>&1
   local program=$!
   local window
   window=$(wait_window KAVRO 90)
@@ -52,10 +64,23 @@ desktop() {
     fail "kavro.exe $*: no window titled KAVRO came: $(tail -5 "$screens/$name.out")"
   else
     sleep 4  # the plots are drawn after the window shows
+    # A few frames on (Ctrl+N is Next), so that the plots show a distribution.
+    for _ in 1 2 3 4 5; do xdotool key ctrl+n 2>/dev/null || true; sleep 0.3; done
+    sleep 1
     screenshot_drawn "$screens/$name.png" || fail "kavro.exe $*: the screenshot $screens/$name.png shows no plots"
     title=$(xdotool getwindowname "$window")
     [[ $title == KAVRO* ]] || fail "kavro.exe: the window is titled '$title'"
     echo "$name: '$title', $(identify -format '%k colours' "$screens/$name.png")"
+    if [[ $name == empty ]]; then
+      # File > Open Instrument: the port dialog with the COM ports and the models.
+      xdotool key alt+f 2>/dev/null; sleep 1; xdotool key i 2>/dev/null
+      if [[ -n "$(wait_window "Instrument Port" 20)" ]]; then
+        sleep 1
+        import -display "$display" -window root "$screens/open-instrument.png" 2>/dev/null
+      else
+        fail "File > Open Instrument showed no Instrument Port dialog"
+      fi
+    fi
   fi
   kill "$program" 2>/dev/null || true
   wineserver -k 2>/dev/null || true
@@ -78,7 +103,7 @@ else
   for file in kavro.exe kavro-cli.exe uninstall.exe docs/desktop.md demo/demo.raw demo/M32x32_a.asc; do
     [[ -f "$installed/$file" ]] || fail "the installer did not install $file"
   done
-  version=$(wine "$installed/kavro-cli.exe" --version 2>/dev/null | tr -d '\r')
+  version=$(wine "$installed/kavro-cli.exe" --version 2>/dev/null | tr -d '\r' || true)
   [[ $version == *"$(sed -n 's/^project(kavro VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")"* ]] ||
     fail "the installed kavro-cli.exe says '$version'"
   wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\KAVRO companion' /v UninstallString \
@@ -91,8 +116,8 @@ else
     fail "the installer made no Start menu entry"
   printf '[Miscellaneous]\nNumIterations=20\n[Windows]\nMainMaximized=1\nMaximized=1\n' > "$work/installed.INI"
   installed_window() {
-    KAVRO_PROFILE="$(winepath -w "$work/installed.INI")" wine "$installed/kavro.exe" "$(winepath -w "$work/lin/p0/a.psd")" \
-      >/dev/null 2>&1 &
+    run_desktop "$work/installed.INI" "$(winepath -w "$installed/kavro.exe")" "$(winepath -w "$work/lin/p0/a.psd")" \
+      >/dev/null 2>&1
     local program=$! window
     window=$(wait_window KAVRO 90)
     [[ -n "$window" ]] && sleep 4 && screenshot_drawn "$screens/installed.png" ||

@@ -12,7 +12,8 @@
 ;   /D=FOLDER      another folder (last on the line, no quotes)
 ; The uninstaller leaves the user's settings (%APPDATA%\kavro) where they are.
 
-Unicode true
+; A 64-bit installer for a 64-bit program (it runs where the program runs).
+Target amd64-unicode
 ManifestDPIAware true
 SetCompressor /SOLID lzma
 
