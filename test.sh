@@ -4,8 +4,9 @@
 # Three builds: build/release (the program and every test), build/asan (the tests
 # that need no screen, with AddressSanitizer and UndefinedBehaviorSanitizer) and
 # build/fuzz (the libFuzzer programs, clang); on CI (CI=true) or with
-# RUN_WINDOWS_TESTS=1 a fourth, build/windows (kavro-cli.exe and the unit tests for
-# Windows, run under wine).  The others run as tests of the first (asan.*, fuzz.*,
+# RUN_WINDOWS_TESTS=1 a fourth, build/windows (kavro.exe, kavro-cli.exe, the unit tests
+# and the installer for Windows, run under wine; Qt and the NetCDF libraries for Windows
+# are built once per machine and cached in ~/.cache/kavro).  The others run as tests of the first (asan.*, fuzz.*,
 # windows.check; see cmake/Hardening.cmake), so the one CTest run at the end covers
 # everything and its summary is the last thing printed.
 set -euo pipefail
@@ -31,8 +32,8 @@ build=build/release
 asan=build/asan
 fuzz=build/fuzz
 
-# The Windows stage (on CI, or RUN_WINDOWS_TESTS=1): kavro-cli.exe and the unit tests
-# cross-built with mingw-w64, then checked under wine as the test windows.check of this
+# The Windows stage (on CI, or RUN_WINDOWS_TESTS=1): the Windows programs and the unit
+# tests cross-built with mingw-w64, then checked under wine as the test windows.check of this
 # build (scripts/check-windows.sh).  A plain ./test.sh on a developer's machine leaves it
 # out (it installs mingw-w64 and wine, and adds minutes).
 windows_dir=""
