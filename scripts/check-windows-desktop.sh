@@ -53,10 +53,11 @@ screenshot_drawn() {
   [[ $colours -gt 40 ]]
 }
 
+# desktop NAME PROFILE PROGRAM ARGS...: the program's window, its screenshot NAME.png.
 desktop() {
-  local name=$1 profile=$2
-  shift 2
-  run_desktop "$profile" "$(winepath -w "$windows_build/bin/kavro.exe")" "$@" >"$screens/$name.out" 2>&1
+  local name=$1 profile=$2 exe=$3
+  shift 3
+  run_desktop "$profile" "$(winepath -w "$exe")" "$@" >"$screens/$name.out" 2>&1
   local program=$!
   local window
   window=$(wait_window KAVRO 90)
@@ -87,9 +88,9 @@ desktop() {
   wait "$program" 2>/dev/null || true
 }
 printf '[Miscellaneous]\nNumIterations=20\n' > "$work/desktop.INI"
-desktop empty "$work/desktop.INI"
+desktop empty "$work/desktop.INI" "$windows_build/bin/kavro.exe"
 printf '[Miscellaneous]\nNumIterations=20\n[Windows]\nMainMaximized=1\nMaximized=1\n' > "$work/maximised.INI"
-desktop psd-maximised "$work/maximised.INI" "$(winepath -w "$work/lin/p0/a.psd")"
+desktop psd-maximised "$work/maximised.INI" "$windows_build/bin/kavro.exe" "$(winepath -w "$work/lin/p0/a.psd")"
 
 stage "The installer under wine"
 setup=$(ls "$windows_build"/kavro-setup-*.exe 2>/dev/null | head -1 || true)
@@ -114,19 +115,7 @@ else
     grep -qi 'KAVRO companion' || fail "/PATH did not put the program's folder on the PATH"
   [[ -f "$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/KAVRO companion.lnk" ]] ||
     fail "the installer made no Start menu entry"
-  printf '[Miscellaneous]\nNumIterations=20\n[Windows]\nMainMaximized=1\nMaximized=1\n' > "$work/installed.INI"
-  installed_window() {
-    run_desktop "$work/installed.INI" "$(winepath -w "$installed/kavro.exe")" "$(winepath -w "$work/lin/p0/a.psd")" \
-      >/dev/null 2>&1
-    local program=$! window
-    window=$(wait_window KAVRO 90)
-    [[ -n "$window" ]] && sleep 4 && screenshot_drawn "$screens/installed.png" ||
-      fail "the installed kavro.exe showed no window with its plots"
-    kill "$program" 2>/dev/null || true
-    wineserver -k 2>/dev/null || true
-    wait "$program" 2>/dev/null || true
-  }
-  installed_window
+  desktop installed "$work/maximised.INI" "$installed/kavro.exe" "$(winepath -w "$work/lin/p0/a.psd")"
   wine "$installed/uninstall.exe" /S >/dev/null 2>&1; wineserver -w
   sleep 1
   [[ ! -e "$installed" ]] || fail "the uninstaller left $(find "$installed" | head -5 | tr '\n' ' ')"

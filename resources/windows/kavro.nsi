@@ -49,7 +49,8 @@ Var AllUsers
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "English"
 
-; HKLM and the common Start menu for everyone, HKCU and the user's own for one user.
+; HKLM and the common Start menu for everyone, HKCU and the user's own for one user:
+; the registry root SHCTX and the shell folders follow the context.
 !macro ChooseContext
   ${If} $AllUsers == 1
     SetShellVarContext all
@@ -58,13 +59,6 @@ Var AllUsers
   ${EndIf}
 !macroend
 
-!macro WriteKey key name value
-  ${If} $AllUsers == 1
-    WriteRegStr HKLM "${key}" "${name}" `${value}`
-  ${Else}
-    WriteRegStr HKCU "${key}" "${name}" `${value}`
-  ${EndIf}
-!macroend
 
 
 Section "${PRODUCT}" SecProgram
@@ -85,37 +79,28 @@ Section "${PRODUCT}" SecProgram
   CreateShortcut "$SMPROGRAMS\${PRODUCT}.lnk" "$INSTDIR\kavro.exe" "" "$INSTDIR\kavro.ico"
 
   ; "Open with" for .psd files, without taking them from another program.
-  !insertmacro WriteKey "Software\Classes\${PROGID}" "" "KAVRO particle size distribution"
-  !insertmacro WriteKey "Software\Classes\${PROGID}\DefaultIcon" "" "$INSTDIR\kavro.exe,0"
-  !insertmacro WriteKey "Software\Classes\${PROGID}\shell\open" "FriendlyAppName" "KAVRO"
-  !insertmacro WriteKey "Software\Classes\${PROGID}\shell\open\command" "" '"$INSTDIR\kavro.exe" "%1"'
-  !insertmacro WriteKey "Software\Classes\.psd\OpenWithProgids" "${PROGID}" ""
-  !insertmacro WriteKey "Software\Classes\Applications\kavro.exe\shell\open\command" "" '"$INSTDIR\kavro.exe" "%1"'
-  !insertmacro WriteKey "Software\Classes\Applications\kavro.exe\SupportedTypes" ".psd" ""
+  WriteRegStr SHCTX "Software\Classes\${PROGID}" "" "KAVRO particle size distribution"
+  WriteRegStr SHCTX "Software\Classes\${PROGID}\DefaultIcon" "" "$INSTDIR\kavro.exe,0"
+  WriteRegStr SHCTX "Software\Classes\${PROGID}\shell\open" "FriendlyAppName" "KAVRO"
+  WriteRegStr SHCTX "Software\Classes\${PROGID}\shell\open\command" "" '"$INSTDIR\kavro.exe" "%1"'
+  WriteRegStr SHCTX "Software\Classes\.psd\OpenWithProgids" "${PROGID}" ""
+  WriteRegStr SHCTX "Software\Classes\Applications\kavro.exe\shell\open\command" "" '"$INSTDIR\kavro.exe" "%1"'
+  WriteRegStr SHCTX "Software\Classes\Applications\kavro.exe\SupportedTypes" ".psd" ""
 
   ; Apps & features.
-  !insertmacro WriteKey "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
-  !insertmacro WriteKey "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
-  !insertmacro WriteKey "${UNINSTALL_KEY}" "Publisher" "${PRODUCT}"
-  !insertmacro WriteKey "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\kavro.exe,0"
-  !insertmacro WriteKey "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
-  !insertmacro WriteKey "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
-  !insertmacro WriteKey "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
-  ${If} $AllUsers == 1
-    WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
-    WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
-  ${Else}
-    WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoModify" 1
-    WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
-  ${EndIf}
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "Publisher" "${PRODUCT}"
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\kavro.exe,0"
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
+  WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "NoModify" 1
+  WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "NoRepair" 1
   ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
-  ${If} $AllUsers == 1
-    WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
-  ${Else}
-    WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" $0
-  ${EndIf}
+  WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "EstimatedSize" $0
   ; Tells the uninstaller for whom it was installed.
-  !insertmacro WriteKey "${UNINSTALL_KEY}" "AllUsers" $AllUsers
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "AllUsers" $AllUsers
   System::Call 'shell32::SHChangeNotify(i 0x08000000, i 0, p 0, p 0)'
 SectionEnd
 
@@ -131,7 +116,7 @@ Section /o "Command line on the PATH" SecPath
   ${Else}
     WriteRegExpandStr HKCU "Environment" "Path" "$1"
   ${EndIf}
-  !insertmacro WriteKey "${UNINSTALL_KEY}" "OnPath" "1"
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "OnPath" "1"
   SendMessage ${HWND_BROADCAST} ${WM_SETTINGCHANGE} 0 "STR:Environment" /TIMEOUT=2000
 SectionEnd
 
@@ -176,11 +161,7 @@ FunctionEnd
 
 Section "Uninstall"
   !insertmacro ChooseContext
-  ${If} $AllUsers == 1
-    ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "OnPath"
-  ${Else}
-    ReadRegStr $0 HKCU "${UNINSTALL_KEY}" "OnPath"
-  ${EndIf}
+  ReadRegStr $0 SHCTX "${UNINSTALL_KEY}" "OnPath"
   ${If} $0 == "1"
     ${If} $AllUsers == 1
       ReadRegStr $1 HKLM "SYSTEM\CurrentControlSet\Control\Session Manager\Environment" "Path"
@@ -204,20 +185,11 @@ Section "Uninstall"
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"
 
-  ${If} $AllUsers == 1
-    DeleteRegKey HKLM "Software\Classes\${PROGID}"
-    DeleteRegValue HKLM "Software\Classes\.psd\OpenWithProgids" "${PROGID}"
-    DeleteRegKey /ifempty HKLM "Software\Classes\.psd\OpenWithProgids"
-    DeleteRegKey /ifempty HKLM "Software\Classes\.psd"
-    DeleteRegKey HKLM "Software\Classes\Applications\kavro.exe"
-    DeleteRegKey HKLM "${UNINSTALL_KEY}"
-  ${Else}
-    DeleteRegKey HKCU "Software\Classes\${PROGID}"
-    DeleteRegValue HKCU "Software\Classes\.psd\OpenWithProgids" "${PROGID}"
-    DeleteRegKey /ifempty HKCU "Software\Classes\.psd\OpenWithProgids"
-    DeleteRegKey /ifempty HKCU "Software\Classes\.psd"
-    DeleteRegKey HKCU "Software\Classes\Applications\kavro.exe"
-    DeleteRegKey HKCU "${UNINSTALL_KEY}"
-  ${EndIf}
+  DeleteRegKey SHCTX "Software\Classes\${PROGID}"
+  DeleteRegValue SHCTX "Software\Classes\.psd\OpenWithProgids" "${PROGID}"
+  DeleteRegKey /ifempty SHCTX "Software\Classes\.psd\OpenWithProgids"
+  DeleteRegKey /ifempty SHCTX "Software\Classes\.psd"
+  DeleteRegKey SHCTX "Software\Classes\Applications\kavro.exe"
+  DeleteRegKey SHCTX "${UNINSTALL_KEY}"
   System::Call 'shell32::SHChangeNotify(i 0x08000000, i 0, p 0, p 0)'
 SectionEnd
