@@ -12,6 +12,9 @@ inline constexpr int kLaserReferenceIndex = 35;     // raw value of the laser re
 inline constexpr double kLaserFloor = 100.0;        // laser power must exceed it
 inline constexpr int kSaturation = 4093;            // a ring value above it is saturated (not 4095)
 inline constexpr double kScanDivisor = 16.0;        // multi-scan data hold the sum of 16 scans
+// The beam attenuation is this times ln(1/transmission): one over the 5 cm optical
+// path of the water in metres.
+inline constexpr double kPathFactor = 20.0;
 
 // Kinds of data source.
 inline constexpr int kKindNone = -1;

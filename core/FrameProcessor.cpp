@@ -15,7 +15,7 @@ FrameProcessor::FrameProcessor(const CInvPars& calibration, const CHKInfo& aux, 
 double FrameProcessor::beamAttenuationOf(double transmission)
 {
     // c in 1/m over the instrument's 5 cm path: 20 × ln(1/τ).
-    return transmission > 0.0 ? 20.0 * std::log(1.0 / transmission) : 0.0;
+    return transmission > 0.0 ? kPathFactor * std::log(1.0 / transmission) : 0.0;
 }
 
 void FrameProcessor::correct(const double raw[kFrameValues], double laserTest, bool multiScan, FrameWork& work,

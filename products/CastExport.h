@@ -45,6 +45,7 @@ struct ExportContext {
     // frame variable, and attributes added after the file's own (one of the same
     // name replaces the file's).
     struct Place {
+        std::string cast;  // its name in the station log (the profile's identifier)
         std::string station;
         double latitude = std::numeric_limits<double>::quiet_NaN();   // degrees north
         double longitude = std::numeric_limits<double>::quiet_NaN();  // degrees east

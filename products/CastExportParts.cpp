@@ -1,6 +1,7 @@
 #include "products/CastExportParts.h"
 
 #include "products/BlockPipeline.h"
+#include "products/CfConventions.h"
 #include "resources/DataTexts.h"
 
 #include <cstdio>
@@ -59,6 +60,17 @@ std::string variableNameOf(const std::string& label)
     if (!name.empty() && name[0] >= '0' && name[0] <= '9')
         name = "ch_" + name;
     return name;
+}
+
+std::string channelStandardName(const ExportContext& context, int i)
+{
+    constexpr int kPressureChannel = 4, kTemperatureChannel = 5;
+    const std::string& units = context.channels[static_cast<std::size_t>(i)].units;
+    if (i == kPressureChannel)
+        return udunitsSpelling(units) == "m" ? cf::kDepth : pressureStandardName(units);
+    if (i == kTemperatureChannel)
+        return temperatureStandardName(units, context.temperatureMeasuresWater);
+    return "";
 }
 
 std::array<std::string, kAux> channelNames(const ExportContext& context, const std::set<std::string>& taken)

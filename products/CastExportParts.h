@@ -35,6 +35,11 @@ std::string variableNameOf(const std::string& label);
 // repeats another or a name in taken.
 std::array<std::string, kAux> channelNames(const ExportContext& context, const std::set<std::string>& taken);
 
+// The CF standard name of channel i, "" for none: the pressure channel's
+// sea_water_pressure in pressure units or depth in metres, the temperature
+// channel's sea_water_temperature where it measures the water.
+std::string channelStandardName(const ExportContext& context, int i);
+
 // Why a replacement failed, without the file name its error() starts with.
 std::string replacementProblem(const FileReplacement& replacement);
 

@@ -29,9 +29,8 @@ constexpr double kFillDouble = std::numeric_limits<double>::quiet_NaN();
 // The netCDF default fill of int64: a time no frame can have.
 constexpr long long kFillTime = -9223372036854775806LL;
 constexpr short kFillShort = -1;
-// The auxiliary channels that may carry a standard name.
+// The channel that may be the vertical coordinate.
 constexpr int kPressureChannel = 4;
-constexpr int kTemperatureChannel = 5;
 
 // The first frame whose scattering function is not all 0: a file written without it holds none.
 bool holdsScatteringFunction(const CastReader& cast)
@@ -60,6 +59,7 @@ private:
     int dimension(ncschema::Dim dim);
     void defineTable(const std::vector<ncschema::Variable>& table);
     void attribute(int var, const ncschema::Variable& v, const ncschema::Attribute& a);
+    void coordinates(int var, const std::string& name);
     void defineChannels();
     void warn(const std::string& message) const;
     void defineAll();
@@ -76,7 +76,9 @@ private:
     const ExportContext& context_;
     const std::string out_;
     std::string psdDigest_;
-    std::string coordinates_;     // the frame variables' auxiliary coordinates
+    std::vector<std::string> coordinates_;  // the frame variables' auxiliary coordinates
+    std::array<std::string, kAux> channelNames_;
+    std::string vertical_;        // the vertical coordinate's variable; "" when the cast has none
     long long timeEpochMs_ = 0;   // what the time variable counts from
     NetcdfFile nc_;
     bool withVsf_ = false;
@@ -112,6 +114,9 @@ int NetcdfCast::dimension(ncschema::Dim dim)
     case ncschema::Dim::Angle: id = nc_.defineDimension("vsf_angle", kRings); break;
     case ncschema::Dim::StationLength:
         id = nc_.defineDimension("station_strlen", std::max<std::size_t>(1, context_.place->station.size()));
+        break;
+    case ncschema::Dim::CastLength:
+        id = nc_.defineDimension("cast_strlen", std::max<std::size_t>(1, context_.place->cast.size()));
         break;
     }
     dims_[dim] = id;
@@ -164,11 +169,20 @@ void NetcdfCast::attribute(int var, const ncschema::Variable& v, const ncschema:
         nc_.text(var, a.name, meanings);
         break;
     }
-    case Value::Coordinates:
-        if (!coordinates_.empty())
-            nc_.text(var, "coordinates", coordinates_);
-        break;
+    case Value::Coordinates: coordinates(var, v.name()); break;
     }
+}
+
+// The auxiliary coordinates of a frame variable: time, the vertical coordinate
+// (not of itself) and the place.
+void NetcdfCast::coordinates(int var, const std::string& name)
+{
+    std::string text;
+    for (const std::string& c : coordinates_)
+        if (c != name)
+            text += (text.empty() ? "" : " ") + c;
+    if (!text.empty())
+        nc_.text(var, "coordinates", text);
 }
 
 // The variables of a table that this file has, then the attributes added late.
@@ -205,9 +219,27 @@ void NetcdfCast::defineAll()
         dimension(dim);
     if (!times_.empty())
         timeEpochMs_ = static_cast<long long>(std::floor(times_.earliest() / 86400.0)) * 86400000LL;
-    coordinates_ = times_.empty() ? "" : "time";
+    std::set<std::string> taken = ncschema::reservedNames();
+    if (context_.ctd)
+        for (const ncschema::Variable& v : ncschema::ctdVariables())
+            taken.insert(v.name());
+    channelNames_ = channelNames(context_, taken);
+    // The vertical coordinate: the CTD's depth, else the pressure channel where it
+    // is a depth or a pressure.
+    const std::string depthUnits = udunitsSpelling(context_.channels[kPressureChannel].units);
+    if (context_.ctd)
+        vertical_ = text::kFieldCtdDepth.variable;
+    else if (depthUnits == "m" || !pressureStandardName(depthUnits).empty())
+        vertical_ = channelNames_[kPressureChannel];
+    coordinates_.clear();
+    if (!times_.empty())
+        coordinates_.push_back(text::kFieldTime.variable);
+    if (!vertical_.empty())
+        coordinates_.push_back(vertical_);
     if (context_.place)
-        coordinates_ += coordinates_.empty() ? "latitude longitude station" : " latitude longitude station";
+        for (const text::DataField* f : {&text::kFieldLatitude, &text::kFieldLongitude, &text::kFieldCast,
+                                         &text::kFieldStation})
+            coordinates_.push_back(f->variable);
     defineTable(ncschema::frameVariables());
     defineChannels();
     defineTable(ncschema::placeVariables());
@@ -227,14 +259,17 @@ void NetcdfCast::defineCtd()
         nc_.text(id(*f), "comment", comment);
     std::snprintf(comment, sizeof comment, text::kNcDepthComment, context_.ctd->latitude());
     nc_.text(id(text::kFieldCtdDepth), "comment", comment);
+    nc_.text(id(text::kFieldCtdDepth), "axis", "Z");
 }
 
 void NetcdfCast::writePlace()
 {
     const ExportContext::Place& place = *context_.place;
-    std::string name = place.station;
-    name.resize(std::max<std::size_t>(1, name.size()), '\0');
-    nc_.write(id(text::kFieldStation), {0}, {name.size()}, name.data());
+    for (const auto& [field, value] : {std::pair{&text::kFieldCast, place.cast}, {&text::kFieldStation, place.station}}) {
+        std::string name = value;
+        name.resize(std::max<std::size_t>(1, name.size()), '\0');
+        nc_.write(id(*field), {0}, {name.size()}, name.data());
+    }
     nc_.write(id(text::kFieldLatitude), {}, {}, &place.latitude);
     nc_.write(id(text::kFieldLongitude), {}, {}, &place.longitude);
 }
@@ -250,11 +285,7 @@ void NetcdfCast::warn(const std::string& message) const
 // the name says (a pressure in pressure units, the water's temperature).
 void NetcdfCast::defineChannels()
 {
-    std::set<std::string> taken = ncschema::reservedNames();
-    if (context_.ctd)
-        for (const ncschema::Variable& v : ncschema::ctdVariables())
-            taken.insert(v.name());
-    const auto names = channelNames(context_, taken);
+    const auto& names = channelNames_;
     const int frameDim = dimension(ncschema::Dim::Frame);
     for (int i = 0; i < kAux; ++i) {
         const auto& channel = context_.channels[static_cast<std::size_t>(i)];
@@ -265,13 +296,13 @@ void NetcdfCast::defineChannels()
         std::snprintf(fallback, sizeof fallback, text::kAuxFallbackName, i + 1);
         const std::string label = channel.label.empty() ? fallback : channel.label;
         nc_.text(var, "long_name", label);
-        std::string standardName;
-        if (i == kPressureChannel)
-            standardName = pressureStandardName(channel.units);
-        else if (i == kTemperatureChannel)
-            standardName = temperatureStandardName(channel.units, context_.temperatureMeasuresWater);
+        const std::string standardName = channelStandardName(context_, i);
         if (!standardName.empty())
             nc_.text(var, "standard_name", standardName);
+        if (names[static_cast<std::size_t>(i)] == vertical_) {
+            nc_.text(var, "positive", "down");
+            nc_.text(var, "axis", "Z");
+        }
         char comment[160];
         std::snprintf(comment, sizeof comment, text::kNcAuxComment, i + 1, channel.multiplier, channel.offset);
         const std::string units = udunitsSpelling(channel.units);
@@ -284,8 +315,7 @@ void NetcdfCast::defineChannels()
             std::snprintf(message, sizeof message, text::kWarnUnitsNotUdunits, channel.units.c_str(), label.c_str());
             warn(message);
         }
-        if (!coordinates_.empty())
-            nc_.text(var, "coordinates", coordinates_);
+        coordinates(var, names[static_cast<std::size_t>(i)]);
         aux_[static_cast<std::size_t>(i)] = var;
     }
 }
@@ -331,12 +361,19 @@ void NetcdfCast::globalAttributes()
     nc_.text(-1, "source", context_.program);
     nc_.text(-1, "history", created + " " + context_.commandLine);
     nc_.text(-1, "date_created", created);
-    nc_.text(-1, "source_file", cast_.path());
+    // The archive keeps its folders together: the .psd as seen from this file's folder.
+    nc_.text(-1, "source_file", pathRelativeTo(cast_.path(), directoryPart(out_), 1));
     nc_.text(-1, "source_file_sha256", psdDigest_);
     nc_.text(-1, "instrument", text::kModelNames[h.model == 1 || h.model == 2 ? h.model : 0]);
     nc_.ints(-1, "instrument_model", {h.model});
     nc_.doubles(-1, "size_range_um", {range.diameterMin, range.diameterMax});
     nc_.doubles(-1, "laser_reference_ratio", {h.laserReferenceRatio});
+    nc_.doubles(-1, "optical_path_length_m", {1.0 / kPathFactor});
+    if (context_.place && !vertical_.empty()) {
+        // One cast at one place: a single profile, its frames along the vertical coordinate.
+        nc_.text(-1, "featureType", "profile");
+        nc_.text(-1, "cdm_data_type", "Profile");
+    }
     nc_.text(-1, "calibration_folder", context_.calibrationDir);
     const std::string folder = directoryPart(out_);
     nc_.text(-1, "calibration_files_sha256", calibrationDigests(context_.calibrationDir, h.model, folder));
@@ -416,8 +453,13 @@ void NetcdfCast::writeBlock(std::size_t start, const std::vector<FrameRow>& rows
         {id(text::kFieldNumberDistribution), {factors_.number.begin(), factors_.number.end()}},
         {id(text::kFieldVolumeDistribution), {factors_.volume.begin(), factors_.volume.end()}}};
     floats.addScaled(start, n, volume[0].first, std::move(volume[0].second), kClasses, distributions);
-    if (withVsf_)
-        floats.add(start, n, wide(text::kFieldVsf, &FrameRow::vsf), kRings);
+    if (withVsf_) {
+        // The records hold log10 of the function (a frame without laser light is NaN already).
+        Columns vsf = wide(text::kFieldVsf, &FrameRow::vsf);
+        for (float& v : vsf[0].second)
+            v = static_cast<float>(std::pow(10.0, static_cast<double>(v)));
+        floats.add(start, n, std::move(vsf), kRings);
+    }
     Columns columns;
     auto column = [&](int var, auto get) {
         std::vector<float> values(n);

@@ -1,6 +1,9 @@
 #include "products/CastNetcdfSchema.h"
 
 #include "products/CfConventions.h"
+#include "products/ProfileBinning.h"
+
+#include <cstring>
 
 namespace kavro::ncschema {
 namespace {
@@ -18,11 +21,19 @@ constexpr Attribute text(const char* name, const char* value, bool late = false)
 {
     return {Value::Text, name, value, late};
 }
+// The quality flags say which frames a data value may be trusted for.
+constexpr Attribute kAncillary = text("ancillary_variables", text::kFieldFlag.variable, true);
 
-// A float quantity over frames: its fill, names and units.
-constexpr Variable frameFloat(const text::DataField& field)
+// A float quantity over frames: its fill, names, units and flags; bin: what the
+// profile file of a cruise holds of it.
+constexpr Variable frameFloat(const text::DataField& field, int bin = kNotBinned)
 {
-    return {&field, T::Float, kFrame, 1, When::Always, true, {kFill, kLongName, kUnits, kCoordinates}};
+    return {&field, T::Float, kFrame, 1, When::Always, true, {kFill, kLongName, kUnits, kCoordinates, kAncillary}, bin};
+}
+constexpr Variable classFloat(const text::DataField& field)
+{
+    return {&field, T::Float, kFrameClass, 2, When::Always, true, {kFill, kLongName, kUnits, kCoordinates, kAncillary},
+            kBinVolume};
 }
 
 }  // namespace
@@ -43,28 +54,31 @@ const std::vector<Variable>& frameVariables()
          {kLongName, kUnits, text("bounds", text::kFieldDiameterBounds.variable)}},
         {&text::kFieldDiameterBounds, T::Float, {Dim::SizeClass, Dim::Bounds}, 2, When::Always, false, {kUnits}},
         {&text::kFieldAngle, T::Float, {Dim::Angle}, 1, When::WithVsf, false,
-         {kLongName, kUnits, text("bounds", text::kFieldAngleBounds.variable)}},
+         {kLongName, kUnits, text("standard_name", cf::kScatteringAngle),
+          text("bounds", text::kFieldAngleBounds.variable)}},
         {&text::kFieldAngleBounds, T::Float, {Dim::Angle, Dim::Bounds}, 2, When::WithVsf, false, {kUnits}},
-        {&text::kFieldVolume, T::Float, kFrameClass, 2, When::Always, true, {kFill, kLongName, kUnits, kCoordinates}},
+        classFloat(text::kFieldVolume),
         // The distributions of the volume per class, from the class diameters and bounds.
-        {&text::kFieldNumberDistribution, T::Float, kFrameClass, 2, When::Always, true,
-         {kFill, kLongName, kUnits, kCoordinates}},
-        {&text::kFieldVolumeDistribution, T::Float, kFrameClass, 2, When::Always, true,
-         {kFill, kLongName, kUnits, kCoordinates}},
-        frameFloat(text::kFieldTotal),
-        frameFloat(text::kFieldMean),
+        classFloat(text::kFieldNumberDistribution),
+        classFloat(text::kFieldVolumeDistribution),
+        frameFloat(text::kFieldTotal, kBinTotal),
+        frameFloat(text::kFieldMean, kBinMean),
         frameFloat(text::kFieldStdDev),
-        frameFloat(text::kFieldD10),
-        frameFloat(text::kFieldD50),
-        frameFloat(text::kFieldD90),
+        frameFloat(text::kFieldD10, kBinD10),
+        frameFloat(text::kFieldD50, kBinD50),
+        frameFloat(text::kFieldD90, kBinD90),
         frameFloat(text::kFieldModeDiameter),
         {&text::kFieldModeClass, T::Short, kFrame, 1, When::Always, true,
-         {kFill, {Value::ValidClassRange, "valid_range"}, kLongName, kUnits, kCoordinates}},
-        frameFloat(text::kFieldSlope),
-        frameFloat(text::kFieldTransmission),
+         {kFill, {Value::ValidClassRange, "valid_range"}, kLongName, kUnits, kCoordinates, kAncillary}},
+        frameFloat(text::kFieldSlope, kBinJunge),
+        frameFloat(text::kFieldTransmission, kBinTransmission),
         {&text::kFieldBeamC, T::Float, kFrame, 1, When::Always, true,
-         {kFill, kLongName, kUnits, text("standard_name", cf::kBeamAttenuation, true), kCoordinates}},
-        {&text::kFieldVsf, T::Float, kFrameAngle, 2, When::WithVsf, true, {kFill, kLongName, kUnits, kCoordinates}},
+         {kFill, kLongName, kUnits, text("standard_name", cf::kBeamAttenuation, true), kCoordinates, kAncillary},
+         kBinBeamAttenuation},
+        // The function itself (the .psd keeps its log10); frames without laser light are fill.
+        {&text::kFieldVsf, T::Float, kFrameAngle, 2, When::WithVsf, true,
+         {kFill, kLongName, kUnits, text("standard_name", cf::kVolumeScatteringFunction, true), kCoordinates,
+          kAncillary}},
         {&text::kFieldZeroRings, T::Short, kFrame, 1, When::Always, true, {kLongName, kUnits, kCoordinates}},
         {&text::kFieldSaturatedRings, T::Short, kFrame, 1, When::Always, true, {kLongName, kUnits, kCoordinates}},
         {&text::kFieldFlag, T::UByte, kFrame, 1, When::Always, true,
@@ -77,6 +91,9 @@ const std::vector<Variable>& frameVariables()
 const std::vector<Variable>& placeVariables()
 {
     static const std::vector<Variable> table = {
+        // The profile the file is, as a discrete sampling geometry.
+        {&text::kFieldCast, T::Char, {Dim::CastLength}, 1, When::WithPlace, false,
+         {kLongName, text("_Encoding", "utf-8"), text("cf_role", "profile_id")}},
         {&text::kFieldStation, T::Char, {Dim::StationLength}, 1, When::WithPlace, false,
          {kLongName, text("_Encoding", "utf-8")}},
         {&text::kFieldLatitude, T::Double, {}, 0, When::WithPlace, false,
@@ -100,6 +117,14 @@ const std::vector<Variable>& ctdVariables()
          {kFill, text("standard_name", cf::kDepth), kLongName, kUnits, text("positive", "down"), kCoordinates}},
     };
     return table;
+}
+
+const char* Variable::textOf(const char* attribute) const
+{
+    for (const Attribute& a : attributes)
+        if (a.value == Value::Text && std::strcmp(a.name, attribute) == 0)
+            return a.text;
+    return "";
 }
 
 std::set<std::string> reservedNames()

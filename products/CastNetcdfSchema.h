@@ -1,7 +1,9 @@
 #pragma once
 // The variables of a cast's NetCDF file as a table: name, type, dimensions and
 // attributes, in the order they are defined.  The writer defines the file from
-// it, and the names the channels must not take come from it.  The channels'
+// it, and the names the channels must not take come from it.  The cruise's
+// profile file takes the quantities it bins from the same rows: their names,
+// long names, units and standard names.  The channels'
 // own variables (one per auxiliary channel, named after its label) are defined
 // between the frame variables and the place variables.
 #include "products/NetcdfFile.h"
@@ -15,7 +17,9 @@
 
 namespace kavro::ncschema {
 
-enum class Dim { Frame, SizeClass, Bounds, Angle, StationLength };
+inline constexpr int kNotBinned = -1;
+
+enum class Dim { Frame, SizeClass, Bounds, Angle, StationLength, CastLength };
 
 // When a variable is in the file.
 enum class When {
@@ -56,7 +60,12 @@ struct Variable {
     // Over frames: compressed in chunks of a block of frames (by the class or ring width).
     bool chunked;
     std::array<Attribute, 6> attributes;
+    // The bin value (BinValue of ProfileBinning) the profile file of a cruise holds
+    // of the quantity, kNotBinned for none; kBinVolume for the per-class ones.
+    int bin = kNotBinned;
     const char* name() const { return field->variable; }
+    // The text of an attribute the row gives as a Text ("standard_name", ...); "" when none.
+    const char* textOf(const char* attribute) const;
 };
 
 // The frame variables and their coordinates, in the file's order.

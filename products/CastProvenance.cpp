@@ -14,7 +14,7 @@
 
 namespace kavro {
 
-std::string pathRelativeTo(const std::string& path, const std::string& folder)
+std::string pathRelativeTo(const std::string& path, const std::string& folder, int climb)
 {
     namespace fs = std::filesystem;
     std::error_code ec;
@@ -29,7 +29,10 @@ std::string pathRelativeTo(const std::string& path, const std::string& folder)
     // NetCDF file alone is moved).  Written with '/' between folders on every
     // system, as every system reads it and as the program writes paths elsewhere.
     const fs::path relative = file.lexically_relative(base);
-    const bool outside = relative.empty() || *relative.begin() == "..";
+    int ups = 0;
+    for (auto part = relative.begin(); part != relative.end() && *part == ".."; ++part)
+        ++ups;
+    const bool outside = relative.empty() || ups > climb;
     std::string text = utf8FromPath(outside ? file : relative);
 #ifdef _WIN32
     std::replace(text.begin(), text.end(), '\\', '/');

@@ -13,7 +13,9 @@ class CastReader;
 // path as a line "sha256  path" names it so that `sha256sum -c` run in folder
 // checks it: relative to folder when it lies inside it, else absolute (both made
 // absolute and free of symbolic links first); path as it is when that fails.
-std::string pathRelativeTo(const std::string& path, const std::string& folder);
+// climb: how many levels above folder a relative path may start ("../psd/a.psd"
+// for 1, the .psd of a cruise archive seen from its nc folder).
+std::string pathRelativeTo(const std::string& path, const std::string& folder, int climb = 0);
 
 // "sha256  path" lines (the format sha256sum -c checks) of the model's calibration
 // files in dir: kernel, H, diameters, gain, factory background and the ring-area

@@ -22,6 +22,8 @@ std::optional<double> sourceDateEpoch(const char* value);
 // --- standard names ------------------------------------------------------------
 namespace cf {
 inline constexpr const char* kBeamAttenuation = "volume_beam_attenuation_coefficient_of_radiative_flux_in_sea_water";
+inline constexpr const char* kVolumeScatteringFunction = "volume_scattering_function_of_radiative_flux_in_sea_water";
+inline constexpr const char* kScatteringAngle = "scattering_angle";
 inline constexpr const char* kStatusFlag = "status_flag";
 inline constexpr const char* kDepth = "depth";
 inline constexpr const char* kTime = "time";

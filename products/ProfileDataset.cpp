@@ -4,6 +4,8 @@
 #include "platform/FileUtil.h"
 #include "platform/NumText.h"
 #include "products/CastExport.h"
+#include "products/CastExportParts.h"
+#include "products/CastNetcdfSchema.h"
 #include "products/CfConventions.h"
 #include "products/NetcdfFile.h"
 #include "resources/AppTexts.h"
@@ -49,23 +51,15 @@ std::size_t widest(const std::vector<std::string>& texts)
     return w;
 }
 
-// A quantity binned per depth: its variable, what it is and the bin value it
-// holds; its spread over the bin's frames goes beside it as <name>_std.
-struct BinField {
-    const char* name;
-    const text::DataField* field;
-    int value;
-};
-const std::vector<BinField>& binFields()
+// The quantities binned per depth are the rows of the cast file's table that say
+// so: the same names, long names, units and standard names in both files.
+std::vector<const ncschema::Variable*> binnedRows(bool perClass)
 {
-    static const std::vector<BinField> fields = {
-        {"total_volume", &text::kFieldTotal, kBinTotal},       {"mean_diameter", &text::kFieldMean, kBinMean},
-        {"d10", &text::kFieldD10, kBinD10},                    {"d50", &text::kFieldD50, kBinD50},
-        {"d90", &text::kFieldD90, kBinD90},                    {"junge_slope", &text::kFieldSlope, kBinJunge},
-        {"transmission", &text::kFieldTransmission, kBinTransmission},
-        {"beam_attenuation", &text::kFieldBeamC, kBinBeamAttenuation},
-    };
-    return fields;
+    std::vector<const ncschema::Variable*> rows;
+    for (const ncschema::Variable& v : ncschema::frameVariables())
+        if (v.bin != ncschema::kNotBinned && (v.bin == kBinVolume) == perClass)
+            rows.push_back(&v);
+    return rows;
 }
 
 class ProfileWriter {
@@ -100,8 +94,9 @@ private:
     int textVariable(const std::string& name, const std::vector<std::string>& texts, const std::string& longName);
     std::vector<int> binDimensions(bool perClass) const;
     int binVariable(const std::string& name, const std::string& longName, const char* units, bool perClass,
-                    const char* method = "mean");
+                    const char* method = "mean", const std::string& standardName = "");
     std::array<std::string, kAux> defineLogColumns();
+    void writeClasses(std::size_t i);
     void writeCast(std::size_t i);
     void globalAttributes();
 
@@ -117,7 +112,10 @@ private:
     std::vector<std::pair<int, std::vector<char>>> texts_;
     std::vector<std::pair<int, std::vector<double>>> numbers_;  // the log's numeric columns
     std::vector<std::pair<int, int>> values_, spreads_;  // variable, BinValue
-    int volume_ = -1, number_ = -1, volumeDistribution_ = -1, frames_ = -1, classDiameter_ = -1;
+    // The per-class variables and the factors of the cast's classes that make them
+    // from a bin's mean volume per class (none: the volume itself).
+    std::vector<std::pair<int, ClassValues SizeDistributionFactors::*>> classValues_;
+    int frames_ = -1, classDiameter_ = -1, classBounds_ = -1;
     bool shared_ = true;
 };
 
@@ -145,14 +143,17 @@ std::vector<int> ProfileWriter::binDimensions(bool perClass) const
 }
 
 int ProfileWriter::binVariable(const std::string& name, const std::string& longName, const char* units,
-                               bool perClass, const char* method)
+                               bool perClass, const char* method, const std::string& standardName)
 {
     const int var = nc_.defineVariable(name, NetcdfFile::Float, binDimensions(perClass));
     nc_.floats(var, "_FillValue", {kFillFloat});
+    if (!standardName.empty())
+        nc_.text(var, "standard_name", standardName);
     nc_.text(var, "long_name", longName);
     if (*units)
         nc_.text(var, "units", units);
-    nc_.text(var, "coordinates", "time latitude longitude " + vertical_);
+    nc_.text(var, "coordinates", "time latitude longitude " + vertical_ +
+                                     (perClass ? std::string(" ") + text::kProfileClassDiameter : ""));
     nc_.text(var, "cell_methods", vertical_ + ": " + method);
     return var;
 }
@@ -172,14 +173,14 @@ std::array<std::string, kAux> ProfileWriter::defineLogColumns()
                 textColumns.insert(a.name);
         }
     static const char* const kTaken[] = {"cast", "station", "latitude", "longitude", "time", "depth", "depth_bounds",
-                                         "direction", "vertical_source", "size_class",
-                                         "size_class_diameter", "n_frames", "volume_concentration",
-                                         text::kFieldNumberDistribution.variable,
-                                         text::kFieldVolumeDistribution.variable};
+                                         "direction", "vertical_source", "size_class", text::kProfileClassDiameter,
+                                         text::kFieldDiameterBounds.variable, "n_frames"};
     std::set<std::string> taken(std::begin(kTaken), std::end(kTaken));
-    for (const BinField& f : binFields()) {
-        taken.insert(f.name);
-        taken.insert(std::string(f.name) + "_std");
+    for (const ncschema::Variable* v : binnedRows(true))
+        taken.insert(v->name());
+    for (const ncschema::Variable* v : binnedRows(false)) {
+        taken.insert(v->name());
+        taken.insert(std::string(v->name()) + "_std");
     }
     taken.insert({vertical_, vertical_ + "_bounds"});
     const auto auxNames = auxVariableNames(o_.context, taken);
@@ -277,38 +278,49 @@ void ProfileWriter::write(const std::string& path)
         nc_.text(source, "flag_meanings", text::kProfileVerticalSourceMeanings);
     }
 
+    // One layout whatever the models: the class index as the dimension's coordinate,
+    // the diameters and their bounds beside it, per profile where the casts' differ.
     shared_ = casts_.empty() || sameDiameters(casts_);
-    const int sizeClass =
-        nc_.defineVariable("size_class", shared_ ? NetcdfFile::Float : NetcdfFile::Int, {classDim_});
-    if (shared_) {
-        nc_.text(sizeClass, "long_name", text::kFieldDiameter.longName);
-        nc_.text(sizeClass, "units", text::kFieldDiameter.units);
-    } else {
-        nc_.text(sizeClass, "long_name", text::kProfileClassNumber);
-        nc_.text(sizeClass, "units", "1");
-        classDiameter_ = nc_.defineVariable("size_class_diameter", NetcdfFile::Float, {profileDim_, classDim_});
-        nc_.text(classDiameter_, "long_name", text::kFieldDiameter.longName);
-        nc_.text(classDiameter_, "units", text::kFieldDiameter.units);
-    }
+    const int sizeClass = nc_.defineVariable("size_class", NetcdfFile::Int, {classDim_});
+    nc_.text(sizeClass, "long_name", text::kProfileClassNumber);
+    nc_.text(sizeClass, "units", "1");
+    std::vector<int> classDims{classDim_};
+    if (!shared_)
+        classDims.insert(classDims.begin(), profileDim_);
+    classDiameter_ = nc_.defineVariable(text::kProfileClassDiameter, NetcdfFile::Float, classDims);
+    nc_.text(classDiameter_, "long_name", text::kFieldDiameter.longName);
+    nc_.text(classDiameter_, "units", text::kFieldDiameter.units);
+    nc_.text(classDiameter_, "bounds", text::kFieldDiameterBounds.variable);
+    classDims.push_back(boundsDim_);
+    classBounds_ = nc_.defineVariable(text::kFieldDiameterBounds.variable, NetcdfFile::Float, classDims);
+    nc_.text(classBounds_, "units", text::kFieldDiameter.units);
 
-    auto meanOf = [](const text::DataField& f) { return std::string(text::kProfileBinMeanOf) + f.longName; };
-    volume_ = binVariable("volume_concentration", meanOf(text::kFieldVolume), text::kFieldVolume.units, true);
-    number_ = binVariable(text::kFieldNumberDistribution.variable, meanOf(text::kFieldNumberDistribution),
-                          text::kFieldNumberDistribution.units, true);
-    volumeDistribution_ = binVariable(text::kFieldVolumeDistribution.variable, meanOf(text::kFieldVolumeDistribution),
-                                      text::kFieldVolumeDistribution.units, true);
-    for (const BinField& f : binFields()) {
-        values_.emplace_back(binVariable(f.name, meanOf(*f.field), f.field->units, false), f.value);
-        spreads_.emplace_back(binVariable(std::string(f.name) + "_std", std::string(text::kProfileBinStdOf) +
-                                              f.field->longName, f.field->units, false, "standard_deviation"),
-                              f.value);
+    auto meanOf = [](const char* longName) { return std::string(text::kProfileBinMeanOf) + longName; };
+    for (const ncschema::Variable* v : binnedRows(true)) {
+        const int var = binVariable(v->name(), meanOf(v->field->longName), v->field->units, true, "mean",
+                                    v->textOf("standard_name"));
+        auto factor = v->field == &text::kFieldNumberDistribution   ? &SizeDistributionFactors::number
+                      : v->field == &text::kFieldVolumeDistribution ? &SizeDistributionFactors::volume
+                                                                     : nullptr;
+        classValues_.emplace_back(var, factor);
+    }
+    for (const ncschema::Variable* v : binnedRows(false)) {
+        const std::string standardName = v->textOf("standard_name");
+        values_.emplace_back(binVariable(v->name(), meanOf(v->field->longName), v->field->units, false, "mean",
+                                         standardName),
+                             v->bin);
+        spreads_.emplace_back(binVariable(std::string(v->name()) + "_std",
+                                          std::string(text::kProfileBinStdOf) + v->field->longName, v->field->units,
+                                          false, "standard_deviation", standardName),
+                              v->bin);
     }
     for (int c = 0; c < kAux; ++c) {
         const auto& channel = o_.context.channels[static_cast<std::size_t>(c)];
         // A text UDUNITS cannot read stays in the channel's label.
         const std::string units = udunitsText(channel.units);
-        const int var = binVariable(auxNames[static_cast<std::size_t>(c)], meanOf({"", "", channel.label.c_str(), ""}),
-                                    isUdunitsUnit(units) ? units.c_str() : "", false);
+        const int var = binVariable(auxNames[static_cast<std::size_t>(c)], meanOf(channel.label.c_str()),
+                                    isUdunitsUnit(units) ? units.c_str() : "", false, "mean",
+                                    channelStandardName(o_.context, c));
         values_.emplace_back(var, kBinAux + c);
     }
     frames_ = nc_.defineVariable("n_frames", NetcdfFile::Int, binDimensions(false));
@@ -359,31 +371,44 @@ void ProfileWriter::write(const std::string& path)
         nc_.write(depth, {0}, {depths_}, centres.data());
         nc_.write(depthBounds, {0, 0}, {depths_, 2}, bounds.data());
     }
-    std::vector<float> classes(kClasses);
     std::vector<int> numbers(kClasses);
-    for (int k = 0; k < kClasses; ++k) {
-        classes[static_cast<std::size_t>(k)] = n ? static_cast<float>(casts_[0].diameters[static_cast<std::size_t>(k)]) : 0.0f;
+    for (int k = 0; k < kClasses; ++k)
         numbers[static_cast<std::size_t>(k)] = k + 1;
-    }
-    if (shared_)
-        nc_.write(sizeClass, {0}, {kClasses}, classes.data());
-    else
-        nc_.write(sizeClass, {0}, {kClasses}, numbers.data());
+    nc_.write(sizeClass, {0}, {kClasses}, numbers.data());
+    if (shared_ && n > 0)
+        writeClasses(0);
     // One profile at a time: memory stays that of one cast's bins.
     for (std::size_t i = 0; i < n; ++i)
         writeCast(i);
     nc_.close();
 }
 
+// The class diameters and bounds of cast i: the file's own when the casts share
+// them, else that profile's row.
+void ProfileWriter::writeClasses(std::size_t i)
+{
+    const ProfileCast& cast = casts_[i];
+    const ClassEdges edges = classEdgesFor(cast.diameters, cast.model);
+    std::vector<float> diameters(kClasses), bounds(2 * kClasses);
+    for (std::size_t k = 0; k < kClasses; ++k) {
+        diameters[k] = static_cast<float>(cast.diameters[k]);
+        bounds[2 * k] = static_cast<float>(edges[k]);
+        bounds[2 * k + 1] = static_cast<float>(edges[k + 1]);
+    }
+    if (shared_) {
+        nc_.write(classDiameter_, {0}, {kClasses}, diameters.data());
+        nc_.write(classBounds_, {0, 0}, {kClasses, 2}, bounds.data());
+    } else {
+        nc_.write(classDiameter_, {i, 0}, {1, kClasses}, diameters.data());
+        nc_.write(classBounds_, {i, 0, 0}, {1, kClasses, 2}, bounds.data());
+    }
+}
+
 void ProfileWriter::writeCast(std::size_t i)
 {
     const ProfileCast& cast = casts_[i];
-    if (!shared_) {
-        std::vector<float> classes(kClasses);
-        for (int k = 0; k < kClasses; ++k)
-            classes[static_cast<std::size_t>(k)] = static_cast<float>(cast.diameters[static_cast<std::size_t>(k)]);
-        nc_.write(classDiameter_, {i, 0}, {1, kClasses}, classes.data());
-    }
+    if (!shared_)
+        writeClasses(i);
     if (depths_ == 0)
         return;
     // The distributions of a bin are its mean volume per class times the cast's
@@ -407,17 +432,14 @@ void ProfileWriter::writeCast(std::size_t i)
                 column[k] = k < bins.size() ? static_cast<float>(get(bins[k])) : kFillFloat;
             nc_.write(var, start, count, column.data());
         };
-        auto writeClasses = [&](int var, const ClassValues* factor) {
+        for (const auto& [var, factor] : classValues_) {
             std::vector<float> values(depths_ * kClasses, kFillFloat);
             for (std::size_t k = 0; k < depths_ && k < bins.size(); ++k)
                 for (std::size_t c = 0; c < kClasses; ++c)
-                    values[k * kClasses + c] = static_cast<float>(
-                        bins[k].mean(kBinVolume + static_cast<int>(c)) * (factor ? (*factor)[c] : 1.0));
+                    values[k * kClasses + c] = static_cast<float>(bins[k].mean(kBinVolume + static_cast<int>(c)) *
+                                                                  (factor ? (factors.*factor)[c] : 1.0));
             nc_.write(var, classStart, classCount, values.data());
-        };
-        writeClasses(volume_, nullptr);
-        writeClasses(number_, &factors.number);
-        writeClasses(volumeDistribution_, &factors.volume);
+        }
         for (const auto& [var, value] : values_)
             write(var, [value = value](const BinSums& s) { return s.mean(value); });
         for (const auto& [var, value] : spreads_)

@@ -85,6 +85,8 @@ inline constexpr const char* kProfileVerticalSource = "what the cast's frames we
 inline constexpr const char* kProfileVerticalSourceMeanings =
     "pressure_channel_depth pressure_channel_dbar_to_depth ctd_depth not_binned";
 inline constexpr const char* kProfileClassNumber = "size class number (1 = smallest)";
+// The diameters of the classes beside their number (per profile where the casts' differ).
+inline constexpr const char* kProfileClassDiameter = "size_class_diameter";
 inline constexpr const char* kProfileFrames = "frames averaged in the bin";
 inline constexpr const char* kProfileProcessingLevel =
     "particle size distributions inverted from the ring detectors per frame, quality-flagged frames left out, "

@@ -45,13 +45,15 @@ inline constexpr DataField kFieldSlope = {"junge_slope", "junge_slope",
 inline constexpr DataField kFieldTransmission = {"transmission", "transmission", "optical transmission", "1"};
 inline constexpr DataField kFieldBeamC = {"beam_attenuation", "beam_attenuation_per_m", "beam attenuation coefficient",
                                           "m-1"};
-inline constexpr DataField kFieldVsf = {"vsf", "",
-                                        "log10 of the volume scattering function at the ring's angle", "1"};
+// The .psd stores log10 of the scattering function; the NetCDF file holds the function itself.
+inline constexpr DataField kFieldVsf = {"volume_scattering_function", "", "volume scattering function at the ring's angle",
+                                        "m-1 sr-1"};
 inline constexpr DataField kFieldZeroRings = {"zero_rings", "zero_rings", "number of rings reading 0", "1"};
 inline constexpr DataField kFieldSaturatedRings = {"saturated_rings", "saturated_rings",
                                                    "number of rings above 4093 counts (saturated)", "1"};
 inline constexpr DataField kFieldFlag = {"quality_flag", "quality_flag", "quality flags of the frame", ""};
 // The place of a cruise's cast: scalar coordinates of every frame variable.
+inline constexpr DataField kFieldCast = {"cast", "", "cast name", ""};
 inline constexpr DataField kFieldStation = {"station", "", "station name", ""};
 inline constexpr DataField kFieldLatitude = {"latitude", "", "latitude of the cast", "degrees_north"};
 inline constexpr DataField kFieldLongitude = {"longitude", "", "longitude of the cast", "degrees_east"};

@@ -164,7 +164,7 @@ std::optional<CastPending> beginCast(const StationRow& row, const CruiseSetup& s
 
     context.calibrationDir = calDir;
     context.warn = setup.warn;
-    context.place = ExportContext::Place{row.station, row.latitude, row.longitude};
+    context.place = ExportContext::Place{row.cast, row.station, row.latitude, row.longitude};
     for (const auto& [name, value] : setup.attributes)
         if (name == "id")  // the cruise's identifier, made the cast's own
             context.extraAttributes.push_back({name, value + "_" + row.fileName, std::nullopt});

@@ -2,6 +2,9 @@
 // channels never take a name of the table.
 #include "products/CastExport.h"
 #include "products/CastNetcdfSchema.h"
+#include "products/NetcdfFile.h"
+#include "products/ProfileBinning.h"
+#include "products/ProfileDataset.h"
 #include "tests/support/SyntheticCast.h"
 
 #include <gtest/gtest.h>
@@ -66,6 +69,7 @@ const char* dimName(ncschema::Dim d)
     case ncschema::Dim::Bounds: return "bounds";
     case ncschema::Dim::Angle: return "vsf_angle";
     case ncschema::Dim::StationLength: return "station_strlen";
+    case ncschema::Dim::CastLength: return "cast_strlen";
     }
     return "";
 }
@@ -110,7 +114,7 @@ TEST(CastNetcdfSchema, TheFileHoldsTheTablesVariablesAndTheChannelsAvoidTheirNam
         for (int i = 0; i < kAux; ++i)
             context.channels[static_cast<std::size_t>(i)].label = labels[i];
         if (c.place)
-            context.place = ExportContext::Place{"St 1", 54.5, 7.25};
+            context.place = ExportContext::Place{"C 1", "St 1", 54.5, 7.25};
         const std::string out = dir.file("c.nc");
         ASSERT_NO_THROW(writeNetcdf(psd, out, context));
         std::map<std::string, Variable> vars = variablesOf(out);
@@ -158,4 +162,57 @@ TEST(CastNetcdfSchema, EveryNameOfTheTablesIsReservedAndFoundOnce)
         }
     EXPECT_EQ(ncschema::reservedNames().size(), rows);  // no name twice
     EXPECT_EQ(ncschema::findVariable("turbidity"), nullptr);
+}
+
+// The profile file of a cruise bins the rows of the table that say so, under their
+// names, units and standard names, and keeps one layout of the size classes
+// whether its casts share their class diameters or not.
+TEST(CastNetcdfSchema, TheCruiseFileBinsTheRowsThatSaySo)
+{
+    for (const bool shared : {true, false}) {
+        SCOPED_TRACE(shared ? "one model" : "two models");
+        TempDir dir;
+        std::vector<ProfileCast> casts(2);
+        for (std::size_t i = 0; i < casts.size(); ++i) {
+            casts[i].name = "c" + std::to_string(i);
+            casts[i].latitude = 54.0;
+            casts[i].longitude = 7.0;
+            casts[i].model = shared ? 0 : static_cast<int>(i);
+            for (std::size_t k = 0; k < kClasses; ++k)
+                casts[i].diameters[k] = (shared || i == 0 ? 5.0 : 2.5) * std::pow(1.18, static_cast<double>(k));
+            casts[i].profile.bins.resize(2);
+        }
+        const std::string out = dir.file("p.nc");
+        ASSERT_NO_THROW(writeProfileDataset(casts, out, {}));
+        std::map<std::string, Variable> vars = variablesOf(out);
+        std::size_t binned = 0;
+        for (const ncschema::Variable& row : ncschema::frameVariables()) {
+            if (row.bin == ncschema::kNotBinned) {
+                // The coordinates the two files share; nothing else of the frames.
+                const std::set<std::string> shared = {"time", "size_class", "size_class_bounds"};
+                EXPECT_EQ(vars.count(row.name()), shared.count(row.name())) << row.name();
+                continue;
+            }
+            ++binned;
+            const bool perClass = row.bin == kBinVolume;
+            for (const std::string& name : {std::string(row.name()), std::string(row.name()) + "_std"}) {
+                const bool spread = name.size() > 4 && name.substr(name.size() - 4) == "_std";
+                SCOPED_TRACE(name);
+                ASSERT_EQ(vars.count(name), spread && perClass ? 0u : 1u);
+                if (spread && perClass)
+                    continue;
+                EXPECT_EQ(vars[name].dims.size(), perClass ? 3u : 2u);
+                EXPECT_EQ(netcdfTextAttribute(out, name, "units"), row.field->units);
+                EXPECT_EQ(netcdfTextAttribute(out, name, "standard_name"), row.textOf("standard_name"));
+                EXPECT_NE(netcdfTextAttribute(out, name, "long_name").find(row.field->longName), std::string::npos);
+            }
+        }
+        EXPECT_EQ(binned, 11u);  // the volume, its two distributions, total, mean, d10/50/90, slope, transmission, c
+        EXPECT_EQ(vars["size_class"].type, NC_INT);
+        const std::vector<std::string> perProfile = {"profile", "size_class"};
+        EXPECT_EQ(vars["size_class_diameter"].dims, shared ? std::vector<std::string>{"size_class"} : perProfile);
+        EXPECT_EQ(vars["size_class_bounds"].dims.size(), shared ? 2u : 3u);
+        EXPECT_EQ(netcdfTextAttribute(out, "volume_concentration", "coordinates"),
+                  "time latitude longitude depth size_class_diameter");
+    }
 }

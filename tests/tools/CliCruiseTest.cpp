@@ -195,12 +195,12 @@ assert list(a.n_frames.values[:4]) == [2, 1, 0, 1], a.n_frames.values
 vc = a.volume_concentration.values
 assert vc[0, 3] == 3.0 and vc[1, 5] == 2.0 and vc[3, 7] == 8.0 and vc[0, 5] == 0.0
 assert np.isnan(vc[2]).all() and np.isnan(a.d50.values[2])
-assert a.total_volume.values[0] == 3.0 and a.mean_diameter.values[0] == 13.0
+assert a.total_volume_concentration.values[0] == 3.0 and a.mean_diameter.values[0] == 13.0
 assert abs(a.pressure.values[0] - 1.0) < 1e-6, a.pressure.values
 assert (a.n_frames.values[4:] == 0).all()
 # The spread of each bin beside its mean: bin 0 holds 2 and 4 uL/L of class 3.
-assert abs(a.total_volume_std.values[0] - 2 ** 0.5) < 1e-6 and a.d50_std.values[0] == 0.0
-assert np.isnan(a.total_volume_std.values[1]) and np.isnan(a.d50_std.values[3])  # one frame: no spread
+assert abs(a.total_volume_concentration_std.values[0] - 2 ** 0.5) < 1e-6 and a.d50_std.values[0] == 0.0
+assert np.isnan(a.total_volume_concentration_std.values[1]) and np.isnan(a.d50_std.values[3])  # one frame: no spread
 assert a.transmission_std.attrs['cell_methods'] == 'depth: standard_deviation'
 # The distributions of a bin from its mean volume and the cast's classes (the
 # bounds are stored as float32: 1e-5 is their precision in ln(upper/lower)).
@@ -345,22 +345,52 @@ def texts_decode_as_text(nc, path):
     for name, v in ds.variables.items():
         assert v.dtype.kind not in 'SO' or all(isinstance(x, str) for x in np.ravel(v.values)), name
 @rule
+def ancillary_variables_resolve(nc, path):
+    for v in nc.variables.values():
+        for a in getattr(v, 'ancillary_variables', '').split():
+            assert a in nc.variables and set(nc.variables[a].dimensions) <= set(v.dimensions), (v.name, a)
+@rule
 def profile_files_follow_the_dsg_rules(nc, path):
     if getattr(nc, 'featureType', '') != 'profile':
+        assert 'cruise_profiles' not in path
         return
+    # A cruise: profiles along a dimension; a cast: one profile, its frames along the vertical.
+    single = 'profile' not in nc.dimensions
+    instance = () if single else ('profile',)
     ids = [v for v in nc.variables.values() if getattr(v, 'cf_role', '') == 'profile_id']
-    assert len(ids) == 1 and ids[0].dimensions[0] == 'profile'
-    for name, standard in (('latitude', 'latitude'), ('longitude', 'longitude'), ('time', 'time')):
+    assert len(ids) == 1 and ids[0].dimensions[:-1] == instance
+    for name, standard in (('latitude', 'latitude'), ('longitude', 'longitude')):
         v = nc.variables[name]
-        assert v.dimensions == ('profile',) and v.standard_name == standard, name
+        assert v.dimensions == instance and v.standard_name == standard, name
     assert not np.isnan(nc.variables['latitude'][:]).any() and not np.isnan(nc.variables['longitude'][:]).any()
+    assert nc.variables['time'].dimensions == (('frame',) if single else instance)
     z = [v for v in nc.variables.values() if getattr(v, 'axis', '') == 'Z']
-    assert len(z) == 1 and z[0].positive == 'down' and z[0].dimensions == (z[0].name,)
+    assert len(z) == 1 and z[0].positive == 'down', [v.name for v in z]
+    assert z[0].dimensions == (('frame',) if single else (z[0].name,))
     assert z[0].standard_name in ('depth', 'sea_water_pressure')
     for v in data_variables(nc):
+        if single:
+            assert v.dimensions[0] == 'frame', v.name
+            assert {'time', 'latitude', 'longitude', z[0].name} <= set(v.coordinates.split()), v.name
+            continue
         assert v.dimensions[0] == 'profile', v.name
         if z[0].name in v.dimensions:
-            assert v.coordinates.split() == ['time', 'latitude', 'longitude', z[0].name], v.name
+            extra = ['size_class_diameter'] if 'size_class' in v.dimensions else []
+            assert v.coordinates.split() == ['time', 'latitude', 'longitude', z[0].name] + extra, v.name
+@rule
+def one_size_class_layout(nc, path):
+    if 'cruise_profiles' not in path:
+        return
+    assert list(nc.variables['size_class'][:]) == list(range(1, 33))
+    d, b = nc.variables['size_class_diameter'], nc.variables['size_class_bounds']
+    assert d.units == b.units == 'um' and d.bounds == 'size_class_bounds'
+    assert (b[..., 0] < d[:]).all() and (d[:] < b[..., 1]).all()
+@rule
+def the_scattering_function_in_its_units(nc, path):
+    if 'volume_scattering_function' in nc.variables:
+        v = nc.variables['volume_scattering_function']
+        assert v.units == 'm-1 sr-1' and nc.variables['vsf_angle'].standard_name == 'scattering_angle'
+        assert np.nanmin(v[:]) > 0
 assert len(files) == 15, files
 ids = set()
 for path in files:
@@ -372,7 +402,19 @@ for path in files:
             raise AssertionError('%s: %s: %s' % (path, r.__name__, e))
     assert re.fullmatch(r'HE626(_\w+)?|[0-9a-f]{8}-[0-9a-f]{4}-8[0-9a-f]{3}-[89ab][0-9a-f]{3}-[0-9a-f]{12}', nc.id), nc.id
     ids.add(nc.id)
+    nc.close()
 assert len(ids) == len(files), ids  # one identifier per file
+# A binned quantity keeps the standard name it has in the casts' files.
+for d in (one, both, dbar, ctd):
+    p = netCDF4.Dataset(d + '/cruise_profiles.nc')
+    for cast in glob.glob(d + '/nc/*.nc'):
+        c = netCDF4.Dataset(cast)
+        assert c.source_file == '../psd/' + cast.split('/')[-1][:-3] + '.psd', c.source_file
+        for name, v in c.variables.items():
+            if 'standard_name' in v.ncattrs() and name in p.variables and name not in ('time', 'depth'):
+                assert getattr(p.variables[name], 'standard_name', '') == v.standard_name, (cast, name)
+        c.close()
+    p.close()
 p = netCDF4.Dataset(one + '/cruise_profiles.nc')
 assert p.geospatial_bounds == 'POLYGON ((54.1 7.2, 55 7.2, 55 8.125, 54.1 8.125, 54.1 7.2))', p.geospatial_bounds
 assert p.geospatial_bounds_crs == 'EPSG:4326'
@@ -538,7 +580,7 @@ for path, source in ((sys.argv[1], 0), (sys.argv[2], 1)):
     a, b = ds.n_frames.values
     assert list(a) == [2, 0, 1, 1, 1], a
     assert list(b) == [1, 0, 0, 0, 1], b
-    assert ds.total_volume.values[0][2] == 2.0 and ds.total_volume.values[0][0] == 3.0
+    assert ds.total_volume_concentration.values[0][2] == 2.0 and ds.total_volume_concentration.values[0][0] == 3.0
     assert ds.geospatial_vertical_units == 'm'
     cast = xr.open_dataset(path + '/nc/a.nc')
     assert np.allclose(cast.ctd_pressure.values, [0, 2, 4, 6, 8, 10], atol=1e-5), cast.ctd_pressure.values

@@ -189,14 +189,17 @@ TEST_F(ExportTest, NetcdfReadsBackThroughTheCApi)
     const auto laser = ncFloats(nc, "laser_power", 6);
     const auto battery = ncFloats(nc, "batt_main", 6);
     const auto unlabelled = ncFloats(nc, "aux7", 6);
-    const auto vsf = ncFloats(nc, "vsf", 6 * 32);
+    const auto vsf = ncFloats(nc, "volume_scattering_function", 6 * 32);
     for (int n = 0; n < 6; ++n) {
         for (int k = 0; k < 32; ++k) {
             if (n < 4) {
                 EXPECT_EQ(volume[static_cast<std::size_t>(32 * n + k)], entry(bytes, n, k)) << n << " " << k;
-                EXPECT_EQ(vsf[static_cast<std::size_t>(32 * n + k)], entry(bytes, n, 72 + k));
+                // The .psd's log10 of the function made the function in m-1 sr-1 again.
+                EXPECT_FLOAT_EQ(vsf[static_cast<std::size_t>(32 * n + k)],
+                                static_cast<float>(std::pow(10.0, entry(bytes, n, 72 + k))));
             } else {
                 EXPECT_TRUE(std::isnan(volume[static_cast<std::size_t>(32 * n + k)]));  // laser off: no data
+                EXPECT_TRUE(std::isnan(vsf[static_cast<std::size_t>(32 * n + k)]));
             }
         }
         EXPECT_EQ(laser[static_cast<std::size_t>(n)], entry(bytes, n, 64));
@@ -231,9 +234,18 @@ TEST_F(ExportTest, NetcdfReadsBackThroughTheCApi)
     nc_get_att_longlong(nc, timeVar, "_FillValue", &fill);
     EXPECT_EQ(time[3], fill);
     EXPECT_EQ(ncText(nc, "axis", "time"), "<none>");  // an auxiliary coordinate, not the frame axis
-    // Every variable along the frames names its time; standard names where CF has one.
-    for (const char* v : {"volume_concentration", "d50", "transmission", "vsf", "laser_power", "aux7", "quality_flag"})
-        EXPECT_EQ(ncText(nc, "coordinates", v), "time") << v;
+    // Every variable along the frames names its time and the vertical coordinate (the
+    // pressure channel in metres), the data their quality flags; standard names where CF has one.
+    for (const char* v : {"volume_concentration", "d50", "transmission", "volume_scattering_function", "laser_power", "aux7",
+                          "quality_flag"})
+        EXPECT_EQ(ncText(nc, "coordinates", v), "time pressure") << v;
+    EXPECT_EQ(ncText(nc, "coordinates", "pressure"), "time");
+    EXPECT_EQ(ncText(nc, "axis", "pressure") + ncText(nc, "positive", "pressure"), "Zdown");
+    for (const char* v : {"volume_concentration", "d50", "volume_scattering_function"})
+        EXPECT_EQ(ncText(nc, "ancillary_variables", v), "quality_flag") << v;
+    EXPECT_EQ(ncText(nc, "ancillary_variables", "laser_power"), "<none>");
+    EXPECT_EQ(ncText(nc, "units", "volume_scattering_function"), "m-1 sr-1");
+    EXPECT_EQ(ncText(nc, "featureType"), "<none>");  // no place: not a profile of the sea
     struct Named {
         const char* variable;
         const char* standardName;
@@ -241,7 +253,9 @@ TEST_F(ExportTest, NetcdfReadsBackThroughTheCApi)
         {"beam_attenuation", "volume_beam_attenuation_coefficient_of_radiative_flux_in_sea_water"},
         {"quality_flag", "status_flag"},
         {"time", "time"},
-        {"pressure", "<none>"},     // calibrated in meters: not a pressure
+        {"pressure", "depth"},      // calibrated in meters: a depth, not a pressure
+        {"vsf_angle", "scattering_angle"},
+        {"volume_scattering_function", "volume_scattering_function_of_radiative_flux_in_sea_water"},
         {"temperature", "<none>"},  // the profile does not say it is the water's
         {"laser_power", "<none>"},
     };
@@ -380,9 +394,11 @@ TEST_F(ExportTest, TheCtdMergedByTime)
     for (const Attributes& a : attributes) {
         EXPECT_EQ(ncText(id, "standard_name", a.variable), a.standardName);
         EXPECT_EQ(ncText(id, "units", a.variable), a.units);
-        EXPECT_EQ(ncText(id, "coordinates", a.variable), "time");
+        // The CTD's depth is the vertical coordinate of every other variable.
+        EXPECT_EQ(ncText(id, "coordinates", a.variable), a.variable == std::string("depth") ? "time" : "time depth");
     }
-    EXPECT_EQ(ncText(id, "positive", "depth"), "down");
+    EXPECT_EQ(ncText(id, "positive", "depth") + ncText(id, "axis", "depth"), "downZ");
+    EXPECT_EQ(ncText(id, "axis", "pressure"), "<none>");
     EXPECT_NE(ncText(id, "comment", "depth").find("latitude 30 degrees north"), std::string::npos);
     EXPECT_NE(ncText(id, "comment", "ctd_salinity").find(cnv), std::string::npos);
     EXPECT_NE(ncText(id, "history").find("--ctd " + cnv + " --latitude 30"), std::string::npos);
