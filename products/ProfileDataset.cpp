@@ -229,23 +229,25 @@ void ProfileWriter::write(const std::string& path)
         names.push_back(c.name);
         stations.push_back(c.station);
     }
-    const int cast = textVariable("cast", names, text::kProfileCastName);
-    nc_.text(cast, "cf_role", "profile_id");
-    textVariable("station", stations, text::kProfileStationName);
+    const int cast = textVariable(text::kFieldCast.variable, names, text::kFieldCast.longName);
+    nc_.text(cast, "cf_role", ncschema::findVariable(text::kFieldCast.variable)->textOf("cf_role"));
+    textVariable(text::kFieldStation.variable, stations, text::kFieldStation.longName);
     int direction = -1;
     if (directionDim_ >= 0) {
         direction = nc_.defineVariable("direction", NetcdfFile::String, {directionDim_});
         nc_.text(direction, "long_name", text::kProfileDirection);
     }
     const auto auxNames = defineLogColumns();
-    const int lat = nc_.defineVariable("latitude", NetcdfFile::Double, {profileDim_});
-    nc_.text(lat, "standard_name", "latitude");
-    nc_.text(lat, "long_name", "latitude of the cast");
-    nc_.text(lat, "units", "degrees_north");
-    const int lon = nc_.defineVariable("longitude", NetcdfFile::Double, {profileDim_});
-    nc_.text(lon, "standard_name", "longitude");
-    nc_.text(lon, "long_name", "longitude of the cast");
-    nc_.text(lon, "units", "degrees_east");
+    // The place as in the casts' files, one value per profile.
+    auto place = [&](const text::DataField& field) {
+        const int var = nc_.defineVariable(field.variable, NetcdfFile::Double, {profileDim_});
+        nc_.text(var, "standard_name", ncschema::findVariable(field.variable)->textOf("standard_name"));
+        nc_.text(var, "long_name", field.longName);
+        nc_.text(var, "units", field.units);
+        return var;
+    };
+    const int lat = place(text::kFieldLatitude);
+    const int lon = place(text::kFieldLongitude);
     const int time = nc_.defineVariable("time", NetcdfFile::Double, {profileDim_});
     nc_.doubles(time, "_FillValue", {kNaN});
     nc_.text(time, "standard_name", "time");
