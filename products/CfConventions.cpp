@@ -105,17 +105,39 @@ bool isComputedAttribute(const std::string& name)
     return computed.count(name) > 0 || name.starts_with("setting_");
 }
 
-std::vector<std::string> missingDiscoveryAttributes(const std::vector<std::pair<std::string, std::string>>& attributes)
+namespace {
+
+bool gives(const std::vector<std::pair<std::string, std::string>>& attributes, const std::string& name)
+{
+    return std::any_of(attributes.begin(), attributes.end(), [&](const auto& a) {
+        return a.first == name && a.second.find_first_not_of(" \t") != std::string::npos;
+    });
+}
+
+std::vector<std::string> notGiven(const std::vector<std::pair<std::string, std::string>>& attributes,
+                                  const std::vector<std::string>& names)
 {
     std::vector<std::string> missing;
-    for (const char* name : {"title", "summary", "keywords"}) {
-        const bool given = std::any_of(attributes.begin(), attributes.end(), [&](const auto& a) {
-            return a.first == name && a.second.find_first_not_of(" \t") != std::string::npos;
-        });
-        if (!given)
+    for (const std::string& name : names)
+        if (!gives(attributes, name))
             missing.push_back(name);
-    }
     return missing;
+}
+
+}  // namespace
+
+std::vector<std::string> missingDiscoveryAttributes(const std::vector<std::pair<std::string, std::string>>& attributes)
+{
+    return notGiven(attributes, {"title", "summary", "keywords"});
+}
+
+std::vector<std::string> missingArchiveAttributes(const std::vector<std::pair<std::string, std::string>>& attributes)
+{
+    std::vector<std::string> names = {"creator_name", "creator_email", "institution", "license", "naming_authority",
+                                      "platform"};
+    if (gives(attributes, "keywords"))
+        names.push_back("keywords_vocabulary");
+    return notGiven(attributes, names);
 }
 
 std::string fileUuid(const std::string& seed)

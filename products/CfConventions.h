@@ -65,6 +65,11 @@ bool isComputedAttribute(const std::string& name);
 // Of title, summary and keywords, the ones attributes does not give (ACDD
 // recommends all three for finding a data set).
 std::vector<std::string> missingDiscoveryAttributes(const std::vector<std::pair<std::string, std::string>>& attributes);
+// Of what only the scientist knows and a data centre asks for before it takes a
+// data set (who made it, under which licence, from which platform, whose
+// identifiers, which keyword vocabulary once there are keywords), the ones
+// attributes does not give.
+std::vector<std::string> missingArchiveAttributes(const std::vector<std::pair<std::string, std::string>>& attributes);
 
 // An identifier for a file: a UUID (version 8, RFC 9562) made from the SHA-256 of
 // seed, so that a file made again from the same inputs at the same time (as with

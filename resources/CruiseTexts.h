@@ -41,6 +41,8 @@ inline constexpr const char* kCruiseBadAttribute = ": not key = value with a Net
 inline constexpr const char* kCruiseComputedAttribute = " is written by the program itself and cannot be given";
 inline constexpr const char* kCruiseMissingDiscovery =
     "kavro-cli: warning: no %s given (--attr, --attrs): ACDD-1.3 recommends them for finding the data\n";
+inline constexpr const char* kCruiseMissingArchive =
+    "kavro-cli: warning: no %s given (--attr, --attrs): a data centre asks for them before it archives the data\n";
 inline constexpr const char* kCruiseBadRows = "--rows: \"%s\" is not a row or range of rows from 1 to %d";
 inline constexpr const char* kCruiseCollectAlone = "--collect goes with neither --rows nor --update";
 inline constexpr const char* kCruiseCannotMakeFolder = "cannot make the folder";

@@ -395,11 +395,13 @@ void runCruise(const CruiseCommand& c)
         failed |= !runJobs(files->pieces(), threads, out, [&](std::size_t piece) { files->make(piece); });
     }
     // Once, with the cruise's files: what would make them easier to find.
-    if (const std::vector<std::string> missing = missingDiscoveryAttributes(attributes); !missing.empty()) {
+    for (const auto& [missing, message] : {std::pair{missingDiscoveryAttributes(attributes), text::kCruiseMissingDiscovery},
+                                           {missingArchiveAttributes(attributes), text::kCruiseMissingArchive}}) {
         std::string names;
         for (const std::string& m : missing)
             names += (names.empty() ? "" : ", ") + m;
-        std::fprintf(stderr, text::kCruiseMissingDiscovery, names.c_str());
+        if (!names.empty())
+            std::fprintf(stderr, message, names.c_str());
     }
     const std::vector<std::string> problems = files->problems();
     for (const std::string& p : problems)

@@ -120,4 +120,11 @@ TEST(CfConventions, DiscoveryAttributesTheProgramWrites)
         EXPECT_FALSE(isComputedAttribute(given)) << given;
     EXPECT_EQ(missingDiscoveryAttributes({{"title", "T"}, {"keywords", " "}}),
               (std::vector<std::string>{"summary", "keywords"}));
+    // The keywords' vocabulary is asked for once there are keywords.
+    EXPECT_EQ(missingArchiveAttributes({{"creator_name", "A"}, {"license", "CC-BY-4.0"}, {"keywords", " "}}),
+              (std::vector<std::string>{"creator_email", "institution", "naming_authority", "platform"}));
+    EXPECT_EQ(missingArchiveAttributes({{"creator_name", "A"}, {"creator_email", "a@b"}, {"institution", "I"},
+                                        {"license", "L"}, {"naming_authority", "org.example"}, {"platform", "P"},
+                                        {"keywords", "k"}}),
+              (std::vector<std::string>{"keywords_vocabulary"}));
 }

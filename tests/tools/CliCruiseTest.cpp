@@ -255,6 +255,10 @@ TEST_F(CruiseTest, EveryFilePassesTheConventionsChecks)
                              "them for finding the data\n"),
               std::string::npos)
         << first.err;
+    EXPECT_NE(first.err.find("kavro-cli: warning: no creator_email, institution, license, naming_authority, platform given "
+                             "(--attr, --attrs): a data centre asks for them before it archives the data\n"),
+              std::string::npos)
+        << first.err;
     const std::string both = work.file("both"), dbar = work.file("dbar");
     ASSERT_EQ(cruise(both, {"--part", "both", "--attr", "summary=s", "--attr", "keywords=k", "--attr", "id=HE626"})
                   .status,
