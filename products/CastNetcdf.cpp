@@ -32,17 +32,38 @@ constexpr short kFillShort = -1;
 // The channel that may be the vertical coordinate.
 constexpr int kPressureChannel = 4;
 
-// The first frame whose scattering function is not all 0: a file written without it holds none.
-bool holdsScatteringFunction(const CastReader& cast)
+// What the file's definitions need from the frames before they are written: whether
+// any holds a scattering function (a file written without it holds none), and the
+// range of the vertical coordinate (the pressure channel, or the CTD's depth at the
+// frames' times).
+struct CastSurvey {
+    bool vsf = false;
+    double verticalMin = std::numeric_limits<double>::infinity();
+    double verticalMax = -std::numeric_limits<double>::infinity();
+};
+
+CastSurvey surveyCast(const CastReader& cast, const FrameTimes& times, const CtdTrack* ctd, bool channelVertical)
 {
+    CastSurvey survey;
     std::vector<OutputRecord> records;
+    auto vertical = [&](double z) {
+        if (std::isfinite(z)) {
+            survey.verticalMin = std::min(survey.verticalMin, z);
+            survey.verticalMax = std::max(survey.verticalMax, z);
+        }
+    };
     for (long long first = 0; cast.read(first, kExportBlock, records) > 0;
          first += static_cast<long long>(records.size()))
-        for (const OutputRecord& r : records)
-            for (int i = 0; i < kRings; ++i)
-                if (r[static_cast<std::size_t>(kRecVsf + i)] != 0.0f)
-                    return true;
-    return false;
+        for (std::size_t i = 0; i < records.size(); ++i) {
+            const OutputRecord& r = records[i];
+            for (int k = 0; k < kRings && !survey.vsf; ++k)
+                survey.vsf = r[static_cast<std::size_t>(kRecVsf + k)] != 0.0f;
+            if (ctd && !times.empty())
+                vertical(static_cast<float>(ctd->depthAt(times.utcOfRecord(first + static_cast<long long>(i)))));
+            else if (channelVertical)
+                vertical(r[static_cast<std::size_t>(kRecAux + kPressureChannel)]);
+        }
+    return survey;
 }
 
 class NetcdfCast {
@@ -82,6 +103,8 @@ private:
     long long timeEpochMs_ = 0;   // what the time variable counts from
     NetcdfFile nc_;
     bool withVsf_ = false;
+    CastSurvey survey_;
+    bool channelVertical_ = false;  // the pressure channel is the vertical coordinate
     std::map<ncschema::Dim, int> dims_;
     std::map<std::string, int> ids_;  // the table's variables in the file
     std::array<int, kAux> aux_{};
@@ -226,10 +249,9 @@ void NetcdfCast::defineAll()
     channelNames_ = channelNames(context_, taken);
     // The vertical coordinate: the CTD's depth, else the pressure channel where it
     // is a depth or a pressure.
-    const std::string depthUnits = udunitsSpelling(context_.channels[kPressureChannel].units);
     if (context_.ctd)
         vertical_ = text::kFieldCtdDepth.variable;
-    else if (depthUnits == "m" || !pressureStandardName(depthUnits).empty())
+    else if (channelVertical_)
         vertical_ = channelNames_[kPressureChannel];
     coordinates_.clear();
     if (!times_.empty())
@@ -333,6 +355,13 @@ void NetcdfCast::coverageAttributes()
         nc_.text(-1, "time_coverage_duration", isoDuration(*last - *first));
         if (const double step = medianStep(std::move(times)); std::isfinite(step) && step >= 0.0)
             nc_.text(-1, "time_coverage_resolution", isoDuration(step));
+    }
+    if (!vertical_.empty() && survey_.verticalMin <= survey_.verticalMax) {
+        nc_.doubles(-1, "geospatial_vertical_min", {survey_.verticalMin});
+        nc_.doubles(-1, "geospatial_vertical_max", {survey_.verticalMax});
+        nc_.text(-1, "geospatial_vertical_units",
+                 context_.ctd ? text::kFieldCtdDepth.units : udunitsSpelling(context_.channels[kPressureChannel].units));
+        nc_.text(-1, "geospatial_vertical_positive", "down");
     }
     if (context_.place && std::isfinite(context_.place->latitude) && std::isfinite(context_.place->longitude)) {
         const ExportContext::Place& p = *context_.place;
@@ -529,7 +558,10 @@ void NetcdfCast::writeBlock(std::size_t start, const std::vector<FrameRow>& rows
 void NetcdfCast::write(const std::string& path)
 {
     psdDigest_ = sha256OfFile(cast_.path()).value_or(text::kNcNotFound);
-    withVsf_ = holdsScatteringFunction(cast_);
+    const std::string depthUnits = udunitsSpelling(context_.channels[kPressureChannel].units);
+    channelVertical_ = !context_.ctd && (depthUnits == "m" || !pressureStandardName(depthUnits).empty());
+    survey_ = surveyCast(cast_, times_, context_.ctd.get(), channelVertical_);
+    withVsf_ = survey_.vsf;
     factors_ = sizeDistributionFactors(cast_.diameters(), cast_.edges());
     nc_.create(path);
     defineAll();

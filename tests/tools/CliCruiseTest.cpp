@@ -372,6 +372,10 @@ def profile_files_follow_the_dsg_rules(nc, path):
     assert len(z) == 1 and z[0].positive == 'down', [v.name for v in z]
     assert z[0].dimensions == (('frame',) if single else (z[0].name,))
     assert z[0].standard_name in ('depth', 'sea_water_pressure')
+    if single:  # the coverage is the range of the vertical coordinate
+        zs = z[0][:].astype('f8').filled(np.nan)
+        assert (nc.geospatial_vertical_min, nc.geospatial_vertical_max) == (np.nanmin(zs), np.nanmax(zs))
+        assert nc.geospatial_vertical_units == z[0].units and nc.geospatial_vertical_positive == 'down'
     for v in data_variables(nc):
         if single:
             assert v.dimensions[0] == 'frame', v.name
