@@ -13,6 +13,7 @@
 #include "resources/DataTexts.h"
 #include "tools/ProcessJob.h"
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 
@@ -263,7 +264,16 @@ CastOutcome analyseCast(const StationRow& row, const CruiseSetup& setup, const E
         source.pressureCalibrated = pressure.multiplier != 0.0;
         source.frameTimes = times;
         out.overview = summariseCast(source, kOverviewColumns, times.empty() ? CastAxis::Frame : CastAxis::Time);
-        out.profile = summariseCast(source, kProfileColumns, CastAxis::Pressure);
+        if (ctd) {
+            // Drawn against what the cast is binned on: the CTD's depth at each frame
+            // (NaN, so not drawn, outside the CTD's span or without a time).
+            std::vector<double> depths(static_cast<std::size_t>(std::max(0LL, reader.frameCount())));
+            for (std::size_t n = 0; n < depths.size(); ++n)
+                depths[n] = ctd->depthAt(times.utcOfRecord(static_cast<long long>(n)));
+            out.profile = summariseCast(source, kProfileColumns, CastAxis::Depth, depths);
+        } else {
+            out.profile = summariseCast(source, kProfileColumns, CastAxis::Pressure);
+        }
     } catch (const CastError& e) {
         throw Failure(kExitBadInput, e.what());
     } catch (const std::runtime_error& e) {

@@ -60,7 +60,8 @@ inline constexpr int kProfileColumns = 400;
 
 struct CastOutcome {
     ProfileCast cast;
-    // The cast's pictures: along its frames (times when it has them) and against the pressure.
+    // The cast's pictures: along its frames (times when it has them) and down the cast,
+    // against the CTD's depth when it has a CTD, else against its pressure channel.
     CastSummary overview, profile;
     // The cast's CTD at its frames' times only, for its NetCDF file still to be written.
     std::shared_ptr<const CtdTrack> ctdAtFrames;

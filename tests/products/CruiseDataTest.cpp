@@ -486,7 +486,7 @@ TEST(ProfileBinning, SummaryRowsAndCoverage)
     b.name = "B";
     b.latitude = b.longitude = std::nan("");
     b.profile = profileOf({{12.0, 1}}, 2.0, dir);
-    const std::string csv = cruiseSummaryCsv({a, b}, "meters");
+    const std::string csv = cruiseSummaryCsv({a, b}, cruiseVertical({a, b}, "meters"));
     EXPECT_EQ(csv,
               "cast,station,latitude,longitude,start_utc,end_utc,frames,frames_laser_off_or_too_weak,"
               "frames_water_too_clear,frames_water_too_turbid,frames_saturated_rings,frames_zero_rings,"
