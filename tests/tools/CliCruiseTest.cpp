@@ -680,8 +680,9 @@ TEST_F(CruiseTest, TheReportFollowsTheCruisesAxisAndACastsCtd)
             // The cruise page names one axis only (a cast's page also shows its channel along the frames).
             for (const char* other : {"Depth from the CTD", "Pressure (", "Depth ("})
                 if (page == 1 && std::none_of(expected[page - 1]->begin(), expected[page - 1]->end(),
-                                 [&](const std::string& l) { return l.starts_with(other); }))
+                                              [&](const std::string& l) { return l.starts_with(other); })) {
                     EXPECT_EQ(text.find(other), std::string::npos) << "page " << page << " has " << other;
+                }
         }
     }
 
