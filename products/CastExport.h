@@ -17,6 +17,7 @@
 namespace kavro {
 
 class CtdTrack;
+class CtdFrames;
 class Profile;
 class Prompter;
 class Settings;
@@ -55,6 +56,9 @@ struct ExportContext {
     // The CTD cast the instrument rode with (read once, shared by the cast's export
     // and its binning): its values at every frame's time go into the NetCDF file.
     std::shared_ptr<const CtdTrack> ctd;
+    // The same at the cast's frames already, used instead of ctd when given: what a
+    // cruise keeps of a cast's CTD until its file is written.
+    std::shared_ptr<const CtdFrames> ctdFrames;
     // The profile says the temperature channel measures the water (key
     // "WaterTemperature" of the instrument's section), not the instrument itself.
     bool temperatureMeasuresWater = false;

@@ -42,7 +42,7 @@ struct CastSurvey {
     double verticalMax = -std::numeric_limits<double>::infinity();
 };
 
-CastSurvey surveyCast(const CastReader& cast, const FrameTimes& times, const CtdTrack* ctd, bool channelVertical)
+CastSurvey surveyCast(const CastReader& cast, const CtdFrames* ctd, bool channelVertical)
 {
     CastSurvey survey;
     std::vector<OutputRecord> records;
@@ -58,8 +58,8 @@ CastSurvey surveyCast(const CastReader& cast, const FrameTimes& times, const Ctd
             const OutputRecord& r = records[i];
             for (int k = 0; k < kRings && !survey.vsf; ++k)
                 survey.vsf = r[static_cast<std::size_t>(kRecVsf + k)] != 0.0f;
-            if (ctd && !times.empty())
-                vertical(static_cast<float>(ctd->depthAt(times.utcOfRecord(first + static_cast<long long>(i)))));
+            if (ctd)
+                vertical(ctd->at(first + static_cast<long long>(i)).depth);
             else if (channelVertical)
                 vertical(r[static_cast<std::size_t>(kRecAux + kPressureChannel)]);
         }
@@ -70,7 +70,10 @@ class NetcdfCast {
 public:
     // out: the file's final name (the provenance's paths are relative to its folder).
     NetcdfCast(const CastReader& cast, const FrameTimes& times, const ExportContext& context, const std::string& out)
-        : cast_(cast), times_(times), context_(context), out_(out)
+        : cast_(cast), times_(times), context_(context), out_(out),
+          ctd_(context.ctdFrames ? context.ctdFrames
+               : context.ctd    ? std::make_shared<const CtdFrames>(*context.ctd, times, cast.frameCount())
+                                : nullptr)
     {
     }
     void write(const std::string& path);
@@ -96,6 +99,7 @@ private:
     const FrameTimes& times_;
     const ExportContext& context_;
     const std::string out_;
+    std::shared_ptr<const CtdFrames> ctd_;  // the CTD at the frames, when the cast has one
     std::string psdDigest_;
     std::vector<std::string> coordinates_;  // the frame variables' auxiliary coordinates
     std::array<std::string, kAux> channelNames_;
@@ -119,7 +123,7 @@ bool NetcdfCast::present(ncschema::When when) const
     case ncschema::When::WithTimes: return !times_.empty();
     case ncschema::When::WithVsf: return withVsf_;
     case ncschema::When::WithPlace: return context_.place.has_value();
-    case ncschema::When::WithCtd: return context_.ctd != nullptr;
+    case ncschema::When::WithCtd: return ctd_ != nullptr;
     }
     return false;
 }
@@ -243,13 +247,13 @@ void NetcdfCast::defineAll()
     if (!times_.empty())
         timeEpochMs_ = static_cast<long long>(std::floor(times_.earliest() / 86400.0)) * 86400000LL;
     std::set<std::string> taken = ncschema::reservedNames();
-    if (context_.ctd)
+    if (ctd_)
         for (const ncschema::Variable& v : ncschema::ctdVariables())
             taken.insert(v.name());
     channelNames_ = channelNames(context_, taken);
     // The vertical coordinate: the CTD's depth, else the pressure channel where it
     // is a depth or a pressure.
-    if (context_.ctd)
+    if (ctd_)
         vertical_ = text::kFieldCtdDepth.variable;
     else if (channelVertical_)
         vertical_ = channelNames_[kPressureChannel];
@@ -272,14 +276,14 @@ void NetcdfCast::defineAll()
 // The CTD's variables, each saying where its values come from.
 void NetcdfCast::defineCtd()
 {
-    if (!context_.ctd)
+    if (!ctd_)
         return;
     defineTable(ncschema::ctdVariables());
     char comment[1200];
-    std::snprintf(comment, sizeof comment, text::kNcCtdComment, context_.ctd->path().c_str());
+    std::snprintf(comment, sizeof comment, text::kNcCtdComment, ctd_->path().c_str());
     for (const text::DataField* f : {&text::kFieldCtdPressure, &text::kFieldCtdTemperature, &text::kFieldCtdSalinity})
         nc_.text(id(*f), "comment", comment);
-    std::snprintf(comment, sizeof comment, text::kNcDepthComment, context_.ctd->latitude());
+    std::snprintf(comment, sizeof comment, text::kNcDepthComment, ctd_->latitude());
     nc_.text(id(text::kFieldCtdDepth), "comment", comment);
     nc_.text(id(text::kFieldCtdDepth), "axis", "Z");
 }
@@ -360,7 +364,7 @@ void NetcdfCast::coverageAttributes()
         nc_.doubles(-1, "geospatial_vertical_min", {survey_.verticalMin});
         nc_.doubles(-1, "geospatial_vertical_max", {survey_.verticalMax});
         nc_.text(-1, "geospatial_vertical_units",
-                 context_.ctd ? text::kFieldCtdDepth.units : udunitsSpelling(context_.channels[kPressureChannel].units));
+                 ctd_ ? text::kFieldCtdDepth.units : udunitsSpelling(context_.channels[kPressureChannel].units));
         nc_.text(-1, "geospatial_vertical_positive", "down");
     }
     if (context_.place && std::isfinite(context_.place->latitude) && std::isfinite(context_.place->longitude)) {
@@ -508,22 +512,19 @@ void NetcdfCast::writeBlock(std::size_t start, const std::vector<FrameRow>& rows
     column(id(text::kFieldBeamC), [](const FrameRow& r) { return r.beamAttenuation; });
     for (int c = 0; c < kAux; ++c)
         column(aux_[static_cast<std::size_t>(c)], [c](const FrameRow& r) { return r.aux[static_cast<std::size_t>(c)]; });
-    if (const CtdTrack* ctd = context_.ctd.get()) {
-        std::vector<CtdValues> at(n);
-        for (std::size_t i = 0; i < n; ++i) {
-            at[i] = ctd->at(rows[i].utc);
-            outsideCtd_ += ctd->covers(rows[i].utc) ? 0 : 1;
-        }
-        auto ctdColumn = [&](const text::DataField& field, double CtdValues::*member) {
+    if (ctd_) {
+        for (std::size_t i = 0; i < n; ++i)
+            outsideCtd_ += ctd_->covers(rows[i].frame) ? 0 : 1;
+        auto ctdColumn = [&](const text::DataField& field, float CtdFrames::Values::*member) {
             std::vector<float> values(n);
             for (std::size_t i = 0; i < n; ++i)
-                values[i] = static_cast<float>(at[i].*member);
+                values[i] = ctd_->at(rows[i].frame).*member;
             columns.emplace_back(id(field), std::move(values));
         };
-        ctdColumn(text::kFieldCtdPressure, &CtdValues::pressure);
-        ctdColumn(text::kFieldCtdTemperature, &CtdValues::temperature);
-        ctdColumn(text::kFieldCtdSalinity, &CtdValues::salinity);
-        ctdColumn(text::kFieldCtdDepth, &CtdValues::depth);
+        ctdColumn(text::kFieldCtdPressure, &CtdFrames::Values::pressure);
+        ctdColumn(text::kFieldCtdTemperature, &CtdFrames::Values::temperature);
+        ctdColumn(text::kFieldCtdSalinity, &CtdFrames::Values::salinity);
+        ctdColumn(text::kFieldCtdDepth, &CtdFrames::Values::depth);
     }
     floats.add(start, n, std::move(columns), 1);
     // The floats of this block are compressed while the ones of the block before
@@ -559,8 +560,8 @@ void NetcdfCast::write(const std::string& path)
 {
     psdDigest_ = sha256OfFile(cast_.path()).value_or(text::kNcNotFound);
     const std::string depthUnits = udunitsSpelling(context_.channels[kPressureChannel].units);
-    channelVertical_ = !context_.ctd && (depthUnits == "m" || !pressureStandardName(depthUnits).empty());
-    survey_ = surveyCast(cast_, times_, context_.ctd.get(), channelVertical_);
+    channelVertical_ = !ctd_ && (depthUnits == "m" || !pressureStandardName(depthUnits).empty());
+    survey_ = surveyCast(cast_, ctd_.get(), channelVertical_);
     withVsf_ = survey_.vsf;
     factors_ = sizeDistributionFactors(cast_.diameters(), cast_.edges());
     nc_.create(path);
@@ -579,7 +580,7 @@ void NetcdfCast::write(const std::string& path)
     if (outsideCtd_ > 0) {
         char message[1200];
         std::snprintf(message, sizeof message, text::kCtdOutside, outsideCtd_, cast_.frameCount(),
-                      context_.ctd->path().c_str());
+                      ctd_->path().c_str());
         warn(message);
     }
 }
@@ -595,7 +596,7 @@ void writeNetcdf(const std::string& psd, const std::string& out, const ExportCon
 {
     const CastReader cast(psd);
     const FrameTimes times = exportTimesFor(psd);
-    if (context.ctd && times.empty())
+    if ((context.ctd || context.ctdFrames) && times.empty())
         throw CastError(psd + ": " + text::kCtdNeedsTimes);
     writeNetcdfInPlace(out, [&](const std::string& temp) { NetcdfCast(cast, times, context, out).write(temp); });
 }

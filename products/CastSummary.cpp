@@ -165,7 +165,8 @@ long long frameCountOf(const CastSource& source)
 
 }  // namespace
 
-double axisValueOf(const CastSource& source, CastAxis axis, long long frame, const OutputRecord& record)
+double axisValueOf(const CastSource& source, CastAxis axis, long long frame, const OutputRecord& record,
+                   std::span<const double> frameDepths)
 {
     switch (axis) {
     case CastAxis::Frame:
@@ -174,6 +175,10 @@ double axisValueOf(const CastSource& source, CastAxis axis, long long frame, con
         return source.frameTimes.utcOfRecord(frame);
     case CastAxis::Pressure:
         return record[static_cast<std::size_t>(kRecAux + kPressureChannel)];
+    case CastAxis::Depth:
+        return frame >= 0 && frame < static_cast<long long>(frameDepths.size())
+                   ? frameDepths[static_cast<std::size_t>(frame)]
+                   : std::nan("");
     }
     return std::nan("");
 }
@@ -199,7 +204,7 @@ int CastSummary::columnOfFrame(long long n) const
     return best;
 }
 
-CastSummary summariseCast(const CastSource& source, int columns, CastAxis axis)
+CastSummary summariseCast(const CastSource& source, int columns, CastAxis axis, std::span<const double> frameDepths)
 {
     CastSummary s;
     s.source = source;
@@ -234,7 +239,7 @@ CastSummary summariseCast(const CastSource& source, int columns, CastAxis axis)
             // A profile is drawn for the descent: the frames down to the deepest one.
             double deepest = -std::numeric_limits<double>::infinity();
             forEachFrame(source, [&](long long f, const OutputRecord& r) {
-                const double p = axisValueOf(source, axis, f, r);
+                const double p = axisValueOf(source, axis, f, r, frameDepths);
                 widen(p);
                 if (std::isfinite(p) && p > deepest) {
                     deepest = p;
@@ -261,7 +266,7 @@ CastSummary summariseCast(const CastSource& source, int columns, CastAxis axis)
         n = static_cast<int>(std::clamp(std::ceil((last - first) / *middle), 1.0, static_cast<double>(n)));
     }
     // Depth bins of about three frames each, so that a row is seldom without one.
-    if (axis == CastAxis::Pressure)
+    if (profileAxis(axis))
         n = static_cast<int>(std::min<long long>(n, std::max(1LL, (s.lastProfileFrame + 1) / 3)));
     std::vector<CastColumnAccumulator> acc(static_cast<std::size_t>(n));
     const ClassEdges edges = source.classEdges();
@@ -277,8 +282,8 @@ CastSummary summariseCast(const CastSource& source, int columns, CastAxis axis)
             ++s.noLightFrames;
         else if (look.flagged)
             ++s.flaggedFrames;
-        const double x = axisValueOf(source, axis, f, r);
-        if (!std::isfinite(x) || (axis == CastAxis::Pressure && f > s.lastProfileFrame))
+        const double x = axisValueOf(source, axis, f, r, frameDepths);
+        if (!std::isfinite(x) || (profileAxis(axis) && f > s.lastProfileFrame))
             return;
         const int i = std::clamp(static_cast<int>(std::floor((x - first) * scale)), 0, n - 1);
         ++s.shownFrames;
@@ -292,7 +297,7 @@ CastSummary summariseCast(const CastSource& source, int columns, CastAxis axis)
     s.columns.reserve(acc.size());
     for (const CastColumnAccumulator& a : acc)
         s.columns.push_back(a.finish());
-    if (axis == CastAxis::Pressure) {
+    if (profileAxis(axis)) {
         int above = -1;  // the last column with frames
         for (std::size_t i = 0; i < s.columns.size(); ++i) {
             if (!s.columns[i].empty())

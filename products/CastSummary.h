@@ -13,6 +13,7 @@
 #include <array>
 #include <cmath>
 #include <limits>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -23,7 +24,14 @@ enum class CastAxis {
     Frame,     // the frame number
     Time,      // UTC of each frame, seconds since 1970
     Pressure,  // the pressure channel, for a profile with depth down
+    Depth,     // a depth in m given for each frame (a CTD's), for a profile with depth down
 };
+
+// Pressure and Depth run down a profile: the picture shows the descent.
+inline bool profileAxis(CastAxis axis)
+{
+    return axis == CastAxis::Pressure || axis == CastAxis::Depth;
+}
 
 // Minimum, maximum and mean of a quantity over the frames of a column; NaN
 // everywhere when none of them had the quantity.
@@ -170,15 +178,18 @@ struct CastSummary {
 };
 
 // Reads the frames of source and bins them into `columns` columns along axis
-// (for the frame axis never more columns than frames).  Along pressure, a column
+// (for the frame axis never more columns than frames).  Along Depth, frame n lies at
+// frameDepths[n]; a frame past its end or at NaN (outside the CTD's span) has no place.  Along pressure, a column
 // without frames between two with frames repeats the one above it: each frame's
 // row reaches down to the next frame's, so the profile has no blank stripes.  Time needs the frame
 // times; a source without them falls back to frames.  Throws std::runtime_error
 // naming the file when it cannot be read.
-CastSummary summariseCast(const CastSource& source, int columns, CastAxis axis);
+CastSummary summariseCast(const CastSource& source, int columns, CastAxis axis,
+                          std::span<const double> frameDepths = {});
 
-// The frame's place on an axis: its number, its time, its pressure; NaN when it has none.
-double axisValueOf(const CastSource& source, CastAxis axis, long long frame, const OutputRecord& record);
+// The frame's place on an axis: its number, its time, its pressure, its depth; NaN when it has none.
+double axisValueOf(const CastSource& source, CastAxis axis, long long frame, const OutputRecord& record,
+                   std::span<const double> frameDepths = {});
 
 // What a frame record shows in the picture: whether it has a distribution fit to
 // show, its mean diameter, D50 and total volume.

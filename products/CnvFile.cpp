@@ -265,6 +265,13 @@ CnvCast CnvParser::parse(std::string_view text)
                     newYear_ = newYear(yearOf(*start_));
                     nextYear_ = newYear(yearOf(*start_) + 1);
                 }
+                // A scan a line at most, and no more than the bytes left can hold (a value
+                // and a separator each): the columns are allocated once, at their size.
+                const std::string_view rest = text.substr(std::min(at, text.size()));
+                const std::size_t scans = std::min(static_cast<std::size_t>(std::count(rest.begin(), rest.end(), '\n')) + 1,
+                                                   rest.size() / (2 * columns_) + 1);
+                for (auto* v : {&cast_.utc, &cast_.pressure, &cast_.temperature, &cast_.salinity, &cast_.depth})
+                    v->reserve(scans);
             } else {
                 headerLine(line, number);
             }

@@ -1,5 +1,7 @@
 #include "products/CtdMerge.h"
 
+#include "core/FrameTimes.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -52,23 +54,6 @@ double CtdTrack::value(const std::vector<double>& v, std::size_t i, double w) co
     return w == 0.0 ? v[i] : v[i] + w * (v[i + 1] - v[i]);
 }
 
-CtdTrack CtdTrack::resampled(std::vector<double> times) const
-{
-    std::erase_if(times, [this](double t) { return !covers(t); });  // NaN too, before sorting
-    std::sort(times.begin(), times.end());
-    times.erase(std::unique(times.begin(), times.end()), times.end());
-    CnvCast at;
-    at.path = cast_.path;
-    for (double t : times) {
-        const CtdValues v = this->at(t);
-        at.utc.push_back(t);
-        at.pressure.push_back(v.pressure);
-        at.temperature.push_back(v.temperature);
-        at.salinity.push_back(v.salinity);
-    }
-    return CtdTrack(std::move(at), latitude_);
-}
-
 CtdValues CtdTrack::at(double utc) const
 {
     std::size_t i = 0;
@@ -84,6 +69,34 @@ double CtdTrack::depthAt(double utc) const
     std::size_t i = 0;
     double w = 0.0;
     return locate(utc, i, w) ? unescoDepth(value(cast_.pressure, i, w), latitude_) : kNaN;
+}
+
+CtdFrames::CtdFrames(const CtdTrack& ctd, const FrameTimes& times, long long frames)
+    : path_(ctd.path()), latitude_(ctd.latitude())
+{
+    const std::size_t n = static_cast<std::size_t>(std::max(0LL, frames));
+    values_.reserve(n);
+    covered_.reserve(n);
+    for (std::size_t f = 0; f < n; ++f) {
+        const double t = times.utcOfRecord(static_cast<long long>(f));
+        const CtdValues v = ctd.at(t);
+        values_.push_back({static_cast<float>(v.pressure), static_cast<float>(v.temperature),
+                           static_cast<float>(v.salinity), static_cast<float>(v.depth)});
+        covered_.push_back(ctd.covers(t));
+    }
+}
+
+CtdFrames::Values CtdFrames::at(long long frame) const
+{
+    constexpr float kNone = std::numeric_limits<float>::quiet_NaN();
+    if (frame < 0 || frame >= static_cast<long long>(values_.size()))
+        return {kNone, kNone, kNone, kNone};
+    return values_[static_cast<std::size_t>(frame)];
+}
+
+bool CtdFrames::covers(long long frame) const
+{
+    return frame >= 0 && frame < static_cast<long long>(covered_.size()) && covered_[static_cast<std::size_t>(frame)];
 }
 
 }  // namespace kavro

@@ -7,6 +7,7 @@
 #include "products/CnvFile.h"
 
 #include <string>
+#include <vector>
 
 namespace kavro {
 
@@ -27,10 +28,6 @@ public:
     // Just the depth (what the binning needs).
     double depthAt(double utc) const;
     bool covers(double utc) const;
-    // The same cast as seen at these times (the frames'): a scan at each time inside
-    // the span, so that at() of any of them gives exactly what it gives here.  Far
-    // smaller than a CTD's many scans a second, for keeping until the export.
-    CtdTrack resampled(std::vector<double> times) const;
     const std::string& path() const { return cast_.path; }
     double latitude() const { return latitude_; }
     std::size_t scans() const { return cast_.size(); }
@@ -41,6 +38,33 @@ private:
     double value(const std::vector<double>& v, std::size_t i, double w) const;
 
     CnvCast cast_;
+    double latitude_;
+};
+
+class FrameTimes;
+
+// A CTD at each frame of one cast, in the float32 the cast's NetCDF file stores: all
+// the export needs of it, kept from the cast's binning until its file is written
+// (17 bytes a frame, where the CTD's scans take 40 bytes each at several a second).
+class CtdFrames {
+public:
+    struct Values {
+        float pressure, temperature, salinity, depth;  // dbar, deg C, 1, m
+    };
+    // Frame n at times.utcOfRecord(n), for n from 0 to frames - 1.
+    CtdFrames(const CtdTrack& ctd, const FrameTimes& times, long long frames);
+    // Frame n's values: ctd.at() of its time made float; NaN outside the CTD's span
+    // and for a frame past the ones given.
+    Values at(long long frame) const;
+    // The frame's time is inside the CTD's span.
+    bool covers(long long frame) const;
+    const std::string& path() const { return path_; }
+    double latitude() const { return latitude_; }
+
+private:
+    std::vector<Values> values_;
+    std::vector<bool> covered_;
+    std::string path_;
     double latitude_;
 };
 

@@ -76,13 +76,13 @@ public:
                 depths_ = std::max(depths_, binsOf(c, part).size());
         // A pressure channel in pressure units gives a pressure axis, not a depth in
         // dbar; casts binned on the CTD make the axis depth in metres.
-        const std::string units = o_.context.channels[kDepthChannel].units;
         std::vector<VerticalSource> sources;
         for (const ProfileCast& c : casts_)
             sources.push_back(c.profile.vertical);
         onDepth_ = binnedOnDepth(sources);
-        vertical_ = onDepth_ || pressureStandardName(units).empty() ? "depth" : "pressure";
-        verticalUnits_ = onDepth_ ? "m" : udunitsText(units);
+        const CruiseVertical vertical = cruiseVertical(casts_, o_.context.channels[kDepthChannel].units);
+        vertical_ = vertical.name();
+        verticalUnits_ = vertical.units;
     }
     void write(const std::string& path);
 

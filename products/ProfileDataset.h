@@ -50,8 +50,18 @@ CruiseCoverage cruiseCoverage(const std::vector<ProfileCast>& casts);
 void writeProfileDataset(const std::vector<ProfileCast>& casts, const std::string& out,
                          const ProfileDatasetOptions& options);
 
-// cruise_summary.csv: a header line and one row per cast.  depthUnits: the
-// calibrated units of the pressure channel (they name the maximum depth's column).
-std::string cruiseSummaryCsv(const std::vector<ProfileCast>& casts, const std::string& depthUnits);
+// The vertical axis of a cruise's profiles: depth in m when any cast is binned on
+// a depth in metres, else the pressure channel as calibrated (channelUnits): a
+// pressure when its units are one, a depth in its units otherwise.
+struct CruiseVertical {
+    bool pressure = false;  // "pressure", else "depth"
+    std::string units;      // as the profile file writes them
+    const char* name() const { return pressure ? "pressure" : "depth"; }
+};
+CruiseVertical cruiseVertical(const std::vector<ProfileCast>& casts, const std::string& channelUnits);
+
+// cruise_summary.csv: a header line and one row per cast.  The maximum's column is
+// named by the cruise's vertical axis ("max_depth_m", "max_pressure_dbar").
+std::string cruiseSummaryCsv(const std::vector<ProfileCast>& casts, const CruiseVertical& vertical);
 
 }  // namespace kavro

@@ -3,6 +3,7 @@
 #include "core/FrameTimes.h"
 #include "platform/NumText.h"
 #include "products/CastExport.h"
+#include "products/CfConventions.h"
 #include "products/ProfileDataset.h"
 #include "resources/CruiseTexts.h"
 #include "resources/DataTexts.h"
@@ -43,18 +44,28 @@ CruiseCoverage cruiseCoverage(const std::vector<ProfileCast>& casts)
     return c;
 }
 
-std::string cruiseSummaryCsv(const std::vector<ProfileCast>& casts, const std::string& depthUnits)
+CruiseVertical cruiseVertical(const std::vector<ProfileCast>& casts, const std::string& channelUnits)
+{
+    std::vector<VerticalSource> sources;
+    for (const ProfileCast& c : casts)
+        sources.push_back(c.profile.vertical);
+    if (binnedOnDepth(sources))
+        return {false, "m"};
+    return {!pressureStandardName(channelUnits).empty(), udunitsText(channelUnits)};
+}
+
+std::string cruiseSummaryCsv(const std::vector<ProfileCast>& casts, const CruiseVertical& vertical)
 {
     auto cell = [](const std::string& s) { return csvCell(s); };
     auto number = [](double v, int digits) { return std::isfinite(v) ? formatG(v, digits) : std::string(); };
     auto time = [](double t) { return std::isfinite(t) ? formatUtcTimestamp(t) : std::string(); };
     std::string unit;
-    for (char c : udunitsText(depthUnits))
+    for (char c : vertical.units)
         unit += (std::isalnum(static_cast<unsigned char>(c)) ? c : '_');
     std::string csv = text::kCruiseSummaryHead;
     for (const char* meaning : text::kFlagMeanings)
         csv += std::string(",frames_") + meaning;
-    csv += ",max_depth" + (unit.empty() ? std::string() : "_" + unit) + text::kCruiseSummaryTail;
+    csv += std::string(",max_") + vertical.name() + (unit.empty() ? std::string() : "_" + unit) + text::kCruiseSummaryTail;
     for (const ProfileCast& c : casts) {
         const CastProfile& p = c.profile;
         csv += cell(c.name) + "," + cell(c.station) + "," + number(c.latitude, 10) + "," + number(c.longitude, 10) +

@@ -30,6 +30,7 @@ inline constexpr const char* kCastTransmissionAxis = "Transmission";
 // The pressure channel's axis: by what its units measure, else its label (units).
 inline constexpr const char* kCastPressureAxis = "Pressure (%s)";  // units
 inline constexpr const char* kCastDepthAxis = "Depth (%s)";        // units
+inline constexpr const char* kCastCtdDepthAxis = "Depth from the CTD (m)";
 inline constexpr const char* kCastChannelAxis = "%s (%s)";         // label, units
 inline constexpr const char* kCastChannelNoUnits = "%s";
 

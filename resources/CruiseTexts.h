@@ -97,20 +97,24 @@ inline constexpr const char* kProfileBinning =
     "the arithmetic mean over the bin's frames; an empty bin is NaN with n_frames 0";
 
 // cruise_report.pdf.
-inline constexpr const char* kReportCruiseLine = "%d casts \xC2\xB7 depth bins of %g %s \xC2\xB7 %s to %s";
-inline constexpr const char* kReportCruiseLineUntimed = "%d casts \xC2\xB7 depth bins of %g %s";
+// The profiles' vertical axis: a depth or a pressure (the words fill the %s before the units).
+inline constexpr const char* kReportDepthWord = "depth";
+inline constexpr const char* kReportPressureWord = "pressure";
+inline constexpr const char* kReportCruiseLine = "%d casts \xC2\xB7 %s bins of %g %s \xC2\xB7 %s to %s";
+inline constexpr const char* kReportCruiseLineUntimed = "%d casts \xC2\xB7 %s bins of %g %s";
 inline constexpr const char* kReportColourScale =
     "Size images: one colour scale for every cast, %s to %s \xC2\xB5l/l (logarithmic)";
 inline constexpr const char* kReportD50 = "D50 (\xC2\xB5m)";
 inline constexpr const char* kReportTotal = "Total volume (\xC2\xB5l/l)";
 inline constexpr const char* kReportJunge = "Junge slope";
 inline constexpr const char* kReportDepth = "Depth (%s)";
+inline constexpr const char* kReportPressure = "Pressure (%s)";
 inline constexpr const char* kReportSpectrum = "Mean volume distribution of each cast (unflagged frames)";
 inline constexpr const char* kReportSpectrumX = "Diameter (\xC2\xB5m)";
 inline constexpr const char* kReportSpectrumY = "dV/dlnD (\xC2\xB5l/l)";
-// The table of casts; the maximum depth's column names the depth units.
+// The table of casts; the maximum's column names the axis (a word above) and its units.
 inline constexpr const char* kReportTableHead[] = {"Cast", "Station", "Latitude", "Longitude", "Start (UTC)",
-                                                   "Frames", "Max depth (%s)", "D50 (\xC2\xB5m)"};
+                                                   "Frames", "Max %s (%s)", "D50 (\xC2\xB5m)"};
 // The station map.
 inline constexpr const char* kReportMap = "Stations";
 inline constexpr const char* kReportLongitude = "Longitude";

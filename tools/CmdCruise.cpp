@@ -268,8 +268,11 @@ void runCruise(const CruiseCommand& c)
     auto analyse = [&](std::size_t i) {
         outcomes[i] = analyseCast(rows[i], setup, context, pictures, std::move(ctds[i]));
         ctds[i].reset();
-        if (pending[i] && pending[i]->context.ctd)
-            pending[i]->context.ctd = std::move(outcomes[i].ctdAtFrames);
+        // The export keeps only the CTD at the frames: the scans go now.
+        if (pending[i] && pending[i]->context.ctd) {
+            pending[i]->context.ctdFrames = std::move(outcomes[i].ctdAtFrames);
+            pending[i]->context.ctd.reset();
+        }
         outcomes[i].ctdAtFrames.reset();
         analysed[i] = 1;
     };
@@ -328,7 +331,7 @@ void runCruise(const CruiseCommand& c)
             }
             const std::size_t i = casts[steps[s].index];
             finishCast(rows[i], setup, *pending[i]);
-            pending[i]->context.ctd.reset();
+            pending[i]->context.ctdFrames.reset();
             usable[i] = 1;
             ++redone;
             told(i, true);

@@ -47,16 +47,15 @@ CruiseFiles::CruiseFiles(const CruiseFilesSetup& setup, const ExportContext& con
 {
     for (const CastOutcome* c : casts_)
         profiles_.push_back(c->cast);
-    // Casts binned on the CTD make the cruise's axis depth in metres.
-    std::vector<VerticalSource> sources;
-    for (const ProfileCast& p : profiles_)
-        sources.push_back(p.profile.vertical);
-    depthUnits_ = binnedOnDepth(sources) ? "m" : context_.channels[kDepthChannel].units;
+    // Casts binned on the CTD make the cruise's axis depth in metres; the summary
+    // and the report name it as the profile file does.
+    vertical_ = cruiseVertical(profiles_, context_.channels[kDepthChannel].units);
     std::size_t pieces = kFirstPage;
 #ifdef KAVRO_WITH_PLOT
     for (const CastOutcome* c : casts_)
         drawn_.push_back({&c->cast, &c->overview, &c->profile});
-    info_.depthUnits = depthUnits_;
+    info_.depthUnits = vertical_.units;
+    info_.pressureAxis = vertical_.pressure;
     info_.binSize = setup_.binSize;
     info_.title = text::kProfileTitle;
     info_.attributes = setup_.attributes;
@@ -93,7 +92,7 @@ void CruiseFiles::make(std::size_t piece)
     if (piece == kSummaryPiece) {
         const std::string summary = joinPath(setup_.outDir, text::kCruiseSummaryName);
         std::string error;
-        if (!replaceFileAtomically(summary, cruiseSummaryCsv(profiles_, depthUnits_), &error))
+        if (!replaceFileAtomically(summary, cruiseSummaryCsv(profiles_, vertical_), &error))
             problems_[piece] = problem(error);  // the reason names the file
         return;
     }

@@ -61,7 +61,7 @@ private:
     const ExportContext& context_;
     std::vector<const CastOutcome*> casts_;
     std::vector<ProfileCast> profiles_;
-    std::string depthUnits_;
+    CruiseVertical vertical_;
     std::vector<std::optional<std::string>> problems_;  // per piece: the profile file, the summary, the pages
 #ifdef KAVRO_WITH_PLOT
     std::vector<DrawnReportPage> pages_;

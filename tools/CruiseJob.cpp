@@ -13,6 +13,7 @@
 #include "resources/DataTexts.h"
 #include "tools/ProcessJob.h"
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 
@@ -243,13 +244,8 @@ CastOutcome analyseCast(const StationRow& row, const CruiseSetup& setup, const E
             setup.warn(b);
         }
         cast.profile = binCast(reader, times, setup.binSize, vertical);
-        if (ctd) {
-            std::vector<double> frameTimes;
-            for (long long n = 0; n < reader.frameCount(); ++n)
-                if (const double t = times.utcOfRecord(n); std::isfinite(t))
-                    frameTimes.push_back(t);
-            out.ctdAtFrames = std::make_shared<const CtdTrack>(ctd->resampled(std::move(frameTimes)));
-        }
+        if (ctd)
+            out.ctdAtFrames = std::make_shared<const CtdFrames>(*ctd, times, reader.frameCount());
         if (!pictures)
             return out;
         CastSource source;
@@ -263,7 +259,21 @@ CastOutcome analyseCast(const StationRow& row, const CruiseSetup& setup, const E
         source.pressureCalibrated = pressure.multiplier != 0.0;
         source.frameTimes = times;
         out.overview = summariseCast(source, kOverviewColumns, times.empty() ? CastAxis::Frame : CastAxis::Time);
-        out.profile = summariseCast(source, kProfileColumns, CastAxis::Pressure);
+        if (ctd) {
+            // Drawn against what the cast is binned on: the CTD's depth at each frame
+            // (NaN, so not drawn, outside the CTD's span or without a time).
+            std::vector<double> depths(static_cast<std::size_t>(std::max(0LL, reader.frameCount())));
+            for (std::size_t n = 0; n < depths.size(); ++n)
+                depths[n] = ctd->depthAt(times.utcOfRecord(static_cast<long long>(n)));
+            out.profile = summariseCast(source, kProfileColumns, CastAxis::Depth, depths);
+        } else {
+            out.profile = summariseCast(source, kProfileColumns, CastAxis::Pressure);
+        }
+        // The report's pictures show no frame cursor, which alone needs the time
+        // stamps: kept until the report for every cast, two copies took 1.6 MB a cast
+        // of 50,000 frames.
+        out.overview.source.frameTimes = FrameTimes{};
+        out.profile.source.frameTimes = FrameTimes{};
     } catch (const CastError& e) {
         throw Failure(kExitBadInput, e.what());
     } catch (const std::runtime_error& e) {

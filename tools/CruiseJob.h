@@ -60,10 +60,11 @@ inline constexpr int kProfileColumns = 400;
 
 struct CastOutcome {
     ProfileCast cast;
-    // The cast's pictures: along its frames (times when it has them) and against the pressure.
+    // The cast's pictures: along its frames (times when it has them) and down the cast,
+    // against the CTD's depth when it has a CTD, else against its pressure channel.
     CastSummary overview, profile;
-    // The cast's CTD at its frames' times only, for its NetCDF file still to be written.
-    std::shared_ptr<const CtdTrack> ctdAtFrames;
+    // The cast's CTD at its frames only, for its NetCDF file still to be written.
+    std::shared_ptr<const CtdFrames> ctdAtFrames;
 };
 // Reads psd/<cast>.psd back: its bins, figures and, with pictures, its summaries.
 // ctd: the cast's CTD as already read; read here when the row names one and it is

@@ -21,6 +21,8 @@ bool readWholeFile(const std::string& path, std::string& content)
         ::close(fd);
         return false;
     }
+    // At its size at once: grown by doubling, a file of 9 MB took 16 and copies.
+    content.reserve(static_cast<std::size_t>(st.st_size));
     char buf[65536];
     for (;;) {
         ssize_t n = ::read(fd, buf, sizeof buf);

@@ -250,7 +250,7 @@ void CastPlot::drawTitle(QPainter& painter, QSize)
     QString line2 =
         formatted(text::kCastSettings, shortNumber(h.laserReferenceRatio).toUtf8().constData(), background.c_str(),
                   s_.usableFrames, s_.noLightFrames, s_.flaggedFrames);
-    if (s_.axis == CastAxis::Pressure)
+    if (profileAxis(s_.axis))
         line2 += formatted(text::kCastDescent, s_.lastProfileFrame);
     painter.setPen(kInk);
     painter.setFont(font(1.3, true));
@@ -582,7 +582,7 @@ void CastPlot::drawAlongAxis(QPainter& painter, const QRectF& plot, bool labels)
         title = qs(text::kCastFrameAxis);
     } else {
         ticks = linearTicks(scale.lo, scale.hi, std::max(2, static_cast<int>((scale.p1 - scale.p0) / (m.height() * 2.0))));
-        title = pressureTitle(s_.source);
+        title = s_.axis == CastAxis::Depth ? qs(text::kCastCtdDepthAxis) : pressureTitle(s_.source);
     }
     if (alongX) {
         // Ticks on every panel, labels under the last one only.

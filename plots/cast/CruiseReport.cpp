@@ -101,6 +101,7 @@ private:
     void stationMap(QPainter& p, const QRectF& r);
     QString attributesLine() const;
     void footer(QPainter& p, const QRectF& page, int number, int count);
+    const char* axisWord() const { return info_.pressureAxis ? text::kReportPressureWord : text::kReportDepthWord; }
     QString scaleText() const
     {
         return formatted(text::kReportColourScale, shortNumber(scaleLo_).toUtf8().constData(),
@@ -179,7 +180,8 @@ void Report::profilePanel(QPainter& p, const QRectF& r, const char* title, int v
     }
     CastScale x{lo, hi, r.left(), r.right(), logX};
     CastScale y{0.0, maxDepth_, r.top(), r.bottom(), false};
-    const QString depth = formatted(text::kReportDepth, info_.depthUnits.c_str());
+    const QString depth =
+        formatted(info_.pressureAxis ? text::kReportPressure : text::kReportDepth, info_.depthUnits.c_str());
     axesFrame(p, r, x, y, fontPx_, logX, depthLabels, QString::fromUtf8(title), depthLabels ? depth : QString());
     p.save();
     p.setClipRect(r);
@@ -273,7 +275,7 @@ void Report::table(QPainter& p, const QRectF& r)
     std::vector<std::array<QString, 8>> cells;
     std::array<QString, 8>& head = cells.emplace_back();
     for (int c = 0; c < 8; ++c)
-        head[static_cast<std::size_t>(c)] = formatted(text::kReportTableHead[c], info_.depthUnits.c_str());
+        head[static_cast<std::size_t>(c)] = formatted(text::kReportTableHead[c], axisWord(), info_.depthUnits.c_str());
     for (const CruiseReportCast& rc : casts_) {
         const ProfileCast& c = *rc.cast;
         cells.push_back({qs(c.name), qs(c.station),
@@ -384,11 +386,11 @@ void Report::cruisePage(QPainter& p, const QRectF& page)
                 t1 = std::isfinite(t1) ? std::max(t1, t) : t;
             }
     p.drawText(QRectF(page.left(), y, page.width(), f * 1.4), Qt::AlignLeft | Qt::AlignTop,
-               std::isfinite(t0) ? formatted(text::kReportCruiseLine, static_cast<int>(casts_.size()), info_.binSize,
-                                             info_.depthUnits.c_str(), timeText(t0).toUtf8().constData(),
+               std::isfinite(t0) ? formatted(text::kReportCruiseLine, static_cast<int>(casts_.size()), axisWord(),
+                                             info_.binSize, info_.depthUnits.c_str(), timeText(t0).toUtf8().constData(),
                                              timeText(t1).toUtf8().constData())
                                  : formatted(text::kReportCruiseLineUntimed, static_cast<int>(casts_.size()),
-                                             info_.binSize, info_.depthUnits.c_str()));
+                                             axisWord(), info_.binSize, info_.depthUnits.c_str()));
     y += f * 1.4;
     p.drawText(QRectF(page.left(), y, page.width(), f * 1.4), Qt::AlignLeft | Qt::AlignTop, scaleText());
     y += f * 1.4;

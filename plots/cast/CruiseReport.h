@@ -18,12 +18,15 @@ namespace kavro {
 struct CruiseReportCast {
     const ProfileCast* cast = nullptr;
     const CastSummary* overview = nullptr;  // along the frames or times
-    const CastSummary* profile = nullptr;   // against the pressure
+    const CastSummary* profile = nullptr;   // down the cast: against its pressure or its CTD's depth
 };
 
 struct CruiseReportInfo {
     std::string title;        // the cruise's title attribute
-    std::string depthUnits;   // the pressure channel's calibrated units
+    // The profiles' vertical axis as the profile file has it: a depth (m when any cast
+    // was binned on a depth in metres), or the pressure channel's pressure.
+    std::string depthUnits;
+    bool pressureAxis = false;
     double binSize = 1.0;
     // The cruise's global attributes: the cruise page names its creator, institution,
     // project and licence from them.

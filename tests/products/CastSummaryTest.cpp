@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <gtest/gtest.h>
+#include <vector>
 
 using namespace kavro;
 using namespace kavro::test;
@@ -122,6 +123,55 @@ TEST(CastSummaryTest, TimeStampsPutTheFramesAtTheirTimesAndPressureMakesADescent
     const CastSummary p = summariseCast(source, 100, CastAxis::Pressure);
     EXPECT_EQ(p.lastProfileFrame, 63);  // the deepest frame
     EXPECT_DOUBLE_EQ(p.axisLast, 31.5);
+}
+
+// Down a CTD's depth instead of the pressure channel (which reads frame / 2 here):
+// the frames lie at the depths given, those without one (NaN, past the end) nowhere,
+// and the descent ends at the deepest of them.
+TEST(CastSummaryTest, AProfileDownGivenDepths)
+{
+    TempDir dir;
+    const CastSource source = diagonalSource(dir);
+    const double none = std::nan("");
+    auto depths = [&](auto depthOf, int count) {
+        std::vector<double> d;
+        for (int f = 0; f < count; ++f)
+            d.push_back(depthOf(f));
+        return d;
+    };
+    struct Case {
+        const char* name;
+        std::vector<double> depths;
+        double first, last;
+        long long deepest, shown, firstShown;
+    };
+    const Case cases[] = {
+        {"every frame, far below the channel", depths([](int f) { return 100.0 + 2.0 * f; }, 64), 100.0, 226.0, 63, 64,
+         0},
+        {"down to frame 40 and up, frames 0-9 and 51- outside the CTD's span",
+         depths([&](int f) { return f < 10 || f > 50 ? none : f <= 40 ? 10.0 + f : 90.0 - f; }, 64), 20.0, 50.0, 40,
+         31, 10},
+        {"fewer depths than frames", depths([](int f) { return 0.25 * f; }, 32), 0.0, 7.75, 31, 32, 0},
+        {"no depth at all", std::vector<double>(64, none), 0.0, 1.0, -1, 0, -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const CastSummary p = summariseCast(source, 100, CastAxis::Depth, c.depths);
+        EXPECT_EQ(p.axis, CastAxis::Depth);
+        EXPECT_EQ(p.frames, DiagonalCast::kFrames);
+        EXPECT_DOUBLE_EQ(p.axisFirst, c.first);
+        EXPECT_DOUBLE_EQ(p.axisLast, c.last);
+        EXPECT_EQ(p.lastProfileFrame, c.deepest);
+        EXPECT_EQ(p.shownFrames, c.shown);
+        int firstShown = -1;
+        for (const CastColumn& column : p.columns)
+            if (!column.empty() && (firstShown < 0 || column.firstFrame < firstShown))
+                firstShown = column.firstFrame;
+        EXPECT_EQ(firstShown, c.firstShown);
+        // The shallowest row holds the shallowest frame.
+        if (c.firstShown >= 0)
+            EXPECT_EQ(p.columns.front().firstFrame, c.firstShown);
+    }
 }
 
 // A cast grown frame by frame in memory draws the same columns as the whole file

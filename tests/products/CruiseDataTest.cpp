@@ -408,6 +408,34 @@ TEST(ProfileBinning, WhatACastOfACruiseIsBinnedOn)
     }
     EXPECT_FALSE(binnedOnDepth({VerticalSource::Channel, VerticalSource::Channel}));
     EXPECT_TRUE(binnedOnDepth({VerticalSource::Channel, VerticalSource::Ctd}));
+
+    // The cruise's axis, as the profile file, the summary's column and the report name it.
+    struct AxisCase {
+        std::vector<VerticalSource> sources;
+        const char* channelUnits;
+        bool pressure;
+        const char* units;
+        const char* column;
+    };
+    const AxisCase axes[] = {
+        {{VerticalSource::Channel, VerticalSource::Channel}, "dbar", true, "dbar", ",max_pressure_dbar,"},
+        {{VerticalSource::Channel, VerticalSource::Ctd}, "dbar", false, "m", ",max_depth_m,"},
+        {{VerticalSource::ChannelDepth, VerticalSource::Ctd}, "dbar", false, "m", ",max_depth_m,"},
+        {{VerticalSource::Channel}, "meters", false, "m", ",max_depth_m,"},
+        {{VerticalSource::None, VerticalSource::Ctd}, "volts", false, "m", ",max_depth_m,"},
+        {{VerticalSource::Channel}, "volts", false, "V", ",max_depth_V,"},
+    };
+    for (const AxisCase& c : axes) {
+        SCOPED_TRACE(c.channelUnits);
+        std::vector<ProfileCast> casts(c.sources.size());
+        for (std::size_t i = 0; i < casts.size(); ++i)
+            casts[i].profile.vertical = c.sources[i];
+        const CruiseVertical v = cruiseVertical(casts, c.channelUnits);
+        EXPECT_EQ(v.pressure, c.pressure);
+        EXPECT_EQ(v.units, c.units);
+        const std::string csv = cruiseSummaryCsv(casts, v);
+        EXPECT_NE(csv.substr(0, csv.find('\n')).find(c.column), std::string::npos) << csv;
+    }
 }
 
 TEST(ProfileBinning, SpreadStaysExactFarFromZeroAndAcrossJoinedBins)
@@ -486,7 +514,7 @@ TEST(ProfileBinning, SummaryRowsAndCoverage)
     b.name = "B";
     b.latitude = b.longitude = std::nan("");
     b.profile = profileOf({{12.0, 1}}, 2.0, dir);
-    const std::string csv = cruiseSummaryCsv({a, b}, "meters");
+    const std::string csv = cruiseSummaryCsv({a, b}, cruiseVertical({a, b}, "meters"));
     EXPECT_EQ(csv,
               "cast,station,latitude,longitude,start_utc,end_utc,frames,frames_laser_off_or_too_weak,"
               "frames_water_too_clear,frames_water_too_turbid,frames_saturated_rings,frames_zero_rings,"

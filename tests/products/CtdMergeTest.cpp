@@ -121,6 +121,9 @@ TEST(CnvFile, ProblemsNameTheFileAndTheLine)
         {cnv(names, "0 1\n1 2 3\n"), "st01.cnv: line 13: 3 values where the header names 2 columns"},
         {cnv(names, "0 1\n1 nan\n"), "st01.cnv: line 13: value 2 \"nan\" is not a number"},
         {cnv(names, ""), "st01.cnv: no scans with a time after the header"},
+        // *END* the file's last byte: nothing after it to size the scans by.
+        {"# name 0 = prDM: Pressure [db]\n# interval = seconds: 1\n# start_time = Jun 02 2026 11:40:05\n*END*",
+         "st01.cnv: no scans with a time after the header"},
         {"# name 0 = prDM: Pressure [db]\n0 1\n", "st01.cnv: the header has no *END* line: not a Sea-Bird .cnv file"},
         {"", "st01.cnv: the header has no *END* line: not a Sea-Bird .cnv file"},
         {"* free text\n*END*\n1 2\n", "st01.cnv: line 2: the header names no columns (# name 0 = ...)"},
@@ -197,18 +200,35 @@ TEST(CtdMerge, LinearInTimeAndNothingOutsideTheCast)
         EXPECT_PRED2(near, ctd.depthAt(c.t), depth);
         EXPECT_EQ(ctd.covers(c.t), !std::isnan(c.want.pressure));
     }
-    // Seen at the frames' times only, the cast gives the same values there, and
-    // still nothing outside its span.
-    const CtdTrack atFrames = ctd.resampled({125.0, 105.0, 99.0, 105.0, NAN, 117.5, 130.0});
-    EXPECT_EQ(atFrames.scans(), 4u);
-    EXPECT_EQ(atFrames.path(), "st.cnv");
-    for (double t : {105.0, 117.5, 125.0, 130.0}) {
-        EXPECT_EQ(atFrames.at(t).pressure, ctd.at(t).pressure) << t;
-        EXPECT_EQ(atFrames.at(t).salinity, ctd.at(t).salinity) << t;
-        EXPECT_EQ(atFrames.at(t).depth, ctd.at(t).depth) << t;
+    // At the frames of a cast, as the NetCDF file stores them: each frame's values
+    // are those at its time made float, NaN outside the span, without a time and
+    // past the frames given.
+    FrameTimes times;
+    const double frameTimes[] = {105.0, 99.0, 117.5, 125.0, 130.0, 131.0};
+    for (int n = 0; n < 6; ++n)
+        times.add(n, frameTimes[n]);  // frame 6 has no time stamp
+    const CtdFrames frames(ctd, times, 7);
+    EXPECT_EQ(frames.path(), "st.cnv");
+    EXPECT_EQ(frames.latitude(), lat);
+    auto asStored = [](float got, double want) {
+        return std::isnan(want) ? std::isnan(got) : got == static_cast<float>(want);
+    };
+    for (long long n = -1; n <= 7; ++n) {
+        SCOPED_TRACE(n);
+        const double t = n >= 0 && n < 6 ? frameTimes[n] : NAN;
+        const CtdValues want = ctd.at(t);
+        const CtdFrames::Values got = frames.at(n);
+        EXPECT_PRED2(asStored, got.pressure, want.pressure);
+        EXPECT_PRED2(asStored, got.temperature, want.temperature);
+        EXPECT_PRED2(asStored, got.salinity, want.salinity);
+        EXPECT_PRED2(asStored, got.depth, want.depth);
+        EXPECT_EQ(frames.covers(n), ctd.covers(t));
     }
-    EXPECT_TRUE(std::isnan(atFrames.at(125.0).temperature));
-    EXPECT_FALSE(atFrames.covers(99.0));
+    EXPECT_TRUE(frames.covers(0));
+    EXPECT_FALSE(frames.covers(1));                    // before the first scan
+    EXPECT_TRUE(std::isnan(frames.at(3).temperature));  // inside, next to a missing value
+    EXPECT_TRUE(frames.covers(3));
+    EXPECT_FALSE(frames.covers(5));                    // after the last scan
     // Two scans at one time (a file sorted by a coarse clock): no division by zero.
     scans.utc = {100.0, 100.0, 110.0, 120.0};
     const CtdTrack same(scans, lat);

@@ -1,8 +1,12 @@
 // kavro-cli cruise: a station log of casts to an archive, end to end.
 #include "core/OutputRecord.h"
+#include "products/CtdMerge.h"
+#include "products/StationLog.h"
 #include "tests/support/SyntheticCast.h"
+#include "tools/CruiseJob.h"
 #include "tests/tools/CliRun.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <map>
@@ -668,4 +672,88 @@ TEST_F(CruiseTest, ACastCutOffAtSeaIsToldAndItsZeroFilledEndLeftOut)
     }
     EXPECT_GT(frames, 0u);
     EXPECT_EQ(cutFrames, frames);
+}
+
+// The report names the axis the profile file has, and a cast with a CTD is drawn
+// down the CTD's depth.  Cast a's CTD rises 4 dbar a second: its frames, half a
+// second apart, lie at the depth of 2n dbar (to 9.91 m at frame 5), while its own
+// channel reads at most 6.5 (frame 4).  Cast B has none: drawn on its channel.
+TEST_F(CruiseTest, TheReportFollowsTheCruisesAxisAndACastsCtd)
+{
+    writeFile(work.file("casts/a.cnv"), "# name 0 = timeS: Time, Elapsed [seconds]\n"
+                                        "# name 1 = prDM: Pressure, Digiquartz [db]\n"
+                                        "# start_time = Dec 09 2026 02:00:00\n*END*\n0 0\n3 12\n");
+    const std::string withCtd = "a.psd,a,54.1,7.2,2026-12-09T02:00:00Z,0.5,a.cnv\nb.psd,B,54.3,7.9,,,\n";
+    const std::string without = "a.psd,a,54.1,7.2,2026-12-09T02:00:00Z,0.5,\nb.psd,B,54.3,7.9,,,\n";
+    struct Case {
+        const char* name;
+        const char* units;  // of the pressure channel
+        const std::string& rows;
+        const char* column;  // cruise_summary.csv's maximum
+        std::vector<std::string> cruisePage, pageA, pageB;
+    };
+    const Case cases[] = {
+        {"a CTD cruise, the channel in metres", "meters", withCtd, ",max_depth_m,",
+         {"depth bins of 2 m", "Depth (m)", "Max depth (m)"}, {"Depth from the CTD (m)"}, {"Depth (meters)"}},
+        {"a CTD cruise, the channel in dbar", "dbar", withCtd, ",max_depth_m,",
+         {"depth bins of 2 m", "Depth (m)", "Max depth (m)"}, {"Depth from the CTD (m)"}, {"Pressure (dbar)"}},
+        {"no CTD, the channel in dbar", "dbar", without, ",max_pressure_dbar,",
+         {"pressure bins of 2 dbar", "Pressure (dbar)", "Max pressure (dbar)"}, {"Pressure (dbar)"},
+         {"Pressure (dbar)"}},
+        {"no CTD, the channel in metres", "meters", without, ",max_depth_m,",
+         {"depth bins of 2 m", "Depth (m)", "Max depth (m)"}, {"Depth (meters)"}, {"Depth (meters)"}},
+    };
+    const bool pdfTools = std::filesystem::exists("/usr/bin/pdftotext");
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        writeFile(profile, std::string("[Miscellaneous]\nNumIterations=5\n[Instrument1]\nHK4Units=") + c.units + "\n");
+        writeFile(log, "recording,cast,latitude,longitude,start_utc,interval_s,ctd\n" + c.rows);
+        const std::string dir = work.file("axis" + std::to_string(++n));
+        const CliResult r = cruise(dir);
+        ASSERT_EQ(r.status, 0) << r.err;
+        const std::string summary = readFile(dir + "/cruise_summary.csv");
+        EXPECT_NE(summary.substr(0, summary.find('\n')).find(c.column), std::string::npos) << summary;
+        const std::string pdf = dir + "/cruise_report.pdf";
+        if (!pdfTools || !fileExists(pdf))
+            continue;  // a build without pictures, or no poppler
+        const std::vector<std::string>* expected[] = {&c.cruisePage, &c.pageA, &c.pageB};
+        for (int page = 1; page <= 3; ++page) {
+            const std::string txt = work.file("page.txt");
+            ASSERT_EQ(std::system(("pdftotext -f " + std::to_string(page) + " -l " + std::to_string(page) + " " + pdf +
+                                   " " + txt)
+                                      .c_str()),
+                      0);
+            const std::string text = readFile(txt);
+            for (const std::string& label : *expected[page - 1])
+                EXPECT_NE(text.find(label), std::string::npos) << "page " << page << " lacks " << label << ":\n" << text;
+            // The cruise page names one axis only (a cast's page also shows its channel along the frames).
+            for (const char* other : {"Depth from the CTD", "Pressure (", "Depth ("})
+                if (page == 1 && std::none_of(expected[page - 1]->begin(), expected[page - 1]->end(),
+                                              [&](const std::string& l) { return l.starts_with(other); })) {
+                    EXPECT_EQ(text.find(other), std::string::npos) << "page " << page << " has " << other;
+                }
+        }
+    }
+
+    // What cast a's page is drawn from: its frames down to the CTD's deepest, at the CTD's depths.
+    writeFile(profile, "[Miscellaneous]\nNumIterations=5\n");
+    writeFile(log, "recording,cast,latitude,longitude,start_utc,interval_s,ctd\n" + withCtd);
+    const StationLog stations = parseStationLog(readFile(log), work.file("casts"), {});
+    ASSERT_EQ(stations.rows.size(), 2u);
+    cli::CruiseSetup setup;
+    setup.outDir = work.file("axis1");
+    setup.profileOption = profile;
+    setup.binSize = 2.0;
+    setup.ctdCruise = true;
+    const ExportContext context = cli::cruiseContext(setup);
+    const cli::CastOutcome a = cli::analyseCast(stations.rows[0], setup, context, true);
+    EXPECT_EQ(a.profile.axis, CastAxis::Depth);
+    EXPECT_DOUBLE_EQ(a.profile.axisFirst, 0.0);
+    EXPECT_NEAR(a.profile.axisLast, unescoDepth(10.0, 54.1), 1e-9);
+    EXPECT_EQ(a.profile.lastProfileFrame, 5);
+    EXPECT_EQ(a.profile.shownFrames, 6);
+    const cli::CastOutcome b = cli::analyseCast(stations.rows[1], setup, context, true);
+    EXPECT_EQ(b.profile.axis, CastAxis::Pressure);
+    EXPECT_DOUBLE_EQ(b.profile.axisLast, 9.0);  // its channel
 }
