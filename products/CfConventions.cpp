@@ -211,7 +211,11 @@ std::string wktBounds(const std::vector<std::pair<double, double>>& positions)
 
 std::string pressureStandardName(const std::string& units)
 {
-    return unitsCheckAvailable() && unitsConvertible(udunitsSpelling(units), "dbar") ? cf::kSeaWaterPressure : "";
+    // Without the units database (a build without UDUNITS-2) the oceanographer's own
+    // dbar is still known, as the binning knows it.
+    const std::string spelled = udunitsSpelling(units);
+    const bool pressure = unitsCheckAvailable() ? unitsConvertible(spelled, "dbar") : spelled == "dbar";
+    return pressure ? cf::kSeaWaterPressure : "";
 }
 
 std::string temperatureStandardName(const std::string& units, bool measuresWater)

@@ -34,7 +34,8 @@ inline constexpr const char* kSeaWaterPracticalSalinity = "sea_water_practical_s
 
 // The standard name of the pressure channel: sea_water_pressure when its units are
 // a pressure (dbar, bar, Pa, ...), none ("") otherwise: a channel calibrated in
-// metres is a depth estimate, not a pressure.
+// metres is a depth estimate, not a pressure.  Without the units database only
+// "dbar" is known to be a pressure.
 std::string pressureStandardName(const std::string& units);
 // The standard name of the temperature channel: sea_water_temperature only when the
 // profile says the channel measures the water (not the housing or the electronics)
