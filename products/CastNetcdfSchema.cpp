@@ -108,11 +108,14 @@ const std::vector<Variable>& ctdVariables()
 {
     static const std::vector<Variable> table = {
         {&text::kFieldCtdPressure, T::Float, kFrame, 1, When::WithCtd, true,
-         {kFill, text("standard_name", cf::kSeaWaterPressure), kLongName, kUnits, kCoordinates}},
+         {kFill, text("standard_name", cf::kSeaWaterPressure), kLongName, kUnits, kCoordinates},
+         kBinCtdPressure},
         {&text::kFieldCtdTemperature, T::Float, kFrame, 1, When::WithCtd, true,
-         {kFill, text("standard_name", cf::kSeaWaterTemperature), kLongName, kUnits, kCoordinates}},
+         {kFill, text("standard_name", cf::kSeaWaterTemperature), kLongName, kUnits, kCoordinates},
+         kBinCtdTemperature},
         {&text::kFieldCtdSalinity, T::Float, kFrame, 1, When::WithCtd, true,
-         {kFill, text("standard_name", cf::kSeaWaterPracticalSalinity), kLongName, kUnits, kCoordinates}},
+         {kFill, text("standard_name", cf::kSeaWaterPracticalSalinity), kLongName, kUnits, kCoordinates},
+         kBinCtdSalinity},
         {&text::kFieldCtdDepth, T::Float, kFrame, 1, When::WithCtd, true,
          {kFill, text("standard_name", cf::kDepth), kLongName, kUnits, text("positive", "down"), kCoordinates}},
     };

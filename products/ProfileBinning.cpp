@@ -23,13 +23,13 @@ struct BinSet {
     std::vector<std::size_t> touched;
     long long frames = 0;
 
-    void add(std::size_t k, const FrameRow& row)
+    void add(std::size_t k, const FrameRow& row, const CtdValues* ctd)
     {
         if (k >= bins.size())
             bins.resize(k + 1);
         if (bins[k].frames == 0)
             touched.push_back(k);
-        bins[k].add(row);
+        bins[k].add(row, ctd);
         ++frames;
     }
     // Moves every frame of other into this set and empties other.
@@ -63,7 +63,7 @@ double median(std::vector<double>& v)
 
 }  // namespace
 
-void BinSums::add(const FrameRow& row)
+void BinSums::add(const FrameRow& row, const CtdValues* ctd)
 {
     auto put = [this](int i, double v) {
         if (std::isfinite(v)) {
@@ -90,6 +90,11 @@ void BinSums::add(const FrameRow& row)
     put(kBinBeamAttenuation, row.beamAttenuation);
     for (int c = 0; c < kAux; ++c)
         put(kBinAux + c, row.aux[static_cast<std::size_t>(c)]);
+    if (ctd) {
+        put(kBinCtdPressure, ctd->pressure);
+        put(kBinCtdTemperature, ctd->temperature);
+        put(kBinCtdSalinity, ctd->salinity);
+    }
     ++frames;
 }
 
@@ -193,12 +198,17 @@ CastProfile binCast(const CastReader& cast, const FrameTimes& times, double binS
                     spectrum[static_cast<std::size_t>(k)] += row.volume[static_cast<std::size_t>(k)];
             }
             double pressure = row.aux[kDepthChannel];
+            CtdValues ctd{};
             switch (vertical.source) {
             case VerticalSource::Channel: break;
             case VerticalSource::ChannelDepth: pressure = unescoDepth(pressure, vertical.latitude); break;
-            case VerticalSource::Ctd: pressure = vertical.ctd->depthAt(row.utc); break;
+            case VerticalSource::Ctd:
+                ctd = vertical.ctd->at(row.utc);
+                pressure = ctd.depth;
+                break;
             case VerticalSource::None: pressure = kNaN; break;
             }
+            const CtdValues* withCtd = vertical.source == VerticalSource::Ctd ? &ctd : nullptr;
             const bool deeper = std::isfinite(pressure) && (!std::isfinite(p.maxPressure) || pressure > p.maxPressure);
             if (deeper) {
                 p.maxPressure = pressure;
@@ -212,7 +222,7 @@ CastProfile binCast(const CastReader& cast, const FrameTimes& times, double binS
             }
             const double k = std::floor(pressure / binSize);
             if (use && std::isfinite(k) && k >= 0.0 && k < kMostBins)
-                (deeper ? descent : beyond).add(static_cast<std::size_t>(k), row);
+                (deeper ? descent : beyond).add(static_cast<std::size_t>(k), row, withCtd);
         }
     }
     p.bins = std::move(descent.bins);

@@ -21,6 +21,7 @@
 namespace kavro {
 
 class CtdTrack;
+struct CtdValues;
 
 // The values of a bin, in this order.
 enum BinValue : int {
@@ -34,7 +35,10 @@ enum BinValue : int {
     kBinTransmission,
     kBinBeamAttenuation,
     kBinAux,                               // kAux values, one per channel
-    kBinValueCount = kBinAux + kAux,
+    kBinCtdPressure = kBinAux + kAux,      // the CTD's values at the frames' times, for a cast binned on it
+    kBinCtdTemperature,
+    kBinCtdSalinity,
+    kBinValueCount,
 };
 
 // The values whose spread over a bin's frames is kept too: the statistics,
@@ -52,7 +56,8 @@ struct BinSums {
     // no large sums of squares cancel).
     std::array<double, kBinSpreadCount> m2{};
     int frames = 0;
-    void add(const FrameRow& row);
+    // ctd: the CTD's values at the frame's time; none for a cast without a CTD.
+    void add(const FrameRow& row, const CtdValues* ctd = nullptr);
     void add(const BinSums& other);
     // The mean of a value; NaN when no frame gave it.
     double mean(int value) const;

@@ -53,12 +53,17 @@ std::size_t widest(const std::vector<std::string>& texts)
 
 // The quantities binned per depth are the rows of the cast file's table that say
 // so: the same names, long names, units and standard names in both files.
-std::vector<const ncschema::Variable*> binnedRows(bool perClass)
+// withCtd: some cast is binned on a CTD, whose values go into its bins too.
+std::vector<const ncschema::Variable*> binnedRows(bool perClass, bool withCtd = false)
 {
     std::vector<const ncschema::Variable*> rows;
-    for (const ncschema::Variable& v : ncschema::frameVariables())
-        if (v.bin != ncschema::kNotBinned && (v.bin == kBinVolume) == perClass)
-            rows.push_back(&v);
+    for (const auto* table : {&ncschema::frameVariables(), &ncschema::ctdVariables()}) {
+        if (table == &ncschema::ctdVariables() && !withCtd)
+            continue;
+        for (const ncschema::Variable& v : *table)
+            if (v.bin != ncschema::kNotBinned && (v.bin == kBinVolume) == perClass)
+                rows.push_back(&v);
+    }
     return rows;
 }
 
@@ -80,6 +85,7 @@ public:
         for (const ProfileCast& c : casts_)
             sources.push_back(c.profile.vertical);
         onDepth_ = binnedOnDepth(sources);
+        withCtd_ = std::find(sources.begin(), sources.end(), VerticalSource::Ctd) != sources.end();
         const CruiseVertical vertical = cruiseVertical(casts_, o_.context.channels[kDepthChannel].units);
         vertical_ = vertical.name();
         verticalUnits_ = vertical.units;
@@ -117,6 +123,7 @@ private:
     std::vector<std::pair<int, ClassValues SizeDistributionFactors::*>> classValues_;
     int frames_ = -1, classDiameter_ = -1, classBounds_ = -1;
     bool shared_ = true;
+    bool withCtd_ = false;  // some cast was binned on its CTD: the CTD's bin means too
 };
 
 int ProfileWriter::textVariable(const std::string& name, const std::vector<std::string>& texts,
@@ -178,7 +185,7 @@ std::array<std::string, kAux> ProfileWriter::defineLogColumns()
     std::set<std::string> taken(std::begin(kTaken), std::end(kTaken));
     for (const ncschema::Variable* v : binnedRows(true))
         taken.insert(v->name());
-    for (const ncschema::Variable* v : binnedRows(false)) {
+    for (const ncschema::Variable* v : binnedRows(false, withCtd_)) {
         taken.insert(v->name());
         taken.insert(std::string(v->name()) + "_std");
     }
@@ -306,11 +313,13 @@ void ProfileWriter::write(const std::string& path)
                                                                      : nullptr;
         classValues_.emplace_back(var, factor);
     }
-    for (const ncschema::Variable* v : binnedRows(false)) {
+    for (const ncschema::Variable* v : binnedRows(false, withCtd_)) {
         const std::string standardName = v->textOf("standard_name");
         values_.emplace_back(binVariable(v->name(), meanOf(v->field->longName), v->field->units, false, "mean",
                                          standardName),
                              v->bin);
+        if (!binHasSpread(v->bin))
+            continue;
         spreads_.emplace_back(binVariable(std::string(v->name()) + "_std",
                                           std::string(text::kProfileBinStdOf) + v->field->longName, v->field->units,
                                           false, "standard_deviation", standardName),

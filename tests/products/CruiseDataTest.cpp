@@ -342,8 +342,9 @@ TEST(ProfileBinning, OnADepthInMetresByTime)
     for (int s = 0; s <= 8; s += 2) {
         scans.utc.push_back(t0 + s);
         scans.pressure.push_back(2.0 * s);
-        for (auto* v : {&scans.temperature, &scans.salinity, &scans.depth})
-            v->push_back(NAN);
+        scans.temperature.push_back(20.0 - 0.5 * s);  // linear in time: interpolated exactly
+        scans.salinity.push_back(35.0 + 0.1 * s);
+        scans.depth.push_back(NAN);
     }
     const CtdTrack ctd(scans, latitude);
     FrameTimes times;
@@ -382,6 +383,17 @@ TEST(ProfileBinning, OnADepthInMetresByTime)
         // The frames' own values are averaged, the channel as it read.
         EXPECT_DOUBLE_EQ(p.bins[1].mean(kBinTotal), (4.0 + 5.0) / 2.0);
         EXPECT_NEAR(p.bins[1].mean(kBinAux + 4), c.channel * 3.5, 1e-5);
+        // The CTD's values at the frames' times are averaged with them; none without a CTD.
+        const bool ctdCast = c.vertical.source == VerticalSource::Ctd;
+        const double expected[] = {2.0 * 3.5, 20.0 - 0.5 * 3.5, 35.0 + 0.1 * 3.5};
+        for (int v = 0; v < 3; ++v) {
+            const double got = p.bins[1].mean(kBinCtdPressure + v);
+            if (ctdCast)
+                EXPECT_NEAR(got, expected[v], 1e-12) << v;
+            else
+                EXPECT_TRUE(std::isnan(got)) << v;
+        }
+        EXPECT_TRUE(std::isnan(p.bins[1].standardDeviation(kBinCtdTemperature)));  // no spread kept
     }
 }
 

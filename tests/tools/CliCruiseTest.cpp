@@ -444,6 +444,12 @@ assert d.variables['d50'].dimensions == ('profile', 'pressure') and 'aux5' in d.
 c = netCDF4.Dataset(ctd + '/cruise_profiles.nc')
 # (B without CTD, its channel in dbar as the profile says by now: the depth of its pressure.)
 assert c.variables['depth'].units == 'm' and list(c.variables['vertical_source'][:]) == [2, 1]
+# The CTD's temperature binned beside the particles: between its two scans' 12 and 11 degC for
+# the CTD cast, none for B; no spread of it.
+t = c.variables['ctd_temperature'][:].filled(np.nan)
+assert np.nanmin(t[0]) >= 11 and np.nanmax(t[0]) <= 12 and np.isfinite(t[0]).any() and np.isnan(t[1]).all(), t
+assert 'ctd_temperature_std' not in c.variables and c.variables['ctd_salinity'].units == '1'
+assert 'ctd_temperature' not in netCDF4.Dataset(one + '/cruise_profiles.nc').variables
 c = netCDF4.Dataset(ctd + '/nc/a.nc')
 for name, standard in (('ctd_pressure', 'sea_water_pressure'), ('ctd_temperature', 'sea_water_temperature'),
                        ('ctd_salinity', 'sea_water_practical_salinity'), ('depth', 'depth')):
