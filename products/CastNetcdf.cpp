@@ -559,8 +559,8 @@ void NetcdfCast::writeBlock(std::size_t start, const std::vector<FrameRow>& rows
 void NetcdfCast::write(const std::string& path)
 {
     psdDigest_ = sha256OfFile(cast_.path()).value_or(text::kNcNotFound);
-    const std::string depthUnits = udunitsSpelling(context_.channels[kPressureChannel].units);
-    channelVertical_ = !ctd_ && (depthUnits == "m" || !pressureStandardName(depthUnits).empty());
+    // The pressure channel is the vertical coordinate where it has a depth's or a pressure's name.
+    channelVertical_ = !ctd_ && !channelStandardName(context_, kPressureChannel).empty();
     survey_ = surveyCast(cast_, ctd_.get(), channelVertical_);
     withVsf_ = survey_.vsf;
     factors_ = sizeDistributionFactors(cast_.diameters(), cast_.edges());

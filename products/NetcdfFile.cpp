@@ -18,22 +18,6 @@
 namespace kavro {
 namespace {
 
-nc_type typeOf(NetcdfFile::Type t)
-{
-    switch (t) {
-    case NetcdfFile::Byte: return NC_BYTE;
-    case NetcdfFile::UByte: return NC_UBYTE;
-    case NetcdfFile::Short: return NC_SHORT;
-    case NetcdfFile::Int: return NC_INT;
-    case NetcdfFile::Int64: return NC_INT64;
-    case NetcdfFile::Float: return NC_FLOAT;
-    case NetcdfFile::Double: return NC_DOUBLE;
-    case NetcdfFile::Char: return NC_CHAR;
-    case NetcdfFile::String: return NC_STRING;
-    }
-    return NC_FLOAT;
-}
-
 int varOf(int variable)
 {
     return variable < 0 ? NC_GLOBAL : variable;
@@ -83,6 +67,22 @@ std::recursive_mutex& libraryTurn()
 }
 
 }  // namespace
+
+int NetcdfFile::libraryType(Type t)
+{
+    switch (t) {
+    case Byte: return NC_BYTE;
+    case UByte: return NC_UBYTE;
+    case Short: return NC_SHORT;
+    case Int: return NC_INT;
+    case Int64: return NC_INT64;
+    case Float: return NC_FLOAT;
+    case Double: return NC_DOUBLE;
+    case Char: return NC_CHAR;
+    case String: return NC_STRING;
+    }
+    return NC_FLOAT;
+}
 
 std::string netcdfTextAttribute(const std::string& path, const std::string& variable, const std::string& name)
 {
@@ -155,7 +155,7 @@ int NetcdfFile::defineVariable(const std::string& name, Type type, const std::ve
 {
     const std::lock_guard turn(libraryTurn());
     int var = -1;
-    check(nc_def_var(id_, name.c_str(), typeOf(type), static_cast<int>(dimensions.size()), dimensions.data(), &var),
+    check(nc_def_var(id_, name.c_str(), libraryType(type), static_cast<int>(dimensions.size()), dimensions.data(), &var),
           name);
     return var;
 }

@@ -22,6 +22,8 @@ class NetcdfFile {
 public:
     // The library's type codes, so that callers need not include netcdf.h.
     enum Type { Byte, UByte, Short, Int, Int64, Float, Double, Char, String };
+    // The library's own code (an nc_type) of a type.
+    static int libraryType(Type t);
 
     NetcdfFile() = default;
     ~NetcdfFile();
