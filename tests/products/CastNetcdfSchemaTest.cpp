@@ -17,22 +17,6 @@ using namespace kavro::test;
 
 namespace {
 
-nc_type ncTypeOf(NetcdfFile::Type t)
-{
-    switch (t) {
-    case NetcdfFile::Byte: return NC_BYTE;
-    case NetcdfFile::UByte: return NC_UBYTE;
-    case NetcdfFile::Short: return NC_SHORT;
-    case NetcdfFile::Int: return NC_INT;
-    case NetcdfFile::Int64: return NC_INT64;
-    case NetcdfFile::Float: return NC_FLOAT;
-    case NetcdfFile::Double: return NC_DOUBLE;
-    case NetcdfFile::Char: return NC_CHAR;
-    case NetcdfFile::String: return NC_STRING;
-    }
-    return NC_NAT;
-}
-
 struct Variable {
     nc_type type = NC_NAT;
     std::vector<std::string> dims;
@@ -132,7 +116,7 @@ TEST(CastNetcdfSchema, TheFileHoldsTheTablesVariablesAndTheChannelsAvoidTheirNam
                 if (!present)
                     continue;
                 const Variable& got = vars[v.name()];
-                EXPECT_EQ(got.type, ncTypeOf(v.type));
+                EXPECT_EQ(got.type, NetcdfFile::libraryType(v.type));
                 ASSERT_EQ(got.dims.size(), v.rank);
                 for (std::size_t d = 0; d < v.rank; ++d)
                     EXPECT_EQ(got.dims[d], dimName(v.dims[d]));
@@ -185,7 +169,6 @@ TEST(CastNetcdfSchema, TheCruiseFileBinsTheRowsThatSaySo)
         const std::string out = dir.file("p.nc");
         ASSERT_NO_THROW(writeProfileDataset(casts, out, {}));
         std::map<std::string, Variable> vars = variablesOf(out);
-        std::size_t binned = 0;
         for (const ncschema::Variable& row : ncschema::frameVariables()) {
             if (row.bin == ncschema::kNotBinned) {
                 // The coordinates the two files share; nothing else of the frames.
@@ -193,7 +176,6 @@ TEST(CastNetcdfSchema, TheCruiseFileBinsTheRowsThatSaySo)
                 EXPECT_EQ(vars.count(row.name()), shared.count(row.name())) << row.name();
                 continue;
             }
-            ++binned;
             const bool perClass = row.bin == kBinVolume;
             for (const std::string& name : {std::string(row.name()), std::string(row.name()) + "_std"}) {
                 const bool spread = name.size() > 4 && name.substr(name.size() - 4) == "_std";
@@ -204,10 +186,8 @@ TEST(CastNetcdfSchema, TheCruiseFileBinsTheRowsThatSaySo)
                 EXPECT_EQ(vars[name].dims.size(), perClass ? 3u : 2u);
                 EXPECT_EQ(netcdfTextAttribute(out, name, "units"), row.field->units);
                 EXPECT_EQ(netcdfTextAttribute(out, name, "standard_name"), row.textOf("standard_name"));
-                EXPECT_NE(netcdfTextAttribute(out, name, "long_name").find(row.field->longName), std::string::npos);
             }
         }
-        EXPECT_EQ(binned, 11u);  // the volume, its two distributions, total, mean, d10/50/90, slope, transmission, c
         EXPECT_EQ(vars["size_class"].type, NC_INT);
         const std::vector<std::string> perProfile = {"profile", "size_class"};
         EXPECT_EQ(vars["size_class_diameter"].dims, shared ? std::vector<std::string>{"size_class"} : perProfile);
